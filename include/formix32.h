@@ -1,0 +1,140 @@
+/* formix32.h -- public interface of the formix32 chemical formula library.
+ *
+ * formix32 computes molar masses, atom counts, mass shares, reaction masses
+ * and atom ratios from chemical formulas written as text (CuSO4*5H2O,
+ * K4[Fe(CN)6], Ph2CO).  Element masses and group abbreviations come from two
+ * plain-text data files, "mass.elt" and "mass.gps", which the library finds
+ * and reads itself on first use and which the host may replace at run time.
+ *
+ * Text: every string passed in or out is single-byte Windows-1251, NUL
+ * terminated.  Messages of the library are Russian Windows-1251 texts.
+ *
+ * Threads: the library keeps all of its state in module-wide tables and is
+ * not safe for concurrent calls.  Call it from one thread at a time.
+ *
+ * Errors never stop a calculation: an unknown element or group, or a formula
+ * that grows too long while group names are expanded, is reported to the user
+ * through the notifier (see SetNotifier) and the calculation goes on with
+ * what it can use.  Only a mass file that cannot be found while no tables
+ * have ever been loaded makes a calculation return 0.
+ *
+ * Capacities and what happens past them:
+ *   - Formula text: 219 bytes.  A longer formula is refused: the library
+ *     shows the "too complex formula" message with its first 219 bytes, then
+ *     treats the call as one for an empty formula (result 0, per-element
+ *     arrays cleared, count and symbols filled).
+ *   - Group expansion: a replacement that makes the text 200 bytes or longer
+ *     shows the "too complex formula" message and is still made.  A
+ *     replacement that would make the text longer than 219 bytes is not made:
+ *     the message is shown and the call returns 0 as for an empty formula.
+ *     A group that contains itself, directly or through other groups, ends
+ *     the same way once its text outgrows 219 bytes; expansion also stops
+ *     (message, result 0) after 1000 passes that still replace something.
+ *   - Mass file: at most 200 element records; later records are ignored.  A
+ *     record whose symbol is longer than 3 bytes or whose mass token is
+ *     longer than 19 bytes is skipped whole (the following records stay
+ *     aligned).  A last record cut short by the end of the file is dropped.
+ *   - Group file: at most 49 group records; later records are ignored.  A
+ *     record whose name is longer than 3 bytes or whose formula is longer
+ *     than 14 bytes is skipped whole.  A last name without a formula is
+ *     dropped.
+ *   - A data-file path that names a directory counts as not found.
+ *   - NULL formula: treated as an empty formula (result 0).
+ *   - Numbers: every int is 32-bit signed, every double IEEE 754 binary64.
+ *     Divisions by zero that a caller asks for follow IEEE arithmetic.
+ */
+#ifndef FORMIX32_H
+#define FORMIX32_H
+
+#define FORMIX32_VERSION_MAJOR 1
+#define FORMIX32_VERSION_MINOR 0
+#define FORMIX32_VERSION_PATCH 0
+
+/* FORMIX32_API marks the exported functions; FORMIX32_CALL is their calling
+ * convention (empty on Linux). */
+#if defined(_WIN32)
+#  if defined(FORMIX32_BUILDING)
+#    define FORMIX32_API __declspec(dllexport)
+#  elif defined(FORMIX32_STATIC)
+#    define FORMIX32_API
+#  else
+#    define FORMIX32_API __declspec(dllimport)
+#  endif
+#  if defined(FORMIX32_CDECL)
+#    define FORMIX32_CALL __cdecl
+#  else
+#    define FORMIX32_CALL __stdcall
+#  endif
+#else
+#  if defined(FORMIX32_BUILDING) && defined(__GNUC__)
+#    define FORMIX32_API __attribute__((visibility("default")))
+#  else
+#    define FORMIX32_API
+#  endif
+#  define FORMIX32_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Formula engine ---------------------------------------------------- */
+
+/* Molar mass of `formula`, with optional per-element results.
+ *   contributions: NULL, or an array of 200 doubles; all 200 are set to 0,
+ *                  then entry i receives the mass contributed by element i.
+ *   atoms:         NULL, or an array with room for the element count
+ *                  (200 is always enough); entries 0..count-1 are set to 0,
+ *                  then entry i receives the number of atoms of element i
+ *                  (fractional where the formula has fractional numbers).
+ *   count:         NULL, or receives the number of elements in the table.
+ *   symbols:       NULL, or an array of pointers to caller buffers of at
+ *                  least 4 bytes each; buffer i receives the symbol of
+ *                  element i for every i below the element count.  NULL
+ *                  entries are skipped.
+ * Loads the data files on first use.  Unknown symbols are reported and
+ * count nothing.  When the mass file cannot be found and no tables were ever
+ * loaded, returns 0 and fills only `count` and `symbols`.  Element index i
+ * is the position of the element's record in the mass file. */
+FORMIX32_API double FORMIX32_CALL MolecularMass(const char *formula,
+                                                double *contributions,
+                                                double *atoms, int *count,
+                                                char **symbols);
+
+/* Molar mass of `formula`: MolecularMass(formula, NULL, NULL, NULL, NULL). */
+FORMIX32_API double FORMIX32_CALL MolarMass(const char *formula);
+
+/* Index of the first of list[0..count-1] that equals `token` byte for byte
+ * (case matters), or -1.  Returns -1 when count <= 0, or list or token is
+ * NULL; NULL entries of the list never match.  Never loads the tables. */
+FORMIX32_API int FORMIX32_CALL ChemIndex(const char *const *list,
+                                         const char *token, int count);
+
+/* ---- Notifications ----------------------------------------------------- */
+
+/* The library reports problems with three messages (Windows-1251 texts):
+ *   caption "Внимание!": the mass file cannot be opened;
+ *   caption "Ошибка анализа брутто-формулы": a formula too long or complex;
+ *   caption "Ошибка при вводе": an unknown element, after two beeps.
+ * SetNotifier replaces how they reach the user.  `on_message` receives the
+ * text and caption as the library's Windows-1251 bytes, unchanged;
+ * `on_beep` is called for each beep; both receive `context`.  A NULL
+ * callback restores the default for that operation.  Defaults on Linux: one
+ * line "formix32: CAPTION: TEXT" on standard error, converted to UTF-8; a
+ * beep writes BEL to standard error when it is a terminal.  Callbacks must
+ * return; the calculation continues after them.  The callbacks use the
+ * library's calling convention (FORMIX32_CALL). */
+typedef void (FORMIX32_CALL *FormixMessageFn)(const char *text,
+                                             const char *caption,
+                                             void *context);
+typedef void (FORMIX32_CALL *FormixBeepFn)(void *context);
+
+FORMIX32_API void FORMIX32_CALL SetNotifier(FormixMessageFn on_message,
+                                            FormixBeepFn on_beep,
+                                            void *context);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* FORMIX32_H */

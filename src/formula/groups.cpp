@@ -1,0 +1,60 @@
+// groups.cpp -- expansion of group abbreviations in the working text.
+#include <cstring>
+
+#include "formula/engine.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+#include "refdata/tables.h"
+
+namespace formix::formula {
+
+const char* FindGroupName(const char* text, const char* name) {
+  const char* start = text;
+  for (;;) {
+    const char* found = std::strstr(start, name);
+    if (found == nullptr) return nullptr;
+    if (!IsSmall(found[std::strlen(name)])) return found;
+    start = found + 1;
+    if (*start == '\0') return nullptr;
+  }
+}
+
+void ReportTooComplex(const char* text) {
+  // The format has a single "%s"; the text fills it whatever its length.
+  static constexpr const char* kFormat = messages::kTooComplexFormat;
+  const char* hole = std::strstr(kFormat, "%s");
+  std::size_t head = static_cast<std::size_t>(hole - kFormat);
+  std::size_t length = strnlen(text, kMaxTextLength);
+  char message[sizeof messages::kTooComplexFormat + kMaxTextLength];
+  std::memcpy(message, kFormat, head);
+  std::memcpy(message + head, text, length);
+  std::strcpy(message + head + length, hole + 2);
+  platform::ShowError(message, messages::kAnalysisCaption);
+}
+
+int ExpandGroups(char* text) {
+  const refdata::Tables& t = refdata::g_tables;
+  int replacements = 0;
+  for (int g = 1; g <= t.group_count; ++g) {
+    const char* name = t.group_names[g];
+    const char* formula = t.group_formulas[g];
+    const char* found = FindGroupName(text, name);
+    if (found == nullptr) continue;
+    ++replacements;
+    std::size_t text_length = std::strlen(text);
+    std::size_t name_length = std::strlen(name);
+    std::size_t formula_length = std::strlen(formula);
+    std::size_t new_length = text_length - name_length + formula_length + 2;
+    if (new_length >= kComplexityThreshold) ReportTooComplex(text);
+    if (new_length > kMaxTextLength) return kExpansionOverflow;
+    char* at = text + (found - text);
+    char* tail = at + name_length;
+    std::memmove(at + formula_length + 2, tail, std::strlen(tail) + 1);
+    at[0] = '(';
+    std::memcpy(at + 1, formula, formula_length);
+    at[formula_length + 1] = ')';
+  }
+  return replacements;
+}
+
+}  // namespace formix::formula

@@ -1,0 +1,58 @@
+// platform.h -- services the engine takes from the operating system:
+// user notifications, data-file access and the directories searched for
+// data files.  One implementation per platform; the engine sees only this.
+#ifndef FORMIX32_PLATFORM_H
+#define FORMIX32_PLATFORM_H
+
+#include <cstddef>
+
+namespace formix::platform {
+
+// Shows an error to the user (text and caption are Windows-1251) and
+// returns when the user has seen it.  Goes through the notifier set by
+// SetNotifier when there is one.
+void ShowError(const char* text, const char* caption);
+
+// Sounds the simple system beep, or calls the notifier's beep callback.
+void Beep();
+
+// The system's own ways of showing a message and sounding a beep, used when
+// the host has not installed a notifier.
+void DefaultShowError(const char* text, const char* caption);
+void DefaultBeep();
+
+// An open data file.  Opened read-only; a path that names a directory
+// counts as not openable.
+class DataFile {
+ public:
+  DataFile() = default;
+  ~DataFile() { Close(); }
+  DataFile(const DataFile&) = delete;
+  DataFile& operator=(const DataFile&) = delete;
+
+  bool Open(const char* path);
+  // Reads up to `size` bytes; returns the number delivered, 0 at the end of
+  // the file or on any read error.
+  std::size_t Read(char* buffer, std::size_t size);
+  void Close();
+  bool IsOpen() const { return handle_ != kClosed; }
+
+ private:
+  static constexpr long kClosed = -1;
+  long handle_ = kClosed;
+};
+
+// The two places searched after the path itself, in this order.
+enum class SearchPlace { kFirstFallback, kSecondFallback };
+
+// Writes the directory that stands for `place` into `buffer` (NUL
+// terminated) and returns true; returns false when there is none or it does
+// not fit in `size` bytes.
+bool SearchDirectory(SearchPlace place, char* buffer, std::size_t size);
+
+// The separator put between a search directory and the path setting.
+extern const char kPathSeparator;
+
+}  // namespace formix::platform
+
+#endif  // FORMIX32_PLATFORM_H

@@ -1,0 +1,60 @@
+/* c_api_test.c -- the public header compiled as C: a fresh process calls
+ * the shared library, which finds its shipped data files by itself. */
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "formix32.h"
+
+static int messages = 0;
+static int beeps = 0;
+
+static void FORMIX32_CALL on_message(const char *text, const char *caption, void *context) {
+  (void)text;
+  (void)caption;
+  ++*(int *)context;
+}
+
+static void FORMIX32_CALL on_beep(void *context) {
+  (void)context;
+  ++beeps;
+}
+
+#define CHECK(cond)                                               \
+  do {                                                            \
+    if (!(cond)) {                                                \
+      fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+      return 1;                                                   \
+    }                                                             \
+  } while (0)
+
+int main(void) {
+  double contributions[200];
+  double atoms[200];
+  char buffers[200][4];
+  char *symbols[200];
+  const char *list[2] = {"H", "He"};
+  int count = 0;
+  int i;
+  double mass;
+
+  SetNotifier(on_message, on_beep, &messages);
+  mass = MolarMass("CuSO4*5H2O");
+  printf("CuSO4*5H2O %.2f\n", mass);
+  CHECK(fabs(mass - 249.68) < 0.005);
+
+  for (i = 0; i < 200; ++i) symbols[i] = buffers[i];
+  mass = MolecularMass("Ph2CO", contributions, atoms, &count, symbols);
+  CHECK(count == 118);
+  CHECK(strcmp(symbols[5], "C") == 0 && atoms[5] == 13.0);
+  CHECK(mass == MolarMass("(C6H5)2CO"));
+
+  CHECK(ChemIndex(list, "He", 2) == 1);
+  CHECK(ChemIndex(list, "h", 2) == -1);
+
+  CHECK(MolarMass("Xx") == 0.0);
+  CHECK(messages == 1 && beeps == 2);
+  CHECK(messages == 1);
+  puts("c api ok");
+  return 0;
+}
