@@ -110,6 +110,87 @@ FORMIX32_API double FORMIX32_CALL MolarMass(const char *formula);
 FORMIX32_API int FORMIX32_CALL ChemIndex(const char *const *list,
                                          const char *token, int count);
 
+/* ---- Composition ------------------------------------------------------- */
+
+/* Number of atoms of the element `symbol` (compared byte for byte, case
+ * matters) in `formula`; fractional where the formula has fractional
+ * numbers.  0 when the symbol is not in the element table (a group name is
+ * not an element), or when formula or symbol is NULL (then nothing is
+ * evaluated).  Loads the tables on first use. */
+FORMIX32_API double FORMIX32_CALL NumberOfAtoms(const char *formula,
+                                                const char *symbol);
+
+/* Mass share of the element `symbol` in `formula`, in percent: its mass
+ * contribution divided by the molar mass, times 100.  The formula is
+ * evaluated twice, so its messages come twice when the symbol is found.
+ * 0 when the symbol is not in the table, when formula or symbol is NULL,
+ * and when the molar mass is 0 (for instance H0).  Loads the tables on
+ * first use. */
+FORMIX32_API double FORMIX32_CALL PercentOfElement(const char *formula,
+                                                   const char *symbol);
+
+/* ---- Stoichiometry ----------------------------------------------------- */
+
+/* Masses of the participants of a balanced reaction from one known mass.
+ *   formulas[count], coefficients[count]: participants and their
+ *   stoichiometric coefficients; masses[count]: masses[reference] is read,
+ *   every other entry receives MolarMass(formulas[i]) * factor *
+ *   coefficients[i], where factor = masses[reference] /
+ *   MolarMass(formulas[reference]) / coefficients[reference].
+ * Does nothing when an array is NULL or reference is not in 0..count-1.
+ * A zero coefficient or molar mass of the reference divides by zero as IEEE
+ * arithmetic does (infinities, NaN). */
+FORMIX32_API void FORMIX32_CALL ChemEqu(const char *const *formulas,
+                                        const double *coefficients,
+                                        double *masses, int reference,
+                                        int count);
+
+/* Atom ratios from an elemental analysis.
+ *   formulas[count]: the species (element symbols or any formulas), or NULL
+ *     for the element table itself (entry i is element i; the tables are
+ *     loaded first);
+ *   fractions[count]: mass fraction or percentage of each entry;
+ *   ratios[count]: receives fractions[i] / MolarMass(formulas[i]), scaled.
+ * With reference < 0 every ratio is scaled so that the formula unit has the
+ * molar mass `total`.  With reference >= 0 every other ratio is scaled so
+ * that the reference entry would stand at `total`, and ratios[reference]
+ * keeps its unscaled value.  Does nothing when fractions or ratios is NULL,
+ * count <= 0 or reference >= count.  Divisions by zero follow IEEE
+ * arithmetic. */
+FORMIX32_API void FORMIX32_CALL GetFormula(const char *const *formulas,
+                                           const double *fractions, int count,
+                                           int reference, double total,
+                                           double *ratios);
+
+/* ---- Tables and configuration ------------------------------------------ */
+
+/* Number of elements / groups in the tables as they stand (0 before the
+ * first load).  Never load the tables. */
+FORMIX32_API int FORMIX32_CALL ElementsInTable(void);
+FORMIX32_API int FORMIX32_CALL GroupsInTable(void);
+
+/* Copies the symbol of element `index` into `buffer` (at least 4 bytes) and
+ * returns `buffer`.  Indexes from the element count to 199 give an empty
+ * string or a symbol left by an earlier, longer mass file; an index outside
+ * 0..199, or any index before the first load, gives an empty string.
+ * Returns NULL for a NULL buffer.  Never loads the tables. */
+FORMIX32_API char *FORMIX32_CALL GetElement(char *buffer, int index);
+
+/* Copy the mass / group file path setting (initially "mass.elt" and
+ * "mass.gps") into `buffer` (at least 256 bytes) and return `buffer`, or
+ * NULL for a NULL buffer.  Never load the tables. */
+FORMIX32_API char *FORMIX32_CALL GetMassesFile(char *buffer);
+FORMIX32_API char *FORMIX32_CALL GetGroupsFile(char *buffer);
+
+/* Replace the mass / group file path setting and reload both tables at
+ * once.  Return 1 when the mass file was read, 0 when it was found nowhere
+ * (message shown; the new path stays set; tables loaded before stay in
+ * use).  A group file found nowhere still gives 1, with 0 groups.  A NULL
+ * path or one of 256 bytes or more is refused: 0, setting and tables
+ * unchanged, nothing read. */
+FORMIX32_API int FORMIX32_CALL SetNewMassesFile(const char *path);
+FORMIX32_API int FORMIX32_CALL SetNewGroupsFile(const char *path);
+
 /* ---- Notifications ----------------------------------------------------- */
 
 /* The library reports problems with three messages (Windows-1251 texts):

@@ -54,7 +54,35 @@ int main(void) {
 
   CHECK(MolarMass("Xx") == 0.0);
   CHECK(messages == 1 && beeps == 2);
-  CHECK(messages == 1);
+
+  CHECK(NumberOfAtoms("CuSO4*5H2O", "O") == 9.0);
+  CHECK(PercentOfElement("H2O", "H") > 11.1 && PercentOfElement("H2O", "H") < 11.2);
+  {
+    const char *const formulas[3] = {"H2", "O2", "H2O"};
+    const double coefficients[3] = {2, 1, 2};
+    double masses[3] = {0, 0, 36.03};
+    const char *const species[3] = {"C", "H", "O"};
+    const double fractions[3] = {40.0, 6.7, 53.3};
+    double ratios[3];
+    ChemEqu(formulas, coefficients, masses, 2, 3);
+    CHECK(fabs(masses[1] - 32.0) < 0.01);
+    GetFormula(species, fractions, 3, -1, 180.16, ratios);
+    CHECK(fabs(ratios[0] - 6.0) < 0.01);
+  }
+  {
+    char element[4];
+    char path[256];
+    CHECK(ElementsInTable() == 118);
+    CHECK(GroupsInTable() > 0);
+    CHECK(strcmp(GetElement(element, 1), "He") == 0);
+    CHECK(strcmp(GetMassesFile(path), "mass.elt") == 0);
+    CHECK(strcmp(GetGroupsFile(path), "mass.gps") == 0);
+    CHECK(SetNewGroupsFile("no-such-file.gps") == 1);
+    CHECK(GroupsInTable() == 0);
+    CHECK(SetNewMassesFile("no-such-file.elt") == 0);
+    CHECK(messages == 2);
+    CHECK(ElementsInTable() == 118);
+  }
   puts("c api ok");
   return 0;
 }
