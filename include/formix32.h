@@ -38,7 +38,10 @@
  *     record whose name is longer than 3 bytes or whose formula is longer
  *     than 14 bytes is skipped whole.  A last name without a formula is
  *     dropped.
- *   - A data-file path that names a directory counts as not found.
+ *   - A data-file path that names anything but a regular file (a
+ *     directory, a FIFO, a device) counts as not found, as does a file the
+ *     process may not read.  Reading stops after the 200th element record
+ *     or the 49th group record; the rest of the file is not read.
  *   - NULL formula: treated as an empty formula (result 0).
  *   - Numbers: every int is 32-bit signed, every double IEEE 754 binary64.
  *     Divisions by zero that a caller asks for follow IEEE arithmetic.

@@ -29,8 +29,10 @@ class RefdataTest : public EngineTest {
 };
 
 TEST_F(RefdataTest, RecordsInAnyMixOfSeparators) {
-  ASSERT_TRUE(LoadText(std::string("1 H 1.008\r\n2\nHe\r4.0026  \n\n3   Li ", 36) +
-                       std::string("\0", 1) + "6.94"));
+  std::string text = "1 H 1.008\r\n2\nHe\r4.0026  \n\n3   Li ";
+  text += '\0';
+  text += "6.94";
+  ASSERT_TRUE(LoadText(text));
   ASSERT_EQ(g_tables.element_count, 3);
   EXPECT_EQ(Symbol(0), "H");
   EXPECT_EQ(Symbol(1), "He");

@@ -19,12 +19,15 @@ namespace formix::platform {
 
 const char kPathSeparator = '/';
 
+// Only regular files are data files: a directory, a FIFO (which could block
+// the host forever) or a device counts as not found.  O_NONBLOCK keeps the
+// open itself from waiting on a FIFO; it means nothing for regular files.
 bool DataFile::Open(const char* path) {
   Close();
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }
