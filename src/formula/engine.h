@@ -50,11 +50,17 @@ void ReportTooComplex(const char* text);
 // The number at `p` when a number starts there, otherwise 1.
 double ReadFactor(const char* p);
 
-// Molar mass of the prepared `text` over `count` elements.  `atoms` and
-// `contributions` may be NULL; entries 0..count-1 of each are cleared and
-// then summed per element index.  Unknown symbols are reported.
-double EvaluateFormula(const char* text, const char* const* symbols, const double* masses,
-                       int count, double* atoms, double* contributions);
+// Copies `formula` (at most kMaxTextLength bytes) into `text` prepared for
+// evaluation: normalised, without spaces and without bond marks.  The same
+// text as NormalizeText, RemoveChar(' ') and RemoveBondMarks in turn, in
+// one pass.
+void PrepareText(const char* formula, char* text);
+
+// Molar mass of the prepared `text` over the loaded element table.  `atoms`
+// and `contributions` may be NULL; entries 0..count-1 of each (count: the
+// element count) are cleared and then summed per element index.  Unknown
+// symbols are reported.
+double EvaluateFormula(const char* text, double* atoms, double* contributions);
 
 // The whole pipeline: copy, normalise, load the tables on first use, remove
 // spaces and bond marks, expand groups, evaluate.  Arguments as for the

@@ -9,28 +9,25 @@
 namespace formix::formula {
 namespace {
 
-// Module-wide state of the pipeline.
-char g_working_text[kWorkingTextSize];                 // formula of the call
-double g_internal_contributions[refdata::kMaxElements];  // when the caller gives none
+// Module-wide state of the pipeline: the formula of the call in progress.
+char g_working_text[kWorkingTextSize];
 
-// Copies `formula` into the working text.  A formula that does not fit is
-// reported with its first kMaxTextLength bytes and replaced by an empty one.
-void CopyIn(const char* formula) {
-  if (formula == nullptr) formula = "";
-  std::size_t length = strnlen(formula, kWorkingTextSize);
-  if (length > kMaxTextLength) {
-    std::memcpy(g_working_text, formula, kMaxTextLength);
-    g_working_text[kMaxTextLength] = '\0';
-    ReportTooComplex(g_working_text);
-    length = 0;
-  }
-  std::memcpy(g_working_text, formula, length);
-  g_working_text[length] = '\0';
+// The caller's formula, or an empty one when it is NULL or does not fit the
+// working text (then reported with its first kMaxTextLength bytes).
+const char* Admit(const char* formula) {
+  if (formula == nullptr) return "";
+  if (strnlen(formula, kWorkingTextSize) <= kMaxTextLength) return formula;
+  char head[kWorkingTextSize];
+  std::memcpy(head, formula, kMaxTextLength);
+  head[kMaxTextLength] = '\0';
+  ReportTooComplex(head);
+  return "";
 }
 
 // Runs expansion passes until one replaces nothing.  Returns false when the
 // expansion outgrew the working text or would not end.
 bool ExpandAllGroups(char* text) {
+  if (!refdata::MayHoldGroupName(text)) return true;  // no pass would replace
   for (int pass = 0;; ++pass) {
     int replaced = ExpandGroups(text);
     if (replaced == 0) return true;
@@ -46,20 +43,21 @@ bool ExpandAllGroups(char* text) {
 
 const char* WorkingText() { return g_working_text; }
 
+// The stages run in this order: admission of the text, loading of the
+// tables, preparation (normalisation, spaces, bond marks), group expansion,
+// evaluation.  Preparation reports nothing and does not depend on the
+// tables, so running it after the load changes nothing.
 double MolecularMass(const char* formula, double* contributions, double* atoms, int* count,
                      char** symbols) {
-  refdata::Tables& t = refdata::g_tables;
+  const refdata::Tables& t = refdata::g_tables;
   double molar_mass = 0.0;
-  CopyIn(formula);
-  NormalizeText(g_working_text);
-  double* sums = contributions != nullptr ? contributions : g_internal_contributions;
+  formula = Admit(formula);
   if (refdata::EnsureLoaded()) {
-    std::memset(sums, 0, sizeof(double) * refdata::kMaxElements);
-    RemoveChar(g_working_text, ' ');
-    RemoveBondMarks(g_working_text);
+    // Without a caller's array the contributions are of no use to anyone.
+    if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
+    PrepareText(formula, g_working_text);
     if (!ExpandAllGroups(g_working_text)) g_working_text[0] = '\0';
-    molar_mass = EvaluateFormula(g_working_text, t.symbol_list, t.masses, t.element_count,
-                                 atoms, sums);
+    molar_mass = EvaluateFormula(g_working_text, atoms, contributions);
   }
   if (count != nullptr) *count = t.element_count;
   if (symbols != nullptr) {

@@ -56,4 +56,44 @@ void RemoveBondMarks(char* text) {
   *out = '\0';
 }
 
+namespace {
+
+char Normalized(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  if (u == 0xF1) return 'c';
+  if (u == 0xD1) return 'C';
+  return c == ',' ? '.' : c;
+}
+
+}  // namespace
+
+// Spaces are dropped as they come.  Once spaces are gone, the marks of a
+// run (with the spaces inside it) stand together, and the run goes when the
+// first byte after it, normalised, is a capital, a digit or '.'.
+void PrepareText(const char* formula, char* text) {
+  std::size_t out = 0;
+  for (const char* in = formula; *in != '\0';) {
+    char c = Normalized(*in);
+    if (c == ' ') {
+      ++in;
+      continue;
+    }
+    if (!IsBondMark(c)) {
+      text[out++] = c;
+      ++in;
+      continue;
+    }
+    const char* run_end = in;
+    while (*run_end == ' ' || IsBondMark(*run_end)) ++run_end;
+    char next = Normalized(*run_end);
+    if (!IsCapital(next) && !IsNumberStart(next)) {
+      for (; in < run_end; ++in) {
+        if (*in != ' ') text[out++] = *in;
+      }
+    }
+    in = run_end;
+  }
+  text[out] = '\0';
+}
+
 }  // namespace formix::formula

@@ -137,6 +137,7 @@ bool LoadTables() {
   if (!ReadMassesTable()) return false;
   ReadGroupsTable();
   for (int i = 0; i < kMaxElements; ++i) g_tables.symbol_list[i] = g_tables.symbols[i];
+  BuildLookups();
   g_tables.loaded = true;
   return true;
 }

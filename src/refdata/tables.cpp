@@ -7,7 +7,12 @@
 
 namespace formix::refdata {
 
-Tables g_tables = {{}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false};
+// Empty tables with the default path settings, set up by the loader of the
+// module (constant initialisation): no code runs when the module is loaded.
+#define FORMIX_INITIAL_TABLES \
+  {{}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false, {}, {}, {}}
+
+Tables g_tables = FORMIX_INITIAL_TABLES;
 
 namespace {
 
@@ -36,9 +41,74 @@ int FindSymbol(const char* const* list, int count, const char* token, std::size_
   return -1;
 }
 
-void ResetForTesting() {
-  g_tables = Tables{{}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false};
+namespace {
+
+// The key of a symbol of 1 to 3 bytes, or 0 when it has more.
+std::uint32_t SymbolKey(const char* token, std::size_t length) {
+  if (length == 0 || length > 3) return 0;
+  std::uint32_t key = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    key |= static_cast<std::uint32_t>(static_cast<unsigned char>(token[i])) << (8 * i);
+  }
+  return key;
 }
+
+int Slot(std::uint32_t key) {
+  return static_cast<int>((key * 2654435761u) >> 23) & (SymbolIndex::kSlots - 1);
+}
+
+void Mark(std::uint64_t* bits, unsigned bit) { bits[bit / 64] |= std::uint64_t{1} << (bit % 64); }
+bool Marked(const std::uint64_t* bits, unsigned bit) { return (bits[bit / 64] >> (bit % 64)) & 1u; }
+
+}  // namespace
+
+void BuildLookups() {
+  Tables& t = g_tables;
+  std::memset(&t.symbol_index, 0, sizeof t.symbol_index);
+  for (int i = 0; i < t.element_count; ++i) {
+    std::uint32_t key = SymbolKey(t.symbols[i], std::strlen(t.symbols[i]));
+    int slot = Slot(key);
+    while (t.symbol_index.keys[slot] != 0 && t.symbol_index.keys[slot] != key) {
+      slot = (slot + 1) & (SymbolIndex::kSlots - 1);
+    }
+    if (t.symbol_index.keys[slot] == 0) {  // the first of equal symbols wins
+      t.symbol_index.keys[slot] = key;
+      t.symbol_index.elements[slot] = static_cast<std::int16_t>(i);
+    }
+  }
+  std::memset(t.group_pairs, 0, sizeof t.group_pairs);
+  std::memset(t.group_singles, 0, sizeof t.group_singles);
+  for (int g = 1; g <= t.group_count; ++g) {
+    const unsigned char* name = reinterpret_cast<const unsigned char*>(t.group_names[g]);
+    if (name[1] == '\0') {
+      Mark(t.group_singles, name[0]);
+    } else {
+      Mark(t.group_pairs, static_cast<unsigned>(name[0]) << 8 | name[1]);
+    }
+  }
+}
+
+int LookupElement(const char* token, std::size_t length) {
+  const SymbolIndex& index = g_tables.symbol_index;
+  std::uint32_t key = SymbolKey(token, length);
+  if (key == 0) return -1;
+  for (int slot = Slot(key);; slot = (slot + 1) & (SymbolIndex::kSlots - 1)) {
+    if (index.keys[slot] == key) return index.elements[slot];
+    if (index.keys[slot] == 0) return -1;
+  }
+}
+
+bool MayHoldGroupName(const char* text) {
+  const Tables& t = g_tables;
+  if (t.group_count == 0) return false;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != '\0'; ++p) {
+    if (Marked(t.group_singles, p[0])) return true;
+    if (p[1] != '\0' && Marked(t.group_pairs, static_cast<unsigned>(p[0]) << 8 | p[1])) return true;
+  }
+  return false;
+}
+
+void ResetForTesting() { g_tables = Tables FORMIX_INITIAL_TABLES; }
 
 }  // namespace formix::refdata
 

@@ -4,6 +4,7 @@
 #define FORMIX32_REFDATA_TABLES_H
 
 #include <cstddef>
+#include <cstdint>
 
 namespace formix::refdata {
 
@@ -13,6 +14,15 @@ constexpr std::size_t kSymbolSize = 4;     // symbol or group name + NUL
 constexpr std::size_t kGroupFormulaSize = 15;
 constexpr std::size_t kNumberTokenSize = 20;
 constexpr std::size_t kPathSize = 256;     // path setting + NUL
+
+// Element lookup by symbol: open addressing over the symbols packed into
+// 32-bit keys (symbols have 1 to 3 bytes, none of them NUL).  Each symbol
+// maps to its first index in the table.
+struct SymbolIndex {
+  static constexpr int kSlots = 512;  // a power of two, well over 200
+  std::uint32_t keys[kSlots];         // 0: empty slot
+  std::int16_t elements[kSlots];
+};
 
 // All module-wide reference data.  Zero at start but for the two path
 // settings; lives as long as the module.
@@ -28,6 +38,10 @@ struct Tables {
   char mass_path[kPathSize];
   char group_path[kPathSize];
   bool loaded;  // set by the first successful load, never cleared
+  // Derived from the tables by every successful load:
+  SymbolIndex symbol_index;
+  std::uint64_t group_pairs[65536 / 64];  // first two bytes of group names
+  std::uint64_t group_singles[256 / 64];  // one-byte group names
 };
 
 extern Tables g_tables;
@@ -37,6 +51,9 @@ extern Tables g_tables;
 // file is found nowhere.  A group file found nowhere gives 0 groups.
 bool LoadTables();
 
+// Rebuilds the lookups derived from the tables (after every load).
+void BuildLookups();
+
 // Loads the tables unless a load has already succeeded; true when loaded.
 bool EnsureLoaded();
 
@@ -44,6 +61,15 @@ bool EnsureLoaded();
 // path of kPathSize bytes or more.
 bool SetMassPath(const char* path);
 bool SetGroupPath(const char* path);
+
+// Index of the first element of the loaded table whose symbol is the
+// `length` bytes at `token`, or -1: the same answer as FindSymbol over the
+// symbol list and the element count, without comparing every entry.
+int LookupElement(const char* token, std::size_t length);
+
+// False when no group name occurs anywhere in `text`, so that an expansion
+// pass would replace nothing.  True when one may.
+bool MayHoldGroupName(const char* text);
 
 // Index of the first of list[0..count-1] equal to the `length` bytes at
 // `token`, or -1.  NULL entries never match.

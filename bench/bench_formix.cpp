@@ -1,0 +1,286 @@
+// bench_formix.cpp -- speed of the library's calls over named corpora, side
+// by side with xraylib's CompoundParser and a bare copy-and-scan baseline,
+// with the ratios printed from the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "corpora.h"
+#include "formix32.h"
+
+#ifdef FORMIX_HAVE_XRAYLIB
+#include <xraylib.h>
+#endif
+
+// ---- Heap allocation counting ---------------------------------------------
+// Every malloc of the statically linked engine (through --wrap) and every
+// operator new of this program is counted.
+namespace {
+long g_allocations = 0;
+}
+extern "C" void* __real_malloc(std::size_t size);
+extern "C" void* __wrap_malloc(std::size_t size) {
+  ++g_allocations;
+  return __real_malloc(size);
+}
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* p = std::malloc(size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+using formix::bench::EverydayFormulas;
+
+void FORMIX32_CALL Silent(const char*, const char*, void*) {}
+void FORMIX32_CALL SilentBeep(void*) {}
+
+struct Corpus {
+  std::vector<std::string> formulas;
+  std::size_t bytes = 0;
+};
+
+const Corpus& GetCorpus(const std::string& name) {
+  static std::map<std::string, Corpus> corpora;
+  Corpus& c = corpora[name];
+  if (!c.formulas.empty()) return c;
+  if (name == "everyday") {
+    for (const auto& e : EverydayFormulas()) c.formulas.push_back(e.formula);
+  } else if (name == "shared") {
+    for (const auto& e : EverydayFormulas()) c.formulas.push_back(e.shared);
+  } else if (name == "groups") {
+    c.formulas = formix::bench::GroupHeavyFormulas();
+  } else {
+    c.formulas = formix::bench::WorstCaseFormulas();
+  }
+  for (const std::string& f : c.formulas) c.bytes += f.size();
+  return c;
+}
+
+void SetUpLibrary() {
+  SetNotifier(&Silent, &SilentBeep, nullptr);
+  MolarMass("");  // load the tables outside the timed loops
+}
+
+// Per-formula and per-byte time, items and bytes per second.
+void Report(benchmark::State& state, const Corpus& c) {
+  auto n = static_cast<double>(c.formulas.size());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * c.formulas.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.bytes));
+  state.counters["per_formula"] = benchmark::Counter(n, benchmark::Counter::kIsIterationInvariantRate |
+                                                            benchmark::Counter::kInvert);
+  state.counters["per_byte"] = benchmark::Counter(static_cast<double>(c.bytes),
+                                                  benchmark::Counter::kIsIterationInvariantRate |
+                                                      benchmark::Counter::kInvert);
+}
+
+// Heap allocations of one pass over the corpus, per call.
+template <typename Call>
+void CountAllocations(benchmark::State& state, const Corpus& c, Call call) {
+  long before = g_allocations;
+  for (const std::string& f : c.formulas) call(f);
+  state.counters["allocs_per_call"] =
+      static_cast<double>(g_allocations - before) / static_cast<double>(c.formulas.size());
+}
+
+void BM_MolarMass(benchmark::State& state, const char* corpus) {
+  SetUpLibrary();
+  const Corpus& c = GetCorpus(corpus);
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) benchmark::DoNotOptimize(MolarMass(f.c_str()));
+  }
+  Report(state, c);
+  CountAllocations(state, c, [](const std::string& f) { MolarMass(f.c_str()); });
+}
+BENCHMARK_CAPTURE(BM_MolarMass, everyday, "everyday");
+BENCHMARK_CAPTURE(BM_MolarMass, shared, "shared");
+BENCHMARK_CAPTURE(BM_MolarMass, groups, "groups");
+BENCHMARK_CAPTURE(BM_MolarMass, worst, "worst");
+
+void BM_MolecularMassAllOutputs(benchmark::State& state, const char* corpus) {
+  SetUpLibrary();
+  const Corpus& c = GetCorpus(corpus);
+  static double contributions[200], atoms[200];
+  static char buffers[200][4];
+  static char* symbols[200];
+  for (int i = 0; i < 200; ++i) symbols[i] = buffers[i];
+  int count = 0;
+  auto call = [&](const std::string& f) {
+    return MolecularMass(f.c_str(), contributions, atoms, &count, symbols);
+  };
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) benchmark::DoNotOptimize(call(f));
+  }
+  Report(state, c);
+  CountAllocations(state, c, call);
+}
+BENCHMARK_CAPTURE(BM_MolecularMassAllOutputs, everyday, "everyday");
+BENCHMARK_CAPTURE(BM_MolecularMassAllOutputs, groups, "groups");
+BENCHMARK_CAPTURE(BM_MolecularMassAllOutputs, worst, "worst");
+
+void BM_NumberOfAtoms(benchmark::State& state) {
+  SetUpLibrary();
+  const Corpus& c = GetCorpus("everyday");
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) benchmark::DoNotOptimize(NumberOfAtoms(f.c_str(), "O"));
+  }
+  Report(state, c);
+}
+BENCHMARK(BM_NumberOfAtoms);
+
+void BM_PercentOfElement(benchmark::State& state) {
+  SetUpLibrary();
+  const Corpus& c = GetCorpus("everyday");
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) benchmark::DoNotOptimize(PercentOfElement(f.c_str(), "O"));
+  }
+  Report(state, c);
+}
+BENCHMARK(BM_PercentOfElement);
+
+void BM_ChemEqu(benchmark::State& state) {
+  SetUpLibrary();
+  const char* formulas[] = {"C6H12O6", "O2", "CO2", "H2O"};
+  const double coefficients[] = {1, 6, 6, 6};
+  double masses[4] = {180.0, 0, 0, 0};
+  for (auto _ : state) {
+    ChemEqu(formulas, coefficients, masses, 0, 4);
+    benchmark::DoNotOptimize(masses[1]);
+  }
+  state.SetItemsProcessed(state.iterations() * 4);
+}
+BENCHMARK(BM_ChemEqu);
+
+void BM_GetFormula(benchmark::State& state, int reference) {
+  SetUpLibrary();
+  const char* formulas[] = {"C", "H", "O", "N"};
+  const double fractions[] = {49.48, 5.19, 16.48, 28.85};
+  double ratios[4];
+  for (auto _ : state) {
+    GetFormula(formulas, fractions, 4, reference, 194.19, ratios);
+    benchmark::DoNotOptimize(ratios[0]);
+  }
+}
+BENCHMARK_CAPTURE(BM_GetFormula, to_total_mass, -1);
+BENCHMARK_CAPTURE(BM_GetFormula, to_reference, 0);
+
+void BM_ReloadMassFile(benchmark::State& state) {
+  SetUpLibrary();
+  for (auto _ : state) benchmark::DoNotOptimize(SetNewMassesFile(FORMIX_DATA_DIR "/mass.elt"));
+}
+BENCHMARK(BM_ReloadMassFile);
+
+// The formix tool's batch path: one process over a file of formulas.
+void BM_FormixBatch(benchmark::State& state) {
+  const Corpus& c = GetCorpus("everyday");
+  const std::string input = "/tmp/formix-bench-batch.txt";
+  std::size_t formulas = 0, bytes = 0;
+  {
+    std::ofstream out(input);
+    while (formulas < 20000) {
+      for (const std::string& f : c.formulas) {
+        out << f << '\n';
+        ++formulas;
+        bytes += f.size();
+      }
+    }
+  }
+  const std::string command = std::string(FORMIX_TOOL) + " mass < " + input + " > /dev/null";
+  for (auto _ : state) {
+    if (std::system(command.c_str()) != 0) state.SkipWithError("formix failed");
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * formulas));
+  state.counters["per_formula"] = benchmark::Counter(static_cast<double>(formulas),
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+  state.counters["per_byte"] = benchmark::Counter(static_cast<double>(bytes),
+                                                  benchmark::Counter::kIsIterationInvariantRate |
+                                                      benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FormixBatch)->Unit(benchmark::kMillisecond);
+
+// A floor for any parser: copy each formula and look at every byte once.
+void BM_Baseline(benchmark::State& state) {
+  const Corpus& c = GetCorpus("shared");
+  char buffer[256];
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) {
+      std::strcpy(buffer, f.c_str());
+      unsigned sum = 0;
+      for (const char* p = buffer; *p != '\0'; ++p) sum += static_cast<unsigned char>(*p);
+      benchmark::DoNotOptimize(sum);
+    }
+  }
+  Report(state, c);
+}
+BENCHMARK(BM_Baseline);
+
+#ifdef FORMIX_HAVE_XRAYLIB
+void BM_Xraylib(benchmark::State& state) {
+  const Corpus& c = GetCorpus("shared");
+  for (const std::string& f : c.formulas) {
+    struct compoundData* d = CompoundParser(f.c_str(), nullptr);
+    if (d == nullptr) {
+      state.SkipWithError(("xraylib cannot parse " + f).c_str());
+      return;
+    }
+    FreeCompoundData(d);
+  }
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) {
+      struct compoundData* d = CompoundParser(f.c_str(), nullptr);
+      benchmark::DoNotOptimize(d->molarMass);
+      FreeCompoundData(d);
+    }
+  }
+  Report(state, c);
+}
+BENCHMARK(BM_Xraylib);
+#endif
+
+// Console output plus the ratios of the side-by-side runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    auto time = [this](const char* name) {
+      auto it = times_.find(name);
+      return it == times_.end() ? 0.0 : it->second;
+    };
+    double formix = time("BM_MolarMass/shared"), xraylib = time("BM_Xraylib"),
+           baseline = time("BM_Baseline");
+    std::printf("\nshared everyday formulas (%zu), same run:\n", EverydayFormulas().size());
+    if (formix > 0 && xraylib > 0) std::printf("  xraylib / formix  = %.1f (formix is that many times faster)\n", xraylib / formix);
+    if (formix > 0 && baseline > 0) std::printf("  formix / baseline = %.1f\n", formix / baseline);
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
