@@ -3,6 +3,7 @@
 // with the ratios printed from the same run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -248,30 +249,40 @@ void BM_Xraylib(benchmark::State& state) {
 BENCHMARK(BM_Xraylib);
 #endif
 
-// Console output plus the ratios of the side-by-side runs.
+// Console output plus the ratios of the side-by-side runs: medians over the
+// repetitions, which the machine's noise moves least.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+        times_[run.run_name.str()].push_back(run.GetAdjustedRealTime());
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    auto time = [this](const char* name) {
-      auto it = times_.find(name);
-      return it == times_.end() ? 0.0 : it->second;
-    };
-    double formix = time("BM_MolarMass/shared"), xraylib = time("BM_Xraylib"),
-           baseline = time("BM_Baseline");
-    std::printf("\nshared everyday formulas (%zu), same run:\n", EverydayFormulas().size());
-    if (formix > 0 && xraylib > 0) std::printf("  xraylib / formix  = %.1f (formix is that many times faster)\n", xraylib / formix);
+    double formix = Median("BM_MolarMass/shared"), xraylib = Median("BM_Xraylib"),
+           baseline = Median("BM_Baseline");
+    std::size_t n = EverydayFormulas().size();
+    std::printf("\nshared everyday formulas (%zu), medians of %zu runs, same process:\n", n,
+                times_["BM_MolarMass/shared"].size());
+    if (formix > 0) std::printf("  formix    %8.1f ns per formula\n", formix / n);
+    if (xraylib > 0) std::printf("  xraylib   %8.1f ns per formula\n", xraylib / n);
+    if (baseline > 0) std::printf("  baseline  %8.1f ns per formula\n", baseline / n);
+    if (formix > 0 && xraylib > 0) std::printf("  xraylib / formix  = %.1f\n", xraylib / formix);
     if (formix > 0 && baseline > 0) std::printf("  formix / baseline = %.1f\n", formix / baseline);
   }
 
  private:
-  std::map<std::string, double> times_;
+  double Median(const std::string& name) {
+    std::vector<double> v = times_[name];
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  }
+  std::map<std::string, std::vector<double>> times_;
 };
 
 }  // namespace

@@ -23,10 +23,7 @@ class PrepareTest : public testing::TestWithParam<PrepareCase> {};
 
 TEST_P(PrepareTest, SpacesThenBondMarks) {
   char text[formula::kWorkingTextSize];
-  std::strcpy(text, GetParam().in);
-  formula::NormalizeText(text);
-  formula::RemoveChar(text, ' ');
-  formula::RemoveBondMarks(text);
+  formula::PrepareText(GetParam().in, text);
   EXPECT_STREQ(text, GetParam().out);
 }
 

@@ -16,20 +16,32 @@ constexpr std::size_t kComplexityThreshold = 200;
 constexpr int kMaxExpansionPasses = 1000;
 
 // Formula character classes.  Bytes 0x80..0xFF belong to none.
-inline bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
-inline bool IsSmall(char c) { return c >= 'a' && c <= 'z'; }
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsNumberStart(char c) { return IsDigit(c) || c == '.'; }
-inline bool IsOpening(char c) { return c == '(' || c == '[' || c == '{'; }
-inline bool IsClosing(char c) { return c == ')' || c == ']' || c == '}'; }
+constexpr bool IsCapital(char c) { return static_cast<unsigned char>(c - 'A') < 26; }
+constexpr bool IsSmall(char c) { return static_cast<unsigned char>(c - 'a') < 26; }
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsNumberStart(char c) { return IsDigit(c) || c == '.'; }
+constexpr bool IsOpening(char c) { return c == '(' || c == '[' || c == '{'; }
+constexpr bool IsClosing(char c) { return c == ')' || c == ']' || c == '}'; }
 
-// Cyrillic ES (0xF1, 0xD1) to Latin c and C, decimal comma to point.
-void NormalizeText(char* text);
-// Deletes every occurrence of `c`.
-void RemoveChar(char* text, char c);
-// Deletes each '-' or '=' that stands directly before a capital, a digit or
-// '.', searching again from the start after every deletion.
-void RemoveBondMarks(char* text);
+// What a byte means to the evaluator, from one table look-up.
+enum class Role : unsigned char { kNone, kCapital, kOpening, kClosing, kStar };
+
+struct RoleTable {
+  Role roles[256];
+  constexpr RoleTable() : roles() {
+    for (int i = 0; i < 256; ++i) {
+      char c = static_cast<char>(i);
+      roles[i] = IsCapital(c)   ? Role::kCapital
+                 : IsOpening(c) ? Role::kOpening
+                 : IsClosing(c) ? Role::kClosing
+                 : c == '*'     ? Role::kStar
+                                : Role::kNone;
+    }
+  }
+};
+inline constexpr RoleTable kRoles;
+
+inline Role RoleOf(char c) { return kRoles.roles[static_cast<unsigned char>(c)]; }
 
 // The first occurrence of `name` in `text` not followed by a small letter,
 // or NULL.
@@ -47,14 +59,17 @@ int ExpandGroups(char* text);
 // Shows the too-complex message with `text` in it.
 void ReportTooComplex(const char* text);
 
+// The number that starts at `p` (a digit or '.').
+double ReadNumber(const char* p);
+
 // The number at `p` when a number starts there, otherwise 1.
-double ReadFactor(const char* p);
+inline double ReadFactor(const char* p) { return IsNumberStart(*p) ? ReadNumber(p) : 1.0; }
 
 // Copies `formula` (at most kMaxTextLength bytes) into `text` prepared for
-// evaluation: normalised, without spaces and without bond marks.  The same
-// text as NormalizeText, RemoveChar(' ') and RemoveBondMarks in turn, in
-// one pass.
-void PrepareText(const char* formula, char* text);
+// evaluation: Cyrillic ES as Latin C, decimal commas as points, without
+// spaces and without bond marks.  Returns false when no group name can
+// occur in the result, so that no expansion pass would replace anything.
+bool PrepareText(const char* formula, char* text);
 
 // Molar mass of the prepared `text` over the loaded element table.  `atoms`
 // and `contributions` may be NULL; entries 0..count-1 of each (count: the

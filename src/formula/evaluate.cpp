@@ -12,9 +12,10 @@
 //   group opens the next level out, where the same holds;
 //   then walking right from p to the end, every closing bracket that closes
 //   a group enclosing p multiplies m by the number after it.
-// Rather than walking both ways for every symbol, two passes over the text
-// find the same factors for all symbols at once; each symbol then
+// Rather than walking both ways for every symbol, one pass over the text
+// finds the same factors for all symbols at once, and each symbol
 // multiplies them in the same order, so that every product is the same.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -26,8 +27,7 @@
 
 namespace formix::formula {
 
-double ReadFactor(const char* p) {
-  if (!IsNumberStart(*p)) return 1.0;
+double ReadNumber(const char* p) {
   // Whole numbers of up to 15 digits are exact in a double: no conversion
   // routine needed.
   std::uint64_t value = 0;
@@ -53,86 +53,98 @@ void ReportUnknownSymbol(const char* symbol, std::size_t length) {
   platform::ShowError(message, messages::kInputCaption);
 }
 
-// A list of factors, linked from the first to apply to the last; lists
+// A list of '*' factors, linked from the first to apply to the last; lists
 // share their tails.  -1 ends a list.
 struct FactorNode {
   double factor;
   int next;
 };
 
+// An element occurrence whose multiplier is being worked out.
+struct Occurrence {
+  int index;  // element index, -1 for an unknown symbol
+  double m;
+};
+
+// An opening bracket not yet closed.
+struct OpenGroup {
+  int outer_stars;   // the '*' factors that apply outside the group
+  int first_symbol;  // the first occurrence inside the group
+};
+
 }  // namespace
 
+// One pass from left to right.  The '*' factors: walking left from a symbol
+// meets, level by level outward, the last '*' of each level before the
+// symbol; `stars` is that list at the current position, and each open group
+// remembers the list outside it.  A closing bracket with no group to close
+// hides everything before it from such walks.  The bracket factors: walking
+// right from a symbol multiplies by the closing bracket of every group that
+// encloses it and by every closing bracket that closes no group; both come
+// after the symbol in text order, so each is applied when reached to the
+// occurrences it multiplies.  The sums are then taken in text order.
 double EvaluateFormula(const char* text, double* atoms, double* contributions) {
   const refdata::Tables& t = refdata::g_tables;
   const int count = t.element_count;
-  for (int i = 0; i < count; ++i) {
-    if (atoms != nullptr) atoms[i] = 0.0;
-    if (contributions != nullptr) contributions[i] = 0.0;
-  }
-  const std::size_t length = std::strlen(text);
-  if (length == 0) return 0.0;
+  if (atoms != nullptr) std::fill(atoms, atoms + count, 0.0);
+  if (contributions != nullptr) std::fill(contributions, contributions + count, 0.0);
 
-  // Right to left: the closing brackets that the walk right from each
-  // position would multiply by, nearest first.  A stack of the closing
-  // brackets not yet matched; an opening bracket matches the nearest.
-  FactorNode closings[kWorkingTextSize];
-  int closings_at[kWorkingTextSize];  // for each capital, its list
-  int used = 0;
-  int top = -1;
-  for (std::size_t r = length; r-- > 0;) {
-    char c = text[r];
-    if (IsClosing(c)) {
-      closings[used] = {ReadFactor(text + r + 1), top};
-      top = used++;
-    } else if (IsOpening(c)) {
-      if (top >= 0) top = closings[top].next;
-    } else if (IsCapital(c)) {
-      closings_at[r] = top;
-    }
-  }
-
-  // Left to right: the '*' factors that the walk left from each position
-  // would multiply by, innermost level first.  `stars` is that list at the
-  // current position; each open group remembers the list of the levels
-  // outside it.  A closing bracket with no group to close hides everything
-  // before it from the walk.
   FactorNode star_nodes[kWorkingTextSize];
-  int outer[kWorkingTextSize];  // per open group: the list outside it
+  OpenGroup groups[kWorkingTextSize];
+  Occurrence occurrences[kWorkingTextSize];
+  int star_count = 0;
   int depth = 0;
   int stars = -1;
-  int star_count = 0;
+  int symbols = 0;
   const double coefficient = ReadFactor(text);
-  double result = 0.0;
-  for (std::size_t p = 0; p < length;) {
-    char c = text[p];
-    if (!IsCapital(c)) {
-      if (p > 0) {  // the first byte of the text is never looked at
-        if (IsOpening(c)) {
-          outer[depth++] = stars;
-        } else if (IsClosing(c)) {
-          stars = depth > 0 ? outer[--depth] : -1;
-        } else if (c == '*') {
-          star_nodes[star_count] = {ReadFactor(text + p + 1), depth > 0 ? outer[depth - 1] : -1};
-          stars = star_count++;
-        }
+  for (std::size_t p = 0; text[p] != '\0'; ++p) {
+    switch (RoleOf(text[p])) {
+      case Role::kNone:
+        break;
+      case Role::kCapital: {
+        std::size_t q = p + 1;
+        while (IsSmall(text[q])) ++q;
+        int index = refdata::LookupFormulaSymbol(text + p, q - p);
+        if (index < 0) ReportUnknownSymbol(text + p, q - p);
+        double m = coefficient * ReadFactor(text + q);
+        for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
+        occurrences[symbols++] = {index, m};
+        p = q - 1;  // the small letters of the symbol hold no structure
+        break;
       }
-      ++p;
-      continue;
+      case Role::kOpening:
+        groups[depth++] = {stars, symbols};
+        break;
+      case Role::kClosing: {
+        const double factor = ReadFactor(text + p + 1);
+        int first = 0;
+        if (depth > 0) {
+          --depth;
+          stars = groups[depth].outer_stars;
+          first = groups[depth].first_symbol;
+        } else {
+          stars = -1;
+        }
+        for (int k = first; k < symbols; ++k) occurrences[k].m = factor * occurrences[k].m;
+        break;
+      }
+      case Role::kStar:
+        if (p == 0) break;  // the first byte of the text is never looked at
+        star_nodes[star_count] = {ReadFactor(text + p + 1), depth > 0 ? groups[depth - 1].outer_stars : -1};
+        stars = star_count++;
+        break;
     }
-    std::size_t q = p + 1;
-    while (IsSmall(text[q])) ++q;
-    int index = refdata::LookupElement(text + p, q - p);
-    if (index < 0) ReportUnknownSymbol(text + p, q - p);
-    double m = coefficient * ReadFactor(text + q);
-    for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
-    for (int k = closings_at[p]; k >= 0; k = closings[k].next) m = closings[k].factor * m;
-    if (index >= 0) {
-      const double mass = t.masses[index];
-      result = m * mass + result;
-      if (atoms != nullptr) atoms[index] = m + atoms[index];
-      if (contributions != nullptr) contributions[index] = m * mass + contributions[index];
-    }
-    p = q;  // the small letters of the symbol hold no structure
+  }
+
+  double result = 0.0;
+  for (int k = 0; k < symbols; ++k) {
+    const int index = occurrences[k].index;
+    if (index < 0) continue;
+    const double m = occurrences[k].m;
+    const double mass = t.masses[index];
+    result = m * mass + result;
+    if (atoms != nullptr) atoms[index] = m + atoms[index];
+    if (contributions != nullptr) contributions[index] = m * mass + contributions[index];
   }
   return result;
 }

@@ -27,7 +27,6 @@ const char* Admit(const char* formula) {
 // Runs expansion passes until one replaces nothing.  Returns false when the
 // expansion outgrew the working text or would not end.
 bool ExpandAllGroups(char* text) {
-  if (!refdata::MayHoldGroupName(text)) return true;  // no pass would replace
   for (int pass = 0;; ++pass) {
     int replaced = ExpandGroups(text);
     if (replaced == 0) return true;
@@ -55,8 +54,8 @@ double MolecularMass(const char* formula, double* contributions, double* atoms, 
   if (refdata::EnsureLoaded()) {
     // Without a caller's array the contributions are of no use to anyone.
     if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
-    PrepareText(formula, g_working_text);
-    if (!ExpandAllGroups(g_working_text)) g_working_text[0] = '\0';
+    const bool group_possible = PrepareText(formula, g_working_text);
+    if (group_possible && !ExpandAllGroups(g_working_text)) g_working_text[0] = '\0';
     molar_mass = EvaluateFormula(g_working_text, atoms, contributions);
   }
   if (count != nullptr) *count = t.element_count;

@@ -1,62 +1,22 @@
 // prepare.cpp -- preparation of the working text before evaluation.
-#include <cstring>
-
+//
+// Three stages, run as one pass over the formula:
+//   NormalizeText: the Cyrillic ES (0xF1, 0xD1) becomes the Latin c and C
+//     it looks like, and a decimal comma becomes a point;
+//   RemoveChar(' '): every space goes;
+//   RemoveBondMark: a '-' or '=' directly before a capital, a digit or '.'
+//     goes, searching again from the start after each deletion, so that a
+//     whole run of marks before a capital goes.
+// Once the spaces are gone, the marks of a run (with the spaces inside it)
+// stand together, and the run goes exactly when the first byte after it,
+// normalised, is a capital, a digit or '.'.
 #include "formula/engine.h"
+#include "refdata/tables.h"
 
 namespace formix::formula {
-
-void NormalizeText(char* text) {
-  for (char* p = text; *p != '\0'; ++p) {
-    unsigned char c = static_cast<unsigned char>(*p);
-    if (c == 0xF1) {
-      *p = 'c';
-    } else if (c == 0xD1) {
-      *p = 'C';
-    } else if (c == ',') {
-      *p = '.';
-    }
-  }
-}
-
-void RemoveChar(char* text, char c) {
-  char* out = text;
-  for (const char* in = text; *in != '\0'; ++in) {
-    if (*in != c) *out++ = *in;
-  }
-  *out = '\0';
-}
-
 namespace {
 
 bool IsBondMark(char c) { return c == '-' || c == '='; }
-
-}  // namespace
-
-// Deleting the first deletable mark and searching again from the start
-// comes to this: a mark is deleted when the first byte after the run of
-// marks it belongs to is a capital, a digit or '.'; then the whole run goes.
-// A single left-to-right pass gives the same text.
-void RemoveBondMarks(char* text) {
-  char* out = text;
-  const char* in = text;
-  while (*in != '\0') {
-    if (!IsBondMark(*in)) {
-      *out++ = *in++;
-      continue;
-    }
-    const char* run_end = in;
-    while (IsBondMark(*run_end)) ++run_end;
-    char next = *run_end;
-    bool deleted = IsCapital(next) || IsNumberStart(next);
-    if (!deleted) {
-      while (in < run_end) *out++ = *in++;
-    }
-    in = run_end;
-  }
-  *out = '\0';
-}
-
-namespace {
 
 char Normalized(char c) {
   unsigned char u = static_cast<unsigned char>(c);
@@ -65,35 +25,64 @@ char Normalized(char c) {
   return c == ',' ? '.' : c;
 }
 
+// Bytes the pass must look at more closely: the end, spaces, marks and the
+// bytes that normalisation changes.
+constexpr bool IsSpecial(unsigned char u) {
+  return u == '\0' || u == ' ' || u == '-' || u == '=' || u == ',' || u == 0xD1 || u == 0xF1;
+}
+
+struct SpecialTable {
+  bool special[256];
+  constexpr SpecialTable() : special() {
+    for (int i = 0; i < 256; ++i) special[i] = IsSpecial(static_cast<unsigned char>(i));
+  }
+};
+constexpr SpecialTable kSpecial;
+
 }  // namespace
 
-// Spaces are dropped as they come.  Once spaces are gone, the marks of a
-// run (with the spaces inside it) stand together, and the run goes when the
-// first byte after it, normalised, is a capital, a digit or '.'.
-void PrepareText(const char* formula, char* text) {
+bool PrepareText(const char* formula, char* text) {
   std::size_t out = 0;
-  for (const char* in = formula; *in != '\0';) {
-    char c = Normalized(*in);
-    if (c == ' ') {
-      ++in;
-      continue;
-    }
-    if (!IsBondMark(c)) {
+  for (const char* in = formula;;) {
+    const char c = *in;
+    if (!kSpecial.special[static_cast<unsigned char>(c)]) {
       text[out++] = c;
       ++in;
       continue;
     }
-    const char* run_end = in;
-    while (*run_end == ' ' || IsBondMark(*run_end)) ++run_end;
-    char next = Normalized(*run_end);
-    if (!IsCapital(next) && !IsNumberStart(next)) {
-      for (; in < run_end; ++in) {
-        if (*in != ' ') text[out++] = *in;
+    if (c == '\0') break;
+    if (c == ' ') {
+      ++in;
+    } else if (!IsBondMark(c)) {
+      text[out++] = Normalized(c);
+      ++in;
+    } else {
+      const char* run_end = in;
+      while (*run_end == ' ' || IsBondMark(*run_end)) ++run_end;
+      char next = Normalized(*run_end);
+      if (!IsCapital(next) && !IsNumberStart(next)) {
+        for (; in < run_end; ++in) {
+          if (*in != ' ') text[out++] = *in;
+        }
       }
+      in = run_end;
     }
-    in = run_end;
   }
   text[out] = '\0';
+
+  // A group name can occur only where a one-byte name stands, or where the
+  // first two bytes of a longer one stand together.
+  const refdata::Tables& tables = refdata::g_tables;
+  if (tables.group_count == 0) return false;
+  for (std::size_t i = 0; i < out; ++i) {
+    const unsigned char u = static_cast<unsigned char>(text[i]);
+    if (!tables.group_leads[u]) continue;
+    if (refdata::IsGroupSingle(tables, u) ||
+        refdata::IsGroupPair(tables, u, static_cast<unsigned char>(text[i + 1]))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace formix::formula

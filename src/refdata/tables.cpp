@@ -10,7 +10,7 @@ namespace formix::refdata {
 // Empty tables with the default path settings, set up by the loader of the
 // module (constant initialisation): no code runs when the module is loaded.
 #define FORMIX_INITIAL_TABLES \
-  {{}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false, {}, {}, {}}
+  {{}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false, {}, {}, {}, {}, {}}
 
 Tables g_tables = FORMIX_INITIAL_TABLES;
 
@@ -58,15 +58,19 @@ int Slot(std::uint32_t key) {
 }
 
 void Mark(std::uint64_t* bits, unsigned bit) { bits[bit / 64] |= std::uint64_t{1} << (bit % 64); }
-bool Marked(const std::uint64_t* bits, unsigned bit) { return (bits[bit / 64] >> (bit % 64)) & 1u; }
+
+bool IsCapitalLetter(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsSmallLetter(char c) { return c >= 'a' && c <= 'z'; }
 
 }  // namespace
 
 void BuildLookups() {
   Tables& t = g_tables;
   std::memset(&t.symbol_index, 0, sizeof t.symbol_index);
+  std::memset(t.short_symbols, 0xFF, sizeof t.short_symbols);  // all -1
   for (int i = 0; i < t.element_count; ++i) {
-    std::uint32_t key = SymbolKey(t.symbols[i], std::strlen(t.symbols[i]));
+    const char* symbol = t.symbols[i];
+    std::uint32_t key = SymbolKey(symbol, std::strlen(symbol));
     int slot = Slot(key);
     while (t.symbol_index.keys[slot] != 0 && t.symbol_index.keys[slot] != key) {
       slot = (slot + 1) & (SymbolIndex::kSlots - 1);
@@ -75,13 +79,19 @@ void BuildLookups() {
       t.symbol_index.keys[slot] = key;
       t.symbol_index.elements[slot] = static_cast<std::int16_t>(i);
     }
+    if (IsCapitalLetter(symbol[0]) && (symbol[1] == '\0' || (IsSmallLetter(symbol[1]) && symbol[2] == '\0'))) {
+      std::int16_t& entry = t.short_symbols[symbol[0] - 'A'][symbol[1] == '\0' ? 0 : symbol[1] - 'a' + 1];
+      if (entry < 0) entry = static_cast<std::int16_t>(i);
+    }
   }
-  std::memset(t.group_pairs, 0, sizeof t.group_pairs);
+  std::memset(t.group_leads, 0, sizeof t.group_leads);
   std::memset(t.group_singles, 0, sizeof t.group_singles);
+  std::memset(t.group_pairs, 0, sizeof t.group_pairs);
   for (int g = 1; g <= t.group_count; ++g) {
     const unsigned char* name = reinterpret_cast<const unsigned char*>(t.group_names[g]);
+    t.group_leads[name[0]] = true;
     if (name[1] == '\0') {
-      Mark(t.group_singles, name[0]);
+      t.group_singles[name[0]] = true;
     } else {
       Mark(t.group_pairs, static_cast<unsigned>(name[0]) << 8 | name[1]);
     }
@@ -89,23 +99,16 @@ void BuildLookups() {
 }
 
 int LookupElement(const char* token, std::size_t length) {
-  const SymbolIndex& index = g_tables.symbol_index;
+  const Tables& t = g_tables;
+  if (length <= 2 && IsCapitalLetter(token[0]) && (length == 1 || IsSmallLetter(token[1]))) {
+    return t.short_symbols[token[0] - 'A'][length == 1 ? 0 : token[1] - 'a' + 1];
+  }
   std::uint32_t key = SymbolKey(token, length);
   if (key == 0) return -1;
   for (int slot = Slot(key);; slot = (slot + 1) & (SymbolIndex::kSlots - 1)) {
-    if (index.keys[slot] == key) return index.elements[slot];
-    if (index.keys[slot] == 0) return -1;
+    if (t.symbol_index.keys[slot] == key) return t.symbol_index.elements[slot];
+    if (t.symbol_index.keys[slot] == 0) return -1;
   }
-}
-
-bool MayHoldGroupName(const char* text) {
-  const Tables& t = g_tables;
-  if (t.group_count == 0) return false;
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != '\0'; ++p) {
-    if (Marked(t.group_singles, p[0])) return true;
-    if (p[1] != '\0' && Marked(t.group_pairs, static_cast<unsigned>(p[0]) << 8 | p[1])) return true;
-  }
-  return false;
 }
 
 void ResetForTesting() { g_tables = Tables FORMIX_INITIAL_TABLES; }

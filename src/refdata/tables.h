@@ -40,9 +40,21 @@ struct Tables {
   bool loaded;  // set by the first successful load, never cleared
   // Derived from the tables by every successful load:
   SymbolIndex symbol_index;
-  std::uint64_t group_pairs[65536 / 64];  // first two bytes of group names
-  std::uint64_t group_singles[256 / 64];  // one-byte group names
+  // The first index of each symbol of one capital and at most one small
+  // letter, [capital - 'A'][0 or small - 'a' + 1]; -1 for none.
+  std::int16_t short_symbols[26][27];
+  bool group_leads[256];                  // first bytes of group names
+  bool group_singles[256];                // one-byte group names
+  std::uint64_t group_pairs[65536 / 64];  // first two bytes of longer names
 };
+
+// Whether a group name of one byte is `a`, or a longer one starts with `a`
+// followed by `b`.
+inline bool IsGroupSingle(const Tables& t, unsigned char a) { return t.group_singles[a]; }
+inline bool IsGroupPair(const Tables& t, unsigned char a, unsigned char b) {
+  unsigned bit = static_cast<unsigned>(a) << 8 | b;
+  return (t.group_pairs[bit / 64] >> (bit % 64)) & 1u;
+}
 
 extern Tables g_tables;
 
@@ -67,9 +79,14 @@ bool SetGroupPath(const char* path);
 // symbol list and the element count, without comparing every entry.
 int LookupElement(const char* token, std::size_t length);
 
-// False when no group name occurs anywhere in `text`, so that an expansion
-// pass would replace nothing.  True when one may.
-bool MayHoldGroupName(const char* text);
+// LookupElement for a symbol of a formula: a capital and `length` - 1 small
+// letters.  One- and two-letter symbols, nearly all of them, are read
+// straight from a table.
+inline int LookupFormulaSymbol(const char* token, std::size_t length) {
+  if (length == 1) return g_tables.short_symbols[token[0] - 'A'][0];
+  if (length == 2) return g_tables.short_symbols[token[0] - 'A'][token[1] - 'a' + 1];
+  return LookupElement(token, length);
+}
 
 // Index of the first of list[0..count-1] equal to the `length` bytes at
 // `token`, or -1.  NULL entries never match.
