@@ -1,4 +1,5 @@
 // groups.cpp -- expansion of group abbreviations in the working text.
+#include <cstdint>
 #include <cstring>
 
 #include "formula/engine.h"
@@ -32,12 +33,42 @@ void ReportTooComplex(const char* text) {
   platform::ShowError(message, messages::kAnalysisCaption);
 }
 
+namespace {
+
+// The bytes present in a text, or possibly present: a group whose name has
+// a byte outside the set cannot occur, and its search is skipped.
+class ByteSet {
+ public:
+  void Add(const char* bytes) {
+    for (; *bytes != '\0'; ++bytes) Add(*bytes);
+  }
+  void Add(char c) {
+    unsigned u = static_cast<unsigned char>(c);
+    bits_[u / 64] |= std::uint64_t{1} << (u % 64);
+  }
+  bool HasAll(const char* bytes) const {
+    for (; *bytes != '\0'; ++bytes) {
+      unsigned u = static_cast<unsigned char>(*bytes);
+      if (!((bits_[u / 64] >> (u % 64)) & 1u)) return false;
+    }
+    return true;
+  }
+
+ private:
+  std::uint64_t bits_[4] = {};
+};
+
+}  // namespace
+
 int ExpandGroups(char* text) {
   const refdata::Tables& t = refdata::g_tables;
+  ByteSet present;
+  present.Add(text);
   int replacements = 0;
   for (int g = 1; g <= t.group_count; ++g) {
     const char* name = t.group_names[g];
     const char* formula = t.group_formulas[g];
+    if (!present.HasAll(name)) continue;
     const char* found = FindGroupName(text, name);
     if (found == nullptr) continue;
     ++replacements;
@@ -53,6 +84,9 @@ int ExpandGroups(char* text) {
     at[0] = '(';
     std::memcpy(at + 1, formula, formula_length);
     at[formula_length + 1] = ')';
+    present.Add(formula);  // the set stays a superset of the text's bytes
+    present.Add('(');
+    present.Add(')');
   }
   return replacements;
 }

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -299,12 +298,16 @@ void CommandMass(const Options& o) {
       MassOne(source, o, &json);
       continue;
     }
-    std::string line;
-    while (std::getline(std::cin, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+    char* buffer = nullptr;
+    std::size_t capacity = 0;
+    ssize_t length;
+    while ((length = getline(&buffer, &capacity, stdin)) >= 0) {
+      std::string line(buffer, static_cast<std::size_t>(length));
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
       if (line.empty()) continue;
       MassOne(line, o, &json);
     }
+    std::free(buffer);
   }
   if (o.json) {
     std::string out = "{\"command\":\"mass\",\"results\":[";

@@ -4,18 +4,31 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace formix::tool {
 namespace {
 
 // Runs iconv over the whole input; on failure reports the offset of the
 // offending input byte.
+// One conversion descriptor per direction, opened on first use and kept:
+// batches convert thousands of formulas.
+iconv_t Descriptor(const char* to) {
+  static iconv_t to_cp1251 = iconv_open("CP1251", "UTF-8");
+  static iconv_t to_utf8 = iconv_open("UTF-8", "CP1251");
+  iconv_t cd = std::strcmp(to, "CP1251") == 0 ? to_cp1251 : to_utf8;
+  if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset
+  return cd;
+}
+
 bool Convert(const char* to, const char* from, const std::string& in, std::string* out,
              std::size_t* bad_offset) {
-  iconv_t cd = iconv_open(to, from);
+  (void)from;  // each direction has its own descriptor
+  iconv_t cd = Descriptor(to);
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     *out = in;
     return true;
@@ -36,7 +49,6 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
     ++src;  // skip a byte with no form in the target
     --src_left;
   }
-  iconv_close(cd);
   result.resize(result.size() - dst_left);
   *out = result;
   return ok;
@@ -52,7 +64,18 @@ std::size_t SequenceLength(unsigned char lead) {
 
 }  // namespace
 
+bool IsAscii(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 bool ToCp1251(const std::string& utf8, std::string* out, std::string* bad) {
+  if (IsAscii(utf8)) {  // the same bytes in both
+    *out = utf8;
+    return true;
+  }
   std::size_t offset = 0;
   if (Convert("CP1251", "UTF-8", utf8, out, &offset)) return true;
   unsigned char lead = static_cast<unsigned char>(utf8[offset]);
@@ -72,6 +95,7 @@ bool ToCp1251(const std::string& utf8, std::string* out, std::string* bad) {
 }
 
 std::string ToUtf8(const std::string& cp1251) {
+  if (IsAscii(cp1251)) return cp1251;
   std::string out;
   Convert("UTF-8", "CP1251", cp1251, &out, nullptr);
   return out;
@@ -79,8 +103,11 @@ std::string ToUtf8(const std::string& cp1251) {
 
 std::string Fixed(double value, int precision) {
   char buffer[512];
-  std::snprintf(buffer, sizeof buffer, "%.*f", precision, value);
-  return buffer;
+  std::to_chars_result r =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+  if (r.ec != std::errc()) return Shortest(value);
+  std::string out(buffer, r.ptr);
+  return out == "-nan" ? "nan" : out;
 }
 
 std::string Shortest(double value) {
