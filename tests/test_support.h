@@ -5,7 +5,11 @@
 #define FORMIX32_TESTS_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstring>

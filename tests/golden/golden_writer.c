@@ -23,7 +23,7 @@ int main(int argc, char **argv) {
     return 1;
   }
   SetNotifier(quiet_message, quiet_beep, NULL);
-  if (SetNewGroupsFile(argv[3]) != 1 || SetNewMassesFile(argv[2]) != 1) {
+  if (SetNewMassesFile(argv[2]) != 1 || SetNewGroupsFile(argv[3]) != 1) {
     fprintf(stderr, "golden_writer: cannot load %s and %s\n", argv[2], argv[3]);
     return 1;
   }
