@@ -1,0 +1,35 @@
+"""The README's examples are the ones the tests run."""
+import contextlib
+import io
+import os
+import re
+import unittest
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def readme():
+    with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+        return f.read()
+
+
+class ReadmeExamples(unittest.TestCase):
+    def test_python_example_prints_what_the_readme_shows(self):
+        text = readme()
+        section = text[text.index("### From Python"):]
+        code = re.search(r"```python\n(.*?)```", section, re.S).group(1)
+        shown = re.search(r"prints\n\n```\n(.*?)```", section[section.index(code):], re.S).group(1)
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            exec(compile(code, "README.md", "exec"), {})
+        self.assertEqual(out.getvalue(), shown)
+
+    def test_c_consumer_in_the_readme_is_the_tested_one(self):
+        text = readme()
+        for name in ("consumer.c", "CMakeLists.txt"):
+            with open(os.path.join(ROOT, "tests", "consumer", name), encoding="utf-8") as f:
+                self.assertIn(f.read(), text, name)
+
+
+if __name__ == "__main__":
+    unittest.main()
