@@ -20,12 +20,6 @@ typedef int(FORMIX32_CALL *SetFileFn)(const char *);
 typedef void(FORMIX32_CALL *SetNotifierFn)(FormixMessageFn, FormixBeepFn, void *);
 typedef double(FORMIX32_CALL *MolarMassFn)(const char *);
 
-static void FORMIX32_CALL quiet_message(const char *text, const char *caption, void *context) {
-  (void)text;
-  (void)caption;
-  (void)context;
-}
-static void FORMIX32_CALL quiet_beep(void *context) { (void)context; }
 
 int main(int argc, char **argv) {
   HMODULE dll;
@@ -51,7 +45,7 @@ int main(int argc, char **argv) {
       return 1;
     }
   }
-  ((SetNotifierFn)(void *)procs[14])(quiet_message, quiet_beep, NULL);
+  ((SetNotifierFn)(void *)procs[14])(golden_quiet_message, golden_quiet_beep, NULL);
   if (((SetFileFn)(void *)procs[11])(argv[3]) != 1 || ((SetFileFn)(void *)procs[13])(argv[4]) != 1) {
     fprintf(stderr, "cannot load the data files\n");
     return 1;

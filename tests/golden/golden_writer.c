@@ -7,12 +7,6 @@
 #include "formix32.h"
 #include "golden_line.h"
 
-static void FORMIX32_CALL quiet_message(const char *text, const char *caption, void *context) {
-  (void)text;
-  (void)caption;
-  (void)context;
-}
-static void FORMIX32_CALL quiet_beep(void *context) { (void)context; }
 
 int main(int argc, char **argv) {
   char formula[512];
@@ -22,7 +16,7 @@ int main(int argc, char **argv) {
     fprintf(stderr, "usage: golden_writer FORMULAS MASS_FILE GROUP_FILE\n");
     return 1;
   }
-  SetNotifier(quiet_message, quiet_beep, NULL);
+  SetNotifier(golden_quiet_message, golden_quiet_beep, NULL);
   if (SetNewMassesFile(argv[2]) != 1 || SetNewGroupsFile(argv[3]) != 1) {
     fprintf(stderr, "golden_writer: cannot load %s and %s\n", argv[2], argv[3]);
     return 1;
