@@ -292,6 +292,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The counter must see a malloc made here, or its zeros mean nothing.
+  long before = g_allocations;
+  void* probe = std::malloc(16);
+  benchmark::DoNotOptimize(probe);
+  std::free(probe);
+  if (g_allocations == before) {
+    std::fprintf(stderr, "heap allocation counting does not work in this build\n");
+    return 1;
+  }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
