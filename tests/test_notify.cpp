@@ -32,6 +32,32 @@ TEST_F(EngineTest, NullCallbackRestoresOnlyThatDefault) {
 
 #endif  // _WIN32
 
+// A host may call the library again from its notifier (or, on Windows, from
+// a window procedure while a message box is open): the call in progress
+// keeps its own text.
+struct Reentry {
+  std::string formula;
+  int calls = 0;
+  double inner = 0.0;
+};
+void FORMIX32_CALL CallAgain(const char*, const char*, void* context) {
+  auto* r = static_cast<Reentry*>(context);
+  if (r->calls++ < 5) r->inner = MolarMass(r->formula.c_str());
+}
+void FORMIX32_CALL NoBeep(void*) {}
+
+TEST_F(EngineTest, NotifierMayCallTheLibraryAgain) {
+  Load(SourceData("mass.elt"), TestData("organic.gps"));
+  const std::string outer = "PhPh" + std::string(190, 'H') + "Xx";  // two long expansions, one unknown
+  const double expected = MolarMass(outer.c_str());
+  ASSERT_EQ(recorder_.Take().size(), 5u);
+  Reentry r{std::string(219, 'C'), 0, 0.0};  // a long text of its own
+  SetNotifier(&CallAgain, &NoBeep, &r);
+  EXPECT_TRUE(SameBits(MolarMass(outer.c_str()), expected));
+  EXPECT_EQ(r.calls, 3);
+  EXPECT_EQ(r.inner, MolarMass(r.formula.c_str()));
+}
+
 TEST_F(EngineTest, NotifierReceivesCatalogueBytes) {
   ASSERT_TRUE(refdata::SetMassPath("/nonexistent/mass.elt"));
   MolarMass("H");

@@ -83,9 +83,6 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions);
 double MolecularMass(const char* formula, double* contributions, double* atoms, int* count,
                      char** symbols);
 
-// The working text as the last call left it (tests and diagnostics).
-const char* WorkingText();
-
 }  // namespace formix::formula
 
 #endif  // FORMIX32_FORMULA_ENGINE_H

@@ -9,9 +9,6 @@
 namespace formix::formula {
 namespace {
 
-// Module-wide state of the pipeline: the formula of the call in progress.
-char g_working_text[kWorkingTextSize];
-
 // The caller's formula, or an empty one when it is NULL or does not fit the
 // working text (then reported with its first kMaxTextLength bytes).
 const char* Admit(const char* formula) {
@@ -40,23 +37,27 @@ bool ExpandAllGroups(char* text) {
 
 }  // namespace
 
-const char* WorkingText() { return g_working_text; }
-
 // The stages run in this order: admission of the text, loading of the
 // tables, preparation (normalisation, spaces, bond marks), group expansion,
 // evaluation.  Preparation reports nothing and does not depend on the
 // tables, so running it after the load changes nothing.
+//
+// The working text lives on the stack of the call, not in the module: a
+// host whose notifier, or whose window procedure while a message box is
+// open, calls the library again gets a calculation of its own, and the
+// call in progress keeps its text.
 double MolecularMass(const char* formula, double* contributions, double* atoms, int* count,
                      char** symbols) {
   const refdata::Tables& t = refdata::g_tables;
   double molar_mass = 0.0;
+  char text[kWorkingTextSize];
   formula = Admit(formula);
   if (refdata::EnsureLoaded()) {
     // Without a caller's array the contributions are of no use to anyone.
     if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
-    const bool group_possible = PrepareText(formula, g_working_text);
-    if (group_possible && !ExpandAllGroups(g_working_text)) g_working_text[0] = '\0';
-    molar_mass = EvaluateFormula(g_working_text, atoms, contributions);
+    const bool group_possible = PrepareText(formula, text);
+    if (group_possible && !ExpandAllGroups(text)) text[0] = '\0';
+    molar_mass = EvaluateFormula(text, atoms, contributions);
   }
   if (count != nullptr) *count = t.element_count;
   if (symbols != nullptr) {
