@@ -4,9 +4,10 @@
 namespace formix::test {
 namespace {
 
-void FORMIX32_CALL CountBeep(void* context) { ++*static_cast<int*>(context); }
 
 #ifndef _WIN32  // the default notifier of POSIX systems
+void FORMIX32_CALL CountBeep(void* context) { ++*static_cast<int*>(context); }
+
 TEST_F(EngineTest, DefaultNotifierWritesUtf8LineToStandardError) {
   LoadShipped();
   SetNotifier(nullptr, nullptr, nullptr);
