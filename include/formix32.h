@@ -9,8 +9,12 @@
  * Text: every string passed in or out is single-byte Windows-1251, NUL
  * terminated.  Messages of the library are Russian Windows-1251 texts.
  *
- * Threads: the library keeps all of its state in module-wide tables and is
- * not safe for concurrent calls.  Call it from one thread at a time.
+ * Threads: the library keeps its tables and settings module-wide and is
+ * not safe for concurrent calls.  Call it from one thread at a time.  A
+ * notifier (or, on Windows, a window procedure running while a message box
+ * is open) may call the library again: each calculation keeps its own
+ * working text, though a reload from there changes the tables under the
+ * calculation in progress.
  *
  * Errors never stop a calculation: an unknown element or group, or a formula
  * that grows too long while group names are expanded, is reported to the user
@@ -54,7 +58,11 @@
 #define FORMIX32_VERSION_PATCH 0
 
 /* FORMIX32_API marks the exported functions; FORMIX32_CALL is their calling
- * convention (empty on Linux). */
+ * convention.  On 32-bit Windows formix32.dll exports every function under
+ * its plain name as __stdcall, the usual convention of DLLs called from
+ * Windows programs in any language; a DLL built with -DFORMIX_CDECL=ON uses
+ * __cdecl, and its callers define FORMIX32_CDECL.  Callers of a static
+ * build define FORMIX32_STATIC.  Elsewhere the macro is empty. */
 #if defined(_WIN32)
 #  if defined(FORMIX32_BUILDING)
 #    define FORMIX32_API __declspec(dllexport)
