@@ -100,9 +100,6 @@ void BuildLookups() {
 
 int LookupElement(const char* token, std::size_t length) {
   const Tables& t = g_tables;
-  if (length <= 2 && IsCapitalLetter(token[0]) && (length == 1 || IsSmallLetter(token[1]))) {
-    return t.short_symbols[token[0] - 'A'][length == 1 ? 0 : token[1] - 'a' + 1];
-  }
   std::uint32_t key = SymbolKey(token, length);
   if (key == 0) return -1;
   for (int slot = Slot(key);; slot = (slot + 1) & (SymbolIndex::kSlots - 1)) {
