@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,9 +94,8 @@ void FORMIX32_CALL OnBeep(void*) {}
 struct Options {
   std::string command = "mass";
   std::vector<std::string> args;
-  std::string masses, groups, given, total, ref;
-  bool has_masses = false, has_groups = false, has_given = false, has_total = false,
-       has_ref = false;
+  // Options with a value; empty when not given.
+  std::optional<std::string> masses, groups, given, total, ref;
   int precision = 4;
   bool json = false, help = false, version = false;
 };
@@ -165,10 +165,8 @@ Options ParseOptions(int argc, char** argv) {
       o.json = true;
     } else if (name == "--masses") {
       o.masses = take_value();
-      o.has_masses = true;
     } else if (name == "--groups") {
       o.groups = take_value();
-      o.has_groups = true;
     } else if (name == "--precision") {
       std::string p = take_value();
       char* end = nullptr;
@@ -179,13 +177,10 @@ Options ParseOptions(int argc, char** argv) {
       o.precision = static_cast<int>(n);
     } else if (name == "--given") {
       o.given = take_value();
-      o.has_given = true;
     } else if (name == "--mass") {
       o.total = take_value();
-      o.has_total = true;
     } else if (name == "--ref") {
       o.ref = take_value();
-      o.has_ref = true;
     } else {
       throw UsageError{"unknown option " + name};
     }
@@ -420,13 +415,13 @@ std::vector<Participant> ParseEquation(const std::string& equation) {
 
 void CommandReact(const Options& o) {
   if (o.args.empty()) throw UsageError{"react takes an equation, such as '2H2 + O2 = 2H2O'"};
-  if (!o.has_given) throw UsageError{"react needs --given FORMULA=MASS"};
+  if (!o.given) throw UsageError{"react needs --given FORMULA=MASS"};
   std::string equation;
   for (const std::string& a : o.args) equation += (equation.empty() ? "" : " ") + a;
   std::vector<Participant> parts = ParseEquation(equation);
   std::string given_formula;
   double given_mass = 0.0;
-  SplitAssignment(o.given, &given_formula, &given_mass, "--given");
+  SplitAssignment(*o.given, &given_formula, &given_mass, "--given");
   int reference = -1;
   for (std::size_t i = 0; i < parts.size() && reference < 0; ++i) {
     if (parts[i].formula == given_formula) reference = static_cast<int>(i);
@@ -486,7 +481,7 @@ bool IsSymbol(const std::string& s) {
 
 void CommandAnalyze(const Options& o) {
   if (o.args.empty()) throw UsageError{"analyze takes SPECIES=FRACTION pairs, such as C=40.0"};
-  if (o.has_total && o.has_ref) throw UsageError{"give --mass or --ref, not both"};
+  if (o.total && o.ref) throw UsageError{"give --mass or --ref, not both"};
   const std::size_t n = o.args.size();
   std::vector<std::string> species(n);
   std::vector<double> fractions(n), ratios(n);
@@ -502,14 +497,14 @@ void CommandAnalyze(const Options& o) {
   g_notices.muted = true;
   int reference = -1;
   double total = 0.0;
-  if (o.has_total) {
-    total = ParseNumber(o.total, "--mass");
+  if (o.total) {
+    total = ParseNumber(*o.total, "--mass");
     GetFormula(texts.data(), fractions.data(), count, -1, total, ratios.data());
   } else {
     std::string ref_species;
     total = 1.0;
-    if (o.has_ref) {
-      SplitAssignment(o.ref, &ref_species, &total, "--ref");
+    if (o.ref) {
+      SplitAssignment(*o.ref, &ref_species, &total, "--ref");
       for (std::size_t i = 0; i < n && reference < 0; ++i) {
         if (species[i] == ref_species) reference = static_cast<int>(i);
       }
@@ -688,11 +683,11 @@ int Run(int argc, char** argv) {
     throw UsageError{"give a formula, or formulas on standard input"};
   }
   SetNotifier(&OnMessage, &OnBeep, nullptr);
-  if (o.has_masses && SetNewMassesFile(o.masses.c_str()) == 0) {
-    std::fprintf(stderr, "formix: cannot use the mass file '%s'\n", o.masses.c_str());
+  if (o.masses && SetNewMassesFile(o.masses->c_str()) == 0) {
+    std::fprintf(stderr, "formix: cannot use the mass file '%s'\n", o.masses->c_str());
     return kExitNoMassFile;
   }
-  if (o.has_groups && SetNewGroupsFile(o.groups.c_str()) == 0) return kExitNoMassFile;
+  if (o.groups && SetNewGroupsFile(o.groups->c_str()) == 0) return kExitNoMassFile;
   if (o.command == "mass") {
     CommandMass(o);
   } else if (o.command == "composition") {

@@ -13,26 +13,26 @@
 namespace formix::tool {
 namespace {
 
-// Runs iconv over the whole input; on failure reports the offset of the
-// offending input byte.
 // One conversion descriptor per direction, opened on first use and kept:
-// batches convert thousands of formulas.
-iconv_t Descriptor(const char* to) {
-  static iconv_t to_cp1251 = iconv_open("CP1251", "UTF-8");
-  static iconv_t to_utf8 = iconv_open("UTF-8", "CP1251");
-  iconv_t cd = std::strcmp(to, "CP1251") == 0 ? to_cp1251 : to_utf8;
-  if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset
+// batches convert thousands of formulas.  (iconv_t)-1 when unavailable.
+iconv_t ToCp1251Descriptor() {
+  static iconv_t cd = iconv_open("CP1251", "UTF-8");
+  return cd;
+}
+iconv_t ToUtf8Descriptor() {
+  static iconv_t cd = iconv_open("UTF-8", "CP1251");
   return cd;
 }
 
-bool Convert(const char* to, const char* from, const std::string& in, std::string* out,
-             std::size_t* bad_offset) {
-  (void)from;  // each direction has its own descriptor
-  iconv_t cd = Descriptor(to);
+// Runs iconv over the whole input.  With `bad_offset`, stops at the first
+// byte that has no form in the target and reports its offset; without it,
+// skips such bytes.
+bool Convert(iconv_t cd, const std::string& in, std::string* out, std::size_t* bad_offset) {
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     *out = in;
     return true;
   }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
   std::string result(in.size() * 4 + 4, '\0');
   char* src = const_cast<char*>(in.data());
   std::size_t src_left = in.size();
@@ -62,8 +62,6 @@ std::size_t SequenceLength(unsigned char lead) {
   return 1;
 }
 
-}  // namespace
-
 bool IsAscii(const std::string& text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -71,13 +69,15 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
+}  // namespace
+
 bool ToCp1251(const std::string& utf8, std::string* out, std::string* bad) {
   if (IsAscii(utf8)) {  // the same bytes in both
     *out = utf8;
     return true;
   }
   std::size_t offset = 0;
-  if (Convert("CP1251", "UTF-8", utf8, out, &offset)) return true;
+  if (Convert(ToCp1251Descriptor(), utf8, out, &offset)) return true;
   unsigned char lead = static_cast<unsigned char>(utf8[offset]);
   std::size_t n = SequenceLength(lead);
   if (offset + n > utf8.size() || lead < 0xC0) {
@@ -97,7 +97,7 @@ bool ToCp1251(const std::string& utf8, std::string* out, std::string* bad) {
 std::string ToUtf8(const std::string& cp1251) {
   if (IsAscii(cp1251)) return cp1251;
   std::string out;
-  Convert("UTF-8", "CP1251", cp1251, &out, nullptr);
+  Convert(ToUtf8Descriptor(), cp1251, &out, nullptr);
   return out;
 }
 

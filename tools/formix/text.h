@@ -16,9 +16,6 @@ bool ToCp1251(const std::string& utf8, std::string* out, std::string* bad);
 // dropped).
 std::string ToUtf8(const std::string& cp1251);
 
-// True when every byte is ASCII.
-bool IsAscii(const std::string& text);
-
 // Fixed-point with `precision` decimals.
 std::string Fixed(double value, int precision);
 
