@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "refdata/tables.h"
+
 namespace formix::formula {
 
 constexpr std::size_t kWorkingTextSize = 220;  // 219 bytes + terminator
@@ -50,31 +52,110 @@ const char* FindGroupName(const char* text, const char* name);
 // Result of ExpandGroups when a replacement would not fit the working text.
 constexpr int kExpansionOverflow = -1;
 
-// One expansion pass over `text` (kWorkingTextSize bytes of room): each
-// group of the table, in table order, replaces its first acceptable
-// occurrence by "(" formula ")".  Returns the number of replacements, or
-// kExpansionOverflow (the text then holds the replacements made so far).
-int ExpandGroups(char* text);
-
-// Shows the too-complex message with `text` in it.
-void ReportTooComplex(const char* text);
-
 // The number that starts at `p` (a digit or '.').
 double ReadNumber(const char* p);
 
 // The number at `p` when a number starts there, otherwise 1.
 inline double ReadFactor(const char* p) { return IsNumberStart(*p) ? ReadNumber(p) : 1.0; }
 
+// The texts of the library's two formula messages, Windows-1251, into
+// `message` (at least kMessageSize bytes).
+constexpr std::size_t kMessageSize = 1024;
+void FormatTooComplex(const char* text, char* message);
+void FormatUnknownSymbol(const char* symbol, std::size_t length, char* message);
+
+// Shows the too-complex message with `text` in it.
+void ReportTooComplex(const char* text);
+
+// How the stages report what they meet.  The module's calculations report
+// through the notifier and trace nothing (the empty functions cost
+// nothing); the toolkit's reading layer follows every byte with an
+// observer of its own that has the same members:
+//   Kept(in, out): preparation copied formula byte `in` to text byte `out`;
+//   Replaced(at, name_length, formula_length, text_length): expansion
+//     replaced the group name at `at` of a text of `text_length` bytes by
+//     "(" formula ")";
+//   Symbol(text, p, q, index): the evaluator read the symbol text[p..q) as
+//     element `index` (-1: not in the table);
+//   Number(text, p): the evaluator read the number that starts at text[p];
+//   Structure(p): the evaluator read the bracket or '*' at text[p];
+//   TooComplex(text): the text outgrew the working text or would not end.
+struct ModuleObserver {
+  void Kept(std::size_t, std::size_t) {}
+  void Replaced(std::size_t, std::size_t, std::size_t, std::size_t) {}
+  void Symbol(const char* text, std::size_t p, std::size_t q, int index) const;
+  void Number(const char*, std::size_t) {}
+  void Structure(std::size_t) {}
+  void TooComplex(const char* text) const { ReportTooComplex(text); }
+};
+
+// An observer that records what the stages did, for a reader that must say
+// where each byte of the evaluated text came from and what became of it.
+// Offsets are those of the formula given to PrepareText.
+struct TraceObserver {
+  // Formula bytes [origin_begin[i], origin_end[i]) became text byte i: one
+  // byte for a byte kept by preparation, the whole group name for the
+  // bytes of its expansion.
+  std::size_t origin_begin[kWorkingTextSize];
+  std::size_t origin_end[kWorkingTextSize];
+  bool read[kWorkingTextSize];  // text byte i was read by the evaluator
+  struct SymbolRead {
+    std::size_t p, q;  // in the evaluated text
+    int index;
+  };
+  SymbolRead symbols[kWorkingTextSize];
+  std::size_t symbol_count = 0;
+  std::size_t numbers[kWorkingTextSize];  // starts of the numbers read
+  std::size_t number_count = 0;
+  int replacements = 0;
+  bool too_complex = false;
+  char too_complex_text[kWorkingTextSize] = {};
+
+  void Kept(std::size_t in, std::size_t out) {
+    origin_begin[out] = in;
+    origin_end[out] = in + 1;
+  }
+  void Replaced(std::size_t at, std::size_t name_length, std::size_t formula_length,
+                std::size_t text_length);
+  void Symbol(const char* text, std::size_t p, std::size_t q, int index);
+  void Number(const char* text, std::size_t p);
+  void Structure(std::size_t p) { read[p] = true; }
+  void TooComplex(const char* text);
+  // Before evaluation: nothing read yet.
+  void StartEvaluation();
+};
+
 // Copies `formula` (at most kMaxTextLength bytes) into `text` prepared for
 // evaluation: Cyrillic ES as Latin C, decimal commas as points, without
-// spaces and without bond marks.  Returns false when no group name can
-// occur in the result, so that no expansion pass would replace anything.
-bool PrepareText(const char* formula, char* text);
+// spaces and without bond marks.  Returns false when no group name of
+// `tables` can occur in the result, so that no expansion pass would
+// replace anything.
+template <class Observer>
+bool PrepareText(const refdata::Tables& tables, const char* formula, char* text, Observer& observer);
 
-// Molar mass of the prepared `text` over the loaded element table.  `atoms`
-// and `contributions` may be NULL; entries 0..count-1 of each (count: the
-// element count) are cleared and then summed per element index.  Unknown
-// symbols are reported.
+// One expansion pass over `text` (kWorkingTextSize bytes of room): each
+// group of the table, in table order, replaces its first acceptable
+// occurrence by "(" formula ")".  Returns the number of replacements, or
+// kExpansionOverflow (the text then holds the replacements made so far).
+template <class Observer>
+int ExpandGroups(const refdata::Tables& tables, char* text, Observer& observer);
+
+// Runs expansion passes until one replaces nothing.  Returns false when the
+// expansion outgrew the working text or would not end.
+template <class Observer>
+bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observer);
+
+// Molar mass of the prepared `text` over the element table of `tables`.
+// `atoms` and `contributions` may be NULL; entries 0..count-1 of each
+// (count: the element count) are cleared and then summed per element
+// index.
+template <class Observer>
+double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms,
+                       double* contributions, Observer& observer);
+
+// The stages over the module's tables, reporting through the notifier.
+bool PrepareText(const char* formula, char* text);
+int ExpandGroups(char* text);
 double EvaluateFormula(const char* text, double* atoms, double* contributions);
 
 // The whole pipeline: copy, normalise, load the tables on first use, remove

@@ -27,6 +27,22 @@
 
 namespace formix::formula {
 
+void FormatUnknownSymbol(const char* symbol, std::size_t length, char* message) {
+  static_assert(kWorkingTextSize + sizeof messages::kUnknownElementSuffix <= kMessageSize);
+  if (length > kMaxTextLength) length = kMaxTextLength;
+  std::memcpy(message, symbol, length);
+  std::memcpy(message + length, messages::kUnknownElementSuffix, sizeof messages::kUnknownElementSuffix);
+}
+
+void ModuleObserver::Symbol(const char* text, std::size_t p, std::size_t q, int index) const {
+  if (index >= 0) return;
+  char message[kMessageSize];
+  FormatUnknownSymbol(text + p, q - p, message);
+  platform::Beep();
+  platform::Beep();
+  platform::ShowError(message, messages::kInputCaption);
+}
+
 double ReadNumber(const char* p) {
   // Whole numbers of up to 15 digits are exact in a double: no conversion
   // routine needed.
@@ -41,17 +57,6 @@ double ReadNumber(const char* p) {
 }
 
 namespace {
-
-void ReportUnknownSymbol(const char* symbol, std::size_t length) {
-  char message[kWorkingTextSize + sizeof messages::kUnknownElementSuffix];
-  if (length > kMaxTextLength) length = kMaxTextLength;
-  std::memcpy(message, symbol, length);
-  std::memcpy(message + length, messages::kUnknownElementSuffix,
-              sizeof messages::kUnknownElementSuffix);
-  platform::Beep();
-  platform::Beep();
-  platform::ShowError(message, messages::kInputCaption);
-}
 
 // A list of '*' factors, linked from the first to apply to the last; lists
 // share their tails.  -1 ends a list.
@@ -83,8 +88,9 @@ struct OpenGroup {
 // encloses it and by every closing bracket that closes no group; both come
 // after the symbol in text order, so each is applied when reached to the
 // occurrences it multiplies.  The sums are then taken in text order.
-double EvaluateFormula(const char* text, double* atoms, double* contributions) {
-  const refdata::Tables& t = refdata::g_tables;
+template <class Observer>
+double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms,
+                       double* contributions, Observer& observer) {
   const int count = t.element_count;
   if (atoms != nullptr) std::fill(atoms, atoms + count, 0.0);
   if (contributions != nullptr) std::fill(contributions, contributions + count, 0.0);
@@ -96,6 +102,7 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions) {
   int depth = 0;
   int stars = -1;
   int symbols = 0;
+  if (IsNumberStart(text[0])) observer.Number(text, 0);
   const double coefficient = ReadFactor(text);
   for (std::size_t p = 0; text[p] != '\0'; ++p) {
     switch (RoleOf(text[p])) {
@@ -104,8 +111,9 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions) {
       case Role::kCapital: {
         std::size_t q = p + 1;
         while (IsSmall(text[q])) ++q;
-        int index = refdata::LookupFormulaSymbol(text + p, q - p);
-        if (index < 0) ReportUnknownSymbol(text + p, q - p);
+        int index = refdata::LookupFormulaSymbol(t, text + p, q - p);
+        observer.Symbol(text, p, q, index);
+        if (IsNumberStart(text[q])) observer.Number(text, q);
         double m = coefficient * ReadFactor(text + q);
         for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
         occurrences[symbols++] = {index, m};
@@ -113,9 +121,12 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions) {
         break;
       }
       case Role::kOpening:
+        observer.Structure(p);
         groups[depth++] = {stars, symbols};
         break;
       case Role::kClosing: {
+        observer.Structure(p);
+        if (IsNumberStart(text[p + 1])) observer.Number(text, p + 1);
         const double factor = ReadFactor(text + p + 1);
         int first = 0;
         if (depth > 0) {
@@ -130,6 +141,8 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions) {
       }
       case Role::kStar:
         if (p == 0) break;  // the first byte of the text is never looked at
+        observer.Structure(p);
+        if (IsNumberStart(text[p + 1])) observer.Number(text, p + 1);
         star_nodes[star_count] = {ReadFactor(text + p + 1), depth > 0 ? groups[depth - 1].outer_stars : -1};
         stars = star_count++;
         break;
@@ -147,6 +160,14 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions) {
     if (contributions != nullptr) contributions[index] = m * mass + contributions[index];
   }
   return result;
+}
+
+template double EvaluateFormula(const refdata::Tables&, const char*, double*, double*, ModuleObserver&);
+template double EvaluateFormula(const refdata::Tables&, const char*, double*, double*, TraceObserver&);
+
+double EvaluateFormula(const char* text, double* atoms, double* contributions) {
+  ModuleObserver observer;
+  return EvaluateFormula(refdata::g_tables, text, atoms, contributions, observer);
 }
 
 }  // namespace formix::formula

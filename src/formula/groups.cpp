@@ -20,16 +20,21 @@ const char* FindGroupName(const char* text, const char* name) {
   }
 }
 
-void ReportTooComplex(const char* text) {
+void FormatTooComplex(const char* text, char* message) {
   // The format has a single "%s"; the text fills it whatever its length.
   static constexpr const char* kFormat = messages::kTooComplexFormat;
+  static_assert(sizeof messages::kTooComplexFormat + kMaxTextLength <= kMessageSize);
   const char* hole = std::strstr(kFormat, "%s");
   std::size_t head = static_cast<std::size_t>(hole - kFormat);
   std::size_t length = strnlen(text, kMaxTextLength);
-  char message[sizeof messages::kTooComplexFormat + kMaxTextLength];
   std::memcpy(message, kFormat, head);
   std::memcpy(message + head, text, length);
   std::strcpy(message + head + length, hole + 2);
+}
+
+void ReportTooComplex(const char* text) {
+  char message[kMessageSize];
+  FormatTooComplex(text, message);
   platform::ShowError(message, messages::kAnalysisCaption);
 }
 
@@ -60,8 +65,8 @@ class ByteSet {
 
 }  // namespace
 
-int ExpandGroups(char* text) {
-  const refdata::Tables& t = refdata::g_tables;
+template <class Observer>
+int ExpandGroups(const refdata::Tables& t, char* text, Observer& observer) {
   ByteSet present;
   present.Add(text);
   int replacements = 0;
@@ -76,7 +81,7 @@ int ExpandGroups(char* text) {
     std::size_t name_length = std::strlen(name);
     std::size_t formula_length = std::strlen(formula);
     std::size_t new_length = text_length - name_length + formula_length + 2;
-    if (new_length >= kComplexityThreshold) ReportTooComplex(text);
+    if (new_length >= kComplexityThreshold) observer.TooComplex(text);
     if (new_length > kMaxTextLength) return kExpansionOverflow;
     char* at = text + (found - text);
     char* tail = at + name_length;
@@ -84,11 +89,35 @@ int ExpandGroups(char* text) {
     at[0] = '(';
     std::memcpy(at + 1, formula, formula_length);
     at[formula_length + 1] = ')';
+    observer.Replaced(static_cast<std::size_t>(found - text), name_length, formula_length, text_length);
     present.Add(formula);  // the set stays a superset of the text's bytes
     present.Add('(');
     present.Add(')');
   }
   return replacements;
+}
+
+template <class Observer>
+bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observer) {
+  for (int pass = 0;; ++pass) {
+    int replaced = ExpandGroups(tables, text, observer);
+    if (replaced == 0) return true;
+    if (replaced == kExpansionOverflow) return false;
+    if (pass == kMaxExpansionPasses) {
+      observer.TooComplex(text);
+      return false;
+    }
+  }
+}
+
+template int ExpandGroups(const refdata::Tables&, char*, ModuleObserver&);
+template int ExpandGroups(const refdata::Tables&, char*, TraceObserver&);
+template bool ExpandAllGroups(const refdata::Tables&, char*, ModuleObserver&);
+template bool ExpandAllGroups(const refdata::Tables&, char*, TraceObserver&);
+
+int ExpandGroups(char* text) {
+  ModuleObserver observer;
+  return ExpandGroups(refdata::g_tables, text, observer);
 }
 
 }  // namespace formix::formula

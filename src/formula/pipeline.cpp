@@ -21,20 +21,6 @@ const char* Admit(const char* formula) {
   return "";
 }
 
-// Runs expansion passes until one replaces nothing.  Returns false when the
-// expansion outgrew the working text or would not end.
-bool ExpandAllGroups(char* text) {
-  for (int pass = 0;; ++pass) {
-    int replaced = ExpandGroups(text);
-    if (replaced == 0) return true;
-    if (replaced == kExpansionOverflow) return false;
-    if (pass == kMaxExpansionPasses) {
-      ReportTooComplex(text);
-      return false;
-    }
-  }
-}
-
 }  // namespace
 
 // The stages run in this order: admission of the text, loading of the
@@ -55,9 +41,10 @@ double MolecularMass(const char* formula, double* contributions, double* atoms, 
   if (refdata::EnsureLoaded()) {
     // Without a caller's array the contributions are of no use to anyone.
     if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
-    const bool group_possible = PrepareText(formula, text);
-    if (group_possible && !ExpandAllGroups(text)) text[0] = '\0';
-    molar_mass = EvaluateFormula(text, atoms, contributions);
+    ModuleObserver observer;
+    const bool group_possible = PrepareText(t, formula, text, observer);
+    if (group_possible && !ExpandAllGroups(t, text, observer)) text[0] = '\0';
+    molar_mass = EvaluateFormula(t, text, atoms, contributions, observer);
   }
   if (count != nullptr) *count = t.element_count;
   if (symbols != nullptr) {

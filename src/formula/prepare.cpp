@@ -41,11 +41,13 @@ constexpr SpecialTable kSpecial;
 
 }  // namespace
 
-bool PrepareText(const char* formula, char* text) {
+template <class Observer>
+bool PrepareText(const refdata::Tables& tables, const char* formula, char* text, Observer& observer) {
   std::size_t out = 0;
   for (const char* in = formula;;) {
     const char c = *in;
     if (!kSpecial.special[static_cast<unsigned char>(c)]) {
+      observer.Kept(static_cast<std::size_t>(in - formula), out);
       text[out++] = c;
       ++in;
       continue;
@@ -54,6 +56,7 @@ bool PrepareText(const char* formula, char* text) {
     if (c == ' ') {
       ++in;
     } else if (!IsBondMark(c)) {
+      observer.Kept(static_cast<std::size_t>(in - formula), out);
       text[out++] = Normalized(c);
       ++in;
     } else {
@@ -62,7 +65,9 @@ bool PrepareText(const char* formula, char* text) {
       char next = Normalized(*run_end);
       if (!IsCapital(next) && !IsNumberStart(next)) {
         for (; in < run_end; ++in) {
-          if (*in != ' ') text[out++] = *in;
+          if (*in == ' ') continue;
+          observer.Kept(static_cast<std::size_t>(in - formula), out);
+          text[out++] = *in;
         }
       }
       in = run_end;
@@ -72,7 +77,6 @@ bool PrepareText(const char* formula, char* text) {
 
   // A group name can occur only where a one-byte name stands, or where the
   // first two bytes of a longer one stand together.
-  const refdata::Tables& tables = refdata::g_tables;
   if (tables.group_count == 0) return false;
   for (std::size_t i = 0; i < out; ++i) {
     const unsigned char u = static_cast<unsigned char>(text[i]);
@@ -83,6 +87,14 @@ bool PrepareText(const char* formula, char* text) {
     }
   }
   return false;
+}
+
+template bool PrepareText(const refdata::Tables&, const char*, char*, ModuleObserver&);
+template bool PrepareText(const refdata::Tables&, const char*, char*, TraceObserver&);
+
+bool PrepareText(const char* formula, char* text) {
+  ModuleObserver observer;
+  return PrepareText(refdata::g_tables, formula, text, observer);
 }
 
 }  // namespace formix::formula

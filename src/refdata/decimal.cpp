@@ -59,7 +59,7 @@ double OutOfRangeValue(const char* begin, const char* end) {
 
 }  // namespace
 
-double ParseUnsignedDecimal(const char* text) {
+const char* UnsignedDecimalEnd(const char* text) {
   const char* p = text;
   while (IsDigit(*p)) ++p;
   bool digits = p != text;
@@ -68,7 +68,7 @@ double ParseUnsignedDecimal(const char* text) {
     while (IsDigit(*p)) ++p;
     digits = digits || p != fraction;
   }
-  if (!digits) return 0.0;
+  if (!digits) return text;
   const char* end = p;
   if (*p == 'e' || *p == 'E') {
     const char* q = p + 1;
@@ -78,6 +78,12 @@ double ParseUnsignedDecimal(const char* text) {
       end = q;
     }
   }
+  return end;
+}
+
+double ParseUnsignedDecimal(const char* text) {
+  const char* end = UnsignedDecimalEnd(text);
+  if (end == text) return 0.0;
   double value = 0.0;
   std::from_chars_result r = std::from_chars(text, end, value, std::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) return OutOfRangeValue(text, end);

@@ -17,6 +17,10 @@ double ParseDecimal(const char* text);
 // numbers of a formula, which always start at a digit or '.'.
 double ParseUnsignedDecimal(const char* text);
 
+// The end of the number ParseUnsignedDecimal reads at `text`: `text`
+// itself when there is none.
+const char* UnsignedDecimalEnd(const char* text);
+
 }  // namespace formix
 
 #endif  // FORMIX32_REFDATA_DECIMAL_H

@@ -67,8 +67,11 @@ class TokenReader {
 
 // Opens the file named by a path setting: the path itself, then each search
 // directory followed by the separator and the path.
-bool OpenBySetting(const char* setting, platform::DataFile& file) {
-  if (file.Open(setting)) return true;
+bool OpenBySetting(const char* setting, platform::DataFile& file, char* found) {
+  if (file.Open(setting)) {
+    if (found != nullptr) std::snprintf(found, kFoundPathSize, "%s", setting);
+    return true;
+  }
   for (platform::SearchPlace place :
        {platform::SearchPlace::kFirstFallback, platform::SearchPlace::kSecondFallback}) {
     char dir[4096];
@@ -76,7 +79,10 @@ bool OpenBySetting(const char* setting, platform::DataFile& file) {
     if (!platform::SearchDirectory(place, dir, sizeof dir)) continue;
     int n = std::snprintf(path, sizeof path, "%s%c%s", dir, platform::kPathSeparator, setting);
     if (n < 0 || static_cast<std::size_t>(n) >= sizeof path) continue;
-    if (file.Open(path)) return true;
+    if (file.Open(path)) {
+      if (found != nullptr) std::snprintf(found, kFoundPathSize, "%s", path);
+      return true;
+    }
   }
   return false;
 }
@@ -84,26 +90,23 @@ bool OpenBySetting(const char* setting, platform::DataFile& file) {
 // Reads the mass file into the element table.  Records with a field too
 // long for its slot are skipped; a record cut short by the end of the file
 // is dropped; records past the 200th are ignored.
-bool ReadMassesTable() {
+bool ReadMassesTable(Tables& t, char* found) {
   platform::DataFile file;
-  if (!OpenBySetting(g_tables.mass_path, file)) {
-    platform::ShowError(messages::kNoMassFile, messages::kAttentionCaption);
-    return false;
-  }
+  if (!OpenBySetting(t.mass_path, file, found)) return false;
   TokenReader reader(file);
-  g_tables.element_count = 0;
+  t.element_count = 0;
   char scratch[kNumberTokenSize];
   char symbol[kSymbolSize];
   std::size_t length = 0;
   std::size_t symbol_length = 0;
-  while (g_tables.element_count < kMaxElements) {
+  while (t.element_count < kMaxElements) {
     if (!reader.Next(scratch, sizeof scratch, &length)) break;  // leading field
     if (!reader.Next(symbol, sizeof symbol, &symbol_length)) break;
     if (!reader.Next(scratch, sizeof scratch, &length)) break;
     if (symbol_length >= kSymbolSize || length >= kNumberTokenSize) continue;
-    int i = g_tables.element_count++;
-    std::memcpy(g_tables.symbols[i], symbol, symbol_length + 1);
-    g_tables.masses[i] = ParseDecimal(scratch);
+    int i = t.element_count++;
+    std::memcpy(t.symbols[i], symbol, symbol_length + 1);
+    t.masses[i] = ParseDecimal(scratch);
   }
   return true;
 }
@@ -112,34 +115,41 @@ bool ReadMassesTable() {
 // name or formula too long for its slot are skipped; a name without a
 // formula at the end of the file is dropped; records past the 49th are
 // ignored.  A file found nowhere gives 0 groups.
-void ReadGroupsTable() {
+void ReadGroupsTable(Tables& t, char* found) {
   platform::DataFile file;
-  g_tables.group_count = 0;
-  if (!OpenBySetting(g_tables.group_path, file)) return;
+  t.group_count = 0;
+  if (!OpenBySetting(t.group_path, file, found)) return;
   TokenReader reader(file);
   char name[kSymbolSize];
   char formula[kGroupFormulaSize];
   std::size_t name_length = 0;
   std::size_t formula_length = 0;
-  while (g_tables.group_count < kMaxGroups) {
+  while (t.group_count < kMaxGroups) {
     if (!reader.Next(name, sizeof name, &name_length)) break;
     if (!reader.Next(formula, sizeof formula, &formula_length)) break;
     if (name_length >= kSymbolSize || formula_length >= kGroupFormulaSize) continue;
-    int g = ++g_tables.group_count;
-    std::memcpy(g_tables.group_names[g], name, name_length + 1);
-    std::memcpy(g_tables.group_formulas[g], formula, formula_length + 1);
+    int g = ++t.group_count;
+    std::memcpy(t.group_names[g], name, name_length + 1);
+    std::memcpy(t.group_formulas[g], formula, formula_length + 1);
   }
 }
 
 }  // namespace
 
-bool LoadTables() {
-  if (!ReadMassesTable()) return false;
-  ReadGroupsTable();
-  for (int i = 0; i < kMaxElements; ++i) g_tables.symbol_list[i] = g_tables.symbols[i];
-  BuildLookups();
-  g_tables.loaded = true;
+bool ReadTables(Tables& t, FoundFiles* found) {
+  if (found != nullptr) found->masses[0] = found->groups[0] = '\0';
+  if (!ReadMassesTable(t, found != nullptr ? found->masses : nullptr)) return false;
+  ReadGroupsTable(t, found != nullptr ? found->groups : nullptr);
+  for (int i = 0; i < kMaxElements; ++i) t.symbol_list[i] = t.symbols[i];
+  BuildLookups(t);
+  t.loaded = true;
   return true;
+}
+
+bool LoadTables() {
+  if (ReadTables(g_tables, nullptr)) return true;
+  platform::ShowError(messages::kNoMassFile, messages::kAttentionCaption);
+  return false;
 }
 
 }  // namespace formix::refdata

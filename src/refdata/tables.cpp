@@ -14,8 +14,6 @@ namespace formix::refdata {
 
 Tables g_tables = FORMIX_INITIAL_TABLES;
 
-namespace {
-
 bool SetPath(char (&setting)[kPathSize], const char* path) {
   if (path == nullptr) return false;
   std::size_t length = strnlen(path, kPathSize);
@@ -23,8 +21,6 @@ bool SetPath(char (&setting)[kPathSize], const char* path) {
   std::memcpy(setting, path, length + 1);
   return true;
 }
-
-}  // namespace
 
 bool SetMassPath(const char* path) { return SetPath(g_tables.mass_path, path); }
 bool SetGroupPath(const char* path) { return SetPath(g_tables.group_path, path); }
@@ -64,8 +60,7 @@ bool IsSmallLetter(char c) { return c >= 'a' && c <= 'z'; }
 
 }  // namespace
 
-void BuildLookups() {
-  Tables& t = g_tables;
+void BuildLookups(Tables& t) {
   std::memset(&t.symbol_index, 0, sizeof t.symbol_index);
   std::memset(t.short_symbols, 0xFF, sizeof t.short_symbols);  // all -1
   for (int i = 0; i < t.element_count; ++i) {
@@ -98,8 +93,7 @@ void BuildLookups() {
   }
 }
 
-int LookupElement(const char* token, std::size_t length) {
-  const Tables& t = g_tables;
+int LookupElement(const Tables& t, const char* token, std::size_t length) {
   std::uint32_t key = SymbolKey(token, length);
   if (key == 0) return -1;
   for (int slot = Slot(key);; slot = (slot + 1) & (SymbolIndex::kSlots - 1)) {

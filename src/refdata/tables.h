@@ -56,36 +56,52 @@ inline bool IsGroupPair(const Tables& t, unsigned char a, unsigned char b) {
   return (t.group_pairs[bit / 64] >> (bit % 64)) & 1u;
 }
 
+// The module's tables, used by the exported functions.
 extern Tables g_tables;
 
-// Reads both data files by the current path settings.  Returns false, with
-// the tables, counts and flag unchanged and the user told, when the mass
-// file is found nowhere.  A group file found nowhere gives 0 groups.
+// Where a load found its files: the paths opened, empty when none was.
+constexpr std::size_t kFoundPathSize = 4096 + kPathSize + 2;
+struct FoundFiles {
+  char masses[kFoundPathSize];
+  char groups[kFoundPathSize];
+};
+
+// Reads both data files by the path settings of `t` into `t`, with the
+// lookups, and sets its loaded flag.  Returns false, with `t` unchanged,
+// when the mass file is found nowhere; a group file found nowhere gives 0
+// groups.  Tells no one: the caller decides what to say.  `found`, when
+// given, receives the paths opened.
+bool ReadTables(Tables& t, FoundFiles* found);
+
+// ReadTables for the module's tables; a mass file found nowhere is shown
+// to the user.
 bool LoadTables();
 
 // Rebuilds the lookups derived from the tables (after every load).
-void BuildLookups();
+void BuildLookups(Tables& t);
 
-// Loads the tables unless a load has already succeeded; true when loaded.
+// Loads the module's tables unless a load has already succeeded; true when
+// loaded.
 bool EnsureLoaded();
 
 // Replace a path setting.  Refused (false, setting unchanged) for NULL or a
 // path of kPathSize bytes or more.
+bool SetPath(char (&setting)[kPathSize], const char* path);
 bool SetMassPath(const char* path);
 bool SetGroupPath(const char* path);
 
-// Index of the first element of the loaded table whose symbol is the
-// `length` bytes at `token`, or -1: the same answer as FindSymbol over the
-// symbol list and the element count, without comparing every entry.
-int LookupElement(const char* token, std::size_t length);
+// Index of the first element of the table whose symbol is the `length`
+// bytes at `token`, or -1: the same answer as FindSymbol over the symbol
+// list and the element count, without comparing every entry.
+int LookupElement(const Tables& t, const char* token, std::size_t length);
 
 // LookupElement for a symbol of a formula: a capital and `length` - 1 small
 // letters.  One- and two-letter symbols, nearly all of them, are read
 // straight from a table.
-inline int LookupFormulaSymbol(const char* token, std::size_t length) {
-  if (length == 1) return g_tables.short_symbols[token[0] - 'A'][0];
-  if (length == 2) return g_tables.short_symbols[token[0] - 'A'][token[1] - 'a' + 1];
-  return LookupElement(token, length);
+inline int LookupFormulaSymbol(const Tables& t, const char* token, std::size_t length) {
+  if (length == 1) return t.short_symbols[token[0] - 'A'][0];
+  if (length == 2) return t.short_symbols[token[0] - 'A'][token[1] - 'a' + 1];
+  return LookupElement(t, token, length);
 }
 
 // Index of the first of list[0..count-1] equal to the `length` bytes at
