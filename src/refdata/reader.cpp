@@ -65,9 +65,9 @@ class TokenReader {
   bool eof_ = false;
 };
 
-// Opens the file named by a path setting: the path itself, then each search
-// directory followed by the separator and the path.
-bool OpenBySetting(const char* setting, platform::DataFile& file, char* found) {
+}  // namespace
+
+bool OpenDataFile(const char* setting, platform::DataFile& file, char* found) {
   if (file.Open(setting)) {
     if (found != nullptr) std::snprintf(found, kFoundPathSize, "%s", setting);
     return true;
@@ -87,12 +87,14 @@ bool OpenBySetting(const char* setting, platform::DataFile& file, char* found) {
   return false;
 }
 
+namespace {
+
 // Reads the mass file into the element table.  Records with a field too
 // long for its slot are skipped; a record cut short by the end of the file
 // is dropped; records past the 200th are ignored.
 bool ReadMassesTable(Tables& t, char* found) {
   platform::DataFile file;
-  if (!OpenBySetting(t.mass_path, file, found)) return false;
+  if (!OpenDataFile(t.mass_path, file, found)) return false;
   TokenReader reader(file);
   t.element_count = 0;
   char scratch[kNumberTokenSize];
@@ -118,7 +120,7 @@ bool ReadMassesTable(Tables& t, char* found) {
 void ReadGroupsTable(Tables& t, char* found) {
   platform::DataFile file;
   t.group_count = 0;
-  if (!OpenBySetting(t.group_path, file, found)) return;
+  if (!OpenDataFile(t.group_path, file, found)) return;
   TokenReader reader(file);
   char name[kSymbolSize];
   char formula[kGroupFormulaSize];

@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace formix::platform {
+class DataFile;
+}
+
 namespace formix::refdata {
 
 constexpr int kMaxElements = 200;          // element table slots
@@ -65,6 +69,12 @@ struct FoundFiles {
   char masses[kFoundPathSize];
   char groups[kFoundPathSize];
 };
+
+// The one search for data files: opens the file named by a path setting,
+// trying the path itself, then each search directory of the platform
+// followed by the separator and the path.  `found`, when not NULL, receives
+// the path opened (kFoundPathSize bytes).  Only regular files are opened.
+bool OpenDataFile(const char* setting, platform::DataFile& file, char* found);
 
 // Reads both data files by the path settings of `t` into `t`, with the
 // lookups, and sets its loaded flag.  Returns false, with `t` unchanged,

@@ -1,0 +1,177 @@
+/* formix.h -- the formix toolkit: formulas as chemists write them, read
+ * with a report of everything that was done to them.
+ *
+ * The toolkit stands on the formix32 engine and gives the same numbers for
+ * a formula written in the engine's own notation, bit for bit.  It adds
+ * what people need on top:
+ *   - UTF-8 text in and out;
+ *   - a reading layer that rewrites unambiguous notations (middle dots,
+ *     subscript digits, typographic spaces and dashes, fractions used as
+ *     multipliers), takes charges off the formula (SO4^2-, SO4²⁻, NH4+,
+ *     [Fe(CN)6]3-) and reports, with their byte position, everything the
+ *     engine would pass over or could have misread;
+ *   - no module-wide state: everything lives in a context (its data files)
+ *     and in the reading of one formula.  A context is read-only once
+ *     made, so any number of threads may read formulas through one context
+ *     at once; each reading belongs to its caller.
+ *
+ * The formix32 library (formix32.h) is untouched by any of this.
+ *
+ * Data files are those of formix32 ("mass.elt", "mass.gps") and the list of
+ * element symbols that are also common abbreviations ("abbrev.txt"), each
+ * found as formix32 finds its files: the path as given, then in
+ * $FORMIX32_DATA_DIR, then in ../share/formix32 beside the library.
+ *
+ * No function here throws, aborts or keeps a pointer to its arguments.
+ */
+#ifndef FORMIX_H
+#define FORMIX_H
+
+#include <stddef.h>
+
+#define FORMIX_VERSION_MAJOR 0
+#define FORMIX_VERSION_MINOR 1
+#define FORMIX_VERSION_PATCH 0
+
+#if defined(_WIN32)
+#  if defined(FORMIX_BUILDING)
+#    define FORMIX_API __declspec(dllexport)
+#  elif defined(FORMIX_STATIC)
+#    define FORMIX_API
+#  else
+#    define FORMIX_API __declspec(dllimport)
+#  endif
+#else
+#  if defined(FORMIX_BUILDING) && defined(__GNUC__)
+#    define FORMIX_API __attribute__((visibility("default")))
+#  else
+#    define FORMIX_API
+#  endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Capacities (the same as formix32's) -------------------------------- */
+
+#define FORMIX_MAX_ELEMENTS 200     /* element records read from a mass file */
+#define FORMIX_MAX_GROUPS 49        /* group records read from a group file */
+#define FORMIX_MAX_FORMULA 219      /* bytes of a formula in the engine's notation */
+#define FORMIX_MAX_PATH 255         /* bytes of a data-file path */
+
+/* ---- Contexts ----------------------------------------------------------- */
+
+typedef struct formix_context formix_context;
+
+/* Outcomes of formix_context_new. */
+enum formix_status {
+  FORMIX_OK = 0,
+  FORMIX_MASSES_NOT_FOUND = 1,   /* the mass file was found nowhere */
+  FORMIX_GROUPS_NOT_FOUND = 2,   /* a group file named explicitly was found nowhere */
+  FORMIX_PATH_TOO_LONG = 3,      /* a path of more than FORMIX_MAX_PATH bytes */
+  FORMIX_OUT_OF_MEMORY = 4
+};
+
+/* A context over the mass file `masses` and the group file `groups` (UTF-8
+ * paths, found as formix32 finds its files).  NULL for either means the
+ * default file ("mass.elt", "mass.gps"); a default group file found nowhere
+ * gives no groups, while a group file named here must be found.  Returns
+ * NULL and sets *status (when status is not NULL) on failure. */
+FORMIX_API formix_context *formix_context_new(const char *masses, const char *groups,
+                                              int *status);
+FORMIX_API void formix_context_free(formix_context *context);
+
+/* English text of a status code. */
+FORMIX_API const char *formix_status_text(int status);
+
+/* The files the context was read from, as opened; "" for no group file. */
+FORMIX_API const char *formix_context_masses_file(const formix_context *context);
+FORMIX_API const char *formix_context_groups_file(const formix_context *context);
+
+/* The element table: count, and symbol (UTF-8) and atomic mass of entry
+ * i, in file order.  NULL / NaN for an index out of range. */
+FORMIX_API int formix_element_count(const formix_context *context);
+FORMIX_API const char *formix_element_symbol(const formix_context *context, int index);
+FORMIX_API double formix_element_mass(const formix_context *context, int index);
+
+/* The group table: count, and name and formula (UTF-8) of entry i, in file
+ * order.  NULL for an index out of range. */
+FORMIX_API int formix_group_count(const formix_context *context);
+FORMIX_API const char *formix_group_name(const formix_context *context, int index);
+FORMIX_API const char *formix_group_formula(const formix_context *context, int index);
+
+/* ---- Reading a formula -------------------------------------------------- */
+
+enum formix_severity {
+  FORMIX_NOTE = 0,     /* an unambiguous rewrite, said so */
+  FORMIX_WARNING = 1,  /* a number, perhaps not the one meant */
+  FORMIX_ERROR = 2     /* no trustworthy number */
+};
+
+/* One thing the reader has to say about a formula.  Strings are UTF-8 and
+ * live as long as the reading. */
+typedef struct formix_diagnostic {
+  int severity;                /* enum formix_severity */
+  size_t offset;               /* first byte concerned, in the text as given */
+  size_t length;               /* bytes concerned (0 for the end of the text) */
+  const char *code;            /* stable name of the kind, e.g. "ignored" */
+  const char *symbol;          /* the element symbol concerned, or "" */
+  const char *message;         /* plain English */
+  const char *library_caption; /* formix32's own caption and text when the */
+  const char *library_message; /* engine spoke, else "" */
+} formix_diagnostic;
+
+/* One element of a formula. */
+typedef struct formix_element_share {
+  int index;           /* position in the element table */
+  const char *symbol;  /* UTF-8 */
+  double atoms;        /* atoms per formula unit (fractional where written so) */
+  double mass;         /* mass contributed, g/mol */
+  double percent;      /* mass share of the neutral formula, percent */
+} formix_element_share;
+
+typedef struct formix_reading formix_reading;
+
+/* Reads the `length` bytes of UTF-8 at `text` (NUL bytes included: a NUL is
+ * an error of the formula, not its end) and calculates.  NULL only when
+ * memory runs out or context is NULL. */
+FORMIX_API formix_reading *formix_read(const formix_context *context, const char *text,
+                                       size_t length);
+FORMIX_API void formix_reading_free(formix_reading *reading);
+
+/* 1 when the reading has a number (no error), else 0. */
+FORMIX_API int formix_reading_has_value(const formix_reading *reading);
+
+/* The molar mass in g/mol: of the ion when the formula carries a charge
+ * (the electrons' mass taken off, or added for an anion), NaN when the
+ * reading has no number. */
+FORMIX_API double formix_reading_molar_mass(const formix_reading *reading);
+
+/* The charge read off the formula (0 for a neutral species). */
+FORMIX_API int formix_reading_charge(const formix_reading *reading);
+
+/* The formula as handed to the engine, in its notation (UTF-8; rewritten,
+ * charge taken off). */
+FORMIX_API const char *formix_reading_text(const formix_reading *reading);
+
+/* The worst severity among the diagnostics, or -1 when there is none. */
+FORMIX_API int formix_reading_worst(const formix_reading *reading);
+
+FORMIX_API size_t formix_reading_diagnostic_count(const formix_reading *reading);
+FORMIX_API const formix_diagnostic *formix_reading_diagnostic(const formix_reading *reading,
+                                                              size_t index);
+
+/* The elements present (atoms other than 0), in element-table order. */
+FORMIX_API size_t formix_reading_element_count(const formix_reading *reading);
+FORMIX_API const formix_element_share *formix_reading_element(const formix_reading *reading,
+                                                              size_t index);
+
+/* The molar mass of the electron, g/mol (CODATA 2022). */
+#define FORMIX_ELECTRON_MOLAR_MASS 5.485799090441e-4
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* FORMIX_H */

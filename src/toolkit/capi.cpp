@@ -1,0 +1,139 @@
+// capi.cpp -- the toolkit's C interface: contexts and readings behind
+// opaque handles; no exception crosses it.
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "formix.h"
+#include "toolkit/context.h"
+#include "toolkit/reading.h"
+
+struct formix_context {
+  std::unique_ptr<formix::toolkit::Context> context;
+};
+
+struct formix_reading {
+  formix::toolkit::Reading reading;
+  std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
+  std::vector<formix_element_share> elements;
+};
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+void SetStatus(int* status, int value) {
+  if (status != nullptr) *status = value;
+}
+
+bool InTable(int index, std::size_t size) { return index >= 0 && static_cast<std::size_t>(index) < size; }
+
+}  // namespace
+
+static_assert(FORMIX_ELECTRON_MOLAR_MASS == formix::toolkit::kElectronMolarMass);
+
+extern "C" {
+
+FORMIX_API formix_context* formix_context_new(const char* masses, const char* groups, int* status) {
+  try {
+    int s = FORMIX_OK;
+    auto context = formix::toolkit::MakeContext(masses, groups, &s);
+    SetStatus(status, s);
+    if (!context) return nullptr;
+    return new formix_context{std::move(context)};
+  } catch (...) {
+    SetStatus(status, FORMIX_OUT_OF_MEMORY);
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_context_free(formix_context* context) { delete context; }
+
+FORMIX_API const char* formix_status_text(int status) {
+  switch (status) {
+    case FORMIX_OK: return "no error";
+    case FORMIX_MASSES_NOT_FOUND: return "the mass file was found nowhere";
+    case FORMIX_GROUPS_NOT_FOUND: return "the group file was found nowhere";
+    case FORMIX_PATH_TOO_LONG: return "a data-file path is longer than 255 bytes";
+    case FORMIX_OUT_OF_MEMORY: return "out of memory";
+    default: return "unknown status";
+  }
+}
+
+FORMIX_API const char* formix_context_masses_file(const formix_context* c) {
+  return c != nullptr ? c->context->masses_file.c_str() : nullptr;
+}
+FORMIX_API const char* formix_context_groups_file(const formix_context* c) {
+  return c != nullptr ? c->context->groups_file.c_str() : nullptr;
+}
+
+FORMIX_API int formix_element_count(const formix_context* c) {
+  return c != nullptr ? static_cast<int>(c->context->symbols.size()) : 0;
+}
+FORMIX_API const char* formix_element_symbol(const formix_context* c, int i) {
+  if (c == nullptr || !InTable(i, c->context->symbols.size())) return nullptr;
+  return c->context->symbols[static_cast<std::size_t>(i)].c_str();
+}
+FORMIX_API double formix_element_mass(const formix_context* c, int i) {
+  if (c == nullptr || !InTable(i, c->context->symbols.size())) return kNaN;
+  return c->context->tables.masses[i];
+}
+
+FORMIX_API int formix_group_count(const formix_context* c) {
+  return c != nullptr ? static_cast<int>(c->context->group_names.size()) : 0;
+}
+FORMIX_API const char* formix_group_name(const formix_context* c, int i) {
+  if (c == nullptr || !InTable(i, c->context->group_names.size())) return nullptr;
+  return c->context->group_names[static_cast<std::size_t>(i)].c_str();
+}
+FORMIX_API const char* formix_group_formula(const formix_context* c, int i) {
+  if (c == nullptr || !InTable(i, c->context->group_formulas.size())) return nullptr;
+  return c->context->group_formulas[static_cast<std::size_t>(i)].c_str();
+}
+
+FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text, std::size_t length) {
+  if (c == nullptr || (text == nullptr && length != 0)) return nullptr;
+  try {
+    auto r = std::make_unique<formix_reading>();
+    r->reading = formix::toolkit::Read(*c->context, text != nullptr ? text : "", length);
+    for (const auto& d : r->reading.diagnostics) {
+      r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
+                                d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
+    }
+    for (const auto& e : r->reading.elements) {
+      r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
+    }
+    return r.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_reading_free(formix_reading* r) { delete r; }
+
+FORMIX_API int formix_reading_has_value(const formix_reading* r) {
+  return r != nullptr && r->reading.has_value ? 1 : 0;
+}
+FORMIX_API double formix_reading_molar_mass(const formix_reading* r) {
+  return r != nullptr ? r->reading.molar_mass : kNaN;
+}
+FORMIX_API int formix_reading_charge(const formix_reading* r) { return r != nullptr ? r->reading.charge : 0; }
+FORMIX_API const char* formix_reading_text(const formix_reading* r) {
+  return r != nullptr ? r->reading.text.c_str() : nullptr;
+}
+FORMIX_API int formix_reading_worst(const formix_reading* r) { return r != nullptr ? r->reading.Worst() : -1; }
+FORMIX_API std::size_t formix_reading_diagnostic_count(const formix_reading* r) {
+  return r != nullptr ? r->diagnostics.size() : 0;
+}
+FORMIX_API const formix_diagnostic* formix_reading_diagnostic(const formix_reading* r, std::size_t i) {
+  return r != nullptr && i < r->diagnostics.size() ? &r->diagnostics[i] : nullptr;
+}
+FORMIX_API std::size_t formix_reading_element_count(const formix_reading* r) {
+  return r != nullptr ? r->elements.size() : 0;
+}
+FORMIX_API const formix_element_share* formix_reading_element(const formix_reading* r, std::size_t i) {
+  return r != nullptr && i < r->elements.size() ? &r->elements[i] : nullptr;
+}
+
+}  // extern "C"

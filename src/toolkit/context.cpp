@@ -1,0 +1,96 @@
+// context.cpp -- making a toolkit context: the data files read through the
+// engine's one search and reader.
+#include "toolkit/context.h"
+
+#include <cstring>
+#include <new>
+
+#include "formix.h"
+#include "platform/platform.h"
+#include "toolkit/text.h"
+
+namespace formix::toolkit {
+
+static_assert(FORMIX_MAX_ELEMENTS == refdata::kMaxElements);
+static_assert(FORMIX_MAX_GROUPS == refdata::kMaxGroups);
+static_assert(FORMIX_MAX_PATH + 1 == refdata::kPathSize);
+
+const Abbreviation* Context::FindAbbreviation(const char* symbol, std::size_t length) const {
+  for (const Abbreviation& a : abbreviations) {
+    if (a.symbol.size() == length && std::memcmp(a.symbol.data(), symbol, length) == 0) return &a;
+  }
+  return nullptr;
+}
+
+std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
+  std::vector<Abbreviation> out;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string line = content.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::size_t tab1 = line.find('\t');
+    if (tab1 == std::string::npos) continue;
+    std::size_t tab2 = line.find('\t', tab1 + 1);
+    if (tab2 == std::string::npos) continue;
+    out.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+  }
+  return out;
+}
+
+namespace {
+
+// The abbreviation list, found by the data-file search; none when absent.
+std::vector<Abbreviation> ReadAbbreviations() {
+  platform::DataFile file;
+  if (!refdata::OpenDataFile(kAbbreviationsFile, file, nullptr)) return {};
+  std::string content;
+  char buffer[4096];
+  // A list of a few dozen lines: stop at 1 MiB whatever the file holds.
+  while (content.size() < (1u << 20)) {
+    std::size_t n = file.Read(buffer, sizeof buffer);
+    if (n == 0) break;
+    content.append(buffer, n);
+  }
+  return ParseAbbreviations(content);
+}
+
+}  // namespace
+
+std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status) {
+  std::unique_ptr<Context> context(new (std::nothrow) Context());
+  if (!context) {
+    *status = FORMIX_OUT_OF_MEMORY;
+    return nullptr;
+  }
+  refdata::Tables& t = context->tables;
+  if (!refdata::SetPath(t.mass_path, masses != nullptr ? masses : kMassesFile) ||
+      !refdata::SetPath(t.group_path, groups != nullptr ? groups : kGroupsFile)) {
+    *status = FORMIX_PATH_TOO_LONG;
+    return nullptr;
+  }
+  auto found = std::make_unique<refdata::FoundFiles>();
+  if (!refdata::ReadTables(t, found.get())) {
+    *status = FORMIX_MASSES_NOT_FOUND;
+    return nullptr;
+  }
+  if (groups != nullptr && found->groups[0] == '\0') {
+    *status = FORMIX_GROUPS_NOT_FOUND;
+    return nullptr;
+  }
+  context->masses_file = found->masses;
+  context->groups_file = found->groups;
+  for (int i = 0; i < t.element_count; ++i) context->symbols.push_back(Cp1251ToUtf8(t.symbols[i]));
+  for (int g = 1; g <= t.group_count; ++g) {
+    context->group_names.push_back(Cp1251ToUtf8(t.group_names[g]));
+    context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
+  }
+  context->abbreviations = ReadAbbreviations();
+  *status = FORMIX_OK;
+  return context;
+}
+
+}  // namespace formix::toolkit

@@ -1,0 +1,49 @@
+// context.h -- what a toolkit context holds: its element and group tables,
+// read by the engine's reader, and the list of element symbols that are
+// also common abbreviations.  Read-only once made.
+#ifndef FORMIX_TOOLKIT_CONTEXT_H
+#define FORMIX_TOOLKIT_CONTEXT_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "refdata/tables.h"
+
+namespace formix::toolkit {
+
+// An element symbol that chemists also use as an abbreviation (Ac acetyl).
+struct Abbreviation {
+  std::string symbol;   // as in formulas
+  std::string element;  // the element's name
+  std::string meaning;  // what the abbreviation stands for
+};
+
+struct Context {
+  refdata::Tables tables;  // the engine's tables, never the module's
+  std::string masses_file, groups_file;
+  std::vector<std::string> symbols;  // UTF-8 forms of the table's strings
+  std::vector<std::string> group_names, group_formulas;
+  std::vector<Abbreviation> abbreviations;
+
+  const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
+};
+
+// The default file names.
+inline constexpr char kMassesFile[] = "mass.elt";
+inline constexpr char kGroupsFile[] = "mass.gps";
+inline constexpr char kAbbreviationsFile[] = "abbrev.txt";
+
+// Makes a context; `status` receives an enum formix_status value.  The
+// paths are UTF-8 (converted to the engine's Windows-1251 path settings
+// byte for byte: paths are bytes to the file system).
+std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status);
+
+// Parses the abbreviation list: one entry a line, symbol, element name and
+// meaning separated by tabs; '#' starts a comment line; blank lines are
+// skipped, as are lines with fewer than three fields.
+std::vector<Abbreviation> ParseAbbreviations(const std::string& content);
+
+}  // namespace formix::toolkit
+
+#endif  // FORMIX_TOOLKIT_CONTEXT_H

@@ -1,0 +1,698 @@
+// reading.cpp -- the reading layer.
+//
+// A formula goes through four steps:
+//   1. decoding: the UTF-8 is checked (a NUL byte or an invalid sequence is
+//      an error at its offset);
+//   2. the charge: an unambiguous charge notation at the end is taken off
+//      (SO4^2-, SO4²⁻, SO4(2-), NH4+, OH-, [Fe(CN)6]3-); notations that can
+//      mean two things (SO42-, SO4-2, Fe3+) stay as the engine reads them,
+//      with a warning naming both readings;
+//   3. rewriting to the engine's Windows-1251 notation: middle dots as '*',
+//      subscript digits as digits, typographic spaces and dashes as their
+//      ASCII forms, a fraction used as a multiplier as its decimal value;
+//      characters with no form there are dropped and reported;
+//   4. the engine's own stages over the context's tables, followed by a
+//      tracing observer, so that every byte it passed over and every number
+//      it could have misread is reported at its place in the text as given.
+#include "toolkit/reading.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "formula/engine.h"
+#include "platform/messages.h"
+#include "refdata/decimal.h"
+#include "toolkit/text.h"
+
+namespace formix::toolkit {
+
+int Reading::Worst() const {
+  int worst = -1;
+  for (const Diagnostic& d : diagnostics) worst = d.severity > worst ? d.severity : worst;
+  return worst;
+}
+
+namespace {
+
+using formula::IsCapital;
+using formula::IsClosing;
+using formula::IsDigit;
+using formula::IsOpening;
+using formula::IsSmall;
+
+struct Char {
+  char32_t code;
+  std::size_t offset, length;  // bytes in the text as given
+};
+
+bool IsMiddleDot(char32_t c) { return c == 0x00B7 || c == 0x2022 || c == 0x2219 || c == 0x22C5; }
+bool IsWideSpace(char32_t c) { return c == 0x00A0 || c == 0x2009 || c == 0x202F; }
+bool IsDash(char32_t c) { return c == 0x2212 || c == 0x2013 || c == 0x2014; }
+int SubscriptDigit(char32_t c) { return c >= 0x2080 && c <= 0x2089 ? static_cast<int>(c - 0x2080) : -1; }
+int SuperscriptDigit(char32_t c) {
+  if (c == 0x2070) return 0;
+  if (c == 0x00B9) return 1;
+  if (c == 0x00B2) return 2;
+  if (c == 0x00B3) return 3;
+  if (c >= 0x2074 && c <= 0x2079) return static_cast<int>(c - 0x2070);
+  return -1;
+}
+int SuperscriptSign(char32_t c) { return c == 0x207A ? 1 : c == 0x207B ? -1 : 0; }
+// '+' or '-' (a minus sign or dash counts as '-').
+int Sign(char32_t c) { return c == '+' ? 1 : (c == '-' || IsDash(c)) ? -1 : 0; }
+bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsClosingChar(char32_t c) { return c == ')' || c == ']' || c == '}'; }
+bool IsBlank(char32_t c) { return c == ' ' || IsWideSpace(c); }
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+std::string ChargeText(int z) {
+  int m = z < 0 ? -z : z;
+  return std::to_string(m) + (z < 0 ? "-" : "+");
+}
+
+// The outcome of looking for a charge at the end of the text.
+struct ChargeFound {
+  int charge = 0;
+  std::size_t begin = 0;  // chars [begin, end) are the charge notation (removed)
+  bool found = false;
+  // A notation with two readings: nothing removed; chars [covered, end)
+  // belong to the warning, not to "passed over".
+  bool ambiguous = false;
+  std::size_t covered = 0;
+  std::string readings;  // the warning's text
+};
+
+// Parses "digits sign", "sign digits" or a run of one sign over chars
+// [b, e) with the given classifiers.  Returns the charge, 0 for none.
+template <class DigitFn, class SignFn>
+int ParseChargeBody(const std::vector<Char>& c, std::size_t b, std::size_t e, DigitFn digit, SignFn sign) {
+  if (b >= e) return 0;
+  std::size_t i = b;
+  int leading = sign(c[i].code);
+  if (leading != 0) ++i;
+  int magnitude = 0;
+  std::size_t digits = 0;
+  while (i < e && digit(c[i].code) >= 0 && digits < 3) {
+    magnitude = magnitude * 10 + digit(c[i].code);
+    ++i, ++digits;
+  }
+  if (leading != 0) {
+    if (digits == 0) {  // a run of one sign: ++, --
+      int count = 1;
+      while (i < e && sign(c[i].code) == leading) ++i, ++count;
+      return i == e ? leading * count : 0;
+    }
+    return i == e && magnitude > 0 ? leading * magnitude : 0;
+  }
+  if (digits == 0 || i + 1 != e) return 0;
+  int trailing = sign(c[i].code);
+  return trailing != 0 && magnitude > 0 ? trailing * magnitude : 0;
+}
+
+int AsciiDigit(char32_t c) { return IsAsciiDigit(c) ? static_cast<int>(c - '0') : -1; }
+
+std::string Utf8Of(const std::vector<Char>& c, const char* text, std::size_t b, std::size_t e) {
+  if (b >= e) return "";
+  return std::string(text + c[b].offset, c[e - 1].offset + c[e - 1].length - c[b].offset);
+}
+
+ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
+  ChargeFound r;
+  std::size_t e = c.size();
+  while (e > 0 && IsBlank(c[e - 1].code)) --e;
+  if (e == 0) return r;
+  auto found = [&](std::size_t begin, int z) {
+    r.found = z != 0 && begin > 0;
+    r.charge = z;
+    r.begin = begin;
+    return r;
+  };
+
+  // Superscripts: SO4²⁻, NH4⁺.
+  std::size_t k = e;
+  while (k > 0 && (SuperscriptDigit(c[k - 1].code) >= 0 || SuperscriptSign(c[k - 1].code) != 0)) --k;
+  if (k < e) return found(k, ParseChargeBody(c, k, e, SuperscriptDigit, SuperscriptSign));
+
+  // A caret: SO4^2-, NH4^+.
+  for (std::size_t h = e; h-- > 0 && e - h <= 5;) {
+    if (c[h].code == '^') return found(h, ParseChargeBody(c, h + 1, e, AsciiDigit, Sign));
+  }
+
+  // In brackets at the end: SO4(2-), Fe(3+).
+  if (c[e - 1].code == ')') {
+    for (std::size_t o = e - 1; o-- > 0 && e - o <= 6;) {
+      if (c[o].code != '(') continue;
+      bool has_sign = false;
+      for (std::size_t i = o + 1; i + 1 < e; ++i) has_sign = has_sign || Sign(c[i].code) != 0;
+      if (has_sign) return found(o, ParseChargeBody(c, o + 1, e - 1, AsciiDigit, Sign));
+      break;
+    }
+  }
+
+  // A run of one sign at the end.
+  std::size_t j = e;
+  while (j > 0 && Sign(c[j - 1].code) == Sign(c[e - 1].code) && Sign(c[e - 1].code) != 0) --j;
+  if (j < e) {
+    const int sign = Sign(c[e - 1].code);
+    const int count = static_cast<int>(e - j);
+    if (j == 0) return r;
+    const char32_t prev = c[j - 1].code;
+    if (IsLetter(prev) || IsClosingChar(prev)) return found(j, sign * count);  // OH-, [Fe(CN)6]-
+    if (!IsAsciiDigit(prev) || count != 1) return r;
+    std::size_t d = j;
+    while (d > 0 && IsAsciiDigit(c[d - 1].code) && j - d < 4) --d;
+    if (d == 0 || (d > 0 && IsAsciiDigit(c[d - 1].code))) return r;
+    int magnitude = 0;
+    for (std::size_t i = d; i < j; ++i) magnitude = magnitude * 10 + AsciiDigit(c[i].code);
+    if (IsClosingChar(c[d - 1].code)) return found(d, sign * magnitude);  // [Fe(CN)6]3-
+    if (!IsLetter(c[d - 1].code)) return r;
+    int capitals = 0;
+    for (std::size_t i = 0; i < d; ++i) capitals += c[i].code >= 'A' && c[i].code <= 'Z';
+    if (j - d == 1 && capitals >= 2) return found(j, sign);  // NH4+, H3O+
+    // SO42-, Fe3+, O2-: the engine's reading, and a warning.
+    std::string before = Utf8Of(c, text, 0, j - 1);
+    std::string as_written = Utf8Of(c, text, 0, j);
+    std::string last = Utf8Of(c, text, j - 1, j);
+    r.ambiguous = true;
+    r.covered = j;
+    r.readings = Quote(Utf8Of(c, text, d, e)) + " can be read two ways: as " + as_written +
+                 " with no charge (the reading used) or as " + before + " with the charge " +
+                 last + (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + last +
+                 (sign < 0 ? "-" : "+");
+    return r;
+  }
+
+  // A sign before digits at the end: SO4-2, SO4+2.
+  std::size_t d = e;
+  while (d > 0 && IsAsciiDigit(c[d - 1].code) && e - d < 4) --d;
+  if (d < e && d >= 2 && Sign(c[d - 1].code) != 0 &&
+      (IsLetter(c[d - 2].code) || IsAsciiDigit(c[d - 2].code) || IsClosingChar(c[d - 2].code))) {
+    const int sign = Sign(c[d - 1].code);
+    std::string before = Utf8Of(c, text, 0, d - 1);
+    std::string digits = Utf8Of(c, text, d, e);
+    r.ambiguous = true;
+    r.covered = d - 1;
+    r.readings = Quote(Utf8Of(c, text, d - 1, e)) + " can be read two ways: as the formula reads it, " +
+                 (sign < 0 ? before + digits + " with the '-' as a bond mark"
+                           : before + " with '" + Utf8Of(c, text, d - 1, e) + "' passed over") +
+                 " (the reading used), or as " + before + " with the charge " + digits +
+                 (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + digits +
+                 (sign < 0 ? "-" : "+");
+  }
+  return r;
+}
+
+// Notes of one kind are given once, at the first place, with a count.
+struct NoteKinds {
+  struct Kind {
+    const char* code;
+    std::string first;  // the first text rewritten
+    std::string as;     // what it became
+    std::size_t offset = 0, length = 0, count = 0;
+  };
+  Kind kinds[8] = {{"middle-dot", {}, {}}, {"subscript", {}, {}}, {"space", {}, {}}, {"dash", {}, {}},
+                   {"fraction", {}, {}}, {"cyrillic", {}, {}}, {"decimal-comma", {}, {}}, {"bond", {}, {}}};
+  void Add(int kind, const std::string& first, const std::string& as, std::size_t offset, std::size_t length) {
+    Kind& k = kinds[kind];
+    if (k.count++ == 0) {
+      k.first = first;
+      k.as = as;
+      k.offset = offset;
+      k.length = length;
+    }
+  }
+};
+
+enum NoteKind { kDot, kSubscript, kSpace, kDash, kFraction, kCyrillic, kComma, kBond };
+
+std::string NoteMessage(int kind, const NoteKinds::Kind& k) {
+  std::string more = k.count > 1 ? " (" + std::to_string(k.count) + " places)" : "";
+  switch (kind) {
+    case kDot: return Quote(k.first) + " read as '*', the separator of the parts of an adduct or hydrate" + more;
+    case kSubscript: return "subscript digits read as digits" + more;
+    case kSpace: return "typographic spaces read as spaces" + more;
+    case kDash: return "dashes and minus signs read as '-'" + more;
+    case kFraction: return Quote(k.first) + " read as " + k.as + more;
+    case kCyrillic: return "the Cyrillic letter " + Quote(k.first) + " read as the Latin " + Quote(k.as) + more;
+    case kComma: return "',' read as a decimal point" + more;
+    default: return Quote(k.first) + " read as a bond mark" + more;
+  }
+}
+
+// The library text under construction: Windows-1251 bytes, each with the
+// span of the text as given that it came from.
+struct LibraryText {
+  std::string bytes;
+  std::vector<std::size_t> begin, end;
+  void Add(char b, std::size_t from, std::size_t to) {
+    bytes += b;
+    begin.push_back(from);
+    end.push_back(to);
+  }
+};
+
+// Parses up to 15 digits at c[i..); returns the count of digits read.
+std::size_t ReadDigits(const std::vector<Char>& c, std::size_t i, std::size_t e, long long* value) {
+  std::size_t n = 0;
+  *value = 0;
+  while (i + n < e && IsAsciiDigit(c[i + n].code) && n < 15) *value = *value * 10 + (c[i + n++].code - '0');
+  if (i + n < e && IsAsciiDigit(c[i + n].code)) return 0;  // too long: leave it alone
+  return n;
+}
+
+class Reader {
+ public:
+  Reader(const Context& context, const char* text, std::size_t length)
+      : context_(context), text_(text), length_(length) {}
+
+  Reading Run();
+
+ private:
+  void Add(int severity, std::size_t offset, std::size_t length, const char* code, std::string message,
+           std::string symbol = "") {
+    r_.diagnostics.push_back({severity, offset, length, code, std::move(symbol), std::move(message), "", ""});
+  }
+  std::string Source(std::size_t from, std::size_t to) const { return std::string(text_ + from, to - from); }
+  bool Decode();
+  void Rewrite(const ChargeFound& charge);
+  void Evaluate();
+  // Span of the text as given behind evaluated-text bytes [p, q).
+  std::size_t SpanBegin(std::size_t p) const { return lib_.begin[trace_->origin_begin[p]]; }
+  std::size_t SpanEnd(std::size_t q) const { return lib_.end[trace_->origin_end[q - 1] - 1]; }
+  bool Covered(std::size_t offset) const { return covered_from_ <= offset; }
+  void ReportPassedOver(const char* work, bool no_symbol);
+  void ReportNumbers(const char* work);
+  void ReportBrackets(const char* work);
+
+  const Context& context_;
+  const char* text_;
+  std::size_t length_;
+  Reading r_;
+  std::vector<Char> chars_;
+  LibraryText lib_;
+  std::unique_ptr<formula::TraceObserver> trace_;
+  std::size_t covered_from_ = std::numeric_limits<std::size_t>::max();
+  std::vector<bool> zero_dots_;  // evaluated-text '.' read as a lone number
+};
+
+bool Reader::Decode() {
+  for (std::size_t at = 0; at < length_;) {
+    if (text_[at] == '\0') {
+      Add(kError, at, 1, "nul", "a NUL byte at byte " + std::to_string(at) + " ends no formula: remove it");
+      return false;
+    }
+    char32_t code = 0;
+    std::size_t n = DecodeUtf8(text_, length_, at, &code);
+    if (n == 0) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(text_[at]));
+      Add(kError, at, 1, "invalid-utf8",
+          std::string("the byte ") + hex + " at byte " + std::to_string(at) + " is not valid UTF-8");
+      return false;
+    }
+    chars_.push_back({code, at, n});
+    at += n;
+  }
+  return true;
+}
+
+void Reader::Rewrite(const ChargeFound& charge) {
+  NoteKinds notes;
+  const std::size_t end = charge.found ? charge.begin : chars_.size();
+  bool part_start = true;  // where a multiplier may stand: the start, after '*'
+  for (std::size_t i = 0; i < end; ++i) {
+    const Char& ch = chars_[i];
+    const std::size_t from = ch.offset, to = ch.offset + ch.length;
+    const std::string as_given = Source(from, to);
+    char32_t code = ch.code;
+    if (part_start && IsAsciiDigit(code)) {
+      long long a = 0, b = 0;
+      std::size_t na = ReadDigits(chars_, i, end, &a);
+      if (na > 0 && i + na < end && chars_[i + na].code == '/') {
+        std::size_t nb = ReadDigits(chars_, i + na + 1, end, &b);
+        if (nb > 0) {
+          const std::size_t last = i + na + nb;  // the fraction is chars [i, last]
+          const std::size_t span_end = chars_[last].offset + chars_[last].length;
+          if (b == 0) {
+            Add(kError, from, span_end - from, "fraction", Quote(Source(from, span_end)) + " divides by zero");
+          } else {
+            char decimal[64];
+            double value = static_cast<double>(a) / static_cast<double>(b);
+            auto res = std::to_chars(decimal, decimal + sizeof decimal, value, std::chars_format::fixed);
+            std::string as(decimal, res.ptr);
+            for (char d : as) lib_.Add(d, from, span_end);
+            notes.Add(kFraction, Source(from, span_end), as, from, span_end - from);
+          }
+          i = last;
+          part_start = false;
+          continue;
+        }
+      }
+    }
+    int kind = -1;
+    if (IsMiddleDot(code)) {
+      code = '*', kind = kDot;
+    } else if (SubscriptDigit(code) >= 0) {
+      code = static_cast<char32_t>('0' + SubscriptDigit(code)), kind = kSubscript;
+    } else if (IsWideSpace(code)) {
+      code = ' ', kind = kSpace;
+    } else if (IsDash(code)) {
+      code = '-', kind = kDash;
+    } else if (code == 0x2261) {  // triple bond
+      code = '=', kind = kBond;
+    } else if (code == 0x0421 || code == 0x0441) {
+      kind = kCyrillic;
+    } else if (code == ',') {
+      kind = kComma;
+    }
+    if (kind >= 0) {
+      std::string as;
+      if (kind == kCyrillic) as = code == 0x0421 ? "C" : "c";
+      notes.Add(kind, as_given, as, from, to - from);
+    }
+    unsigned char b = ToCp1251(code);
+    if (b == 0) {
+      Add(kWarning, from, to - from, "ignored",
+          Quote(as_given) + " (" + CodePointName(code) + ") is passed over: it has no meaning in a formula");
+      continue;
+    }
+    lib_.Add(static_cast<char>(b), from, to);
+    if (code == '*') {
+      part_start = true;
+    } else if (code != ' ') {
+      part_start = false;
+    }
+  }
+  for (int k = 0; k < 8; ++k) {
+    const NoteKinds::Kind& kind = notes.kinds[k];
+    if (kind.count > 0) Add(kNote, kind.offset, kind.length, kind.code, NoteMessage(k, kind));
+  }
+  if (charge.found) {
+    const std::size_t from = chars_[charge.begin].offset;
+    std::size_t to = chars_.back().offset + chars_.back().length;
+    while (to > from && text_[to - 1] == ' ') --to;
+    Add(kNote, from, to - from, "charge",
+        Quote(Source(from, to)) + " read as the charge " + ChargeText(charge.charge) +
+            ": the molar mass is the ion's, electrons counted");
+    r_.charge = charge.charge;
+  }
+  if (charge.ambiguous) {
+    covered_from_ = chars_[charge.covered].offset;
+    Add(kWarning, chars_[charge.covered].offset, length_ - chars_[charge.covered].offset, "ambiguous-charge",
+        charge.readings);
+  }
+}
+
+std::string PassedOverReason(const std::string& run) {
+  bool lower = true, digits = true;
+  for (char c : run) {
+    lower = lower && IsSmall(c);
+    digits = digits && (IsDigit(c) || c == '.');
+  }
+  if (lower) return " is passed over: an element symbol starts with a capital letter";
+  if (digits) {
+    return " is passed over: a number counts only at the start, after an element symbol, after a "
+           "closing bracket or after '*'";
+  }
+  if (run == "*") return " at the start is passed over";
+  if (run == "+") return " is passed over: a formula is one species (for a reaction use 'formix react')";
+  return " is passed over: it has no meaning in a formula";
+}
+
+void Reader::ReportPassedOver(const char* work, bool no_symbol) {
+  const std::size_t n = std::strlen(work);
+  for (std::size_t i = 0; i < n;) {
+    const char c = work[i];
+    if (trace_->read[i] || c == '-' || c == '=' || (i < zero_dots_.size() && zero_dots_[i]) ||
+        Covered(SpanBegin(i))) {
+      ++i;
+      continue;
+    }
+    // One run: unread bytes next to each other in the text as given.
+    std::size_t j = i + 1;
+    while (j < n && !trace_->read[j] && work[j] != '-' && work[j] != '=' && SpanBegin(j) == SpanEnd(j) &&  // byte j follows byte j - 1
+           !Covered(SpanBegin(j)) && !(j < zero_dots_.size() && zero_dots_[j])) {
+      ++j;
+    }
+    if (!no_symbol) {
+      const std::size_t from = SpanBegin(i), to = SpanEnd(j);
+      std::string run = Source(from, to);
+      std::string message = Quote(run) + PassedOverReason(std::string(work + i, j - i));
+      std::string suggestion = CaseSuggestion(context_, run);
+      if (!suggestion.empty()) message += " (did you mean " + Quote(suggestion) + "?)";
+      Add(kWarning, from, to - from, "ignored", message);
+    }
+    i = j;
+  }
+}
+
+void Reader::ReportNumbers(const char* work) {
+  for (std::size_t k = 0; k < trace_->number_count; ++k) {
+    const std::size_t p = trace_->numbers[k];
+    const std::size_t q = static_cast<std::size_t>(UnsignedDecimalEnd(work + p) - work);
+    const double value = formula::ReadNumber(work + p);
+    const std::size_t from = SpanBegin(p);
+    if (Covered(from)) continue;
+    if (q == p) {  // a lone '.': the number 0
+      zero_dots_.resize(std::strlen(work) + 1, false);
+      zero_dots_[p] = true;
+      Add(kWarning, from, SpanEnd(p + 1) - from, "zero-multiplier",
+          "the '.' at byte " + std::to_string(from) + " is read as the number 0: what it follows counts nothing");
+      continue;
+    }
+    const std::size_t to = SpanEnd(q);
+    const std::string number = Source(from, to);
+    if (value == 0.0) {
+      Add(kWarning, from, to - from, "zero-multiplier", Quote(number) + " is a factor of zero: what it follows counts nothing");
+    }
+    // Every byte of the number from the formula itself, not from a group.
+    bool own = true;
+    for (std::size_t i = p; i < q; ++i) own = own && trace_->origin_end[i] - trace_->origin_begin[i] == 1;
+    if (!own) continue;
+    for (std::size_t i = p; i + 1 < q; ++i) {
+      if (trace_->origin_begin[i + 1] == trace_->origin_end[i] || Covered(SpanBegin(i + 1))) continue;
+      const std::string between = Source(SpanEnd(i + 1), SpanBegin(i + 1));
+      const bool space = between.find_first_not_of(' ') == std::string::npos;
+      std::string message = Quote(number) + " is read as the one number " + std::string(work + p, q - p) +
+                            ": the " + (space ? std::string("space") : Quote(between)) +
+                            " between the digits is ignored";
+      if (space) message += "; for a hydrate write " + Source(0, SpanEnd(i + 1)) + "*" + Source(SpanBegin(i + 1), length_);
+      Add(kWarning, from, to - from, "joined-digits", message);
+      break;
+    }
+    const char* e = static_cast<const char*>(std::memchr(work + p, 'e', q - p));
+    if (e == nullptr) e = static_cast<const char*>(std::memchr(work + p, 'E', q - p));
+    if (e != nullptr) {
+      Add(kWarning, from, to - from, "exponent",
+          Quote(number) + " is read as a number with an exponent, " + std::to_string(value));
+    }
+    // A subscript with a decimal point where a hydrate was probably meant:
+    // CuSO4.5H2O reads as O4.5.
+    const char* dot = static_cast<const char*>(std::memchr(work + p, '.', q - p));
+    const bool subscript = p > 0 && work[p - 1] != '*';
+    if (dot != nullptr && subscript && dot > work + p && dot + 1 < work + q && IsDigit(dot[1]) &&
+        (IsCapital(work[q]) || IsOpening(work[q]))) {
+      bool whole_zero = true;
+      for (const char* d = work + p; d < dot; ++d) whole_zero = whole_zero && *d == '0';
+      if (!whole_zero) {
+        const std::size_t at = SpanBegin(static_cast<std::size_t>(dot - work));
+        Add(kWarning, from, to - from, "hydrate-dot",
+            Quote(number) + " is read as the subscript " + std::string(work + p, q - p) +
+                "; for a hydrate or adduct write " + Source(0, at) + "*" + Source(at + 1, length_) + " or " +
+                Source(0, at) + "\xC2\xB7" + Source(at + 1, length_));
+      }
+    }
+  }
+}
+
+void Reader::ReportBrackets(const char* work) {
+  std::vector<std::size_t> open;
+  for (std::size_t i = 0; work[i] != '\0'; ++i) {
+    if (!trace_->read[i]) continue;
+    if (IsOpening(work[i])) {
+      open.push_back(i);
+    } else if (IsClosing(work[i])) {
+      if (open.empty()) {
+        Add(kWarning, SpanBegin(i), SpanEnd(i + 1) - SpanBegin(i), "unbalanced-brackets",
+            Quote(std::string(1, work[i])) + " closes no bracket: everything before it is multiplied by the number after it");
+      } else {
+        open.pop_back();
+      }
+    } else if (work[i] == '*') {
+      std::size_t q = i + 1;
+      if (IsDigit(work[q]) || work[q] == '.') q = static_cast<std::size_t>(UnsignedDecimalEnd(work + q) - work);
+      if (work[q] == '\0' || work[q] == '*' || IsClosing(work[q])) {
+        const std::size_t from = SpanBegin(i), to = q > i + 1 ? SpanEnd(q) : SpanEnd(i + 1);
+        Add(kWarning, from, to - from, "empty-part",
+            q > i + 1 ? "the multiplier " + Quote(Source(SpanBegin(i + 1), SpanEnd(q))) + " has nothing to multiply"
+                      : "the part after " + Quote(Source(from, SpanEnd(i + 1))) + " is empty");
+      }
+    }
+  }
+  for (std::size_t i : open) {
+    Add(kWarning, SpanBegin(i), SpanEnd(i + 1) - SpanBegin(i), "unbalanced-brackets",
+        Quote(std::string(1, work[i])) + " is never closed");
+  }
+}
+
+void Reader::Evaluate() {
+  const refdata::Tables& t = context_.tables;
+  if (lib_.bytes.size() > formula::kMaxTextLength) {
+    std::string message = "the formula is " + std::to_string(lib_.bytes.size()) +
+                          " bytes long in the engine's notation; at most " +
+                          std::to_string(formula::kMaxTextLength) + " fit";
+    Diagnostic d{kError, 0, length_, "too-long", "", message, "", ""};
+    char library[formula::kMessageSize];
+    formula::FormatTooComplex(lib_.bytes.substr(0, formula::kMaxTextLength).c_str(), library);
+    d.library_caption = Cp1251ToUtf8(messages::kAnalysisCaption);
+    d.library_message = Cp1251ToUtf8(library);
+    r_.diagnostics.push_back(d);
+    return;
+  }
+  trace_ = std::make_unique<formula::TraceObserver>();
+  formula::TraceObserver& trace = *trace_;
+  char work[formula::kWorkingTextSize];
+  const bool group_possible = formula::PrepareText(t, lib_.bytes.c_str(), work, trace);
+  if (group_possible && !formula::ExpandAllGroups(t, work, trace)) {
+    char library[formula::kMessageSize];
+    formula::FormatTooComplex(trace.too_complex_text, library);
+    Diagnostic d{kError, 0, length_, "too-complex", "",
+                 "the group names expand to more than " + std::to_string(formula::kMaxTextLength) +
+                     " bytes, or without end",
+                 Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library)};
+    r_.diagnostics.push_back(d);
+    return;
+  }
+  if (trace.too_complex) {
+    char library[formula::kMessageSize];
+    formula::FormatTooComplex(trace.too_complex_text, library);
+    r_.diagnostics.push_back({kNote, 0, length_, "too-complex", "",
+                              "the group names expand to 200 bytes or more; the formula still fits",
+                              Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library)});
+  }
+  trace.StartEvaluation();
+  double atoms[refdata::kMaxElements];
+  double contributions[refdata::kMaxElements] = {};
+  const double mass = formula::EvaluateFormula(t, work, atoms, contributions, trace);
+
+  const bool no_symbol = trace.symbol_count == 0;
+  if (no_symbol) {
+    std::string as_given(text_, length_);
+    std::string suggestion = CaseSuggestion(context_, as_given);
+    std::string message = lib_.bytes.find_first_not_of(' ') == std::string::npos
+                              ? std::string("the formula is empty")
+                              : "no element symbol in " + Quote(as_given);
+    if (!suggestion.empty()) message += " (did you mean " + Quote(suggestion) + "?)";
+    Add(kError, 0, length_, "no-element", message);
+  }
+  for (std::size_t k = 0; k < trace.symbol_count; ++k) {
+    const auto& s = trace.symbols[k];
+    const std::size_t from = SpanBegin(s.p), to = SpanEnd(s.q);
+    const std::string symbol = Cp1251ToUtf8(work + s.p, s.q - s.p);
+    const bool own_bytes = trace.origin_end[s.q - 1] - trace.origin_begin[s.p] == s.q - s.p &&
+                           trace.origin_end[s.p] - trace.origin_begin[s.p] == 1;
+    if (s.index < 0) {
+      char library[formula::kMessageSize];
+      formula::FormatUnknownSymbol(work + s.p, s.q - s.p, library);
+      std::string message = "unknown element symbol " + Quote(symbol);
+      if (!own_bytes) message += " in the formula of the group " + Quote(Source(from, to));
+      r_.diagnostics.push_back({kError, from, to - from, "unknown-element", symbol, message,
+                                Cp1251ToUtf8(messages::kInputCaption), Cp1251ToUtf8(library)});
+    } else if (own_bytes) {
+      if (const Abbreviation* a = context_.FindAbbreviation(work + s.p, s.q - s.p)) {
+        Add(kWarning, from, to - from, "abbreviation",
+            Quote(symbol) + " is read as the element " + a->element + "; in many formulas " + symbol +
+                " stands for " + a->meaning + " (define it in the group file, or write its formula)",
+            symbol);
+      }
+    }
+  }
+  ReportNumbers(work);
+  ReportPassedOver(work, no_symbol);
+  ReportBrackets(work);
+
+  r_.neutral_mass = mass;
+  for (int i = 0; i < t.element_count; ++i) {
+    if (atoms[i] == 0.0) continue;
+    // The quotient the module's PercentOfElement gives.
+    const double percent = mass == 0.0 ? 0.0 : contributions[i] / mass * 100.0;
+    r_.elements.push_back({i, context_.symbols[static_cast<std::size_t>(i)], atoms[i], contributions[i], percent});
+  }
+}
+
+}  // namespace
+
+Reading Reader::Run() {
+  r_.molar_mass = std::numeric_limits<double>::quiet_NaN();
+  if (Decode()) {
+    ChargeFound charge = FindCharge(chars_, text_);
+    Rewrite(charge);
+    r_.text = Cp1251ToUtf8(lib_.bytes.c_str(), lib_.bytes.size());
+    if (r_.Worst() < kError) Evaluate();
+  }
+  r_.has_value = r_.Worst() < kError;
+  if (r_.has_value) {
+    r_.molar_mass = r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass;
+  } else {
+    r_.elements.clear();
+  }
+  return std::move(r_);
+}
+
+Reading Read(const Context& context, const char* text, std::size_t length) {
+  return Reader(context, text, length).Run();
+}
+
+std::string CaseSuggestion(const Context& context, const std::string& text) {
+  const refdata::Tables& t = context.tables;
+  auto known = [&](const std::string& s) { return refdata::LookupElement(t, s.data(), s.size()) >= 0; };
+  std::string out;
+  bool changed = false;
+  for (std::size_t i = 0; i < text.size();) {
+    if (!IsSmall(text[i])) {
+      out += text[i++];
+      continue;
+    }
+    std::size_t j = i;
+    while (j < text.size() && IsSmall(text[j])) ++j;
+    // A run of small letters right after a capital belongs to its symbol.
+    if (i > 0 && IsCapital(text[i - 1])) {
+      out.append(text, i, j - i);
+      i = j;
+      continue;
+    }
+    // Split the run, longer symbols first, with backtracking.
+    const std::string run = text.substr(i, j - i);
+    std::vector<int> choice(run.size() + 1, 0);  // length of the symbol at each position, from the end
+    std::vector<bool> ok(run.size() + 1, false);
+    ok[run.size()] = true;
+    for (std::size_t k = run.size(); k-- > 0;) {
+      for (int len = 3; len >= 1; --len) {
+        if (k + static_cast<std::size_t>(len) > run.size() || !ok[k + static_cast<std::size_t>(len)]) continue;
+        std::string s = run.substr(k, static_cast<std::size_t>(len));
+        s[0] = static_cast<char>(s[0] - 'a' + 'A');
+        if (known(s)) {
+          ok[k] = true;
+          choice[k] = len;
+          break;
+        }
+      }
+    }
+    if (!ok[0]) return "";
+    for (std::size_t k = 0; k < run.size(); k += static_cast<std::size_t>(choice[k])) {
+      std::string s = run.substr(k, static_cast<std::size_t>(choice[k]));
+      s[0] = static_cast<char>(s[0] - 'a' + 'A');
+      out += s;
+    }
+    changed = true;
+    i = j;
+  }
+  return changed ? out : "";
+}
+
+}  // namespace formix::toolkit

@@ -1,0 +1,57 @@
+// reading.h -- the reading layer: a formula as people write it (UTF-8) to
+// the engine's notation and back, with a diagnostic for everything done to
+// it or passed over.
+#ifndef FORMIX_TOOLKIT_READING_H
+#define FORMIX_TOOLKIT_READING_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "toolkit/context.h"
+
+namespace formix::toolkit {
+
+enum Severity { kNote = 0, kWarning = 1, kError = 2 };
+
+struct Diagnostic {
+  int severity;
+  std::size_t offset, length;  // bytes of the text as given
+  std::string code;            // kind, e.g. "ignored"
+  std::string symbol;
+  std::string message;
+  std::string library_caption, library_message;  // UTF-8, when the engine spoke
+};
+
+struct ElementShare {
+  int index;
+  std::string symbol;
+  double atoms, mass, percent;
+};
+
+struct Reading {
+  bool has_value = false;
+  double molar_mass = 0.0;  // NaN without a value
+  double neutral_mass = 0.0;  // the engine's result, electrons not counted
+  int charge = 0;
+  std::string text;  // the engine's notation, UTF-8
+  std::vector<Diagnostic> diagnostics;
+  std::vector<ElementShare> elements;
+
+  int Worst() const;
+};
+
+// The molar mass of the electron, g/mol.
+constexpr double kElectronMolarMass = 5.485799090441e-4;
+
+// Reads `length` bytes of UTF-8 at `text` and calculates over `context`.
+Reading Read(const Context& context, const char* text, std::size_t length);
+
+// The text with each run of small letters split into known element symbols
+// regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot
+// be split or nothing would change.  Runs that hold a capital are kept.
+std::string CaseSuggestion(const Context& context, const std::string& text);
+
+}  // namespace formix::toolkit
+
+#endif  // FORMIX_TOOLKIT_READING_H
