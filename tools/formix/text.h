@@ -1,33 +1,34 @@
-// text.h -- conversions between the terminal's UTF-8 and the library's
-// Windows-1251, and number formatting for the formix tool.
+// text.h -- number and string formatting for the formix tool.
 #ifndef FORMIX_TOOL_TEXT_H
 #define FORMIX_TOOL_TEXT_H
 
+#include <cstddef>
 #include <string>
 
 namespace formix::tool {
 
-// Converts UTF-8 to Windows-1251.  When a character has no Windows-1251
-// form (or the input is not UTF-8), returns false and puts a description
-// of the character ("'₂' (U+2082)") in `bad`.
-bool ToCp1251(const std::string& utf8, std::string* out, std::string* bad);
-
-// Converts Windows-1251 to UTF-8 (every byte has a form but 0x98, which is
-// dropped).
-std::string ToUtf8(const std::string& cp1251);
-
-// Fixed-point with `precision` decimals.
+// Fixed-point with `precision` decimals; "nan", "inf", "-inf" otherwise.
 std::string Fixed(double value, int precision);
 
 // The shortest decimal that reads back as the same double ("1.5", "10",
-// "249.677"); "inf", "-inf" and "nan" otherwise.
+// "249.677"); "nan", "inf", "-inf" otherwise.
 std::string Shortest(double value);
 
 // A JSON string literal of UTF-8 text.
 std::string JsonString(const std::string& utf8);
 
-// A JSON number (shortest form), or null when not finite.
+// A JSON number (the shortest round-trip form), or null when not finite.
 std::string JsonNumber(double value);
+
+// Text safe to print on one line: control bytes and bytes that are not
+// valid UTF-8 written as \xNN.
+std::string Printable(const std::string& text);
+
+// The 1-based column of byte `offset` of UTF-8 text, counting characters.
+std::size_t Column(const std::string& text, std::size_t offset);
+
+// Edit distance, for suggesting the nearest command.
+std::size_t Distance(const std::string& a, const std::string& b);
 
 }  // namespace formix::tool
 

@@ -1,0 +1,42 @@
+// options.h -- the formix tool's one option parser.
+#ifndef FORMIX_TOOL_OPTIONS_H
+#define FORMIX_TOOL_OPTIONS_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace formix::tool {
+
+struct Options {
+  std::string command;  // a name from the command table
+  std::vector<std::string> args;
+  std::vector<std::string> command_options;  // the command options given, for checking
+  std::optional<std::string> masses, groups;  // data files
+  std::optional<std::string> given;           // react
+  std::optional<std::string> total, ref;      // analyze
+  int precision = 4;
+  bool json = false, strict = false, russian = false, help = false, version = false;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+// Parses the command line.  `commands` are the command names (and
+// aliases); the first positional argument that is one of them names the
+// command, "mass" when none does.  A lowercase word that is not one is a
+// usage error with the nearest name suggested; "--" ends options and
+// commands.
+Options ParseOptions(int argc, char** argv, const std::vector<std::string>& commands);
+
+// A number of an argument, or a usage error naming `what`.
+double ParseNumber(const std::string& text, const std::string& what);
+
+// Splits "NAME=VALUE" at its last '=' (a formula may hold '=' as a bond
+// mark: CH2=CH2=28.05 is CH2=CH2 and 28.05).
+void SplitAssignment(const std::string& text, std::string* name, double* value, const std::string& what);
+
+}  // namespace formix::tool
+
+#endif  // FORMIX_TOOL_OPTIONS_H

@@ -1,0 +1,152 @@
+// output.cpp -- checked writes, text tables, streaming JSON, diagnostics.
+#include "output.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "text.h"
+
+namespace formix::tool {
+
+void Write(const std::string& text) {
+  if (text.empty()) return;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::ferror(stdout)) {
+    throw IoError{std::string("error writing standard output: ") + std::strerror(errno)};
+  }
+}
+
+void Flush() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    throw IoError{std::string("error writing standard output: ") + std::strerror(errno)};
+  }
+}
+
+namespace {
+
+std::size_t DisplayWidth(const std::string& s) {
+  std::size_t n = 0;
+  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+}  // namespace
+
+void Table::Print() const {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows_) {
+    if (widths.size() < row.size()) widths.resize(row.size());
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+  }
+  std::string out;
+  for (const auto& row : rows_) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      line += row[c];
+      if (c + 1 < row.size()) line += std::string(widths[c] - DisplayWidth(row[c]) + 2, ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line + "\n";
+  }
+  Write(out);
+}
+
+void Json::Value(const std::string& text) {
+  if (!after_key_ && !open_.empty()) {
+    if (has_member_.back()) Write(",");
+    has_member_.back() = true;
+  }
+  after_key_ = false;
+  Write(text);
+}
+
+Json& Json::Open(char bracket) {
+  Value(std::string(1, bracket));
+  open_.push_back(bracket == '{' ? '}' : ']');
+  has_member_.push_back(false);
+  return *this;
+}
+
+Json& Json::Close() {
+  Write(std::string(1, open_.back()));
+  open_.pop_back();
+  has_member_.pop_back();
+  return *this;
+}
+
+Json& Json::Key(const char* name) {
+  if (has_member_.back()) Write(",");
+  has_member_.back() = true;
+  Write(JsonString(name) + ":");
+  after_key_ = true;
+  return *this;
+}
+
+Json& Json::String(const std::string& value) {
+  Value(JsonString(value));
+  return *this;
+}
+Json& Json::Number(double value) {
+  Value(JsonNumber(value));
+  return *this;
+}
+Json& Json::Integer(long long value) {
+  Value(std::to_string(value));
+  return *this;
+}
+Json& Json::Bool(bool value) {
+  Value(value ? "true" : "false");
+  return *this;
+}
+Json& Json::Null() {
+  Value("null");
+  return *this;
+}
+
+const char* SeverityName(int severity) {
+  return severity == FORMIX_ERROR ? "error" : severity == FORMIX_WARNING ? "warning" : "note";
+}
+
+void PrintDiagnostics(const std::string& formula, const formix_reading* reading,
+                      const DiagnosticStyle& style) {
+  const std::string shown = Printable(formula);
+  for (std::size_t i = 0; i < formix_reading_diagnostic_count(reading); ++i) {
+    const formix_diagnostic* d = formix_reading_diagnostic(reading, i);
+    std::string text = d->message;
+    if (style.russian && d->library_message[0] != '\0') {
+      text = std::string(d->library_caption) + ": " + d->library_message;
+    }
+    std::string line = "formix: " + shown + ":" + std::to_string(Column(formula, d->offset)) + ": " +
+                       SeverityName(d->severity) + ": " + text + "\n";
+    if (style.caret && shown == formula) {
+      std::size_t column = Column(formula, d->offset);
+      std::size_t width = Column(formula, d->offset + d->length) - column;
+      line += "    " + formula + "\n    " + std::string(column - 1, ' ') + "^" +
+              std::string(width > 1 ? width - 1 : 0, '~') + "\n";
+    }
+    std::fputs(line.c_str(), stderr);
+  }
+}
+
+void WriteDiagnostics(Json& json, const formix_reading* reading) {
+  json.Key("diagnostics").Open('[');
+  for (std::size_t i = 0; i < formix_reading_diagnostic_count(reading); ++i) {
+    const formix_diagnostic* d = formix_reading_diagnostic(reading, i);
+    json.Open('{');
+    json.Key("severity").String(SeverityName(d->severity));
+    json.Key("code").String(d->code);
+    json.Key("offset").Integer(static_cast<long long>(d->offset));
+    json.Key("length").Integer(static_cast<long long>(d->length));
+    json.Key("message").String(d->message);
+    if (d->symbol[0] != '\0') json.Key("symbol").String(d->symbol);
+    if (d->library_message[0] != '\0') {
+      json.Key("library_caption").String(d->library_caption);
+      json.Key("library_message").String(d->library_message);
+    }
+    json.Close();
+  }
+  json.Close();
+}
+
+}  // namespace formix::tool

@@ -1,0 +1,77 @@
+// output.h -- the one output layer of the formix tool: checked writes to
+// standard output, aligned text tables, a streaming JSON writer, and the
+// diagnostics on standard error.
+#ifndef FORMIX_TOOL_OUTPUT_H
+#define FORMIX_TOOL_OUTPUT_H
+
+#include <string>
+#include <vector>
+
+#include "formix.h"
+
+namespace formix::tool {
+
+// A failed read or write: the tool stops with this message.
+struct IoError {
+  std::string message;
+};
+
+// Writes to standard output; a failed write throws IoError.
+void Write(const std::string& text);
+// Flushes standard output; a failed write throws IoError.
+void Flush();
+
+// Left-aligned text columns separated by two spaces.
+class Table {
+ public:
+  explicit Table(std::vector<std::string> header) { rows_.push_back(std::move(header)); }
+  void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
+  void Print() const;
+
+ private:
+  std::vector<std::vector<std::string>> rows_;
+};
+
+// JSON written as it goes: memory stays flat whatever the input size.
+// Commas between members and elements are the writer's business.
+class Json {
+ public:
+  Json& Open(char bracket);  // '{' or '['
+  Json& Close();
+  Json& Key(const char* name);
+  Json& String(const std::string& value);
+  Json& Number(double value);
+  Json& Integer(long long value);
+  Json& Bool(bool value);
+  Json& Null();
+  void End() { Write("\n"); }
+
+ private:
+  void Value(const std::string& text);
+  std::vector<char> open_;        // closing brackets of the open containers
+  std::vector<bool> has_member_;  // whether each open container has one
+  bool after_key_ = false;
+};
+
+// The version of the JSON layout (docs/formix-json.schema.json).
+constexpr int kJsonFormat = 1;
+
+// How diagnostics are shown.
+struct DiagnosticStyle {
+  bool russian = false;  // the library's own texts where it spoke
+  bool caret = false;    // a line with the formula and a caret under the place
+};
+
+// Prints every diagnostic of a reading on standard error as
+// "formix: FORMULA:COLUMN: severity: text".
+void PrintDiagnostics(const std::string& formula, const formix_reading* reading,
+                      const DiagnosticStyle& style);
+
+// The diagnostics of a reading as a JSON array (written as "diagnostics").
+void WriteDiagnostics(Json& json, const formix_reading* reading);
+
+const char* SeverityName(int severity);
+
+}  // namespace formix::tool
+
+#endif  // FORMIX_TOOL_OUTPUT_H
