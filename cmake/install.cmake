@@ -12,6 +12,18 @@ install(TARGETS formix32 EXPORT formix32Targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES include/formix32.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(TARGET formix_toolkit)
+  # The toolkit: formix32::formix in the same CMake package (component
+  # "toolkit"), formix.pc for pkg-config.
+  target_include_directories(formix_toolkit PUBLIC $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  set_target_properties(formix_toolkit PROPERTIES EXPORT_NAME formix)
+  install(TARGETS formix_toolkit EXPORT formix32Targets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES include/formix.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  configure_file(cmake/formix.pc.in ${PROJECT_BINARY_DIR}/formix.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/formix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
 install(FILES ${FORMIX32_DATA_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/formix32)
 install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(TARGET formix)
@@ -32,9 +44,24 @@ configure_file(cmake/formix32.pc.in ${PROJECT_BINARY_DIR}/formix32.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/formix32.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 if(NOT WIN32)
-  # The Python package, where Debian's python3 finds it (prefix /usr).
-  install(DIRECTORY python/formix32 DESTINATION ${CMAKE_INSTALL_LIBDIR}/python3/dist-packages
-          PATTERN "__pycache__" EXCLUDE)
+  # The Python package, where Debian's python3 finds it: under the prefix
+  # /usr in lib/python3/dist-packages, under any other prefix (such as
+  # /usr/local) in lib/python3.X/dist-packages.  Decided when installing,
+  # so that the Debian package (prefix /usr) gets the first.
+  execute_process(COMMAND /usr/bin/python3 -c "import sys; print('%d.%d' % sys.version_info[:2])"
+                  OUTPUT_VARIABLE FORMIX_PYTHON_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT FORMIX_PYTHON_VERSION)
+    set(FORMIX_PYTHON_VERSION 3.11)  # Debian 12's
+  endif()
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      set(formix_python_dir \"${CMAKE_INSTALL_LIBDIR}/python3/dist-packages\")
+    else()
+      set(formix_python_dir \"${CMAKE_INSTALL_LIBDIR}/python${FORMIX_PYTHON_VERSION}/dist-packages\")
+    endif()
+    file(INSTALL \"${PROJECT_SOURCE_DIR}/python/formix32\"
+         DESTINATION \"\${CMAKE_INSTALL_PREFIX}/\${formix_python_dir}\"
+         PATTERN \"__pycache__\" EXCLUDE)")
 endif()
 
 set(CPACK_PACKAGE_NAME formix32)

@@ -1,76 +1,98 @@
-"""Arithmetic on chemical formulas through the formix32 library.
+"""Arithmetic on chemical formulas, read as chemists write them.
 
 >>> import formix32
 >>> round(formix32.molar_mass("CuSO4*5H2O"), 2)
 249.68
+>>> round(formix32.molar_mass("CuSO4·5H₂O"), 2)
+249.68
 
-Formulas are ``str``; they are converted to Windows-1251 for the library
-(so a Cyrillic "С" reads as the Latin "C").  The library reports an unknown
-element or a formula that is too complex; each report becomes a
-:class:`FormulaWarning` (the default) or, inside :func:`strict`, a
-:class:`FormulaError` raised once the call has finished, which carries the
-numeric result all the same.
+The package stands on the formix toolkit (``libformix.so``), which reads
+formulas as they are pasted from papers and web pages (middle dots,
+subscript digits, charges such as ``SO4^2-`` or ``[Fe(CN)6]3-``) and says
+what it did.  Everything it has to say about a formula is a
+:class:`Diagnostic`: a *note* for an unambiguous rewrite, a *warning* when
+the number may not be the one meant, an *error* when there is no
+trustworthy number.  Each call turns the warnings and errors of its own
+formulas into :class:`FormulaWarning` warnings (the number of a formula
+with an error is NaN), or, inside :func:`strict`, raises
+:class:`FormulaError` carrying them and the result.  Nothing is kept
+between calls: two threads never see each other's reports.
 
-The shared library is looked for, in this order: the file named by the
-environment variable ``FORMIX32_LIBRARY``; a ``libformix32.so*`` (or
-``formix32.dll``) beside this package; the system's library path.
+The toolkit library is looked for, in this order: the file named by the
+environment variable ``FORMIX_LIBRARY``; a ``libformix.so*`` beside this
+package; one in the ``lib`` directory of the prefix the package is
+installed in; the system's library path.
 """
 
 from __future__ import annotations
 
 import contextlib
+import contextvars
 import ctypes
 import ctypes.util
 import glob
+import math
 import os
-import sys
+import threading
 import warnings
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from typing import Dict, Iterator, List, Optional, Sequence, Union
 
 __all__ = [
-    "FormulaWarning", "FormulaError", "Message", "ElementShare", "strict",
-    "molar_mass", "composition", "number_of_atoms", "percent_of_element",
-    "reaction_masses", "atom_ratios", "elements", "element_count", "group_count",
+    "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
+    "strict", "read", "molar_mass", "composition", "number_of_atoms", "percent_of_element",
+    "reaction_masses", "atom_ratios", "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
+    "ELECTRON_MOLAR_MASS",
 ]
 
-_ENCODING = "cp1251"
-_UNKNOWN_SUFFIX = " - неизвестный элемент или группа атомов. Повторите ввод."
-_NO_MASS_FILE_CAPTION = "Внимание!"
+ELECTRON_MOLAR_MASS = 5.485799090441e-4
+"""The molar mass of the electron, g/mol (CODATA 2022)."""
+
+_SEVERITIES = ("note", "warning", "error")
 
 
 @dataclass(frozen=True)
-class Message:
-    """One report of the library: its caption and text, and the symbol it
-    names when it is about an unknown element."""
+class Diagnostic:
+    """One thing the reader has to say about a formula.  ``offset`` and
+    ``length`` are in bytes of the formula's UTF-8 form; ``library_message``
+    is the classic library's own (Russian) text where it spoke."""
 
-    caption: str
-    text: str
+    severity: str
+    code: str
+    offset: int
+    length: int
+    message: str
     symbol: Optional[str] = None
+    library_message: Optional[str] = None
 
     def __str__(self) -> str:
-        return f"{self.caption}: {self.text}"
+        return f"{self.severity}: {self.message}"
 
 
 class FormulaWarning(UserWarning):
-    """A report of the library about a formula or the data files."""
+    """A warning or an error about a formula, as a Python warning."""
 
-    def __init__(self, message: Message) -> None:
-        super().__init__(str(message))
-        self.message = message
-        self.symbol = message.symbol
+    def __init__(self, formula: str, diagnostic: Diagnostic) -> None:
+        super().__init__(f"{formula}: {diagnostic}")
+        self.formula = formula
+        self.diagnostic = diagnostic
+        self.severity = diagnostic.severity
+        self.offset = diagnostic.offset
+        self.length = diagnostic.length
+        self.text = diagnostic.message
+        self.symbol = diagnostic.symbol
 
 
 class FormulaError(ValueError):
-    """Raised in strict mode when the library reported something during a
-    call.  ``result`` holds what the call returned all the same."""
+    """Raised inside :func:`strict` when a formula of the call has a warning
+    or an error.  ``result`` holds what the call would have returned."""
 
-    def __init__(self, messages: List[Message], result: object) -> None:
-        super().__init__("; ".join(str(m) for m in messages))
-        self.messages = messages
+    def __init__(self, diagnostics: List[Diagnostic], result: object) -> None:
+        super().__init__("; ".join(str(d) for d in diagnostics))
+        self.diagnostics = diagnostics
         self.result = result
-        self.symbols = [m.symbol for m in messages if m.symbol is not None]
+        self.symbols = [d.symbol for d in diagnostics if d.symbol is not None]
 
 
 @dataclass(frozen=True)
@@ -82,158 +104,266 @@ class ElementShare:
     percent: float
 
 
+@dataclass(frozen=True)
+class Reading:
+    """A formula as read: its molar mass (None when it has an error), the
+    charge read off it, the text handed to the engine, the diagnostics and
+    the elements in element-table order."""
+
+    formula: str
+    molar_mass: Optional[float]
+    charge: int
+    text: str
+    diagnostics: List[Diagnostic] = field(default_factory=list)
+    elements: Dict[str, ElementShare] = field(default_factory=dict)
+
+    @property
+    def worst(self) -> Optional[str]:
+        """The worst severity among the diagnostics, or None."""
+        levels = [_SEVERITIES.index(d.severity) for d in self.diagnostics]
+        return _SEVERITIES[max(levels)] if levels else None
+
+
+# ---- the library ------------------------------------------------------------
+
 def _find_library() -> str:
-    explicit = os.environ.get("FORMIX32_LIBRARY")
+    explicit = os.environ.get("FORMIX_LIBRARY")
     if explicit:
         return explicit
     here = os.path.dirname(os.path.abspath(__file__))
-    names = ["formix32.dll"] if sys.platform == "win32" else ["libformix32.so", "libformix32.so.*"]
-    for pattern in names:
-        found = sorted(glob.glob(os.path.join(here, pattern)))
-        if found:
-            return found[0]
-    system = ctypes.util.find_library("formix32")
-    return system or ("formix32.dll" if sys.platform == "win32" else "libformix32.so.1")
+    # Beside the package, then <prefix>/lib for <prefix>/lib/python3*/dist-packages/formix32.
+    for directory in (here, os.path.normpath(os.path.join(here, "..", "..", ".."))):
+        for pattern in ("libformix.so", "libformix.so.*"):
+            found = sorted(glob.glob(os.path.join(directory, pattern)))
+            if found:
+                return found[0]
+    return ctypes.util.find_library("formix") or "libformix.so.0"
+
+
+class _Diagnostic(ctypes.Structure):
+    _fields_ = [("severity", ctypes.c_int), ("offset", ctypes.c_size_t), ("length", ctypes.c_size_t),
+                ("code", ctypes.c_char_p), ("symbol", ctypes.c_char_p), ("message", ctypes.c_char_p),
+                ("library_caption", ctypes.c_char_p), ("library_message", ctypes.c_char_p)]
+
+
+class _Element(ctypes.Structure):
+    _fields_ = [("index", ctypes.c_int), ("symbol", ctypes.c_char_p), ("atoms", ctypes.c_double),
+                ("mass", ctypes.c_double), ("percent", ctypes.c_double)]
 
 
 library_path: str = _find_library()
-_loader = ctypes.WinDLL if sys.platform == "win32" else ctypes.CDLL  # type: ignore[attr-defined]
-_lib = _loader(library_path)
-
-_c_char_pp = ctypes.POINTER(ctypes.c_char_p)
-_c_double_p = ctypes.POINTER(ctypes.c_double)
+_lib = ctypes.CDLL(library_path)
+_p = ctypes.c_void_p
 _signatures = {
-    "MolecularMass": (ctypes.c_double, [ctypes.c_char_p, _c_double_p, _c_double_p,
-                                        ctypes.POINTER(ctypes.c_int), _c_char_pp]),
-    "MolarMass": (ctypes.c_double, [ctypes.c_char_p]),
-    "NumberOfAtoms": (ctypes.c_double, [ctypes.c_char_p, ctypes.c_char_p]),
-    "PercentOfElement": (ctypes.c_double, [ctypes.c_char_p, ctypes.c_char_p]),
-    "ChemEqu": (None, [_c_char_pp, _c_double_p, _c_double_p, ctypes.c_int, ctypes.c_int]),
-    "GetFormula": (None, [_c_char_pp, _c_double_p, ctypes.c_int, ctypes.c_int, ctypes.c_double,
-                          _c_double_p]),
-    "ElementsInTable": (ctypes.c_int, []),
-    "GroupsInTable": (ctypes.c_int, []),
-    "GetElement": (ctypes.c_char_p, [ctypes.c_char_p, ctypes.c_int]),
-    "ChemIndex": (ctypes.c_int, [_c_char_pp, ctypes.c_char_p, ctypes.c_int]),
-    "GetMassesFile": (ctypes.c_char_p, [ctypes.c_char_p]),
-    "SetNewMassesFile": (ctypes.c_int, [ctypes.c_char_p]),
-    "GetGroupsFile": (ctypes.c_char_p, [ctypes.c_char_p]),
-    "SetNewGroupsFile": (ctypes.c_int, [ctypes.c_char_p]),
+    "formix_context_new": (_p, [ctypes.c_char_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]),
+    "formix_context_free": (None, [_p]),
+    "formix_status_text": (ctypes.c_char_p, [ctypes.c_int]),
+    "formix_context_masses_file": (ctypes.c_char_p, [_p]),
+    "formix_context_groups_file": (ctypes.c_char_p, [_p]),
+    "formix_element_count": (ctypes.c_int, [_p]),
+    "formix_element_symbol": (ctypes.c_char_p, [_p, ctypes.c_int]),
+    "formix_element_mass": (ctypes.c_double, [_p, ctypes.c_int]),
+    "formix_group_count": (ctypes.c_int, [_p]),
+    "formix_group_name": (ctypes.c_char_p, [_p, ctypes.c_int]),
+    "formix_group_formula": (ctypes.c_char_p, [_p, ctypes.c_int]),
+    "formix_read": (_p, [_p, ctypes.c_char_p, ctypes.c_size_t]),
+    "formix_reading_free": (None, [_p]),
+    "formix_reading_has_value": (ctypes.c_int, [_p]),
+    "formix_reading_molar_mass": (ctypes.c_double, [_p]),
+    "formix_reading_charge": (ctypes.c_int, [_p]),
+    "formix_reading_text": (ctypes.c_char_p, [_p]),
+    "formix_reading_diagnostic_count": (ctypes.c_size_t, [_p]),
+    "formix_reading_diagnostic": (ctypes.POINTER(_Diagnostic), [_p, ctypes.c_size_t]),
+    "formix_reading_element_count": (ctypes.c_size_t, [_p]),
+    "formix_reading_element": (ctypes.POINTER(_Element), [_p, ctypes.c_size_t]),
 }
 for _name, (_restype, _argtypes) in _signatures.items():
     _function = getattr(_lib, _name)
     _function.restype = _restype
     _function.argtypes = _argtypes
 
-_callback = ctypes.WINFUNCTYPE if sys.platform == "win32" else ctypes.CFUNCTYPE  # type: ignore[attr-defined]
-_MESSAGE_FN = _callback(None, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_void_p)
-_BEEP_FN = _callback(None, ctypes.c_void_p)
+_strict: contextvars.ContextVar[bool] = contextvars.ContextVar("formix32_strict", default=False)
 
-# Reports of the call in progress; the library calls back on this thread.
-_pending: List[Message] = []
-_strict_depth = 0
+PathLike = Union[str, "os.PathLike[str]"]
 
 
-def _on_message(text: bytes, caption: bytes, _context: object) -> None:
-    text_str = text.decode(_ENCODING, "replace")
-    caption_str = caption.decode(_ENCODING, "replace")
-    symbol = text_str[: -len(_UNKNOWN_SUFFIX)] if text_str.endswith(_UNKNOWN_SUFFIX) else None
-    _pending.append(Message(caption_str, text_str, symbol))
+def _text(value: object, what: str) -> bytes:
+    """``value`` as UTF-8 for the toolkit, or a clear TypeError/ValueError."""
+    if not isinstance(value, str):
+        raise TypeError(f"{what} must be str, not {type(value).__name__}")
+    if "\0" in value:
+        raise ValueError(f"{what} holds a NUL character")
+    try:
+        return value.encode("utf-8")
+    except UnicodeEncodeError:
+        raise ValueError(f"{what} is not valid Unicode text (a lone surrogate)") from None
 
 
-def _on_beep(_context: object) -> None:
-    pass
+def _path(value: Optional[PathLike], what: str) -> Optional[bytes]:
+    if value is None:
+        return None
+    if not isinstance(value, (str, bytes, os.PathLike)):
+        raise TypeError(f"{what} must be a path, not {type(value).__name__}")
+    encoded = os.fsencode(value)
+    if b"\0" in encoded:
+        raise ValueError(f"{what} holds a NUL character")
+    return encoded
 
 
-_message_callback = _MESSAGE_FN(_on_message)
-_beep_callback = _BEEP_FN(_on_beep)
-_lib.SetNotifier.restype = None
-_lib.SetNotifier.argtypes = [_MESSAGE_FN, _BEEP_FN, ctypes.c_void_p]
-_lib.SetNotifier(_message_callback, _beep_callback, None)
+class Context:
+    """The data files a calculation uses: the mass file and the group file
+    (None: the shipped ones), found as the classic library finds them.  A
+    context never changes once made, so threads may share it."""
+
+    def __init__(self, masses: Optional[PathLike] = None, groups: Optional[PathLike] = None) -> None:
+        status = ctypes.c_int(0)
+        handle = _lib.formix_context_new(_path(masses, "masses"), _path(groups, "groups"),
+                                         ctypes.byref(status))
+        if not handle:
+            text = _lib.formix_status_text(status.value).decode()
+            raise FileNotFoundError(f"{text}: {os.fsdecode(masses or groups or 'mass.elt')}")
+        self._handle = handle
+
+    def __del__(self) -> None:
+        handle = getattr(self, "_handle", None)
+        if handle:
+            _lib.formix_context_free(handle)
+            self._handle = None
+
+    @property
+    def masses_file(self) -> str:
+        """The mass file as opened."""
+        return os.fsdecode(_lib.formix_context_masses_file(self._handle))
+
+    @property
+    def groups_file(self) -> str:
+        """The group file as opened, "" when there is none."""
+        return os.fsdecode(_lib.formix_context_groups_file(self._handle))
+
+    def elements(self) -> Dict[str, float]:
+        """The element table: symbol to atomic mass, in file order (the first
+        of two equal symbols is the one formulas use)."""
+        table: Dict[str, float] = {}
+        for i in range(_lib.formix_element_count(self._handle)):
+            symbol = _lib.formix_element_symbol(self._handle, i).decode()
+            table.setdefault(symbol, _lib.formix_element_mass(self._handle, i))
+        return table
+
+    def groups(self) -> Dict[str, str]:
+        """The group table: name to formula, in file order."""
+        return {_lib.formix_group_name(self._handle, i).decode():
+                _lib.formix_group_formula(self._handle, i).decode()
+                for i in range(_lib.formix_group_count(self._handle))}
+
+    def read(self, formula: str) -> Reading:
+        """Reads ``formula`` and says everything about it; never warns."""
+        data = _text(formula, "formula")
+        handle = _lib.formix_read(self._handle, data, len(data))
+        if not handle:
+            raise MemoryError("formix_read")
+        try:
+            diagnostics = []
+            for i in range(_lib.formix_reading_diagnostic_count(handle)):
+                d = _lib.formix_reading_diagnostic(handle, i).contents
+                diagnostics.append(Diagnostic(
+                    _SEVERITIES[d.severity], d.code.decode(), d.offset, d.length, d.message.decode(),
+                    d.symbol.decode() or None, d.library_message.decode() or None))
+            elements = {}
+            for i in range(_lib.formix_reading_element_count(handle)):
+                e = _lib.formix_reading_element(handle, i).contents
+                elements.setdefault(e.symbol.decode(), ElementShare(e.atoms, e.mass, e.percent))
+            has_value = bool(_lib.formix_reading_has_value(handle))
+            return Reading(formula, _lib.formix_reading_molar_mass(handle) if has_value else None,
+                           _lib.formix_reading_charge(handle), _lib.formix_reading_text(handle).decode(),
+                           diagnostics, elements)
+        finally:
+            _lib.formix_reading_free(handle)
+
+
+_default: Optional[Context] = None
+_default_lock = threading.Lock()
+
+
+def _context() -> Context:
+    global _default
+    context = _default
+    if context is None:
+        with _default_lock:
+            if _default is None:
+                _default = Context()
+            context = _default
+    return context
 
 
 @contextlib.contextmanager
 def strict() -> Iterator[None]:
-    """Within this block, a call during which the library reported anything
-    raises :class:`FormulaError` (with the result) instead of warning."""
-    global _strict_depth
-    _strict_depth += 1
+    """Within this block (in this thread or task only), a call whose formula
+    has a warning or an error raises :class:`FormulaError` instead of
+    warning."""
+    token = _strict.set(True)
     try:
         yield
     finally:
-        _strict_depth -= 1
+        _strict.reset(token)
 
 
-def _finish(result: object) -> object:
-    """Turns the reports of the call just made into warnings or an error."""
-    messages = list(_pending)
-    _pending.clear()
-    if messages:
-        if _strict_depth > 0:
-            raise FormulaError(messages, result)
-        for message in messages:
-            warnings.warn(FormulaWarning(message), stacklevel=3)
+def _finish(readings: Sequence[Reading], result: object) -> object:
+    """Raises or warns about the warnings and errors of this call's readings."""
+    flagged = [(r.formula, d) for r in readings for d in r.diagnostics if d.severity != "note"]
+    if flagged:
+        if _strict.get():
+            raise FormulaError([d for _, d in flagged], result)
+        for formula, diagnostic in flagged:
+            warnings.warn(FormulaWarning(formula, diagnostic), stacklevel=3)
     return result
 
 
-def _encode(text: str) -> bytes:
-    try:
-        return text.encode(_ENCODING)
-    except UnicodeEncodeError as error:
-        bad = text[error.start]
-        raise ValueError(f"{bad!r} (U+{ord(bad):04X}) cannot be written in Windows-1251") from None
+def _mass(reading: Reading) -> float:
+    return reading.molar_mass if reading.molar_mass is not None else math.nan
 
 
-def _decode(data: bytes) -> str:
-    return data.decode(_ENCODING, "replace")
+def read(formula: str) -> Reading:
+    """The reading of ``formula`` with the shipped (or last set) data files:
+    molar mass, charge, diagnostics, elements.  Never warns or raises for
+    what the formula holds."""
+    return _context().read(formula)
 
 
 def molar_mass(formula: str) -> float:
-    """The molar mass of ``formula``, in the units of the mass file (g/mol
-    with the shipped one)."""
-    _pending.clear()
-    return _finish(_lib.MolarMass(_encode(formula)))  # type: ignore[return-value]
+    """The molar mass of ``formula`` in g/mol (of the ion, electrons
+    counted, when it carries a charge); NaN when it has an error."""
+    reading = read(formula)
+    return _finish([reading], _mass(reading))  # type: ignore[return-value]
 
 
 def composition(formula: str) -> Dict[str, ElementShare]:
     """The elements of ``formula`` in the order of the element table, each
     with its number of atoms, mass contribution and mass percent."""
-    _pending.clear()
-    contributions = (ctypes.c_double * 200)()
-    atoms = (ctypes.c_double * 200)()
-    count = ctypes.c_int(0)
-    buffers = [ctypes.create_string_buffer(4) for _ in range(200)]
-    symbols = (ctypes.c_char_p * 200)(*[ctypes.cast(b, ctypes.c_char_p) for b in buffers])
-    mass = _lib.MolecularMass(_encode(formula), contributions, atoms, ctypes.byref(count), symbols)
-    result: Dict[str, ElementShare] = {}
-    for i in range(count.value):
-        if atoms[i] != 0.0:
-            percent = contributions[i] / mass * 100.0 if mass != 0.0 else 0.0
-            result[_decode(buffers[i].value)] = ElementShare(atoms[i], contributions[i], percent)
-    return _finish(result)  # type: ignore[return-value]
+    reading = read(formula)
+    return _finish([reading], dict(reading.elements))  # type: ignore[return-value]
 
 
 def number_of_atoms(formula: str, symbol: str) -> float:
-    """Atoms of the element ``symbol`` in ``formula`` (0 when it is not in
-    the element table)."""
-    _pending.clear()
-    return _finish(_lib.NumberOfAtoms(_encode(formula), _encode(symbol)))  # type: ignore[return-value]
+    """Atoms of the element ``symbol`` in ``formula`` (0 when absent)."""
+    _text(symbol, "symbol")
+    reading = read(formula)
+    share = reading.elements.get(symbol)
+    return _finish([reading], share.atoms if share else 0.0)  # type: ignore[return-value]
 
 
 def percent_of_element(formula: str, symbol: str) -> float:
-    """Mass percent of the element ``symbol`` in ``formula``."""
-    _pending.clear()
-    return _finish(_lib.PercentOfElement(_encode(formula), _encode(symbol)))  # type: ignore[return-value]
-
-
-def _formula_array(formulas: Sequence[str]) -> "ctypes.Array[ctypes.c_char_p]":
-    return (ctypes.c_char_p * len(formulas))(*[_encode(f) for f in formulas])
+    """Mass percent of the element ``symbol`` in ``formula`` (0 when absent)."""
+    _text(symbol, "symbol")
+    reading = read(formula)
+    share = reading.elements.get(symbol)
+    return _finish([reading], share.percent if share else 0.0)  # type: ignore[return-value]
 
 
 def reaction_masses(formulas: Sequence[str], coefficients: Sequence[float], known: int,
                     mass: float) -> List[float]:
     """Masses of all participants of a balanced reaction, given the mass of
-    participant ``known`` (an index into ``formulas``).
+    participant ``known`` (an index into ``formulas``): the products and
+    quotients of the library's ChemEqu, in its order.
 
     >>> [round(m, 2) for m in reaction_masses(["H2", "O2", "H2O"], [2, 1, 2], 2, 36.03)]
     [4.03, 32.0, 36.03]
@@ -243,11 +373,11 @@ def reaction_masses(formulas: Sequence[str], coefficients: Sequence[float], know
         raise ValueError("one coefficient per formula")
     if not 0 <= known < n:
         raise IndexError("known must index a participant")
-    _pending.clear()
-    masses = (ctypes.c_double * n)()
-    masses[known] = mass
-    _lib.ChemEqu(_formula_array(formulas), (ctypes.c_double * n)(*coefficients), masses, known, n)
-    return _finish(list(masses))  # type: ignore[return-value]
+    readings = [read(f) for f in formulas]
+    molar = [_mass(r) for r in readings]
+    factor = mass / molar[known] / coefficients[known]
+    masses = [mass if i == known else molar[i] * factor * coefficients[i] for i in range(n)]
+    return _finish(readings, masses)  # type: ignore[return-value]
 
 
 def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
@@ -266,80 +396,85 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     if total is not None and reference is not None:
         raise ValueError("give total or reference, not both")
     names = list(fractions)
-    n = len(names)
-    if n == 0:
+    if not names:
         return {}
-    _pending.clear()
-    species = _formula_array(names)
-    values = (ctypes.c_double * n)(*[fractions[k] for k in names])
-    ratios = (ctypes.c_double * n)()
+    readings = [read(name) for name in names]
+    molar = [_mass(r) for r in readings]
+    ratios = [fractions[name] / m for name, m in zip(names, molar)]
     if total is not None:
-        _lib.GetFormula(species, values, n, -1, total, ratios)
-        return _finish(dict(zip(names, ratios)))  # type: ignore[return-value]
+        total_mass = 0.0
+        for m, r in zip(molar, ratios):
+            total_mass = m * r + total_mass
+        scale = total / total_mass
+        return _finish(readings, {n: scale * r for n, r in zip(names, ratios)})  # type: ignore[return-value]
     if reference is None:
-        _lib.GetFormula(species, values, n, -1, 1.0, ratios)
-        index = min(range(n), key=lambda i: ratios[i])
+        index = min(range(len(names)), key=lambda i: ratios[i])
     else:
         if reference not in fractions:
             raise KeyError(reference)
         index = names.index(reference)
-    _pending.clear()  # the first pass evaluated the same species
-    _lib.GetFormula(species, values, n, index, atoms, ratios)
-    result = dict(zip(names, ratios))
-    result[names[index]] = atoms  # the library leaves the reference unscaled
-    return _finish(result)  # type: ignore[return-value]
-
-
-def _load_tables() -> None:
-    _lib.MolarMass(b"")
-    _finish(None)
+    scale = atoms / ratios[index]
+    result = {n: (atoms if i == index else scale * r) for i, (n, r) in enumerate(zip(names, ratios))}
+    return _finish(readings, result)  # type: ignore[return-value]
 
 
 def elements() -> List[str]:
-    """The symbols of the element table, in table order (loads the tables)."""
-    _pending.clear()
-    _load_tables()
-    buffer = ctypes.create_string_buffer(4)
-    return [_decode(_lib.GetElement(buffer, i)) for i in range(_lib.ElementsInTable())]
+    """The symbols of the element table, in table order."""
+    context = _context()
+    return [_lib.formix_element_symbol(context._handle, i).decode()
+            for i in range(_lib.formix_element_count(context._handle))]
+
+
+def groups() -> Dict[str, str]:
+    """The group table: name to formula."""
+    return _context().groups()
 
 
 def element_count() -> int:
-    """Elements in the table as it stands (0 before the first calculation)."""
-    return int(_lib.ElementsInTable())
+    """Elements in the table."""
+    return int(_lib.formix_element_count(_context()._handle))
 
 
 def group_count() -> int:
-    """Groups in the table as it stands (0 before the first calculation)."""
-    return int(_lib.GroupsInTable())
+    """Groups in the table."""
+    return int(_lib.formix_group_count(_context()._handle))
 
 
 def masses_file() -> str:
-    """The mass file path setting."""
-    buffer = ctypes.create_string_buffer(256)
-    return os.fsdecode(_lib.GetMassesFile(buffer))
+    """The mass file in use, as opened."""
+    return _context().masses_file
 
 
 def groups_file() -> str:
-    """The group file path setting."""
-    buffer = ctypes.create_string_buffer(256)
-    return os.fsdecode(_lib.GetGroupsFile(buffer))
+    """The group file in use, as opened ("" for none)."""
+    return _context().groups_file
 
 
-def _set_file(setter: object, path: Union[str, "os.PathLike[str]"]) -> bool:
-    encoded = os.fsencode(path)
-    if len(encoded) >= 256:
-        raise ValueError("paths of 256 bytes or more are refused")
-    _pending.clear()
-    return bool(_finish(setter(encoded)))  # type: ignore[operator]
+_settings: Dict[str, Optional[PathLike]] = {"masses": None, "groups": None}
 
 
-def set_masses_file(path: Union[str, "os.PathLike[str]"]) -> bool:
-    """Use another mass file and reload both tables at once; False (with a
-    warning) when the file is found nowhere."""
-    return _set_file(_lib.SetNewMassesFile, path)
+def _set(key: str, path: PathLike) -> bool:
+    global _default
+    _path(path, key)
+    settings = dict(_settings, **{key: path})
+    try:
+        context = Context(settings["masses"], settings["groups"])
+    except FileNotFoundError as error:
+        warnings.warn(str(error), UserWarning, stacklevel=3)
+        return False
+    with _default_lock:
+        _settings.update(settings)
+        _default = context
+    return True
 
 
-def set_groups_file(path: Union[str, "os.PathLike[str]"]) -> bool:
-    """Use another group file and reload both tables at once; the result
-    tells whether the mass file was read."""
-    return _set_file(_lib.SetNewGroupsFile, path)
+def set_masses_file(path: PathLike) -> bool:
+    """Use another mass file from now on (all threads); False, with a
+    warning and nothing changed, when it is found nowhere."""
+    return _set("masses", path)
+
+
+def set_groups_file(path: PathLike) -> bool:
+    """Use another group file from now on (all threads); False, with a
+    warning and nothing changed, when it is found nowhere."""
+    return _set("groups", path)

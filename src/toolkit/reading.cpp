@@ -84,7 +84,8 @@ struct ChargeFound {
   // belong to the warning, not to "passed over".
   bool ambiguous = false;
   std::size_t covered = 0;
-  std::string readings;  // the warning's text
+  std::size_t quoted = 0;  // chars [quoted, end) are what the warning quotes
+  std::string readings;    // the warning's text
 };
 
 // Parses "digits sign", "sign digits" or a run of one sign over chars
@@ -180,6 +181,7 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     std::string last = Utf8Of(c, text, j - 1, j);
     r.ambiguous = true;
     r.covered = j;
+    r.quoted = d;
     r.readings = Quote(Utf8Of(c, text, d, e)) + " can be read two ways: as " + as_written +
                  " with no charge (the reading used) or as " + before + " with the charge " +
                  last + (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + last +
@@ -197,6 +199,7 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     std::string digits = Utf8Of(c, text, d, e);
     r.ambiguous = true;
     r.covered = d - 1;
+    r.quoted = d - 1;
     r.readings = Quote(Utf8Of(c, text, d - 1, e)) + " can be read two ways: as the formula reads it, " +
                  (sign < 0 ? before + digits + " with the '-' as a bond mark"
                            : before + " with '" + Utf8Of(c, text, d - 1, e) + "' passed over") +
@@ -403,7 +406,7 @@ void Reader::Rewrite(const ChargeFound& charge) {
   }
   if (charge.ambiguous) {
     covered_from_ = chars_[charge.covered].offset;
-    Add(kWarning, chars_[charge.covered].offset, length_ - chars_[charge.covered].offset, "ambiguous-charge",
+    Add(kWarning, chars_[charge.quoted].offset, length_ - chars_[charge.quoted].offset, "ambiguous-charge",
         charge.readings);
   }
 }
@@ -492,11 +495,12 @@ void Reader::ReportNumbers(const char* work) {
           Quote(number) + " is read as a number with an exponent, " + std::to_string(value));
     }
     // A subscript with a decimal point where a hydrate was probably meant:
-    // CuSO4.5H2O reads as O4.5.
+    // CuSO4.5H2O reads as O4.5.  Only before water: C1.5H3O and
+    // La0.7Sr0.3MnO3 are what they say.
     const char* dot = static_cast<const char*>(std::memchr(work + p, '.', q - p));
     const bool subscript = p > 0 && work[p - 1] != '*';
-    if (dot != nullptr && subscript && dot > work + p && dot + 1 < work + q && IsDigit(dot[1]) &&
-        (IsCapital(work[q]) || IsOpening(work[q]))) {
+    if (dot != nullptr && subscript && dot > work + p && dot + 1 < work + q && IsDigit(dot[1]) && dot[1] != '0' &&
+        (std::strncmp(work + q, "H2O", 3) == 0 || std::strncmp(work + q, "D2O", 3) == 0)) {
       bool whole_zero = true;
       for (const char* d = work + p; d < dot; ++d) whole_zero = whole_zero && *d == '0';
       if (!whole_zero) {

@@ -19,7 +19,8 @@ for file in ./usr/lib/libformix32.so.1.0.0 ./usr/lib/libformix32.so.1 ./usr/lib/
             ./usr/include/formix32.h ./usr/share/formix32/mass.elt ./usr/share/formix32/mass.gps \
             ./usr/bin/formix ./usr/share/man/man1/formix.1 ./usr/lib/pkgconfig/formix32.pc \
             ./usr/lib/cmake/formix32/formix32Config.cmake ./usr/share/doc/formix32/LICENSE \
-            ./usr/lib/python3/dist-packages/formix32/__init__.py; do
+            ./usr/lib/python3/dist-packages/formix32/__init__.py ./usr/lib/libformix.so.0 \
+            ./usr/include/formix.h ./usr/lib/pkgconfig/formix.pc ./usr/share/formix32/abbrev.txt; do
   printf '%s\n' "$contents" | grep -qx "$file" || fail "missing from the package: $file"
 done
 dpkg-deb -x "$deb" "$work/root"

@@ -56,9 +56,19 @@ std::string Shortest(double value) {
 
 std::string JsonString(const std::string& utf8) {
   std::string out = "\"";
-  for (char c : utf8) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x80) {
+      // JSON text is UTF-8: a byte that is not becomes U+FFFD.
+      const std::size_t n = SequenceLength(utf8, i);
+      if (n == 0) {
+        out += "\xEF\xBF\xBD";
+      } else {
+        out.append(utf8, i, n);
+        i += n - 1;
+      }
+    } else if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
     } else if (u < 0x20) {
