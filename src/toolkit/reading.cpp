@@ -326,6 +326,7 @@ bool Reader::Decode() {
 
 void Reader::Rewrite(const ChargeFound& charge) {
   NoteKinds notes;
+  std::vector<std::size_t> grown;  // "ignored" warnings that cover a run
   const std::size_t end = charge.found ? charge.begin : chars_.size();
   bool part_start = true;  // where a multiplier may stand: the start, after '*'
   for (std::size_t i = 0; i < end; ++i) {
@@ -380,8 +381,15 @@ void Reader::Rewrite(const ChargeFound& charge) {
     }
     unsigned char b = ToCp1251(code);
     if (b == 0) {
-      Add(kWarning, from, to - from, "ignored",
-          Quote(as_given) + " (" + CodePointName(code) + ") is passed over: it has no meaning in a formula");
+      // A run of such characters is one warning.
+      Diagnostic* last = r_.diagnostics.empty() ? nullptr : &r_.diagnostics.back();
+      if (last != nullptr && last->code == "ignored" && last->offset + last->length == from) {
+        if (grown.empty() || grown.back() != r_.diagnostics.size() - 1) grown.push_back(r_.diagnostics.size() - 1);
+        last->length += to - from;
+      } else {
+        Add(kWarning, from, to - from, "ignored",
+            Quote(as_given) + " (" + CodePointName(code) + ") is passed over: it has no meaning in a formula");
+      }
       continue;
     }
     lib_.Add(static_cast<char>(b), from, to);
@@ -390,6 +398,10 @@ void Reader::Rewrite(const ChargeFound& charge) {
     } else if (code != ' ') {
       part_start = false;
     }
+  }
+  for (std::size_t i : grown) {
+    Diagnostic& d = r_.diagnostics[i];
+    d.message = Quote(Source(d.offset, d.offset + d.length)) + " is passed over: it has no meaning in a formula";
   }
   for (int k = 0; k < 8; ++k) {
     const NoteKinds::Kind& kind = notes.kinds[k];

@@ -1,0 +1,49 @@
+// fuzz_reading.cpp -- the toolkit's reading layer on arbitrary bytes, over
+// the shipped tables with groups that use each other and never stop: every
+// diagnostic lies inside the text, a reading has a number exactly when it
+// has no error, and reading again gives the same bits.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "fuzz_input.h"
+#include "toolkit/context.h"
+#include "toolkit/reading.h"
+
+namespace {
+
+const formix::toolkit::Context& TheContext() {
+  static std::unique_ptr<formix::toolkit::Context> context = [] {
+    int status = 0;
+    std::string groups = formix::fuzz::WriteFile("reading.gps", formix::fuzz::kFuzzGroups);
+    auto c = formix::toolkit::MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", groups.c_str(), &status);
+    if (!c) __builtin_trap();
+    return c;
+  }();
+  return *context;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto& context = TheContext();
+  const char* text = reinterpret_cast<const char*>(data);
+  formix::toolkit::Reading r = formix::toolkit::Read(context, text, size);
+  for (const auto& d : r.diagnostics) {
+    if (d.offset > size || d.length > size - d.offset || d.severity < 0 || d.severity > 2) __builtin_trap();
+  }
+  if (r.has_value != (r.Worst() < formix::toolkit::kError)) __builtin_trap();
+  if (!r.has_value && !std::isnan(r.molar_mass)) __builtin_trap();
+  for (const auto& e : r.elements) {
+    if (e.index < 0 || e.index >= context.tables.element_count) __builtin_trap();
+  }
+  formix::toolkit::Reading again = formix::toolkit::Read(context, text, size);
+  if (std::memcmp(&r.molar_mass, &again.molar_mass, sizeof r.molar_mass) != 0 &&
+      !(std::isnan(r.molar_mass) && std::isnan(again.molar_mass))) {
+    __builtin_trap();
+  }
+  if (again.diagnostics.size() != r.diagnostics.size()) __builtin_trap();
+  return 0;
+}
