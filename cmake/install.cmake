@@ -11,7 +11,7 @@ install(TARGETS formix32 EXPORT formix32Targets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES include/formix32.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/formix32.h include/formix_limits.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 if(TARGET formix_toolkit)
   # The toolkit: formix32::formix in the same CMake package (component
   # "toolkit"), formix.pc for pkg-config.

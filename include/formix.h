@@ -29,6 +29,8 @@
 
 #include <stddef.h>
 
+#include "formix_limits.h" /* the capacities, shared with formix32 */
+
 #define FORMIX_VERSION_MAJOR 0
 #define FORMIX_VERSION_MINOR 1
 #define FORMIX_VERSION_PATCH 0
@@ -52,13 +54,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* ---- Capacities (the same as formix32's) -------------------------------- */
-
-#define FORMIX_MAX_ELEMENTS 200     /* element records read from a mass file */
-#define FORMIX_MAX_GROUPS 49        /* group records read from a group file */
-#define FORMIX_MAX_FORMULA 219      /* bytes of a formula in the engine's notation */
-#define FORMIX_MAX_PATH 255         /* bytes of a data-file path */
 
 /* ---- Contexts ----------------------------------------------------------- */
 

@@ -9,10 +9,10 @@
 
 namespace formix::formula {
 
-constexpr std::size_t kWorkingTextSize = 220;  // 219 bytes + terminator
+constexpr std::size_t kWorkingTextSize = FORMIX_MAX_FORMULA + 1;  // 219 bytes + terminator
 constexpr std::size_t kMaxTextLength = kWorkingTextSize - 1;
 // An expansion that makes the text this long or longer is reported.
-constexpr std::size_t kComplexityThreshold = 200;
+constexpr std::size_t kComplexityThreshold = FORMIX_COMPLEXITY;
 // Passes that still replace something after this many: the groups expand
 // without end at a fixed length, and the formula is given up.
 constexpr int kMaxExpansionPasses = 1000;

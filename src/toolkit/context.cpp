@@ -11,10 +11,6 @@
 
 namespace formix::toolkit {
 
-static_assert(FORMIX_MAX_ELEMENTS == refdata::kMaxElements);
-static_assert(FORMIX_MAX_GROUPS == refdata::kMaxGroups);
-static_assert(FORMIX_MAX_PATH + 1 == refdata::kPathSize);
-
 const Abbreviation* Context::FindAbbreviation(const char* symbol, std::size_t length) const {
   for (const Abbreviation& a : abbreviations) {
     if (a.symbol.size() == length && std::memcmp(a.symbol.data(), symbol, length) == 0) return &a;

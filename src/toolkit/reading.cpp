@@ -588,7 +588,7 @@ void Reader::Evaluate() {
     char library[formula::kMessageSize];
     formula::FormatTooComplex(trace.too_complex_text, library);
     r_.diagnostics.push_back({kNote, 0, length_, "too-complex", "",
-                              "the group names expand to 200 bytes or more; the formula still fits",
+                              "the group names expand to " + std::to_string(formula::kComplexityThreshold) + " bytes or more; the formula still fits",
                               Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library)});
   }
   trace.StartEvaluation();
