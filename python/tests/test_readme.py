@@ -26,7 +26,7 @@ class ReadmeExamples(unittest.TestCase):
 
     def test_c_consumer_in_the_readme_is_the_tested_one(self):
         text = readme()
-        for name in ("consumer.c", "CMakeLists.txt"):
+        for name in ("consumer.c", "reader.c", "CMakeLists.txt"):
             with open(os.path.join(ROOT, "tests", "consumer", name), encoding="utf-8") as f:
                 self.assertIn(f.read(), text, name)
 

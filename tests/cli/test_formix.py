@@ -118,6 +118,7 @@ class Mass(unittest.TestCase):
         self.assertEqual(status, 0)
         self.assertEqual([l.split("\t")[0] for l in out.splitlines()], ["H2", "H2O", "NaCl", "O2"])
 
+    @unittest.skipIf("ASAN_OPTIONS" in os.environ, "the sanitizer's quarantine keeps freed memory")
     def test_json_escapes_and_streams_in_flat_memory(self):
         doc = valid_json(self, formix("--json", "H\\2O", 'H"O')[1])
         self.assertEqual([r["formula"] for r in doc["results"]], ["H\\2O", 'H"O'])
@@ -254,6 +255,32 @@ class DataFiles(unittest.TestCase):
                                env={k: v for k, v in os.environ.items() if k != "FORMIX32_DATA_DIR"})
             self.assertEqual(p.returncode, 3)
             self.assertIn(b"mass.elt: the mass file was found nowhere", p.stderr)
+
+
+class Readme(unittest.TestCase):
+    def test_tool_examples_print_what_the_readme_shows(self):
+        import re
+        import shlex
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+            text = f.read()
+        section = text[text.index("## The `formix` tool"):text.index("## Data files")]
+        examples = re.findall(r"```\n\$ (.*?)```", section, re.S)
+        self.assertGreater(len(examples), 6)
+        for example in examples:
+            for command in re.split(r"^\$ ", example, flags=re.M):
+                line, _, shown = command.partition("\n")
+                stdin = None
+                if line.startswith("printf "):
+                    printf, line = line.split(" | ")
+                    stdin = shlex.split(printf)[1].encode().decode("unicode_escape")
+                args = shlex.split(line)[1:]
+                status, out, err = formix(*args, stdin=stdin)
+                expected = shown.split("...\n")[0]
+                # A diagnostic line shown under the output is standard error.
+                diagnostics = "".join(l + "\n" for l in expected.splitlines() if l.startswith("formix: "))
+                expected = "".join(l + "\n" for l in expected.splitlines() if not l.startswith("formix: "))
+                self.assertTrue(out.startswith(expected), f"{line}\n{out}")
+                self.assertEqual(err if diagnostics else "", diagnostics, line)
 
 
 if __name__ == "__main__":
