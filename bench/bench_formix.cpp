@@ -78,11 +78,11 @@ void Report(benchmark::State& state, const Corpus& c) {
   auto n = static_cast<double>(c.formulas.size());
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * c.formulas.size()));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.bytes));
-  state.counters["per_formula"] = benchmark::Counter(n, benchmark::Counter::kIsIterationInvariantRate |
-                                                            benchmark::Counter::kInvert);
-  state.counters["per_byte"] = benchmark::Counter(static_cast<double>(c.bytes),
-                                                  benchmark::Counter::kIsIterationInvariantRate |
-                                                      benchmark::Counter::kInvert);
+  state.counters["per_formula"] =
+      benchmark::Counter(n, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_byte"] =
+      benchmark::Counter(static_cast<double>(c.bytes),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // Heap allocations of one pass over the corpus, per call.
@@ -193,12 +193,12 @@ void BM_FormixBatch(benchmark::State& state) {
     if (std::system(command.c_str()) != 0) state.SkipWithError("formix failed");
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * formulas));
-  state.counters["per_formula"] = benchmark::Counter(static_cast<double>(formulas),
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
-  state.counters["per_byte"] = benchmark::Counter(static_cast<double>(bytes),
-                                                  benchmark::Counter::kIsIterationInvariantRate |
-                                                      benchmark::Counter::kInvert);
+  state.counters["per_formula"] =
+      benchmark::Counter(static_cast<double>(formulas),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_byte"] =
+      benchmark::Counter(static_cast<double>(bytes),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_FormixBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_input.h"
 #include "formix32.h"
+#include "fuzz_input.h"
 
 namespace {
 
@@ -15,9 +15,9 @@ using formix::fuzz::Input;
 
 // A formula: mostly from a small vocabulary, sometimes raw bytes, or NULL.
 std::string FormulaText(Input& in) {
-  static const char* const kParts[] = {"H", "He", "C", "O", "Cu", "S", "N", "Fe", "K", "Xx", "Ph",
-                                       "Me", "Bz", "Sf", "Aa", "(", ")", "[", "]", "{", "}", "*",
-                                       "2", "5", ".", ",", "-", "=", " ", "\xD1", "\xF1", "e1"};
+  static const char* const kParts[] = {"H",  "He", "C",  "O",  "Cu", "S", "N", "Fe",   "K",    "Xx", "Ph",
+                                       "Me", "Bz", "Sf", "Aa", "(",  ")", "[", "]",    "{",    "}",  "*",
+                                       "2",  "5",  ".",  ",",  "-",  "=", " ", "\xD1", "\xF1", "e1"};
   std::string out;
   int parts = in.Int(0, 40);
   for (int i = 0; i < parts; ++i) {
@@ -36,9 +36,12 @@ const char* MaybeNull(Input& in, const std::string& s) { return in.Byte() % 8 ==
 std::string Path(Input& in, const std::vector<std::string>& files) {
   switch (in.Byte() % 4) {
     case 0:
-    case 1: return files[in.Byte() % files.size()];
-    case 2: return formix::fuzz::ScratchDir() + "/" + in.String(600);  // any length
-    default: return std::string(static_cast<std::size_t>(in.Int(250, 260)), 'p');
+    case 1:
+      return files[in.Byte() % files.size()];
+    case 2:
+      return formix::fuzz::ScratchDir() + "/" + in.String(600);  // any length
+    default:
+      return std::string(static_cast<std::size_t>(in.Int(250, 260)), 'p');
   }
 }
 
@@ -48,10 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static std::vector<std::string> files;
   if (files.empty()) {
     formix::fuzz::InstallQuietNotifier();
-    files = {FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps",
+    files = {FORMIX_SOURCE_DATA_DIR "/mass.elt",
+             FORMIX_SOURCE_DATA_DIR "/mass.gps",
              formix::fuzz::WriteFile("fuzz.gps", formix::fuzz::kFuzzGroups),
              formix::fuzz::WriteFile("short.elt", "1 H 1.008 2 C 12.011 3 O 15.999\n"),
-             formix::fuzz::WriteFile("empty.elt", ""), formix::fuzz::ScratchDir(),
+             formix::fuzz::WriteFile("empty.elt", ""),
+             formix::fuzz::ScratchDir(),
              "/nonexistent/mass.elt"};
   }
   Input in(data, size);
@@ -69,9 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         char* symbols[200];
         for (int i = 0; i < 200; ++i) symbols[i] = in.Byte() % 16 ? buffers[i] : nullptr;
         int count = 0;
-        MolecularMass(MaybeNull(in, f), in.Bool() ? contributions : nullptr,
-                      in.Bool() ? atoms : nullptr, in.Bool() ? &count : nullptr,
-                      in.Bool() ? symbols : nullptr);
+        MolecularMass(MaybeNull(in, f), in.Bool() ? contributions : nullptr, in.Bool() ? atoms : nullptr,
+                      in.Bool() ? &count : nullptr, in.Bool() ? symbols : nullptr);
         break;
       }
       case 2:
@@ -112,8 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           fractions[i] = in.Double();
         }
         int reference = in.Bool() ? in.Int(-2, count + 1) : in.AnyInt();
-        GetFormula(own_list ? formulas.data() : nullptr, in.Byte() % 16 ? fractions.data() : nullptr,
-                   count, reference, in.Double(), in.Byte() % 16 ? ratios.data() : nullptr);
+        GetFormula(own_list ? formulas.data() : nullptr, in.Byte() % 16 ? fractions.data() : nullptr, count,
+                   reference, in.Double(), in.Byte() % 16 ? ratios.data() : nullptr);
         break;
       }
       case 6:

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_input.h"
 #include "formix32.h"
+#include "fuzz_input.h"
 
 namespace {
 

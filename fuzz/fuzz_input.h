@@ -31,9 +31,12 @@ class Input {
   // Any 32-bit int, biased towards small and boundary values.
   int AnyInt() {
     switch (Byte() % 4) {
-      case 0: return Int(-3, 3);
-      case 1: return Int(195, 260);
-      case 2: return Byte() & 1 ? 0x7fffffff : -0x7fffffff - 1;
+      case 0:
+        return Int(-3, 3);
+      case 1:
+        return Int(195, 260);
+      case 2:
+        return Byte() & 1 ? 0x7fffffff : -0x7fffffff - 1;
       default: {
         std::uint32_t v = 0;
         for (int i = 0; i < 4; ++i) v = (v << 8) | Byte();
@@ -45,9 +48,12 @@ class Input {
   }
   double Double() {
     switch (Byte() % 4) {
-      case 0: return Int(-4, 100);
-      case 1: return 0.0;
-      case 2: return Int(0, 1000) / 7.0;
+      case 0:
+        return Int(-4, 100);
+      case 1:
+        return 0.0;
+      case 2:
+        return Int(0, 1000) / 7.0;
       default: {
         std::uint64_t v = 0;
         for (int i = 0; i < 8; ++i) v = (v << 8) | Byte();

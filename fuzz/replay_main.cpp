@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     std::filesystem::path path = argv[i];
     if (std::filesystem::is_directory(path)) {
       for (const auto& entry : std::filesystem::recursive_directory_iterator(path)) {
-        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') inputs += Replay(entry.path());
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+          inputs += Replay(entry.path());
       }
     } else if (std::filesystem::exists(path)) {
       inputs += Replay(path);

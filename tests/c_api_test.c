@@ -1,5 +1,6 @@
 /* c_api_test.c -- the public header compiled as C: a fresh process calls
  * the shared library, which finds its shipped data files by itself. */
+/* clang-format off: C style, pointers at the name, as hosts write it. */
 #include <math.h>
 #include <stdio.h>
 #include <string.h>

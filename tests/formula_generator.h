@@ -10,13 +10,16 @@ namespace formix::test {
 
 // Builds formulas out of the pieces the rules care about.
 inline std::string RandomFormula(std::mt19937& rng) {
-  static const char* const kPieces[] = {
-      "H", "C", "O", "N", "S", "Cu", "Fe", "Na", "Cl", "K", "Pt", "U", "Og",       // elements
-      "Xx", "Qq", "Hex", "Eta", "h", "o", "x",                                       // unknown, small
-      "Ph", "Me", "Et", "Bz", "OAc", "Tol", "Hx",                                    // groups
-      "2", "3", "10", "0.5", ".5", "1,5", "2e1", "3E-1", "5.", ".", "0", "007",      // numbers
-      "(", ")", "[", "]", "{", "}", "(", ")", "*", "*", "-", "=", " ", "  ", "\t",    // structure
-      "\xD1", "\xF1", "\xD1u", "\xC0", "\xE0", "\xFF", "+", ";"};                  // other bytes
+  static const char* const
+      kPieces[] = {"H",    "C",    "O",     "N",    "S",    "Cu",   "Fe",  "Na",
+                   "Cl",   "K",    "Pt",    "U",    "Og",                  // elements
+                   "Xx",   "Qq",   "Hex",   "Eta",  "h",    "o",    "x",   // unknown, small
+                   "Ph",   "Me",   "Et",    "Bz",   "OAc",  "Tol",  "Hx",  // groups
+                   "2",    "3",    "10",    "0.5",  ".5",   "1,5",  "2e1", "3E-1",
+                   "5.",   ".",    "0",     "007",  // numbers
+                   "(",    ")",    "[",     "]",    "{",    "}",    "(",   ")",
+                   "*",    "*",    "-",     "=",    " ",    "  ",   "\t",         // structure
+                   "\xD1", "\xF1", "\xD1u", "\xC0", "\xE0", "\xFF", "+",   ";"};  // other bytes
   constexpr int kCount = sizeof kPieces / sizeof kPieces[0];
   std::uniform_int_distribution<int> piece(0, kCount - 1);
   std::uniform_int_distribution<int> length(0, 24);

@@ -71,9 +71,12 @@ ReferenceResult ReferenceMolecularMass(const std::string& formula) {
     text.clear();
   }
   for (char& c : text) {
-    if (c == '\xF1') c = 'c';
-    else if (c == '\xD1') c = 'C';
-    else if (c == ',') c = '.';
+    if (c == '\xF1')
+      c = 'c';
+    else if (c == '\xD1')
+      c = 'C';
+    else if (c == ',')
+      c = '.';
   }
   for (std::size_t at; (at = text.find(' ')) != std::string::npos;) text.erase(at, 1);
   for (bool again = true; again;) {
@@ -134,8 +137,10 @@ ReferenceResult ReferenceMolecularMass(const std::string& formula) {
     for (std::size_t back = p; back-- > 1;) {
       char c = text[back];
       if (Opening(c)) {
-        if (depth > 0) --depth;
-        else open = true;
+        if (depth > 0)
+          --depth;
+        else
+          open = true;
       } else if (Closing(c)) {
         ++depth;
       } else if (c == '*' && depth == 0 && open) {
@@ -149,8 +154,10 @@ ReferenceResult ReferenceMolecularMass(const std::string& formula) {
       if (Opening(c)) {
         ++depth;
       } else if (Closing(c)) {
-        if (depth > 0) --depth;
-        else m = Factor(text, fwd + 1) * m;
+        if (depth > 0)
+          --depth;
+        else
+          m = Factor(text, fwd + 1) * m;
       }
     }
     if (index >= 0) {

@@ -52,31 +52,32 @@ TEST_P(WorkedMultipliers, EveryOccurrenceGetsItsMultiplier) {
   EXPECT_TRUE(recorder_.events().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, WorkedMultipliers, testing::Values(
-    WorkedCase{"CuSO4*5H2O", {{"Cu", 1}, {"S", 1}, {"O", 4}, {"H", 10}, {"O", 5}}, false},
-    WorkedCase{"2H2O", {{"H", 4}, {"O", 2}}, false},
-    WorkedCase{"2CuSO4*5H2O", {{"Cu", 2}, {"S", 2}, {"O", 8}, {"H", 20}, {"O", 10}}, false},
-    WorkedCase{"Na2CO3*10H2O", {{"Na", 2}, {"C", 1}, {"O", 3}, {"H", 20}, {"O", 10}}, false},
-    WorkedCase{"(NH4)2SO4", {{"N", 2}, {"H", 8}, {"S", 1}, {"O", 4}}, false},
-    WorkedCase{"K4[Fe(CN)6]", {{"K", 4}, {"Fe", 1}, {"C", 6}, {"N", 6}}, false},
-    WorkedCase{"C1.5H3", {{"C", 1.5}, {"H", 3}}, false},
-    WorkedCase{"H.5O", {{"H", 0.5}, {"O", 1}}, false},
-    WorkedCase{"A*2B*3C", {{"A", 1}, {"B", 2}, {"C", 3}}, true},
-    WorkedCase{"A(B*2C)3D", {{"A", 1}, {"B", 3}, {"C", 6}, {"D", 1}}, true},
-    WorkedCase{"X*2(Y*3Z)4", {{"X", 1}, {"Y", 8}, {"Z", 24}}, true},
-    WorkedCase{"*5H2O", {{"H", 2}, {"O", 1}}, false},
-    // Numbers count only at the start, after a symbol, a '*' or a closing bracket.
-    WorkedCase{"(2H2O)", {{"H", 2}, {"O", 1}}, false},
-    WorkedCase{"CuSO4*(5H2O)", {{"Cu", 1}, {"S", 1}, {"O", 4}, {"H", 2}, {"O", 1}}, false},
-    WorkedCase{"H2o", {{"H", 2}}, false},
-    WorkedCase{"H2e1", {{"H", 20}}, false},
-    WorkedCase{"CH3CH2OH", {{"C", 1}, {"H", 3}, {"C", 1}, {"H", 2}, {"O", 1}, {"H", 1}}, false},
-    // Unbalanced brackets are counted like any others.
-    WorkedCase{"(A)B)2", {{"A", 2}, {"B", 2}}, true},
-    WorkedCase{"A*2(B*3C", {{"A", 1}, {"B", 2}, {"C", 6}}, true},
-    // A '.' without digits reads as 0; '*' factors apply once per level, outward.
-    WorkedCase{"A.B", {{"A", 0}, {"B", 1}}, true},
-    WorkedCase{"A*2[B*3{C*5D}7]", {{"A", 1}, {"B", 2}, {"C", 42}, {"D", 210}}, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, WorkedMultipliers,
+    testing::Values(WorkedCase{"CuSO4*5H2O", {{"Cu", 1}, {"S", 1}, {"O", 4}, {"H", 10}, {"O", 5}}, false},
+                    WorkedCase{"2H2O", {{"H", 4}, {"O", 2}}, false},
+                    WorkedCase{"2CuSO4*5H2O", {{"Cu", 2}, {"S", 2}, {"O", 8}, {"H", 20}, {"O", 10}}, false},
+                    WorkedCase{"Na2CO3*10H2O", {{"Na", 2}, {"C", 1}, {"O", 3}, {"H", 20}, {"O", 10}}, false},
+                    WorkedCase{"(NH4)2SO4", {{"N", 2}, {"H", 8}, {"S", 1}, {"O", 4}}, false},
+                    WorkedCase{"K4[Fe(CN)6]", {{"K", 4}, {"Fe", 1}, {"C", 6}, {"N", 6}}, false},
+                    WorkedCase{"C1.5H3", {{"C", 1.5}, {"H", 3}}, false},
+                    WorkedCase{"H.5O", {{"H", 0.5}, {"O", 1}}, false},
+                    WorkedCase{"A*2B*3C", {{"A", 1}, {"B", 2}, {"C", 3}}, true},
+                    WorkedCase{"A(B*2C)3D", {{"A", 1}, {"B", 3}, {"C", 6}, {"D", 1}}, true},
+                    WorkedCase{"X*2(Y*3Z)4", {{"X", 1}, {"Y", 8}, {"Z", 24}}, true},
+                    WorkedCase{"*5H2O", {{"H", 2}, {"O", 1}}, false},
+                    // Numbers count only at the start, after a symbol, a '*' or a closing bracket.
+                    WorkedCase{"(2H2O)", {{"H", 2}, {"O", 1}}, false},
+                    WorkedCase{"CuSO4*(5H2O)", {{"Cu", 1}, {"S", 1}, {"O", 4}, {"H", 2}, {"O", 1}}, false},
+                    WorkedCase{"H2o", {{"H", 2}}, false}, WorkedCase{"H2e1", {{"H", 20}}, false},
+                    WorkedCase{
+                        "CH3CH2OH", {{"C", 1}, {"H", 3}, {"C", 1}, {"H", 2}, {"O", 1}, {"H", 1}}, false},
+                    // Unbalanced brackets are counted like any others.
+                    WorkedCase{"(A)B)2", {{"A", 2}, {"B", 2}}, true},
+                    WorkedCase{"A*2(B*3C", {{"A", 1}, {"B", 2}, {"C", 6}}, true},
+                    // A '.' without digits reads as 0; '*' factors apply once per level, outward.
+                    WorkedCase{"A.B", {{"A", 0}, {"B", 1}}, true},
+                    WorkedCase{"A*2[B*3{C*5D}7]", {{"A", 1}, {"B", 2}, {"C", 42}, {"D", 210}}, true}));
 
 TEST_F(EngineTest, UnknownSymbolIsReportedAndCountsNothing) {
   LoadShipped();

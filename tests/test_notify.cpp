@@ -4,7 +4,6 @@
 namespace formix::test {
 namespace {
 
-
 #ifndef _WIN32  // the default notifier of POSIX systems
 void FORMIX32_CALL CountBeep(void* context) { ++*static_cast<int*>(context); }
 

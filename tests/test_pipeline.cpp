@@ -27,14 +27,15 @@ TEST_P(PrepareTest, SpacesThenBondMarks) {
   EXPECT_STREQ(text, GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, PrepareTest, testing::Values(
-    PrepareCase{"CH3-CH2-OH", "CH3CH2OH"}, PrepareCase{"CH2=CH2", "CH2CH2"},
-    PrepareCase{"CH3-(CH2)2-CH3", "CH3-(CH2)2CH3"}, PrepareCase{"SO4-2", "SO42"},
-    PrepareCase{"-2H2O", "2H2O"}, PrepareCase{"H0,5", "H0.5"}, PrepareCase{"C-.5H", "C.5H"},
-    PrepareCase{"Cu SO4 * 5 H2O", "CuSO4*5H2O"}, PrepareCase{"C\tH", "C\tH"},
-    PrepareCase{"C-=-=N", "CN"}, PrepareCase{"C-=(N", "C-=(N"}, PrepareCase{"C-a", "C-a"},
-    PrepareCase{"C-", "C-"}, PrepareCase{"--", "--"}, PrepareCase{"\xD1\x4F", "CO"},
-    PrepareCase{"\xF1\xD1,", "cC."}, PrepareCase{"\xD2\xF2", "\xD2\xF2"}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PrepareTest,
+    testing::Values(PrepareCase{"CH3-CH2-OH", "CH3CH2OH"}, PrepareCase{"CH2=CH2", "CH2CH2"},
+                    PrepareCase{"CH3-(CH2)2-CH3", "CH3-(CH2)2CH3"}, PrepareCase{"SO4-2", "SO42"},
+                    PrepareCase{"-2H2O", "2H2O"}, PrepareCase{"H0,5", "H0.5"}, PrepareCase{"C-.5H", "C.5H"},
+                    PrepareCase{"Cu SO4 * 5 H2O", "CuSO4*5H2O"}, PrepareCase{"C\tH", "C\tH"},
+                    PrepareCase{"C-=-=N", "CN"}, PrepareCase{"C-=(N", "C-=(N"}, PrepareCase{"C-a", "C-a"},
+                    PrepareCase{"C-", "C-"}, PrepareCase{"--", "--"}, PrepareCase{"\xD1\x4F", "CO"},
+                    PrepareCase{"\xF1\xD1,", "cC."}, PrepareCase{"\xD2\xF2", "\xD2\xF2"}));
 
 TEST_F(EngineTest, CyrillicEsReadsAsLatinC) {
   LoadShipped();
@@ -148,8 +149,7 @@ TEST_F(EngineTest, FormulaOfTheWorkingTextsLength) {
   for (double& a : atoms) a = 5.0;
   int count = 0;
   EXPECT_EQ(MolecularMass(too_long.c_str(), nullptr, atoms, &count, nullptr), 0.0);
-  EXPECT_EQ(recorder_.Take(),
-            (std::vector<Event>{Message(TooComplexText(fits), kAnalysisCaption)}));
+  EXPECT_EQ(recorder_.Take(), (std::vector<Event>{Message(TooComplexText(fits), kAnalysisCaption)}));
   EXPECT_EQ(count, 118);
   EXPECT_EQ(atoms[0], 0.0);  // cleared as for an empty formula
 }

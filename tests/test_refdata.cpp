@@ -80,7 +80,8 @@ TEST_F(RefdataTest, GroupRecords) {
 
 TEST_F(RefdataTest, ElementLimits) {
   std::string text;
-  for (int i = 0; i < 201; ++i) text += std::to_string(i) + " E" + std::to_string(i % 10) + " " + std::to_string(i) + "\n";
+  for (int i = 0; i < 201; ++i)
+    text += std::to_string(i) + " E" + std::to_string(i % 10) + " " + std::to_string(i) + "\n";
   ASSERT_TRUE(LoadText(text));
   EXPECT_EQ(g_tables.element_count, 200);  // the 201st record is ignored
   EXPECT_EQ(g_tables.masses[199], 199.0);

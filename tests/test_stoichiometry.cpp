@@ -110,8 +110,8 @@ TEST_F(EngineTest, GetFormulaWithoutListLoadsTheTablesFirst) {
   double ratios[6];
   GetFormula(nullptr, fractions, 6, 0, 2.0, ratios);
   EXPECT_EQ(ElementsInTable(), 118);
-  EXPECT_EQ(ratios[0], 2.0);   // unscaled: 2.016 / M(H)
-  EXPECT_EQ(ratios[5], 1.0);   // scaled so that H stands at 2: one C per two H
+  EXPECT_EQ(ratios[0], 2.0);  // unscaled: 2.016 / M(H)
+  EXPECT_EQ(ratios[5], 1.0);  // scaled so that H stands at 2: one C per two H
   EXPECT_TRUE(recorder_.events().empty());
 }
 

@@ -54,9 +54,10 @@ inline std::string UnknownElementText(const std::string& symbol) {
 }
 inline std::string TooComplexText(const std::string& text) {
   return Cp1251("Слишком сложная брутто-формула \"") + text +
-         Cp1251("\". Уменьшите её длину, количество скобок и имён групп атомов внутри неё, "
-                "иначе потребуется проводить расчёт вручную. Для получения новых версий "
-                "программы обратитесь к разработчику.");
+         Cp1251(
+             "\". Уменьшите её длину, количество скобок и имён групп атомов внутри неё, "
+             "иначе потребуется проводить расчёт вручную. Для получения новых версий "
+             "программы обратитесь к разработчику.");
 }
 inline const std::string kInputCaption = Cp1251("Ошибка при вводе");
 inline const std::string kAnalysisCaption = Cp1251("Ошибка анализа брутто-формулы");
@@ -68,9 +69,7 @@ struct Event {
   bool beep;
   std::string text;
   std::string caption;
-  bool operator==(const Event& o) const {
-    return beep == o.beep && text == o.text && caption == o.caption;
-  }
+  bool operator==(const Event& o) const { return beep == o.beep && text == o.text && caption == o.caption; }
 };
 inline std::ostream& operator<<(std::ostream& os, const Event& e) {
   return e.beep ? os << "<beep>" : os << "<" << e.caption << ": " << e.text << ">";
@@ -100,19 +99,15 @@ class Recorder {
   std::vector<Event> events_;
 };
 
-inline std::string SourceData(const char* name) {
-  return std::string(FORMIX_SOURCE_DATA_DIR) + "/" + name;
-}
-inline std::string TestData(const char* name) {
-  return std::string(FORMIX_TEST_DATA_DIR) + "/" + name;
-}
+inline std::string SourceData(const char* name) { return std::string(FORMIX_SOURCE_DATA_DIR) + "/" + name; }
+inline std::string TestData(const char* name) { return std::string(FORMIX_TEST_DATA_DIR) + "/" + name; }
 
 // A file in the test's own temporary directory, removed with the object.
 class TempFile {
  public:
   TempFile(const std::string& name, const std::string& content) {
-    path_ = testing::TempDir() + "formix_" + std::to_string(getpid()) + "_" +
-            std::to_string(counter_++) + "_" + name;
+    path_ = testing::TempDir() + "formix_" + std::to_string(getpid()) + "_" + std::to_string(counter_++) +
+            "_" + name;
     std::ofstream(path_, std::ios::binary) << content;
   }
   ~TempFile() { std::remove(path_.c_str()); }
@@ -140,9 +135,7 @@ class EngineTest : public testing::Test {
     ASSERT_TRUE(refdata::SetGroupPath(groups.c_str()));
     ASSERT_TRUE(refdata::LoadTables());
   }
-  void LoadShipped(const std::string& groups = "no-such-groups.gps") {
-    Load(SourceData("mass.elt"), groups);
-  }
+  void LoadShipped(const std::string& groups = "no-such-groups.gps") { Load(SourceData("mass.elt"), groups); }
   // Atomic mass of a loaded element.
   double M(const char* symbol) const {
     const refdata::Tables& t = refdata::g_tables;

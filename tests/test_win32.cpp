@@ -10,7 +10,7 @@
 namespace formix::test {
 namespace {
 
-std::string Directory(UINT (WINAPI *get)(LPSTR, UINT)) {
+std::string Directory(UINT(WINAPI* get)(LPSTR, UINT)) {
   char dir[MAX_PATH];
   UINT n = get(dir, sizeof dir);
   return std::string(dir, n);

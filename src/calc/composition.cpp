@@ -26,8 +26,7 @@ extern "C" FORMIX32_API double FORMIX32_CALL NumberOfAtoms(const char* formula, 
   return i < 0 ? 0.0 : atoms[i];
 }
 
-extern "C" FORMIX32_API double FORMIX32_CALL PercentOfElement(const char* formula,
-                                                              const char* symbol) {
+extern "C" FORMIX32_API double FORMIX32_CALL PercentOfElement(const char* formula, const char* symbol) {
   if (formula == nullptr || symbol == nullptr) return 0.0;
   double contributions[formix::refdata::kMaxElements];
   int i = formix::calc::EvaluateFor(formula, symbol, contributions, nullptr);

@@ -3,9 +3,8 @@
 #include "formix32.h"
 #include "refdata/tables.h"
 
-extern "C" FORMIX32_API void FORMIX32_CALL ChemEqu(const char* const* formulas,
-                                                   const double* coefficients, double* masses,
-                                                   int reference, int count) {
+extern "C" FORMIX32_API void FORMIX32_CALL ChemEqu(const char* const* formulas, const double* coefficients,
+                                                   double* masses, int reference, int count) {
   if (formulas == nullptr || coefficients == nullptr || masses == nullptr) return;
   if (reference < 0 || reference >= count) return;
   const double factor = masses[reference] / MolarMass(formulas[reference]) / coefficients[reference];
@@ -26,9 +25,8 @@ const char* Species(const char* const* formulas, int i) {
 
 }  // namespace
 
-extern "C" FORMIX32_API void FORMIX32_CALL GetFormula(const char* const* formulas,
-                                                      const double* fractions, int count,
-                                                      int reference, double total,
+extern "C" FORMIX32_API void FORMIX32_CALL GetFormula(const char* const* formulas, const double* fractions,
+                                                      int count, int reference, double total,
                                                       double* ratios) {
   if (fractions == nullptr || ratios == nullptr || count <= 0 || reference >= count) return;
   // Without a list the element symbols stand in; they exist only once the

@@ -115,8 +115,7 @@ struct TraceObserver {
     origin_begin[out] = in;
     origin_end[out] = in + 1;
   }
-  void Replaced(std::size_t at, std::size_t name_length, std::size_t formula_length,
-                std::size_t text_length);
+  void Replaced(std::size_t at, std::size_t name_length, std::size_t formula_length, std::size_t text_length);
   void Symbol(const char* text, std::size_t p, std::size_t q, int index);
   void Number(const char* text, std::size_t p);
   void Structure(std::size_t p) { read[p] = true; }
@@ -150,8 +149,8 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
 // (count: the element count) are cleared and then summed per element
 // index.
 template <class Observer>
-double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms,
-                       double* contributions, Observer& observer);
+double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms, double* contributions,
+                       Observer& observer);
 
 // The stages over the module's tables, reporting through the notifier.
 bool PrepareText(const char* formula, char* text);
@@ -161,8 +160,7 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions);
 // The whole pipeline: copy, normalise, load the tables on first use, remove
 // spaces and bond marks, expand groups, evaluate.  Arguments as for the
 // exported MolecularMass.
-double MolecularMass(const char* formula, double* contributions, double* atoms, int* count,
-                     char** symbols);
+double MolecularMass(const char* formula, double* contributions, double* atoms, int* count, char** symbols);
 
 }  // namespace formix::formula
 

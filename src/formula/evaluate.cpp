@@ -89,8 +89,8 @@ struct OpenGroup {
 // after the symbol in text order, so each is applied when reached to the
 // occurrences it multiplies.  The sums are then taken in text order.
 template <class Observer>
-double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms,
-                       double* contributions, Observer& observer) {
+double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
+                       Observer& observer) {
   const int count = t.element_count;
   if (atoms != nullptr) std::fill(atoms, atoms + count, 0.0);
   if (contributions != nullptr) std::fill(contributions, contributions + count, 0.0);

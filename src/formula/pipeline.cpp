@@ -32,8 +32,7 @@ const char* Admit(const char* formula) {
 // host whose notifier, or whose window procedure while a message box is
 // open, calls the library again gets a calculation of its own, and the
 // call in progress keeps its text.
-double MolecularMass(const char* formula, double* contributions, double* atoms, int* count,
-                     char** symbols) {
+double MolecularMass(const char* formula, double* contributions, double* atoms, int* count, char** symbols) {
   const refdata::Tables& t = refdata::g_tables;
   double molar_mass = 0.0;
   char text[kWorkingTextSize];
@@ -57,9 +56,8 @@ double MolecularMass(const char* formula, double* contributions, double* atoms, 
 
 }  // namespace formix::formula
 
-extern "C" FORMIX32_API double FORMIX32_CALL MolecularMass(const char* formula,
-                                                           double* contributions, double* atoms,
-                                                           int* count, char** symbols) {
+extern "C" FORMIX32_API double FORMIX32_CALL MolecularMass(const char* formula, double* contributions,
+                                                           double* atoms, int* count, char** symbols) {
   return formix::formula::MolecularMass(formula, contributions, atoms, count, symbols);
 }
 

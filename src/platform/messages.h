@@ -19,7 +19,8 @@ inline constexpr char kAnalysisCaption[] =
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xE0\xED\xE0\xEB\xE8\xE7\xE0 \xE1\xF0\xF3\xF2\xF2\xEE-\xF4"
     "\xEE\xF0\xEC\xF3\xEB\xFB";
 
-// Слишком сложная брутто-формула "%s". Уменьшите её длину, количество скобок и имён групп атомов внутри неё, иначе потребуется проводить расчёт вручную. Для получения новых версий программы обратитесь к разработчику.
+// Слишком сложная брутто-формула "%s". Уменьшите её длину, количество скобок и имён групп атомов внутри неё,
+// иначе потребуется проводить расчёт вручную. Для получения новых версий программы обратитесь к разработчику.
 inline constexpr char kTooComplexFormat[] =
     "\xD1\xEB\xE8\xF8\xEA\xEE\xEC \xF1\xEB\xEE\xE6\xED\xE0\xFF \xE1\xF0\xF3\xF2\xF2\xEE-"
     "\xF4\xEE\xF0\xEC\xF3\xEB\xE0 \"%s\". \xD3\xEC\xE5\xED\xFC\xF8\xE8\xF2\xE5 \xE5\xB8 "

@@ -34,7 +34,7 @@ void Beep() {
 
 }  // namespace formix::platform
 
-extern "C" FORMIX32_API void FORMIX32_CALL SetNotifier(
-    FormixMessageFn on_message, FormixBeepFn on_beep, void* context) {
+extern "C" FORMIX32_API void FORMIX32_CALL SetNotifier(FormixMessageFn on_message, FormixBeepFn on_beep,
+                                                       void* context) {
   formix::platform::g_notifier = {on_message, on_beep, context};
 }

@@ -58,9 +58,8 @@ namespace {
 bool ModuleDirectory(char* buffer, std::size_t size) {
   Dl_info info{};
   char resolved[PATH_MAX];
-  if (dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) != 0 &&
-      info.dli_fname != nullptr && std::strchr(info.dli_fname, '/') != nullptr &&
-      ::realpath(info.dli_fname, resolved) != nullptr) {
+  if (dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) != 0 && info.dli_fname != nullptr &&
+      std::strchr(info.dli_fname, '/') != nullptr && ::realpath(info.dli_fname, resolved) != nullptr) {
     // resolved holds the module's absolute path.
   } else {
     ssize_t n = ::readlink("/proc/self/exe", resolved, sizeof resolved - 1);

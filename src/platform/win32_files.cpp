@@ -35,8 +35,8 @@ void DataFile::Close() {
 bool SearchDirectory(SearchPlace place, char* buffer, std::size_t size) {
   char dir[MAX_PATH + 1];
   // Asked for at most 256 characters, as the directories always were.
-  UINT n = place == SearchPlace::kFirstFallback ? GetWindowsDirectoryA(dir, 256)
-                                                : GetSystemDirectoryA(dir, 256);
+  UINT n =
+      place == SearchPlace::kFirstFallback ? GetWindowsDirectoryA(dir, 256) : GetSystemDirectoryA(dir, 256);
   if (n == 0 || n >= 256) return false;
   int written = std::snprintf(buffer, size, "%s", dir);
   return written >= 0 && static_cast<std::size_t>(written) < size;

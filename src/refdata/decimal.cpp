@@ -12,9 +12,7 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // White space as the C locale defines it.
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 bool StartsWith(const char* text, const char* prefix) {
   for (; *prefix != '\0'; ++text, ++prefix) {

@@ -9,8 +9,10 @@ namespace formix::refdata {
 
 // Empty tables with the default path settings, set up by the loader of the
 // module (constant initialisation): no code runs when the module is loaded.
-#define FORMIX_INITIAL_TABLES \
-  {{}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false, {}, {}, {}, {}, {}}
+#define FORMIX_INITIAL_TABLES                                                   \
+  {                                                                             \
+    {}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false, {}, {}, {}, {}, {} \
+  }
 
 Tables g_tables = FORMIX_INITIAL_TABLES;
 
@@ -74,7 +76,8 @@ void BuildLookups(Tables& t) {
       t.symbol_index.keys[slot] = key;
       t.symbol_index.elements[slot] = static_cast<std::int16_t>(i);
     }
-    if (IsCapitalLetter(symbol[0]) && (symbol[1] == '\0' || (IsSmallLetter(symbol[1]) && symbol[2] == '\0'))) {
+    if (IsCapitalLetter(symbol[0]) &&
+        (symbol[1] == '\0' || (IsSmallLetter(symbol[1]) && symbol[2] == '\0'))) {
       std::int16_t& entry = t.short_symbols[symbol[0] - 'A'][symbol[1] == '\0' ? 0 : symbol[1] - 'a' + 1];
       if (entry < 0) entry = static_cast<std::int16_t>(i);
     }
@@ -106,8 +109,7 @@ void ResetForTesting() { g_tables = Tables FORMIX_INITIAL_TABLES; }
 
 }  // namespace formix::refdata
 
-extern "C" FORMIX32_API int FORMIX32_CALL ChemIndex(const char* const* list, const char* token,
-                                                    int count) {
+extern "C" FORMIX32_API int FORMIX32_CALL ChemIndex(const char* const* list, const char* token, int count) {
   if (list == nullptr || token == nullptr) return -1;
   return formix::refdata::FindSymbol(list, count, token, std::strlen(token));
 }

@@ -14,12 +14,12 @@ class DataFile;
 
 namespace formix::refdata {
 
-constexpr int kMaxElements = FORMIX_MAX_ELEMENTS;                // element table slots
-constexpr int kMaxGroups = FORMIX_MAX_GROUPS;                    // group slots 1..49
-constexpr std::size_t kSymbolSize = FORMIX_MAX_SYMBOL + 1;       // symbol or group name + NUL
+constexpr int kMaxElements = FORMIX_MAX_ELEMENTS;           // element table slots
+constexpr int kMaxGroups = FORMIX_MAX_GROUPS;               // group slots 1..49
+constexpr std::size_t kSymbolSize = FORMIX_MAX_SYMBOL + 1;  // symbol or group name + NUL
 constexpr std::size_t kGroupFormulaSize = FORMIX_MAX_GROUP_FORMULA + 1;
 constexpr std::size_t kNumberTokenSize = FORMIX_MAX_MASS_TOKEN + 1;
-constexpr std::size_t kPathSize = FORMIX_MAX_PATH + 1;           // path setting + NUL
+constexpr std::size_t kPathSize = FORMIX_MAX_PATH + 1;  // path setting + NUL
 
 // Element lookup by symbol: open addressing over the symbols packed into
 // 32-bit keys (symbols have 1 to 3 bytes, none of them NUL).  Each symbol

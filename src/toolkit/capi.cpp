@@ -52,12 +52,18 @@ FORMIX_API void formix_context_free(formix_context* context) { delete context; }
 
 FORMIX_API const char* formix_status_text(int status) {
   switch (status) {
-    case FORMIX_OK: return "no error";
-    case FORMIX_MASSES_NOT_FOUND: return "the mass file was found nowhere";
-    case FORMIX_GROUPS_NOT_FOUND: return "the group file was found nowhere";
-    case FORMIX_PATH_TOO_LONG: return "a data-file path is longer than 255 bytes";
-    case FORMIX_OUT_OF_MEMORY: return "out of memory";
-    default: return "unknown status";
+    case FORMIX_OK:
+      return "no error";
+    case FORMIX_MASSES_NOT_FOUND:
+      return "the mass file was found nowhere";
+    case FORMIX_GROUPS_NOT_FOUND:
+      return "the group file was found nowhere";
+    case FORMIX_PATH_TOO_LONG:
+      return "a data-file path is longer than 255 bytes";
+    case FORMIX_OUT_OF_MEMORY:
+      return "out of memory";
+    default:
+      return "unknown status";
   }
 }
 
@@ -122,7 +128,9 @@ FORMIX_API int formix_reading_charge(const formix_reading* r) { return r != null
 FORMIX_API const char* formix_reading_text(const formix_reading* r) {
   return r != nullptr ? r->reading.text.c_str() : nullptr;
 }
-FORMIX_API int formix_reading_worst(const formix_reading* r) { return r != nullptr ? r->reading.Worst() : -1; }
+FORMIX_API int formix_reading_worst(const formix_reading* r) {
+  return r != nullptr ? r->reading.Worst() : -1;
+}
 FORMIX_API std::size_t formix_reading_diagnostic_count(const formix_reading* r) {
   return r != nullptr ? r->diagnostics.size() : 0;
 }

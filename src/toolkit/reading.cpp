@@ -183,8 +183,8 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     r.covered = j;
     r.quoted = d;
     r.readings = Quote(Utf8Of(c, text, d, e)) + " can be read two ways: as " + as_written +
-                 " with no charge (the reading used) or as " + before + " with the charge " +
-                 last + (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + last +
+                 " with no charge (the reading used) or as " + before + " with the charge " + last +
+                 (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + last +
                  (sign < 0 ? "-" : "+");
     return r;
   }
@@ -218,9 +218,11 @@ struct NoteKinds {
     std::string as;     // what it became
     std::size_t offset = 0, length = 0, count = 0;
   };
-  Kind kinds[8] = {{"middle-dot", {}, {}}, {"subscript", {}, {}}, {"space", {}, {}}, {"dash", {}, {}},
-                   {"fraction", {}, {}}, {"cyrillic", {}, {}}, {"decimal-comma", {}, {}}, {"bond", {}, {}}};
-  void Add(int kind, const std::string& first, const std::string& as, std::size_t offset, std::size_t length) {
+  Kind kinds[8] = {{"middle-dot", {}, {}},    {"subscript", {}, {}}, {"space", {}, {}},
+                   {"dash", {}, {}},          {"fraction", {}, {}},  {"cyrillic", {}, {}},
+                   {"decimal-comma", {}, {}}, {"bond", {}, {}}};
+  void Add(int kind, const std::string& first, const std::string& as, std::size_t offset,
+           std::size_t length) {
     Kind& k = kinds[kind];
     if (k.count++ == 0) {
       k.first = first;
@@ -236,14 +238,22 @@ enum NoteKind { kDot, kSubscript, kSpace, kDash, kFraction, kCyrillic, kComma, k
 std::string NoteMessage(int kind, const NoteKinds::Kind& k) {
   std::string more = k.count > 1 ? " (" + std::to_string(k.count) + " places)" : "";
   switch (kind) {
-    case kDot: return Quote(k.first) + " read as '*', the separator of the parts of an adduct or hydrate" + more;
-    case kSubscript: return "subscript digits read as digits" + more;
-    case kSpace: return "typographic spaces read as spaces" + more;
-    case kDash: return "dashes and minus signs read as '-'" + more;
-    case kFraction: return Quote(k.first) + " read as " + k.as + more;
-    case kCyrillic: return "the Cyrillic letter " + Quote(k.first) + " read as the Latin " + Quote(k.as) + more;
-    case kComma: return "',' read as a decimal point" + more;
-    default: return Quote(k.first) + " read as a bond mark" + more;
+    case kDot:
+      return Quote(k.first) + " read as '*', the separator of the parts of an adduct or hydrate" + more;
+    case kSubscript:
+      return "subscript digits read as digits" + more;
+    case kSpace:
+      return "typographic spaces read as spaces" + more;
+    case kDash:
+      return "dashes and minus signs read as '-'" + more;
+    case kFraction:
+      return Quote(k.first) + " read as " + k.as + more;
+    case kCyrillic:
+      return "the Cyrillic letter " + Quote(k.first) + " read as the Latin " + Quote(k.as) + more;
+    case kComma:
+      return "',' read as a decimal point" + more;
+    default:
+      return Quote(k.first) + " read as a bond mark" + more;
   }
 }
 
@@ -343,7 +353,8 @@ void Reader::Rewrite(const ChargeFound& charge) {
           const std::size_t last = i + na + nb;  // the fraction is chars [i, last]
           const std::size_t span_end = chars_[last].offset + chars_[last].length;
           if (b == 0) {
-            Add(kError, from, span_end - from, "fraction", Quote(Source(from, span_end)) + " divides by zero");
+            Add(kError, from, span_end - from, "fraction",
+                Quote(Source(from, span_end)) + " divides by zero");
           } else {
             char decimal[64];
             double value = static_cast<double>(a) / static_cast<double>(b);
@@ -384,11 +395,13 @@ void Reader::Rewrite(const ChargeFound& charge) {
       // A run of such characters is one warning.
       Diagnostic* last = r_.diagnostics.empty() ? nullptr : &r_.diagnostics.back();
       if (last != nullptr && last->code == "ignored" && last->offset + last->length == from) {
-        if (grown.empty() || grown.back() != r_.diagnostics.size() - 1) grown.push_back(r_.diagnostics.size() - 1);
+        if (grown.empty() || grown.back() != r_.diagnostics.size() - 1)
+          grown.push_back(r_.diagnostics.size() - 1);
         last->length += to - from;
       } else {
         Add(kWarning, from, to - from, "ignored",
-            Quote(as_given) + " (" + CodePointName(code) + ") is passed over: it has no meaning in a formula");
+            Quote(as_given) + " (" + CodePointName(code) +
+                ") is passed over: it has no meaning in a formula");
       }
       continue;
     }
@@ -401,7 +414,8 @@ void Reader::Rewrite(const ChargeFound& charge) {
   }
   for (std::size_t i : grown) {
     Diagnostic& d = r_.diagnostics[i];
-    d.message = Quote(Source(d.offset, d.offset + d.length)) + " is passed over: it has no meaning in a formula";
+    d.message =
+        Quote(Source(d.offset, d.offset + d.length)) + " is passed over: it has no meaning in a formula";
   }
   for (int k = 0; k < 8; ++k) {
     const NoteKinds::Kind& kind = notes.kinds[k];
@@ -450,7 +464,8 @@ void Reader::ReportPassedOver(const char* work, bool no_symbol) {
     }
     // One run: unread bytes next to each other in the text as given.
     std::size_t j = i + 1;
-    while (j < n && !trace_->read[j] && work[j] != '-' && work[j] != '=' && SpanBegin(j) == SpanEnd(j) &&  // byte j follows byte j - 1
+    while (j < n && !trace_->read[j] && work[j] != '-' && work[j] != '=' &&
+           SpanBegin(j) == SpanEnd(j) &&  // byte j follows byte j - 1
            !Covered(SpanBegin(j)) && !(j < zero_dots_.size() && zero_dots_[j])) {
       ++j;
     }
@@ -477,13 +492,15 @@ void Reader::ReportNumbers(const char* work) {
       zero_dots_.resize(std::strlen(work) + 1, false);
       zero_dots_[p] = true;
       Add(kWarning, from, SpanEnd(p + 1) - from, "zero-multiplier",
-          "the '.' at byte " + std::to_string(from) + " is read as the number 0: what it follows counts nothing");
+          "the '.' at byte " + std::to_string(from) +
+              " is read as the number 0: what it follows counts nothing");
       continue;
     }
     const std::size_t to = SpanEnd(q);
     const std::string number = Source(from, to);
     if (value == 0.0) {
-      Add(kWarning, from, to - from, "zero-multiplier", Quote(number) + " is a factor of zero: what it follows counts nothing");
+      Add(kWarning, from, to - from, "zero-multiplier",
+          Quote(number) + " is a factor of zero: what it follows counts nothing");
     }
     // Every byte of the number from the formula itself, not from a group.
     bool own = true;
@@ -496,7 +513,9 @@ void Reader::ReportNumbers(const char* work) {
       std::string message = Quote(number) + " is read as the one number " + std::string(work + p, q - p) +
                             ": the " + (space ? std::string("space") : Quote(between)) +
                             " between the digits is ignored";
-      if (space) message += "; for a hydrate write " + Source(0, SpanEnd(i + 1)) + "*" + Source(SpanBegin(i + 1), length_);
+      if (space)
+        message +=
+            "; for a hydrate write " + Source(0, SpanEnd(i + 1)) + "*" + Source(SpanBegin(i + 1), length_);
       Add(kWarning, from, to - from, "joined-digits", message);
       break;
     }
@@ -511,8 +530,8 @@ void Reader::ReportNumbers(const char* work) {
     // La0.7Sr0.3MnO3 are what they say.
     const char* dot = static_cast<const char*>(std::memchr(work + p, '.', q - p));
     const bool subscript = p > 0 && work[p - 1] != '*';
-    if (dot != nullptr && subscript && dot > work + p && dot + 1 < work + q && IsDigit(dot[1]) && dot[1] != '0' &&
-        (std::strncmp(work + q, "H2O", 3) == 0 || std::strncmp(work + q, "D2O", 3) == 0)) {
+    if (dot != nullptr && subscript && dot > work + p && dot + 1 < work + q && IsDigit(dot[1]) &&
+        dot[1] != '0' && (std::strncmp(work + q, "H2O", 3) == 0 || std::strncmp(work + q, "D2O", 3) == 0)) {
       bool whole_zero = true;
       for (const char* d = work + p; d < dot; ++d) whole_zero = whole_zero && *d == '0';
       if (!whole_zero) {
@@ -535,18 +554,21 @@ void Reader::ReportBrackets(const char* work) {
     } else if (IsClosing(work[i])) {
       if (open.empty()) {
         Add(kWarning, SpanBegin(i), SpanEnd(i + 1) - SpanBegin(i), "unbalanced-brackets",
-            Quote(std::string(1, work[i])) + " closes no bracket: everything before it is multiplied by the number after it");
+            Quote(std::string(1, work[i])) +
+                " closes no bracket: everything before it is multiplied by the number after it");
       } else {
         open.pop_back();
       }
     } else if (work[i] == '*') {
       std::size_t q = i + 1;
-      if (IsDigit(work[q]) || work[q] == '.') q = static_cast<std::size_t>(UnsignedDecimalEnd(work + q) - work);
+      if (IsDigit(work[q]) || work[q] == '.')
+        q = static_cast<std::size_t>(UnsignedDecimalEnd(work + q) - work);
       if (work[q] == '\0' || work[q] == '*' || IsClosing(work[q])) {
         const std::size_t from = SpanBegin(i), to = q > i + 1 ? SpanEnd(q) : SpanEnd(i + 1);
         Add(kWarning, from, to - from, "empty-part",
-            q > i + 1 ? "the multiplier " + Quote(Source(SpanBegin(i + 1), SpanEnd(q))) + " has nothing to multiply"
-                      : "the part after " + Quote(Source(from, SpanEnd(i + 1))) + " is empty");
+            q > i + 1
+                ? "the multiplier " + Quote(Source(SpanBegin(i + 1), SpanEnd(q))) + " has nothing to multiply"
+                : "the part after " + Quote(Source(from, SpanEnd(i + 1))) + " is empty");
       }
     }
   }
@@ -577,10 +599,15 @@ void Reader::Evaluate() {
   if (group_possible && !formula::ExpandAllGroups(t, work, trace)) {
     char library[formula::kMessageSize];
     formula::FormatTooComplex(trace.too_complex_text, library);
-    Diagnostic d{kError, 0, length_, "too-complex", "",
+    Diagnostic d{kError,
+                 0,
+                 length_,
+                 "too-complex",
+                 "",
                  "the group names expand to more than " + std::to_string(formula::kMaxTextLength) +
                      " bytes, or without end",
-                 Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library)};
+                 Cp1251ToUtf8(messages::kAnalysisCaption),
+                 Cp1251ToUtf8(library)};
     r_.diagnostics.push_back(d);
     return;
   }
@@ -588,7 +615,8 @@ void Reader::Evaluate() {
     char library[formula::kMessageSize];
     formula::FormatTooComplex(trace.too_complex_text, library);
     r_.diagnostics.push_back({kNote, 0, length_, "too-complex", "",
-                              "the group names expand to " + std::to_string(formula::kComplexityThreshold) + " bytes or more; the formula still fits",
+                              "the group names expand to " + std::to_string(formula::kComplexityThreshold) +
+                                  " bytes or more; the formula still fits",
                               Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library)});
   }
   trace.StartEvaluation();
@@ -637,7 +665,8 @@ void Reader::Evaluate() {
     if (atoms[i] == 0.0) continue;
     // The quotient the module's PercentOfElement gives.
     const double percent = mass == 0.0 ? 0.0 : contributions[i] / mass * 100.0;
-    r_.elements.push_back({i, context_.symbols[static_cast<std::size_t>(i)], atoms[i], contributions[i], percent});
+    r_.elements.push_back(
+        {i, context_.symbols[static_cast<std::size_t>(i)], atoms[i], contributions[i], percent});
   }
 }
 
@@ -689,7 +718,8 @@ std::string CaseSuggestion(const Context& context, const std::string& text) {
     ok[run.size()] = true;
     for (std::size_t k = run.size(); k-- > 0;) {
       for (int len = 3; len >= 1; --len) {
-        if (k + static_cast<std::size_t>(len) > run.size() || !ok[k + static_cast<std::size_t>(len)]) continue;
+        if (k + static_cast<std::size_t>(len) > run.size() || !ok[k + static_cast<std::size_t>(len)])
+          continue;
         std::string s = run.substr(k, static_cast<std::size_t>(len));
         s[0] = static_cast<char>(s[0] - 'a' + 'A');
         if (known(s)) {

@@ -31,7 +31,7 @@ struct ElementShare {
 
 struct Reading {
   bool has_value = false;
-  double molar_mass = 0.0;  // NaN without a value
+  double molar_mass = 0.0;    // NaN without a value
   double neutral_mass = 0.0;  // the engine's result, electrons not counted
   int charge = 0;
   std::string text;  // the engine's notation, UTF-8

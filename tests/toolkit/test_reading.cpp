@@ -171,9 +171,9 @@ TEST(ReadingRules, AbbreviationListAndCaseSuggestions) {
   auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", nullptr, &status);
   ASSERT_NE(context, nullptr);
   EXPECT_EQ(CaseSuggestion(*context, "co(NO3)2"), "Co(NO3)2");
-  EXPECT_EQ(CaseSuggestion(*context, "kcl"), "KCl");    // longer symbols first, backtracking
-  EXPECT_EQ(CaseSuggestion(*context, "xq"), "");        // no split into symbols
-  EXPECT_EQ(CaseSuggestion(*context, "NaCl"), "");      // nothing to change
+  EXPECT_EQ(CaseSuggestion(*context, "kcl"), "KCl");  // longer symbols first, backtracking
+  EXPECT_EQ(CaseSuggestion(*context, "xq"), "");      // no split into symbols
+  EXPECT_EQ(CaseSuggestion(*context, "NaCl"), "");    // nothing to change
   EXPECT_EQ(MakeContext("no-such.elt", nullptr, &status), nullptr);
   EXPECT_EQ(MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", "no-such.gps", &status), nullptr);
   EXPECT_EQ(MakeContext(std::string(256, 'x').c_str(), nullptr, &status), nullptr);

@@ -60,11 +60,13 @@ const char kHelp[] =
     "Formulas:\n"
     "  Element symbols (Cu, S, O) with subscripts (H2, C1.5); a number at the start multiplies\n"
     "  everything (2H2O); brackets ( [ { multiply by the number after them (Ca(OH)2); '*' or a\n"
-    "  middle dot separates the parts of an adduct or hydrate (CuSO4*5H2O, CuSO4\xC2\xB7" "5H2O), with a\n"
+    "  middle dot separates the parts of an adduct or hydrate (CuSO4*5H2O, CuSO4\xC2\xB7"
+    "5H2O), with a\n"
     "  multiplier after it that may be a fraction (CaSO4*1/2H2O); group names from the group file\n"
     "  (Ph2CO).  Subscript digits (H\xE2\x82\x82O), no-break and thin spaces and dashes are read as\n"
     "  their ASCII forms.  A charge at the end makes an ion, whose mass counts its electrons:\n"
-    "  SO4^2-, SO4\xC2\xB2\xE2\x81\xBB, SO4(2-), NH4+, OH-, [Fe(CN)6]3-.  Notations with two readings (SO42-,\n"
+    "  SO4^2-, SO4\xC2\xB2\xE2\x81\xBB, SO4(2-), NH4+, OH-, [Fe(CN)6]3-.  Notations with two readings "
+    "(SO42-,\n"
     "  SO4-2, Fe3+) are read as written, with a warning.  Anything passed over, and every\n"
     "  likely misreading (CuSO4.5H2O, CuSO4 5H2O, lowercase symbols, AcOH), is reported.\n"
     "\n"
@@ -106,8 +108,8 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   if (o.version) {
-    Write("formix " + std::to_string(FORMIX_VERSION_MAJOR) + "." + std::to_string(FORMIX_VERSION_MINOR) + "." +
-          std::to_string(FORMIX_VERSION_PATCH) + "\n");
+    Write("formix " + std::to_string(FORMIX_VERSION_MAJOR) + "." + std::to_string(FORMIX_VERSION_MINOR) +
+          "." + std::to_string(FORMIX_VERSION_PATCH) + "\n");
     Flush();
     return kExitOk;
   }

@@ -11,7 +11,7 @@ namespace formix::tool {
 struct Options {
   std::string command;  // a name from the command table
   std::vector<std::string> args;
-  std::vector<std::string> command_options;  // the command options given, for checking
+  std::vector<std::string> command_options;   // the command options given, for checking
   std::optional<std::string> masses, groups;  // data files
   std::optional<std::string> given;           // react
   std::optional<std::string> total, ref;      // analyze
