@@ -108,6 +108,19 @@ BENCHMARK_CAPTURE(BM_MolarMass, shared, "shared");
 BENCHMARK_CAPTURE(BM_MolarMass, groups, "groups");
 BENCHMARK_CAPTURE(BM_MolarMass, worst, "worst");
 
+// The everyday corpus from one thread and from two at once: the library
+// takes no lock on a calculation's path, so two threads on two cores should
+// give twice the throughput.
+void BM_MolarMassThreads(benchmark::State& state) {
+  if (state.thread_index() == 0) SetUpLibrary();
+  const Corpus& c = GetCorpus("everyday");
+  for (auto _ : state) {
+    for (const std::string& f : c.formulas) benchmark::DoNotOptimize(MolarMass(f.c_str()));
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * c.formulas.size()));
+}
+BENCHMARK(BM_MolarMassThreads)->Threads(1)->Threads(2)->UseRealTime();
+
 void BM_MolecularMassAllOutputs(benchmark::State& state, const char* corpus) {
   SetUpLibrary();
   const Corpus& c = GetCorpus(corpus);
@@ -250,8 +263,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (run.error_occurred) continue;
       if (run.run_type == Run::RT_Iteration) {
         times_[run.run_name.str()].push_back(run.GetAdjustedRealTime());
+        auto rate = run.counters.find("items_per_second");
+        if (rate != run.counters.end()) rates_[run.run_name.str()].push_back(rate->second.value);
       } else if (run.aggregate_name == "median") {
         medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+        auto rate = run.counters.find("items_per_second");
+        if (rate != run.counters.end()) median_rates_[run.run_name.str()] = rate->second.value;
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -267,6 +284,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (baseline > 0) std::printf("  baseline  %8.1f ns per formula\n", baseline / n);
     if (formix > 0 && xraylib > 0) std::printf("  xraylib / formix  = %.1f\n", xraylib / formix);
     if (formix > 0 && baseline > 0) std::printf("  formix / baseline = %.1f\n", formix / baseline);
+    double one = MedianRate("BM_MolarMassThreads/real_time/threads:1");
+    double two = MedianRate("BM_MolarMassThreads/real_time/threads:2");
+    if (one > 0 && two > 0) {
+      std::printf(
+          "\nMolarMass throughput, everyday corpus: one thread %.2f M/s, two threads %.2f M/s (%.2fx)\n",
+          one / 1e6, two / 1e6, two / one);
+    }
   }
 
  private:
@@ -277,8 +301,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
   }
-  std::map<std::string, std::vector<double>> times_;
-  std::map<std::string, double> medians_;
+  double MedianRate(const std::string& name) {
+    if (median_rates_.count(name) != 0) return median_rates_[name];
+    std::vector<double> v = rates_[name];
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  }
+  std::map<std::string, std::vector<double>> times_, rates_;
+  std::map<std::string, double> medians_, median_rates_;
 };
 
 }  // namespace

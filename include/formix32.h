@@ -9,12 +9,19 @@
  * Text: every string passed in or out is single-byte Windows-1251, NUL
  * terminated.  Messages of the library are Russian Windows-1251 texts.
  *
- * Threads: the library keeps its tables and settings module-wide and is
- * not safe for concurrent calls.  Call it from one thread at a time.  A
+ * Threads: every function may be called from any number of threads at
+ * once.  Each call runs from beginning to end on one state of the tables;
+ * a reload (SetNewMassesFile, SetNewGroupsFile) builds the new tables
+ * aside and publishes them at once, so that a call sees the tables of
+ * before the reload or those of after it, never a mix; calculations take
+ * no lock.  The first load happens once, however many threads make their
+ * first call together.  SetNotifier installs its two callbacks and context
+ * as one unit; a callback is called on the thread whose call spoke.  A
  * notifier (or, on Windows, a window procedure running while a message box
  * is open) may call the library again: each calculation keeps its own
- * working text, though a reload from there changes the tables under the
- * calculation in progress.
+ * working text and its own tables, and a reload made from there takes
+ * effect for the calls that start after it.  Results and messages are
+ * those a single thread would get.
  *
  * Errors never stop a calculation: an unknown element or group, or a formula
  * that grows too long while group names are expanded, is reported to the user

@@ -6,7 +6,7 @@
 namespace formix::test {
 namespace {
 
-const refdata::Tables& T() { return refdata::g_tables; }
+const refdata::Tables& T() { return refdata::Current(); }
 
 bool Capital(char c) { return c >= 'A' && c <= 'Z'; }
 bool Small(char c) { return c >= 'a' && c <= 'z'; }

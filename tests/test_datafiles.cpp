@@ -8,24 +8,23 @@
 namespace formix::test {
 namespace {
 
-using refdata::g_tables;
-
 TEST_F(EngineTest, ShippedMassFileHoldsAllElementsInOrder) {
   LoadShipped();
-  ASSERT_EQ(g_tables.element_count, 118);
+  ASSERT_EQ(refdata::Current().element_count, 118);
   std::set<std::string> symbols;
-  for (int i = 0; i < g_tables.element_count; ++i) {
-    EXPECT_TRUE(symbols.insert(g_tables.symbols[i]).second) << g_tables.symbols[i];
-    EXPECT_GT(g_tables.masses[i], 0.0) << g_tables.symbols[i];
+  for (int i = 0; i < refdata::Current().element_count; ++i) {
+    EXPECT_TRUE(symbols.insert(refdata::Current().symbols[i]).second) << refdata::Current().symbols[i];
+    EXPECT_GT(refdata::Current().masses[i], 0.0) << refdata::Current().symbols[i];
     if (i > 0 && i < 92 && i != 18 && i != 27 && i != 52 && i != 90) {
       // Up to uranium, masses grow with the atomic number except for the
       // known inversions Ar/K, Co/Ni, Te/I, Th/Pa.
-      EXPECT_GT(g_tables.masses[i], g_tables.masses[i - 1]) << g_tables.symbols[i];
+      EXPECT_GT(refdata::Current().masses[i], refdata::Current().masses[i - 1])
+          << refdata::Current().symbols[i];
     }
   }
-  EXPECT_STREQ(g_tables.symbols[0], "H");
-  EXPECT_EQ(g_tables.masses[0], 1.008);
-  EXPECT_STREQ(g_tables.symbols[117], "Og");
+  EXPECT_STREQ(refdata::Current().symbols[0], "H");
+  EXPECT_EQ(refdata::Current().masses[0], 1.008);
+  EXPECT_STREQ(refdata::Current().symbols[117], "Og");
   EXPECT_EQ(M("C"), 12.011);
   EXPECT_EQ(M("Zn"), 65.38);   // current values, not the pre-2013 ones
   EXPECT_EQ(M("Zr"), 91.222);  // 2024 revision
@@ -34,13 +33,13 @@ TEST_F(EngineTest, ShippedMassFileHoldsAllElementsInOrder) {
 
 TEST_F(EngineTest, ShippedGroupsAreUsableAbbreviations) {
   LoadShipped(SourceData("mass.gps"));
-  const int groups = g_tables.group_count;
+  const int groups = refdata::Current().group_count;
   EXPECT_GE(groups, 15);
   EXPECT_LE(groups, 30);
   std::set<std::string> names;
   for (int g = 1; g <= groups; ++g) {
-    std::string name = g_tables.group_names[g];
-    std::string formula = g_tables.group_formulas[g];
+    std::string name = refdata::Current().group_names[g];
+    std::string formula = refdata::Current().group_formulas[g];
     EXPECT_TRUE(names.insert(name).second) << name;
     EXPECT_LE(name.size(), 3u);
     EXPECT_LE(formula.size(), 14u);

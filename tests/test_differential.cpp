@@ -15,7 +15,7 @@ TEST_F(EngineTest, EngineMatchesLiteralRulesOnGeneratedFormulas) {
   std::mt19937 rng(42);
   double contributions[200];
   double atoms[200];
-  const int n = refdata::g_tables.element_count;
+  const int n = refdata::Current().element_count;
   constexpr int kFormulas = 100000;
   for (int k = 0; k < kFormulas; ++k) {
     std::string formula = RandomFormula(rng);

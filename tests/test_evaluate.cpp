@@ -44,7 +44,7 @@ TEST_P(WorkedMultipliers, EveryOccurrenceGetsItsMultiplier) {
   double mass = formula::MolecularMass(c.text, contributions, atoms, &count, nullptr);
   EXPECT_TRUE(SameBits(mass, expected)) << mass << " vs " << expected;
   for (int i = 0; i < count; ++i) {
-    std::string symbol = refdata::g_tables.symbols[i];
+    std::string symbol = refdata::Current().symbols[i];
     double want = expected_atoms.count(symbol) ? expected_atoms[symbol] : 0.0;
     EXPECT_EQ(atoms[i], want) << symbol;
     EXPECT_EQ(contributions[i] == 0.0, want == 0.0) << symbol;

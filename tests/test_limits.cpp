@@ -146,7 +146,7 @@ class FormulaGenerator {
 
 TEST_F(LimitsTest, RandomFormulasSumConsistently) {
   FormulaGenerator generator(20261207);
-  const refdata::Tables& t = refdata::g_tables;
+  const refdata::Tables& t = refdata::Current();
   int checked = 0;
   for (int n = 0; n < 3000; ++n) {
     std::vector<std::string> tokens = generator.Next();

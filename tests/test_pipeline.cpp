@@ -79,11 +79,11 @@ TEST_F(EngineTest, CopperSulfatePentahydrate) {
 
 TEST_F(EngineTest, LoadsTablesOnFirstUse) {
   ASSERT_TRUE(refdata::SetMassPath(SourceData("mass.elt").c_str()));
-  EXPECT_FALSE(refdata::g_tables.loaded);
-  EXPECT_EQ(refdata::g_tables.element_count, 0);
+  EXPECT_FALSE(refdata::Current().loaded);
+  EXPECT_EQ(refdata::Current().element_count, 0);
   EXPECT_GT(Mass("H2O"), 18.0);
-  EXPECT_TRUE(refdata::g_tables.loaded);
-  EXPECT_EQ(refdata::g_tables.element_count, 118);
+  EXPECT_TRUE(refdata::Current().loaded);
+  EXPECT_EQ(refdata::Current().element_count, 118);
 }
 
 TEST_F(EngineTest, NoMassFileAnywhere) {
@@ -125,9 +125,9 @@ TEST_F(EngineTest, OutputsShareTheElementIndex) {
       continue;
     }
     if (i != 5) {
-      EXPECT_STREQ(buffers[i], refdata::g_tables.symbols[i]);
+      EXPECT_STREQ(buffers[i], refdata::Current().symbols[i]);
     }
-    EXPECT_EQ(contributions[i], atoms[i] * refdata::g_tables.masses[i]);
+    EXPECT_EQ(contributions[i], atoms[i] * refdata::Current().masses[i]);
     sum += contributions[i];
   }
   EXPECT_STREQ(buffers[5], "??");

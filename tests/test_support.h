@@ -138,13 +138,13 @@ class EngineTest : public testing::Test {
   void LoadShipped(const std::string& groups = "no-such-groups.gps") { Load(SourceData("mass.elt"), groups); }
   // Atomic mass of a loaded element.
   double M(const char* symbol) const {
-    const refdata::Tables& t = refdata::g_tables;
+    const refdata::Tables& t = refdata::Current();
     int i = refdata::FindSymbol(t.symbol_list, t.element_count, symbol, std::strlen(symbol));
     EXPECT_GE(i, 0) << symbol;
     return i < 0 ? 0.0 : t.masses[i];
   }
   int Index(const char* symbol) const {
-    const refdata::Tables& t = refdata::g_tables;
+    const refdata::Tables& t = refdata::Current();
     return refdata::FindSymbol(t.symbol_list, t.element_count, symbol, std::strlen(symbol));
   }
 

@@ -28,7 +28,7 @@ TEST_F(EngineTest, FreshModuleHasNoTablesUntilFirstCalculation) {
   EXPECT_EQ(Element(0), "");  // never loads
   EXPECT_EQ(MassesFile(), "mass.elt");
   EXPECT_EQ(GroupsFile(), "mass.gps");
-  EXPECT_FALSE(refdata::g_tables.loaded);
+  EXPECT_FALSE(refdata::Current().loaded);
 
   MolarMass("H2O");  // found beside the library
   EXPECT_EQ(ElementsInTable(), 118);

@@ -130,6 +130,47 @@ class Diagnostics(unittest.TestCase):
         self.assertEqual(errors, [])
 
 
+    def test_values_come_from_one_table_set_while_another_thread_reloads(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            doubled = os.path.join(tmp, "doubled.elt")
+            with open(os.path.join(DATA, "mass.elt")) as f, open(doubled, "w") as out:
+                for line in f:
+                    number, symbol, mass = line.split()
+                    out.write(f"{number} {symbol} {2 * float(mass)!r}\n")
+            shipped = os.path.join(DATA, "mass.elt")
+            formulas = ["CuSO4*5H2O", "K4[Fe(CN)6]", "Ph2CO"]
+            expected = {f: {formix32.molar_mass(f)} for f in formulas}
+            formix32.set_masses_file(doubled)
+            for f in formulas:
+                expected[f].add(formix32.molar_mass(f))
+            stop, wrong = threading.Event(), []
+
+            def reload():
+                k = 0
+                while not stop.is_set():
+                    formix32.set_masses_file((shipped, doubled)[k % 2])
+                    k += 1
+
+            def compute():
+                for k in range(3000):
+                    f = formulas[k % 3]
+                    value = formix32.molar_mass(f)
+                    if value not in expected[f]:
+                        wrong.append((f, value))
+
+            reloader = threading.Thread(target=reload)
+            workers = [threading.Thread(target=compute) for _ in range(3)]
+            reloader.start()
+            for w in workers:
+                w.start()
+            for w in workers:
+                w.join()
+            stop.set()
+            reloader.join()
+            formix32.set_masses_file(shipped)
+        self.assertEqual(wrong, [])
+
+
 class Tables(unittest.TestCase):
     def tearDown(self):
         formix32.set_masses_file(os.path.join(DATA, "mass.elt"))

@@ -3,18 +3,29 @@
 #include <cstring>
 
 #include "formix32.h"
+#include "refdata/pinning.h"
 #include "refdata/tables.h"
 
-using formix::refdata::g_tables;
+using formix::refdata::PathKind;
+using formix::refdata::PinnedTables;
 
-extern "C" FORMIX32_API int FORMIX32_CALL ElementsInTable(void) { return g_tables.element_count; }
+extern "C" FORMIX32_API int FORMIX32_CALL ElementsInTable(void) {
+  PinnedTables pin;
+  return pin.get() != nullptr ? pin.get()->element_count : 0;
+}
 
-extern "C" FORMIX32_API int FORMIX32_CALL GroupsInTable(void) { return g_tables.group_count; }
+extern "C" FORMIX32_API int FORMIX32_CALL GroupsInTable(void) {
+  PinnedTables pin;
+  return pin.get() != nullptr ? pin.get()->group_count : 0;
+}
 
 extern "C" FORMIX32_API char* FORMIX32_CALL GetElement(char* buffer, int index) {
   if (buffer == nullptr) return nullptr;
+  PinnedTables pin;
   const char* symbol = nullptr;
-  if (index >= 0 && index < formix::refdata::kMaxElements) symbol = g_tables.symbol_list[index];
+  if (pin.get() != nullptr && index >= 0 && index < formix::refdata::kMaxElements) {
+    symbol = pin.get()->symbol_list[index];
+  }
   if (symbol == nullptr) {
     buffer[0] = '\0';
   } else {
@@ -25,22 +36,20 @@ extern "C" FORMIX32_API char* FORMIX32_CALL GetElement(char* buffer, int index) 
 
 extern "C" FORMIX32_API char* FORMIX32_CALL GetMassesFile(char* buffer) {
   if (buffer == nullptr) return nullptr;
-  std::memcpy(buffer, g_tables.mass_path, std::strlen(g_tables.mass_path) + 1);
+  formix::refdata::CopyPath(PathKind::kMasses, buffer);
   return buffer;
 }
 
 extern "C" FORMIX32_API char* FORMIX32_CALL GetGroupsFile(char* buffer) {
   if (buffer == nullptr) return nullptr;
-  std::memcpy(buffer, g_tables.group_path, std::strlen(g_tables.group_path) + 1);
+  formix::refdata::CopyPath(PathKind::kGroups, buffer);
   return buffer;
 }
 
 extern "C" FORMIX32_API int FORMIX32_CALL SetNewMassesFile(const char* path) {
-  if (!formix::refdata::SetMassPath(path)) return 0;
-  return formix::refdata::LoadTables() ? 1 : 0;
+  return formix::refdata::SetPathAndLoad(PathKind::kMasses, path) == 1 ? 1 : 0;
 }
 
 extern "C" FORMIX32_API int FORMIX32_CALL SetNewGroupsFile(const char* path) {
-  if (!formix::refdata::SetGroupPath(path)) return 0;
-  return formix::refdata::LoadTables() ? 1 : 0;
+  return formix::refdata::SetPathAndLoad(PathKind::kGroups, path) == 1 ? 1 : 0;
 }

@@ -152,14 +152,20 @@ template <class Observer>
 double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms, double* contributions,
                        Observer& observer);
 
-// The stages over the module's tables, reporting through the notifier.
+// The stages over the module's current tables, reporting through the
+// notifier (single-threaded tests).
 bool PrepareText(const char* formula, char* text);
 int ExpandGroups(char* text);
 double EvaluateFormula(const char* text, double* atoms, double* contributions);
 
 // The whole pipeline: copy, normalise, load the tables on first use, remove
 // spaces and bond marks, expand groups, evaluate.  Arguments as for the
-// exported MolecularMass.
+// exported MolecularMass.  The first form runs on the tables `pin` holds
+// (pinning the current ones, loaded first if need be, when it holds none),
+// so that a call made of several evaluations runs on one table state; the
+// second pins the tables for this evaluation alone.
+double MolecularMass(refdata::PinnedTables& pin, const char* formula, double* contributions, double* atoms,
+                     int* count, char** symbols);
 double MolecularMass(const char* formula, double* contributions, double* atoms, int* count, char** symbols);
 
 }  // namespace formix::formula

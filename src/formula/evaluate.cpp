@@ -167,7 +167,7 @@ template double EvaluateFormula(const refdata::Tables&, const char*, double*, do
 
 double EvaluateFormula(const char* text, double* atoms, double* contributions) {
   ModuleObserver observer;
-  return EvaluateFormula(refdata::g_tables, text, atoms, contributions, observer);
+  return EvaluateFormula(refdata::Current(), text, atoms, contributions, observer);
 }
 
 }  // namespace formix::formula

@@ -117,7 +117,7 @@ template bool ExpandAllGroups(const refdata::Tables&, char*, TraceObserver&);
 
 int ExpandGroups(char* text) {
   ModuleObserver observer;
-  return ExpandGroups(refdata::g_tables, text, observer);
+  return ExpandGroups(refdata::Current(), text, observer);
 }
 
 }  // namespace formix::formula

@@ -4,6 +4,7 @@
 
 #include "formix32.h"
 #include "formula/engine.h"
+#include "refdata/pinning.h"
 #include "refdata/tables.h"
 
 namespace formix::formula {
@@ -32,12 +33,18 @@ const char* Admit(const char* formula) {
 // host whose notifier, or whose window procedure while a message box is
 // open, calls the library again gets a calculation of its own, and the
 // call in progress keeps its text.
-double MolecularMass(const char* formula, double* contributions, double* atoms, int* count, char** symbols) {
-  const refdata::Tables& t = refdata::g_tables;
+namespace {
+
+// The pipeline's body, inlined into both entries: a call that pins its own
+// tables pays for one frame, not two.
+__attribute__((always_inline)) inline double Run(refdata::PinnedTables& pin, const char* formula,
+                                                 double* contributions, double* atoms, int* count,
+                                                 char** symbols) {
   double molar_mass = 0.0;
   char text[kWorkingTextSize];
   formula = Admit(formula);
-  if (refdata::EnsureLoaded()) {
+  if (pin.EnsureLoaded()) {
+    const refdata::Tables& t = *pin.get();
     // Without a caller's array the contributions are of no use to anyone.
     if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
     ModuleObserver observer;
@@ -45,13 +52,27 @@ double MolecularMass(const char* formula, double* contributions, double* atoms, 
     if (group_possible && !ExpandAllGroups(t, text, observer)) text[0] = '\0';
     molar_mass = EvaluateFormula(t, text, atoms, contributions, observer);
   }
-  if (count != nullptr) *count = t.element_count;
+  const refdata::Tables* t = pin.get();
+  const int element_count = t != nullptr ? t->element_count : 0;
+  if (count != nullptr) *count = element_count;
   if (symbols != nullptr) {
-    for (int i = 0; i < t.element_count; ++i) {
-      if (symbols[i] != nullptr) std::memcpy(symbols[i], t.symbols[i], refdata::kSymbolSize);
+    for (int i = 0; i < element_count; ++i) {
+      if (symbols[i] != nullptr) std::memcpy(symbols[i], t->symbols[i], refdata::kSymbolSize);
     }
   }
   return molar_mass;
+}
+
+}  // namespace
+
+double MolecularMass(refdata::PinnedTables& pin, const char* formula, double* contributions, double* atoms,
+                     int* count, char** symbols) {
+  return Run(pin, formula, contributions, atoms, count, symbols);
+}
+
+double MolecularMass(const char* formula, double* contributions, double* atoms, int* count, char** symbols) {
+  refdata::PinnedTables pin;
+  return Run(pin, formula, contributions, atoms, count, symbols);
 }
 
 }  // namespace formix::formula

@@ -94,7 +94,7 @@ template bool PrepareText(const refdata::Tables&, const char*, char*, TraceObser
 
 bool PrepareText(const char* formula, char* text) {
   ModuleObserver observer;
-  return PrepareText(refdata::g_tables, formula, text, observer);
+  return PrepareText(refdata::Current(), formula, text, observer);
 }
 
 }  // namespace formix::formula

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "formix32.h"
+
 namespace formix::platform {
 
 // Shows an error to the user (text and caption are Windows-1251) and
@@ -15,6 +17,9 @@ void ShowError(const char* text, const char* caption);
 
 // Sounds the simple system beep, or calls the notifier's beep callback.
 void Beep();
+
+// Installs the host's notifier (NULL callbacks: the defaults), as one unit.
+void SetNotifier(FormixMessageFn on_message, FormixBeepFn on_beep, void* context);
 
 // The system's own ways of showing a message and sounding a beep, used when
 // the host has not installed a notifier.
@@ -52,6 +57,31 @@ bool SearchDirectory(SearchPlace place, char* buffer, std::size_t size);
 
 // The separator put between a search directory and the path setting.
 extern const char kPathSeparator;
+
+// ---- Threads ---------------------------------------------------------------
+
+// A pointer of the library's own for the calling thread: NULL in a thread
+// that never set one.  ThreadSlot is meant for every call's path: it is
+// cheap (on POSIX systems one load of initial-exec thread-local storage).
+#if defined(_WIN32)
+void* ThreadSlot();
+#else
+extern __thread void* g_thread_slot __attribute__((tls_model("initial-exec")));
+inline void* ThreadSlot() { return g_thread_slot; }
+#endif
+
+// Sets the calling thread's pointer; when the thread ends, `release` is
+// called with it (where the platform can tell: POSIX threads, and threads
+// of a process that loaded the DLL).  Returns false when the platform has
+// no room for it.
+bool SetThreadSlot(void* slot, void (*release)(void*));
+
+// A barrier across the process: on return, every other thread's stores
+// made before it are visible here, and every store made here before the
+// call is visible to their later loads, as if each thread had run a full
+// fence.  Lets readers go without fences of their own.  False when the
+// system offers none (then readers must fence themselves).
+bool ProcessWideBarrier();
 
 }  // namespace formix::platform
 

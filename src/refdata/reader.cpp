@@ -8,7 +8,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "platform/messages.h"
 #include "platform/platform.h"
 #include "refdata/decimal.h"
 #include "refdata/tables.h"
@@ -146,12 +145,6 @@ bool ReadTables(Tables& t, FoundFiles* found) {
   BuildLookups(t);
   t.loaded = true;
   return true;
-}
-
-bool LoadTables() {
-  if (ReadTables(g_tables, nullptr)) return true;
-  platform::ShowError(messages::kNoMassFile, messages::kAttentionCaption);
-  return false;
 }
 
 }  // namespace formix::refdata

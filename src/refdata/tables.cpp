@@ -1,4 +1,4 @@
-// tables.cpp -- module-wide reference tables, path settings and lookup.
+// tables.cpp -- symbol lookup in the tables and the lookups derived from them.
 #include "refdata/tables.h"
 
 #include <cstring>
@@ -6,28 +6,6 @@
 #include "formix32.h"
 
 namespace formix::refdata {
-
-// Empty tables with the default path settings, set up by the loader of the
-// module (constant initialisation): no code runs when the module is loaded.
-#define FORMIX_INITIAL_TABLES                                                   \
-  {                                                                             \
-    {}, {}, 0, {}, {}, {}, 0, "mass.elt", "mass.gps", false, {}, {}, {}, {}, {} \
-  }
-
-Tables g_tables = FORMIX_INITIAL_TABLES;
-
-bool SetPath(char (&setting)[kPathSize], const char* path) {
-  if (path == nullptr) return false;
-  std::size_t length = strnlen(path, kPathSize);
-  if (length >= kPathSize) return false;
-  std::memcpy(setting, path, length + 1);
-  return true;
-}
-
-bool SetMassPath(const char* path) { return SetPath(g_tables.mass_path, path); }
-bool SetGroupPath(const char* path) { return SetPath(g_tables.group_path, path); }
-
-bool EnsureLoaded() { return g_tables.loaded || LoadTables(); }
 
 int FindSymbol(const char* const* list, int count, const char* token, std::size_t length) {
   for (int i = 0; i < count; ++i) {
@@ -104,8 +82,6 @@ int LookupElement(const Tables& t, const char* token, std::size_t length) {
     if (t.symbol_index.keys[slot] == 0) return -1;
   }
 }
-
-void ResetForTesting() { g_tables = Tables FORMIX_INITIAL_TABLES; }
 
 }  // namespace formix::refdata
 

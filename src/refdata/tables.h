@@ -62,9 +62,6 @@ inline bool IsGroupPair(const Tables& t, unsigned char a, unsigned char b) {
   return (t.group_pairs[bit / 64] >> (bit % 64)) & 1u;
 }
 
-// The module's tables, used by the exported functions.
-extern Tables g_tables;
-
 // Where a load found its files: the paths opened, empty when none was.
 constexpr std::size_t kFoundPathSize = 4096 + kPathSize + 2;
 struct FoundFiles {
@@ -85,22 +82,41 @@ bool OpenDataFile(const char* setting, platform::DataFile& file, char* found);
 // given, receives the paths opened.
 bool ReadTables(Tables& t, FoundFiles* found);
 
-// ReadTables for the module's tables; a mass file found nowhere is shown
-// to the user.
-bool LoadTables();
-
 // Rebuilds the lookups derived from the tables (after every load).
 void BuildLookups(Tables& t);
 
-// Loads the module's tables unless a load has already succeeded; true when
-// loaded.
-bool EnsureLoaded();
+// ---- The module's tables (module.cpp), for the exported functions -------
+//
+// Any number of threads may call these at once.  A load builds a complete
+// table state aside and publishes it at once; every call pins the state it
+// starts on and runs on it to its end.
+
+// The current table state, pinned for the length of a call (pinning.h).
+class PinnedTables;
+
+// Reads both data files by the path settings and publishes them; a mass
+// file found nowhere is shown to the user and changes nothing.
+bool LoadTables();
 
 // Replace a path setting.  Refused (false, setting unchanged) for NULL or a
 // path of kPathSize bytes or more.
 bool SetPath(char (&setting)[kPathSize], const char* path);
 bool SetMassPath(const char* path);
 bool SetGroupPath(const char* path);
+
+enum class PathKind { kMasses, kGroups };
+
+// Replaces a path setting and reloads, as one step: 1 when the mass file
+// was read, 0 when it was found nowhere (shown; the new setting stays),
+// -1 when the path was refused (nothing changed, nothing read).
+int SetPathAndLoad(PathKind kind, const char* path);
+
+// Copies a path setting into `buffer` (kPathSize bytes).
+void CopyPath(PathKind kind, char* buffer);
+
+// The current tables without a pin, or empty tables before the first
+// load: for single-threaded tests and tools only.
+const Tables& Current();
 
 // Index of the first element of the table whose symbol is the `length`
 // bytes at `token`, or -1: the same answer as FindSymbol over the symbol
@@ -120,7 +136,8 @@ inline int LookupFormulaSymbol(const Tables& t, const char* token, std::size_t l
 // `token`, or -1.  NULL entries never match.
 int FindSymbol(const char* const* list, int count, const char* token, std::size_t length);
 
-// Back to the state of a freshly loaded module (tests only).
+// Back to the state of a freshly loaded module (tests only; no other thread
+// may be in the library).
 void ResetForTesting();
 
 }  // namespace formix::refdata
