@@ -150,6 +150,14 @@ FORMIX_API int formix_reading_charge(const formix_reading *reading);
  * charge taken off). */
 FORMIX_API const char *formix_reading_text(const formix_reading *reading);
 
+/* The Hill formula (C first, then H, then the other symbols alphabetically;
+ * with no carbon, all alphabetically; a count of 1 not written; the charge
+ * appended as ^2-), and the empirical formula (the same with whole counts
+ * divided by their greatest common divisor, no charge; "" when a count is
+ * not whole).  Both "" when the reading has no number. */
+FORMIX_API const char *formix_reading_hill(const formix_reading *reading);
+FORMIX_API const char *formix_reading_empirical(const formix_reading *reading);
+
 /* The worst severity among the diagnostics, or -1 when there is none. */
 FORMIX_API int formix_reading_worst(const formix_reading *reading);
 

@@ -116,6 +116,10 @@ class Reading:
     text: str
     diagnostics: List[Diagnostic] = field(default_factory=list)
     elements: Dict[str, ElementShare] = field(default_factory=dict)
+    hill: str = ""
+    """The Hill formula (C, H, then alphabetical; charge appended as ``^2-``)."""
+    empirical: str = ""
+    """The empirical formula in Hill order ("" when a count is not whole)."""
 
     @property
     def worst(self) -> Optional[str]:
@@ -172,6 +176,8 @@ _signatures = {
     "formix_reading_molar_mass": (ctypes.c_double, [_p]),
     "formix_reading_charge": (ctypes.c_int, [_p]),
     "formix_reading_text": (ctypes.c_char_p, [_p]),
+    "formix_reading_hill": (ctypes.c_char_p, [_p]),
+    "formix_reading_empirical": (ctypes.c_char_p, [_p]),
     "formix_reading_diagnostic_count": (ctypes.c_size_t, [_p]),
     "formix_reading_diagnostic": (ctypes.POINTER(_Diagnostic), [_p, ctypes.c_size_t]),
     "formix_reading_element_count": (ctypes.c_size_t, [_p]),
@@ -275,7 +281,8 @@ class Context:
             has_value = bool(_lib.formix_reading_has_value(handle))
             return Reading(formula, _lib.formix_reading_molar_mass(handle) if has_value else None,
                            _lib.formix_reading_charge(handle), _lib.formix_reading_text(handle).decode(),
-                           diagnostics, elements)
+                           diagnostics, elements, _lib.formix_reading_hill(handle).decode(),
+                           _lib.formix_reading_empirical(handle).decode())
         finally:
             _lib.formix_reading_free(handle)
 

@@ -38,6 +38,7 @@ class Calculations(unittest.TestCase):
         self.assertEqual(reading.charge, -2)
         self.assertEqual(reading.molar_mass, formix32.molar_mass("SO4") + 2 * 5.485799090441e-4)
         self.assertEqual([d.code for d in reading.diagnostics], ["charge"])
+        self.assertEqual((reading.hill, formix32.read("C6H12O6").empirical), ("O4S^2-", "CH2O"))
 
     def test_composition(self):
         parts = formix32.composition("C1.5H3O")

@@ -128,6 +128,12 @@ FORMIX_API int formix_reading_charge(const formix_reading* r) { return r != null
 FORMIX_API const char* formix_reading_text(const formix_reading* r) {
   return r != nullptr ? r->reading.text.c_str() : nullptr;
 }
+FORMIX_API const char* formix_reading_hill(const formix_reading* r) {
+  return r != nullptr ? r->reading.hill.c_str() : nullptr;
+}
+FORMIX_API const char* formix_reading_empirical(const formix_reading* r) {
+  return r != nullptr ? r->reading.empirical.c_str() : nullptr;
+}
 FORMIX_API int formix_reading_worst(const formix_reading* r) {
   return r != nullptr ? r->reading.Worst() : -1;
 }

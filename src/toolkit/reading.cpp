@@ -16,11 +16,14 @@
 //      it could have misread is reported at its place in the text as given.
 #include "toolkit/reading.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <utility>
+#include <utility>
 
 #include "formula/engine.h"
 #include "platform/messages.h"
@@ -668,6 +671,10 @@ void Reader::Evaluate() {
     r_.elements.push_back(
         {i, context_.symbols[static_cast<std::size_t>(i)], atoms[i], contributions[i], percent});
   }
+  std::vector<std::pair<std::string, double>> counts;
+  for (const ElementShare& e : r_.elements) counts.emplace_back(e.symbol, e.atoms);
+  r_.hill = HillFormula(counts, r_.charge, false);
+  r_.empirical = HillFormula(counts, 0, true);  // a ratio of atoms: no charge
 }
 
 }  // namespace
@@ -685,12 +692,54 @@ Reading Reader::Run() {
     r_.molar_mass = r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass;
   } else {
     r_.elements.clear();
+    r_.hill.clear();
+    r_.empirical.clear();
   }
   return std::move(r_);
 }
 
 Reading Read(const Context& context, const char* text, std::size_t length) {
   return Reader(context, text, length).Run();
+}
+
+std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide) {
+  // Equal symbols (a mass file may hold one twice) count together.
+  std::sort(counts.begin(), counts.end());
+  std::vector<std::pair<std::string, double>> merged;
+  for (const auto& c : counts) {
+    if (!merged.empty() && merged.back().first == c.first) {
+      merged.back().second += c.second;
+    } else {
+      merged.push_back(c);
+    }
+  }
+  const bool carbon =
+      std::any_of(merged.begin(), merged.end(), [](const auto& c) { return c.first == "C"; });
+  auto rank = [carbon](const std::string& s) { return !carbon ? 2 : s == "C" ? 0 : s == "H" ? 1 : 2; };
+  std::stable_sort(merged.begin(), merged.end(),
+                   [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+  if (divide) {
+    long long g = 0;
+    for (const auto& c : merged) {
+      if (c.second != std::floor(c.second) || c.second < 1 || c.second > 1e15) return "";
+      long long n = static_cast<long long>(c.second);
+      while (n != 0) g = std::exchange(n, g % n);
+    }
+    for (auto& c : merged) c.second /= static_cast<double>(g == 0 ? 1 : g);
+  }
+  std::string out;
+  for (const auto& c : merged) {
+    out += c.first;
+    if (c.second == 1.0) continue;
+    char buffer[64];
+    auto r = std::to_chars(buffer, buffer + sizeof buffer, c.second, std::chars_format::fixed);
+    out.append(buffer, r.ptr);
+  }
+  if (charge != 0) {
+    const int m = charge < 0 ? -charge : charge;
+    out += "^" + (m == 1 ? std::string() : std::to_string(m)) + (charge < 0 ? "-" : "+");
+  }
+  return out;
 }
 
 std::string CaseSuggestion(const Context& context, const std::string& text) {

@@ -37,6 +37,9 @@ struct Reading {
   std::string text;  // the engine's notation, UTF-8
   std::vector<Diagnostic> diagnostics;
   std::vector<ElementShare> elements;
+  std::string hill;       // Hill formula, charge appended ("" without a value)
+  std::string empirical;  // Hill order, counts divided by their greatest common
+                          // divisor, no charge; "" unless every count is whole
 
   int Worst() const;
 };
@@ -46,6 +49,15 @@ constexpr double kElectronMolarMass = 5.485799090441e-4;
 
 // Reads `length` bytes of UTF-8 at `text` and calculates over `context`.
 Reading Read(const Context& context, const char* text, std::size_t length);
+
+// The Hill formula of element counts: C first, then H, then the other
+// symbols in alphabetical order; with no carbon, all in alphabetical order.
+// A count of 1 is not written; fractional counts are written in their
+// shortest form (C1.5H3).  A charge is appended as ^2-, ^+ (the notation
+// the reader takes without doubt).  With `divide`, whole counts are divided
+// by their greatest common divisor, and "" is returned when a count is not
+// whole.
+std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide);
 
 // The text with each run of small letters split into known element symbols
 // regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot

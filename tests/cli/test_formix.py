@@ -177,7 +177,8 @@ class Commands(unittest.TestCase):
         self.assertEqual(status, 0)
         lines = out.splitlines()
         self.assertEqual(lines[0], "CuSO4*5H2O\tM = 249.6770 g/mol")
-        rows = [l.split() for l in lines[2:]]
+        self.assertEqual(lines[1], "Hill formula CuH10O9S")
+        rows = [l.split() for l in lines[3:]]
         self.assertEqual([(r[0], r[1]) for r in rows], [("H", "10"), ("O", "9"), ("S", "1"), ("Cu", "1")])
         doc = valid_json(self, formix("comp", "--json", "C1.5H3")[1])
         LIB.PercentOfElement.restype = ctypes.c_double

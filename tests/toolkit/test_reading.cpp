@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
@@ -162,6 +163,31 @@ TEST_P(ReadingTest, NumberAndDiagnostics) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pasted, ReadingTest, testing::ValuesIn(kCases));
+
+TEST(ReadingRules, HillFormulas) {
+  int status = 0;
+  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  ASSERT_NE(context, nullptr);
+  // Hill's order, worked out by hand: carbon, hydrogen, then alphabetical;
+  // without carbon everything alphabetical.
+  const struct {
+    const char *formula, *hill, *empirical;
+  } kRows[] = {
+      {"CH3CH2OH", "C2H6O", "C2H6O"},       {"C6H12O6", "C6H12O6", "CH2O"},
+      {"H2SO4", "H2O4S", "H2O4S"},          {"HCl", "ClH", "ClH"},
+      {"NaCl", "ClNa", "ClNa"},             {"CCl4", "CCl4", "CCl4"},
+      {"CuSO4*5H2O", "CuH10O9S", "CuH10O9S"}, {"K4[Fe(CN)6]", "C6FeK4N6", "C6FeK4N6"},
+      {"SO4^2-", "O4S^2-", "O4S"},          {"NH4+", "H4N^+", "H4N"},
+      {"C1.5H3", "C1.5H3", ""},             {"Ph2CO", "C13H10O", "C13H10O"},
+      {"C2H4O2", "C2H4O2", "CH2O"},
+  };
+  for (const auto& row : kRows) {
+    Reading r = Read(*context, row.formula, std::strlen(row.formula));
+    EXPECT_EQ(r.hill, row.hill) << row.formula;
+    EXPECT_EQ(r.empirical, row.empirical) << row.formula;
+  }
+  EXPECT_EQ(Read(*context, "NaXx", 4).hill, "");  // no number, no formula
+}
 
 TEST(ReadingRules, AbbreviationListAndCaseSuggestions) {
   auto list = ParseAbbreviations("# comment\r\nAc\tactinium\tacetyl\r\n\nPr\tpraseodymium\nbad line\n");

@@ -28,6 +28,11 @@ void CommandComposition(Session& s) {
       json.Null();
     }
     if (charge != 0) json.Key("charge").Integer(charge);
+    if (shows) {
+      json.Key("hill").String(formix_reading_hill(r.get()));
+      const std::string empirical = formix_reading_empirical(r.get());
+      if (!empirical.empty()) json.Key("empirical").String(empirical);
+    }
     json.Key("elements").Open('[');
     for (std::size_t i = 0; i < n; ++i) {
       const formix_element_share* e = formix_reading_element(r.get(), i);
@@ -48,7 +53,10 @@ void CommandComposition(Session& s) {
     head += " (ion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") +
             "; percentages of the neutral formula)";
   }
-  Write(head + "\n");
+  std::string hill = std::string("Hill formula ") + formix_reading_hill(r.get());
+  const std::string empirical = formix_reading_empirical(r.get());
+  if (!empirical.empty() && empirical != formix_reading_hill(r.get())) hill += ", empirical " + empirical;
+  Write(head + "\n" + hill + "\n");
   const bool bars = isatty(STDOUT_FILENO);
   Table table({"element", "atoms", "mass", "percent"});
   for (std::size_t i = 0; i < n; ++i) {

@@ -26,6 +26,7 @@ void One(Session& s, Json* json, const std::string& formula) {
       json->Null();
     }
     if (charge != 0) json->Key("charge").Integer(charge);
+    if (shows) json->Key("hill").String(formix_reading_hill(r.get()));
     WriteDiagnostics(*json, r.get());
     json->Close();
     return;
