@@ -170,6 +170,57 @@ FORMIX_API size_t formix_reading_element_count(const formix_reading *reading);
 FORMIX_API const formix_element_share *formix_reading_element(const formix_reading *reading,
                                                               size_t index);
 
+/* ---- Elemental analysis ------------------------------------------------- */
+
+typedef struct formix_analysis formix_analysis;
+
+/* The elemental analysis of the compound `reading` (read over `context`):
+ *   elements:  "C,H,N" (symbols separated by commas or spaces), or NULL /
+ *              "" for C, H, N and S as far as the compound holds them (the
+ *              found values' elements when found values are given);
+ *   found:     "C=73.21,H=7.75,N=4.22", or NULL / "";
+ *   tolerance: in absolute percent (0.4 is the journals' usual);
+ *   solvents:  0, or 1 or 2: also fit the compound with that many solvents
+ *              at once (amounts 0.05 to 2 per formula unit in steps of
+ *              0.05) from the solvent list "solvents.txt".
+ * Percentages are those of the neutral formula.  NULL only when memory
+ * runs out; a request that cannot be calculated (an unknown element, a
+ * found value that is no percentage, a reading without a number) gives an
+ * analysis whose error is not "". */
+FORMIX_API formix_analysis *formix_analyze(const formix_context *context, const formix_reading *reading,
+                                           const char *elements, const char *found, double tolerance,
+                                           int solvents);
+FORMIX_API void formix_analysis_free(formix_analysis *analysis);
+
+/* Why the analysis could not be made, or "". */
+FORMIX_API const char *formix_analysis_error(const formix_analysis *analysis);
+
+/* The elements analysed (Hill order), their calculated percentages and the
+ * found ones (NaN where none was given). */
+FORMIX_API size_t formix_analysis_element_count(const formix_analysis *analysis);
+FORMIX_API const char *formix_analysis_element(const formix_analysis *analysis, size_t index);
+FORMIX_API double formix_analysis_calcd(const formix_analysis *analysis, size_t index);
+FORMIX_API double formix_analysis_found(const formix_analysis *analysis, size_t index);
+
+/* 1 when every found value is within the tolerance of the calculated one
+ * (or none was given), else 0. */
+FORMIX_API int formix_analysis_within(const formix_analysis *analysis);
+
+/* The journal's lines: "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N,
+ * 4.28." and "Found: C, 73.21; H, 7.75; N, 4.22." ("" without found
+ * values).  Percentages to two decimals. */
+FORMIX_API const char *formix_analysis_calcd_line(const formix_analysis *analysis);
+FORMIX_API const char *formix_analysis_found_line(const formix_analysis *analysis);
+
+/* Solvate fits within the tolerance, best (smallest largest deviation)
+ * first, at most 10: the label (C20H25NO3·0.25H2O), the largest deviation,
+ * the calculated percentage of each analysed element, the Calcd line. */
+FORMIX_API size_t formix_analysis_fit_count(const formix_analysis *analysis);
+FORMIX_API const char *formix_analysis_fit_label(const formix_analysis *analysis, size_t fit);
+FORMIX_API double formix_analysis_fit_worst(const formix_analysis *analysis, size_t fit);
+FORMIX_API double formix_analysis_fit_calcd(const formix_analysis *analysis, size_t fit, size_t index);
+FORMIX_API const char *formix_analysis_fit_line(const formix_analysis *analysis, size_t fit);
+
 /* The molar mass of the electron, g/mol (CODATA 2022). */
 #define FORMIX_ELECTRON_MOLAR_MASS 5.485799090441e-4
 

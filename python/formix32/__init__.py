@@ -41,7 +41,7 @@ from typing import Dict, Iterator, List, Optional, Sequence, Union
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
     "strict", "read", "molar_mass", "composition", "number_of_atoms", "percent_of_element",
-    "reaction_masses", "atom_ratios", "elements", "groups", "element_count", "group_count",
+    "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit", "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",
 ]
@@ -128,6 +128,31 @@ class Reading:
         return _SEVERITIES[max(levels)] if levels else None
 
 
+@dataclass(frozen=True)
+class SolvateFit:
+    """The compound with solvent: its label (``C20H25NO3·0.5H2O``), largest
+    deviation from the found values, calculated percentages and Calcd line."""
+
+    label: str
+    worst: float
+    calcd: Dict[str, float]
+    calcd_line: str
+
+
+@dataclass(frozen=True)
+class Analysis:
+    """An elemental analysis: calculated (and found) percentages in Hill
+    order, whether every found value is within the tolerance, the journal's
+    lines and the solvate fits, best first."""
+
+    calcd: Dict[str, float]
+    found: Dict[str, float]
+    within: bool
+    calcd_line: str
+    found_line: str
+    fits: List[SolvateFit]
+
+
 # ---- the library ------------------------------------------------------------
 
 def _find_library() -> str:
@@ -182,6 +207,21 @@ _signatures = {
     "formix_reading_diagnostic": (ctypes.POINTER(_Diagnostic), [_p, ctypes.c_size_t]),
     "formix_reading_element_count": (ctypes.c_size_t, [_p]),
     "formix_reading_element": (ctypes.POINTER(_Element), [_p, ctypes.c_size_t]),
+    "formix_analyze": (_p, [_p, _p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_int]),
+    "formix_analysis_free": (None, [_p]),
+    "formix_analysis_error": (ctypes.c_char_p, [_p]),
+    "formix_analysis_element_count": (ctypes.c_size_t, [_p]),
+    "formix_analysis_element": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_analysis_calcd": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_analysis_found": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_analysis_within": (ctypes.c_int, [_p]),
+    "formix_analysis_calcd_line": (ctypes.c_char_p, [_p]),
+    "formix_analysis_found_line": (ctypes.c_char_p, [_p]),
+    "formix_analysis_fit_count": (ctypes.c_size_t, [_p]),
+    "formix_analysis_fit_label": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_analysis_fit_worst": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_analysis_fit_calcd": (ctypes.c_double, [_p, ctypes.c_size_t, ctypes.c_size_t]),
+    "formix_analysis_fit_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
 }
 for _name, (_restype, _argtypes) in _signatures.items():
     _function = getattr(_lib, _name)
@@ -260,6 +300,45 @@ class Context:
         return {_lib.formix_group_name(self._handle, i).decode():
                 _lib.formix_group_formula(self._handle, i).decode()
                 for i in range(_lib.formix_group_count(self._handle))}
+
+    def analyze(self, formula: str, found: Union[None, str, Dict[str, float]] = None,
+                elements: Union[None, str, Sequence[str]] = None, tolerance: float = 0.4,
+                solvents: int = 0) -> "Analysis":
+        """The elemental analysis of ``formula`` (see :func:`elemental_analysis`)."""
+        data = _text(formula, "formula")
+        if isinstance(found, dict):
+            found = ",".join(f"{k}={v!r}" for k, v in found.items())
+        if elements is not None and not isinstance(elements, str):
+            elements = ",".join(elements)
+        reading = _lib.formix_read(self._handle, data, len(data))
+        if not reading:
+            raise MemoryError("formix_read")
+        try:
+            if not _lib.formix_reading_has_value(reading):
+                raise FormulaError([d for d in self.read(formula).diagnostics if d.severity == "error"], None)
+            a = _lib.formix_analyze(self._handle, reading, _text(elements, "elements") if elements else None,
+                                    _text(found, "found") if found else None, float(tolerance), int(solvents))
+        finally:
+            _lib.formix_reading_free(reading)
+        if not a:
+            raise MemoryError("formix_analyze")
+        try:
+            error = _lib.formix_analysis_error(a).decode()
+            if error:
+                raise ValueError(error)
+            n = _lib.formix_analysis_element_count(a)
+            symbols = [_lib.formix_analysis_element(a, i).decode() for i in range(n)]
+            fits = [SolvateFit(_lib.formix_analysis_fit_label(a, k).decode(), _lib.formix_analysis_fit_worst(a, k),
+                               {symbols[i]: _lib.formix_analysis_fit_calcd(a, k, i) for i in range(n)},
+                               _lib.formix_analysis_fit_line(a, k).decode())
+                    for k in range(_lib.formix_analysis_fit_count(a))]
+            found_values = {symbols[i]: _lib.formix_analysis_found(a, i) for i in range(n)}
+            return Analysis({symbols[i]: _lib.formix_analysis_calcd(a, i) for i in range(n)},
+                            {k: v for k, v in found_values.items() if not math.isnan(v)},
+                            bool(_lib.formix_analysis_within(a)), _lib.formix_analysis_calcd_line(a).decode(),
+                            _lib.formix_analysis_found_line(a).decode(), fits)
+        finally:
+            _lib.formix_analysis_free(a)
 
     def read(self, formula: str) -> Reading:
         """Reads ``formula`` and says everything about it; never warns."""
@@ -423,6 +502,27 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     scale = atoms / ratios[index]
     result = {n: (atoms if i == index else scale * r) for i, (n, r) in enumerate(zip(names, ratios))}
     return _finish(readings, result)  # type: ignore[return-value]
+
+
+def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] = None,
+                       elements: Union[None, str, Sequence[str]] = None, tolerance: float = 0.4,
+                       solvents: int = 0) -> Analysis:
+    """The elemental analysis of ``formula``: the journal's Calcd line for
+    ``elements`` (default C, H, N and S as far as the formula holds them),
+    with ``found`` values (``{"C": 73.21}`` or ``"C=73.21,H=7.75"``) the
+    Found line and the verdict at ``tolerance`` (absolute percent), and with
+    ``solvents`` 1 or 2 the solvate fits.  A formula with an error raises
+    :class:`FormulaError`; a bad element or found value ``ValueError``.
+
+    >>> a = elemental_analysis("C20H25NO3", found={"C": 73.21, "H": 7.75, "N": 4.22})
+    >>> a.calcd_line
+    'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28.'
+    >>> a.within
+    True
+    >>> elemental_analysis("C20H25NO3", found="C=71.35,H=7.82,N=4.14", solvents=1).fits[0].label
+    'C20H25NO3·0.5H2O'
+    """
+    return _context().analyze(formula, found, elements, tolerance, solvents)
 
 
 def elements() -> List[str]:

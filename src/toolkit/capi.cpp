@@ -6,6 +6,7 @@
 #include <new>
 
 #include "formix.h"
+#include "toolkit/analysis.h"
 #include "toolkit/context.h"
 #include "toolkit/reading.h"
 
@@ -17,6 +18,10 @@ struct formix_reading {
   formix::toolkit::Reading reading;
   std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
   std::vector<formix_element_share> elements;
+};
+
+struct formix_analysis {
+  formix::toolkit::ElementalAnalysis analysis;
 };
 
 namespace {
@@ -148,6 +153,65 @@ FORMIX_API std::size_t formix_reading_element_count(const formix_reading* r) {
 }
 FORMIX_API const formix_element_share* formix_reading_element(const formix_reading* r, std::size_t i) {
   return r != nullptr && i < r->elements.size() ? &r->elements[i] : nullptr;
+}
+
+FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r, const char* elements,
+                                           const char* found, double tolerance, int solvents) {
+  try {
+    auto a = std::make_unique<formix_analysis>();
+    if (c == nullptr || r == nullptr) {
+      a->analysis.error = "no context or no reading";
+    } else {
+      a->analysis = formix::toolkit::AnalyzeElements(*c->context, r->reading, elements != nullptr ? elements : "",
+                                                     found != nullptr ? found : "", tolerance, solvents);
+    }
+    return a.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_analysis_free(formix_analysis* a) { delete a; }
+
+FORMIX_API const char* formix_analysis_error(const formix_analysis* a) {
+  return a != nullptr ? a->analysis.error.c_str() : "no analysis";
+}
+FORMIX_API std::size_t formix_analysis_element_count(const formix_analysis* a) {
+  return a != nullptr ? a->analysis.elements.size() : 0;
+}
+FORMIX_API const char* formix_analysis_element(const formix_analysis* a, std::size_t i) {
+  return a != nullptr && i < a->analysis.elements.size() ? a->analysis.elements[i].c_str() : nullptr;
+}
+FORMIX_API double formix_analysis_calcd(const formix_analysis* a, std::size_t i) {
+  return a != nullptr && i < a->analysis.calcd.size() ? a->analysis.calcd[i] : kNaN;
+}
+FORMIX_API double formix_analysis_found(const formix_analysis* a, std::size_t i) {
+  return a != nullptr && i < a->analysis.found.size() ? a->analysis.found[i] : kNaN;
+}
+FORMIX_API int formix_analysis_within(const formix_analysis* a) {
+  return a != nullptr && a->analysis.error.empty() && a->analysis.within ? 1 : 0;
+}
+FORMIX_API const char* formix_analysis_calcd_line(const formix_analysis* a) {
+  return a != nullptr ? a->analysis.calcd_line.c_str() : "";
+}
+FORMIX_API const char* formix_analysis_found_line(const formix_analysis* a) {
+  return a != nullptr ? a->analysis.found_line.c_str() : "";
+}
+FORMIX_API std::size_t formix_analysis_fit_count(const formix_analysis* a) {
+  return a != nullptr ? a->analysis.fits.size() : 0;
+}
+FORMIX_API const char* formix_analysis_fit_label(const formix_analysis* a, std::size_t k) {
+  return a != nullptr && k < a->analysis.fits.size() ? a->analysis.fits[k].label.c_str() : nullptr;
+}
+FORMIX_API double formix_analysis_fit_worst(const formix_analysis* a, std::size_t k) {
+  return a != nullptr && k < a->analysis.fits.size() ? a->analysis.fits[k].worst : kNaN;
+}
+FORMIX_API double formix_analysis_fit_calcd(const formix_analysis* a, std::size_t k, std::size_t i) {
+  if (a == nullptr || k >= a->analysis.fits.size() || i >= a->analysis.fits[k].calcd.size()) return kNaN;
+  return a->analysis.fits[k].calcd[i];
+}
+FORMIX_API const char* formix_analysis_fit_line(const formix_analysis* a, std::size_t k) {
+  return a != nullptr && k < a->analysis.fits.size() ? a->analysis.fits[k].calcd_line.c_str() : nullptr;
 }
 
 }  // extern "C"

@@ -18,8 +18,8 @@ const Abbreviation* Context::FindAbbreviation(const char* symbol, std::size_t le
   return nullptr;
 }
 
-std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
-  std::vector<Abbreviation> out;
+std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, std::size_t fields) {
+  std::vector<std::vector<std::string>> out;
   std::size_t start = 0;
   while (start < content.size()) {
     std::size_t end = content.find('\n', start);
@@ -28,21 +28,30 @@ std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    std::size_t tab1 = line.find('\t');
-    if (tab1 == std::string::npos) continue;
-    std::size_t tab2 = line.find('\t', tab1 + 1);
-    if (tab2 == std::string::npos) continue;
-    out.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+    std::vector<std::string> parts;
+    for (std::size_t from = 0;;) {
+      std::size_t tab = line.find('\t', from);
+      parts.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+      if (tab == std::string::npos) break;
+      from = tab + 1;
+    }
+    if (parts.size() >= fields) out.push_back(parts);
   }
+  return out;
+}
+
+std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
+  std::vector<Abbreviation> out;
+  for (const auto& f : ParseTabLines(content, 3)) out.push_back({f[0], f[1], f[2]});
   return out;
 }
 
 namespace {
 
-// The abbreviation list, found by the data-file search; none when absent.
-std::vector<Abbreviation> ReadAbbreviations() {
+// A small list file, found by the data-file search; "" when absent.
+std::string ReadListFile(const char* name) {
   platform::DataFile file;
-  if (!refdata::OpenDataFile(kAbbreviationsFile, file, nullptr)) return {};
+  if (!refdata::OpenDataFile(name, file, nullptr)) return {};
   std::string content;
   char buffer[4096];
   // A list of a few dozen lines: stop at 1 MiB whatever the file holds.
@@ -51,7 +60,7 @@ std::vector<Abbreviation> ReadAbbreviations() {
     if (n == 0) break;
     content.append(buffer, n);
   }
-  return ParseAbbreviations(content);
+  return content;
 }
 
 }  // namespace
@@ -84,7 +93,8 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     context->group_names.push_back(Cp1251ToUtf8(t.group_names[g]));
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
   }
-  context->abbreviations = ReadAbbreviations();
+  context->abbreviations = ParseAbbreviations(ReadListFile(kAbbreviationsFile));
+  for (const auto& f : ParseTabLines(ReadListFile(kSolventsFile), 2)) context->solvents.push_back({f[0], f[1]});
   *status = FORMIX_OK;
   return context;
 }

@@ -19,12 +19,19 @@ struct Abbreviation {
   std::string meaning;  // what the abbreviation stands for
 };
 
+// A solvent a sample may hold (for solvate fits).
+struct Solvent {
+  std::string name;
+  std::string formula;
+};
+
 struct Context {
   refdata::Tables tables;  // the engine's tables, never the module's
   std::string masses_file, groups_file;
   std::vector<std::string> symbols;  // UTF-8 forms of the table's strings
   std::vector<std::string> group_names, group_formulas;
   std::vector<Abbreviation> abbreviations;
+  std::vector<Solvent> solvents;
 
   const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
 };
@@ -33,6 +40,7 @@ struct Context {
 inline constexpr char kMassesFile[] = "mass.elt";
 inline constexpr char kGroupsFile[] = "mass.gps";
 inline constexpr char kAbbreviationsFile[] = "abbrev.txt";
+inline constexpr char kSolventsFile[] = "solvents.txt";
 
 // Makes a context; `status` receives an enum formix_status value.  The
 // paths are UTF-8 (converted to the engine's Windows-1251 path settings
@@ -43,6 +51,10 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
 // meaning separated by tabs; '#' starts a comment line; blank lines are
 // skipped, as are lines with fewer than three fields.
 std::vector<Abbreviation> ParseAbbreviations(const std::string& content);
+
+// The fields of each line of a tab-separated list with at least `fields`
+// fields ('#' comment lines and blank lines skipped; CR LF accepted).
+std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, std::size_t fields);
 
 }  // namespace formix::toolkit
 

@@ -178,13 +178,21 @@ class Commands(unittest.TestCase):
         lines = out.splitlines()
         self.assertEqual(lines[0], "CuSO4*5H2O\tM = 249.6770 g/mol")
         self.assertEqual(lines[1], "Hill formula CuH10O9S")
-        rows = [l.split() for l in lines[3:]]
-        self.assertEqual([(r[0], r[1]) for r in rows], [("H", "10"), ("O", "9"), ("S", "1"), ("Cu", "1")])
+        rows = [l.split() for l in lines[3:7]]
+        self.assertEqual([(r[0], r[1]) for r in rows], [("Cu", "1"), ("H", "10"), ("O", "9"), ("S", "1")])
         doc = valid_json(self, formix("comp", "--json", "C1.5H3")[1])
         LIB.PercentOfElement.restype = ctypes.c_double
         for e in doc["elements"]:
             self.assertEqual(e["percent"], LIB.PercentOfElement(b"C1.5H3", e["symbol"].encode()))
         self.assertEqual(formix("composition", "H2O", "CO2")[0], 1)
+        # Found values: exit 2 outside the tolerance, 0 within; bad ones are usage errors.
+        status, out, _ = formix("ea", "C20H25NO3", "--found", "C=71.35,H=7.82,N=4.14", "--solvate", "--json")
+        self.assertEqual(status, 2)
+        analysis = valid_json(self, out)["analysis"]
+        self.assertEqual((analysis["within"], analysis["fits"][0]["label"]), (False, "C20H25NO3·0.5H2O"))
+        self.assertEqual(formix("ea", "C20H25NO3", "--found", "C=73.21,H=7.75,N=4.22")[0], 0)
+        for bad in (["--found", "c=40"], ["--found", "C=x"], ["--solvate"], ["--tolerance", "-1"]):
+            self.assertEqual(formix("ea", "C20H25NO3", *bad)[0], 1, bad)
 
     def test_react(self):
         status, out, _ = formix("react", "CH2=CH2 + H2 = C2H6", "--given", "CH2=CH2=28.05", "--json")

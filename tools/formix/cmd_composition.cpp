@@ -2,22 +2,118 @@
 // each element of one formula.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "commands.h"
 #include "text.h"
 
 namespace formix::tool {
 
+namespace {
+
+using Analysis = std::unique_ptr<formix_analysis, decltype(&formix_analysis_free)>;
+
+std::string Signed(double value) {
+  std::string text = Fixed(value, 2);
+  return value >= 0 ? "+" + text : text;
+}
+
+void WriteAnalysis(Json& json, const formix_analysis* a, double tolerance) {
+  const std::size_t n = formix_analysis_element_count(a);
+  json.Key("analysis").Open('{').Key("tolerance").Number(tolerance).Key("elements").Open('[');
+  for (std::size_t i = 0; i < n; ++i) {
+    json.Open('{').Key("symbol").String(formix_analysis_element(a, i)).Key("calcd").Number(formix_analysis_calcd(a, i));
+    const double found = formix_analysis_found(a, i);
+    if (found == found) json.Key("found").Number(found).Key("difference").Number(found - formix_analysis_calcd(a, i));
+    json.Close();
+  }
+  json.Close().Key("calcd_line").String(formix_analysis_calcd_line(a));
+  const std::string found_line = formix_analysis_found_line(a);
+  if (!found_line.empty()) {
+    json.Key("found_line").String(found_line).Key("within").Bool(formix_analysis_within(a) != 0);
+  }
+  json.Key("fits").Open('[');
+  for (std::size_t k = 0; k < formix_analysis_fit_count(a); ++k) {
+    json.Open('{').Key("label").String(formix_analysis_fit_label(a, k));
+    json.Key("worst").Number(formix_analysis_fit_worst(a, k)).Key("calcd").Open('[');
+    for (std::size_t i = 0; i < n; ++i) json.Number(formix_analysis_fit_calcd(a, k, i));
+    json.Close().Key("calcd_line").String(formix_analysis_fit_line(a, k)).Close();
+  }
+  json.Close().Close();
+}
+
+void PrintAnalysis(const formix_analysis* a, double tolerance, int solvate) {
+  std::string out = std::string(formix_analysis_calcd_line(a)) + "\n";
+  const std::string found_line = formix_analysis_found_line(a);
+  if (!found_line.empty()) {
+    out += found_line + "\nfound - calcd:";
+    const std::size_t n = formix_analysis_element_count(a);
+    bool first = true;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double found = formix_analysis_found(a, i);
+      if (found != found) continue;
+      out += std::string(first ? " " : ", ") + formix_analysis_element(a, i) + " " +
+             Signed(found - formix_analysis_calcd(a, i));
+      first = false;
+    }
+    out += std::string("; ") + (formix_analysis_within(a) ? "within " : "outside ") + Shortest(tolerance) + "\n";
+    if (solvate > 0) {
+      const std::size_t fits = formix_analysis_fit_count(a);
+      if (fits == 0) {
+        out += "no solvate fits within " + Shortest(tolerance) + "\n";
+      } else {
+        out += "solvate fits within " + Shortest(tolerance) + ", best first:\n";
+        for (std::size_t k = 0; k < fits; ++k) {
+          out += "  " + std::string(formix_analysis_fit_label(a, k)) + "  largest deviation " +
+                 Fixed(formix_analysis_fit_worst(a, k), 2) + "\n    " + formix_analysis_fit_line(a, k) + "\n";
+        }
+      }
+    }
+  }
+  Write(out);
+}
+
+}  // namespace
+
 void CommandComposition(Session& s) {
   const Options& o = s.options;
-  if (o.args.size() != 1) throw UsageError{"composition takes one formula"};
+  if (o.args.size() != 1) throw UsageError{o.command + " takes one formula"};
   const std::string& formula = o.args[0];
+  const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : 0.4;
+  if (tolerance < 0) throw UsageError{"--tolerance takes a number of percent, 0 or more"};
+  if (o.solvate > 0 && !o.found) throw UsageError{"--solvate needs --found values to fit"};
   Reading r = s.Read(formula);
   const bool shows = s.Shows(r.get());
   const double mass = formix_reading_molar_mass(r.get());
   const int charge = formix_reading_charge(r.get());
   const std::size_t n = shows ? formix_reading_element_count(r.get()) : 0;
+  // Rows in Hill order: C, H, then alphabetical (all alphabetical without C).
+  std::vector<const formix_element_share*> rows;
+  for (std::size_t i = 0; i < n; ++i) rows.push_back(formix_reading_element(r.get(), i));
+  bool carbon = false;
+  for (const formix_element_share* e : rows) carbon = carbon || std::string(e->symbol) == "C";
+  auto rank = [carbon](const std::string& symbol) {
+    return !carbon ? 2 : symbol == "C" ? 0 : symbol == "H" ? 1 : 2;
+  };
+  std::stable_sort(rows.begin(), rows.end(), [&](const formix_element_share* a, const formix_element_share* b) {
+    const std::string x = a->symbol, y = b->symbol;
+    return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
+  });
+  Analysis analysis(nullptr, &formix_analysis_free);
+  if (shows) {
+    analysis.reset(formix_analyze(s.context, r.get(), o.elements ? o.elements->c_str() : nullptr,
+                                  o.found ? o.found->c_str() : nullptr, tolerance, o.solvate));
+    if (!analysis) throw IoError{"out of memory"};
+    const std::string error = formix_analysis_error(analysis.get());
+    // A bad element list or found value is the user's: a usage error.  A
+    // formula with none of C, H, N, S simply has no Calcd line by default.
+    if (!error.empty() && (o.elements || o.found)) throw UsageError{error};
+    if (!error.empty()) analysis.reset();
+    if (analysis && !formix_analysis_within(analysis.get())) s.flagged = true;
+  }
   if (o.json) {
     Json json;
     json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("composition");
@@ -34,12 +130,12 @@ void CommandComposition(Session& s) {
       if (!empirical.empty()) json.Key("empirical").String(empirical);
     }
     json.Key("elements").Open('[');
-    for (std::size_t i = 0; i < n; ++i) {
-      const formix_element_share* e = formix_reading_element(r.get(), i);
+    for (const formix_element_share* e : rows) {
       json.Open('{').Key("symbol").String(e->symbol).Key("atoms").Number(e->atoms);
       json.Key("mass").Number(e->mass).Key("percent").Number(e->percent).Close();
     }
     json.Close();
+    if (analysis) WriteAnalysis(json, analysis.get(), tolerance);
     WriteDiagnostics(json, r.get());
     json.Close().End();
     return;
@@ -59,8 +155,7 @@ void CommandComposition(Session& s) {
   Write(head + "\n" + hill + "\n");
   const bool bars = isatty(STDOUT_FILENO);
   Table table({"element", "atoms", "mass", "percent"});
-  for (std::size_t i = 0; i < n; ++i) {
-    const formix_element_share* e = formix_reading_element(r.get(), i);
+  for (const formix_element_share* e : rows) {
     std::vector<std::string> row = {e->symbol, Shortest(e->atoms), Fixed(e->mass, o.precision),
                                     Fixed(e->percent, o.precision)};
     if (bars) {
@@ -72,6 +167,7 @@ void CommandComposition(Session& s) {
     table.Add(row);
   }
   table.Print();
+  if (analysis) PrintAnalysis(analysis.get(), tolerance, o.solvate);
 }
 
 }  // namespace formix::tool

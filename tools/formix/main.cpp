@@ -32,8 +32,9 @@ struct Command {
 
 const Command kCommands[] = {
     {"mass", CommandMass, {}},
-    {"composition", CommandComposition, {}},
-    {"comp", CommandComposition, {}},
+    {"composition", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
+    {"comp", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
+    {"ea", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"react", CommandReact, {"--given"}},
     {"analyze", CommandAnalyze, {"--mass", "--ref"}},
     {"elements", CommandElements, {}},
@@ -48,8 +49,9 @@ const char kHelp[] =
     "                                  formix 'CuSO4*5H2O'\n"
     "  mass [-]                      molar masses of the formulas on standard input, one a line\n"
     "                                  printf 'NaCl\\nH2O\\n' | formix\n"
-    "  composition FORMULA           atoms, mass and mass percent of each element (alias comp)\n"
-    "                                  formix comp 'K4[Fe(CN)6]'\n"
+    "  composition FORMULA           Hill formula, atoms, mass and percent of each element, and\n"
+    "                                the journal's Calcd line (aliases comp, ea)\n"
+    "                                  formix ea C20H25NO3 --found C=73.21,H=7.75,N=4.22\n"
     "  react EQUATION --given F=M    masses of all participants from the mass M (g) of participant F\n"
     "                                  formix react '2H2 + O2 = 2H2O' --given H2O=36.03\n"
     "  analyze SPECIES=FRACTION...   atom ratios and nearest formula from an elemental analysis\n"
@@ -80,12 +82,17 @@ const char kHelp[] =
     "  --given F=M       react: participant F (as written in the equation) has mass M\n"
     "  --mass M          analyze: scale the ratios to the total molar mass M\n"
     "  --ref S=N         analyze: scale the ratios so that species S has N atoms\n"
+    "  --found C=..,H=.. composition: found percentages, compared with the calculated ones\n"
+    "  --elements C,H,N  composition: the elements of the Calcd line (default C, H, N, S)\n"
+    "  --tolerance P     composition: allowed difference, absolute percent (default 0.4)\n"
+    "  --solvate[=2]     composition: fit x solvent (or two at once), x 0.05 to 2\n"
     "  --                end of options and commands (for a formula such as 'co')\n"
     "  --help, --version\n"
     "\n"
     "Diagnostics go to standard error as 'formix: FORMULA:COLUMN: severity: text'.\n"
     "Exit status: 0 success (notes at most), 1 usage error, 2 a formula has a warning or an\n"
-    "error, 3 a data file could not be found, 4 a read or write error.\n";
+    "error (or found values outside the tolerance), 3 a data file could not be found, 4 a read or\n"
+    "write error.\n";
 
 std::vector<std::string> CommandNames() {
   std::vector<std::string> names;

@@ -138,6 +138,22 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
     } else if (name == "--ref") {
       once(o.ref);
       o.command_options.push_back(name);
+    } else if (name == "--found") {
+      once(o.found);
+      o.command_options.push_back(name);
+    } else if (name == "--elements") {
+      once(o.elements);
+      o.command_options.push_back(name);
+    } else if (name == "--tolerance") {
+      once(o.tolerance);
+      o.command_options.push_back(name);
+    } else if (name == "--solvate") {
+      o.solvate = 1;
+      if (inline_value) {
+        if (value != "1" && value != "2") throw UsageError{"--solvate takes 1 or 2 (solvents at once)"};
+        o.solvate = value == "2" ? 2 : 1;
+      }
+      o.command_options.push_back(name);
     } else {
       throw UsageError{"unknown option " + name};
     }

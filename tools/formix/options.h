@@ -15,6 +15,8 @@ struct Options {
   std::optional<std::string> masses, groups;  // data files
   std::optional<std::string> given;           // react
   std::optional<std::string> total, ref;      // analyze
+  std::optional<std::string> found, elements, tolerance;  // composition
+  int solvate = 0;                                         // composition
   int precision = 4;
   bool json = false, strict = false, russian = false, help = false, version = false;
 };

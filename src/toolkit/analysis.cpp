@@ -1,0 +1,254 @@
+// analysis.cpp -- elemental analysis calculated against found, and solvate
+// fits: the compound with x molecules of one or two solvents per formula
+// unit, x from 0.05 to 2 in steps of 0.05.
+#include "toolkit/analysis.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <map>
+
+#include "formula/engine.h"
+#include "refdata/tables.h"
+
+namespace formix::toolkit {
+
+std::string Percent2(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.2f", value);
+  return buffer;
+}
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kSteps = 40;  // amounts k / 20 for k = 1..40: 0.05 to 2
+
+// Mass of each element of a reading (g/mol), by symbol.
+std::map<std::string, double> MassBySymbol(const Reading& r) {
+  std::map<std::string, double> out;
+  for (const ElementShare& e : r.elements) out[e.symbol] += e.mass;
+  return out;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> out;
+  std::string item;
+  for (char c : text + ",") {
+    if (c == ',' || c == ';' || c == ' ') {
+      if (!item.empty()) out.push_back(item);
+      item.clear();
+    } else {
+      item += c;
+    }
+  }
+  return out;
+}
+
+// Checks that `symbol` is an element of the context's table; "" when it
+// is, else why not.
+std::string SymbolProblem(const Context& context, const std::string& symbol, const char* where) {
+  if (refdata::LookupElement(context.tables, symbol.data(), symbol.size()) >= 0) return "";
+  std::string message = "'" + symbol + "' in the " + where + " is not an element symbol";
+  if (!symbol.empty() && formula::IsSmall(symbol[0])) {
+    std::string fixed = symbol;
+    fixed[0] = static_cast<char>(fixed[0] - 'a' + 'A');
+    if (refdata::LookupElement(context.tables, fixed.data(), fixed.size()) >= 0) {
+      message += " (did you mean '" + fixed + "'?)";
+    }
+  }
+  return message;
+}
+
+// Hill order of a list of symbols: C, H, then alphabetical (all
+// alphabetical without carbon).
+void HillSort(std::vector<std::string>& symbols) {
+  const bool carbon = std::find(symbols.begin(), symbols.end(), "C") != symbols.end();
+  auto rank = [carbon](const std::string& s) { return !carbon ? 2 : s == "C" ? 0 : s == "H" ? 1 : 2; };
+  std::sort(symbols.begin(), symbols.end(), [&](const std::string& a, const std::string& b) {
+    return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
+  });
+}
+
+std::string Line(const char* head, const std::vector<std::string>& elements, const std::vector<double>& values) {
+  std::string out = head;
+  bool first = true;
+  for (std::size_t i = 0; i < elements.size(); ++i) {
+    if (std::isnan(values[i])) continue;
+    out += (first ? " " : "; ") + elements[i] + ", " + Percent2(values[i]);
+    first = false;
+  }
+  return out + ".";
+}
+
+std::string Amount(double x) {
+  char buffer[32];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  std::string s(buffer, r.ptr);
+  return s == "1" ? "" : s;
+}
+
+struct SolventMasses {
+  std::string hill;
+  double molar_mass;
+  std::vector<double> masses;  // of each analysed element
+};
+
+}  // namespace
+
+ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading, const std::string& elements,
+                                  const std::string& found, double tolerance, int solvents) {
+  ElementalAnalysis a;
+  a.tolerance = tolerance;
+  if (!reading.has_value) {
+    a.error = "the formula has no number to analyse";
+    return a;
+  }
+  if (!(tolerance >= 0.0) || !std::isfinite(tolerance)) {
+    a.error = "the tolerance must be a number of percent, 0 or more";
+    return a;
+  }
+  a.formula = reading.hill;
+  const std::map<std::string, double> compound = MassBySymbol(reading);
+
+  // Found values: SYMBOL=PERCENT.
+  std::map<std::string, double> found_values;
+  for (const std::string& item : SplitList(found)) {
+    const std::size_t eq = item.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      a.error = "expected SYMBOL=PERCENT in the found values, got '" + item + "'";
+      return a;
+    }
+    const std::string symbol = item.substr(0, eq);
+    if (std::string problem = SymbolProblem(context, symbol, "found values"); !problem.empty()) {
+      a.error = problem;
+      return a;
+    }
+    double value = 0.0;
+    const char* begin = item.data() + eq + 1;
+    const char* end = item.data() + item.size();
+    auto r = std::from_chars(begin, end, value);
+    if (r.ec != std::errc() || r.ptr != end || !(value >= 0.0 && value <= 100.0)) {
+      a.error = "the found value of " + symbol + " must be a percentage from 0 to 100, got '" +
+                std::string(begin, end) + "'";
+      return a;
+    }
+    found_values[symbol] = value;
+  }
+  a.has_found = !found_values.empty();
+
+  // The elements analysed.
+  std::vector<std::string> chosen = SplitList(elements);
+  for (const std::string& symbol : chosen) {
+    if (std::string problem = SymbolProblem(context, symbol, "element list"); !problem.empty()) {
+      a.error = problem;
+      return a;
+    }
+  }
+  if (chosen.empty()) {
+    if (a.has_found) {
+      for (const auto& f : found_values) chosen.push_back(f.first);
+    } else {
+      for (const char* s : {"C", "H", "N", "S"}) {
+        if (compound.count(s) != 0) chosen.push_back(s);
+      }
+    }
+  }
+  HillSort(chosen);
+  chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+  a.elements = chosen;
+  if (chosen.empty()) {
+    a.error = "none of C, H, N and S is in the formula: name the elements to analyse";
+    return a;
+  }
+
+  const double molar = reading.neutral_mass;
+  for (const std::string& e : chosen) {
+    auto m = compound.find(e);
+    a.calcd.push_back(molar == 0.0 ? 0.0 : (m == compound.end() ? 0.0 : m->second) / molar * 100.0);
+    auto f = found_values.find(e);
+    a.found.push_back(f == found_values.end() ? kNaN : f->second);
+  }
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    if (!std::isnan(a.found[i]) && std::fabs(a.found[i] - a.calcd[i]) > tolerance) a.within = false;
+  }
+  a.calcd_line = Line(("Anal. Calcd for " + a.formula + ":").c_str(), chosen, a.calcd);
+  if (a.has_found) a.found_line = Line("Found:", chosen, a.found);
+  if (solvents <= 0 || !a.has_found) return a;
+
+  // Solvate fits.
+  std::vector<double> compound_masses;
+  for (const std::string& e : chosen) {
+    auto m = compound.find(e);
+    compound_masses.push_back(m == compound.end() ? 0.0 : m->second);
+  }
+  std::vector<SolventMasses> list;
+  for (const Solvent& s : context.solvents) {
+    Reading r = Read(context, s.formula.data(), s.formula.size());
+    if (!r.has_value) continue;
+    // Two solvents of one formula (ethyl acetate, dioxane) give one fit.
+    if (std::any_of(list.begin(), list.end(), [&](const SolventMasses& m) { return m.hill == r.hill; })) continue;
+    const std::map<std::string, double> by_symbol = MassBySymbol(r);
+    SolventMasses masses{r.hill, r.neutral_mass, {}};
+    for (const std::string& e : chosen) {
+      auto m = by_symbol.find(e);
+      masses.masses.push_back(m == by_symbol.end() ? 0.0 : m->second);
+    }
+    list.push_back(std::move(masses));
+  }
+  // The compound with k/20 of solvent s and l/20 of solvent t (t may be
+  // NULL); a fit when every found value is within the tolerance.
+  std::vector<SolvateFit> fits;
+  std::vector<double> calcd(chosen.size());
+  auto consider = [&](const SolventMasses* s, int k, const SolventMasses* t, int l) {
+    const double x = k / 20.0, y = t != nullptr ? l / 20.0 : 0.0;
+    double total = molar + s->molar_mass * x;
+    if (t != nullptr) total += t->molar_mass * y;
+    double worst = 0.0;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+      double mass = compound_masses[i] + s->masses[i] * x;
+      if (t != nullptr) mass += t->masses[i] * y;
+      calcd[i] = total == 0.0 ? 0.0 : mass / total * 100.0;
+      if (!std::isnan(a.found[i])) worst = std::max(worst, std::fabs(a.found[i] - calcd[i]));
+    }
+    if (worst > tolerance) return;
+    SolvateFit fit;
+    fit.calcd = calcd;
+    fit.worst = worst;
+    fit.solvents.emplace_back(s->hill, x);
+    fit.label = a.formula + "\xC2\xB7" + Amount(x) + s->hill;
+    if (t != nullptr) {
+      fit.solvents.emplace_back(t->hill, y);
+      fit.label += "\xC2\xB7" + Amount(y) + t->hill;
+    }
+    fits.push_back(std::move(fit));
+  };
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    for (int k = 1; k <= kSteps; ++k) consider(&list[i], k, nullptr, 0);
+    if (solvents < 2) continue;
+    for (std::size_t j = i + 1; j < list.size(); ++j) {
+      for (int k = 1; k <= kSteps; ++k) {
+        for (int l = 1; l <= kSteps; ++l) consider(&list[i], k, &list[j], l);
+      }
+    }
+  }
+  // Best first; on a tie, fewer solvents, then less solvent, then the list's order.
+  std::stable_sort(fits.begin(), fits.end(), [](const SolvateFit& x, const SolvateFit& y) {
+    if (x.worst != y.worst) return x.worst < y.worst;
+    if (x.solvents.size() != y.solvents.size()) return x.solvents.size() < y.solvents.size();
+    double sx = 0.0, sy = 0.0;
+    for (const auto& s : x.solvents) sx += s.second;
+    for (const auto& s : y.solvents) sy += s.second;
+    return sx < sy;
+  });
+  if (fits.size() > kMaxFits) fits.resize(kMaxFits);
+  for (SolvateFit& fit : fits) {
+    fit.calcd_line = Line(("Anal. Calcd for " + fit.label + ":").c_str(), chosen, fit.calcd);
+  }
+  a.fits = std::move(fits);
+  return a;
+}
+
+}  // namespace formix::toolkit

@@ -1,0 +1,54 @@
+// analysis.h -- elemental analysis calculated against found: the journal's
+// Calcd and Found lines, the verdict at a tolerance, and solvate fits.
+#ifndef FORMIX_TOOLKIT_ANALYSIS_H
+#define FORMIX_TOOLKIT_ANALYSIS_H
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "toolkit/context.h"
+#include "toolkit/reading.h"
+
+namespace formix::toolkit {
+
+struct SolvateFit {
+  std::string label;  // C20H25NO3·0.25H2O
+  std::vector<std::pair<std::string, double>> solvents;  // formula (Hill), amount
+  std::vector<double> calcd;  // percent of each analysed element
+  double worst = 0.0;         // largest |found - calcd|
+  std::string calcd_line;
+};
+
+struct ElementalAnalysis {
+  std::string error;  // why nothing could be calculated ("" when fine)
+  std::string formula;  // the compound's Hill formula
+  std::vector<std::string> elements;  // analysed, in Hill order
+  std::vector<double> calcd;          // percent
+  std::vector<double> found;          // percent, NaN where not given
+  bool has_found = false;
+  double tolerance = 0.4;
+  bool within = true;  // every found value within the tolerance
+  std::string calcd_line, found_line;
+  std::vector<SolvateFit> fits;  // best first
+};
+
+// The most solvate fits reported.
+constexpr std::size_t kMaxFits = 10;
+
+// Calculates the analysis of the compound `reading` read over `context`.
+//   elements: "C,H,N" (symbols separated by commas or spaces), or "" for C,
+//     H, N and S as far as the compound holds them (the found values' own
+//     elements when found values are given);
+//   found: "C=73.21,H=7.75,N=4.22", or "";
+//   solvents: 0, or 1 or 2 to fit that many solvents at once (amounts 0.05
+//     to 2 in steps of 0.05, solvents from the context's list).
+ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading, const std::string& elements,
+                                  const std::string& found, double tolerance, int solvents);
+
+// The journal's rounding: two decimals.
+std::string Percent2(double value);
+
+}  // namespace formix::toolkit
+
+#endif  // FORMIX_TOOLKIT_ANALYSIS_H
