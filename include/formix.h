@@ -221,6 +221,60 @@ FORMIX_API double formix_analysis_fit_worst(const formix_analysis *analysis, siz
 FORMIX_API double formix_analysis_fit_calcd(const formix_analysis *analysis, size_t fit, size_t index);
 FORMIX_API const char *formix_analysis_fit_line(const formix_analysis *analysis, size_t fit);
 
+/* ---- Reactions ----------------------------------------------------------- */
+
+typedef struct formix_reaction formix_reaction;
+
+/* Reads an equation: sides at "=", "->", "→" or "⇌" (between spaces, or
+ * without spaces when the text holds no other '='), participants at '+'
+ * (between spaces, or right before a digit, capital or bracket: a '+'
+ * ending a species, as in NH4+, is its charge), a leading number or
+ * fraction the coefficient.  balance: find the smallest whole coefficients
+ * (exact rational arithmetic; an equation whose numbers outgrow 64 bits, or
+ * with no balance or more than one, is an error).  check: an equation that
+ * does not balance in every element and the charge is an error naming each
+ * difference.  NULL only when memory runs out. */
+FORMIX_API formix_reaction *formix_react(const formix_context *context, const char *equation, int balance,
+                                         int check);
+FORMIX_API void formix_reaction_free(formix_reaction *reaction);
+
+/* Why the equation or the amounts cannot be used, or "". */
+FORMIX_API const char *formix_reaction_error(const formix_reaction *reaction);
+
+/* The equation with its coefficients ("2 H2 + O2 = 2 H2O"). */
+FORMIX_API const char *formix_reaction_equation(const formix_reaction *reaction);
+
+/* Sets an amount, FORMULA (as written in the equation) = VALUE: kind 'g'
+ * given amount (units g (default), mg, kg, mmol, mol), 'e' equivalents of
+ * a reactant relative to the limiting reagent, 'd' density in g/mL, 'c'
+ * concentration in mol/L.  1 on success, 0 with the error set. */
+FORMIX_API int formix_reaction_set_amount(formix_reaction *reaction, const char *spec, char kind);
+
+/* Works out every amount: the limiting reagent is the given reactant with
+ * the fewest moles per coefficient; reactants with equivalents have that
+ * many times its moles; the rest follow the coefficients (products: the
+ * theoretical yield).  1 on success, 0 with the error set. */
+FORMIX_API int formix_reaction_solve(formix_reaction *reaction);
+
+/* The participants, in equation order. */
+FORMIX_API size_t formix_reaction_count(const formix_reaction *reaction);
+FORMIX_API const formix_reading *formix_reaction_reading(const formix_reaction *reaction, size_t index);
+FORMIX_API const char *formix_reaction_formula(const formix_reaction *reaction, size_t index);
+FORMIX_API int formix_reaction_side(const formix_reaction *reaction, size_t index); /* 0 reactant, 1 product */
+FORMIX_API double formix_reaction_coefficient(const formix_reaction *reaction, size_t index);
+FORMIX_API int formix_reaction_given(const formix_reaction *reaction, size_t index);
+/* After formix_reaction_solve (NaN where unknown): mol, g, mL, equivalents. */
+FORMIX_API double formix_reaction_moles(const formix_reaction *reaction, size_t index);
+FORMIX_API double formix_reaction_mass(const formix_reaction *reaction, size_t index);
+FORMIX_API double formix_reaction_volume(const formix_reaction *reaction, size_t index);
+FORMIX_API double formix_reaction_equiv(const formix_reaction *reaction, size_t index);
+/* The index of the limiting reagent, or -1. */
+FORMIX_API int formix_reaction_limiting(const formix_reaction *reaction);
+
+/* A number as a chemist writes it, to `digits` significant figures, into
+ * `buffer` of `size` bytes ("0.000250", never "0.0002"); returns buffer. */
+FORMIX_API char *formix_significant(double value, int digits, char *buffer, size_t size);
+
 /* The molar mass of the electron, g/mol (CODATA 2022). */
 #define FORMIX_ELECTRON_MOLAR_MASS 5.485799090441e-4
 

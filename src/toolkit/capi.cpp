@@ -8,6 +8,7 @@
 #include "formix.h"
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
+#include "toolkit/reaction.h"
 #include "toolkit/reading.h"
 
 struct formix_context {
@@ -22,6 +23,11 @@ struct formix_reading {
 
 struct formix_analysis {
   formix::toolkit::ElementalAnalysis analysis;
+};
+
+struct formix_reaction {
+  formix::toolkit::Reaction reaction;
+  std::vector<std::unique_ptr<formix_reading>> readings;
 };
 
 namespace {
@@ -103,19 +109,28 @@ FORMIX_API const char* formix_group_formula(const formix_context* c, int i) {
   return c->context->group_formulas[static_cast<std::size_t>(i)].c_str();
 }
 
-FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text, std::size_t length) {
-  if (c == nullptr || (text == nullptr && length != 0)) return nullptr;
-  try {
-    auto r = std::make_unique<formix_reading>();
-    r->reading = formix::toolkit::Read(*c->context, text != nullptr ? text : "", length);
-    for (const auto& d : r->reading.diagnostics) {
+namespace {
+
+// The C views of a reading's strings.
+std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
+  auto r = std::make_unique<formix_reading>();
+  r->reading = std::move(reading);
+  for (const auto& d : r->reading.diagnostics) {
       r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
                                 d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
     }
     for (const auto& e : r->reading.elements) {
       r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
     }
-    return r.release();
+  return r;
+}
+
+}  // namespace
+
+FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text, std::size_t length) {
+  if (c == nullptr || (text == nullptr && length != 0)) return nullptr;
+  try {
+    return Wrap(formix::toolkit::Read(*c->context, text != nullptr ? text : "", length)).release();
   } catch (...) {
     return nullptr;
   }
@@ -212,6 +227,86 @@ FORMIX_API double formix_analysis_fit_calcd(const formix_analysis* a, std::size_
 }
 FORMIX_API const char* formix_analysis_fit_line(const formix_analysis* a, std::size_t k) {
   return a != nullptr && k < a->analysis.fits.size() ? a->analysis.fits[k].calcd_line.c_str() : nullptr;
+}
+
+FORMIX_API formix_reaction* formix_react(const formix_context* c, const char* equation, int balance, int check) {
+  try {
+    auto r = std::make_unique<formix_reaction>();
+    if (c == nullptr || equation == nullptr) {
+      r->reaction.error = "no context or no equation";
+      return r.release();
+    }
+    r->reaction = formix::toolkit::ReadEquation(*c->context, equation, balance != 0, check != 0);
+    for (const auto& p : r->reaction.participants) r->readings.push_back(Wrap(p.reading));
+    return r.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_reaction_free(formix_reaction* r) { delete r; }
+
+FORMIX_API const char* formix_reaction_error(const formix_reaction* r) {
+  return r != nullptr ? r->reaction.error.c_str() : "no reaction";
+}
+FORMIX_API const char* formix_reaction_equation(const formix_reaction* r) {
+  return r != nullptr ? r->reaction.balanced.c_str() : "";
+}
+FORMIX_API int formix_reaction_set_amount(formix_reaction* r, const char* spec, char kind) {
+  if (r == nullptr || spec == nullptr) return 0;
+  try {
+    return formix::toolkit::SetAmount(r->reaction, spec, kind) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+FORMIX_API int formix_reaction_solve(formix_reaction* r) {
+  return r != nullptr && formix::toolkit::SolveAmounts(r->reaction) ? 1 : 0;
+}
+FORMIX_API std::size_t formix_reaction_count(const formix_reaction* r) {
+  return r != nullptr ? r->reaction.participants.size() : 0;
+}
+
+namespace {
+const formix::toolkit::Participant* At(const formix_reaction* r, std::size_t i) {
+  return r != nullptr && i < r->reaction.participants.size() ? &r->reaction.participants[i] : nullptr;
+}
+}  // namespace
+
+FORMIX_API const formix_reading* formix_reaction_reading(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? r->readings[i].get() : nullptr;
+}
+FORMIX_API const char* formix_reaction_formula(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->formula.c_str() : nullptr;
+}
+FORMIX_API int formix_reaction_side(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->side : -1;
+}
+FORMIX_API double formix_reaction_coefficient(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->coefficient : kNaN;
+}
+FORMIX_API int formix_reaction_given(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr && At(r, i)->given ? 1 : 0;
+}
+FORMIX_API double formix_reaction_moles(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->moles : kNaN;
+}
+FORMIX_API double formix_reaction_mass(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->mass : kNaN;
+}
+FORMIX_API double formix_reaction_volume(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->volume : kNaN;
+}
+FORMIX_API double formix_reaction_equiv(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->equiv : kNaN;
+}
+FORMIX_API int formix_reaction_limiting(const formix_reaction* r) { return r != nullptr ? r->reaction.limiting : -1; }
+
+FORMIX_API char* formix_significant(double value, int digits, char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return buffer;
+  const std::string text = formix::toolkit::Significant(value, digits < 1 ? 1 : digits > 17 ? 17 : digits);
+  std::snprintf(buffer, size, "%s", text.c_str());
+  return buffer;
 }
 
 }  // extern "C"

@@ -204,10 +204,27 @@ class Commands(unittest.TestCase):
                     masses, 0, n)
         self.assertEqual([p["mass"] for p in parts], list(masses))
         self.assertEqual([p["given"] for p in parts], [True, False, False])
-        for args in (["2H2 + O2 = 2H2O"], ["2H2 + O2 = 2H2O", "--given", "N2=1"],
-                     ["2H2 + O2", "--given", "H2=1"], ["2H2 + O2 = 2H2O", "--given", "H2=1", "--given", "O2=1"]):
+        for args in (["2H2 + O2 = 2H2O", "--given", "N2=1"], ["2H2 + O2 = 2H2O", "--given", "H2=1", "--given", "H2=2"],
+                     ["2H2 + O2 = 2H2O", "--given", "H2=1stone"], ["2H2 + O2 = 2H2O", "--equiv", "O2=2"]):
             self.assertEqual(formix("react", *args)[0], 1, args)
-        self.assertEqual(formix("react", "2H2 + Xx = 2H2O", "--given", "H2=1")[0], 2)
+        for args in (["2H2 + Xx = 2H2O", "--given", "H2=1"], ["H2 + O2 = H2O"], ["2H2 + O2", "--given", "H2=1"]):
+            self.assertEqual(formix("react", *args)[0], 2, args)
+        status, _, err = formix("react", "H2 + O2 = H2O")
+        self.assertIn("does not balance: O 2 on the left, 1 on the right", err)
+        self.assertEqual(formix("react", "H2 + O2 = H2O", "--no-check")[0], 0)
+        # Limiting reagent, by hand: H2 4 g = 1.984 mol (0.992 per coefficient),
+        # O2 16 g = 0.50003 mol: oxygen limits; water 2 x 16/31.998 mol.
+        doc = valid_json(self, formix("react", "2H2+O2=2H2O", "--given", "H2=4", "--given", "O2=16g", "--json")[1])
+        parts = doc["participants"]
+        self.assertEqual([p.get("limiting", False) for p in parts], [False, True, False])
+        self.assertAlmostEqual(parts[2]["mass"], 2 * 16 / (2 * 15.999) * (2 * 1.008 + 15.999), places=9)
+        # The redox textbook example, balanced with its charges.
+        out = formix("react", "MnO4^- + Fe^2+ + H^+ = Mn^2+ + Fe^3+ + H2O", "--balance")[1]
+        self.assertEqual(out.splitlines()[0], "MnO4^- + 5 Fe^2+ + 8 H^+ = Mn^2+ + 5 Fe^3+ + 4 H2O")
+        # A liquid by volume: 1.06 g of benzaldehyde at 1.044 g/mL is 1.015 mL.
+        out = formix("react", "PhCHO + NaBH4 = PhCH2OH + NaBH3", "--no-check", "--given", "PhCHO=1.06g",
+                     "--density", "PhCHO=1.044")[1]
+        self.assertIn("1.02 mL", out.splitlines()[2])
 
     def test_analyze(self):
         out = formix("analyze", "C=40.0", "H=6.7", "O=53.3", "--mass", "180.16", "--json")[1]

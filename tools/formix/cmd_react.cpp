@@ -1,7 +1,8 @@
-// cmd_react.cpp -- formix react: masses of every participant of a balanced
-// equation from the mass of one.
-#include <cctype>
-#include <sstream>
+// cmd_react.cpp -- formix react: the balance of an equation and the bench
+// table of amounts, through the toolkit's reactions.
+#include <cmath>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "commands.h"
@@ -10,48 +11,34 @@
 namespace formix::tool {
 namespace {
 
-struct Participant {
-  int side;  // 0 reactant, 1 product
-  double coefficient;
-  std::string formula;  // as written
-};
+using ReactionPtr = std::unique_ptr<formix_reaction, decltype(&formix_reaction_free)>;
 
-// Splits a textbook equation: sides at "=", "->" or "→" between spaces,
-// participants at "+" between spaces, a leading number is the coefficient.
-std::vector<Participant> ParseEquation(const std::string& equation) {
-  std::vector<Participant> out;
-  std::istringstream words(equation);
-  std::string word, current;
-  int side = 0, separators = 0;
-  auto finish = [&]() {
-    std::size_t start = current.find_first_not_of(' ');
-    if (start == std::string::npos) throw UsageError{"a participant of the equation is empty"};
-    std::string text = current.substr(start);
-    std::size_t n = 0;
-    while (n < text.size() && (std::isdigit(static_cast<unsigned char>(text[n])) || text[n] == '.')) ++n;
-    double coefficient = 1.0;
-    if (n > 0) coefficient = ParseNumber(text.substr(0, n), "a coefficient");
-    std::size_t rest = text.find_first_not_of(' ', n);
-    if (rest == std::string::npos) throw UsageError{"'" + text + "' has no formula"};
-    out.push_back({side, coefficient, text.substr(rest)});
-    current.clear();
-  };
-  while (words >> word) {
-    if (word == "=" || word == "->" || word == "\xE2\x86\x92") {
-      finish();
-      side = 1;
-      ++separators;
-    } else if (word == "+") {
-      finish();
-    } else {
-      current += (current.empty() ? "" : " ") + word;
-    }
+std::string Sig(double value, int digits) {
+  char buffer[64];
+  return formix_significant(value, digits, buffer, sizeof buffer);
+}
+
+// A mass with the unit a chemist would choose, three significant figures.
+std::string MassText(double grams) {
+  if (!std::isfinite(grams)) return "";
+  if (grams >= 1000.0) return Sig(grams / 1000.0, 3) + " kg";
+  if (grams >= 1.0) return Sig(grams, 3) + " g";
+  return Sig(grams * 1000.0, 3) + " mg";
+}
+
+std::string VolumeText(double millilitres) {
+  if (!std::isfinite(millilitres)) return "";
+  if (millilitres < 0.1) return Sig(millilitres * 1000.0, 3) + " \xC2\xB5L";
+  return Sig(millilitres, 3) + " mL";
+}
+
+void JsonNumberOrNull(Json& json, const char* key, double value) {
+  json.Key(key);
+  if (std::isfinite(value)) {
+    json.Number(value);
+  } else {
+    json.Null();
   }
-  finish();
-  if (separators != 1) {
-    throw UsageError{"the equation needs one '=', '->' or '\xE2\x86\x92' between spaces"};
-  }
-  return out;
 }
 
 }  // namespace
@@ -59,53 +46,94 @@ std::vector<Participant> ParseEquation(const std::string& equation) {
 void CommandReact(Session& s) {
   const Options& o = s.options;
   if (o.args.empty()) throw UsageError{"react takes an equation, such as '2H2 + O2 = 2H2O'"};
-  if (!o.given) throw UsageError{"react needs --given FORMULA=MASS"};
   std::string equation;
   for (const std::string& a : o.args) equation += (equation.empty() ? "" : " ") + a;
-  std::vector<Participant> parts = ParseEquation(equation);
-  std::string given_formula;
-  double given_mass = 0.0;
-  SplitAssignment(*o.given, &given_formula, &given_mass, "--given");
-  int reference = -1;
-  for (std::size_t i = 0; i < parts.size() && reference < 0; ++i) {
-    if (parts[i].formula == given_formula) reference = static_cast<int>(i);
-  }
-  if (reference < 0) throw UsageError{"'" + given_formula + "' is not a participant of the equation"};
-
-  const std::size_t n = parts.size();
-  std::vector<double> molar(n), masses(n);
-  bool usable = true;
+  ReactionPtr r(formix_react(s.context, equation.c_str(), o.balance ? 1 : 0, o.no_check ? 0 : 1),
+                &formix_reaction_free);
+  if (!r) throw IoError{"out of memory"};
+  const std::size_t n = formix_reaction_count(r.get());
   for (std::size_t i = 0; i < n; ++i) {
-    Reading r = s.Read(parts[i].formula);
-    usable = usable && s.Shows(r.get());
-    molar[i] = formix_reading_molar_mass(r.get());
+    const formix_reading* reading = formix_reaction_reading(r.get(), i);
+    PrintDiagnostics(formix_reaction_formula(r.get(), i), reading, {o.russian, false});
+    if (formix_reading_worst(reading) >= FORMIX_WARNING) s.flagged = true;
   }
-  if (!usable) throw CommandFailed{};
-  // The products and quotients of the library's ChemEqu, in its order.
-  const std::size_t ref = static_cast<std::size_t>(reference);
-  const double factor = given_mass / molar[ref] / parts[ref].coefficient;
-  for (std::size_t i = 0; i < n; ++i) {
-    masses[i] = i == ref ? given_mass : molar[i] * factor * parts[i].coefficient;
+  std::string error = formix_reaction_error(r.get());
+  if (!error.empty()) {
+    // The equation's own faults are the user's; a formula that cannot be
+    // read was shown above.
+    if (n == 0 || error.find("cannot be read") == std::string::npos) {
+      std::fprintf(stderr, "formix: %s: %s\n", Printable(equation).c_str(), error.c_str());
+    }
+    throw CommandFailed{};
   }
+  const bool amounts = !o.given.empty();
+  if (!amounts && (!o.equiv.empty() || !o.density.empty() || !o.conc.empty())) {
+    throw UsageError{"--equiv, --density and --conc need --given amounts"};
+  }
+  struct Spec {
+    const std::vector<std::string>& list;
+    char kind;
+  };
+  for (const Spec& spec : {Spec{o.given, 'g'}, Spec{o.equiv, 'e'}, Spec{o.density, 'd'}, Spec{o.conc, 'c'}}) {
+    for (const std::string& item : spec.list) {
+      if (!formix_reaction_set_amount(r.get(), item.c_str(), spec.kind)) {
+        throw UsageError{formix_reaction_error(r.get())};
+      }
+    }
+  }
+  if (amounts && !formix_reaction_solve(r.get())) throw UsageError{formix_reaction_error(r.get())};
+  const int limiting = formix_reaction_limiting(r.get());
 
   if (o.json) {
     Json json;
     json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("react");
-    json.Key("participants").Open('[');
+    json.Key("equation").String(formix_reaction_equation(r.get())).Key("participants").Open('[');
     for (std::size_t i = 0; i < n; ++i) {
-      json.Open('{').Key("side").String(parts[i].side ? "product" : "reactant");
-      json.Key("coefficient").Number(parts[i].coefficient).Key("formula").String(parts[i].formula);
-      json.Key("molar_mass").Number(molar[i]).Key("mass").Number(masses[i]);
-      json.Key("moles").Number(masses[i] / molar[i]).Key("given").Bool(i == ref).Close();
+      const formix_reading* reading = formix_reaction_reading(r.get(), i);
+      json.Open('{').Key("side").String(formix_reaction_side(r.get(), i) ? "product" : "reactant");
+      json.Key("coefficient").Number(formix_reaction_coefficient(r.get(), i));
+      json.Key("formula").String(formix_reaction_formula(r.get(), i)).Key("hill").String(formix_reading_hill(reading));
+      json.Key("molar_mass").Number(formix_reading_molar_mass(reading));
+      if (amounts) {
+        JsonNumberOrNull(json, "moles", formix_reaction_moles(r.get(), i));
+        JsonNumberOrNull(json, "mass", formix_reaction_mass(r.get(), i));
+        const double equiv = formix_reaction_equiv(r.get(), i);
+        if (std::isfinite(equiv)) json.Key("equiv").Number(equiv);
+        const double volume = formix_reaction_volume(r.get(), i);
+        if (std::isfinite(volume)) json.Key("volume").Number(volume);
+        json.Key("given").Bool(formix_reaction_given(r.get(), i) != 0);
+        if (static_cast<int>(i) == limiting) json.Key("limiting").Bool(true);
+      }
+      json.Close();
     }
     json.Close().Close().End();
     return;
   }
-  Table table({"side", "coef", "formula", "molar mass", "mass", "moles"});
+  std::string out = std::string(formix_reaction_equation(r.get())) + "\n";
+  Write(out);
+  if (!amounts) {
+    Table table({"", "coef", "formula", "M (g/mol)"});
+    for (std::size_t i = 0; i < n; ++i) {
+      table.Add({formix_reaction_side(r.get(), i) ? "product" : "reactant",
+                 Shortest(formix_reaction_coefficient(r.get(), i)), formix_reaction_formula(r.get(), i),
+                 Fixed(formix_reading_molar_mass(formix_reaction_reading(r.get(), i)), 2)});
+    }
+    table.Print();
+    return;
+  }
+  Table table({"", "formula", "M (g/mol)", "equiv", "n (mmol)", "m", "V"});
   for (std::size_t i = 0; i < n; ++i) {
-    table.Add({parts[i].side ? "product" : "reactant", Shortest(parts[i].coefficient), parts[i].formula,
-               Fixed(molar[i], o.precision), Fixed(masses[i], o.precision),
-               Fixed(masses[i] / molar[i], o.precision) + (i == ref ? "  (given)" : "")});
+    const formix_reading* reading = formix_reaction_reading(r.get(), i);
+    const double equiv = formix_reaction_equiv(r.get(), i);
+    const bool product = formix_reaction_side(r.get(), i) == 1;
+    std::string note = static_cast<int>(i) == limiting        ? "limiting"
+                       : formix_reaction_given(r.get(), i)     ? "given"
+                       : product                               ? "theoretical yield"
+                                                               : "";
+    table.Add({product ? "product" : "reactant", formix_reaction_formula(r.get(), i),
+               Fixed(formix_reading_molar_mass(reading), 2), std::isfinite(equiv) ? Fixed(equiv, 2) : "",
+               Sig(formix_reaction_moles(r.get(), i) * 1000.0, 3), MassText(formix_reaction_mass(r.get(), i)),
+               VolumeText(formix_reaction_volume(r.get(), i)), note});
   }
   table.Print();
 }

@@ -35,7 +35,7 @@ const Command kCommands[] = {
     {"composition", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"comp", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"ea", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
-    {"react", CommandReact, {"--given"}},
+    {"react", CommandReact, {"--given", "--equiv", "--density", "--conc", "--balance", "--no-check"}},
     {"analyze", CommandAnalyze, {"--mass", "--ref"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
@@ -52,8 +52,8 @@ const char kHelp[] =
     "  composition FORMULA           Hill formula, atoms, mass and percent of each element, and\n"
     "                                the journal's Calcd line (aliases comp, ea)\n"
     "                                  formix ea C20H25NO3 --found C=73.21,H=7.75,N=4.22\n"
-    "  react EQUATION --given F=M    masses of all participants from the mass M (g) of participant F\n"
-    "                                  formix react '2H2 + O2 = 2H2O' --given H2O=36.03\n"
+    "  react EQUATION [--given F=A]  the balance of an equation, and the bench table of amounts\n"
+    "                                  formix react 'PhBr + Mg = PhMgBr' --given PhBr=2.5g --equiv Mg=1.2\n"
     "  analyze SPECIES=FRACTION...   atom ratios and nearest formula from an elemental analysis\n"
     "                                  formix analyze C=40.0 H=6.7 O=53.3 --mass 180.16\n"
     "  elements                      the element table in use\n"
@@ -79,7 +79,13 @@ const char kHelp[] =
     "  --json            JSON on standard output, exact numbers (docs/formix-json.schema.json)\n"
     "  --strict          print no number for a formula with a warning\n"
     "  --messages=ru     show the library's own Russian texts where it spoke\n"
-    "  --given F=M       react: participant F (as written in the equation) has mass M\n"
+    "  --given F=A       react: participant F (as written) has amount A: g (default), mg, kg, mmol, mol;\n"
+    "                    several name the limiting reagent\n"
+    "  --equiv F=N       react: reactant F has N equivalents of the limiting reagent\n"
+    "  --density F=D     react: liquid F has density D g/mL (gives its volume)\n"
+    "  --conc F=C        react: solution F has concentration C mol/L (gives its volume)\n"
+    "  --balance         react: find the smallest whole coefficients\n"
+    "  --no-check        react: do not refuse an equation that does not balance\n"
     "  --mass M          analyze: scale the ratios to the total molar mass M\n"
     "  --ref S=N         analyze: scale the ratios so that species S has N atoms\n"
     "  --found C=..,H=.. composition: found percentages, compared with the calculated ones\n"

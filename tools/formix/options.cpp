@@ -129,8 +129,18 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
         throw UsageError{"--precision takes a whole number from 0 to 17"};
       }
       o.precision = static_cast<int>(n);
-    } else if (name == "--given") {
-      once(o.given);
+    } else if (name == "--given" || name == "--equiv" || name == "--density" || name == "--conc") {
+      std::vector<std::string>& list = name == "--given"   ? o.given
+                                       : name == "--equiv" ? o.equiv
+                                       : name == "--density" ? o.density
+                                                             : o.conc;
+      list.push_back(take_value());
+      o.command_options.push_back(name);
+    } else if (name == "--balance") {
+      flag(o.balance);
+      o.command_options.push_back(name);
+    } else if (name == "--no-check") {
+      flag(o.no_check);
       o.command_options.push_back(name);
     } else if (name == "--mass") {
       once(o.total);

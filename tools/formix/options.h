@@ -13,7 +13,8 @@ struct Options {
   std::vector<std::string> args;
   std::vector<std::string> command_options;   // the command options given, for checking
   std::optional<std::string> masses, groups;  // data files
-  std::optional<std::string> given;           // react
+  std::vector<std::string> given, equiv, density, conc;  // react
+  bool balance = false, no_check = false;                 // react
   std::optional<std::string> total, ref;      // analyze
   std::optional<std::string> found, elements, tolerance;  // composition
   int solvate = 0;                                         // composition

@@ -1,0 +1,507 @@
+// reaction.cpp -- reading chemical equations, their balance (checked, or
+// found exactly with checked rational arithmetic), and bench amounts.
+#include "toolkit/reaction.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <numeric>
+
+namespace formix::toolkit {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+bool StartsParticipant(char c) { return IsDigitChar(c) || (c >= 'A' && c <= 'Z') || c == '(' || c == '[' || c == '{'; }
+
+std::string Trim(const std::string& s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsSpace(s[b])) ++b;
+  while (e > b && IsSpace(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+std::string Shortest(double x) {
+  char buffer[64];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return std::string(buffer, r.ptr);
+}
+
+// Where the sides part: the start and length of the separator, or npos.
+std::pair<std::size_t, std::size_t> FindSeparator(const std::string& text, std::string* error) {
+  static const char* const kArrows[] = {"->", "\xE2\x86\x92", "\xE2\x87\x8C", "="};  // -> → ⇌ =
+  std::vector<std::pair<std::size_t, std::size_t>> spaced, arrows, equals;
+  for (const char* sep : kArrows) {
+    const std::size_t n = std::strlen(sep);
+    for (std::size_t at = text.find(sep); at != std::string::npos; at = text.find(sep, at + n)) {
+      if (sep[0] == '=' && at > 0 && (text[at - 1] == '<' || text[at - 1] == '-')) continue;
+      const bool left = at > 0 && IsSpace(text[at - 1]);
+      const bool right = at + n < text.size() && IsSpace(text[at + n]);
+      if (left && right) spaced.emplace_back(at, n);
+      (sep[0] == '=' ? equals : arrows).emplace_back(at, n);
+    }
+  }
+  if (spaced.size() == 1) return spaced[0];
+  if (spaced.size() > 1) {
+    *error = "the equation has more than one '=', '->', '\xE2\x86\x92' or '\xE2\x87\x8C' between spaces";
+  } else if (arrows.size() == 1) {
+    return arrows[0];
+  } else if (arrows.empty() && equals.size() == 1) {
+    return equals[0];
+  } else if (arrows.empty() && equals.empty()) {
+    *error = "the equation needs '=', '->', '\xE2\x86\x92' or '\xE2\x87\x8C' between its sides";
+  } else {
+    *error = "which '=' parts the sides? Put spaces around it (a '=' inside a formula is a bond)";
+  }
+  return {std::string::npos, 0};
+}
+
+// The participants of one side: split at '+' between spaces, or at a '+'
+// that a digit, capital or bracket follows (a '+' ending a species, as in
+// NH4+, is its charge).
+std::vector<std::string> SplitSide(const std::string& side) {
+  std::vector<std::string> out;
+  std::string current;
+  for (std::size_t i = 0; i < side.size(); ++i) {
+    if (side[i] == '+' && (i == 0 || side[i - 1] != '^')) {
+      std::size_t j = i + 1;
+      while (j < side.size() && IsSpace(side[j])) ++j;
+      const bool spaced = i > 0 && IsSpace(side[i - 1]) && j > i + 1;
+      if (i > 0 && IsSpace(side[i - 1]) && j == side.size()) {  // "H2 + ": nothing after the '+'
+        out.push_back(current);
+        current.clear();
+        break;
+      }
+      if ((spaced || j == i + 1) && j < side.size() && StartsParticipant(side[j]) && !Trim(current).empty()) {
+        out.push_back(current);
+        current.clear();
+        continue;
+      }
+    }
+    current += side[i];
+  }
+  out.push_back(current);
+  return out;
+}
+
+// ---- Exact rationals with checked arithmetic --------------------------------
+
+struct Fraction {
+  std::int64_t num = 0, den = 1;
+};
+
+bool Normalize(Fraction& f) {
+  if (f.den == 0) return false;
+  if (f.den < 0) {
+    if (f.num == INT64_MIN || f.den == INT64_MIN) return false;
+    f.num = -f.num;
+    f.den = -f.den;
+  }
+  std::int64_t g = std::gcd(f.num < 0 ? -f.num : f.num, f.den);
+  if (g > 1) f.num /= g, f.den /= g;
+  return true;
+}
+
+bool Mul(Fraction a, Fraction b, Fraction* out) {
+  Fraction r;
+  if (__builtin_mul_overflow(a.num, b.num, &r.num) || __builtin_mul_overflow(a.den, b.den, &r.den)) return false;
+  *out = r;
+  return Normalize(*out);
+}
+
+bool Sub(Fraction a, Fraction b, Fraction* out) {
+  std::int64_t x, y, d;
+  if (__builtin_mul_overflow(a.num, b.den, &x) || __builtin_mul_overflow(b.num, a.den, &y) ||
+      __builtin_sub_overflow(x, y, &x) || __builtin_mul_overflow(a.den, b.den, &d)) {
+    return false;
+  }
+  *out = {x, d};
+  return Normalize(*out);
+}
+
+bool Div(Fraction a, Fraction b, Fraction* out) {
+  if (b.num == 0) return false;
+  return Mul(a, {b.den, b.num}, out);
+}
+
+enum class BalanceOutcome { kOne, kNone, kSeveral, kOverflow, kNotPositive };
+
+// The one balance of matrix `m` (rows: elements and charge; columns:
+// participants, products negative): its smallest whole positive
+// coefficients.
+BalanceOutcome FindBalance(std::vector<std::vector<Fraction>> m, std::size_t columns,
+                           std::vector<std::int64_t>* coefficients) {
+  const std::size_t rows = m.size();
+  std::vector<std::size_t> pivot_column;
+  std::size_t r = 0;
+  for (std::size_t c = 0; c < columns && r < rows; ++c) {
+    std::size_t p = r;
+    while (p < rows && m[p][c].num == 0) ++p;
+    if (p == rows) continue;
+    std::swap(m[p], m[r]);
+    const Fraction pivot = m[r][c];
+    for (std::size_t k = 0; k < columns; ++k) {
+      if (!Div(m[r][k], pivot, &m[r][k])) return BalanceOutcome::kOverflow;
+    }
+    for (std::size_t i = 0; i < rows; ++i) {
+      if (i == r || m[i][c].num == 0) continue;
+      const Fraction factor = m[i][c];
+      for (std::size_t k = 0; k < columns; ++k) {
+        Fraction t;
+        if (!Mul(factor, m[r][k], &t) || !Sub(m[i][k], t, &m[i][k])) return BalanceOutcome::kOverflow;
+      }
+    }
+    pivot_column.push_back(c);
+    ++r;
+  }
+  const std::size_t rank = r;
+  if (columns - rank == 0) return BalanceOutcome::kNone;
+  if (columns - rank > 1) return BalanceOutcome::kSeveral;
+  std::size_t free_column = 0;
+  for (std::size_t c = 0, k = 0; c < columns; ++c) {
+    if (k < pivot_column.size() && pivot_column[k] == c) {
+      ++k;
+    } else {
+      free_column = c;
+    }
+  }
+  // x_free = 1; x_pivot = -m[row][free].
+  std::vector<Fraction> x(columns);
+  x[free_column] = {1, 1};
+  for (std::size_t i = 0; i < rank; ++i) {
+    Fraction v = m[i][free_column];
+    if (v.num == INT64_MIN) return BalanceOutcome::kOverflow;
+    x[pivot_column[i]] = {-v.num, v.den};
+  }
+  std::int64_t lcm = 1;
+  for (const Fraction& f : x) {
+    std::int64_t g = std::gcd(lcm, f.den);
+    if (__builtin_mul_overflow(lcm / g, f.den, &lcm)) return BalanceOutcome::kOverflow;
+  }
+  coefficients->assign(columns, 0);
+  std::int64_t g = 0;
+  for (std::size_t c = 0; c < columns; ++c) {
+    std::int64_t v;
+    if (__builtin_mul_overflow(x[c].num, lcm / x[c].den, &v)) return BalanceOutcome::kOverflow;
+    (*coefficients)[c] = v;
+    g = std::gcd(g, v < 0 ? -v : v);
+  }
+  bool positive = true, negative = true;
+  for (std::int64_t& v : *coefficients) {
+    v /= (g == 0 ? 1 : g);
+    positive = positive && v > 0;
+    negative = negative && v < 0;
+  }
+  if (negative) {
+    for (std::int64_t& v : *coefficients) v = -v;
+  } else if (!positive) {
+    return BalanceOutcome::kNotPositive;
+  }
+  return BalanceOutcome::kOne;
+}
+
+std::map<std::string, double> Atoms(const Reading& r) {
+  std::map<std::string, double> out;
+  for (const ElementShare& e : r.elements) out[e.symbol] += e.atoms;
+  return out;
+}
+
+std::string Equation(const std::vector<Participant>& ps) {
+  std::string out;
+  for (std::size_t i = 0; i < ps.size(); ++i) {
+    if (i > 0) out += ps[i].side != ps[i - 1].side ? " = " : " + ";
+    if (ps[i].coefficient != 1.0) out += Shortest(ps[i].coefficient) + " ";
+    out += ps[i].formula;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Significant(double value, int digits) {
+  if (!std::isfinite(value)) return "";
+  if (value == 0.0) return "0";
+  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  int decimals = digits - 1 - magnitude;
+  if (decimals < 0) decimals = 0;
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+Reaction ReadEquation(const Context& context, const std::string& text, bool balance, bool check) {
+  Reaction reaction;
+  const auto [at, length] = FindSeparator(text, &reaction.error);
+  if (at == std::string::npos) return reaction;
+  const std::string sides[2] = {text.substr(0, at), text.substr(at + length)};
+  for (int side = 0; side < 2; ++side) {
+    for (const std::string& raw : SplitSide(sides[side])) {
+      std::string part = Trim(raw);
+      if (part.empty()) {
+        reaction.error = std::string("the ") + (side == 0 ? "left" : "right") + " side has an empty participant";
+        return reaction;
+      }
+      Participant p;
+      p.side = side;
+      p.moles = p.mass = p.volume = p.equiv = p.given_moles = p.given_mass = p.equiv_given = p.density = p.conc =
+          kNaN;
+      std::size_t n = 0;
+      while (n < part.size() && (IsDigitChar(part[n]) || part[n] == '.' || part[n] == '/')) ++n;
+      if (n == part.size()) {
+        reaction.error = "'" + part + "' is a coefficient with no formula";
+        return reaction;
+      }
+      if (n > 0 && n < part.size() && (IsSpace(part[n]) || !IsDigitChar(part[n]))) {
+        const std::string number = part.substr(0, n);
+        const std::size_t slash = number.find('/');
+        double value = 0.0, denominator = 1.0;
+        auto r1 = std::from_chars(number.data(), number.data() + (slash == std::string::npos ? n : slash), value);
+        bool ok = r1.ec == std::errc() && r1.ptr == number.data() + (slash == std::string::npos ? n : slash);
+        if (ok && slash != std::string::npos) {
+          auto r2 = std::from_chars(number.data() + slash + 1, number.data() + n, denominator);
+          ok = r2.ec == std::errc() && r2.ptr == number.data() + n && denominator != 0.0;
+        }
+        if (!ok || !(value / denominator > 0.0) || !std::isfinite(value / denominator)) {
+          reaction.error = "'" + number + "' is no coefficient";
+          return reaction;
+        }
+        p.coefficient = value / denominator;
+        part = Trim(part.substr(n));
+      }
+      if (part.empty()) {
+        reaction.error = "a participant has a coefficient and no formula";
+        return reaction;
+      }
+      p.formula = part;
+      p.reading = Read(context, part.data(), part.size());
+      reaction.participants.push_back(std::move(p));
+    }
+  }
+  for (const Participant& p : reaction.participants) {
+    if (!p.reading.has_value) {
+      reaction.error = "'" + p.formula + "' cannot be read as a formula";
+      reaction.balanced = Equation(reaction.participants);
+      return reaction;
+    }
+  }
+
+  // Elements and charge of each participant, products counted negative.
+  std::vector<std::map<std::string, double>> atoms;
+  std::vector<std::string> symbols;
+  bool charged = false;
+  for (const Participant& p : reaction.participants) {
+    atoms.push_back(Atoms(p.reading));
+    for (const auto& a : atoms.back()) {
+      if (std::find(symbols.begin(), symbols.end(), a.first) == symbols.end()) symbols.push_back(a.first);
+    }
+    charged = charged || p.reading.charge != 0;
+  }
+  const std::size_t n = reaction.participants.size();
+  if (balance) {
+    std::vector<std::vector<Fraction>> m;
+    for (std::size_t row = 0; row < symbols.size() + (charged ? 1 : 0); ++row) {
+      std::vector<Fraction> line(n);
+      for (std::size_t j = 0; j < n; ++j) {
+        const Participant& p = reaction.participants[j];
+        double v = row < symbols.size() ? (atoms[j].count(symbols[row]) ? atoms[j].at(symbols[row]) : 0.0)
+                                        : static_cast<double>(p.reading.charge);
+        if (v != std::floor(v) || std::fabs(v) > 1e15) {
+          reaction.error = "'" + p.formula + "' has a fractional count of atoms: only whole formulas can be balanced";
+          return reaction;
+        }
+        line[j] = {static_cast<std::int64_t>(p.side == 0 ? v : -v), 1};
+      }
+      m.push_back(line);
+    }
+    std::vector<std::int64_t> c;
+    switch (FindBalance(m, n, &c)) {
+      case BalanceOutcome::kOne:
+        for (std::size_t j = 0; j < n; ++j) reaction.participants[j].coefficient = static_cast<double>(c[j]);
+        break;
+      case BalanceOutcome::kNone:
+        reaction.error = "the equation cannot be balanced: no coefficients conserve every element and the charge";
+        return reaction;
+      case BalanceOutcome::kSeveral:
+        reaction.error =
+            "the equation has more than one independent balance: write it as separate reactions, or give its "
+            "coefficients";
+        return reaction;
+      case BalanceOutcome::kOverflow:
+        reaction.error = "the coefficients of this equation outgrow 64-bit whole numbers: not balanced";
+        return reaction;
+      case BalanceOutcome::kNotPositive:
+        reaction.error =
+            "the equation balances only with a participant on the other side or with none of it: check the sides";
+        return reaction;
+    }
+  } else if (check) {
+    std::string differences;
+    auto add = [&](const std::string& what, double left, double right) {
+      const double scale = std::max({1.0, std::fabs(left), std::fabs(right)});
+      if (std::fabs(left - right) <= 1e-9 * scale) return;
+      differences += (differences.empty() ? "" : "; ") + what + " " + Shortest(left) + " on the left, " +
+                     Shortest(right) + " on the right";
+    };
+    for (const std::string& s : symbols) {
+      double left = 0.0, right = 0.0;
+      for (std::size_t j = 0; j < n; ++j) {
+        auto a = atoms[j].find(s);
+        if (a == atoms[j].end()) continue;
+        (reaction.participants[j].side == 0 ? left : right) += reaction.participants[j].coefficient * a->second;
+      }
+      add(s, left, right);
+    }
+    double left = 0.0, right = 0.0;
+    for (const Participant& p : reaction.participants) (p.side == 0 ? left : right) += p.coefficient * p.reading.charge;
+    add("charge", left, right);
+    if (!differences.empty()) {
+      reaction.error = "the equation does not balance: " + differences;
+      reaction.balanced = Equation(reaction.participants);
+      return reaction;
+    }
+  }
+  reaction.balanced = Equation(reaction.participants);
+  return reaction;
+}
+
+bool SetAmount(Reaction& reaction, const std::string& spec, char kind) {
+  const char* what = kind == 'g' ? "--given" : kind == 'e' ? "--equiv" : kind == 'd' ? "--density" : "--conc";
+  const std::size_t eq = spec.rfind('=');
+  if (eq == std::string::npos || eq == 0) {
+    reaction.error = std::string("expected FORMULA=VALUE for ") + what + ", got '" + spec + "'";
+    return false;
+  }
+  const std::string name = Trim(spec.substr(0, eq));
+  std::string value_text = Trim(spec.substr(eq + 1));
+  Participant* p = nullptr;
+  for (Participant& q : reaction.participants) {
+    if (q.formula == name) p = &q;
+  }
+  if (p == nullptr) {
+    reaction.error = "'" + name + "' is not a participant of the equation (" + what + ")";
+    return false;
+  }
+  double value = 0.0;
+  auto r = std::from_chars(value_text.data(), value_text.data() + value_text.size(), value);
+  const char* text_end = value_text.data() + value_text.size();
+  std::string unit = r.ec == std::errc() ? Trim(std::string(r.ptr, text_end)) : "";
+  if (r.ec != std::errc() || !(value > 0.0) || !std::isfinite(value)) {
+    reaction.error = std::string(what) + " for " + name + " needs a positive number, got '" + value_text + "'";
+    return false;
+  }
+  if (kind == 'g') {
+    if (p->given) {
+      reaction.error = "the amount of " + name + " is given twice";
+      return false;
+    }
+    static const std::pair<const char*, double> kUnits[] = {
+        {"", 0.0}, {"g", 0.0}, {"mg", -3.0}, {"kg", 3.0}, {"mol", 1.0}, {"mmol", 1.0}};
+    bool known = false;
+    for (const auto& [u, _] : kUnits) known = known || unit == u;
+    if (!known) {
+      reaction.error = "unknown unit '" + unit + "' for " + name + " (g, mg, kg, mmol, mol)";
+      return false;
+    }
+    const double molar = p->reading.molar_mass;
+    if (unit == "mol") {
+      p->given_moles = value;
+    } else if (unit == "mmol") {
+      p->given_moles = value / 1000.0;
+    } else {
+      const double grams = unit == "mg" ? value / 1000.0 : unit == "kg" ? value * 1000.0 : value;
+      p->given_mass = grams;
+      p->given_moles = grams / molar;
+    }
+    p->given = true;
+    return true;
+  }
+  if (!unit.empty()) {
+    reaction.error = std::string(what) + " for " + name + " takes a plain number, got '" + value_text + "'";
+    return false;
+  }
+  if (kind == 'e') {
+    if (p->side != 0) {
+      reaction.error = "--equiv is for reactants; " + name + " is a product";
+      return false;
+    }
+    p->equiv_given = value;
+  } else if (kind == 'd') {
+    p->density = value;
+  } else {
+    p->conc = value;
+  }
+  return true;
+}
+
+namespace {
+
+// Moles per unit of coefficient that the given amount of `p` allows: for a
+// mass, in the order the classic ChemEqu divides (mass / molar mass /
+// coefficient), so that the masses it gives agree to the bit.
+double Extent(const Participant& p) {
+  if (!std::isnan(p.given_mass)) return p.given_mass / p.reading.molar_mass / p.coefficient;
+  return p.given_moles / p.coefficient;
+}
+
+}  // namespace
+
+bool SolveAmounts(Reaction& reaction) {
+  auto& ps = reaction.participants;
+  double extent = kNaN;
+  int limiting = -1;
+  for (std::size_t i = 0; i < ps.size(); ++i) {
+    if (ps[i].side == 0 && ps[i].given && !(Extent(ps[i]) >= extent)) {
+      extent = Extent(ps[i]);
+      limiting = static_cast<int>(i);
+    }
+  }
+  if (limiting < 0) {
+    for (const Participant& p : ps) {
+      if (p.side == 1 && p.given) {
+        extent = Extent(p);
+        break;
+      }
+    }
+  }
+  if (std::isnan(extent)) {
+    reaction.error = "give the amount of at least one participant (--given FORMULA=AMOUNT)";
+    return false;
+  }
+  for (const Participant& p : ps) {
+    if (limiting < 0 && !std::isnan(p.equiv_given)) {
+      reaction.error = "--equiv needs a limiting reagent: give the amount of a reactant";
+      return false;
+    }
+  }
+  reaction.limiting = limiting;
+  const double limiting_moles = limiting >= 0 ? ps[static_cast<std::size_t>(limiting)].given_moles : kNaN;
+  for (Participant& p : ps) {
+    if (p.given && (p.side == 0 || limiting < 0)) {
+      p.moles = p.given_moles;
+      p.mass = !std::isnan(p.given_mass) ? p.given_mass : p.moles * p.reading.molar_mass;
+    } else if (p.side == 0 && !std::isnan(p.equiv_given)) {
+      p.moles = p.equiv_given * limiting_moles;
+      p.mass = p.moles * p.reading.molar_mass;
+    } else {
+      // Stoichiometric, or the theoretical yield: ChemEqu's product order.
+      p.moles = extent * p.coefficient;
+      p.mass = p.reading.molar_mass * extent * p.coefficient;
+    }
+    p.equiv = p.side == 0 && limiting >= 0 ? p.moles / limiting_moles : kNaN;
+    if (!std::isnan(p.density)) {
+      p.volume = p.mass / p.density;
+    } else if (!std::isnan(p.conc)) {
+      p.volume = p.moles / p.conc * 1000.0;
+    }
+  }
+  return true;
+}
+
+}  // namespace formix::toolkit

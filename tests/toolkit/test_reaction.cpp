@@ -1,0 +1,91 @@
+// Equations: reading, the balance check and balancing, against textbook
+// coefficients; amounts against hand-worked moles.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "toolkit/context.h"
+#include "toolkit/reaction.h"
+
+namespace formix::toolkit {
+namespace {
+
+class ReactionTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    int status = 0;
+    context_ = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+    ASSERT_NE(context_, nullptr);
+  }
+  static void TearDownTestSuite() { context_.reset(); }
+  static inline std::unique_ptr<Context> context_;
+};
+
+TEST_F(ReactionTest, BalancesAndChecks) {
+  // Coefficients from textbooks, found from the bare equations.
+  const struct {
+    const char *text, *balanced;
+  } kBalanced[] = {
+      {"H2 + O2 = H2O", "2 H2 + O2 = 2 H2O"},
+      {"C3H8+O2->CO2+H2O", "C3H8 + 5 O2 = 3 CO2 + 4 H2O"},
+      {"KMnO4 + HCl = KCl + MnCl2 + H2O + Cl2", "2 KMnO4 + 16 HCl = 2 KCl + 2 MnCl2 + 8 H2O + 5 Cl2"},
+      {"Cr2O7^2- + Fe^2+ + H^+ \u2192 Cr^3+ + Fe^3+ + H2O",
+       "Cr2O7^2- + 6 Fe^2+ + 14 H^+ = 2 Cr^3+ + 6 Fe^3+ + 7 H2O"},
+      {"NH4+ + OH- \u21CC NH3 + H2O", "NH4+ + OH- = NH3 + H2O"},
+  };
+  for (const auto& row : kBalanced) {
+    Reaction r = ReadEquation(*context_, row.text, true, true);
+    EXPECT_EQ(r.error, "") << row.text;
+    EXPECT_EQ(r.balanced, row.balanced) << row.text;
+    EXPECT_EQ(ReadEquation(*context_, r.balanced, false, true).error, "") << r.balanced;  // and it checks
+  }
+  const struct {
+    const char *text, *says;
+  } kRefused[] = {
+      {"H2 + O2 = H2O", "O 2 on the left, 1 on the right"},       // checked, not balanced
+      {"Fe^3+ = Fe^2+", "charge 3 on the left, 2 on the right"},  // charge counts
+      {"H2 = O2", "cannot be balanced"},
+      {"H2 + O2 + H2O2 = H2O", "more than one independent balance"},
+      {"H2O = H2O + O2", "other side"},
+      {"C1.5H3 = C1.5H3", "fractional"},
+      {"CH2=CH2+H2=C2H6", "which '='"},
+      {"H2 + = H2O", "empty participant"},
+      {"2 = H2O", "coefficient with no formula"},
+      {"H2 + Xx = H2O", "cannot be read"},
+  };
+  for (const auto& row : kRefused) {
+    Reaction r = ReadEquation(*context_, row.text, std::string(row.text) != "H2 + O2 = H2O" &&
+                                                       std::string(row.text) != "Fe^3+ = Fe^2+", true);
+    EXPECT_NE(r.error.find(row.says), std::string::npos) << row.text << ": " << r.error;
+  }
+  // Numbers that outgrow 64 bits are refused, never wrapped.
+  std::string big = "C1000000000000H2 + O2 = CO2 + H2O";
+  EXPECT_NE(ReadEquation(*context_, big, true, true).error, "");
+}
+
+TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
+  Reaction r = ReadEquation(*context_, "2H2 + O2 = 2H2O", false, true);
+  ASSERT_EQ(r.error, "");
+  ASSERT_TRUE(SetAmount(r, "H2=4", 'g'));
+  ASSERT_TRUE(SetAmount(r, "O2=500mmol", 'g'));
+  ASSERT_TRUE(SolveAmounts(r));
+  EXPECT_EQ(r.limiting, 1);  // 0.5 mol O2 against 4/2.016 = 1.98 mol H2
+  EXPECT_DOUBLE_EQ(r.participants[2].moles, 1.0);
+  EXPECT_DOUBLE_EQ(r.participants[0].equiv, 4 / 2.016 / 0.5);
+  Reaction g = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
+  ASSERT_TRUE(SetAmount(g, "PhBr=2.5g", 'g') && SetAmount(g, "Mg=1.2", 'e') && SetAmount(g, "PhBr=1.495", 'd'));
+  ASSERT_TRUE(SolveAmounts(g));
+  EXPECT_DOUBLE_EQ(g.participants[1].moles, 1.2 * g.participants[0].moles);
+  EXPECT_DOUBLE_EQ(g.participants[0].volume, 2.5 / 1.495);
+  for (const char* bad : {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr"}) {
+    Reaction b = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
+    EXPECT_FALSE(SetAmount(b, bad, 'g')) << bad;
+  }
+  EXPECT_EQ(Significant(0.00025, 3), "0.000250");
+  EXPECT_EQ(Significant(15.93, 3), "15.9");
+  EXPECT_EQ(Significant(2000, 3), "2000");
+}
+
+}  // namespace
+}  // namespace formix::toolkit
