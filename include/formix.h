@@ -221,6 +221,47 @@ FORMIX_API double formix_analysis_fit_worst(const formix_analysis *analysis, siz
 FORMIX_API double formix_analysis_fit_calcd(const formix_analysis *analysis, size_t fit, size_t index);
 FORMIX_API const char *formix_analysis_fit_line(const formix_analysis *analysis, size_t fit);
 
+/* ---- Formulas from found values ----------------------------------------- */
+
+typedef struct formix_ratios formix_ratios;
+
+/* Atom ratios and candidate formulas from an elemental analysis: `count`
+ * species (element symbols or formulas, UTF-8) with their percentages or
+ * mass fractions; by_difference: a species whose share is the rest to
+ * 100 % (NULL for none); total_mass > 0: scale the ratios to a formula unit
+ * of that molar mass; else reference (a species, or NULL) with
+ * reference_count atoms, else the smallest ratio is 1.  tolerance: percent,
+ * for the check of the sum.  A species that does not read without doubt
+ * (lowercase, unknown) is an error, never NaN.  NULL only when memory runs
+ * out. */
+FORMIX_API formix_ratios *formix_find_formula(const formix_context *context, const char *const *species,
+                                              const double *fractions, size_t count, const char *by_difference,
+                                              double total_mass, const char *reference, double reference_count,
+                                              double tolerance);
+FORMIX_API void formix_ratios_free(formix_ratios *ratios);
+FORMIX_API const char *formix_ratios_error(const formix_ratios *ratios);
+/* Warnings: a sum over 100 % plus the tolerance, or under 95 % with no
+ * species by difference. */
+FORMIX_API size_t formix_ratios_warning_count(const formix_ratios *ratios);
+FORMIX_API const char *formix_ratios_warning(const formix_ratios *ratios, size_t index);
+/* The species (the one by difference last), their fractions and ratios,
+ * and the nearest formula with small whole numbers (the smallest multiplier
+ * up to 12 that brings every ratio within 0.1 of a whole number). */
+FORMIX_API size_t formix_ratios_count(const formix_ratios *ratios);
+FORMIX_API const char *formix_ratios_species(const formix_ratios *ratios, size_t index);
+FORMIX_API double formix_ratios_fraction(const formix_ratios *ratios, size_t index);
+FORMIX_API double formix_ratios_ratio(const formix_ratios *ratios, size_t index);
+FORMIX_API long formix_ratios_whole(const formix_ratios *ratios, size_t index);
+FORMIX_API int formix_ratios_multiplier(const formix_ratios *ratios);
+FORMIX_API const char *formix_ratios_nearest(const formix_ratios *ratios);
+/* Candidate formulas, best (smallest largest deviation of their Calcd
+ * values from the found ones) first, at most 5. */
+FORMIX_API size_t formix_ratios_candidate_count(const formix_ratios *ratios);
+FORMIX_API const char *formix_ratios_candidate(const formix_ratios *ratios, size_t k);
+FORMIX_API double formix_ratios_candidate_worst(const formix_ratios *ratios, size_t k);
+FORMIX_API double formix_ratios_candidate_mass(const formix_ratios *ratios, size_t k);
+FORMIX_API const char *formix_ratios_candidate_line(const formix_ratios *ratios, size_t k);
+
 /* ---- Reactions ----------------------------------------------------------- */
 
 typedef struct formix_reaction formix_reaction;

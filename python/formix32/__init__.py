@@ -41,7 +41,8 @@ from typing import Dict, Iterator, List, Optional, Sequence, Union
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
     "strict", "read", "molar_mass", "composition", "number_of_atoms", "percent_of_element",
-    "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit", "elements", "groups", "element_count", "group_count",
+    "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
+    "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios", "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",
 ]
@@ -153,6 +154,52 @@ class Analysis:
     fits: List[SolvateFit]
 
 
+@dataclass(frozen=True)
+class Participant:
+    """One participant of a reaction; amounts (mol, g, mL, equivalents) are
+    None where unknown."""
+
+    formula: str
+    side: str
+    coefficient: float
+    molar_mass: float
+    moles: Optional[float] = None
+    mass: Optional[float] = None
+    volume: Optional[float] = None
+    equiv: Optional[float] = None
+    given: bool = False
+    limiting: bool = False
+
+
+@dataclass(frozen=True)
+class Reaction:
+    """A reaction: the equation with its coefficients and its participants."""
+
+    equation: str
+    participants: List[Participant]
+
+
+@dataclass(frozen=True)
+class FormulaFit:
+    """A candidate formula for found values."""
+
+    formula: str
+    molar_mass: float
+    worst: float
+    calcd_line: str
+
+
+@dataclass(frozen=True)
+class FoundRatios:
+    """Atom ratios from found values, the nearest formula, the candidates
+    (those within the tolerance first, smallest first) and warnings."""
+
+    ratios: Dict[str, float]
+    nearest: str
+    candidates: List[FormulaFit]
+    warnings: List[str]
+
+
 # ---- the library ------------------------------------------------------------
 
 def _find_library() -> str:
@@ -207,6 +254,39 @@ _signatures = {
     "formix_reading_diagnostic": (ctypes.POINTER(_Diagnostic), [_p, ctypes.c_size_t]),
     "formix_reading_element_count": (ctypes.c_size_t, [_p]),
     "formix_reading_element": (ctypes.POINTER(_Element), [_p, ctypes.c_size_t]),
+    "formix_react": (_p, [_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_int]),
+    "formix_reaction_free": (None, [_p]),
+    "formix_reaction_error": (ctypes.c_char_p, [_p]),
+    "formix_reaction_equation": (ctypes.c_char_p, [_p]),
+    "formix_reaction_set_amount": (ctypes.c_int, [_p, ctypes.c_char_p, ctypes.c_char]),
+    "formix_reaction_solve": (ctypes.c_int, [_p]),
+    "formix_reaction_count": (ctypes.c_size_t, [_p]),
+    "formix_reaction_reading": (_p, [_p, ctypes.c_size_t]),
+    "formix_reaction_formula": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_reaction_side": (ctypes.c_int, [_p, ctypes.c_size_t]),
+    "formix_reaction_coefficient": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_reaction_given": (ctypes.c_int, [_p, ctypes.c_size_t]),
+    "formix_reaction_moles": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_reaction_mass": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_reaction_volume": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_reaction_equiv": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_reaction_limiting": (ctypes.c_int, [_p]),
+    "formix_find_formula": (_p, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_double),
+                                 ctypes.c_size_t, ctypes.c_char_p, ctypes.c_double, ctypes.c_char_p,
+                                 ctypes.c_double, ctypes.c_double]),
+    "formix_ratios_free": (None, [_p]),
+    "formix_ratios_error": (ctypes.c_char_p, [_p]),
+    "formix_ratios_warning_count": (ctypes.c_size_t, [_p]),
+    "formix_ratios_warning": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_ratios_count": (ctypes.c_size_t, [_p]),
+    "formix_ratios_species": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_ratios_ratio": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_ratios_nearest": (ctypes.c_char_p, [_p]),
+    "formix_ratios_candidate_count": (ctypes.c_size_t, [_p]),
+    "formix_ratios_candidate": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_ratios_candidate_worst": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_ratios_candidate_mass": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_ratios_candidate_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
     "formix_analyze": (_p, [_p, _p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_int]),
     "formix_analysis_free": (None, [_p]),
     "formix_analysis_error": (ctypes.c_char_p, [_p]),
@@ -523,6 +603,92 @@ def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] =
     'C20H25NO3·0.5H2O'
     """
     return _context().analyze(formula, found, elements, tolerance, solvents)
+
+
+def _number(value: float) -> Optional[float]:
+    return None if math.isnan(value) else value
+
+
+def react(equation: str, given: Optional[Dict[str, Union[float, str]]] = None, balance: bool = False,
+          check: bool = True, equiv: Optional[Dict[str, float]] = None,
+          density: Optional[Dict[str, float]] = None, conc: Optional[Dict[str, float]] = None) -> Reaction:
+    """A reaction and its bench amounts.  ``given`` maps participants (as
+    written) to amounts: a number of grams, or text with a unit (``"2.5 g"``,
+    ``"15 mmol"``); ``equiv``, ``density`` (g/mL), ``conc`` (mol/L) likewise.
+    An equation that does not balance (unless ``check=False``), or a bad
+    amount, raises ``ValueError``.
+
+    >>> r = react("H2 + O2 = H2O", balance=True)
+    >>> r.equation
+    '2 H2 + O2 = 2 H2O'
+    >>> r = react("PhBr + Mg = PhMgBr", given={"PhBr": "2.5 g"}, equiv={"Mg": 1.2})
+    >>> [round(p.moles * 1000, 1) for p in r.participants], r.participants[0].limiting
+    ([15.9, 19.1, 15.9], True)
+    """
+    context = _context()
+    handle = _lib.formix_react(context._handle, _text(equation, "equation"), int(balance), int(check))
+    if not handle:
+        raise MemoryError("formix_react")
+    try:
+        if _lib.formix_reaction_error(handle):
+            raise ValueError(_lib.formix_reaction_error(handle).decode())
+        amounts = False
+        for kind, values in ((b"g", given), (b"e", equiv), (b"d", density), (b"c", conc)):
+            for name, value in (values or {}).items():
+                amounts = True
+                if not _lib.formix_reaction_set_amount(handle, _text(f"{name}={value}", "amount"), kind):
+                    raise ValueError(_lib.formix_reaction_error(handle).decode())
+        if amounts and not _lib.formix_reaction_solve(handle):
+            raise ValueError(_lib.formix_reaction_error(handle).decode())
+        limiting = _lib.formix_reaction_limiting(handle)
+        participants = []
+        for i in range(_lib.formix_reaction_count(handle)):
+            reading = _lib.formix_reaction_reading(handle, i)
+            participants.append(Participant(
+                _lib.formix_reaction_formula(handle, i).decode(),
+                "product" if _lib.formix_reaction_side(handle, i) else "reactant",
+                _lib.formix_reaction_coefficient(handle, i), _lib.formix_reading_molar_mass(reading),
+                _number(_lib.formix_reaction_moles(handle, i)), _number(_lib.formix_reaction_mass(handle, i)),
+                _number(_lib.formix_reaction_volume(handle, i)), _number(_lib.formix_reaction_equiv(handle, i)),
+                bool(_lib.formix_reaction_given(handle, i)), i == limiting))
+        return Reaction(_lib.formix_reaction_equation(handle).decode(), participants)
+    finally:
+        _lib.formix_reaction_free(handle)
+
+
+def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
+                 mass: Optional[float] = None, tolerance: float = 0.4) -> FoundRatios:
+    """Atom ratios and candidate formulas from found percentages (or mass
+    fractions).  A species that does not read without doubt raises
+    ``ValueError``; a sum far from 100 % comes back as a warning.
+
+    >>> f = find_formula({"C": 73.21, "H": 7.75, "N": 4.22}, by_difference="O")
+    >>> f.candidates[0].formula, f.candidates[0].calcd_line
+    ('C20H25NO3', 'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.')
+    """
+    names = list(found)
+    species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
+    fractions = (ctypes.c_double * len(names))(*[float(found[n]) for n in names])
+    handle = _lib.formix_find_formula(_context()._handle, species, fractions, len(names),
+                                      _text(by_difference, "by_difference") if by_difference else None,
+                                      float(mass or 0.0), None, 1.0, float(tolerance))
+    if not handle:
+        raise MemoryError("formix_find_formula")
+    try:
+        if _lib.formix_ratios_error(handle):
+            raise ValueError(_lib.formix_ratios_error(handle).decode())
+        return FoundRatios(
+            {_lib.formix_ratios_species(handle, i).decode(): _lib.formix_ratios_ratio(handle, i)
+             for i in range(_lib.formix_ratios_count(handle))},
+            _lib.formix_ratios_nearest(handle).decode(),
+            [FormulaFit(_lib.formix_ratios_candidate(handle, k).decode(), _lib.formix_ratios_candidate_mass(handle, k),
+                        _lib.formix_ratios_candidate_worst(handle, k),
+                        _lib.formix_ratios_candidate_line(handle, k).decode())
+             for k in range(_lib.formix_ratios_candidate_count(handle))],
+            [_lib.formix_ratios_warning(handle, i).decode()
+             for i in range(_lib.formix_ratios_warning_count(handle))])
+    finally:
+        _lib.formix_ratios_free(handle)
 
 
 def elements() -> List[str]:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <numeric>
 
 #include "formula/engine.h"
 #include "refdata/tables.h"
@@ -81,6 +82,12 @@ std::string Line(const char* head, const std::vector<std::string>& elements, con
     first = false;
   }
   return out + ".";
+}
+
+std::string Shortest(double x) {
+  char buffer[32];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return std::string(buffer, r.ptr);
 }
 
 std::string Amount(double x) {
@@ -248,6 +255,193 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
     fit.calcd_line = Line(("Anal. Calcd for " + fit.label + ":").c_str(), chosen, fit.calcd);
   }
   a.fits = std::move(fits);
+  return a;
+}
+
+namespace {
+
+bool IsSymbolText(const std::string& s) {
+  if (s.empty() || !formula::IsCapital(s[0])) return false;
+  for (std::size_t i = 1; i < s.size(); ++i) {
+    if (!formula::IsSmall(s[i])) return false;
+  }
+  return true;
+}
+
+std::string SpeciesText(const std::string& species, long count) {
+  std::string out = IsSymbolText(species) ? species : "(" + species + ")";
+  if (count != 1) out += std::to_string(count);
+  return out;
+}
+
+}  // namespace
+
+RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<std::string, double>>& found,
+                            const std::string& by_difference, double total, const std::string& reference,
+                            double reference_count, double tolerance) {
+  RatioAnalysis a;
+  for (const auto& [species, fraction] : found) {
+    if (!(fraction >= 0.0) || !std::isfinite(fraction)) {
+      a.error = "the fraction of " + species + " must be a number, 0 or more";
+      return a;
+    }
+    a.species.push_back(species);
+    a.fractions.push_back(fraction);
+  }
+  double sum = 0.0;
+  for (double f : a.fractions) sum += f;
+  // Mass fractions (all at most 1, summing to about 1) or percentages.
+  bool fractions = true;
+  for (double f : a.fractions) fractions = fractions && f <= 1.0;
+  fractions = fractions && sum <= 1.05 && !a.fractions.empty();
+  const double whole_sample = fractions ? 1.0 : 100.0;
+  if (!by_difference.empty()) {
+    if (std::find(a.species.begin(), a.species.end(), by_difference) != a.species.end()) {
+      a.error = by_difference + " is given a value and asked for by difference";
+      return a;
+    }
+    if (sum >= whole_sample) {
+      a.error = "the found values already sum to " + Shortest(sum) + ": nothing is left for " + by_difference;
+      return a;
+    }
+    a.species.push_back(by_difference);
+    a.fractions.push_back(whole_sample - sum);
+    sum = whole_sample;
+  }
+  if (a.species.empty()) {
+    a.error = "no species given";
+    return a;
+  }
+  // Every species must read without doubt: a lowercase or unknown element
+  // is an error, never a ratio of NaN.
+  for (const std::string& species : a.species) {
+    Reading r = Read(context, species.data(), species.size());
+    if (r.Worst() >= kWarning) {
+      for (const Diagnostic& d : r.diagnostics) {
+        if (d.severity >= kWarning) {
+          a.error = "'" + species + "': " + d.message;
+          break;
+        }
+      }
+      return a;
+    }
+    if (!(r.molar_mass > 0.0)) {
+      a.error = "'" + species + "' has no molar mass to divide by";
+      return a;
+    }
+    a.molar_masses.push_back(r.molar_mass);
+  }
+  const double sum_percent = fractions ? sum * 100.0 : sum;
+  if (sum_percent > 100.0 + tolerance) {
+    a.warnings.push_back("the found values sum to " + Percent2(sum_percent) + " %, more than 100 % by more than " +
+                         Shortest(tolerance));
+  } else if (sum_percent < 95.0 && by_difference.empty()) {
+    a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
+                         " %: if an element was not determined (often O), name it with --by-difference");
+  }
+
+  // Ratios: the quotients and scaling of the library's GetFormula.
+  const std::size_t n = a.species.size();
+  for (std::size_t i = 0; i < n; ++i) a.ratios.push_back(a.fractions[i] / a.molar_masses[i]);
+  std::size_t ref = 0;
+  double target = 1.0;
+  if (std::isfinite(total)) {
+    double mass = 0.0;
+    for (std::size_t i = 0; i < n; ++i) mass = a.molar_masses[i] * a.ratios[i] + mass;
+    const double scale = total / mass;
+    for (double& r : a.ratios) r = scale * r;
+  } else {
+    if (!reference.empty()) {
+      auto at = std::find(a.species.begin(), a.species.end(), reference);
+      if (at == a.species.end()) {
+        a.error = "'" + reference + "' is not one of the analysed species";
+        return a;
+      }
+      ref = static_cast<std::size_t>(at - a.species.begin());
+      target = reference_count;
+    } else {
+      for (std::size_t i = 1; i < n; ++i) {
+        if (a.ratios[i] < a.ratios[ref]) ref = i;
+      }
+    }
+    const double scale = target / a.ratios[ref];
+    for (std::size_t i = 0; i < n; ++i) a.ratios[i] = i == ref ? target : scale * a.ratios[i];
+  }
+
+  // The nearest formula with small whole numbers: the smallest multiplier
+  // that brings every ratio within 0.1 of a whole number, else the best.
+  double best_dev = INFINITY;
+  for (int k = 1; k <= 12; ++k) {
+    double dev = 0.0;
+    for (double r : a.ratios) dev = std::fmax(dev, std::fabs(k * r - std::round(k * r)));
+    if (dev < best_dev - 1e-12) {
+      best_dev = dev;
+      a.multiplier = k;
+    }
+    if (dev <= 0.1) break;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    const double scaled = a.multiplier * a.ratios[i];
+    long w = std::isfinite(scaled) ? std::lround(scaled) : 0;
+    if (w == 0 && scaled > 0) w = 1;  // a trace element stays in the formula
+    a.whole.push_back(w);
+    if (w > 0) a.nearest += SpeciesText(a.species[i], w);
+  }
+
+  // Candidates: for each multiplier (just 1 with a molar mass), each ratio
+  // rounded down and up; ranked by how far their Calcd values lie from the
+  // found ones.
+  std::map<std::vector<long>, bool> seen;
+  std::vector<FormulaCandidate> candidates;
+  const int multipliers = std::isfinite(total) ? 1 : 12;
+  const std::size_t combinations = n <= 10 ? (std::size_t{1} << n) : 1;
+  for (int k = 1; k <= multipliers; ++k) {
+    for (std::size_t mask = 0; mask < combinations; ++mask) {
+      std::vector<long> counts(n);
+      bool ok = true;
+      for (std::size_t i = 0; i < n && ok; ++i) {
+        const double scaled = k * a.ratios[i];
+        if (!std::isfinite(scaled) || scaled > 1e6) ok = false;
+        const double c = (mask >> i) & 1u ? std::ceil(scaled) : std::floor(scaled);
+        counts[i] = std::max(1L, static_cast<long>(c));
+      }
+      if (!ok) break;
+      if (!std::isfinite(total)) {  // an empirical formula: the smallest whole numbers
+        long g = 0;
+        for (long c : counts) g = std::gcd(g, c);
+        for (long& c : counts) c /= g;
+      }
+      if (seen.count(counts) != 0) continue;
+      seen[counts] = true;
+      FormulaCandidate c;
+      c.counts = counts;
+      for (std::size_t i = 0; i < n; ++i) c.molar_mass += counts[i] * a.molar_masses[i];
+      for (std::size_t i = 0; i < n; ++i) {
+        c.calcd.push_back(counts[i] * a.molar_masses[i] / c.molar_mass * 100.0);
+        const double found_percent = fractions ? a.fractions[i] * 100.0 : a.fractions[i];
+        c.worst = std::max(c.worst, std::fabs(found_percent - c.calcd.back()));
+        c.formula += SpeciesText(a.species[i], counts[i]);
+      }
+      candidates.push_back(std::move(c));
+    }
+  }
+  // Formulas whose Calcd values lie within the tolerance first, the
+  // smallest of them first (a large enough formula fits any numbers); then
+  // the others, the closest first.
+  std::stable_sort(candidates.begin(), candidates.end(), [tolerance](const FormulaCandidate& x,
+                                                                     const FormulaCandidate& y) {
+    const bool xin = x.worst <= tolerance, yin = y.worst <= tolerance;
+    if (xin != yin) return xin;
+    if (xin && x.molar_mass != y.molar_mass) return x.molar_mass < y.molar_mass;
+    if (x.worst != y.worst) return x.worst < y.worst;
+    return x.molar_mass < y.molar_mass;
+  });
+  if (candidates.size() > 5) candidates.resize(5);
+  for (FormulaCandidate& c : candidates) {
+    std::vector<std::string> labels = a.species;
+    c.calcd_line = Line(("Anal. Calcd for " + c.formula + ":").c_str(), labels, c.calcd);
+  }
+  a.candidates = std::move(candidates);
   return a;
 }
 

@@ -46,6 +46,38 @@ constexpr std::size_t kMaxFits = 10;
 ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading, const std::string& elements,
                                   const std::string& found, double tolerance, int solvents);
 
+// Atom ratios from found values, and the formulas that fit them.
+struct FormulaCandidate {
+  std::string formula;        // (formula species in brackets): C20H25NO3
+  std::vector<long> counts;   // of each species
+  std::vector<double> calcd;  // percent of each species
+  double worst = 0.0;         // largest |found - calcd|, percent
+  double molar_mass = 0.0;
+  std::string calcd_line;
+};
+
+struct RatioAnalysis {
+  std::string error;                  // a usage error ("" when fine)
+  std::vector<std::string> warnings;  // numbers given, perhaps not the ones meant
+  std::vector<std::string> species;   // as given, the one by difference last
+  std::vector<double> fractions;      // as given (percent or mass fraction)
+  std::vector<double> molar_masses;
+  std::vector<double> ratios;  // smallest 1, or atoms in a unit of the molar mass, or the reference's count
+  int multiplier = 1;          // the nearest formula's factor
+  std::vector<long> whole;     // the nearest formula's counts
+  std::string nearest;         // the nearest formula
+  std::vector<FormulaCandidate> candidates;  // best first
+};
+
+// `found`: species (element symbols or formulas) and their percentages or
+// mass fractions; `by_difference`: a species whose share is the rest to
+// 100 % (or 1), "" for none; `total`: the molar mass to scale to (NaN:
+// none); `reference`/`reference_count`: scale so that that species has that
+// many atoms ("" for none); `tolerance`: percent, for the sum check.
+RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<std::string, double>>& found,
+                            const std::string& by_difference, double total, const std::string& reference,
+                            double reference_count, double tolerance);
+
 // The journal's rounding: two decimals.
 std::string Percent2(double value);
 

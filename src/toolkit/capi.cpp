@@ -25,6 +25,10 @@ struct formix_analysis {
   formix::toolkit::ElementalAnalysis analysis;
 };
 
+struct formix_ratios {
+  formix::toolkit::RatioAnalysis ratios;
+};
+
 struct formix_reaction {
   formix::toolkit::Reaction reaction;
   std::vector<std::unique_ptr<formix_reading>> readings;
@@ -301,6 +305,72 @@ FORMIX_API double formix_reaction_equiv(const formix_reaction* r, std::size_t i)
   return At(r, i) != nullptr ? At(r, i)->equiv : kNaN;
 }
 FORMIX_API int formix_reaction_limiting(const formix_reaction* r) { return r != nullptr ? r->reaction.limiting : -1; }
+
+FORMIX_API formix_ratios* formix_find_formula(const formix_context* c, const char* const* species,
+                                              const double* fractions, std::size_t count, const char* by_difference,
+                                              double total_mass, const char* reference, double reference_count,
+                                              double tolerance) {
+  try {
+    auto r = std::make_unique<formix_ratios>();
+    if (c == nullptr || (count > 0 && (species == nullptr || fractions == nullptr))) {
+      r->ratios.error = "no context or no species";
+      return r.release();
+    }
+    std::vector<std::pair<std::string, double>> found;
+    for (std::size_t i = 0; i < count; ++i) found.emplace_back(species[i] != nullptr ? species[i] : "", fractions[i]);
+    r->ratios = formix::toolkit::AnalyzeRatios(*c->context, found, by_difference != nullptr ? by_difference : "",
+                                               total_mass > 0 ? total_mass : kNaN,
+                                               reference != nullptr ? reference : "", reference_count, tolerance);
+    return r.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_ratios_free(formix_ratios* r) { delete r; }
+FORMIX_API const char* formix_ratios_error(const formix_ratios* r) {
+  return r != nullptr ? r->ratios.error.c_str() : "no ratios";
+}
+FORMIX_API std::size_t formix_ratios_warning_count(const formix_ratios* r) {
+  return r != nullptr ? r->ratios.warnings.size() : 0;
+}
+FORMIX_API const char* formix_ratios_warning(const formix_ratios* r, std::size_t i) {
+  return r != nullptr && i < r->ratios.warnings.size() ? r->ratios.warnings[i].c_str() : nullptr;
+}
+FORMIX_API std::size_t formix_ratios_count(const formix_ratios* r) {
+  return r != nullptr && r->ratios.error.empty() ? r->ratios.species.size() : 0;
+}
+FORMIX_API const char* formix_ratios_species(const formix_ratios* r, std::size_t i) {
+  return i < formix_ratios_count(r) ? r->ratios.species[i].c_str() : nullptr;
+}
+FORMIX_API double formix_ratios_fraction(const formix_ratios* r, std::size_t i) {
+  return i < formix_ratios_count(r) ? r->ratios.fractions[i] : kNaN;
+}
+FORMIX_API double formix_ratios_ratio(const formix_ratios* r, std::size_t i) {
+  return i < formix_ratios_count(r) ? r->ratios.ratios[i] : kNaN;
+}
+FORMIX_API long formix_ratios_whole(const formix_ratios* r, std::size_t i) {
+  return i < formix_ratios_count(r) ? r->ratios.whole[i] : 0;
+}
+FORMIX_API int formix_ratios_multiplier(const formix_ratios* r) { return r != nullptr ? r->ratios.multiplier : 1; }
+FORMIX_API const char* formix_ratios_nearest(const formix_ratios* r) {
+  return r != nullptr ? r->ratios.nearest.c_str() : "";
+}
+FORMIX_API std::size_t formix_ratios_candidate_count(const formix_ratios* r) {
+  return r != nullptr ? r->ratios.candidates.size() : 0;
+}
+FORMIX_API const char* formix_ratios_candidate(const formix_ratios* r, std::size_t k) {
+  return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].formula.c_str() : nullptr;
+}
+FORMIX_API double formix_ratios_candidate_worst(const formix_ratios* r, std::size_t k) {
+  return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].worst : kNaN;
+}
+FORMIX_API double formix_ratios_candidate_mass(const formix_ratios* r, std::size_t k) {
+  return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].molar_mass : kNaN;
+}
+FORMIX_API const char* formix_ratios_candidate_line(const formix_ratios* r, std::size_t k) {
+  return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].calcd_line.c_str() : nullptr;
+}
 
 FORMIX_API char* formix_significant(double value, int digits, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return buffer;

@@ -236,11 +236,23 @@ class Commands(unittest.TestCase):
         self.assertEqual(doc["formula"], "C6H12O6")
         # Fe2O3 needs the factor 2; a trace of N stays in the formula.
         fe, o = 2 * molar_mass("Fe"), 3 * molar_mass("O")
-        self.assertEqual(formix("analyze", f"Fe={fe}", f"O={o}")[1].splitlines()[-2:],
-                         ["ratios multiplied by 2", "nearest formula: Fe2O3"])
-        self.assertRegex(formix("analyze", "C=85.0", "H=14.0", "N=0.4", "--mass", "100")[1].splitlines()[-1],
-                         r"^nearest formula: C\d*H\d*N\d*$")
+        lines = formix("analyze", f"Fe={fe}", f"O={o}")[1].splitlines()
+        self.assertEqual(lines[3:5], ["ratios multiplied by 2", "nearest formula: Fe2O3"])
+        nearest = [l for l in formix("analyze", "C=85.0", "H=14.0", "N=0.4", "--mass", "100")[1].splitlines()
+                   if l.startswith("nearest formula")]
+        self.assertRegex(nearest[0], r"^nearest formula: C\d*H\d*N\d*$")
         self.assertEqual(formix("analyze", "C=40", "--ref", "N=1")[0], 1)
+        # Lowercase or unknown species are usage errors, never nan; a sum far
+        # from 100 % is a warning; the missing element by difference.
+        status, out, err = formix("analyze", "c=40", "h=6.7", "o=53.3")
+        self.assertEqual((status, out), (1, ""))
+        self.assertIn("did you mean 'C'?", err)
+        status, out, err = formix("analyze", "C=73.21", "H=7.75", "N=4.22")
+        self.assertEqual(status, 2)
+        self.assertIn("sum to 85.18 %", err)
+        doc = valid_json(self, formix("analyze", "C=73.21", "H=7.75", "N=4.22", "--by-difference", "O", "--json")[1])
+        self.assertEqual(doc["candidates"][0]["formula"], "C20H25NO3")
+        self.assertEqual(doc["candidates"][0]["calcd_line"], "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.")
 
     def test_tables(self):
         doc = valid_json(self, formix("elements", "--json")[1])

@@ -80,5 +80,24 @@ TEST_F(AnalysisTest, BadRequestsAreErrorsNotNumbers) {
   EXPECT_NE(Analyze("NaXx", "", "").error, "");     // no number to analyse
 }
 
+TEST_F(AnalysisTest, FormulasFromFoundValues) {
+  // The published analysis with oxygen by difference: C20H25NO3 is the
+  // smallest formula within 0.4 (Calcd C 73.37, H 7.70, N 4.28, O 14.66).
+  RatioAnalysis a = AnalyzeRatios(*context_, {{"C", 73.21}, {"H", 7.75}, {"N", 4.22}}, "O", NAN, "", 1, 0.4);
+  ASSERT_EQ(a.error, "");
+  EXPECT_TRUE(a.warnings.empty());
+  ASSERT_FALSE(a.candidates.empty());
+  EXPECT_EQ(a.candidates[0].formula, "C20H25NO3");
+  EXPECT_NEAR(a.fractions[3], 14.82, 1e-9);
+  // Glucose scaled to its molar mass.
+  RatioAnalysis g = AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}, {"O", 53.3}}, "", 180.16, "", 1, 0.4);
+  EXPECT_EQ(g.nearest, "C6H12O6");
+  EXPECT_EQ(g.candidates[0].formula, "C6H12O6");
+  // Sums far from 100 % are warnings; lowercase symbols are errors.
+  EXPECT_EQ(AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}}, "", NAN, "", 1, 0.4).warnings.size(), 1u);
+  EXPECT_EQ(AnalyzeRatios(*context_, {{"C", 60.0}, {"H", 50.0}}, "", NAN, "", 1, 0.4).warnings.size(), 1u);
+  EXPECT_NE(AnalyzeRatios(*context_, {{"c", 40.0}, {"h", 60.0}}, "", NAN, "", 1, 0.4).error, "");
+}
+
 }  // namespace
 }  // namespace formix::toolkit

@@ -1,24 +1,15 @@
-// cmd_analyze.cpp -- formix analyze: atom ratios and the nearest formula
-// from an elemental analysis.
-#include <cctype>
+// cmd_analyze.cpp -- formix analyze: atom ratios, the nearest formula and
+// the candidate formulas from an elemental analysis, through the toolkit.
 #include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "commands.h"
 #include "text.h"
 
 namespace formix::tool {
-namespace {
-
-bool IsSymbol(const std::string& s) {
-  if (s.empty() || !std::isupper(static_cast<unsigned char>(s[0]))) return false;
-  for (std::size_t i = 1; i < s.size(); ++i) {
-    if (!std::islower(static_cast<unsigned char>(s[i]))) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 void CommandAnalyze(Session& s) {
   const Options& o = s.options;
@@ -26,89 +17,78 @@ void CommandAnalyze(Session& s) {
   if (o.total && o.ref) throw UsageError{"give --mass or --ref, not both"};
   const std::size_t n = o.args.size();
   std::vector<std::string> species(n);
-  std::vector<double> fractions(n), molar(n), ratios(n);
+  std::vector<double> fractions(n);
   for (std::size_t i = 0; i < n; ++i) SplitAssignment(o.args[i], &species[i], &fractions[i], "a fraction");
-  bool usable = true;
-  for (std::size_t i = 0; i < n; ++i) {
-    Reading r = s.Read(species[i]);
-    usable = usable && s.Shows(r.get());
-    molar[i] = formix_reading_molar_mass(r.get());
+  std::vector<const char*> names;
+  for (const std::string& sp : species) names.push_back(sp.c_str());
+  const double total = o.total ? ParseNumber(*o.total, "--mass") : 0.0;
+  if (o.total && !(total > 0)) throw UsageError{"--mass takes a molar mass above 0"};
+  std::string ref_species;
+  double ref_count = 1.0;
+  if (o.ref) SplitAssignment(*o.ref, &ref_species, &ref_count, "--ref");
+  const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : 0.4;
+  std::unique_ptr<formix_ratios, decltype(&formix_ratios_free)> r(
+      formix_find_formula(s.context, names.data(), fractions.data(), n,
+                          o.by_difference ? o.by_difference->c_str() : nullptr, total,
+                          o.ref ? ref_species.c_str() : nullptr, ref_count, tolerance),
+      &formix_ratios_free);
+  if (!r) throw IoError{"out of memory"};
+  const std::string error = formix_ratios_error(r.get());
+  if (!error.empty()) throw UsageError{error};
+  for (std::size_t i = 0; i < formix_ratios_warning_count(r.get()); ++i) {
+    std::fprintf(stderr, "formix: analyze: warning: %s\n", formix_ratios_warning(r.get(), i));
+    s.flagged = true;
   }
-  if (!usable) throw CommandFailed{};
-  // The quotients and scaling of the library's GetFormula.
-  for (std::size_t i = 0; i < n; ++i) ratios[i] = fractions[i] / molar[i];
-  std::size_t reference = 0;
-  double total = 1.0;
-  if (o.total) {
-    total = ParseNumber(*o.total, "--mass");
-    double sum = 0.0;
-    for (std::size_t i = 0; i < n; ++i) sum = molar[i] * ratios[i] + sum;
-    const double scale = total / sum;
-    for (double& r : ratios) r = scale * r;
-  } else {
-    if (o.ref) {
-      std::string ref_species;
-      SplitAssignment(*o.ref, &ref_species, &total, "--ref");
-      bool found = false;
-      for (std::size_t i = 0; i < n && !found; ++i) {
-        if (species[i] == ref_species) reference = i, found = true;
-      }
-      if (!found) throw UsageError{"'" + ref_species + "' is not one of the analysed species"};
-    } else {
-      for (std::size_t i = 1; i < n; ++i) {
-        if (ratios[i] < ratios[reference]) reference = i;
-      }
-    }
-    const double scale = total / ratios[reference];
-    for (std::size_t i = 0; i < n; ++i) ratios[i] = i == reference ? total : scale * ratios[i];
-  }
-
-  // The nearest formula with small whole numbers: the smallest multiplier
-  // that brings every ratio within 0.1 of a whole number, else the best.
-  int best_k = 1;
-  double best_dev = INFINITY;
-  for (int k = 1; k <= 12; ++k) {
-    double dev = 0.0;
-    for (double r : ratios) dev = std::fmax(dev, std::fabs(k * r - std::round(k * r)));
-    if (dev < best_dev - 1e-12) {
-      best_dev = dev;
-      best_k = k;
-    }
-    if (dev <= 0.1) break;
-  }
-  std::vector<long> whole(n);
-  std::string nearest;
-  for (std::size_t i = 0; i < n; ++i) {
-    double scaled = best_k * ratios[i];
-    whole[i] = std::isfinite(scaled) ? std::lround(scaled) : 0;
-    if (whole[i] == 0 && scaled > 0) whole[i] = 1;  // a trace element stays in the formula
-    if (whole[i] <= 0) continue;
-    nearest += IsSymbol(species[i]) ? species[i] : "(" + species[i] + ")";
-    if (whole[i] != 1) nearest += std::to_string(whole[i]);
-  }
+  const std::size_t m = formix_ratios_count(r.get());
+  const int k = formix_ratios_multiplier(r.get());
+  auto deviation = [&](std::size_t i) {
+    return k * formix_ratios_ratio(r.get(), i) - static_cast<double>(formix_ratios_whole(r.get(), i));
+  };
+  const std::size_t candidates = formix_ratios_candidate_count(r.get());
 
   if (o.json) {
     Json json;
     json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("analyze");
     json.Key("species").Open('[');
-    for (std::size_t i = 0; i < n; ++i) {
-      json.Open('{').Key("species").String(species[i]).Key("fraction").Number(fractions[i]);
-      json.Key("ratio").Number(ratios[i]).Key("whole").Integer(whole[i]);
-      json.Key("deviation").Number(best_k * ratios[i] - static_cast<double>(whole[i])).Close();
+    for (std::size_t i = 0; i < m; ++i) {
+      json.Open('{').Key("species").String(formix_ratios_species(r.get(), i));
+      json.Key("fraction").Number(formix_ratios_fraction(r.get(), i)).Key("ratio").Number(formix_ratios_ratio(r.get(), i));
+      json.Key("whole").Integer(formix_ratios_whole(r.get(), i)).Key("deviation").Number(deviation(i)).Close();
     }
-    json.Close().Key("multiplier").Integer(best_k).Key("formula").String(nearest).Close().End();
+    json.Close().Key("multiplier").Integer(k).Key("formula").String(formix_ratios_nearest(r.get()));
+    json.Key("candidates").Open('[');
+    for (std::size_t c = 0; c < candidates; ++c) {
+      json.Open('{').Key("formula").String(formix_ratios_candidate(r.get(), c));
+      json.Key("molar_mass").Number(formix_ratios_candidate_mass(r.get(), c));
+      json.Key("worst").Number(formix_ratios_candidate_worst(r.get(), c));
+      json.Key("calcd_line").String(formix_ratios_candidate_line(r.get(), c)).Close();
+    }
+    json.Close().Close().End();
     return;
   }
   Table table({"species", "fraction", "ratio", "whole", "deviation"});
-  for (std::size_t i = 0; i < n; ++i) {
-    double dev = best_k * ratios[i] - static_cast<double>(whole[i]);
-    table.Add({species[i], Shortest(fractions[i]), Fixed(ratios[i], o.precision), std::to_string(whole[i]),
+  for (std::size_t i = 0; i < m; ++i) {
+    const double dev = deviation(i);
+    char fraction[32];  // twelve figures: a value by difference shows no binary noise
+    std::snprintf(fraction, sizeof fraction, "%.12g", formix_ratios_fraction(r.get(), i));
+    table.Add({formix_ratios_species(r.get(), i), fraction,
+               Fixed(formix_ratios_ratio(r.get(), i), o.precision), std::to_string(formix_ratios_whole(r.get(), i)),
                (dev >= 0 ? "+" : "") + Fixed(dev, o.precision)});
   }
   table.Print();
   std::string tail;
-  if (best_k != 1) tail += "ratios multiplied by " + std::to_string(best_k) + "\n";
-  Write(tail + "nearest formula: " + nearest + "\n");
+  if (k != 1) tail += "ratios multiplied by " + std::to_string(k) + "\n";
+  tail += "nearest formula: " + std::string(formix_ratios_nearest(r.get())) + "\n";
+  if (candidates > 0) {
+    tail += "candidates, closest Calcd values first:\n";
+    for (std::size_t c = 0; c < candidates; ++c) {
+      tail += "  " + std::string(formix_ratios_candidate(r.get(), c)) + "  M = " +
+              Fixed(formix_ratios_candidate_mass(r.get(), c), 2) + "  largest deviation " +
+              Fixed(formix_ratios_candidate_worst(r.get(), c), 2) + "\n    " +
+              formix_ratios_candidate_line(r.get(), c) + "\n";
+    }
+  }
+  Write(tail);
 }
 
 }  // namespace formix::tool

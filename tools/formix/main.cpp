@@ -36,7 +36,7 @@ const Command kCommands[] = {
     {"comp", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"ea", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"react", CommandReact, {"--given", "--equiv", "--density", "--conc", "--balance", "--no-check"}},
-    {"analyze", CommandAnalyze, {"--mass", "--ref"}},
+    {"analyze", CommandAnalyze, {"--mass", "--ref", "--by-difference", "--tolerance"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };
@@ -88,6 +88,7 @@ const char kHelp[] =
     "  --no-check        react: do not refuse an equation that does not balance\n"
     "  --mass M          analyze: scale the ratios to the total molar mass M\n"
     "  --ref S=N         analyze: scale the ratios so that species S has N atoms\n"
+    "  --by-difference E analyze: element E is the rest to 100 %\n"
     "  --found C=..,H=.. composition: found percentages, compared with the calculated ones\n"
     "  --elements C,H,N  composition: the elements of the Calcd line (default C, H, N, S)\n"
     "  --tolerance P     composition: allowed difference, absolute percent (default 0.4)\n"

@@ -148,6 +148,9 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
     } else if (name == "--ref") {
       once(o.ref);
       o.command_options.push_back(name);
+    } else if (name == "--by-difference") {
+      once(o.by_difference);
+      o.command_options.push_back(name);
     } else if (name == "--found") {
       once(o.found);
       o.command_options.push_back(name);

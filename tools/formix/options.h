@@ -15,7 +15,7 @@ struct Options {
   std::optional<std::string> masses, groups;  // data files
   std::vector<std::string> given, equiv, density, conc;  // react
   bool balance = false, no_check = false;                 // react
-  std::optional<std::string> total, ref;      // analyze
+  std::optional<std::string> total, ref, by_difference;  // analyze
   std::optional<std::string> found, elements, tolerance;  // composition
   int solvate = 0;                                         // composition
   int precision = 4;
