@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (std::size_t from = eol; from != std::string::npos && from < input.size();) {
       const std::size_t next = input.find('\n', from + 1);
-      const std::string line = input.substr(from + 1, next == std::string::npos ? std::string::npos : next - from - 1);
+      const std::string line =
+          input.substr(from + 1, next == std::string::npos ? std::string::npos : next - from - 1);
       if (line.size() > 2) formix::toolkit::SetAmount(r, line.substr(2), line[0]);
       from = next;
     }

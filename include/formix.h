@@ -309,6 +309,8 @@ FORMIX_API double formix_reaction_moles(const formix_reaction *reaction, size_t 
 FORMIX_API double formix_reaction_mass(const formix_reaction *reaction, size_t index);
 FORMIX_API double formix_reaction_volume(const formix_reaction *reaction, size_t index);
 FORMIX_API double formix_reaction_equiv(const formix_reaction *reaction, size_t index);
+/* Reactants: the moles beyond what the limiting reagent consumes. */
+FORMIX_API double formix_reaction_excess(const formix_reaction *reaction, size_t index);
 /* The index of the limiting reagent, or -1. */
 FORMIX_API int formix_reaction_limiting(const formix_reaction *reaction);
 

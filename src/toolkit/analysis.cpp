@@ -73,7 +73,8 @@ void HillSort(std::vector<std::string>& symbols) {
   });
 }
 
-std::string Line(const char* head, const std::vector<std::string>& elements, const std::vector<double>& values) {
+std::string Line(const char* head, const std::vector<std::string>& elements,
+                 const std::vector<double>& values) {
   std::string out = head;
   bool first = true;
   for (std::size_t i = 0; i < elements.size(); ++i) {
@@ -196,7 +197,8 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
     Reading r = Read(context, s.formula.data(), s.formula.size());
     if (!r.has_value) continue;
     // Two solvents of one formula (ethyl acetate, dioxane) give one fit.
-    if (std::any_of(list.begin(), list.end(), [&](const SolventMasses& m) { return m.hill == r.hill; })) continue;
+    if (std::any_of(list.begin(), list.end(), [&](const SolventMasses& m) { return m.hill == r.hill; }))
+      continue;
     const std::map<std::string, double> by_symbol = MassBySymbol(r);
     SolventMasses masses{r.hill, r.neutral_mass, {}};
     for (const std::string& e : chosen) {
@@ -333,8 +335,8 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
   }
   const double sum_percent = fractions ? sum * 100.0 : sum;
   if (sum_percent > 100.0 + tolerance) {
-    a.warnings.push_back("the found values sum to " + Percent2(sum_percent) + " %, more than 100 % by more than " +
-                         Shortest(tolerance));
+    a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
+                         " %, more than 100 % by more than " + Shortest(tolerance));
   } else if (sum_percent < 95.0 && by_difference.empty()) {
     a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
                          " %: if an element was not determined (often O), name it with --by-difference");
@@ -428,14 +430,14 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
   // Formulas whose Calcd values lie within the tolerance first, the
   // smallest of them first (a large enough formula fits any numbers); then
   // the others, the closest first.
-  std::stable_sort(candidates.begin(), candidates.end(), [tolerance](const FormulaCandidate& x,
-                                                                     const FormulaCandidate& y) {
-    const bool xin = x.worst <= tolerance, yin = y.worst <= tolerance;
-    if (xin != yin) return xin;
-    if (xin && x.molar_mass != y.molar_mass) return x.molar_mass < y.molar_mass;
-    if (x.worst != y.worst) return x.worst < y.worst;
-    return x.molar_mass < y.molar_mass;
-  });
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [tolerance](const FormulaCandidate& x, const FormulaCandidate& y) {
+                     const bool xin = x.worst <= tolerance, yin = y.worst <= tolerance;
+                     if (xin != yin) return xin;
+                     if (xin && x.molar_mass != y.molar_mass) return x.molar_mass < y.molar_mass;
+                     if (x.worst != y.worst) return x.worst < y.worst;
+                     return x.molar_mass < y.molar_mass;
+                   });
   if (candidates.size() > 5) candidates.resize(5);
   for (FormulaCandidate& c : candidates) {
     std::vector<std::string> labels = a.species;

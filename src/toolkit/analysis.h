@@ -13,16 +13,16 @@
 namespace formix::toolkit {
 
 struct SolvateFit {
-  std::string label;  // C20H25NO3·0.25H2O
+  std::string label;                                     // C20H25NO3·0.25H2O
   std::vector<std::pair<std::string, double>> solvents;  // formula (Hill), amount
-  std::vector<double> calcd;  // percent of each analysed element
-  double worst = 0.0;         // largest |found - calcd|
+  std::vector<double> calcd;                             // percent of each analysed element
+  double worst = 0.0;                                    // largest |found - calcd|
   std::string calcd_line;
 };
 
 struct ElementalAnalysis {
-  std::string error;  // why nothing could be calculated ("" when fine)
-  std::string formula;  // the compound's Hill formula
+  std::string error;                  // why nothing could be calculated ("" when fine)
+  std::string formula;                // the compound's Hill formula
   std::vector<std::string> elements;  // analysed, in Hill order
   std::vector<double> calcd;          // percent
   std::vector<double> found;          // percent, NaN where not given

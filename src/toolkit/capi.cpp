@@ -120,12 +120,12 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
   auto r = std::make_unique<formix_reading>();
   r->reading = std::move(reading);
   for (const auto& d : r->reading.diagnostics) {
-      r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
-                                d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
-    }
-    for (const auto& e : r->reading.elements) {
-      r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
-    }
+    r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
+                              d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
+  }
+  for (const auto& e : r->reading.elements) {
+    r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
+  }
   return r;
 }
 
@@ -174,15 +174,17 @@ FORMIX_API const formix_element_share* formix_reading_element(const formix_readi
   return r != nullptr && i < r->elements.size() ? &r->elements[i] : nullptr;
 }
 
-FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r, const char* elements,
-                                           const char* found, double tolerance, int solvents) {
+FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r,
+                                           const char* elements, const char* found, double tolerance,
+                                           int solvents) {
   try {
     auto a = std::make_unique<formix_analysis>();
     if (c == nullptr || r == nullptr) {
       a->analysis.error = "no context or no reading";
     } else {
-      a->analysis = formix::toolkit::AnalyzeElements(*c->context, r->reading, elements != nullptr ? elements : "",
-                                                     found != nullptr ? found : "", tolerance, solvents);
+      a->analysis =
+          formix::toolkit::AnalyzeElements(*c->context, r->reading, elements != nullptr ? elements : "",
+                                           found != nullptr ? found : "", tolerance, solvents);
     }
     return a.release();
   } catch (...) {
@@ -233,7 +235,8 @@ FORMIX_API const char* formix_analysis_fit_line(const formix_analysis* a, std::s
   return a != nullptr && k < a->analysis.fits.size() ? a->analysis.fits[k].calcd_line.c_str() : nullptr;
 }
 
-FORMIX_API formix_reaction* formix_react(const formix_context* c, const char* equation, int balance, int check) {
+FORMIX_API formix_reaction* formix_react(const formix_context* c, const char* equation, int balance,
+                                         int check) {
   try {
     auto r = std::make_unique<formix_reaction>();
     if (c == nullptr || equation == nullptr) {
@@ -304,11 +307,17 @@ FORMIX_API double formix_reaction_volume(const formix_reaction* r, std::size_t i
 FORMIX_API double formix_reaction_equiv(const formix_reaction* r, std::size_t i) {
   return At(r, i) != nullptr ? At(r, i)->equiv : kNaN;
 }
-FORMIX_API int formix_reaction_limiting(const formix_reaction* r) { return r != nullptr ? r->reaction.limiting : -1; }
+FORMIX_API double formix_reaction_excess(const formix_reaction* r, std::size_t i) {
+  return At(r, i) != nullptr ? At(r, i)->excess : kNaN;
+}
+FORMIX_API int formix_reaction_limiting(const formix_reaction* r) {
+  return r != nullptr ? r->reaction.limiting : -1;
+}
 
 FORMIX_API formix_ratios* formix_find_formula(const formix_context* c, const char* const* species,
-                                              const double* fractions, std::size_t count, const char* by_difference,
-                                              double total_mass, const char* reference, double reference_count,
+                                              const double* fractions, std::size_t count,
+                                              const char* by_difference, double total_mass,
+                                              const char* reference, double reference_count,
                                               double tolerance) {
   try {
     auto r = std::make_unique<formix_ratios>();
@@ -317,10 +326,11 @@ FORMIX_API formix_ratios* formix_find_formula(const formix_context* c, const cha
       return r.release();
     }
     std::vector<std::pair<std::string, double>> found;
-    for (std::size_t i = 0; i < count; ++i) found.emplace_back(species[i] != nullptr ? species[i] : "", fractions[i]);
-    r->ratios = formix::toolkit::AnalyzeRatios(*c->context, found, by_difference != nullptr ? by_difference : "",
-                                               total_mass > 0 ? total_mass : kNaN,
-                                               reference != nullptr ? reference : "", reference_count, tolerance);
+    for (std::size_t i = 0; i < count; ++i)
+      found.emplace_back(species[i] != nullptr ? species[i] : "", fractions[i]);
+    r->ratios = formix::toolkit::AnalyzeRatios(
+        *c->context, found, by_difference != nullptr ? by_difference : "", total_mass > 0 ? total_mass : kNaN,
+        reference != nullptr ? reference : "", reference_count, tolerance);
     return r.release();
   } catch (...) {
     return nullptr;
@@ -352,7 +362,9 @@ FORMIX_API double formix_ratios_ratio(const formix_ratios* r, std::size_t i) {
 FORMIX_API long formix_ratios_whole(const formix_ratios* r, std::size_t i) {
   return i < formix_ratios_count(r) ? r->ratios.whole[i] : 0;
 }
-FORMIX_API int formix_ratios_multiplier(const formix_ratios* r) { return r != nullptr ? r->ratios.multiplier : 1; }
+FORMIX_API int formix_ratios_multiplier(const formix_ratios* r) {
+  return r != nullptr ? r->ratios.multiplier : 1;
+}
 FORMIX_API const char* formix_ratios_nearest(const formix_ratios* r) {
   return r != nullptr ? r->ratios.nearest.c_str() : "";
 }

@@ -94,7 +94,8 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
   }
   context->abbreviations = ParseAbbreviations(ReadListFile(kAbbreviationsFile));
-  for (const auto& f : ParseTabLines(ReadListFile(kSolventsFile), 2)) context->solvents.push_back({f[0], f[1]});
+  for (const auto& f : ParseTabLines(ReadListFile(kSolventsFile), 2))
+    context->solvents.push_back({f[0], f[1]});
   *status = FORMIX_OK;
   return context;
 }

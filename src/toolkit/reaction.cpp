@@ -19,7 +19,9 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-bool StartsParticipant(char c) { return IsDigitChar(c) || (c >= 'A' && c <= 'Z') || c == '(' || c == '[' || c == '{'; }
+bool StartsParticipant(char c) {
+  return IsDigitChar(c) || (c >= 'A' && c <= 'Z') || c == '(' || c == '[' || c == '{';
+}
 
 std::string Trim(const std::string& s) {
   std::size_t b = 0, e = s.size();
@@ -111,7 +113,8 @@ bool Normalize(Fraction& f) {
 
 bool Mul(Fraction a, Fraction b, Fraction* out) {
   Fraction r;
-  if (__builtin_mul_overflow(a.num, b.num, &r.num) || __builtin_mul_overflow(a.den, b.den, &r.den)) return false;
+  if (__builtin_mul_overflow(a.num, b.num, &r.num) || __builtin_mul_overflow(a.den, b.den, &r.den))
+    return false;
   *out = r;
   return Normalize(*out);
 }
@@ -245,13 +248,14 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
     for (const std::string& raw : SplitSide(sides[side])) {
       std::string part = Trim(raw);
       if (part.empty()) {
-        reaction.error = std::string("the ") + (side == 0 ? "left" : "right") + " side has an empty participant";
+        reaction.error =
+            std::string("the ") + (side == 0 ? "left" : "right") + " side has an empty participant";
         return reaction;
       }
       Participant p;
       p.side = side;
-      p.moles = p.mass = p.volume = p.equiv = p.given_moles = p.given_mass = p.equiv_given = p.density = p.conc =
-          kNaN;
+      p.moles = p.mass = p.volume = p.equiv = p.excess = p.given_moles = p.given_mass = p.equiv_given =
+          p.density = p.conc = kNaN;
       std::size_t n = 0;
       while (n < part.size() && (IsDigitChar(part[n]) || part[n] == '.' || part[n] == '/')) ++n;
       if (n == part.size()) {
@@ -262,7 +266,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
         const std::string number = part.substr(0, n);
         const std::size_t slash = number.find('/');
         double value = 0.0, denominator = 1.0;
-        auto r1 = std::from_chars(number.data(), number.data() + (slash == std::string::npos ? n : slash), value);
+        auto r1 =
+            std::from_chars(number.data(), number.data() + (slash == std::string::npos ? n : slash), value);
         bool ok = r1.ec == std::errc() && r1.ptr == number.data() + (slash == std::string::npos ? n : slash);
         if (ok && slash != std::string::npos) {
           auto r2 = std::from_chars(number.data() + slash + 1, number.data() + n, denominator);
@@ -313,7 +318,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
         double v = row < symbols.size() ? (atoms[j].count(symbols[row]) ? atoms[j].at(symbols[row]) : 0.0)
                                         : static_cast<double>(p.reading.charge);
         if (v != std::floor(v) || std::fabs(v) > 1e15) {
-          reaction.error = "'" + p.formula + "' has a fractional count of atoms: only whole formulas can be balanced";
+          reaction.error =
+              "'" + p.formula + "' has a fractional count of atoms: only whole formulas can be balanced";
           return reaction;
         }
         line[j] = {static_cast<std::int64_t>(p.side == 0 ? v : -v), 1};
@@ -326,7 +332,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
         for (std::size_t j = 0; j < n; ++j) reaction.participants[j].coefficient = static_cast<double>(c[j]);
         break;
       case BalanceOutcome::kNone:
-        reaction.error = "the equation cannot be balanced: no coefficients conserve every element and the charge";
+        reaction.error =
+            "the equation cannot be balanced: no coefficients conserve every element and the charge";
         return reaction;
       case BalanceOutcome::kSeveral:
         reaction.error =
@@ -338,7 +345,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
         return reaction;
       case BalanceOutcome::kNotPositive:
         reaction.error =
-            "the equation balances only with a participant on the other side or with none of it: check the sides";
+            "the equation balances only with a participant on the other side or with none of it: check the "
+            "sides";
         return reaction;
     }
   } else if (check) {
@@ -354,12 +362,14 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
       for (std::size_t j = 0; j < n; ++j) {
         auto a = atoms[j].find(s);
         if (a == atoms[j].end()) continue;
-        (reaction.participants[j].side == 0 ? left : right) += reaction.participants[j].coefficient * a->second;
+        (reaction.participants[j].side == 0 ? left : right) +=
+            reaction.participants[j].coefficient * a->second;
       }
       add(s, left, right);
     }
     double left = 0.0, right = 0.0;
-    for (const Participant& p : reaction.participants) (p.side == 0 ? left : right) += p.coefficient * p.reading.charge;
+    for (const Participant& p : reaction.participants)
+      (p.side == 0 ? left : right) += p.coefficient * p.reading.charge;
     add("charge", left, right);
     if (!differences.empty()) {
       reaction.error = "the equation does not balance: " + differences;
@@ -393,7 +403,8 @@ bool SetAmount(Reaction& reaction, const std::string& spec, char kind) {
   const char* text_end = value_text.data() + value_text.size();
   std::string unit = r.ec == std::errc() ? Trim(std::string(r.ptr, text_end)) : "";
   if (r.ec != std::errc() || !(value > 0.0) || !std::isfinite(value)) {
-    reaction.error = std::string(what) + " for " + name + " needs a positive number, got '" + value_text + "'";
+    reaction.error =
+        std::string(what) + " for " + name + " needs a positive number, got '" + value_text + "'";
     return false;
   }
   if (kind == 'g') {
@@ -401,8 +412,8 @@ bool SetAmount(Reaction& reaction, const std::string& spec, char kind) {
       reaction.error = "the amount of " + name + " is given twice";
       return false;
     }
-    static const std::pair<const char*, double> kUnits[] = {
-        {"", 0.0}, {"g", 0.0}, {"mg", -3.0}, {"kg", 3.0}, {"mol", 1.0}, {"mmol", 1.0}};
+    static const std::pair<const char*, double> kUnits[] = {{"", 0.0},   {"g", 0.0},   {"mg", -3.0},
+                                                            {"kg", 3.0}, {"mol", 1.0}, {"mmol", 1.0}};
     bool known = false;
     for (const auto& [u, _] : kUnits) known = known || unit == u;
     if (!known) {
@@ -495,6 +506,7 @@ bool SolveAmounts(Reaction& reaction) {
       p.mass = p.reading.molar_mass * extent * p.coefficient;
     }
     p.equiv = p.side == 0 && limiting >= 0 ? p.moles / limiting_moles : kNaN;
+    p.excess = p.side == 0 && limiting >= 0 ? p.moles - extent * p.coefficient : kNaN;
     if (!std::isnan(p.density)) {
       p.volume = p.mass / p.density;
     } else if (!std::isnan(p.conc)) {

@@ -19,6 +19,7 @@ struct Participant {
   Reading reading;
   // Amounts (NaN when unknown).
   double moles, mass, volume, equiv;
+  double excess;       // reactants: moles beyond what the limiting reagent uses
   bool given = false;  // its amount was given (mass or moles)
   double given_moles;
   double given_mass;   // g, when the amount was given as a mass

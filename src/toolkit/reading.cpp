@@ -23,7 +23,6 @@
 #include <limits>
 #include <memory>
 #include <utility>
-#include <utility>
 
 #include "formula/engine.h"
 #include "platform/messages.h"
@@ -713,8 +712,7 @@ std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int 
       merged.push_back(c);
     }
   }
-  const bool carbon =
-      std::any_of(merged.begin(), merged.end(), [](const auto& c) { return c.first == "C"; });
+  const bool carbon = std::any_of(merged.begin(), merged.end(), [](const auto& c) { return c.first == "C"; });
   auto rank = [carbon](const std::string& s) { return !carbon ? 2 : s == "C" ? 0 : s == "H" ? 1 : 2; };
   std::stable_sort(merged.begin(), merged.end(),
                    [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });

@@ -67,17 +67,15 @@ TEST_F(AnalysisTest, HemihydrateIsTheBestSolvateFit) {
 }
 
 TEST_F(AnalysisTest, BadRequestsAreErrorsNotNumbers) {
-  for (const auto& [elements, found, says] : {std::tuple{"", "c=40", "did you mean 'C'?"},
-                                               std::tuple{"", "Xx=1", "'Xx'"},
-                                               std::tuple{"", "C=abc", "percentage"},
-                                               std::tuple{"", "C=140", "percentage"},
-                                               std::tuple{"", "C40", "SYMBOL=PERCENT"},
-                                               std::tuple{"n", "", "did you mean 'N'?"}}) {
+  for (const auto& [elements, found, says] :
+       {std::tuple{"", "c=40", "did you mean 'C'?"}, std::tuple{"", "Xx=1", "'Xx'"},
+        std::tuple{"", "C=abc", "percentage"}, std::tuple{"", "C=140", "percentage"},
+        std::tuple{"", "C40", "SYMBOL=PERCENT"}, std::tuple{"n", "", "did you mean 'N'?"}}) {
     ElementalAnalysis a = Analyze("C8H10N4O2", elements, found);
     EXPECT_NE(a.error.find(says), std::string::npos) << found << ": " << a.error;
   }
-  EXPECT_NE(Analyze("NaCl", "", "").error, "");     // none of C, H, N, S
-  EXPECT_NE(Analyze("NaXx", "", "").error, "");     // no number to analyse
+  EXPECT_NE(Analyze("NaCl", "", "").error, "");  // none of C, H, N, S
+  EXPECT_NE(Analyze("NaXx", "", "").error, "");  // no number to analyse
 }
 
 TEST_F(AnalysisTest, FormulasFromFoundValues) {

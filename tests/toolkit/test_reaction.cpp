@@ -55,8 +55,9 @@ TEST_F(ReactionTest, BalancesAndChecks) {
       {"H2 + Xx = H2O", "cannot be read"},
   };
   for (const auto& row : kRefused) {
-    Reaction r = ReadEquation(*context_, row.text, std::string(row.text) != "H2 + O2 = H2O" &&
-                                                       std::string(row.text) != "Fe^3+ = Fe^2+", true);
+    Reaction r = ReadEquation(
+        *context_, row.text,
+        std::string(row.text) != "H2 + O2 = H2O" && std::string(row.text) != "Fe^3+ = Fe^2+", true);
     EXPECT_NE(r.error.find(row.says), std::string::npos) << row.text << ": " << r.error;
   }
   // Numbers that outgrow 64 bits are refused, never wrapped.
@@ -74,7 +75,8 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
   EXPECT_DOUBLE_EQ(r.participants[2].moles, 1.0);
   EXPECT_DOUBLE_EQ(r.participants[0].equiv, 4 / 2.016 / 0.5);
   Reaction g = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
-  ASSERT_TRUE(SetAmount(g, "PhBr=2.5g", 'g') && SetAmount(g, "Mg=1.2", 'e') && SetAmount(g, "PhBr=1.495", 'd'));
+  ASSERT_TRUE(SetAmount(g, "PhBr=2.5g", 'g') && SetAmount(g, "Mg=1.2", 'e') &&
+              SetAmount(g, "PhBr=1.495", 'd'));
   ASSERT_TRUE(SolveAmounts(g));
   EXPECT_DOUBLE_EQ(g.participants[1].moles, 1.2 * g.participants[0].moles);
   EXPECT_DOUBLE_EQ(g.participants[0].volume, 2.5 / 1.495);

@@ -173,12 +173,18 @@ TEST(ReadingRules, HillFormulas) {
   const struct {
     const char *formula, *hill, *empirical;
   } kRows[] = {
-      {"CH3CH2OH", "C2H6O", "C2H6O"},       {"C6H12O6", "C6H12O6", "CH2O"},
-      {"H2SO4", "H2O4S", "H2O4S"},          {"HCl", "ClH", "ClH"},
-      {"NaCl", "ClNa", "ClNa"},             {"CCl4", "CCl4", "CCl4"},
-      {"CuSO4*5H2O", "CuH10O9S", "CuH10O9S"}, {"K4[Fe(CN)6]", "C6FeK4N6", "C6FeK4N6"},
-      {"SO4^2-", "O4S^2-", "O4S"},          {"NH4+", "H4N^+", "H4N"},
-      {"C1.5H3", "C1.5H3", ""},             {"Ph2CO", "C13H10O", "C13H10O"},
+      {"CH3CH2OH", "C2H6O", "C2H6O"},
+      {"C6H12O6", "C6H12O6", "CH2O"},
+      {"H2SO4", "H2O4S", "H2O4S"},
+      {"HCl", "ClH", "ClH"},
+      {"NaCl", "ClNa", "ClNa"},
+      {"CCl4", "CCl4", "CCl4"},
+      {"CuSO4*5H2O", "CuH10O9S", "CuH10O9S"},
+      {"K4[Fe(CN)6]", "C6FeK4N6", "C6FeK4N6"},
+      {"SO4^2-", "O4S^2-", "O4S"},
+      {"NH4+", "H4N^+", "H4N"},
+      {"C1.5H3", "C1.5H3", ""},
+      {"Ph2CO", "C13H10O", "C13H10O"},
       {"C2H4O2", "C2H4O2", "CH2O"},
   };
   for (const auto& row : kRows) {

@@ -52,8 +52,15 @@ void CommandAnalyze(Session& s) {
     json.Key("species").Open('[');
     for (std::size_t i = 0; i < m; ++i) {
       json.Open('{').Key("species").String(formix_ratios_species(r.get(), i));
-      json.Key("fraction").Number(formix_ratios_fraction(r.get(), i)).Key("ratio").Number(formix_ratios_ratio(r.get(), i));
-      json.Key("whole").Integer(formix_ratios_whole(r.get(), i)).Key("deviation").Number(deviation(i)).Close();
+      json.Key("fraction")
+          .Number(formix_ratios_fraction(r.get(), i))
+          .Key("ratio")
+          .Number(formix_ratios_ratio(r.get(), i));
+      json.Key("whole")
+          .Integer(formix_ratios_whole(r.get(), i))
+          .Key("deviation")
+          .Number(deviation(i))
+          .Close();
     }
     json.Close().Key("multiplier").Integer(k).Key("formula").String(formix_ratios_nearest(r.get()));
     json.Key("candidates").Open('[');
@@ -71,9 +78,9 @@ void CommandAnalyze(Session& s) {
     const double dev = deviation(i);
     char fraction[32];  // twelve figures: a value by difference shows no binary noise
     std::snprintf(fraction, sizeof fraction, "%.12g", formix_ratios_fraction(r.get(), i));
-    table.Add({formix_ratios_species(r.get(), i), fraction,
-               Fixed(formix_ratios_ratio(r.get(), i), o.precision), std::to_string(formix_ratios_whole(r.get(), i)),
-               (dev >= 0 ? "+" : "") + Fixed(dev, o.precision)});
+    table.Add(
+        {formix_ratios_species(r.get(), i), fraction, Fixed(formix_ratios_ratio(r.get(), i), o.precision),
+         std::to_string(formix_ratios_whole(r.get(), i)), (dev >= 0 ? "+" : "") + Fixed(dev, o.precision)});
   }
   table.Print();
   std::string tail;
@@ -82,8 +89,8 @@ void CommandAnalyze(Session& s) {
   if (candidates > 0) {
     tail += "candidates, closest Calcd values first:\n";
     for (std::size_t c = 0; c < candidates; ++c) {
-      tail += "  " + std::string(formix_ratios_candidate(r.get(), c)) + "  M = " +
-              Fixed(formix_ratios_candidate_mass(r.get(), c), 2) + "  largest deviation " +
+      tail += "  " + std::string(formix_ratios_candidate(r.get(), c)) +
+              "  M = " + Fixed(formix_ratios_candidate_mass(r.get(), c), 2) + "  largest deviation " +
               Fixed(formix_ratios_candidate_worst(r.get(), c), 2) + "\n    " +
               formix_ratios_candidate_line(r.get(), c) + "\n";
     }

@@ -25,9 +25,14 @@ void WriteAnalysis(Json& json, const formix_analysis* a, double tolerance) {
   const std::size_t n = formix_analysis_element_count(a);
   json.Key("analysis").Open('{').Key("tolerance").Number(tolerance).Key("elements").Open('[');
   for (std::size_t i = 0; i < n; ++i) {
-    json.Open('{').Key("symbol").String(formix_analysis_element(a, i)).Key("calcd").Number(formix_analysis_calcd(a, i));
+    json.Open('{')
+        .Key("symbol")
+        .String(formix_analysis_element(a, i))
+        .Key("calcd")
+        .Number(formix_analysis_calcd(a, i));
     const double found = formix_analysis_found(a, i);
-    if (found == found) json.Key("found").Number(found).Key("difference").Number(found - formix_analysis_calcd(a, i));
+    if (found == found)
+      json.Key("found").Number(found).Key("difference").Number(found - formix_analysis_calcd(a, i));
     json.Close();
   }
   json.Close().Key("calcd_line").String(formix_analysis_calcd_line(a));
@@ -59,7 +64,8 @@ void PrintAnalysis(const formix_analysis* a, double tolerance, int solvate) {
              Signed(found - formix_analysis_calcd(a, i));
       first = false;
     }
-    out += std::string("; ") + (formix_analysis_within(a) ? "within " : "outside ") + Shortest(tolerance) + "\n";
+    out +=
+        std::string("; ") + (formix_analysis_within(a) ? "within " : "outside ") + Shortest(tolerance) + "\n";
     if (solvate > 0) {
       const std::size_t fits = formix_analysis_fit_count(a);
       if (fits == 0) {
@@ -98,10 +104,11 @@ void CommandComposition(Session& s) {
   auto rank = [carbon](const std::string& symbol) {
     return !carbon ? 2 : symbol == "C" ? 0 : symbol == "H" ? 1 : 2;
   };
-  std::stable_sort(rows.begin(), rows.end(), [&](const formix_element_share* a, const formix_element_share* b) {
-    const std::string x = a->symbol, y = b->symbol;
-    return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
-  });
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](const formix_element_share* a, const formix_element_share* b) {
+                     const std::string x = a->symbol, y = b->symbol;
+                     return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
+                   });
   Analysis analysis(nullptr, &formix_analysis_free);
   if (shows) {
     analysis.reset(formix_analyze(s.context, r.get(), o.elements ? o.elements->c_str() : nullptr,

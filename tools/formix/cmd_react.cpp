@@ -92,7 +92,10 @@ void CommandReact(Session& s) {
       const formix_reading* reading = formix_reaction_reading(r.get(), i);
       json.Open('{').Key("side").String(formix_reaction_side(r.get(), i) ? "product" : "reactant");
       json.Key("coefficient").Number(formix_reaction_coefficient(r.get(), i));
-      json.Key("formula").String(formix_reaction_formula(r.get(), i)).Key("hill").String(formix_reading_hill(reading));
+      json.Key("formula")
+          .String(formix_reaction_formula(r.get(), i))
+          .Key("hill")
+          .String(formix_reading_hill(reading));
       json.Key("molar_mass").Number(formix_reading_molar_mass(reading));
       if (amounts) {
         JsonNumberOrNull(json, "moles", formix_reaction_moles(r.get(), i));
@@ -101,6 +104,8 @@ void CommandReact(Session& s) {
         if (std::isfinite(equiv)) json.Key("equiv").Number(equiv);
         const double volume = formix_reaction_volume(r.get(), i);
         if (std::isfinite(volume)) json.Key("volume").Number(volume);
+        const double excess = formix_reaction_excess(r.get(), i);
+        if (std::isfinite(excess) && static_cast<int>(i) != limiting) json.Key("excess_moles").Number(excess);
         json.Key("given").Bool(formix_reaction_given(r.get(), i) != 0);
         if (static_cast<int>(i) == limiting) json.Key("limiting").Bool(true);
       }
@@ -126,10 +131,14 @@ void CommandReact(Session& s) {
     const formix_reading* reading = formix_reaction_reading(r.get(), i);
     const double equiv = formix_reaction_equiv(r.get(), i);
     const bool product = formix_reaction_side(r.get(), i) == 1;
-    std::string note = static_cast<int>(i) == limiting        ? "limiting"
-                       : formix_reaction_given(r.get(), i)     ? "given"
-                       : product                               ? "theoretical yield"
-                                                               : "";
+    std::string note = static_cast<int>(i) == limiting     ? "limiting"
+                       : formix_reaction_given(r.get(), i) ? "given"
+                       : product                           ? "theoretical yield"
+                                                           : "";
+    const double excess = formix_reaction_excess(r.get(), i);
+    if (!product && static_cast<int>(i) != limiting && std::isfinite(excess) && excess > 0) {
+      note += (note.empty() ? "" : ", ") + Sig(excess * 1000.0, 3) + " mmol in excess";
+    }
     table.Add({product ? "product" : "reactant", formix_reaction_formula(r.get(), i),
                Fixed(formix_reading_molar_mass(reading), 2), std::isfinite(equiv) ? Fixed(equiv, 2) : "",
                Sig(formix_reaction_moles(r.get(), i) * 1000.0, 3), MassText(formix_reaction_mass(r.get(), i)),

@@ -130,8 +130,8 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
       }
       o.precision = static_cast<int>(n);
     } else if (name == "--given" || name == "--equiv" || name == "--density" || name == "--conc") {
-      std::vector<std::string>& list = name == "--given"   ? o.given
-                                       : name == "--equiv" ? o.equiv
+      std::vector<std::string>& list = name == "--given"     ? o.given
+                                       : name == "--equiv"   ? o.equiv
                                        : name == "--density" ? o.density
                                                              : o.conc;
       list.push_back(take_value());
