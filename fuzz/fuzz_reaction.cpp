@@ -8,31 +8,16 @@
 #include <memory>
 #include <string>
 
-#include "fuzz_input.h"
-#include "toolkit/context.h"
 #include "toolkit/reaction.h"
-
-namespace {
-
-const formix::toolkit::Context& TheContext() {
-  static std::unique_ptr<formix::toolkit::Context> context = [] {
-    int status = 0;
-    std::string groups = formix::fuzz::WriteFile("reaction.gps", formix::fuzz::kFuzzGroups);
-    auto c = formix::toolkit::MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", groups.c_str(), &status);
-    if (!c) __builtin_trap();
-    return c;
-  }();
-  return *context;
-}
-
-}  // namespace
+#include "toolkit_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::size_t eol = input.find('\n');
   const std::string equation = input.substr(0, eol);
   for (bool balance : {false, true}) {
-    formix::toolkit::Reaction r = formix::toolkit::ReadEquation(TheContext(), equation, balance, true);
+    formix::toolkit::Reaction r =
+        formix::toolkit::ReadEquation(formix::fuzz::ToolkitContext(), equation, balance, true);
     if (!r.error.empty()) continue;
     if (balance) {
       std::map<std::string, double> net;

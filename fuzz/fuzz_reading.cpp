@@ -8,27 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "fuzz_input.h"
-#include "toolkit/context.h"
 #include "toolkit/reading.h"
-
-namespace {
-
-const formix::toolkit::Context& TheContext() {
-  static std::unique_ptr<formix::toolkit::Context> context = [] {
-    int status = 0;
-    std::string groups = formix::fuzz::WriteFile("reading.gps", formix::fuzz::kFuzzGroups);
-    auto c = formix::toolkit::MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", groups.c_str(), &status);
-    if (!c) __builtin_trap();
-    return c;
-  }();
-  return *context;
-}
-
-}  // namespace
+#include "toolkit_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const auto& context = TheContext();
+  const auto& context = formix::fuzz::ToolkitContext();
   const char* text = reinterpret_cast<const char*>(data);
   formix::toolkit::Reading r = formix::toolkit::Read(context, text, size);
   for (const auto& d : r.diagnostics) {
