@@ -262,6 +262,39 @@ FORMIX_API double formix_ratios_candidate_worst(const formix_ratios *ratios, siz
 FORMIX_API double formix_ratios_candidate_mass(const formix_ratios *ratios, size_t k);
 FORMIX_API const char *formix_ratios_candidate_line(const formix_ratios *ratios, size_t k);
 
+/* ---- Exact masses -------------------------------------------------------- */
+
+typedef struct formix_ms formix_ms;
+
+/* Exact masses of a reading from the natural isotopes ("isotopes.txt":
+ * AME2020 masses, IUPAC 2009 abundances): the monoisotopic mass (each
+ * element's most abundant isotope; of an ion, its electrons counted), the
+ * nominal mass, and for an ion its m/z; for a neutral formula the m/z of
+ * its adduct ions ("adducts.txt"), all of them or those named in `adducts`
+ * (names separated by commas, such as "[M+H]+,[M+Na]+").  NULL only when
+ * memory runs out; a formula without a number or with an element that has
+ * no isotope data gives an error. */
+FORMIX_API formix_ms *formix_exact(const formix_context *context, const formix_reading *reading,
+                                   const char *adducts);
+FORMIX_API void formix_ms_free(formix_ms *ms);
+FORMIX_API const char *formix_ms_error(const formix_ms *ms);
+FORMIX_API double formix_ms_monoisotopic(const formix_ms *ms); /* u */
+FORMIX_API double formix_ms_nominal(const formix_ms *ms);
+FORMIX_API int formix_ms_charge(const formix_ms *ms);
+FORMIX_API double formix_ms_mz(const formix_ms *ms); /* an ion's m/z, else 0 */
+/* The adduct ions: name, the ion's Hill formula (no charge), charge, m/z,
+ * and whether it can exist (it does not remove atoms M lacks). */
+FORMIX_API size_t formix_ms_ion_count(const formix_ms *ms);
+FORMIX_API const char *formix_ms_ion_name(const formix_ms *ms, size_t index);
+FORMIX_API const char *formix_ms_ion_formula(const formix_ms *ms, size_t index);
+FORMIX_API int formix_ms_ion_charge(const formix_ms *ms, size_t index);
+FORMIX_API double formix_ms_ion_mz(const formix_ms *ms, size_t index);
+FORMIX_API int formix_ms_ion_possible(const formix_ms *ms, size_t index);
+/* The journal's line for ion `index` and a found m/z: "HRMS (ESI) m/z:
+ * [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."  The text lives
+ * until the next call of this function on the same object. */
+FORMIX_API const char *formix_ms_hrms_line(formix_ms *ms, size_t index, double found, const char *source);
+
 /* ---- Reactions ----------------------------------------------------------- */
 
 typedef struct formix_reaction formix_reaction;

@@ -42,7 +42,8 @@ __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
     "strict", "read", "molar_mass", "composition", "number_of_atoms", "percent_of_element",
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
-    "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios", "elements", "groups", "element_count", "group_count",
+    "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
+    "exact_masses", "ExactMasses", "AdductIon", "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",
 ]
@@ -200,6 +201,30 @@ class FoundRatios:
     warnings: List[str]
 
 
+@dataclass(frozen=True)
+class AdductIon:
+    """An adduct ion: its name, Hill formula (no charge), charge, m/z, and
+    the journal's HRMS line when a found m/z was given."""
+
+    name: str
+    formula: str
+    charge: int
+    mz: float
+    possible: bool
+    hrms: Optional[str] = None
+
+
+@dataclass(frozen=True)
+class ExactMasses:
+    """Monoisotopic mass (u; of an ion, electrons counted), nominal mass,
+    an ion's m/z (None for a neutral formula) and the adduct ions."""
+
+    monoisotopic: float
+    nominal: float
+    mz: Optional[float]
+    ions: List[AdductIon]
+
+
 # ---- the library ------------------------------------------------------------
 
 def _find_library() -> str:
@@ -287,6 +312,20 @@ _signatures = {
     "formix_ratios_candidate_worst": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_mass": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_exact": (_p, [_p, _p, ctypes.c_char_p]),
+    "formix_ms_free": (None, [_p]),
+    "formix_ms_error": (ctypes.c_char_p, [_p]),
+    "formix_ms_monoisotopic": (ctypes.c_double, [_p]),
+    "formix_ms_nominal": (ctypes.c_double, [_p]),
+    "formix_ms_charge": (ctypes.c_int, [_p]),
+    "formix_ms_mz": (ctypes.c_double, [_p]),
+    "formix_ms_ion_count": (ctypes.c_size_t, [_p]),
+    "formix_ms_ion_name": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_ms_ion_formula": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_ms_ion_charge": (ctypes.c_int, [_p, ctypes.c_size_t]),
+    "formix_ms_ion_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_ms_ion_possible": (ctypes.c_int, [_p, ctypes.c_size_t]),
+    "formix_ms_hrms_line": (ctypes.c_char_p, [_p, ctypes.c_size_t, ctypes.c_double, ctypes.c_char_p]),
     "formix_analyze": (_p, [_p, _p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_int]),
     "formix_analysis_free": (None, [_p]),
     "formix_analysis_error": (ctypes.c_char_p, [_p]),
@@ -689,6 +728,46 @@ def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
              for i in range(_lib.formix_ratios_warning_count(handle))])
     finally:
         _lib.formix_ratios_free(handle)
+
+
+def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: Optional[float] = None,
+                 source: str = "ESI") -> ExactMasses:
+    """Exact masses of ``formula`` and of its adduct ions (all of the list,
+    or those named); with ``found``, each ion carries the journal's line.
+
+    >>> x = exact_masses("C20H25NO3", ["[M+H]+"], found=328.1911)
+    >>> round(x.monoisotopic, 6), x.ions[0].hrms
+    (327.183444, 'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.')
+    """
+    context = _context()
+    data = _text(formula, "formula")
+    reading = _lib.formix_read(context._handle, data, len(data))
+    if not reading:
+        raise MemoryError("formix_read")
+    try:
+        if not _lib.formix_reading_has_value(reading):
+            raise FormulaError([d for d in context.read(formula).diagnostics if d.severity == "error"], None)
+        names = _text(",".join(adducts), "adducts") if adducts else None
+        handle = _lib.formix_exact(context._handle, reading, names)
+    finally:
+        _lib.formix_reading_free(reading)
+    if not handle:
+        raise MemoryError("formix_exact")
+    try:
+        if _lib.formix_ms_error(handle):
+            raise ValueError(_lib.formix_ms_error(handle).decode())
+        ions = []
+        for i in range(_lib.formix_ms_ion_count(handle)):
+            line = (_lib.formix_ms_hrms_line(handle, i, float(found), _text(source, "source")).decode()
+                    if found is not None else None)
+            ions.append(AdductIon(_lib.formix_ms_ion_name(handle, i).decode(),
+                                  _lib.formix_ms_ion_formula(handle, i).decode(), _lib.formix_ms_ion_charge(handle, i),
+                                  _lib.formix_ms_ion_mz(handle, i), bool(_lib.formix_ms_ion_possible(handle, i)), line))
+        charge = _lib.formix_ms_charge(handle)
+        return ExactMasses(_lib.formix_ms_monoisotopic(handle), _lib.formix_ms_nominal(handle),
+                           _lib.formix_ms_mz(handle) if charge else None, ions)
+    finally:
+        _lib.formix_ms_free(handle)
 
 
 def elements() -> List[str]:

@@ -8,6 +8,7 @@
 #include "formix.h"
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
+#include "toolkit/exact.h"
 #include "toolkit/reaction.h"
 #include "toolkit/reading.h"
 
@@ -23,6 +24,11 @@ struct formix_reading {
 
 struct formix_analysis {
   formix::toolkit::ElementalAnalysis analysis;
+};
+
+struct formix_ms {
+  formix::toolkit::ExactMasses exact;
+  std::string line;
 };
 
 struct formix_ratios {
@@ -382,6 +388,79 @@ FORMIX_API double formix_ratios_candidate_mass(const formix_ratios* r, std::size
 }
 FORMIX_API const char* formix_ratios_candidate_line(const formix_ratios* r, std::size_t k) {
   return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].calcd_line.c_str() : nullptr;
+}
+
+FORMIX_API formix_ms* formix_exact(const formix_context* c, const formix_reading* r, const char* adducts) {
+  try {
+    auto m = std::make_unique<formix_ms>();
+    if (c == nullptr || r == nullptr) {
+      m->exact.error = "no context or no reading";
+      return m.release();
+    }
+    std::vector<std::string> names;
+    if (adducts != nullptr) {
+      std::string name;
+      for (const char* p = adducts;; ++p) {
+        if (*p == ',' || *p == '\0') {
+          if (!name.empty()) names.push_back(name);
+          name.clear();
+          if (*p == '\0') break;
+        } else if (*p != ' ') {
+          name += *p;
+        }
+      }
+      for (const std::string& n : names) {
+        bool known = false;
+        for (const auto& a : c->context->adducts) known = known || a.name == n;
+        if (!known) {
+          m->exact.error = "unknown adduct '" + n + "'";
+          return m.release();
+        }
+      }
+    }
+    m->exact = formix::toolkit::Exact(*c->context, r->reading, names);
+    return m.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_ms_free(formix_ms* m) { delete m; }
+FORMIX_API const char* formix_ms_error(const formix_ms* m) {
+  return m != nullptr ? m->exact.error.c_str() : "no masses";
+}
+FORMIX_API double formix_ms_monoisotopic(const formix_ms* m) {
+  return m != nullptr ? m->exact.monoisotopic : kNaN;
+}
+FORMIX_API double formix_ms_nominal(const formix_ms* m) { return m != nullptr ? m->exact.nominal : kNaN; }
+FORMIX_API int formix_ms_charge(const formix_ms* m) { return m != nullptr ? m->exact.charge : 0; }
+FORMIX_API double formix_ms_mz(const formix_ms* m) { return m != nullptr ? m->exact.mz : kNaN; }
+FORMIX_API std::size_t formix_ms_ion_count(const formix_ms* m) {
+  return m != nullptr ? m->exact.adducts.size() : 0;
+}
+FORMIX_API const char* formix_ms_ion_name(const formix_ms* m, std::size_t i) {
+  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].name.c_str() : nullptr;
+}
+FORMIX_API const char* formix_ms_ion_formula(const formix_ms* m, std::size_t i) {
+  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].formula.c_str() : nullptr;
+}
+FORMIX_API int formix_ms_ion_charge(const formix_ms* m, std::size_t i) {
+  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].charge : 0;
+}
+FORMIX_API double formix_ms_ion_mz(const formix_ms* m, std::size_t i) {
+  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].mz : kNaN;
+}
+FORMIX_API int formix_ms_ion_possible(const formix_ms* m, std::size_t i) {
+  return i < formix_ms_ion_count(m) && m->exact.adducts[i].possible ? 1 : 0;
+}
+FORMIX_API const char* formix_ms_hrms_line(formix_ms* m, std::size_t i, double found, const char* source) {
+  if (i >= formix_ms_ion_count(m)) return nullptr;
+  try {
+    m->line = formix::toolkit::HrmsLine(source != nullptr ? source : "ESI", m->exact.adducts[i], found);
+  } catch (...) {
+    return nullptr;
+  }
+  return m->line.c_str();
 }
 
 FORMIX_API char* formix_significant(double value, int digits, char* buffer, std::size_t size) {

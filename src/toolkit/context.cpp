@@ -2,11 +2,14 @@
 // engine's one search and reader.
 #include "toolkit/context.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "formix.h"
 #include "platform/platform.h"
+#include "refdata/decimal.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
@@ -96,6 +99,19 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   context->abbreviations = ParseAbbreviations(ReadListFile(kAbbreviationsFile));
   for (const auto& f : ParseTabLines(ReadListFile(kSolventsFile), 2))
     context->solvents.push_back({f[0], f[1]});
+  for (const auto& f : ParseTabLines(ReadListFile(kIsotopesFile), 3)) {
+    char* end = nullptr;
+    const long number = std::strtol(f[1].c_str(), &end, 10);
+    const double mass = ParseDecimal(f[2].c_str());  // locale-free
+    const double abundance = f.size() > 3 && !f[3].empty() ? ParseDecimal(f[3].c_str()) : NAN;
+    if (number > 0 && mass > 0)
+      context->isotopes[f[0]].push_back({static_cast<int>(number), mass, abundance});
+  }
+  for (const auto& f : ParseTabLines(ReadListFile(kAdductsFile), 5)) {
+    const int multiplier = std::atoi(f[1].c_str());
+    const int charge = std::atoi(f[4].c_str());
+    if (multiplier > 0 && charge != 0) context->adducts.push_back({f[0], multiplier, f[2], f[3], charge});
+  }
   *status = FORMIX_OK;
   return context;
 }

@@ -4,6 +4,7 @@
 #ifndef FORMIX_TOOLKIT_CONTEXT_H
 #define FORMIX_TOOLKIT_CONTEXT_H
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,21 @@ struct Abbreviation {
   std::string meaning;  // what the abbreviation stands for
 };
 
+// A natural isotope (isotopes.txt).
+struct Isotope {
+  int mass_number;
+  double mass;       // u, neutral atom
+  double abundance;  // mole fraction; NaN for an element with no stable isotope
+};
+
+// An adduct ion (adducts.txt): multiplier x M + added - removed, charge.
+struct Adduct {
+  std::string name;
+  int multiplier;
+  std::string added, removed;
+  int charge;
+};
+
 // A solvent a sample may hold (for solvate fits).
 struct Solvent {
   std::string name;
@@ -32,6 +48,8 @@ struct Context {
   std::vector<std::string> group_names, group_formulas;
   std::vector<Abbreviation> abbreviations;
   std::vector<Solvent> solvents;
+  std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
+  std::vector<Adduct> adducts;
 
   const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
 };
@@ -41,6 +59,8 @@ inline constexpr char kMassesFile[] = "mass.elt";
 inline constexpr char kGroupsFile[] = "mass.gps";
 inline constexpr char kAbbreviationsFile[] = "abbrev.txt";
 inline constexpr char kSolventsFile[] = "solvents.txt";
+inline constexpr char kIsotopesFile[] = "isotopes.txt";
+inline constexpr char kAdductsFile[] = "adducts.txt";
 
 // Makes a context; `status` receives an enum formix_status value.  The
 // paths are UTF-8 (converted to the engine's Windows-1251 path settings

@@ -254,6 +254,16 @@ class Commands(unittest.TestCase):
         self.assertEqual(doc["candidates"][0]["formula"], "C20H25NO3")
         self.assertEqual(doc["candidates"][0]["calcd_line"], "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.")
 
+    def test_ms(self):
+        status, out, _ = formix("ms", "C20H25NO3", "--found", "328.1911", "--adduct", "[M+H]+", "--json")
+        self.assertEqual(status, 0)
+        doc = valid_json(self, out)
+        self.assertEqual(doc["hrms"], "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.")
+        self.assertAlmostEqual(doc["ions"][0]["error_ppm"], 1.2, places=1)
+        self.assertEqual(formix("ms", "C20H25NO3", "--found", "329.5")[0], 2)  # nothing within 5 ppm
+        self.assertEqual(formix("ms", "C20H25NO3", "--adduct", "[M+Xx]+")[0], 1)
+        self.assertIn("m/z 47.9764", formix("ms", "SO4^2-")[1])
+
     def test_tables(self):
         doc = valid_json(self, formix("elements", "--json")[1])
         self.assertEqual((len(doc["elements"]), doc["elements"][0]["symbol"]), (118, "H"))

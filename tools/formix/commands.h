@@ -44,6 +44,7 @@ void CommandMass(Session& s);
 void CommandComposition(Session& s);
 void CommandReact(Session& s);
 void CommandAnalyze(Session& s);
+void CommandMs(Session& s);
 void CommandElements(Session& s);
 void CommandGroups(Session& s);
 

@@ -37,6 +37,7 @@ const Command kCommands[] = {
     {"ea", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"react", CommandReact, {"--given", "--equiv", "--density", "--conc", "--balance", "--no-check"}},
     {"analyze", CommandAnalyze, {"--mass", "--ref", "--by-difference", "--tolerance"}},
+    {"ms", CommandMs, {"--adduct", "--found", "--ppm", "--source"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };
@@ -56,6 +57,9 @@ const char kHelp[] =
     "                                  formix react 'PhBr + Mg = PhMgBr' --given PhBr=2.5g --equiv Mg=1.2\n"
     "  analyze SPECIES=FRACTION...   atom ratios and nearest formula from an elemental analysis\n"
     "                                  formix analyze C=40.0 H=6.7 O=53.3 --mass 180.16\n"
+    "  ms FORMULA                    exact masses: monoisotopic, nominal, the m/z of an ion or of\n"
+    "                                the adduct ions, and with --found the error and HRMS line\n"
+    "                                  formix ms C20H25NO3 --found 328.1911 --adduct '[M+H]+'\n"
     "  elements                      the element table in use\n"
     "  groups                        the group table in use\n"
     "\n"
@@ -85,6 +89,10 @@ const char kHelp[] =
     "  --density F=D     react: liquid F has density D g/mL (gives its volume)\n"
     "  --conc F=C        react: solution F has concentration C mol/L (gives its volume)\n"
     "  --balance         react: find the smallest whole coefficients\n"
+    "  --adduct NAME     ms: only this adduct ion (repeatable), such as '[M+Na]+'\n"
+    "  --found M/Z       ms: the measured m/z, compared with the calculated ones\n"
+    "  --ppm P           ms: the tolerance for --found, in ppm (default 5)\n"
+    "  --source NAME     ms: the ionisation named in the HRMS line (default ESI)\n"
     "  --no-check        react: do not refuse an equation that does not balance\n"
     "  --mass M          analyze: scale the ratios to the total molar mass M\n"
     "  --ref S=N         analyze: scale the ratios so that species S has N atoms\n"

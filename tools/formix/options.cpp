@@ -136,6 +136,15 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
                                                              : o.conc;
       list.push_back(take_value());
       o.command_options.push_back(name);
+    } else if (name == "--adduct") {
+      o.adducts.push_back(take_value());
+      o.command_options.push_back(name);
+    } else if (name == "--ppm") {
+      once(o.ppm);
+      o.command_options.push_back(name);
+    } else if (name == "--source") {
+      once(o.source);
+      o.command_options.push_back(name);
     } else if (name == "--balance") {
       flag(o.balance);
       o.command_options.push_back(name);

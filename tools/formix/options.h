@@ -18,6 +18,8 @@ struct Options {
   std::optional<std::string> total, ref, by_difference;   // analyze
   std::optional<std::string> found, elements, tolerance;  // composition
   int solvate = 0;                                        // composition
+  std::vector<std::string> adducts;                       // ms
+  std::optional<std::string> ppm, source;                 // ms
   int precision = 4;
   bool json = false, strict = false, russian = false, help = false, version = false;
 };

@@ -1,0 +1,128 @@
+// exact.cpp -- exact masses from the natural isotopes: the monoisotopic
+// mass takes each element's most abundant isotope (an element with no
+// stable isotope: the one listed), the nominal mass their mass numbers.
+#include "toolkit/exact.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace formix::toolkit {
+namespace {
+
+using Counts = std::map<std::string, double>;
+
+Counts CountsOf(const Reading& r) {
+  Counts out;
+  for (const ElementShare& e : r.elements) out[e.symbol] += e.atoms;
+  return out;
+}
+
+// The most abundant isotope of `symbol`, or NULL.
+const Isotope* Principal(const Context& context, const std::string& symbol) {
+  auto it = context.isotopes.find(symbol);
+  if (it == context.isotopes.end() || it->second.empty()) return nullptr;
+  const Isotope* best = &it->second.front();
+  for (const Isotope& i : it->second) {
+    if (i.abundance > best->abundance) best = &i;
+  }
+  return best;
+}
+
+// Monoisotopic and nominal mass of element counts; false when an element
+// has no isotope data (its symbol in `missing`).
+bool Masses(const Context& context, const Counts& counts, double* mono, double* nominal,
+            std::string* missing) {
+  *mono = *nominal = 0.0;
+  for (const auto& [symbol, n] : counts) {
+    const Isotope* i = Principal(context, symbol);
+    if (i == nullptr) {
+      *missing = symbol;
+      return false;
+    }
+    *mono += n * i->mass;
+    *nominal += n * i->mass_number;
+  }
+  return true;
+}
+
+std::string Spaced(const std::string& name) {
+  // [M+H]+ -> [M + H]+ : spaces around the signs inside the brackets.
+  std::string out;
+  bool inside = false;
+  for (char c : name) {
+    if (c == '[') inside = true;
+    if (c == ']') inside = false;
+    if (inside && (c == '+' || c == '-') && !out.empty() && out.back() != '[') {
+      out += std::string(" ") + c + " ";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts) {
+  ExactMasses x;
+  if (!reading.has_value) {
+    x.error = "the formula has no number";
+    return x;
+  }
+  if (context.isotopes.empty()) {
+    x.error = "no isotope data (isotopes.txt) was found";
+    return x;
+  }
+  const Counts counts = CountsOf(reading);
+  std::string missing;
+  if (!Masses(context, counts, &x.monoisotopic, &x.nominal, &missing)) {
+    x.error = "no isotope data for the element " + missing;
+    return x;
+  }
+  x.charge = reading.charge;
+  if (x.charge != 0) {
+    x.monoisotopic -= x.charge * kElectronMass;
+    x.mz = x.monoisotopic / std::abs(x.charge);
+    return x;  // adducts are of neutral molecules
+  }
+  for (const Adduct& a : context.adducts) {
+    bool wanted = adducts.empty();
+    for (const std::string& name : adducts) wanted = wanted || name == a.name;
+    if (!wanted) continue;
+    AdductIon ion;
+    ion.name = a.name;
+    ion.charge = a.charge;
+    Counts total;
+    for (const auto& [s, n] : counts) total[s] += a.multiplier * n;
+    for (const auto* part : {&a.added, &a.removed}) {
+      if (part->empty()) continue;
+      Reading r = Read(context, part->data(), part->size());
+      const double sign = part == &a.added ? 1.0 : -1.0;
+      for (const auto& [s, n] : CountsOf(r)) total[s] += sign * n;
+    }
+    std::vector<std::pair<std::string, double>> hill;
+    for (const auto& [s, n] : total) {
+      if (n < -1e-9) ion.possible = false;
+      if (n > 1e-9) hill.emplace_back(s, n);
+    }
+    double mono = 0.0, nominal = 0.0;
+    Counts positive(hill.begin(), hill.end());
+    if (!Masses(context, positive, &mono, &nominal, &missing)) ion.possible = false;
+    ion.formula = HillFormula(hill, 0, false);
+    ion.mz = (mono - a.charge * kElectronMass) / std::abs(a.charge);
+    x.adducts.push_back(ion);
+  }
+  return x;
+}
+
+std::string HrmsLine(const std::string& source, const AdductIon& ion, double found) {
+  char calcd[32], measured[32];
+  std::snprintf(calcd, sizeof calcd, "%.4f", ion.mz);
+  std::snprintf(measured, sizeof measured, "%.4f", found);
+  return "HRMS (" + source + ") m/z: " + Spaced(ion.name) + " Calcd for " + ion.formula + " " + calcd +
+         "; Found " + measured + ".";
+}
+
+}  // namespace formix::toolkit

@@ -1,0 +1,55 @@
+// Exact masses against published values (computed by hand from AME2020
+// masses: C6H12O6 180.063388 u, H2O 18.010565 u, caffeine 194.080376 u).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "toolkit/context.h"
+#include "toolkit/exact.h"
+#include "toolkit/reading.h"
+
+namespace formix::toolkit {
+namespace {
+
+TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
+  int status = 0;
+  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  ASSERT_NE(context, nullptr);
+  auto exact = [&](const char* formula, std::vector<std::string> adducts = {}) {
+    return Exact(*context, Read(*context, formula, std::strlen(formula)), adducts);
+  };
+  const struct {
+    const char* formula;
+    double mono, nominal;
+  } kNeutral[] = {{"C6H12O6", 180.063388, 180}, {"H2O", 18.010565, 18}, {"C8H10N4O2", 194.080376, 194}};
+  for (const auto& row : kNeutral) {
+    ExactMasses x = exact(row.formula);
+    ASSERT_EQ(x.error, "") << row.formula;
+    EXPECT_NEAR(x.monoisotopic, row.mono, 5e-7) << row.formula;
+    EXPECT_EQ(x.nominal, row.nominal) << row.formula;
+  }
+  // Ions: electrons counted, m/z divided by |z|.  Sulfate: 31.97207117 +
+  // 4 x 15.99491462 + 2 electrons.
+  const double sulfate = 31.9720711744 + 4 * 15.99491461926 + 2 * kElectronMass;
+  ExactMasses s = exact("SO4^2-");
+  EXPECT_NEAR(s.monoisotopic, sulfate, 1e-9);
+  EXPECT_NEAR(s.mz, sulfate / 2, 1e-9);
+  EXPECT_TRUE(s.adducts.empty());
+  // [M+H]+ of C20H25NO3 is M + H - e: the published 328.1907; [M+2H]2+ of
+  // glucose is (M + 2 x 1.007276) / 2.
+  ExactMasses m = exact("C20H25NO3", {"[M+H]+"});
+  ASSERT_EQ(m.adducts.size(), 1u);
+  EXPECT_EQ(m.adducts[0].formula, "C20H26NO3");
+  EXPECT_EQ(HrmsLine("ESI", m.adducts[0], 328.1911),
+            "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.");
+  ExactMasses g = exact("C6H12O6", {"[M+2H]2+", "[M-H2O-H]-"});
+  ASSERT_EQ(g.adducts.size(), 2u);
+  EXPECT_NEAR(g.adducts[0].mz, (180.063388 + 2 * 1.00727646658) / 2, 1e-6);
+  EXPECT_TRUE(g.adducts[1].possible);
+  EXPECT_FALSE(exact("NaCl", {"[M-H]-"}).adducts[0].possible);  // no H to lose
+}
+
+}  // namespace
+}  // namespace formix::toolkit

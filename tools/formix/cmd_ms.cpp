@@ -1,0 +1,128 @@
+// cmd_ms.cpp -- formix ms: exact masses, the m/z of ions and adduct ions,
+// and with a found m/z its error and the journal's HRMS line.
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "commands.h"
+#include "text.h"
+
+namespace formix::tool {
+
+void CommandMs(Session& s) {
+  const Options& o = s.options;
+  if (o.args.size() != 1) throw UsageError{"ms takes one formula"};
+  const std::string& formula = o.args[0];
+  const bool has_found = o.found.has_value();
+  const double found = has_found ? ParseNumber(*o.found, "--found") : 0.0;
+  const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : 5.0;
+  if (has_found && !(found > 0)) throw UsageError{"--found takes a positive m/z"};
+  if (!(ppm >= 0)) throw UsageError{"--ppm takes a tolerance of 0 or more"};
+  const std::string source = o.source ? *o.source : "ESI";
+  std::string adducts;
+  for (const std::string& a : o.adducts) adducts += (adducts.empty() ? "" : ",") + a;
+
+  Reading r = s.Read(formula);
+  if (!s.Shows(r.get())) throw CommandFailed{};
+  std::unique_ptr<formix_ms, decltype(&formix_ms_free)> ms(
+      formix_exact(s.context, r.get(), adducts.empty() ? nullptr : adducts.c_str()), &formix_ms_free);
+  if (!ms) throw IoError{"out of memory"};
+  const std::string error = formix_ms_error(ms.get());
+  if (!error.empty()) {
+    if (error.rfind("unknown adduct", 0) == 0) throw UsageError{error};
+    std::fprintf(stderr, "formix: %s: error: %s\n", Printable(formula).c_str(), error.c_str());
+    throw CommandFailed{};
+  }
+  const int charge = formix_ms_charge(ms.get());
+  const std::size_t n = formix_ms_ion_count(ms.get());
+  // Errors against the found m/z: of the ion itself, or of each adduct ion.
+  auto error_ppm = [&](double mz) { return (found - mz) / mz * 1e6; };
+  long best = -1;
+  double best_ppm = 0.0;
+  for (std::size_t i = 0; i < n && has_found; ++i) {
+    if (!formix_ms_ion_possible(ms.get(), i)) continue;
+    const double e = error_ppm(formix_ms_ion_mz(ms.get(), i));
+    if (std::fabs(e) <= ppm && (best < 0 || std::fabs(e) < std::fabs(best_ppm)))
+      best = static_cast<long>(i), best_ppm = e;
+  }
+  const bool ion_within = has_found && charge != 0 && std::fabs(error_ppm(formix_ms_mz(ms.get()))) <= ppm;
+  if (has_found && best < 0 && !ion_within) s.flagged = true;
+  const std::string hrms =
+      best >= 0 ? formix_ms_hrms_line(ms.get(), static_cast<std::size_t>(best), found, source.c_str()) : "";
+
+  if (o.json) {
+    Json json;
+    json.Open('{')
+        .Key("format")
+        .Integer(kJsonFormat)
+        .Key("command")
+        .String("ms")
+        .Key("formula")
+        .String(formula);
+    json.Key("hill").String(formix_reading_hill(r.get()));
+    json.Key("monoisotopic_mass").Number(formix_ms_monoisotopic(ms.get()));
+    json.Key("nominal_mass").Number(formix_ms_nominal(ms.get()));
+    json.Key("average_molar_mass").Number(formix_reading_molar_mass(r.get()));
+    if (charge != 0) json.Key("charge").Integer(charge).Key("mz").Number(formix_ms_mz(ms.get()));
+    json.Key("ions").Open('[');
+    for (std::size_t i = 0; i < n; ++i) {
+      const double mz = formix_ms_ion_mz(ms.get(), i);
+      json.Open('{').Key("adduct").String(formix_ms_ion_name(ms.get(), i));
+      json.Key("formula")
+          .String(formix_ms_ion_formula(ms.get(), i))
+          .Key("charge")
+          .Integer(formix_ms_ion_charge(ms.get(), i));
+      json.Key("possible").Bool(formix_ms_ion_possible(ms.get(), i) != 0).Key("mz").Number(mz);
+      if (has_found) {
+        json.Key("error_ppm").Number(error_ppm(mz)).Key("error_mda").Number((found - mz) * 1000.0);
+      }
+      json.Close();
+    }
+    json.Close();
+    if (!hrms.empty()) json.Key("hrms").String(hrms);
+    WriteDiagnostics(json, r.get());
+    json.Close().End();
+    return;
+  }
+  std::string head = Printable(formula) + "\tmonoisotopic mass " +
+                     Fixed(formix_ms_monoisotopic(ms.get()), o.precision) + " u (nominal " +
+                     Shortest(formix_ms_nominal(ms.get())) + "; average molar mass " +
+                     Fixed(formix_reading_molar_mass(r.get()), o.precision) + " g/mol)";
+  if (charge != 0) {
+    head += "\nion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") + ": m/z " +
+            Fixed(formix_ms_mz(ms.get()), o.precision) + " (monoisotopic)";
+    if (has_found) {
+      const double e = error_ppm(formix_ms_mz(ms.get()));
+      head += "; found " + Fixed(found, o.precision) + ", error " + Fixed(e, 1) + " ppm, " +
+              Fixed((found - formix_ms_mz(ms.get())) * 1000.0, 2) + " mDa" +
+              (std::fabs(e) <= ppm ? "" : " (outside)");
+    }
+  }
+  Write(head + "\n");
+  if (n == 0) return;
+  Table table(has_found ? std::vector<std::string>{"adduct", "ion formula", "m/z (monoisotopic)",
+                                                   "error (ppm)", "error (mDa)", ""}
+                        : std::vector<std::string>{"adduct", "ion formula", "m/z (monoisotopic)"});
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool possible = formix_ms_ion_possible(ms.get(), i) != 0;
+    const double mz = formix_ms_ion_mz(ms.get(), i);
+    std::vector<std::string> row = {formix_ms_ion_name(ms.get(), i),
+                                    possible ? formix_ms_ion_formula(ms.get(), i) : "-",
+                                    possible ? Fixed(mz, o.precision) : "(M lacks the atoms)"};
+    if (has_found && possible) {
+      const double e = error_ppm(mz);
+      row.push_back(Fixed(e, 1));
+      row.push_back(Fixed((found - mz) * 1000.0, 2));
+      row.push_back(std::fabs(e) <= ppm ? "within " + Shortest(ppm) + " ppm" : "");
+    }
+    table.Add(row);
+  }
+  table.Print();
+  if (!hrms.empty()) {
+    Write(hrms + "\n");
+  } else if (has_found && charge == 0) {
+    Write("no adduct ion within " + Shortest(ppm) + " ppm of " + Fixed(found, o.precision) + "\n");
+  }
+}
+
+}  // namespace formix::tool
