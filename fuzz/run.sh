@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs each libFuzzer target for a while; fails on any finding.
-# usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]   (targets: formula datafile calls reading reaction)
+# usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]   (targets: formula datafile calls reading reaction pattern)
 set -euo pipefail
 build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(formula datafile calls reading reaction)
+[ ${#targets[@]} -gt 0 ] || targets=(formula datafile calls reading reaction pattern)
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
 for t in "${targets[@]}"; do

@@ -295,6 +295,34 @@ FORMIX_API int formix_ms_ion_possible(const formix_ms *ms, size_t index);
  * until the next call of this function on the same object. */
 FORMIX_API const char *formix_ms_hrms_line(formix_ms *ms, size_t index, double found, const char *source);
 
+/* ---- Isotope patterns ---------------------------------------------------- */
+
+typedef struct formix_pattern formix_pattern;
+
+/* The isotope pattern of a reading from the natural isotopes: the
+ * isotopologues (fine structure resolved to a tenth of the peak width at
+ * the resolving power; 1e-6 u at the finest), pruned below `threshold`
+ * (relative abundance, 0 < threshold < 1; 1e-6 is usual), and the pattern
+ * centroided at `resolving_power` (m/Δm, FWHM).  Intensities in percent of
+ * the most intense peak; masses are m/z for an ion.  Any formula finishes
+ * in bounded time and memory (at most 4000 peaks are kept at any step; the
+ * probability dropped is reported); more than 10,000,000 atoms of one
+ * element, or fractional counts, are an error. */
+FORMIX_API formix_pattern *formix_isotope_pattern(const formix_context *context, const formix_reading *reading,
+                                                  double threshold, double resolving_power);
+FORMIX_API void formix_pattern_free(formix_pattern *pattern);
+FORMIX_API const char *formix_pattern_error(const formix_pattern *pattern);
+/* The total probability dropped by pruning: an upper bound of the error. */
+FORMIX_API double formix_pattern_pruned(const formix_pattern *pattern);
+/* The m/z of the most abundant isotopologue. */
+FORMIX_API double formix_pattern_most_abundant(const formix_pattern *pattern);
+FORMIX_API size_t formix_pattern_fine_count(const formix_pattern *pattern);
+FORMIX_API double formix_pattern_fine_mz(const formix_pattern *pattern, size_t index);
+FORMIX_API double formix_pattern_fine_intensity(const formix_pattern *pattern, size_t index);
+FORMIX_API size_t formix_pattern_peak_count(const formix_pattern *pattern);
+FORMIX_API double formix_pattern_peak_mz(const formix_pattern *pattern, size_t index);
+FORMIX_API double formix_pattern_peak_intensity(const formix_pattern *pattern, size_t index);
+
 /* ---- Reactions ----------------------------------------------------------- */
 
 typedef struct formix_reaction formix_reaction;

@@ -43,7 +43,7 @@ __all__ = [
     "strict", "read", "molar_mass", "composition", "number_of_atoms", "percent_of_element",
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
-    "exact_masses", "ExactMasses", "AdductIon", "elements", "groups", "element_count", "group_count",
+    "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern", "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",
 ]
@@ -225,6 +225,18 @@ class ExactMasses:
     ions: List[AdductIon]
 
 
+@dataclass(frozen=True)
+class IsotopePattern:
+    """An isotope pattern: centroided peaks and the isotopologues as
+    (m/z, percent of the most intense) pairs, the most abundant
+    isotopologue's m/z and the probability dropped by pruning."""
+
+    peaks: List[tuple]
+    isotopologues: List[tuple]
+    most_abundant: float
+    pruned: float
+
+
 # ---- the library ------------------------------------------------------------
 
 def _find_library() -> str:
@@ -312,6 +324,17 @@ _signatures = {
     "formix_ratios_candidate_worst": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_mass": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_isotope_pattern": (_p, [_p, _p, ctypes.c_double, ctypes.c_double]),
+    "formix_pattern_free": (None, [_p]),
+    "formix_pattern_error": (ctypes.c_char_p, [_p]),
+    "formix_pattern_pruned": (ctypes.c_double, [_p]),
+    "formix_pattern_most_abundant": (ctypes.c_double, [_p]),
+    "formix_pattern_fine_count": (ctypes.c_size_t, [_p]),
+    "formix_pattern_fine_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_pattern_fine_intensity": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_pattern_peak_count": (ctypes.c_size_t, [_p]),
+    "formix_pattern_peak_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_pattern_peak_intensity": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_exact": (_p, [_p, _p, ctypes.c_char_p]),
     "formix_ms_free": (None, [_p]),
     "formix_ms_error": (ctypes.c_char_p, [_p]),
@@ -768,6 +791,39 @@ def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: O
                            _lib.formix_ms_mz(handle) if charge else None, ions)
     finally:
         _lib.formix_ms_free(handle)
+
+
+def isotope_pattern(formula: str, resolution: float = 20000.0, threshold: float = 1e-6) -> IsotopePattern:
+    """The isotope pattern of ``formula`` at a resolving power.
+
+    >>> p = isotope_pattern("C6H12O6")
+    >>> [(round(mz, 4), round(i, 2)) for mz, i in p.peaks[:3]]
+    [(180.0634, 100.0), (181.0668, 6.86), (182.068, 1.43)]
+    """
+    context = _context()
+    data = _text(formula, "formula")
+    reading = _lib.formix_read(context._handle, data, len(data))
+    if not reading:
+        raise MemoryError("formix_read")
+    try:
+        if not _lib.formix_reading_has_value(reading):
+            raise FormulaError([d for d in context.read(formula).diagnostics if d.severity == "error"], None)
+        handle = _lib.formix_isotope_pattern(context._handle, reading, float(threshold), float(resolution))
+    finally:
+        _lib.formix_reading_free(reading)
+    if not handle:
+        raise MemoryError("formix_isotope_pattern")
+    try:
+        if _lib.formix_pattern_error(handle):
+            raise ValueError(_lib.formix_pattern_error(handle).decode())
+        return IsotopePattern(
+            [(_lib.formix_pattern_peak_mz(handle, i), _lib.formix_pattern_peak_intensity(handle, i))
+             for i in range(_lib.formix_pattern_peak_count(handle))],
+            [(_lib.formix_pattern_fine_mz(handle, i), _lib.formix_pattern_fine_intensity(handle, i))
+             for i in range(_lib.formix_pattern_fine_count(handle))],
+            _lib.formix_pattern_most_abundant(handle), _lib.formix_pattern_pruned(handle))
+    finally:
+        _lib.formix_pattern_free(handle)
 
 
 def elements() -> List[str]:

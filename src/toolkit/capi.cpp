@@ -9,6 +9,7 @@
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
 #include "toolkit/exact.h"
+#include "toolkit/pattern.h"
 #include "toolkit/reaction.h"
 #include "toolkit/reading.h"
 
@@ -24,6 +25,10 @@ struct formix_reading {
 
 struct formix_analysis {
   formix::toolkit::ElementalAnalysis analysis;
+};
+
+struct formix_pattern {
+  formix::toolkit::Pattern pattern;
 };
 
 struct formix_ms {
@@ -461,6 +466,49 @@ FORMIX_API const char* formix_ms_hrms_line(formix_ms* m, std::size_t i, double f
     return nullptr;
   }
   return m->line.c_str();
+}
+
+FORMIX_API formix_pattern* formix_isotope_pattern(const formix_context* c, const formix_reading* r,
+                                                  double threshold, double resolving_power) {
+  try {
+    auto p = std::make_unique<formix_pattern>();
+    if (c == nullptr || r == nullptr) {
+      p->pattern.error = "no context or no reading";
+    } else {
+      p->pattern = formix::toolkit::IsotopePattern(*c->context, r->reading, threshold, resolving_power);
+    }
+    return p.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+FORMIX_API void formix_pattern_free(formix_pattern* p) { delete p; }
+FORMIX_API const char* formix_pattern_error(const formix_pattern* p) {
+  return p != nullptr ? p->pattern.error.c_str() : "no pattern";
+}
+FORMIX_API double formix_pattern_pruned(const formix_pattern* p) {
+  return p != nullptr ? p->pattern.pruned : kNaN;
+}
+FORMIX_API double formix_pattern_most_abundant(const formix_pattern* p) {
+  return p != nullptr ? p->pattern.most_abundant : kNaN;
+}
+FORMIX_API std::size_t formix_pattern_fine_count(const formix_pattern* p) {
+  return p != nullptr ? p->pattern.fine.size() : 0;
+}
+FORMIX_API double formix_pattern_fine_mz(const formix_pattern* p, std::size_t i) {
+  return i < formix_pattern_fine_count(p) ? p->pattern.fine[i].mass : kNaN;
+}
+FORMIX_API double formix_pattern_fine_intensity(const formix_pattern* p, std::size_t i) {
+  return i < formix_pattern_fine_count(p) ? p->pattern.fine[i].abundance : kNaN;
+}
+FORMIX_API std::size_t formix_pattern_peak_count(const formix_pattern* p) {
+  return p != nullptr ? p->pattern.peaks.size() : 0;
+}
+FORMIX_API double formix_pattern_peak_mz(const formix_pattern* p, std::size_t i) {
+  return i < formix_pattern_peak_count(p) ? p->pattern.peaks[i].mass : kNaN;
+}
+FORMIX_API double formix_pattern_peak_intensity(const formix_pattern* p, std::size_t i) {
+  return i < formix_pattern_peak_count(p) ? p->pattern.peaks[i].abundance : kNaN;
 }
 
 FORMIX_API char* formix_significant(double value, int digits, char* buffer, std::size_t size) {

@@ -264,6 +264,21 @@ class Commands(unittest.TestCase):
         self.assertEqual(formix("ms", "C20H25NO3", "--adduct", "[M+Xx]+")[0], 1)
         self.assertIn("m/z 47.9764", formix("ms", "SO4^2-")[1])
 
+    def test_pattern(self):
+        # C100: the intensities of the binomial distribution of 13C (abundance 0.0107).
+        from math import comb
+        doc = valid_json(self, formix("pattern", "C100", "--json")[1])
+        binomial = [comb(100, k) * 0.0107 ** k * 0.9893 ** (100 - k) for k in range(5)]
+        for peak, expected in zip(doc["peaks"], binomial):
+            self.assertAlmostEqual(peak["intensity"], expected / max(binomial) * 100, delta=0.01)
+        with tempfile.TemporaryDirectory() as tmp:
+            plot = os.path.join(tmp, "p.svg")
+            self.assertEqual(formix("pattern", "C6H12O6", "--plot", plot)[0], 0)
+            with open(plot) as f:
+                self.assertIn("<svg", f.read())
+            self.assertEqual(formix("pattern", "C6H12O6", "--plot", os.path.join(tmp, "no", "p.svg"))[0], 4)
+        self.assertEqual(formix("pattern", "C1.5H3")[0], 2)  # fractional counts
+
     def test_tables(self):
         doc = valid_json(self, formix("elements", "--json")[1])
         self.assertEqual((len(doc["elements"]), doc["elements"][0]["symbol"]), (118, "H"))

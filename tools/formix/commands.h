@@ -45,6 +45,7 @@ void CommandComposition(Session& s);
 void CommandReact(Session& s);
 void CommandAnalyze(Session& s);
 void CommandMs(Session& s);
+void CommandPattern(Session& s);
 void CommandElements(Session& s);
 void CommandGroups(Session& s);
 

@@ -38,6 +38,7 @@ const Command kCommands[] = {
     {"react", CommandReact, {"--given", "--equiv", "--density", "--conc", "--balance", "--no-check"}},
     {"analyze", CommandAnalyze, {"--mass", "--ref", "--by-difference", "--tolerance"}},
     {"ms", CommandMs, {"--adduct", "--found", "--ppm", "--source"}},
+    {"pattern", CommandPattern, {"--resolution", "--threshold", "--plot", "--fine"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };
@@ -60,6 +61,8 @@ const char kHelp[] =
     "  ms FORMULA                    exact masses: monoisotopic, nominal, the m/z of an ion or of\n"
     "                                the adduct ions, and with --found the error and HRMS line\n"
     "                                  formix ms C20H25NO3 --found 328.1911 --adduct '[M+H]+'\n"
+    "  pattern FORMULA               the isotope pattern, centroided (--fine: the isotopologues)\n"
+    "                                  formix pattern C254H377N65O75S6 --plot pattern.svg\n"
     "  elements                      the element table in use\n"
     "  groups                        the group table in use\n"
     "\n"
@@ -89,6 +92,10 @@ const char kHelp[] =
     "  --density F=D     react: liquid F has density D g/mL (gives its volume)\n"
     "  --conc F=C        react: solution F has concentration C mol/L (gives its volume)\n"
     "  --balance         react: find the smallest whole coefficients\n"
+    "  --resolution R    pattern: resolving power m/dm, FWHM (default 20000)\n"
+    "  --threshold T     pattern: relative abundance below which isotopologues drop (default 1e-6)\n"
+    "  --plot FILE.svg   pattern: also draw the pattern as an SVG stick plot\n"
+    "  --fine            pattern: list the isotopologues, not the centroids\n"
     "  --adduct NAME     ms: only this adduct ion (repeatable), such as '[M+Na]+'\n"
     "  --found M/Z       ms: the measured m/z, compared with the calculated ones\n"
     "  --ppm P           ms: the tolerance for --found, in ppm (default 5)\n"

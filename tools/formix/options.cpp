@@ -145,6 +145,12 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
     } else if (name == "--source") {
       once(o.source);
       o.command_options.push_back(name);
+    } else if (name == "--resolution" || name == "--threshold" || name == "--plot") {
+      once(name == "--resolution" ? o.resolution : name == "--threshold" ? o.threshold : o.plot);
+      o.command_options.push_back(name);
+    } else if (name == "--fine") {
+      flag(o.fine);
+      o.command_options.push_back(name);
     } else if (name == "--balance") {
       flag(o.balance);
       o.command_options.push_back(name);

@@ -1,0 +1,175 @@
+// pattern.cpp -- isotope patterns by pruned convolution.
+//
+// Each element's distribution for n atoms comes from its isotopes by
+// repeated squaring (n in binary: about log2 n convolutions); the elements'
+// distributions are then convolved together.  After every convolution,
+// peaks of equal mass (within 1e-6 u) merge, peaks below `threshold` times
+// the largest are dropped, and when more than kMaxFinePeaks remain, the
+// smallest beyond that many are dropped too.  Every dropped probability is
+// added up: the pattern's total error in probability is at most that sum.
+#include "toolkit/pattern.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "toolkit/exact.h"
+
+namespace formix::toolkit {
+namespace {
+
+struct Raw {
+  double mass;
+  double p;  // probability
+};
+
+constexpr double kMergeWindow = 1e-6;  // u
+
+// Sorts, merges masses closer than the window (1e-6 u, or a tenth of the
+// peak width at the resolving power `relative` = 1/(10 R), whichever is
+// wider), drops what is below the threshold or beyond the cap; returns the
+// probability dropped.
+double Tidy(std::vector<Raw>& peaks, double threshold, double relative) {
+  std::sort(peaks.begin(), peaks.end(), [](const Raw& a, const Raw& b) { return a.mass < b.mass; });
+  std::vector<Raw> merged;
+  for (const Raw& r : peaks) {
+    if (!merged.empty() && r.mass - merged.back().mass <= std::max(kMergeWindow, r.mass * relative)) {
+      Raw& m = merged.back();
+      const double p = m.p + r.p;
+      if (p > 0) m.mass = (m.mass * m.p + r.mass * r.p) / p;
+      m.p = p;
+    } else {
+      merged.push_back(r);
+    }
+  }
+  double top = 0.0;
+  for (const Raw& r : merged) top = std::max(top, r.p);
+  double dropped = 0.0;
+  double cut = top * threshold;
+  if (merged.size() > kMaxFinePeaks) {
+    std::vector<double> ps;
+    for (const Raw& r : merged) ps.push_back(r.p);
+    std::nth_element(ps.begin(), ps.begin() + static_cast<long>(kMaxFinePeaks) - 1, ps.end(),
+                     std::greater<double>());
+    cut = std::max(cut, ps[kMaxFinePeaks - 1]);
+  }
+  peaks.clear();
+  for (const Raw& r : merged) {
+    if (r.p < cut || (r.p == cut && peaks.size() >= kMaxFinePeaks)) {
+      dropped += r.p;
+    } else {
+      peaks.push_back(r);
+    }
+  }
+  return dropped;
+}
+
+// Products far below the threshold are dropped before they are made (and
+// counted as dropped): equal masses merge at most a few such products into
+// one, so a margin of 1/64 keeps every peak that could reach the
+// threshold, and the memory stays bounded.
+std::vector<Raw> Convolve(const std::vector<Raw>& a, const std::vector<Raw>& b, double threshold,
+                          double relative, double* pruned) {
+  double top_a = 0.0, top_b = 0.0;
+  for (const Raw& x : a) top_a = std::max(top_a, x.p);
+  for (const Raw& y : b) top_b = std::max(top_b, y.p);
+  const double floor = top_a * top_b * threshold / 64.0;
+  std::vector<Raw> out;
+  for (const Raw& x : a) {
+    for (const Raw& y : b) {
+      const double p = x.p * y.p;
+      if (p < floor) {
+        *pruned += p;
+      } else {
+        out.push_back({x.mass + y.mass, p});
+      }
+    }
+    if (out.size() > 16 * kMaxFinePeaks) *pruned += Tidy(out, threshold, relative);  // keep memory bounded
+  }
+  *pruned += Tidy(out, threshold, relative);
+  return out;
+}
+
+}  // namespace
+
+Pattern IsotopePattern(const Context& context, const Reading& reading, double threshold,
+                       double resolving_power) {
+  Pattern pattern;
+  if (!reading.has_value) {
+    pattern.error = "the formula has no number";
+    return pattern;
+  }
+  if (!(threshold > 0.0 && threshold < 1.0)) {
+    pattern.error = "the threshold must lie between 0 and 1 (a relative abundance)";
+    return pattern;
+  }
+  if (!(resolving_power > 0.0) || !std::isfinite(resolving_power)) {
+    pattern.error = "the resolving power must be a positive number";
+    return pattern;
+  }
+  std::map<std::string, double> counts;
+  for (const ElementShare& e : reading.elements) counts[e.symbol] += e.atoms;
+  std::vector<Raw> total = {{0.0, 1.0}};
+  // Fine structure is kept to a tenth of the peak width: finer detail
+  // cannot show at this resolving power, and it bounds the work.
+  const double relative = 1.0 / (10.0 * resolving_power);
+  for (const auto& [symbol, n] : counts) {
+    if (n != std::floor(n) || n < 0) {
+      pattern.error =
+          "an isotope pattern needs whole numbers of atoms; " + symbol + " has " + std::to_string(n);
+      return pattern;
+    }
+    if (n > kMaxAtoms) {
+      pattern.error = "more than 10,000,000 atoms of " + symbol + ": beyond the limit of isotope patterns";
+      return pattern;
+    }
+    auto it = context.isotopes.find(symbol);
+    if (it == context.isotopes.end() || it->second.empty()) {
+      pattern.error = "no isotope data for the element " + symbol;
+      return pattern;
+    }
+    std::vector<Raw> base;
+    for (const Isotope& i : it->second) {
+      if (!std::isnan(i.abundance) && i.abundance > 0) base.push_back({i.mass, i.abundance});
+    }
+    if (base.empty()) base.push_back({it->second.front().mass, 1.0});  // no stable isotope
+    std::vector<Raw> power = {{0.0, 1.0}};
+    for (long long k = static_cast<long long>(n); k > 0; k >>= 1) {
+      if (k & 1) power = Convolve(power, base, threshold, relative, &pattern.pruned);
+      if (k > 1) base = Convolve(base, base, threshold, relative, &pattern.pruned);
+    }
+    total = Convolve(total, power, threshold, relative, &pattern.pruned);
+  }
+  pattern.threshold = threshold;
+  pattern.charge = reading.charge;
+  const double z = reading.charge != 0 ? std::abs(reading.charge) : 1.0;
+  const double electrons = reading.charge * kElectronMass;
+  double top = 0.0;
+  for (const Raw& r : total) top = std::max(top, r.p);
+  for (const Raw& r : total) {
+    pattern.fine.push_back({(r.mass - electrons) / z, r.p / top * 100.0});
+    if (r.p == top) pattern.most_abundant = pattern.fine.back().mass;
+  }
+  // Centroids: neighbours closer than the peak width m/R merge.
+  std::vector<Peak> centroids;
+  double weight = 0.0, moment = 0.0, last = -INFINITY;
+  for (const Peak& p : pattern.fine) {
+    if (!centroids.empty() && p.mass - last <= p.mass / resolving_power) {
+      weight += p.abundance;
+      moment += p.mass * p.abundance;
+      centroids.back() = {moment / weight, weight};
+    } else {
+      weight = p.abundance;
+      moment = p.mass * p.abundance;
+      centroids.push_back(p);
+    }
+    last = p.mass;
+  }
+  double highest = 0.0;
+  for (const Peak& c : centroids) highest = std::max(highest, c.abundance);
+  for (Peak& c : centroids) c.abundance = c.abundance / highest * 100.0;
+  pattern.peaks = std::move(centroids);
+  return pattern;
+}
+
+}  // namespace formix::toolkit

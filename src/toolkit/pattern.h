@@ -1,0 +1,47 @@
+// pattern.h -- isotope patterns: the fine-structure isotopologues of a
+// formula from the natural isotopes, pruned below a relative abundance,
+// and the pattern centroided at a resolving power.
+#ifndef FORMIX_TOOLKIT_PATTERN_H
+#define FORMIX_TOOLKIT_PATTERN_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "toolkit/context.h"
+#include "toolkit/reading.h"
+
+namespace formix::toolkit {
+
+struct Peak {
+  double mass;       // m/z (u for a neutral species)
+  double abundance;  // relative to the most intense peak, percent
+};
+
+struct Pattern {
+  std::string error;           // why there is none ("" when fine)
+  std::vector<Peak> fine;      // isotopologues, by mass
+  std::vector<Peak> peaks;     // centroided at the resolving power, by mass
+  double threshold = 0.0;      // the relative abundance below which peaks were dropped
+  double pruned = 0.0;         // the total probability dropped (an upper bound of the error)
+  double most_abundant = 0.0;  // the most abundant isotopologue's m/z
+  int charge = 0;
+};
+
+// The most fine-structure peaks kept at any step: a formula of any size
+// finishes in bounded time and memory (the threshold rises to keep it).
+constexpr std::size_t kMaxFinePeaks = 4000;
+// The most atoms of one element.
+constexpr double kMaxAtoms = 1e7;
+
+// The isotope pattern of a reading: `threshold` is the relative abundance
+// (of the running maximum) below which isotopologues are dropped, 1e-6 by
+// default; `resolving_power` is m/Δm (FWHM) for the centroids.  The fine
+// structure is resolved to a tenth of the peak width (masses closer than
+// m/(10 R), or 1e-6 u, merge), which is also what bounds the work.
+Pattern IsotopePattern(const Context& context, const Reading& reading, double threshold,
+                       double resolving_power);
+
+}  // namespace formix::toolkit
+
+#endif  // FORMIX_TOOLKIT_PATTERN_H
