@@ -13,10 +13,26 @@ namespace {
 
 using Counts = std::map<std::string, double>;
 
+// Element counts by symbol; isotope labels under "element/mass number".
 Counts CountsOf(const Reading& r) {
   Counts out;
-  for (const ElementShare& e : r.elements) out[e.symbol] += e.atoms;
+  for (const ElementShare& e : r.elements) {
+    out[e.mass_number > 0 ? e.element + "/" + std::to_string(e.mass_number) : e.symbol] += e.atoms;
+  }
   return out;
+}
+
+// The isotope of a label key "C/13", or NULL.
+const Isotope* Labelled(const Context& context, const std::string& key) {
+  const std::size_t slash = key.find('/');
+  if (slash == std::string::npos) return nullptr;
+  auto it = context.isotopes.find(key.substr(0, slash));
+  if (it == context.isotopes.end()) return nullptr;
+  const int number = std::atoi(key.c_str() + slash + 1);
+  for (const Isotope& i : it->second) {
+    if (i.mass_number == number) return &i;
+  }
+  return nullptr;
 }
 
 // The most abundant isotope of `symbol`, or NULL.
@@ -36,7 +52,8 @@ bool Masses(const Context& context, const Counts& counts, double* mono, double* 
             std::string* missing) {
   *mono = *nominal = 0.0;
   for (const auto& [symbol, n] : counts) {
-    const Isotope* i = Principal(context, symbol);
+    const Isotope* i =
+        symbol.find('/') != std::string::npos ? Labelled(context, symbol) : Principal(context, symbol);
     if (i == nullptr) {
       *missing = symbol;
       return false;
@@ -103,12 +120,23 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
       for (const auto& [s, n] : CountsOf(r)) total[s] += sign * n;
     }
     std::vector<std::pair<std::string, double>> hill;
+    Counts positive;
     for (const auto& [s, n] : total) {
       if (n < -1e-9) ion.possible = false;
-      if (n > 1e-9) hill.emplace_back(s, n);
+      if (n <= 1e-9) continue;
+      positive[s] = n;
+      const std::size_t slash = s.find('/');
+      if (slash == std::string::npos) {
+        hill.emplace_back(s, n);
+      } else {  // a label, as the reading writes it
+        const std::string element = s.substr(0, slash), number = s.substr(slash + 1);
+        hill.emplace_back(element == "H" && number == "2"   ? "D"
+                          : element == "H" && number == "3" ? "T"
+                                                            : "[" + number + element + "]",
+                          n);
+      }
     }
     double mono = 0.0, nominal = 0.0;
-    Counts positive(hill.begin(), hill.end());
     if (!Masses(context, positive, &mono, &nominal, &missing)) ion.possible = false;
     ion.formula = HillFormula(hill, 0, false);
     ion.mz = (mono - a.charge * kElectronMass) / std::abs(a.charge);

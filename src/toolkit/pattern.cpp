@@ -108,7 +108,21 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     return pattern;
   }
   std::map<std::string, double> counts;
-  for (const ElementShare& e : reading.elements) counts[e.symbol] += e.atoms;
+  std::vector<Raw> labelled;  // isotope labels: one fixed mass each
+  for (const ElementShare& e : reading.elements) {
+    if (e.mass_number == 0) {
+      counts[e.symbol] += e.atoms;
+      continue;
+    }
+    auto it = context.isotopes.find(e.element);
+    double mass = 0.0;
+    if (it != context.isotopes.end()) {
+      for (const Isotope& i : it->second) {
+        if (i.mass_number == e.mass_number) mass = i.mass;
+      }
+    }
+    labelled.push_back({mass * e.atoms, 1.0});
+  }
   std::vector<Raw> total = {{0.0, 1.0}};
   // Fine structure is kept to a tenth of the peak width: finer detail
   // cannot show at this resolving power, and it bounds the work.
@@ -139,6 +153,9 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
       if (k > 1) base = Convolve(base, base, threshold, relative, &pattern.pruned);
     }
     total = Convolve(total, power, threshold, relative, &pattern.pruned);
+  }
+  for (const Raw& l : labelled) {
+    for (Raw& r : total) r.mass += l.mass;
   }
   pattern.threshold = threshold;
   pattern.charge = reading.charge;

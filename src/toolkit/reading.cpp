@@ -294,6 +294,7 @@ class Reader {
   }
   std::string Source(std::size_t from, std::size_t to) const { return std::string(text_ + from, to - from); }
   bool Decode();
+  std::size_t Label(std::size_t i, std::size_t end, std::string* element, int* mass_number) const;
   void Rewrite(const ChargeFound& charge);
   void Evaluate();
   // Span of the text as given behind evaluated-text bytes [p, q).
@@ -313,6 +314,12 @@ class Reader {
   std::unique_ptr<formula::TraceObserver> trace_;
   std::size_t covered_from_ = std::numeric_limits<std::size_t>::max();
   std::vector<bool> zero_dots_;  // evaluated-text '.' read as a lone number
+  struct LabelInfo {
+    std::string element;
+    int mass_number;
+    double mass;
+  };
+  std::vector<LabelInfo> labels_;  // isotope labels, as engine symbols Qa, Qb, ...
 };
 
 bool Reader::Decode() {
@@ -336,6 +343,61 @@ bool Reader::Decode() {
   return true;
 }
 
+// An isotope label at chars [i, end): [13C], a superscript mass number
+// before a symbol (¹³C), or D and T (²H and ³H, unless the element table
+// has symbols D or T).  Returns the chars it spans (0: none) and the
+// element and mass number.
+std::size_t Reader::Label(std::size_t i, std::size_t end, std::string* element, int* mass_number) const {
+  auto symbol_at = [&](std::size_t k, std::size_t* stop) {
+    std::string s;
+    if (k < end && chars_[k].code >= 'A' && chars_[k].code <= 'Z') {
+      s += static_cast<char>(chars_[k++].code);
+      while (k < end && chars_[k].code >= 'a' && chars_[k].code <= 'z')
+        s += static_cast<char>(chars_[k++].code);
+    }
+    *stop = k;
+    return s;
+  };
+  std::size_t k = i;
+  int number = 0;
+  const char32_t c = chars_[i].code;
+  if (c == '[') {
+    ++k;
+    while (k < end && IsAsciiDigit(chars_[k].code) && k - i <= 3)
+      number = number * 10 + static_cast<int>(chars_[k++].code - '0');
+    if (number == 0 || k == i + 1) return 0;
+    std::size_t stop = 0;
+    *element = symbol_at(k, &stop);
+    if (element->empty() || stop >= end || chars_[stop].code != ']') return 0;
+    *mass_number = number;
+    return stop + 1 - i;
+  }
+  if (SuperscriptDigit(c) >= 0) {
+    while (k < end && SuperscriptDigit(chars_[k].code) >= 0 && k - i < 3)
+      number = number * 10 + SuperscriptDigit(chars_[k++].code);
+    std::size_t stop = 0;
+    *element = symbol_at(k, &stop);
+    if (element->empty() || number == 0) return 0;
+    *mass_number = number;
+    return stop - i;
+  }
+  if ((c == 'D' || c == 'T') && !(i + 1 < end && chars_[i + 1].code >= 'a' && chars_[i + 1].code <= 'z')) {
+    const char symbol[2] = {static_cast<char>(c), '\0'};
+    if (refdata::LookupElement(context_.tables, symbol, 1) >= 0) return 0;  // the table's own D or T
+    for (const std::string& group : context_.group_names) {                 // DMF, TMS: groups, not labels
+      bool match = i + group.size() <= end;
+      for (std::size_t g = 0; match && g < group.size(); ++g) {
+        match = chars_[i + g].code == static_cast<unsigned char>(group[g]);
+      }
+      if (match) return 0;
+    }
+    *element = "H";
+    *mass_number = c == 'D' ? 2 : 3;
+    return 1;
+  }
+  return 0;
+}
+
 void Reader::Rewrite(const ChargeFound& charge) {
   NoteKinds notes;
   std::vector<std::size_t> grown;  // "ignored" warnings that cover a run
@@ -346,6 +408,48 @@ void Reader::Rewrite(const ChargeFound& charge) {
     const std::size_t from = ch.offset, to = ch.offset + ch.length;
     const std::string as_given = Source(from, to);
     char32_t code = ch.code;
+    std::string element;
+    int mass_number = 0;
+    if (const std::size_t n = Label(i, end, &element, &mass_number); n > 0) {
+      const std::size_t label_end = chars_[i + n - 1].offset + chars_[i + n - 1].length;
+      const Isotope* isotope = nullptr;
+      auto it = context_.isotopes.find(element);
+      if (it != context_.isotopes.end()) {
+        for (const Isotope& iso : it->second) {
+          if (iso.mass_number == mass_number) isotope = &iso;
+        }
+      }
+      if (isotope == nullptr) {
+        Add(kError, from, label_end - from, "unknown-isotope",
+            "no isotope " + std::to_string(mass_number) + element + " in the isotope list (isotopes.txt)");
+        i += n - 1;
+        continue;
+      }
+      // The label becomes a symbol of its own for the engine: Qa, Qb, ...
+      std::size_t slot = 0;
+      while (slot < labels_.size() &&
+             !(labels_[slot].element == element && labels_[slot].mass_number == mass_number)) {
+        ++slot;
+      }
+      if (slot == labels_.size()) {
+        if (labels_.size() == 26) {
+          Add(kError, from, label_end - from, "too-many-labels", "more than 26 different isotope labels");
+          i += n - 1;
+          continue;
+        }
+        labels_.push_back({element, mass_number, isotope->mass});
+      }
+      if (code == 'D' || code == 'T') {
+        Add(kNote, from, 1, "isotope-label",
+            std::string("'") + static_cast<char>(code) + "' read as " +
+                (code == 'D' ? "deuterium, 2H" : "tritium, 3H"));
+      }
+      lib_.Add('Q', from, label_end);
+      lib_.Add(static_cast<char>('a' + slot), from, label_end);
+      i += n - 1;
+      part_start = false;
+      continue;
+    }
     if (part_start && IsAsciiDigit(code)) {
       long long a = 0, b = 0;
       std::size_t na = ReadDigits(chars_, i, end, &a);
@@ -581,7 +685,30 @@ void Reader::ReportBrackets(const char* work) {
 }
 
 void Reader::Evaluate() {
-  const refdata::Tables& t = context_.tables;
+  // With isotope labels, a copy of the tables holds their symbols (Qa, Qb,
+  // ...) at the isotopes' masses.
+  std::unique_ptr<refdata::Tables> labelled;
+  if (!labels_.empty()) {
+    labelled = std::make_unique<refdata::Tables>(context_.tables);
+    refdata::Tables& lt = *labelled;
+    for (std::size_t k = 0; k < labels_.size(); ++k) {
+      if (lt.element_count >= refdata::kMaxElements ||
+          refdata::LookupElement(context_.tables, (std::string("Q") + static_cast<char>('a' + k)).c_str(),
+                                 2) >= 0) {
+        Add(kError, 0, length_, "too-many-labels", "no room in the element table for the isotope labels");
+        return;
+      }
+      const int index = lt.element_count++;
+      lt.symbols[index][0] = 'Q';
+      lt.symbols[index][1] = static_cast<char>('a' + k);
+      lt.symbols[index][2] = '\0';
+      lt.masses[index] = labels_[k].mass;
+      lt.symbol_list[index] = lt.symbols[index];
+    }
+    for (int i = 0; i < refdata::kMaxElements; ++i) lt.symbol_list[i] = lt.symbols[i];
+    refdata::BuildLookups(lt);
+  }
+  const refdata::Tables& t = labelled ? *labelled : context_.tables;
   if (lib_.bytes.size() > formula::kMaxTextLength) {
     std::string message = "the formula is " + std::to_string(lib_.bytes.size()) +
                           " bytes long in the engine's notation; at most " +
@@ -667,8 +794,18 @@ void Reader::Evaluate() {
     if (atoms[i] == 0.0) continue;
     // The quotient the module's PercentOfElement gives.
     const double percent = mass == 0.0 ? 0.0 : contributions[i] / mass * 100.0;
-    r_.elements.push_back(
-        {i, context_.symbols[static_cast<std::size_t>(i)], atoms[i], contributions[i], percent});
+    const int natural = context_.tables.element_count;
+    if (i < natural) {
+      r_.elements.push_back(
+          {i, context_.symbols[static_cast<std::size_t>(i)], atoms[i], contributions[i], percent, "", 0});
+    } else {
+      const LabelInfo& l = labels_[static_cast<std::size_t>(i - natural)];
+      const std::string label = l.element == "H" && l.mass_number == 2 ? "D"
+                                : l.element == "H" && l.mass_number == 3
+                                    ? "T"
+                                    : "[" + std::to_string(l.mass_number) + l.element + "]";
+      r_.elements.push_back({i, label, atoms[i], contributions[i], percent, l.element, l.mass_number});
+    }
   }
   std::vector<std::pair<std::string, double>> counts;
   for (const ElementShare& e : r_.elements) counts.emplace_back(e.symbol, e.atoms);
@@ -712,10 +849,23 @@ std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int 
       merged.push_back(c);
     }
   }
-  const bool carbon = std::any_of(merged.begin(), merged.end(), [](const auto& c) { return c.first == "C"; });
+  // An isotope label ([13C], D, T) stands after its element.
+  auto base = [](const std::string& s) {
+    if (s == "D" || s == "T") return std::string("H");
+    if (s.empty() || s[0] != '[') return s;
+    std::size_t k = 1;
+    while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
+    return s.substr(k, s.size() - k - 1);
+  };
+  const bool carbon =
+      std::any_of(merged.begin(), merged.end(), [&](const auto& c) { return base(c.first) == "C"; });
   auto rank = [carbon](const std::string& s) { return !carbon ? 2 : s == "C" ? 0 : s == "H" ? 1 : 2; };
-  std::stable_sort(merged.begin(), merged.end(),
-                   [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+  std::stable_sort(merged.begin(), merged.end(), [&](const auto& a, const auto& b) {
+    const std::string x = base(a.first), y = base(b.first);
+    if (rank(x) != rank(y)) return rank(x) < rank(y);
+    if (x != y) return x < y;
+    return (a.first != x) < (b.first != x);  // the element before its labels
+  });
   if (divide) {
     long long g = 0;
     for (const auto& c : merged) {

@@ -24,9 +24,11 @@ struct Diagnostic {
 };
 
 struct ElementShare {
-  int index;
-  std::string symbol;
+  int index;           // in the element table (labels: past its end)
+  std::string symbol;  // the element, or a label: [13C], D, T
   double atoms, mass, percent;
+  std::string element;  // the element of a label ("" for a natural element)
+  int mass_number = 0;  // the isotope of a label (0 for a natural element)
 };
 
 struct Reading {

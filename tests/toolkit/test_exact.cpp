@@ -49,6 +49,9 @@ TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
   EXPECT_NEAR(g.adducts[0].mz, (180.063388 + 2 * 1.00727646658) / 2, 1e-6);
   EXPECT_TRUE(g.adducts[1].possible);
   EXPECT_FALSE(exact("NaCl", {"[M-H]-"}).adducts[0].possible);  // no H to lose
+  // Labels at their isotope's mass: glucose-13C6 is 6 x 1.00335483534 heavier.
+  EXPECT_NEAR(exact("[13C]6H12O6").monoisotopic, 180.063388 + 6 * 1.00335483534, 5e-7);
+  EXPECT_EQ(exact("D2O").nominal, 20);
 }
 
 }  // namespace

@@ -195,6 +195,34 @@ TEST(ReadingRules, HillFormulas) {
   EXPECT_EQ(Read(*context, "NaXx", 4).hill, "");  // no number, no formula
 }
 
+TEST(ReadingRules, IsotopeLabels) {
+  int status = 0;
+  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  ASSERT_NE(context, nullptr);
+  // A label counts at its isotope's mass (AME2020: 13C 13.00335483534 u,
+  // 2H 2.014101777844 u) in the average mass too, and keeps its label.
+  const struct {
+    const char *formula, *hill;
+    double mass;
+  } kRows[] = {
+      {"[13C]H4", "[13C]H4", 13.00335483534 + 4 * 1.008},
+      {"¹³CH4", "[13C]H4", 13.00335483534 + 4 * 1.008},
+      {"C5[13C]H12O6", "C5[13C]H12O6", 5 * 12.011 + 13.00335483534 + 12 * 1.008 + 6 * 15.999},
+      {"D2O", "D2O", 2 * 2.014101777844 + 15.999},
+      {"CD3OD", "CD4O", 12.011 + 4 * 2.014101777844 + 15.999},
+      {"DMF", "C3H7NO", 3 * 12.011 + 7 * 1.008 + 14.007 + 15.999},  // the group, not deuterium
+  };
+  for (const auto& row : kRows) {
+    Reading r = Read(*context, row.formula, std::strlen(row.formula));
+    ASSERT_TRUE(r.has_value) << row.formula;
+    EXPECT_EQ(r.hill, row.hill) << row.formula;
+    EXPECT_NEAR(r.molar_mass, row.mass, 1e-9) << row.formula;
+  }
+  Reading c14 = Read(*context, "[14C]O2", 7);
+  EXPECT_FALSE(c14.has_value);  // not in the isotope list
+  EXPECT_EQ(c14.diagnostics[0].code, "unknown-isotope");
+}
+
 TEST(ReadingRules, AbbreviationListAndCaseSuggestions) {
   auto list = ParseAbbreviations("# comment\r\nAc\tactinium\tacetyl\r\n\nPr\tpraseodymium\nbad line\n");
   ASSERT_EQ(list.size(), 1u);  // a line with two fields is no entry
