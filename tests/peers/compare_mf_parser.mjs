@@ -1,0 +1,47 @@
+// Monoisotopic masses and m/z of formix against mf-parser (npm), a peer
+// written elsewhere: they must agree within 0.1 mDa.  Each row gives the
+// formula in formix's notation and in mf-parser's.
+// usage: node compare_mf_parser.mjs FORMIX   (exit 77 when mf-parser is not installed)
+import { execFileSync } from 'node:child_process';
+
+let MF;
+try {
+  ({ MF } = await import('mf-parser'));
+} catch {
+  console.log('mf-parser is not installed here (npm ci in tests/peers): skipped');
+  process.exit(77);
+}
+const formix = process.argv[2];
+const rows = [
+  // neutral
+  ['C6H12O6', 'C6H12O6'], ['H2O', 'H2O'], ['C8H10N4O2', 'C8H10N4O2'], ['C20H25NO3', 'C20H25NO3'],
+  ['CH4', 'CH4'], ['C2H5OH', 'C2H6O'], ['C6H6', 'C6H6'], ['C7H8', 'C7H8'], ['CHCl3', 'CHCl3'],
+  ['CH2Cl2', 'CH2Cl2'], ['C6H5Br', 'C6H5Br'], ['C10H16N5O13P3', 'C10H16N5O13P3'], ['C9H8O4', 'C9H8O4'],
+  ['C17H19NO3', 'C17H19NO3'], ['C21H30O2', 'C21H30O2'], ['C27H46O', 'C27H46O'], ['NaCl', 'NaCl'],
+  ['KBr', 'KBr'], ['CuSO4', 'CuSO4'], ['Fe2O3', 'Fe2O3'], ['C12H22O11', 'C12H22O11'],
+  ['C3H7NO2S', 'C3H7NO2S'], ['C5H9NO4', 'C5H9NO4'], ['C11H12N2O2', 'C11H12N2O2'], ['C2H3N', 'C2H3N'],
+  ['C4H8O2', 'C4H8O2'], ['C2H6OS', 'C2H6OS'], ['C3H7NO', 'C3H7NO'], ['SiO2', 'SiO2'], ['C18H36O2', 'C18H36O2'],
+  ['C254H377N65O75S6', 'C254H377N65O75S6'], ['Pd(PPh3)4', 'PdP4C72H60'], ['K4[Fe(CN)6]', 'K4FeC6N6'],
+  // charged
+  ['SO4^2-', 'SO4(-2)'], ['NH4+', 'NH4(+)'], ['OH-', 'OH(-)'], ['[Fe(CN)6]3-', 'FeC6N6(-3)'],
+  ['C20H26NO3^+', 'C20H26NO3(+)'], ['C6H13O6^+', 'C6H13O6(+)'], ['C6H11O6^-', 'C6H11O6(-)'],
+  ['C8H11N4O2^+', 'C8H11N4O2(+)'], ['C6H14O6^2+', 'C6H14O6(+2)'], ['PO4^3-', 'PO4(-3)'], ['Cu^2+', 'Cu(+2)'],
+  ['C6H12NaO6^+', 'C6H12NaO6(+)'], ['H3O+', 'H3O(+)'],
+  // labelled
+  ['[13C]H4', '[13C]H4'], ['D2O', '[2H]2O'], ['[13C]6H12O6', '[13C]6H12O6'], ['CD3OD', 'C[2H]4O'],
+  ['C5[13C]H12O6', 'C5[13C]H12O6'], ['[15N]H3', '[15N]H3'],
+];
+let failures = 0;
+for (const [ours, theirs] of rows) {
+  const out = JSON.parse(execFileSync(formix, ['ms', '--json', '--', ours], { stdio: ['ignore', 'pipe', 'ignore'] }));
+  const info = new MF(theirs).getInfo();
+  const charged = info.charge !== 0;
+  const mine = charged ? out.mz : out.monoisotopic_mass;
+  const peer = charged ? info.observedMonoisotopicMass : info.monoisotopicMass;
+  const difference = Math.abs(mine - peer) * 1000;
+  const ok = difference <= 0.1;
+  if (!ok) failures += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${ours.padEnd(22)} formix ${mine.toFixed(6)}  mf-parser ${peer.toFixed(6)}  ${difference.toFixed(5)} mDa`);
+}
+console.log(`${rows.length} formulas, ${failures} beyond 0.1 mDa`);
+process.exit(failures === 0 ? 0 : 1);
