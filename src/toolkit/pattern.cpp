@@ -167,11 +167,12 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     pattern.fine.push_back({(r.mass - electrons) / z, r.p / top * 100.0});
     if (r.p == top) pattern.most_abundant = pattern.fine.back().mass;
   }
-  // Centroids: neighbours closer than the peak width m/R merge.
+  // Centroids: neighbours closer than 0.8 of the peak width m/R merge (two
+  // equal peaks show a valley between them from about 0.85 widths apart).
   std::vector<Peak> centroids;
   double weight = 0.0, moment = 0.0, last = -INFINITY;
   for (const Peak& p : pattern.fine) {
-    if (!centroids.empty() && p.mass - last <= p.mass / resolving_power) {
+    if (!centroids.empty() && p.mass - last <= 0.8 * p.mass / resolving_power) {
       weight += p.abundance;
       moment += p.mass * p.abundance;
       centroids.back() = {moment / weight, weight};

@@ -1,14 +1,17 @@
-// Monoisotopic masses and m/z of formix against mf-parser (npm), a peer
-// written elsewhere: they must agree within 0.1 mDa.  Each row gives the
-// formula in formix's notation and in mf-parser's.
-// usage: node compare_mf_parser.mjs FORMIX   (exit 77 when mf-parser is not installed)
+// formix against peers written elsewhere (npm): monoisotopic masses and
+// m/z against mf-parser, within 0.1 mDa; isotope patterns at a resolving
+// power of 10,000 against isotopic-distribution, within 0.1 % of the base
+// peak.  Each mass row gives the formula in formix's notation and in
+// mf-parser's.
+// usage: node compare_peers.mjs FORMIX   (exit 77 when the peers are not installed)
 import { execFileSync } from 'node:child_process';
 
-let MF;
+let MF, IsotopicDistribution;
 try {
   ({ MF } = await import('mf-parser'));
+  ({ IsotopicDistribution } = await import('isotopic-distribution'));
 } catch {
-  console.log('mf-parser is not installed here (npm ci in tests/peers): skipped');
+  console.log('the peers are not installed here (npm ci in tests/peers): skipped');
   process.exit(77);
 }
 const formix = process.argv[2];
@@ -44,4 +47,26 @@ for (const [ours, theirs] of rows) {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${ours.padEnd(22)} formix ${mine.toFixed(6)}  mf-parser ${peer.toFixed(6)}  ${difference.toFixed(5)} mDa`);
 }
 console.log(`${rows.length} formulas, ${failures} beyond 0.1 mDa`);
-process.exit(failures === 0 ? 0 : 1);
+
+// Patterns: every peer peak of at least 0.01 % against formix's nearest.
+const patterns = ['C100', 'C6H12O6', 'C8H10N4O2', 'C20H25NO3', 'CuSO4', 'Br2', 'SnCl4', 'C254H377N65O75S6',
+                  'Fe2O3', 'C60', 'C10H16N5O13P3', 'PdCl2', 'C6H5Br', 'CHCl3', 'C27H46O'];
+let patternFailures = 0;
+for (const f of patterns) {
+  const ours = JSON.parse(execFileSync(formix, ['pattern', '--json', '--resolution', '10000', '--', f],
+                                       { stdio: ['ignore', 'pipe', 'ignore'] }));
+  const theirs = new IsotopicDistribution(f, { fwhm: ours.most_abundant_mz / 10000, threshold: 1e-6 })
+    .getTable({ maxValue: 100 });
+  let worst = 0;
+  for (const t of theirs) {
+    if (t.y < 0.01) continue;
+    let nearest = ours.peaks[0];
+    for (const o of ours.peaks) if (Math.abs(o.mz - t.x) < Math.abs(nearest.mz - t.x)) nearest = o;
+    worst = Math.max(worst, Math.abs(nearest.mz - t.x) > 0.01 ? Infinity : Math.abs(nearest.intensity - t.y));
+  }
+  const ok = worst <= 0.1;
+  if (!ok) patternFailures += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} pattern ${f.padEnd(18)} largest difference ${worst.toFixed(4)} % of the base peak`);
+}
+console.log(`${patterns.length} patterns, ${patternFailures} beyond 0.1 %`);
+process.exit(failures === 0 && patternFailures === 0 ? 0 : 1);
