@@ -48,7 +48,7 @@ void CommandAnalyze(Session& s) {
 
   if (o.json) {
     Json json;
-    json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("analyze");
+    json.Document("analyze");
     json.Key("species").Open('[');
     for (std::size_t i = 0; i < m; ++i) {
       json.Open('{').Key("species").String(formix_ratios_species(r.get(), i));

@@ -123,7 +123,7 @@ void CommandComposition(Session& s) {
   }
   if (o.json) {
     Json json;
-    json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("composition");
+    json.Document("composition");
     json.Key("formula").String(formula).Key("molar_mass");
     if (shows) {
       json.Number(mass);

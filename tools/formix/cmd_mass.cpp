@@ -63,7 +63,7 @@ void CommandMass(Session& s) {
   Json json;
   Json* j = s.options.json ? &json : nullptr;
   if (j != nullptr) {
-    json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("mass");
+    json.Document("mass");
     json.Key("results").Open('[');
   }
   for (const std::string& source : sources) {

@@ -86,7 +86,7 @@ void CommandReact(Session& s) {
 
   if (o.json) {
     Json json;
-    json.Open('{').Key("format").Integer(kJsonFormat).Key("command").String("react");
+    json.Document("react");
     json.Key("equation").String(formix_reaction_equation(r.get())).Key("participants").Open('[');
     for (std::size_t i = 0; i < n; ++i) {
       const formix_reading* reading = formix_reaction_reading(r.get(), i);

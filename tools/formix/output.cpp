@@ -68,6 +68,10 @@ Json& Json::Open(char bracket) {
   return *this;
 }
 
+Json& Json::Document(const char* command) {
+  return Open('{').Key("format").Integer(kJsonFormat).Key("command").String(command);
+}
+
 Json& Json::Close() {
   Write(std::string(1, open_.back()));
   open_.pop_back();

@@ -37,6 +37,8 @@ class Table {
 class Json {
  public:
   Json& Open(char bracket);  // '{' or '['
+  // Opens the document of a run: {"format":kJsonFormat,"command":...
+  Json& Document(const char* command);
   Json& Close();
   Json& Key(const char* name);
   Json& String(const std::string& value);
