@@ -15,6 +15,7 @@
 
 #include "corpora.h"
 #include "formix32.h"
+#include "realistic.h"
 
 #ifdef FORMIX_HAVE_XRAYLIB
 #include <xraylib.h>
@@ -231,6 +232,96 @@ void BM_Baseline(benchmark::State& state) {
 }
 BENCHMARK(BM_Baseline);
 
+// ---- The realistic corpus: 10,000 distinct formulas ----------------------
+
+const std::vector<formix::bench::RealisticFormula>& Realistic() {
+  static const std::vector<formix::bench::RealisticFormula> corpus = formix::bench::RealisticFormulas();
+  return corpus;
+}
+
+void ReportRealistic(benchmark::State& state) {
+  state.counters["per_formula"] =
+      benchmark::Counter(static_cast<double>(Realistic().size()),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_RealisticMolarMass(benchmark::State& state) {
+  SetUpLibrary();
+  const auto& corpus = Realistic();
+  for (auto _ : state) {
+    for (const auto& f : corpus) benchmark::DoNotOptimize(MolarMass(f.formula.c_str()));
+  }
+  ReportRealistic(state);
+}
+BENCHMARK(BM_RealisticMolarMass);
+
+// The floor: copy into a stack buffer, one pass of symbols, digits and
+// brackets summing table look-ups.  No groups, no '*', no checks: what any
+// evaluator must at least do.
+struct FloorTable {
+  double mass[26][27] = {};
+};
+
+const FloorTable& Floor() {
+  static const FloorTable table = [] {
+    FloorTable t;
+    std::ifstream in(FORMIX_DATA_DIR "/mass.elt");
+    std::string number, symbol;
+    double mass;
+    while (in >> number >> symbol >> mass) {
+      if (symbol.size() <= 2) t.mass[symbol[0] - 'A'][symbol.size() == 2 ? symbol[1] - 'a' + 1 : 0] = mass;
+    }
+    return t;
+  }();
+  return table;
+}
+
+double FloorMolarMass(const FloorTable& t, const char* formula) {
+  char buffer[256];
+  const std::size_t length = strnlen(formula, sizeof buffer - 1);
+  std::memcpy(buffer, formula, length);
+  buffer[length] = '\0';
+  double stack[32] = {0.0};
+  int depth = 0;
+  double last = 0.0;
+  for (const char* p = buffer; *p != '\0';) {
+    const char c = *p;
+    if (c >= 'A' && c <= 'Z') {
+      const int a = c - 'A';
+      int b = 0;
+      if (*++p >= 'a' && *p <= 'z') b = *p++ - 'a' + 1;
+      while (*p >= 'a' && *p <= 'z') ++p;
+      last = t.mass[a][b];
+      stack[depth] += last;
+    } else if (c >= '0' && c <= '9') {
+      int k = 0;
+      while (*p >= '0' && *p <= '9') k = k * 10 + (*p++ - '0');
+      stack[depth] += last * (k - 1);
+    } else if (c == '(' || c == '[') {
+      if (depth < 31) stack[++depth] = 0.0;
+      last = 0.0;
+      ++p;
+    } else if (c == ')' || c == ']') {
+      last = depth > 0 ? stack[depth--] : 0.0;
+      stack[depth] += last;
+      ++p;
+    } else {
+      ++p;
+    }
+  }
+  return stack[0];
+}
+
+void BM_RealisticFloor(benchmark::State& state) {
+  const FloorTable& t = Floor();
+  const auto& corpus = Realistic();
+  for (auto _ : state) {
+    for (const auto& f : corpus) benchmark::DoNotOptimize(FloorMolarMass(t, f.formula.c_str()));
+  }
+  ReportRealistic(state);
+}
+BENCHMARK(BM_RealisticFloor);
+
 #ifdef FORMIX_HAVE_XRAYLIB
 void BM_Xraylib(benchmark::State& state) {
   const Corpus& c = GetCorpus("shared");
@@ -252,6 +343,27 @@ void BM_Xraylib(benchmark::State& state) {
   Report(state, c);
 }
 BENCHMARK(BM_Xraylib);
+
+void BM_RealisticXraylib(benchmark::State& state) {
+  const auto& corpus = Realistic();
+  for (const auto& f : corpus) {
+    struct compoundData* d = CompoundParser(f.plain.c_str(), nullptr);
+    if (d == nullptr) {
+      state.SkipWithError(("xraylib cannot parse " + f.plain).c_str());
+      return;
+    }
+    FreeCompoundData(d);
+  }
+  for (auto _ : state) {
+    for (const auto& f : corpus) {
+      struct compoundData* d = CompoundParser(f.plain.c_str(), nullptr);
+      benchmark::DoNotOptimize(d->molarMass);
+      FreeCompoundData(d);
+    }
+  }
+  ReportRealistic(state);
+}
+BENCHMARK(BM_RealisticXraylib);
 #endif
 
 // Console output plus the ratios of the side-by-side runs: medians over the
@@ -284,6 +396,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (baseline > 0) std::printf("  baseline  %8.1f ns per formula\n", baseline / n);
     if (formix > 0 && xraylib > 0) std::printf("  xraylib / formix  = %.1f\n", xraylib / formix);
     if (formix > 0 && baseline > 0) std::printf("  formix / baseline = %.1f\n", formix / baseline);
+    const double rf = Median("BM_RealisticMolarMass"), rfloor = Median("BM_RealisticFloor"),
+                 rx = Median("BM_RealisticXraylib");
+    const double m = static_cast<double>(Realistic().size());
+    if (rf > 0) {
+      std::printf("\nrealistic corpus, %zu distinct formulas, same process, medians:\n", Realistic().size());
+      std::printf("  formix    %8.1f ns per formula\n", rf / m);
+      if (rfloor > 0) std::printf("  floor     %8.1f ns per formula\n", rfloor / m);
+      if (rx > 0) std::printf("  xraylib   %8.1f ns per formula\n", rx / m);
+      if (rfloor > 0) std::printf("  formix / floor    = %.2f\n", rf / rfloor);
+      if (rx > 0) std::printf("  xraylib / formix  = %.1f\n", rx / rf);
+    }
     double one = MedianRate("BM_MolarMassThreads/real_time/threads:1");
     double two = MedianRate("BM_MolarMassThreads/real_time/threads:2");
     if (one > 0 && two > 0) {
