@@ -170,6 +170,14 @@ FORMIX_API size_t formix_reading_element_count(const formix_reading *reading);
 FORMIX_API const formix_element_share *formix_reading_element(const formix_reading *reading,
                                                               size_t index);
 
+/* Molar masses of `count` formulas at once (UTF-8; lengths[i] bytes at
+ * texts[i], or NUL-terminated when lengths is NULL): masses[i] receives
+ * what formix_reading_molar_mass would give (NaN for a formula with an
+ * error), worst[i] (when worst is not NULL) the worst severity of its
+ * diagnostics (-1 for none).  Returns how many have a number. */
+FORMIX_API size_t formix_molar_masses(const formix_context *context, const char *const *texts,
+                                      const size_t *lengths, size_t count, double *masses, int *worst);
+
 /* ---- Elemental analysis ------------------------------------------------- */
 
 typedef struct formix_analysis formix_analysis;

@@ -40,7 +40,7 @@ from typing import Dict, Iterator, List, Optional, Sequence, Union
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
-    "strict", "read", "molar_mass", "composition", "number_of_atoms", "percent_of_element",
+    "strict", "read", "molar_mass", "molar_masses", "composition", "number_of_atoms", "percent_of_element",
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
     "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern", "elements", "groups", "element_count", "group_count",
@@ -324,6 +324,9 @@ _signatures = {
     "formix_ratios_candidate_worst": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_mass": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_molar_masses": (ctypes.c_size_t, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t),
+                                              ctypes.c_size_t, ctypes.POINTER(ctypes.c_double),
+                                              ctypes.POINTER(ctypes.c_int)]),
     "formix_isotope_pattern": (_p, [_p, _p, ctypes.c_double, ctypes.c_double]),
     "formix_pattern_free": (None, [_p]),
     "formix_pattern_error": (ctypes.c_char_p, [_p]),
@@ -562,6 +565,30 @@ def molar_mass(formula: str) -> float:
     counted, when it carries a charge); NaN when it has an error."""
     reading = read(formula)
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
+
+
+def molar_masses(formulas: Sequence[str]) -> List[float]:
+    """Molar masses of many formulas in one call (a list, or a pandas
+    column): NaN for a formula with an error.  Warnings and errors become
+    one :class:`FormulaWarning` each (or, inside :func:`strict`, a
+    :class:`FormulaError`) naming the formula; read one formula with
+    :func:`read` for its diagnostics.
+
+    >>> [round(m, 3) for m in molar_masses(["H2O", "CuSO4·5H₂O", "NaCl"])]
+    [18.015, 249.677, 58.44]
+    """
+    data = [_text(f, "formula") for f in formulas]
+    n = len(data)
+    texts = (ctypes.c_char_p * n)(*data)
+    lengths = (ctypes.c_size_t * n)(*[len(d) for d in data])
+    masses = (ctypes.c_double * n)()
+    worst = (ctypes.c_int * n)()
+    _lib.formix_molar_masses(_context()._handle, texts, lengths, n, masses, worst)
+    flagged = [formulas[i] for i in range(n) if worst[i] >= 1]
+    if flagged:
+        readings = [read(f) for f in flagged[:100]]  # the reports of the first hundred
+        _finish(readings, None)
+    return list(masses)
 
 
 def composition(formula: str) -> Dict[str, ElementShare]:

@@ -40,6 +40,19 @@ class Calculations(unittest.TestCase):
         self.assertEqual([d.code for d in reading.diagnostics], ["charge"])
         self.assertEqual((reading.hill, formix32.read("C6H12O6").empirical), ("O4S^2-", "CH2O"))
 
+    def test_many_at_once_match_one_at_a_time(self):
+        formulas = ["H2O", "CuSO4·5H₂O", "SO4^2-", "co(NO3)2", "NaXx", "C1.5H3O", ""]
+        masses, caught = quietly(formix32.molar_masses, formulas)
+        singly, _ = quietly(lambda: [formix32.molar_mass(f) for f in formulas])
+        self.assertEqual(len(masses), len(formulas))
+        for batch, one, formula in zip(masses, singly, formulas):
+            self.assertTrue(batch == one or (math.isnan(batch) and math.isnan(one)), formula)
+        self.assertTrue(math.isnan(masses[4]))
+        self.assertEqual([w.severity for w in caught][:2], ["warning", "error"])
+        with formix32.strict(), self.assertRaises(formix32.FormulaError):
+            formix32.molar_masses(["H2O", "NaXx"])
+        self.assertEqual(formix32.molar_masses([]), [])
+
     def test_composition(self):
         parts = formix32.composition("C1.5H3O")
         self.assertEqual(list(parts), ["H", "C", "O"])

@@ -1,6 +1,7 @@
 // capi.cpp -- the toolkit's C interface: contexts and readings behind
 // opaque handles; no exception crosses it.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -152,6 +153,28 @@ FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text
 }
 
 FORMIX_API void formix_reading_free(formix_reading* r) { delete r; }
+
+FORMIX_API std::size_t formix_molar_masses(const formix_context* c, const char* const* texts,
+                                           const std::size_t* lengths, std::size_t count, double* masses,
+                                           int* worst) {
+  if (c == nullptr || texts == nullptr || masses == nullptr) return 0;
+  std::size_t with_number = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    masses[i] = kNaN;
+    if (worst != nullptr) worst[i] = FORMIX_ERROR;
+    if (texts[i] == nullptr) continue;
+    try {
+      const std::size_t length = lengths != nullptr ? lengths[i] : std::strlen(texts[i]);
+      const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, texts[i], length);
+      masses[i] = r.molar_mass;
+      if (worst != nullptr) worst[i] = r.Worst();
+      with_number += r.has_value ? 1 : 0;
+    } catch (...) {
+      // out of memory: this one has no number
+    }
+  }
+  return with_number;
+}
 
 FORMIX_API int formix_reading_has_value(const formix_reading* r) {
   return r != nullptr && r->reading.has_value ? 1 : 0;
