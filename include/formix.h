@@ -358,7 +358,7 @@ FORMIX_API const char *formix_reaction_equation(const formix_reaction *reaction)
  * given amount (units g (default), mg, kg, mmol, mol), 'e' equivalents of
  * a reactant relative to the limiting reagent, 'd' density in g/mL, 'c'
  * concentration in mol/L.  1 on success, 0 with the error set. */
-FORMIX_API int formix_reaction_set_amount(formix_reaction *reaction, const char *spec, char kind);
+FORMIX_API int formix_reaction_set_amount(formix_reaction *reaction, const char *assignment, char kind);
 
 /* Works out every amount: the limiting reagent is the given reactant with
  * the fewest moles per coefficient; reactants with equivalents have that

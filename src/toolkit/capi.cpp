@@ -293,10 +293,10 @@ FORMIX_API const char* formix_reaction_error(const formix_reaction* r) {
 FORMIX_API const char* formix_reaction_equation(const formix_reaction* r) {
   return r != nullptr ? r->reaction.balanced.c_str() : "";
 }
-FORMIX_API int formix_reaction_set_amount(formix_reaction* r, const char* spec, char kind) {
-  if (r == nullptr || spec == nullptr) return 0;
+FORMIX_API int formix_reaction_set_amount(formix_reaction* r, const char* assignment, char kind) {
+  if (r == nullptr || assignment == nullptr) return 0;
   try {
-    return formix::toolkit::SetAmount(r->reaction, spec, kind) ? 1 : 0;
+    return formix::toolkit::SetAmount(r->reaction, assignment, kind) ? 1 : 0;
   } catch (...) {
     return 0;
   }

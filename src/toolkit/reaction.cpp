@@ -381,15 +381,15 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
   return reaction;
 }
 
-bool SetAmount(Reaction& reaction, const std::string& spec, char kind) {
+bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
   const char* what = kind == 'g' ? "--given" : kind == 'e' ? "--equiv" : kind == 'd' ? "--density" : "--conc";
-  const std::size_t eq = spec.rfind('=');
+  const std::size_t eq = assignment.rfind('=');
   if (eq == std::string::npos || eq == 0) {
-    reaction.error = std::string("expected FORMULA=VALUE for ") + what + ", got '" + spec + "'";
+    reaction.error = std::string("expected FORMULA=VALUE for ") + what + ", got '" + assignment + "'";
     return false;
   }
-  const std::string name = Trim(spec.substr(0, eq));
-  std::string value_text = Trim(spec.substr(eq + 1));
+  const std::string name = Trim(assignment.substr(0, eq));
+  std::string value_text = Trim(assignment.substr(eq + 1));
   Participant* p = nullptr;
   for (Participant& q : reaction.participants) {
     if (q.formula == name) p = &q;

@@ -47,8 +47,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
 // Sets an amount: kind 'g' (given: "F=AMOUNT", units g (default), mg, kg,
 // mmol, mol), 'e' (equivalents "F=N"), 'd' (density "F=G_PER_ML"), 'c'
 // (concentration "F=MOL_PER_L").  F names a participant by its formula as
-// written.  False, with the reaction's error set, on a bad spec.
-bool SetAmount(Reaction& reaction, const std::string& spec, char kind);
+// written.  False, with the reaction's error set, on a bad assignment.
+bool SetAmount(Reaction& reaction, const std::string& assignment, char kind);
 
 // Works out every amount from those set: the limiting reagent is the given
 // reactant with the fewest moles per coefficient (with no reactant given,

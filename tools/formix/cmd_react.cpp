@@ -70,13 +70,14 @@ void CommandReact(Session& s) {
   if (!amounts && (!o.equiv.empty() || !o.density.empty() || !o.conc.empty())) {
     throw UsageError{"--equiv, --density and --conc need --given amounts"};
   }
-  struct Spec {
+  struct AmountOption {
     const std::vector<std::string>& list;
     char kind;
   };
-  for (const Spec& spec : {Spec{o.given, 'g'}, Spec{o.equiv, 'e'}, Spec{o.density, 'd'}, Spec{o.conc, 'c'}}) {
-    for (const std::string& item : spec.list) {
-      if (!formix_reaction_set_amount(r.get(), item.c_str(), spec.kind)) {
+  for (const AmountOption& option : {AmountOption{o.given, 'g'}, AmountOption{o.equiv, 'e'},
+                                     AmountOption{o.density, 'd'}, AmountOption{o.conc, 'c'}}) {
+    for (const std::string& item : option.list) {
+      if (!formix_reaction_set_amount(r.get(), item.c_str(), option.kind)) {
         throw UsageError{formix_reaction_error(r.get())};
       }
     }
