@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "shipped_context.h"
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
 #include "toolkit/reading.h"
@@ -18,8 +19,7 @@ namespace {
 class AnalysisTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    int status = 0;
-    context_ = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+    context_ = ShippedContext();
     ASSERT_NE(context_, nullptr);
     ASSERT_GT(context_->solvents.size(), 10u);
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "shipped_context.h"
 #include "toolkit/context.h"
 #include "toolkit/exact.h"
 #include "toolkit/reading.h"
@@ -14,8 +15,7 @@ namespace formix::toolkit {
 namespace {
 
 TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
-  int status = 0;
-  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  auto context = ShippedContext();
   ASSERT_NE(context, nullptr);
   auto exact = [&](const char* formula, std::vector<std::string> adducts = {}) {
     return Exact(*context, Read(*context, formula, std::strlen(formula)), adducts);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "shipped_context.h"
 #include "toolkit/context.h"
 #include "toolkit/pattern.h"
 #include "toolkit/reading.h"
@@ -15,8 +16,7 @@ namespace formix::toolkit {
 namespace {
 
 TEST(Pattern, BinomialCarbonAndBoundedWork) {
-  int status = 0;
-  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  auto context = ShippedContext();
   ASSERT_NE(context, nullptr);
   auto pattern = [&](const std::string& formula, double resolution = 1e7) {
     return IsotopePattern(*context, Read(*context, formula.data(), formula.size()), 1e-6, resolution);

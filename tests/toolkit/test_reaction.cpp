@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "shipped_context.h"
 #include "toolkit/context.h"
 #include "toolkit/reaction.h"
 
@@ -14,8 +15,7 @@ namespace {
 class ReactionTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    int status = 0;
-    context_ = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+    context_ = ShippedContext();
     ASSERT_NE(context_, nullptr);
   }
   static void TearDownTestSuite() { context_.reset(); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shipped_context.h"
 #include "toolkit/context.h"
 #include "toolkit/reading.h"
 
@@ -112,9 +113,8 @@ const char* const kSeverities[] = {"note", "warning", "error"};
 class ReadingTest : public testing::TestWithParam<Case> {
  protected:
   static void SetUpTestSuite() {
-    int status = 0;
-    context_ = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
-    ASSERT_NE(context_, nullptr) << status;
+    context_ = ShippedContext();
+    ASSERT_NE(context_, nullptr);
   }
   static void TearDownTestSuite() { context_.reset(); }
 
@@ -165,8 +165,7 @@ TEST_P(ReadingTest, NumberAndDiagnostics) {
 INSTANTIATE_TEST_SUITE_P(Pasted, ReadingTest, testing::ValuesIn(kCases));
 
 TEST(ReadingRules, HillFormulas) {
-  int status = 0;
-  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  auto context = ShippedContext();
   ASSERT_NE(context, nullptr);
   // Hill's order, worked out by hand: carbon, hydrogen, then alphabetical;
   // without carbon everything alphabetical.
@@ -196,8 +195,7 @@ TEST(ReadingRules, HillFormulas) {
 }
 
 TEST(ReadingRules, IsotopeLabels) {
-  int status = 0;
-  auto context = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
+  auto context = ShippedContext();
   ASSERT_NE(context, nullptr);
   // A label counts at its isotope's mass (AME2020: 13C 13.00335483534 u,
   // 2H 2.014101777844 u) in the average mass too, and keeps its label.
