@@ -47,6 +47,45 @@ void CheckPath(const std::string& option, const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// The options that belong to a command, by the member they fill; the
+// command checks that what it was given is its own.
+template <typename Member>
+struct CommandOption {
+  const char* name;
+  Member Options::*member;
+};
+const CommandOption<std::vector<std::string>> kListOptions[] = {
+    {"--given", &Options::given}, {"--equiv", &Options::equiv},    {"--density", &Options::density},
+    {"--conc", &Options::conc},   {"--adduct", &Options::adducts},
+};
+const CommandOption<std::optional<std::string>> kValueOptions[] = {
+    {"--ppm", &Options::ppm},
+    {"--source", &Options::source},
+    {"--resolution", &Options::resolution},
+    {"--threshold", &Options::threshold},
+    {"--plot", &Options::plot},
+    {"--mass", &Options::total},
+    {"--ref", &Options::ref},
+    {"--by-difference", &Options::by_difference},
+    {"--found", &Options::found},
+    {"--elements", &Options::elements},
+    {"--tolerance", &Options::tolerance},
+};
+const CommandOption<bool> kFlagOptions[] = {
+    {"--fine", &Options::fine}, {"--balance", &Options::balance}, {"--no-check", &Options::no_check}};
+
+template <typename Member, std::size_t N>
+Member Options::*Find(const CommandOption<Member> (&table)[N], const std::string& name) {
+  for (const CommandOption<Member>& option : table) {
+    if (name == option.name) return option.member;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 Options ParseOptions(int argc, char** argv, const std::vector<std::string>& commands) {
   Options o;
   std::vector<std::string> positional;
@@ -129,51 +168,14 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
         throw UsageError{"--precision takes a whole number from 0 to 17"};
       }
       o.precision = static_cast<int>(n);
-    } else if (name == "--given" || name == "--equiv" || name == "--density" || name == "--conc") {
-      std::vector<std::string>& list = name == "--given"     ? o.given
-                                       : name == "--equiv"   ? o.equiv
-                                       : name == "--density" ? o.density
-                                                             : o.conc;
-      list.push_back(take_value());
+    } else if (const auto list = Find(kListOptions, name)) {
+      (o.*list).push_back(take_value());
       o.command_options.push_back(name);
-    } else if (name == "--adduct") {
-      o.adducts.push_back(take_value());
+    } else if (const auto slot = Find(kValueOptions, name)) {
+      once(o.*slot);
       o.command_options.push_back(name);
-    } else if (name == "--ppm") {
-      once(o.ppm);
-      o.command_options.push_back(name);
-    } else if (name == "--source") {
-      once(o.source);
-      o.command_options.push_back(name);
-    } else if (name == "--resolution" || name == "--threshold" || name == "--plot") {
-      once(name == "--resolution" ? o.resolution : name == "--threshold" ? o.threshold : o.plot);
-      o.command_options.push_back(name);
-    } else if (name == "--fine") {
-      flag(o.fine);
-      o.command_options.push_back(name);
-    } else if (name == "--balance") {
-      flag(o.balance);
-      o.command_options.push_back(name);
-    } else if (name == "--no-check") {
-      flag(o.no_check);
-      o.command_options.push_back(name);
-    } else if (name == "--mass") {
-      once(o.total);
-      o.command_options.push_back(name);
-    } else if (name == "--ref") {
-      once(o.ref);
-      o.command_options.push_back(name);
-    } else if (name == "--by-difference") {
-      once(o.by_difference);
-      o.command_options.push_back(name);
-    } else if (name == "--found") {
-      once(o.found);
-      o.command_options.push_back(name);
-    } else if (name == "--elements") {
-      once(o.elements);
-      o.command_options.push_back(name);
-    } else if (name == "--tolerance") {
-      once(o.tolerance);
+    } else if (const auto set = Find(kFlagOptions, name)) {
+      flag(o.*set);
       o.command_options.push_back(name);
     } else if (name == "--solvate") {
       o.solvate = 1;
