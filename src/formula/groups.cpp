@@ -38,46 +38,22 @@ void ReportTooComplex(const char* text) {
   platform::ShowError(message, messages::kAnalysisCaption);
 }
 
-namespace {
-
-// The bytes present in a text, or possibly present: a group whose name has
-// a byte outside the set cannot occur, and its search is skipped.
-class ByteSet {
- public:
-  void Add(const char* bytes) {
-    for (; *bytes != '\0'; ++bytes) Add(*bytes);
-  }
-  void Add(char c) {
-    unsigned u = static_cast<unsigned char>(c);
-    bits_[u / 64] |= std::uint64_t{1} << (u % 64);
-  }
-  bool HasAll(const char* bytes) const {
-    for (; *bytes != '\0'; ++bytes) {
-      unsigned u = static_cast<unsigned char>(*bytes);
-      if (!((bits_[u / 64] >> (u % 64)) & 1u)) return false;
-    }
-    return true;
-  }
-
- private:
-  std::uint64_t bits_[4] = {};
-};
-
-}  // namespace
-
 template <class Observer>
 int ExpandGroups(const refdata::Tables& t, char* text, Observer& observer) {
-  ByteSet present;
-  present.Add(text);
+  // Only the groups whose first two bytes stand somewhere in the text are
+  // searched, in table order; after a replacement the text is looked over
+  // again for the groups still to come.
+  std::size_t text_length = std::strlen(text);
+  std::uint64_t candidates = refdata::GroupCandidates(t, text, text_length);
   int replacements = 0;
-  for (int g = 1; g <= t.group_count; ++g) {
-    const char* name = t.group_names[g];
-    const char* formula = t.group_formulas[g];
-    if (!present.HasAll(name)) continue;
+  while (candidates != 0) {
+    const int bit = __builtin_ctzll(candidates);
+    candidates &= candidates - 1;
+    const char* name = t.group_names[bit + 1];
+    const char* formula = t.group_formulas[bit + 1];
     const char* found = FindGroupName(text, name);
     if (found == nullptr) continue;
     ++replacements;
-    std::size_t text_length = std::strlen(text);
     std::size_t name_length = std::strlen(name);
     std::size_t formula_length = std::strlen(formula);
     std::size_t new_length = text_length - name_length + formula_length + 2;
@@ -90,9 +66,9 @@ int ExpandGroups(const refdata::Tables& t, char* text, Observer& observer) {
     std::memcpy(at + 1, formula, formula_length);
     at[formula_length + 1] = ')';
     observer.Replaced(static_cast<std::size_t>(found - text), name_length, formula_length, text_length);
-    present.Add(formula);  // the set stays a superset of the text's bytes
-    present.Add('(');
-    present.Add(')');
+    text_length = new_length;
+    const std::uint64_t later = bit == 63 ? 0 : ~std::uint64_t{0} << (bit + 1);
+    candidates = refdata::GroupCandidates(t, text, text_length) & later;
   }
   return replacements;
 }

@@ -75,18 +75,9 @@ bool PrepareText(const refdata::Tables& tables, const char* formula, char* text,
   }
   text[out] = '\0';
 
-  // A group name can occur only where a one-byte name stands, or where the
-  // first two bytes of a longer one stand together.
-  if (tables.group_count == 0) return false;
-  for (std::size_t i = 0; i < out; ++i) {
-    const unsigned char u = static_cast<unsigned char>(text[i]);
-    if (!tables.group_leads[u]) continue;
-    if (refdata::IsGroupSingle(tables, u) ||
-        refdata::IsGroupPair(tables, u, static_cast<unsigned char>(text[i + 1]))) {
-      return true;
-    }
-  }
-  return false;
+  // A group name can occur only where its first two bytes (or its one
+  // byte) stand together.
+  return tables.group_count != 0 && refdata::GroupCandidates(tables, text, out) != 0;
 }
 
 template bool PrepareText(const refdata::Tables&, const char*, char*, ModuleObserver&);

@@ -33,8 +33,6 @@ int Slot(std::uint32_t key) {
   return static_cast<int>((key * 2654435761u) >> 23) & (SymbolIndex::kSlots - 1);
 }
 
-void Mark(std::uint64_t* bits, unsigned bit) { bits[bit / 64] |= std::uint64_t{1} << (bit % 64); }
-
 bool IsCapitalLetter(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsSmallLetter(char c) { return c >= 'a' && c <= 'z'; }
 
@@ -60,16 +58,16 @@ void BuildLookups(Tables& t) {
       if (entry < 0) entry = static_cast<std::int16_t>(i);
     }
   }
-  std::memset(t.group_leads, 0, sizeof t.group_leads);
-  std::memset(t.group_singles, 0, sizeof t.group_singles);
-  std::memset(t.group_pairs, 0, sizeof t.group_pairs);
+  std::memset(t.group_first, 0, sizeof t.group_first);
+  std::memset(t.group_second, 0, sizeof t.group_second);
   for (int g = 1; g <= t.group_count; ++g) {
     const unsigned char* name = reinterpret_cast<const unsigned char*>(t.group_names[g]);
-    t.group_leads[name[0]] = true;
-    if (name[1] == '\0') {
-      t.group_singles[name[0]] = true;
+    const std::uint64_t bit = std::uint64_t{1} << (g - 1);
+    t.group_first[name[0]] |= bit;
+    if (name[0] == '\0' || name[1] == '\0') {
+      for (std::uint64_t& second : t.group_second) second |= bit;
     } else {
-      Mark(t.group_pairs, static_cast<unsigned>(name[0]) << 8 | name[1]);
+      t.group_second[name[1]] |= bit;
     }
   }
 }

@@ -49,17 +49,27 @@ struct Tables {
   // The first index of each symbol of one capital and at most one small
   // letter, [capital - 'A'][0 or small - 'a' + 1]; -1 for none.
   std::int16_t short_symbols[26][27];
-  bool group_leads[256];                  // first bytes of group names
-  bool group_singles[256];                // one-byte group names
-  std::uint64_t group_pairs[65536 / 64];  // first two bytes of longer names
+  // Group candidates, bit g - 1 for group g: group_first[a], the groups
+  // whose name starts with byte a; group_second[b], the groups whose name
+  // has b as its second byte, and every group whose name has one byte.
+  std::uint64_t group_first[256];
+  std::uint64_t group_second[256];
 };
+static_assert(kMaxGroups <= 64, "group candidates are one 64-bit mask");
 
-// Whether a group name of one byte is `a`, or a longer one starts with `a`
-// followed by `b`.
-inline bool IsGroupSingle(const Tables& t, unsigned char a) { return t.group_singles[a]; }
-inline bool IsGroupPair(const Tables& t, unsigned char a, unsigned char b) {
-  unsigned bit = static_cast<unsigned>(a) << 8 | b;
-  return (t.group_pairs[bit / 64] >> (bit % 64)) & 1u;
+// The groups whose name may start at text[i], given text[i] and text[i + 1]
+// (a superset: a third byte is not looked at).
+inline std::uint64_t GroupCandidatesAt(const Tables& t, unsigned char a, unsigned char b) {
+  return t.group_first[a] & t.group_second[b];
+}
+
+// The groups whose name may occur in the NUL-terminated `text`: one look-up
+// per byte and no branch.
+inline std::uint64_t GroupCandidates(const Tables& t, const char* text, std::size_t length) {
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
+  std::uint64_t mask = 0;
+  for (std::size_t i = 0; i < length; ++i) mask |= GroupCandidatesAt(t, u[i], u[i + 1]);
+  return mask;
 }
 
 // Where a load found its files: the paths opened, empty when none was.
