@@ -132,6 +132,11 @@ struct TraceObserver {
 template <class Observer>
 bool PrepareText(const refdata::Tables& tables, const char* formula, char* text, Observer& observer);
 
+// Whether preparation or expansion would change `formula`: false when it
+// holds no byte that preparation removes or replaces and no group name can
+// occur in it, so that it can be evaluated as it stands.
+bool NeedsPreparation(const refdata::Tables& tables, const char* formula);
+
 // One expansion pass over `text` (kWorkingTextSize bytes of room): each
 // group of the table, in table order, replaces its first acceptable
 // occurrence by "(" formula ")".  Returns the number of replacements, or

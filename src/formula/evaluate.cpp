@@ -58,6 +58,28 @@ double ReadNumber(const char* p) {
 
 namespace {
 
+// The factor that stands at `p`: the number starting there, or 1 when none
+// does.  `*end` is set past the digits and points that start at `p`, which
+// hold no structure and which the evaluator need not look at again.
+inline double FactorAt(const char* p, const char** end) {
+  std::uint64_t value = 0;
+  int digits = 0;
+  while (IsDigit(p[digits]) && digits < 16) value = value * 10 + static_cast<unsigned>(p[digits++] - '0');
+  const char next = p[digits];
+  if (digits > 0 && digits < 16 && next != '.' && next != 'e' && next != 'E') {
+    *end = p + digits;  // whole numbers of up to 15 digits are exact in a double
+    return static_cast<double>(value);
+  }
+  if (digits == 0 && next != '.') {
+    *end = p;
+    return 1.0;
+  }
+  const char* q = p + digits;
+  while (IsNumberStart(*q)) ++q;
+  *end = q;
+  return ParseUnsignedDecimal(p);
+}
+
 // A list of '*' factors, linked from the first to apply to the last; lists
 // share their tails.  -1 ends a list.
 struct FactorNode {
@@ -114,10 +136,11 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
         int index = refdata::LookupFormulaSymbol(t, text + p, q - p);
         observer.Symbol(text, p, q, index);
         if (IsNumberStart(text[q])) observer.Number(text, q);
-        double m = coefficient * ReadFactor(text + q);
+        const char* end;
+        double m = coefficient * FactorAt(text + q, &end);
         for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
         occurrences[symbols++] = {index, m};
-        p = q - 1;  // the small letters of the symbol hold no structure
+        p = static_cast<std::size_t>(end - text) - 1;  // small letters and digits hold no structure
         break;
       }
       case Role::kOpening:
@@ -127,7 +150,8 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
       case Role::kClosing: {
         observer.Structure(p);
         if (IsNumberStart(text[p + 1])) observer.Number(text, p + 1);
-        const double factor = ReadFactor(text + p + 1);
+        const char* end;
+        const double factor = FactorAt(text + p + 1, &end);
         int first = 0;
         if (depth > 0) {
           --depth;
@@ -137,15 +161,20 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
           stars = -1;
         }
         for (int k = first; k < symbols; ++k) occurrences[k].m = factor * occurrences[k].m;
+        p = static_cast<std::size_t>(end - text) - 1;
         break;
       }
-      case Role::kStar:
+      case Role::kStar: {
         if (p == 0) break;  // the first byte of the text is never looked at
         observer.Structure(p);
         if (IsNumberStart(text[p + 1])) observer.Number(text, p + 1);
-        star_nodes[star_count] = {ReadFactor(text + p + 1), depth > 0 ? groups[depth - 1].outer_stars : -1};
+        const char* end;
+        star_nodes[star_count] = {FactorAt(text + p + 1, &end),
+                                  depth > 0 ? groups[depth - 1].outer_stars : -1};
         stars = star_count++;
+        p = static_cast<std::size_t>(end - text) - 1;
         break;
+      }
     }
   }
 

@@ -10,6 +10,8 @@
 // Once the spaces are gone, the marks of a run (with the spaces inside it)
 // stand together, and the run goes exactly when the first byte after it,
 // normalised, is a capital, a digit or '.'.
+#include <cstdint>
+
 #include "formula/engine.h"
 #include "refdata/tables.h"
 
@@ -78,6 +80,17 @@ bool PrepareText(const refdata::Tables& tables, const char* formula, char* text,
   // A group name can occur only where its first two bytes (or its one
   // byte) stand together.
   return tables.group_count != 0 && refdata::GroupCandidates(tables, text, out) != 0;
+}
+
+bool NeedsPreparation(const refdata::Tables& tables, const char* formula) {
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(formula);
+  bool special = false;
+  std::uint64_t groups = 0;
+  for (; *u != '\0'; ++u) {
+    special |= kSpecial.special[*u];
+    groups |= refdata::GroupCandidatesAt(tables, u[0], u[1]);
+  }
+  return special || groups != 0;
 }
 
 template bool PrepareText(const refdata::Tables&, const char*, char*, ModuleObserver&);
