@@ -24,20 +24,29 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsNumberStart(char c) { return IsDigit(c) || c == '.'; }
 constexpr bool IsOpening(char c) { return c == '(' || c == '[' || c == '{'; }
 constexpr bool IsClosing(char c) { return c == ')' || c == ']' || c == '}'; }
+// Bytes that preparation removes or replaces: spaces, bond marks, the
+// decimal comma and the Cyrillic ES.
+constexpr bool IsChangedByPreparation(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u == ' ' || u == '-' || u == '=' || u == ',' || u == 0xD1 || u == 0xF1;
+}
 
-// What a byte means to the evaluator, from one table look-up.
-enum class Role : unsigned char { kNone, kCapital, kOpening, kClosing, kStar };
+// What a byte means to the evaluator, from one table look-up.  kPrepared:
+// a byte preparation changes, which means nothing to the evaluator once
+// the text is prepared.
+enum class Role : unsigned char { kNone, kCapital, kOpening, kClosing, kStar, kPrepared };
 
 struct RoleTable {
   Role roles[256];
   constexpr RoleTable() : roles() {
     for (int i = 0; i < 256; ++i) {
       char c = static_cast<char>(i);
-      roles[i] = IsCapital(c)   ? Role::kCapital
-                 : IsOpening(c) ? Role::kOpening
-                 : IsClosing(c) ? Role::kClosing
-                 : c == '*'     ? Role::kStar
-                                : Role::kNone;
+      roles[i] = IsCapital(c)                ? Role::kCapital
+                 : IsOpening(c)              ? Role::kOpening
+                 : IsClosing(c)              ? Role::kClosing
+                 : c == '*'                  ? Role::kStar
+                 : IsChangedByPreparation(c) ? Role::kPrepared
+                                             : Role::kNone;
     }
   }
 };
@@ -132,11 +141,6 @@ struct TraceObserver {
 template <class Observer>
 bool PrepareText(const refdata::Tables& tables, const char* formula, char* text, Observer& observer);
 
-// Whether preparation or expansion would change `formula`: false when it
-// holds no byte that preparation removes or replaces and no group name can
-// occur in it, so that it can be evaluated as it stands.
-bool NeedsPreparation(const refdata::Tables& tables, const char* formula);
-
 // One expansion pass over `text` (kWorkingTextSize bytes of room): each
 // group of the table, in table order, replaces its first acceptable
 // occurrence by "(" formula ")".  Returns the number of replacements, or
@@ -156,6 +160,14 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
 template <class Observer>
 double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms, double* contributions,
                        Observer& observer);
+
+// The molar mass of a caller's `formula` (at most kMaxTextLength bytes)
+// evaluated as it stands, when that is what preparation, expansion and
+// evaluation would give, with nothing to report: no byte that preparation
+// changes, no place where a group name may start, no unknown symbol.
+// Returns false, having written nothing but the cleared arrays, otherwise.
+bool EvaluateAsItStands(const refdata::Tables& tables, const char* formula, double* atoms,
+                        double* contributions, double* molar_mass);
 
 // The stages over the module's current tables, reporting through the
 // notifier (single-threaded tests).

@@ -99,7 +99,10 @@ struct OpenGroup {
   int first_symbol;  // the first occurrence inside the group
 };
 
-}  // namespace
+bool GroupMayStartAt(const refdata::Tables& t, const char* p) {
+  return refdata::GroupCandidatesAt(t, static_cast<unsigned char>(p[0]), static_cast<unsigned char>(p[1])) !=
+         0;
+}
 
 // One pass from left to right.  The '*' factors: walking left from a symbol
 // meets, level by level outward, the last '*' of each level before the
@@ -109,14 +112,23 @@ struct OpenGroup {
 // right from a symbol multiplies by the closing bracket of every group that
 // encloses it and by every closing bracket that closes no group; both come
 // after the symbol in text order, so each is applied when reached to the
-// occurrences it multiplies.  The sums are then taken in text order.
-template <class Observer>
-double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
-                       Observer& observer) {
-  const int count = t.element_count;
-  if (atoms != nullptr) std::fill(atoms, atoms + count, 0.0);
-  if (contributions != nullptr) std::fill(contributions, contributions + count, 0.0);
-
+// occurrences it multiplies.  The sums are taken in text order, each
+// occurrence once its multiplier is final: at once outside brackets, when
+// the outermost group closes inside them.  A closing bracket that closes
+// no group changes multipliers already summed, and the sum is taken again.
+//
+// kAsItStands: `text` is a caller's formula not yet prepared.  The pass
+// gives up (returns false, having reported nothing) where preparation or
+// expansion could change the result: at a byte preparation changes, where
+// a group name may start, at a symbol not in the table (reported by the
+// full pass).  No group name starts with a byte the pass steps over (the
+// digits and points of a number) or reads as structure, so that it looks
+// at every place where one may start: the bytes it reads one by one, and
+// the bytes of each symbol (within the symbol from the table, at its last
+// byte from the byte after it).
+template <bool kAsItStands, class Observer>
+bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
+              Observer& observer, double* molar_mass) {
   FactorNode star_nodes[kWorkingTextSize];
   OpenGroup groups[kWorkingTextSize];
   Occurrence occurrences[kWorkingTextSize];
@@ -124,22 +136,39 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
   int depth = 0;
   int stars = -1;
   int symbols = 0;
+  double result = 0.0;
+  int summed = 0;      // occurrences[0..summed) are in `result`
+  bool resum = false;  // ... but a closing bracket changed some of them since
+  const auto sum_final = [&] {
+    for (; summed < symbols; ++summed) {
+      const int index = occurrences[summed].index;
+      if (index >= 0) result = occurrences[summed].m * t.masses[index] + result;
+    }
+  };
   if (IsNumberStart(text[0])) observer.Number(text, 0);
   const double coefficient = ReadFactor(text);
   for (std::size_t p = 0; text[p] != '\0'; ++p) {
     switch (RoleOf(text[p])) {
+      case Role::kPrepared:
+        if (kAsItStands) return false;
+        break;
       case Role::kNone:
+        if (kAsItStands && GroupMayStartAt(t, text + p)) return false;
         break;
       case Role::kCapital: {
         std::size_t q = p + 1;
         while (IsSmall(text[q])) ++q;
         int index = refdata::LookupFormulaSymbol(t, text + p, q - p);
+        if (kAsItStands && (index < 0 || t.symbol_groups[index] || GroupMayStartAt(t, text + q - 1))) {
+          return false;
+        }
         observer.Symbol(text, p, q, index);
         if (IsNumberStart(text[q])) observer.Number(text, q);
         const char* end;
         double m = coefficient * FactorAt(text + q, &end);
         for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
         occurrences[symbols++] = {index, m};
+        if (depth == 0) sum_final();
         p = static_cast<std::size_t>(end - text) - 1;  // small letters and digits hold no structure
         break;
       }
@@ -159,8 +188,10 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
           first = groups[depth].first_symbol;
         } else {
           stars = -1;
+          resum = resum || symbols > 0;
         }
         for (int k = first; k < symbols; ++k) occurrences[k].m = factor * occurrences[k].m;
+        if (depth == 0) sum_final();
         p = static_cast<std::size_t>(end - text) - 1;
         break;
       }
@@ -177,18 +208,42 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
       }
     }
   }
+  sum_final();  // inside groups never closed
 
-  double result = 0.0;
-  for (int k = 0; k < symbols; ++k) {
-    const int index = occurrences[k].index;
-    if (index < 0) continue;
-    const double m = occurrences[k].m;
-    const double mass = t.masses[index];
-    result = m * mass + result;
-    if (atoms != nullptr) atoms[index] = m + atoms[index];
-    if (contributions != nullptr) contributions[index] = m * mass + contributions[index];
+  const int count = t.element_count;
+  if (atoms != nullptr) std::fill(atoms, atoms + count, 0.0);
+  if (contributions != nullptr) std::fill(contributions, contributions + count, 0.0);
+  if (resum || atoms != nullptr || contributions != nullptr) {
+    result = 0.0;
+    for (int k = 0; k < symbols; ++k) {
+      const int index = occurrences[k].index;
+      if (index < 0) continue;
+      const double m = occurrences[k].m;
+      const double mass = t.masses[index];
+      result = m * mass + result;
+      if (atoms != nullptr) atoms[index] = m + atoms[index];
+      if (contributions != nullptr) contributions[index] = m * mass + contributions[index];
+    }
   }
-  return result;
+  *molar_mass = result;
+  return true;
+}
+
+}  // namespace
+
+template <class Observer>
+double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
+                       Observer& observer) {
+  double molar_mass = 0.0;
+  Evaluate<false>(t, text, atoms, contributions, observer, &molar_mass);
+  return molar_mass;
+}
+
+bool EvaluateAsItStands(const refdata::Tables& t, const char* formula, double* atoms, double* contributions,
+                        double* molar_mass) {
+  if (!t.group_leads_plain) return false;
+  ModuleObserver observer;
+  return Evaluate<true>(t, formula, atoms, contributions, observer, molar_mass);
 }
 
 template double EvaluateFormula(const refdata::Tables&, const char*, double*, double*, ModuleObserver&);

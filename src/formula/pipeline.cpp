@@ -48,13 +48,12 @@ __attribute__((always_inline)) inline double Run(refdata::PinnedTables& pin, con
     // Without a caller's array the contributions are of no use to anyone.
     if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
     ModuleObserver observer;
-    const char* evaluated = formula;  // most formulas are evaluated as they stand
-    if (NeedsPreparation(t, formula)) {
+    // Most formulas are evaluated as they stand, in one pass.
+    if (!EvaluateAsItStands(t, formula, atoms, contributions, &molar_mass)) {
       const bool group_possible = PrepareText(t, formula, text, observer);
       if (group_possible && !ExpandAllGroups(t, text, observer)) text[0] = '\0';
-      evaluated = text;
+      molar_mass = EvaluateFormula(t, text, atoms, contributions, observer);
     }
-    molar_mass = EvaluateFormula(t, evaluated, atoms, contributions, observer);
   }
   const refdata::Tables* t = pin.get();
   const int element_count = t != nullptr ? t->element_count : 0;

@@ -10,8 +10,6 @@
 // Once the spaces are gone, the marks of a run (with the spaces inside it)
 // stand together, and the run goes exactly when the first byte after it,
 // normalised, is a capital, a digit or '.'.
-#include <cstdint>
-
 #include "formula/engine.h"
 #include "refdata/tables.h"
 
@@ -30,7 +28,7 @@ char Normalized(char c) {
 // Bytes the pass must look at more closely: the end, spaces, marks and the
 // bytes that normalisation changes.
 constexpr bool IsSpecial(unsigned char u) {
-  return u == '\0' || u == ' ' || u == '-' || u == '=' || u == ',' || u == 0xD1 || u == 0xF1;
+  return u == '\0' || IsChangedByPreparation(static_cast<char>(u));
 }
 
 struct SpecialTable {
@@ -80,17 +78,6 @@ bool PrepareText(const refdata::Tables& tables, const char* formula, char* text,
   // A group name can occur only where its first two bytes (or its one
   // byte) stand together.
   return tables.group_count != 0 && refdata::GroupCandidates(tables, text, out) != 0;
-}
-
-bool NeedsPreparation(const refdata::Tables& tables, const char* formula) {
-  const unsigned char* u = reinterpret_cast<const unsigned char*>(formula);
-  bool special = false;
-  std::uint64_t groups = 0;
-  for (; *u != '\0'; ++u) {
-    special |= kSpecial.special[*u];
-    groups |= refdata::GroupCandidatesAt(tables, u[0], u[1]);
-  }
-  return special || groups != 0;
 }
 
 template bool PrepareText(const refdata::Tables&, const char*, char*, ModuleObserver&);

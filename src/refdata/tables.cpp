@@ -60,14 +60,23 @@ void BuildLookups(Tables& t) {
   }
   std::memset(t.group_first, 0, sizeof t.group_first);
   std::memset(t.group_second, 0, sizeof t.group_second);
+  t.group_leads_plain = true;
   for (int g = 1; g <= t.group_count; ++g) {
     const unsigned char* name = reinterpret_cast<const unsigned char*>(t.group_names[g]);
     const std::uint64_t bit = std::uint64_t{1} << (g - 1);
     t.group_first[name[0]] |= bit;
+    if (std::strchr("0123456789.()[]{}*", name[0]) != nullptr) t.group_leads_plain = false;
     if (name[0] == '\0' || name[1] == '\0') {
       for (std::uint64_t& second : t.group_second) second |= bit;
     } else {
       t.group_second[name[1]] |= bit;
+    }
+  }
+  for (int i = 0; i < kMaxElements; ++i) {
+    const unsigned char* symbol = reinterpret_cast<const unsigned char*>(t.symbols[i]);
+    t.symbol_groups[i] = false;
+    for (std::size_t k = 0; k + 1 < std::strlen(t.symbols[i]); ++k) {
+      if (GroupCandidatesAt(t, symbol[k], symbol[k + 1]) != 0) t.symbol_groups[i] = true;
     }
   }
 }

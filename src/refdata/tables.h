@@ -54,6 +54,12 @@ struct Tables {
   // has b as its second byte, and every group whose name has one byte.
   std::uint64_t group_first[256];
   std::uint64_t group_second[256];
+  // For a formula evaluated as it stands: no group name starts with a
+  // digit, a point, a bracket or '*' (bytes the evaluator may step over or
+  // read as structure), and symbol_groups[i], a group name may start at a
+  // byte of element i's symbol followed by another byte of it.
+  bool group_leads_plain;
+  bool symbol_groups[kMaxElements];
 };
 static_assert(kMaxGroups <= 64, "group candidates are one 64-bit mask");
 
