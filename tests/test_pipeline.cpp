@@ -152,6 +152,13 @@ TEST_F(EngineTest, FormulaOfTheWorkingTextsLength) {
   EXPECT_EQ(recorder_.Take(), (std::vector<Event>{Message(TooComplexText(fits), kAnalysisCaption)}));
   EXPECT_EQ(count, 118);
   EXPECT_EQ(atoms[0], 0.0);  // cleared as for an empty formula
+
+  // Too long however it ends: in a number, a symbol's small letters.
+  for (const std::string& longer : {"C" + std::string(219, '2'), std::string(218, 'H') + "e1"}) {
+    EXPECT_EQ(Mass(longer.c_str()), 0.0) << longer.size();
+    EXPECT_EQ(recorder_.Take(),
+              (std::vector<Event>{Message(TooComplexText(longer.substr(0, 219)), kAnalysisCaption)}));
+  }
 }
 
 TEST_F(EngineTest, FormulaOfAMegabyte) {

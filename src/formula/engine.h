@@ -161,11 +161,12 @@ template <class Observer>
 double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms, double* contributions,
                        Observer& observer);
 
-// The molar mass of a caller's `formula` (at most kMaxTextLength bytes)
-// evaluated as it stands, when that is what preparation, expansion and
+// The molar mass of a caller's `formula` (of any length) evaluated as it
+// stands, when that is what preparation, expansion and
 // evaluation would give, with nothing to report: no byte that preparation
-// changes, no place where a group name may start, no unknown symbol.
-// Returns false, having written nothing but the cleared arrays, otherwise.
+// changes, no place where a group name may start, no unknown symbol, not
+// longer than the working text.  Returns false, having written nothing,
+// otherwise.
 bool EvaluateAsItStands(const refdata::Tables& tables, const char* formula, double* atoms,
                         double* contributions, double* molar_mass);
 

@@ -147,31 +147,51 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
   };
   if (IsNumberStart(text[0])) observer.Number(text, 0);
   const double coefficient = ReadFactor(text);
-  for (std::size_t p = 0; text[p] != '\0'; ++p) {
-    switch (RoleOf(text[p])) {
+  std::size_t p = 0;
+  for (; text[p] != '\0'; ++p) {
+    // A caller's text may be longer than the working text: given up at
+    // its limit, before any array here can fill (each entry takes a byte),
+    // or at the end when a number ran past it.
+    if (kAsItStands && p >= kMaxTextLength) return false;
+    const Role role = RoleOf(text[p]);
+    if (role == Role::kCapital) {  // the most frequent byte, tested first
+      // A capital and one small letter or none: two of the table's entries
+      // read as they stand; more small letters: a symbol found by search.
+      std::size_t q = p + 1;
+      int index;
+      if (!IsSmall(text[q])) {
+        index = refdata::LookupFormulaSymbol(t, text + p, 1);
+      } else if (!IsSmall(text[++q])) {
+        index = refdata::LookupFormulaSymbol(t, text + p, 2);
+      } else {
+        while (IsSmall(text[q])) ++q;
+        index = refdata::LookupFormulaSymbol(t, text + p, q - p);
+      }
+      if (kAsItStands && (index < 0 || t.symbol_groups[index] || GroupMayStartAt(t, text + q - 1))) {
+        return false;
+      }
+      observer.Symbol(text, p, q, index);
+      if (IsNumberStart(text[q])) observer.Number(text, q);
+      const char* end;
+      double m = coefficient * FactorAt(text + q, &end);
+      for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
+      occurrences[symbols++] = {index, m};
+      if (depth == 0) {  // final: the sum so far holds every occurrence before it
+        if (index >= 0) result = m * t.masses[index] + result;
+        summed = symbols;
+      }
+      p = static_cast<std::size_t>(end - text) - 1;  // small letters and digits hold no structure
+      continue;
+    }
+    switch (role) {
+      case Role::kCapital:
+        break;
       case Role::kPrepared:
         if (kAsItStands) return false;
         break;
       case Role::kNone:
         if (kAsItStands && GroupMayStartAt(t, text + p)) return false;
         break;
-      case Role::kCapital: {
-        std::size_t q = p + 1;
-        while (IsSmall(text[q])) ++q;
-        int index = refdata::LookupFormulaSymbol(t, text + p, q - p);
-        if (kAsItStands && (index < 0 || t.symbol_groups[index] || GroupMayStartAt(t, text + q - 1))) {
-          return false;
-        }
-        observer.Symbol(text, p, q, index);
-        if (IsNumberStart(text[q])) observer.Number(text, q);
-        const char* end;
-        double m = coefficient * FactorAt(text + q, &end);
-        for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
-        occurrences[symbols++] = {index, m};
-        if (depth == 0) sum_final();
-        p = static_cast<std::size_t>(end - text) - 1;  // small letters and digits hold no structure
-        break;
-      }
       case Role::kOpening:
         observer.Structure(p);
         groups[depth++] = {stars, symbols};
@@ -208,6 +228,7 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
       }
     }
   }
+  if (kAsItStands && p > kMaxTextLength) return false;
   sum_final();  // inside groups never closed
 
   const int count = t.element_count;

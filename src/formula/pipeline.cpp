@@ -41,15 +41,26 @@ __attribute__((always_inline)) inline double Run(refdata::PinnedTables& pin, con
                                                  double* contributions, double* atoms, int* count,
                                                  char** symbols) {
   double molar_mass = 0.0;
-  char text[kWorkingTextSize];
-  formula = Admit(formula);
-  if (pin.EnsureLoaded()) {
-    const refdata::Tables& t = *pin.get();
-    // Without a caller's array the contributions are of no use to anyone.
+  // Without a caller's array the contributions are of no use to anyone.
+  const auto clear = [contributions] {
     if (contributions != nullptr) std::memset(contributions, 0, sizeof(double) * refdata::kMaxElements);
-    ModuleObserver observer;
-    // Most formulas are evaluated as they stand, in one pass.
-    if (!EvaluateAsItStands(t, formula, atoms, contributions, &molar_mass)) {
+  };
+  // Most formulas are evaluated as they stand, in one pass that reports
+  // nothing and gives up on anything the stages below would change or
+  // report, a formula too long among them: those take the stages in order.
+  const refdata::Tables* loaded = pin.get();
+  bool done = false;
+  if (loaded != nullptr && formula != nullptr) {
+    clear();
+    done = EvaluateAsItStands(*loaded, formula, atoms, contributions, &molar_mass);
+  }
+  if (!done) {
+    char text[kWorkingTextSize];
+    formula = Admit(formula);
+    if (pin.EnsureLoaded()) {
+      const refdata::Tables& t = *pin.get();
+      clear();
+      ModuleObserver observer;
       const bool group_possible = PrepareText(t, formula, text, observer);
       if (group_possible && !ExpandAllGroups(t, text, observer)) text[0] = '\0';
       molar_mass = EvaluateFormula(t, text, atoms, contributions, observer);
