@@ -255,6 +255,24 @@ void BM_RealisticMolarMass(benchmark::State& state) {
 }
 BENCHMARK(BM_RealisticMolarMass);
 
+// The formulas written with group abbreviations, against the same
+// compounds with the groups written out.
+void BM_RealisticGroups(benchmark::State& state, bool written_out) {
+  SetUpLibrary();
+  std::vector<const char*> texts;
+  for (const auto& f : Realistic()) {
+    if (f.groups) texts.push_back(written_out ? f.plain.c_str() : f.formula.c_str());
+  }
+  for (auto _ : state) {
+    for (const char* text : texts) benchmark::DoNotOptimize(MolarMass(text));
+  }
+  state.counters["per_formula"] =
+      benchmark::Counter(static_cast<double>(texts.size()),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK_CAPTURE(BM_RealisticGroups, abbreviated, false);
+BENCHMARK_CAPTURE(BM_RealisticGroups, written_out, true);
+
 // The floor: copy into a stack buffer, one pass of symbols, digits and
 // brackets summing table look-ups.  No groups, no '*', no checks: what any
 // evaluator must at least do.
@@ -406,6 +424,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (rx > 0) std::printf("  xraylib   %8.1f ns per formula\n", rx / m);
       if (rfloor > 0) std::printf("  formix / floor    = %.2f\n", rf / rfloor);
       if (rx > 0) std::printf("  xraylib / formix  = %.1f\n", rx / rf);
+    }
+    const double ga = Median("BM_RealisticGroups/abbreviated"), gw = Median("BM_RealisticGroups/written_out");
+    if (ga > 0 && gw > 0) {
+      std::printf("  group abbreviations / written out = %.2f\n", ga / gw);
     }
     double one = MedianRate("BM_MolarMassThreads/real_time/threads:1");
     double two = MedianRate("BM_MolarMassThreads/real_time/threads:2");

@@ -17,6 +17,7 @@ namespace formix::bench {
 struct RealisticFormula {
   std::string formula;  // as chemists write it
   std::string plain;    // the same compound, spelled for xraylib
+  bool groups = false;  // written with group abbreviations (`plain` has them written out)
 };
 
 inline std::vector<RealisticFormula> RealisticFormulas(std::size_t count = 10000) {
@@ -67,6 +68,7 @@ inline std::vector<RealisticFormula> RealisticFormulas(std::size_t count = 10000
   while (out.size() < count) {
     const int kind = pick(0, 99);
     std::string formix, plain;
+    bool groups = false;
     if (kind < 45) {
       formix = plain = organic();
     } else if (kind < 65) {
@@ -79,6 +81,7 @@ inline std::vector<RealisticFormula> RealisticFormulas(std::size_t count = 10000
       static const char* const kCores[] = {"CO", "OH",  "N", "Cl", "Br", "CH2OH",  "COOH", "NH2",
                                            "SH", "CHO", "P", "Si", "Sn", "B(OH)2", "MgBr"};
       const char* core = kCores[pick(0, 14)];
+      groups = true;
       formix = std::string(g[0]) + n(k) + core;
       plain = "(" + std::string(g[1]) + ")" + n(k) + core;
       if (pick(0, 1) == 0) {
@@ -98,6 +101,7 @@ inline std::vector<RealisticFormula> RealisticFormulas(std::size_t count = 10000
       static const char* const kLigandsPlain[] = {"NH3", "H2O",    "CN",    "Cl",
                                                   "CO",  "C2H8N2", "C5H5N", "P(C6H5)3"};
       const int l = pick(0, 7), m = pick(0, 9), k = pick(2, 6);
+      groups = l == 7;
       const char* counter = pick(0, 1) ? "Cl" : "K";
       const int c = pick(1, 4);
       const std::string inner = std::string(kMetals[m]) + "(" + kLigands[l] + ")" + n(k);
@@ -110,7 +114,7 @@ inline std::vector<RealisticFormula> RealisticFormulas(std::size_t count = 10000
         plain = "(" + inner_plain + ")Cl" + n(c);
       }
     }
-    if (seen.insert(formix).second) out.push_back({formix, plain});
+    if (seen.insert(formix).second) out.push_back({formix, plain, groups});
   }
   return out;
 }

@@ -9,15 +9,24 @@
 
 namespace formix::formula {
 
-const char* FindGroupName(const char* text, const char* name) {
-  const char* start = text;
-  for (;;) {
-    const char* found = std::strstr(start, name);
-    if (found == nullptr) return nullptr;
-    if (!IsSmall(found[std::strlen(name)])) return found;
-    start = found + 1;
-    if (*start == '\0') return nullptr;
+namespace {
+
+// The first place in `text` where the `length` bytes of `name` stand not
+// followed by a small letter, or NULL.  Each byte compared follows one
+// that matched a byte of the name, so none lies past the terminator.
+const char* FindName(const char* text, const char* name, std::size_t length) {
+  for (const char* p = text; *p != '\0'; ++p) {
+    std::size_t k = 0;
+    while (k < length && p[k] == name[k]) ++k;
+    if (k == length && !IsSmall(p[length])) return p;
   }
+  return nullptr;
+}
+
+}  // namespace
+
+const char* FindGroupName(const char* text, const char* name) {
+  return FindName(text, name, std::strlen(name));
 }
 
 void FormatTooComplex(const char* text, char* message) {
@@ -38,45 +47,63 @@ void ReportTooComplex(const char* text) {
   platform::ShowError(message, messages::kAnalysisCaption);
 }
 
+namespace {
+
+// One expansion pass (see ExpandGroups).  `*length` is the text's length
+// and `*present` the candidates of the whole text, both kept up to date.
 template <class Observer>
-int ExpandGroups(const refdata::Tables& t, char* text, Observer& observer) {
+int ExpandPass(const refdata::Tables& t, char* text, std::size_t* length, std::uint64_t* present,
+               Observer& observer) {
   // Only the groups whose first two bytes stand somewhere in the text are
   // searched, in table order; after a replacement the text is looked over
   // again for the groups still to come.
-  std::size_t text_length = std::strlen(text);
-  std::uint64_t candidates = refdata::GroupCandidates(t, text, text_length);
+  std::uint64_t candidates = *present;
   int replacements = 0;
   while (candidates != 0) {
     const int bit = __builtin_ctzll(candidates);
     candidates &= candidates - 1;
-    const char* name = t.group_names[bit + 1];
-    const char* formula = t.group_formulas[bit + 1];
-    const char* found = FindGroupName(text, name);
+    const int g = bit + 1;
+    const std::size_t name_length = t.group_name_lengths[g];
+    const char* found = FindName(text, t.group_names[g], name_length);
     if (found == nullptr) continue;
     ++replacements;
-    std::size_t name_length = std::strlen(name);
-    std::size_t formula_length = std::strlen(formula);
-    std::size_t new_length = text_length - name_length + formula_length + 2;
+    const std::size_t text_length = *length;
+    const std::size_t formula_length = t.group_formula_lengths[g];
+    const std::size_t new_length = text_length - name_length + formula_length + 2;
     if (new_length >= kComplexityThreshold) observer.TooComplex(text);
     if (new_length > kMaxTextLength) return kExpansionOverflow;
     char* at = text + (found - text);
-    char* tail = at + name_length;
-    std::memmove(at + formula_length + 2, tail, std::strlen(tail) + 1);
+    const std::size_t tail = text_length - static_cast<std::size_t>(found - text) - name_length;
+    std::memmove(at + formula_length + 2, at + name_length, tail + 1);
     at[0] = '(';
-    std::memcpy(at + 1, formula, formula_length);
+    std::memcpy(at + 1, t.group_formulas[g], formula_length);
     at[formula_length + 1] = ')';
     observer.Replaced(static_cast<std::size_t>(found - text), name_length, formula_length, text_length);
-    text_length = new_length;
+    *length = new_length;
+    *present = refdata::GroupCandidates(t, text, new_length);
     const std::uint64_t later = bit == 63 ? 0 : ~std::uint64_t{0} << (bit + 1);
-    candidates = refdata::GroupCandidates(t, text, text_length) & later;
+    candidates = *present & later;
   }
   return replacements;
 }
 
+}  // namespace
+
+template <class Observer>
+int ExpandGroups(const refdata::Tables& t, char* text, Observer& observer) {
+  std::size_t length = std::strlen(text);
+  std::uint64_t present = refdata::GroupCandidates(t, text, length);
+  return ExpandPass(t, text, &length, &present, observer);
+}
+
+// A pass that leaves no candidate in the text is the last to replace
+// anything: the next would replace nothing, and is not run.
 template <class Observer>
 bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observer) {
-  for (int pass = 0;; ++pass) {
-    int replaced = ExpandGroups(tables, text, observer);
+  std::size_t length = std::strlen(text);
+  std::uint64_t present = refdata::GroupCandidates(tables, text, length);
+  for (int pass = 0; present != 0; ++pass) {
+    int replaced = ExpandPass(tables, text, &length, &present, observer);
     if (replaced == 0) return true;
     if (replaced == kExpansionOverflow) return false;
     if (pass == kMaxExpansionPasses) {
@@ -84,6 +111,7 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
       return false;
     }
   }
+  return true;
 }
 
 template int ExpandGroups(const refdata::Tables&, char*, ModuleObserver&);

@@ -64,6 +64,8 @@ void BuildLookups(Tables& t) {
   for (int g = 1; g <= t.group_count; ++g) {
     const unsigned char* name = reinterpret_cast<const unsigned char*>(t.group_names[g]);
     const std::uint64_t bit = std::uint64_t{1} << (g - 1);
+    t.group_name_lengths[g] = static_cast<unsigned char>(std::strlen(t.group_names[g]));
+    t.group_formula_lengths[g] = static_cast<unsigned char>(std::strlen(t.group_formulas[g]));
     t.group_first[name[0]] |= bit;
     if (std::strchr("0123456789.()[]{}*", name[0]) != nullptr) t.group_leads_plain = false;
     if (name[0] == '\0' || name[1] == '\0') {

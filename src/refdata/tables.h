@@ -49,6 +49,8 @@ struct Tables {
   // The first index of each symbol of one capital and at most one small
   // letter, [capital - 'A'][0 or small - 'a' + 1]; -1 for none.
   std::int16_t short_symbols[26][27];
+  unsigned char group_name_lengths[kMaxGroups + 1];  // slot g: strlen of group g's name
+  unsigned char group_formula_lengths[kMaxGroups + 1];
   // Group candidates, bit g - 1 for group g: group_first[a], the groups
   // whose name starts with byte a; group_second[b], the groups whose name
   // has b as its second byte, and every group whose name has one byte.
