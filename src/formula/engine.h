@@ -135,11 +135,9 @@ struct TraceObserver {
 
 // Copies `formula` (at most kMaxTextLength bytes) into `text` prepared for
 // evaluation: Cyrillic ES as Latin C, decimal commas as points, without
-// spaces and without bond marks.  Returns false when no group name of
-// `tables` can occur in the result, so that no expansion pass would
-// replace anything.
+// spaces and without bond marks.
 template <class Observer>
-bool PrepareText(const refdata::Tables& tables, const char* formula, char* text, Observer& observer);
+void PrepareText(const char* formula, char* text, Observer& observer);
 
 // One expansion pass over `text` (kWorkingTextSize bytes of room): each
 // group of the table, in table order, replaces its first acceptable
@@ -172,7 +170,7 @@ bool EvaluateAsItStands(const refdata::Tables& tables, const char* formula, doub
 
 // The stages over the module's current tables, reporting through the
 // notifier (single-threaded tests).
-bool PrepareText(const char* formula, char* text);
+void PrepareText(const char* formula, char* text);
 int ExpandGroups(char* text);
 double EvaluateFormula(const char* text, double* atoms, double* contributions);
 

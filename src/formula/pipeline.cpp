@@ -61,8 +61,8 @@ __attribute__((always_inline)) inline double Run(refdata::PinnedTables& pin, con
       const refdata::Tables& t = *pin.get();
       clear();
       ModuleObserver observer;
-      const bool group_possible = PrepareText(t, formula, text, observer);
-      if (group_possible && !ExpandAllGroups(t, text, observer)) text[0] = '\0';
+      PrepareText(formula, text, observer);
+      if (!ExpandAllGroups(t, text, observer)) text[0] = '\0';
       molar_mass = EvaluateFormula(t, text, atoms, contributions, observer);
     }
   }

@@ -11,7 +11,6 @@
 // stand together, and the run goes exactly when the first byte after it,
 // normalised, is a capital, a digit or '.'.
 #include "formula/engine.h"
-#include "refdata/tables.h"
 
 namespace formix::formula {
 namespace {
@@ -42,7 +41,7 @@ constexpr SpecialTable kSpecial;
 }  // namespace
 
 template <class Observer>
-bool PrepareText(const refdata::Tables& tables, const char* formula, char* text, Observer& observer) {
+void PrepareText(const char* formula, char* text, Observer& observer) {
   std::size_t out = 0;
   for (const char* in = formula;;) {
     const char c = *in;
@@ -74,18 +73,14 @@ bool PrepareText(const refdata::Tables& tables, const char* formula, char* text,
     }
   }
   text[out] = '\0';
-
-  // A group name can occur only where its first two bytes (or its one
-  // byte) stand together.
-  return tables.group_count != 0 && refdata::GroupCandidates(tables, text, out) != 0;
 }
 
-template bool PrepareText(const refdata::Tables&, const char*, char*, ModuleObserver&);
-template bool PrepareText(const refdata::Tables&, const char*, char*, TraceObserver&);
+template void PrepareText(const char*, char*, ModuleObserver&);
+template void PrepareText(const char*, char*, TraceObserver&);
 
-bool PrepareText(const char* formula, char* text) {
+void PrepareText(const char* formula, char* text) {
   ModuleObserver observer;
-  return PrepareText(refdata::Current(), formula, text, observer);
+  PrepareText(formula, text, observer);
 }
 
 }  // namespace formix::formula

@@ -724,8 +724,8 @@ void Reader::Evaluate() {
   trace_ = std::make_unique<formula::TraceObserver>();
   formula::TraceObserver& trace = *trace_;
   char work[formula::kWorkingTextSize];
-  const bool group_possible = formula::PrepareText(t, lib_.bytes.c_str(), work, trace);
-  if (group_possible && !formula::ExpandAllGroups(t, work, trace)) {
+  formula::PrepareText(lib_.bytes.c_str(), work, trace);
+  if (!formula::ExpandAllGroups(t, work, trace)) {
     char library[formula::kMessageSize];
     formula::FormatTooComplex(trace.too_complex_text, library);
     Diagnostic d{kError,
