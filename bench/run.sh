@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 need=()
-for p in libbenchmark-dev libxrl-dev pkg-config; do
+for p in libbenchmark-dev libxrl-dev libfast-float-dev pkg-config; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -8,7 +8,6 @@
 // turns through a mutex.  The notifier is called on the thread whose call
 // spoke.
 #include <atomic>
-#include <mutex>
 
 #include "formix32.h"
 #include "platform/platform.h"
@@ -26,7 +25,7 @@ std::atomic<unsigned> g_sequence{0};  // odd while a writer is at work
 std::atomic<FormixMessageFn> g_on_message{nullptr};
 std::atomic<FormixBeepFn> g_on_beep{nullptr};
 std::atomic<void*> g_context{nullptr};
-std::mutex g_writer;
+Mutex g_writer;
 
 Notifier Read() {
   for (;;) {
@@ -60,7 +59,7 @@ void Beep() {
 }
 
 void SetNotifier(FormixMessageFn on_message, FormixBeepFn on_beep, void* context) {
-  std::lock_guard<std::mutex> lock(g_writer);
+  MutexLock lock(g_writer);
   // An acquiring read-modify-write: the stores below cannot come earlier.
   const unsigned sequence = g_sequence.fetch_add(1, std::memory_order_acq_rel);
   g_on_message.store(on_message, std::memory_order_relaxed);

@@ -6,6 +6,10 @@
 
 #include <cstddef>
 
+#if !defined(_WIN32)
+#include <pthread.h>
+#endif
+
 #include "formix32.h"
 
 namespace formix::platform {
@@ -75,6 +79,36 @@ inline void* ThreadSlot() { return g_thread_slot; }
 // of a process that loaded the DLL).  Returns false when the platform has
 // no room for it.
 bool SetThreadSlot(void* slot, void (*release)(void*));
+
+// A mutex ready with no work at run time (so a global one is ready before
+// any call) and with no C++ run-time library behind it.
+class Mutex {
+ public:
+  constexpr Mutex() = default;
+  Mutex(const Mutex&) = delete;
+  Mutex& operator=(const Mutex&) = delete;
+  void Lock();
+  void Unlock();
+
+ private:
+#if defined(_WIN32)
+  void* lock_ = nullptr;  // an SRWLOCK, SRWLOCK_INIT
+#else
+  pthread_mutex_t mutex_ = PTHREAD_MUTEX_INITIALIZER;
+#endif
+};
+
+// Holds a mutex for its scope.
+class MutexLock {
+ public:
+  explicit MutexLock(Mutex& mutex) : mutex_(mutex) { mutex_.Lock(); }
+  ~MutexLock() { mutex_.Unlock(); }
+  MutexLock(const MutexLock&) = delete;
+  MutexLock& operator=(const MutexLock&) = delete;
+
+ private:
+  Mutex& mutex_;
+};
 
 // A barrier across the process: on return, every other thread's stores
 // made before it are visible here, and every store made here before the

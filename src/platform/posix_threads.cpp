@@ -17,6 +17,9 @@
 
 namespace formix::platform {
 
+void Mutex::Lock() { pthread_mutex_lock(&mutex_); }
+void Mutex::Unlock() { pthread_mutex_unlock(&mutex_); }
+
 __thread void* g_thread_slot __attribute__((tls_model("initial-exec"))) = nullptr;
 
 namespace {

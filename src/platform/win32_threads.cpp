@@ -9,6 +9,11 @@
 #include "platform/platform.h"
 
 namespace formix::platform {
+
+static_assert(sizeof(SRWLOCK) == sizeof(void*), "an SRWLOCK is one pointer");
+void Mutex::Lock() { AcquireSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&lock_)); }
+void Mutex::Unlock() { ReleaseSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&lock_)); }
+
 namespace {
 
 volatile LONG g_index = static_cast<LONG>(TLS_OUT_OF_INDEXES);

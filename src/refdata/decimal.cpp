@@ -2,7 +2,8 @@
 // and the numbers of a formula.
 #include "refdata/decimal.h"
 
-#include <charconv>
+#include <fast_float/fast_float.h>
+
 #include <limits>
 #include <system_error>
 
@@ -21,9 +22,10 @@ bool StartsWith(const char* text, const char* prefix) {
   return true;
 }
 
-// from_chars leaves the value alone when it is out of range; decide
-// between overflow (infinity) and underflow (zero) from the decimal order of
-// magnitude of the number in [begin, end).
+// A conversion out of range (reported so by some versions of the
+// converter, which then leave the value alone): overflow (infinity) or
+// underflow (zero), decided from the decimal order of magnitude of the
+// number in [begin, end).
 double OutOfRangeValue(const char* begin, const char* end) {
   long long order = 0;  // the number is about d.ddd x 10^order
   bool seen_point = false;
@@ -83,7 +85,7 @@ double ParseUnsignedDecimal(const char* text) {
   const char* end = UnsignedDecimalEnd(text);
   if (end == text) return 0.0;
   double value = 0.0;
-  std::from_chars_result r = std::from_chars(text, end, value, std::chars_format::general);
+  fast_float::from_chars_result r = fast_float::from_chars(text, end, value, fast_float::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) return OutOfRangeValue(text, end);
   return value;
 }

@@ -33,10 +33,9 @@
 // needs dynamic initialisation.
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
-#include <vector>
 
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -52,9 +51,32 @@ struct Settings {
   char group_path[kPathSize];
 };
 
-std::mutex g_mutex;  // settings, loads, the list of retired states
+platform::Mutex g_mutex;  // settings, loads, the list of retired states
 Settings g_settings = {"mass.elt", "mass.gps"};
-std::vector<State*>* g_retired = nullptr;  // not current; recycled when idle
+State* g_retired = nullptr;  // not current, linked by next_retired; recycled when idle
+
+// The module's objects live on the C heap, aligned as their types ask, so
+// that the library needs no C++ run-time library and never throws.  The
+// block's own address is kept just before the object.
+template <class T>
+T* Create() {
+  constexpr std::size_t kRoom = sizeof(void*) + alignof(T) - 1;
+  void* raw = std::malloc(sizeof(T) + kRoom);
+  if (raw == nullptr) return nullptr;
+  const std::uintptr_t at =
+      (reinterpret_cast<std::uintptr_t>(raw) + kRoom) & ~(std::uintptr_t{alignof(T)} - 1);
+  void* place = reinterpret_cast<void*>(at);
+  static_cast<void**>(place)[-1] = raw;
+  return new (place) T();
+}
+
+template <class T>
+void Destroy(T* object) {
+  if (object == nullptr) return;
+  void* raw = reinterpret_cast<void**>(object)[-1];
+  object->~T();
+  std::free(raw);
+}
 
 // A stripe for the calling thread: threads run on stacks far apart.
 unsigned StripeOfThisThread() {
@@ -100,7 +122,7 @@ Slot* AcquireThreadSlot() {
     if (s->taken.compare_exchange_strong(free, true, std::memory_order_acq_rel)) slot = s;
   }
   if (slot == nullptr) {
-    slot = new (std::nothrow) Slot();
+    slot = Create<Slot>();
     if (slot == nullptr) return nullptr;
     slot->taken.store(true, std::memory_order_relaxed);
     Slot* head = g_slots.load(std::memory_order_relaxed);
@@ -133,17 +155,20 @@ bool InUse(const State* s) {
 // A state to build the next tables in (g_mutex held): an idle retired one,
 // or a new one.  NULL when memory runs out.
 State* SpareState() {
-  if (g_retired != nullptr) {
-    for (std::size_t i = 0; i < g_retired->size(); ++i) {
-      State* s = (*g_retired)[i];
-      if (!InUse(s)) {
-        (*g_retired)[i] = g_retired->back();
-        g_retired->pop_back();
-        return s;
-      }
+  for (State** link = &g_retired; *link != nullptr; link = &(*link)->next_retired) {
+    State* s = *link;
+    if (!InUse(s)) {
+      *link = s->next_retired;
+      s->next_retired = nullptr;
+      return s;
     }
   }
-  return new (std::nothrow) State();
+  return Create<State>();
+}
+
+void Retire(State* s) {
+  s->next_retired = g_retired;
+  g_retired = s;
 }
 
 // Reads both files by the settings into a state built aside and publishes
@@ -163,13 +188,8 @@ bool LoadLocked() {
   std::memcpy(next->tables.mass_path, g_settings.mass_path, kPathSize);
   std::memcpy(next->tables.group_path, g_settings.group_path, kPathSize);
   const bool read = ReadTables(next->tables, nullptr);
-  if (!g_retired) g_retired = new (std::nothrow) std::vector<State*>();
-  if (!read || g_retired == nullptr) {
-    if (g_retired != nullptr) {
-      g_retired->push_back(next);  // for the next load
-    } else {
-      delete next;
-    }
+  if (!read) {
+    Retire(next);  // for the next load
     return false;
   }
   if (!g_barrier_checked) {
@@ -182,7 +202,7 @@ bool LoadLocked() {
   if (old != nullptr) {
     // From here on, a reader that still uses `old` shows it in its slot.
     if (!g_fenced_readers.load(std::memory_order_relaxed)) platform::ProcessWideBarrier();
-    g_retired->push_back(old);
+    Retire(old);
   }
   return true;
 }
@@ -200,19 +220,19 @@ bool SetPath(char (&setting)[kPathSize], const char* path) {
 }
 
 bool SetMassPath(const char* path) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  platform::MutexLock lock(g_mutex);
   return SetPath(g_settings.mass_path, path);
 }
 
 bool SetGroupPath(const char* path) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  platform::MutexLock lock(g_mutex);
   return SetPath(g_settings.group_path, path);
 }
 
 int SetPathAndLoad(PathKind kind, const char* path) {
   bool loaded;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    platform::MutexLock lock(g_mutex);
     if (!SetPath(kind == PathKind::kMasses ? g_settings.mass_path : g_settings.group_path, path)) return -1;
     loaded = LoadLocked();
   }
@@ -221,7 +241,7 @@ int SetPathAndLoad(PathKind kind, const char* path) {
 }
 
 void CopyPath(PathKind kind, char* buffer) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  platform::MutexLock lock(g_mutex);
   const char* setting = kind == PathKind::kMasses ? g_settings.mass_path : g_settings.group_path;
   std::memcpy(buffer, setting, std::strlen(setting) + 1);
 }
@@ -229,7 +249,7 @@ void CopyPath(PathKind kind, char* buffer) {
 bool LoadTables() {
   bool loaded;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    platform::MutexLock lock(g_mutex);
     loaded = LoadLocked();
   }
   if (!loaded) ShowNoMassFile();
@@ -266,7 +286,7 @@ bool PinnedTables::LoadAndPin() {
   {
     // However many threads arrive together, one loads; the others find the
     // tables loaded once they get the lock.
-    std::lock_guard<std::mutex> lock(g_mutex);
+    platform::MutexLock lock(g_mutex);
     if (g_current.load(std::memory_order_acquire) == nullptr) loaded = LoadLocked();
   }
   if (!loaded) {
@@ -284,11 +304,12 @@ const Tables& Current() {
 }
 
 void ResetForTesting() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  delete g_current.exchange(nullptr);
-  if (g_retired != nullptr) {
-    for (State* s : *g_retired) delete s;
-    g_retired->clear();
+  platform::MutexLock lock(g_mutex);
+  Destroy(g_current.exchange(nullptr));
+  while (g_retired != nullptr) {
+    State* s = g_retired;
+    g_retired = s->next_retired;
+    Destroy(s);
   }
   g_settings = Settings{"mass.elt", "mass.gps"};
 }

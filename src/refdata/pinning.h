@@ -21,6 +21,7 @@ struct alignas(64) ReaderCount {
 struct State {
   Tables tables;
   ReaderCount readers[kStripes];  // readers nested too deep for their slot
+  State* next_retired = nullptr;  // in the list of retired states (under the module's mutex)
   bool Idle() const;
 };
 
