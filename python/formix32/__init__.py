@@ -324,6 +324,9 @@ _signatures = {
     "formix_ratios_candidate_worst": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_mass": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_ratios_candidate_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_quiet_molar_mass": (ctypes.c_double, [_p, ctypes.c_char_p]),
+    "formix_molar_masses_block": (ctypes.c_size_t, [_p, ctypes.c_char_p, ctypes.c_size_t,
+                                                    ctypes.POINTER(ctypes.c_double), ctypes.POINTER(ctypes.c_int)]),
     "formix_molar_masses": (ctypes.c_size_t, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t),
                                               ctypes.c_size_t, ctypes.POINTER(ctypes.c_double),
                                               ctypes.POINTER(ctypes.c_int)]),
@@ -372,6 +375,10 @@ for _name, (_restype, _argtypes) in _signatures.items():
     _function = getattr(_lib, _name)
     _function.restype = _restype
     _function.argtypes = _argtypes
+# molar_mass's one call, without argument conversions: a c_void_p handle and
+# bytes go to C as they are.
+_quiet_molar_mass = _lib._FuncPtr(("formix_quiet_molar_mass", _lib))
+_quiet_molar_mass.restype = ctypes.c_double
 
 _strict: contextvars.ContextVar[bool] = contextvars.ContextVar("formix32_strict", default=False)
 
@@ -414,6 +421,7 @@ class Context:
             text = _lib.formix_status_text(status.value).decode()
             raise FileNotFoundError(f"{text}: {os.fsdecode(masses or groups or 'mass.elt')}")
         self._handle = handle
+        self._pointer = ctypes.c_void_p(handle)  # the handle as C receives it, made once
 
     def __del__(self) -> None:
         handle = getattr(self, "_handle", None)
@@ -563,6 +571,16 @@ def read(formula: str) -> Reading:
 def molar_mass(formula: str) -> float:
     """The molar mass of ``formula`` in g/mol (of the ion, electrons
     counted, when it carries a charge); NaN when it has an error."""
+    # Most formulas have nothing to report: one call answers them.
+    if type(formula) is str and "\0" not in formula:
+        try:
+            data = formula.encode("utf-8")
+        except UnicodeEncodeError:
+            data = None
+        if data is not None:
+            mass = _quiet_molar_mass((_default or _context())._pointer, data)
+            if mass == mass:
+                return mass
     reading = read(formula)
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 
@@ -577,18 +595,28 @@ def molar_masses(formulas: Sequence[str]) -> List[float]:
     >>> [round(m, 3) for m in molar_masses(["H2O", "CuSO4·5H₂O", "NaCl"])]
     [18.015, 249.677, 58.44]
     """
-    data = [_text(f, "formula") for f in formulas]
-    n = len(data)
-    texts = (ctypes.c_char_p * n)(*data)
-    lengths = (ctypes.c_size_t * n)(*[len(d) for d in data])
+    formulas = list(formulas)
+    n = len(formulas)
+    # One block of NUL-terminated texts, checked and encoded at once; the
+    # formula at fault named when that fails.
+    try:
+        joined = "\0".join(formulas)
+        if joined.count("\0") != max(n - 1, 0):
+            raise ValueError
+        block = joined.encode("utf-8")
+    except (TypeError, ValueError, UnicodeEncodeError):
+        for f in formulas:
+            _text(f, "formula")
+        raise
     masses = (ctypes.c_double * n)()
     worst = (ctypes.c_int * n)()
-    _lib.formix_molar_masses(_context()._handle, texts, lengths, n, masses, worst)
-    flagged = [formulas[i] for i in range(n) if worst[i] >= 1]
-    if flagged:
+    _lib.formix_molar_masses_block(_context()._handle, block, n, masses, worst)
+    severities = memoryview(worst).cast("B").cast("i")
+    if n and max(severities) >= 1:
+        flagged = [formulas[i] for i, w in enumerate(severities) if w >= 1]
         readings = [read(f) for f in flagged[:100]]  # the reports of the first hundred
         _finish(readings, None)
-    return list(masses)
+    return memoryview(masses).cast("B").cast("d").tolist()
 
 
 def composition(formula: str) -> Dict[str, ElementShare]:

@@ -98,6 +98,18 @@ struct ModuleObserver {
   void TooComplex(const char* text) const { ReportTooComplex(text); }
 };
 
+// An observer that reports nothing and notes whether the text grew too
+// complex: for a reader that takes only formulas with nothing to report.
+struct QuietObserver {
+  bool too_complex = false;
+  void Kept(std::size_t, std::size_t) {}
+  void Replaced(std::size_t, std::size_t, std::size_t, std::size_t) {}
+  void Symbol(const char*, std::size_t, std::size_t, int) {}
+  void Number(const char*, std::size_t) {}
+  void Structure(std::size_t) {}
+  void TooComplex(const char*) { too_complex = true; }
+};
+
 // An observer that records what the stages did, for a reader that must say
 // where each byte of the evaluated text came from and what became of it.
 // Offsets are those of the formula given to PrepareText.

@@ -118,6 +118,7 @@ template int ExpandGroups(const refdata::Tables&, char*, ModuleObserver&);
 template int ExpandGroups(const refdata::Tables&, char*, TraceObserver&);
 template bool ExpandAllGroups(const refdata::Tables&, char*, ModuleObserver&);
 template bool ExpandAllGroups(const refdata::Tables&, char*, TraceObserver&);
+template bool ExpandAllGroups(const refdata::Tables&, char*, QuietObserver&);
 
 int ExpandGroups(char* text) {
   ModuleObserver observer;

@@ -154,6 +154,19 @@ FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text
 
 FORMIX_API void formix_reading_free(formix_reading* r) { delete r; }
 
+FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* text) {
+  if (c == nullptr || text == nullptr) return kNaN;
+  const std::size_t length = std::strlen(text);
+  double mass = kNaN;
+  if (formix::toolkit::ReadPlain(*c->context, text, length, &mass)) return mass;
+  try {
+    const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, text, length);
+    return r.diagnostics.empty() && r.charge == 0 ? r.molar_mass : kNaN;
+  } catch (...) {
+    return kNaN;  // out of memory
+  }
+}
+
 FORMIX_API std::size_t formix_molar_masses(const formix_context* c, const char* const* texts,
                                            const std::size_t* lengths, std::size_t count, double* masses,
                                            int* worst) {
@@ -165,6 +178,11 @@ FORMIX_API std::size_t formix_molar_masses(const formix_context* c, const char* 
     if (texts[i] == nullptr) continue;
     try {
       const std::size_t length = lengths != nullptr ? lengths[i] : std::strlen(texts[i]);
+      if (formix::toolkit::ReadPlain(*c->context, texts[i], length, &masses[i])) {
+        if (worst != nullptr) worst[i] = -1;  // nothing to say
+        ++with_number;
+        continue;
+      }
       const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, texts[i], length);
       masses[i] = r.molar_mass;
       if (worst != nullptr) worst[i] = r.Worst();
@@ -172,6 +190,18 @@ FORMIX_API std::size_t formix_molar_masses(const formix_context* c, const char* 
     } catch (...) {
       // out of memory: this one has no number
     }
+  }
+  return with_number;
+}
+
+FORMIX_API std::size_t formix_molar_masses_block(const formix_context* c, const char* block, std::size_t count,
+                                                 double* masses, int* worst) {
+  if (c == nullptr || block == nullptr || masses == nullptr) return 0;
+  std::size_t with_number = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t length = std::strlen(block);
+    with_number += formix_molar_masses(c, &block, &length, 1, masses + i, worst != nullptr ? worst + i : nullptr);
+    block += length + 1;
   }
   return with_number;
 }

@@ -838,6 +838,74 @@ Reading Read(const Context& context, const char* text, std::size_t length) {
   return Reader(context, text, length).Run();
 }
 
+namespace {
+
+// Whether the reader takes the `length` bytes at `text` as they stand with
+// nothing to say (see ReadPlain), group names aside.
+bool IsPlain(const Context& context, const char* text, std::size_t length) {
+  using formula::IsCapital;
+  using formula::IsClosing;
+  using formula::IsDigit;
+  using formula::IsOpening;
+  using formula::IsSmall;
+  if (length == 0 || length > formula::kMaxTextLength) return false;
+  enum class Last { kStart, kSymbol, kNumber, kOpening, kClosing, kStar, kStarNumber };
+  Last last = Last::kStart;
+  char open[formula::kWorkingTextSize];
+  std::size_t depth = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    const char c = text[i];
+    // What may follow the start, an opening bracket or a part's '*' [and
+    // its number]: a symbol or an opening bracket (a number for a '*').
+    const bool leading = last == Last::kStart || last == Last::kOpening || last == Last::kStarNumber ||
+                         (last == Last::kStar && !IsDigit(c));
+    if (IsCapital(c)) {
+      std::size_t j = i + 1;
+      while (j < length && IsSmall(text[j])) ++j;
+      if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
+      if (context.FindAbbreviation(text + i, j - i) != nullptr) return false;
+      last = Last::kSymbol;
+      i = j - 1;
+    } else if (leading && !IsOpening(c)) {
+      return false;
+    } else if (IsDigit(c)) {
+      if (c == '0' || (last != Last::kSymbol && last != Last::kClosing && last != Last::kStar)) return false;
+      while (i + 1 < length && IsDigit(text[i + 1])) ++i;
+      last = last == Last::kStar ? Last::kStarNumber : Last::kNumber;
+    } else if (IsOpening(c)) {
+      open[depth++] = c;
+      last = Last::kOpening;
+    } else if (IsClosing(c)) {
+      if (depth == 0) return false;
+      const char o = open[--depth];
+      if ((o == '(') != (c == ')') || (o == '[') != (c == ']')) return false;
+      last = Last::kClosing;
+    } else if (c == '*') {
+      if (depth != 0) return false;
+      last = Last::kStar;
+    } else {
+      return false;
+    }
+  }
+  return depth == 0 && last != Last::kStar && last != Last::kStarNumber && last != Last::kOpening;
+}
+
+}  // namespace
+
+bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass) {
+  if (!IsPlain(context, text, length)) return false;
+  char work[formula::kWorkingTextSize];
+  std::memcpy(work, text, length);
+  work[length] = '\0';
+  if (formula::EvaluateAsItStands(context.tables, work, nullptr, nullptr, molar_mass)) return true;
+  // Group names: expanded as the reader expands them, and the result must
+  // be plain in its turn (a group's formula may hold anything).
+  formula::QuietObserver quiet;
+  if (!formula::ExpandAllGroups(context.tables, work, quiet) || quiet.too_complex) return false;
+  return IsPlain(context, work, std::strlen(work)) &&
+         formula::EvaluateAsItStands(context.tables, work, nullptr, nullptr, molar_mass);
+}
+
 std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide) {
   // Equal symbols (a mass file may hold one twice) count together.
   std::sort(counts.begin(), counts.end());

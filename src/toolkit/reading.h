@@ -52,6 +52,16 @@ constexpr double kElectronMolarMass = 5.485799090441e-4;
 // Reads `length` bytes of UTF-8 at `text` and calculates over `context`.
 Reading Read(const Context& context, const char* text, std::size_t length);
 
+// The molar mass of a formula the reader would take as it stands and say
+// nothing about, without the work of a reading: ASCII element symbols of
+// the table (none an abbreviation or an isotope label) with whole-number
+// subscripts not starting with 0, brackets that pair up with something in
+// them, '*' parts outside brackets each starting with a symbol or a
+// bracket; no coefficient, charge or group name.  False for anything else,
+// which Read decides.  When true, Read would give the same molar mass to
+// the bit, no charge and no diagnostic.
+bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass);
+
 // The Hill formula of element counts: C first, then H, then the other
 // symbols in alphabetical order; with no carbon, all in alphabetical order.
 // A count of 1 is not written; fractional counts are written in their
