@@ -12,6 +12,14 @@ namespace formix::tool {
 namespace {
 
 void One(Session& s, Json* json, const std::string& formula) {
+  if (json == nullptr && formula.find('\0') == std::string::npos) {
+    // Most formulas have nothing to report: the mass alone, without a reading.
+    const double quiet = formix_quiet_molar_mass(s.context, formula.c_str());
+    if (quiet == quiet) {
+      Write(formula + "\t" + Fixed(quiet, s.options.precision) + "\n");
+      return;
+    }
+  }
   Reading r = s.Read(formula);
   const bool shows = s.Shows(r.get());
   const double mass = formix_reading_molar_mass(r.get());
