@@ -578,7 +578,8 @@ def molar_mass(formula: str) -> float:
         except UnicodeEncodeError:
             data = None
         if data is not None:
-            mass = _quiet_molar_mass((_default or _context())._pointer, data)
+            context = _default or _context()  # held: another thread may replace the default
+            mass = _quiet_molar_mass(context._pointer, data)
             if mass == mass:
                 return mass
     reading = read(formula)
@@ -610,7 +611,8 @@ def molar_masses(formulas: Sequence[str]) -> List[float]:
         raise
     masses = (ctypes.c_double * n)()
     worst = (ctypes.c_int * n)()
-    _lib.formix_molar_masses_block(_context()._handle, block, n, masses, worst)
+    context = _context()  # held through the call: another thread may replace the default
+    _lib.formix_molar_masses_block(context._handle, block, n, masses, worst)
     severities = memoryview(worst).cast("B").cast("i")
     if n and max(severities) >= 1:
         flagged = [formulas[i] for i, w in enumerate(severities) if w >= 1]
@@ -786,7 +788,8 @@ def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
     names = list(found)
     species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
     fractions = (ctypes.c_double * len(names))(*[float(found[n]) for n in names])
-    handle = _lib.formix_find_formula(_context()._handle, species, fractions, len(names),
+    context = _context()  # held through the call: another thread may replace the default
+    handle = _lib.formix_find_formula(context._handle, species, fractions, len(names),
                                       _text(by_difference, "by_difference") if by_difference else None,
                                       float(mass or 0.0), None, 1.0, float(tolerance))
     if not handle:
@@ -895,12 +898,14 @@ def groups() -> Dict[str, str]:
 
 def element_count() -> int:
     """Elements in the table."""
-    return int(_lib.formix_element_count(_context()._handle))
+    context = _context()  # held through the call
+    return int(_lib.formix_element_count(context._handle))
 
 
 def group_count() -> int:
     """Groups in the table."""
-    return int(_lib.formix_group_count(_context()._handle))
+    context = _context()  # held through the call
+    return int(_lib.formix_group_count(context._handle))
 
 
 def masses_file() -> str:
