@@ -157,19 +157,22 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
     if (role == Role::kCapital) {  // the most frequent byte, tested first
       // A capital and one small letter or none: two of the table's entries
       // read as they stand; more small letters: a symbol found by search.
+      // As it stands, a symbol in which a group name may start counts as
+      // unknown (the short ones from a table of their own).
       std::size_t q = p + 1;
       int index;
       if (!IsSmall(text[q])) {
-        index = refdata::LookupFormulaSymbol(t, text + p, 1);
+        index = kAsItStands ? t.short_plain_symbols[text[p] - 'A'][0]
+                            : refdata::LookupFormulaSymbol(t, text + p, 1);
       } else if (!IsSmall(text[++q])) {
-        index = refdata::LookupFormulaSymbol(t, text + p, 2);
+        index = kAsItStands ? t.short_plain_symbols[text[p] - 'A'][text[p + 1] - 'a' + 1]
+                            : refdata::LookupFormulaSymbol(t, text + p, 2);
       } else {
         while (IsSmall(text[q])) ++q;
         index = refdata::LookupFormulaSymbol(t, text + p, q - p);
+        if (kAsItStands && index >= 0 && t.symbol_groups[index]) index = -1;
       }
-      if (kAsItStands && (index < 0 || t.symbol_groups[index] || GroupMayStartAt(t, text + q - 1))) {
-        return false;
-      }
+      if (kAsItStands && (index < 0 || GroupMayStartAt(t, text + q - 1))) return false;
       observer.Symbol(text, p, q, index);
       if (IsNumberStart(text[q])) observer.Number(text, q);
       const char* end;

@@ -81,6 +81,12 @@ void BuildLookups(Tables& t) {
       if (GroupCandidatesAt(t, symbol[k], symbol[k + 1]) != 0) t.symbol_groups[i] = true;
     }
   }
+  for (int a = 0; a < 26; ++a) {
+    for (int b = 0; b < 27; ++b) {
+      const int i = t.short_symbols[a][b];
+      t.short_plain_symbols[a][b] = static_cast<std::int16_t>(i >= 0 && t.symbol_groups[i] ? -1 : i);
+    }
+  }
 }
 
 int LookupElement(const Tables& t, const char* token, std::size_t length) {

@@ -62,6 +62,8 @@ struct Tables {
   // byte of element i's symbol followed by another byte of it.
   bool group_leads_plain;
   bool symbol_groups[kMaxElements];
+  // short_symbols, but -1 where symbol_groups holds for the element.
+  std::int16_t short_plain_symbols[26][27];
 };
 static_assert(kMaxGroups <= 64, "group candidates are one 64-bit mask");
 

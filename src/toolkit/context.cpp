@@ -97,6 +97,14 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
   }
   context->abbreviations = ParseAbbreviations(ReadListFile(kAbbreviationsFile));
+  for (const Abbreviation& a : context->abbreviations) {
+    const std::string& x = a.symbol;
+    const bool capital = !x.empty() && x[0] >= 'A' && x[0] <= 'Z';
+    if (capital && x.size() == 1) context->short_abbreviations[x[0] - 'A'][0] = true;
+    if (capital && x.size() == 2 && x[1] >= 'a' && x[1] <= 'z') {
+      context->short_abbreviations[x[0] - 'A'][x[1] - 'a' + 1] = true;
+    }
+  }
   for (const auto& f : ParseTabLines(ReadListFile(kSolventsFile), 2))
     context->solvents.push_back({f[0], f[1]});
   for (const auto& f : ParseTabLines(ReadListFile(kIsotopesFile), 3)) {

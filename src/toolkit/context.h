@@ -47,11 +47,21 @@ struct Context {
   std::vector<std::string> symbols;  // UTF-8 forms of the table's strings
   std::vector<std::string> group_names, group_formulas;
   std::vector<Abbreviation> abbreviations;
+  // The symbols of one capital and at most one small letter among the
+  // abbreviations, [capital - 'A'][0 or small - 'a' + 1], set with them.
+  bool short_abbreviations[26][27] = {};
   std::vector<Solvent> solvents;
   std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
   std::vector<Adduct> adducts;
 
   const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
+  // Whether the formula symbol (a capital and `length` - 1 small letters)
+  // is an abbreviation: one look-up for the short ones.
+  bool IsAbbreviation(const char* symbol, std::size_t length) const {
+    if (length == 1) return short_abbreviations[symbol[0] - 'A'][0];
+    if (length == 2) return short_abbreviations[symbol[0] - 'A'][symbol[1] - 'a' + 1];
+    return FindAbbreviation(symbol, length) != nullptr;
+  }
 };
 
 // The default file names.

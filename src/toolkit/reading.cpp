@@ -863,7 +863,7 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       std::size_t j = i + 1;
       while (j < length && IsSmall(text[j])) ++j;
       if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
-      if (context.FindAbbreviation(text + i, j - i) != nullptr) return false;
+      if (context.IsAbbreviation(text + i, j - i)) return false;
       last = Last::kSymbol;
       i = j - 1;
     } else if (leading && !IsOpening(c)) {
