@@ -280,12 +280,15 @@ std::size_t ReadDigits(const std::vector<Char>& c, std::size_t i, std::size_t e,
   return n;
 }
 
+bool EvaluatePlain(const Context& context, const char* text, std::size_t length, double* atoms,
+                   double* contributions, double* molar_mass);
+
 class Reader {
  public:
   Reader(const Context& context, const char* text, std::size_t length)
       : context_(context), text_(text), length_(length) {}
 
-  Reading Run();
+  Reading Run(bool shortcut = true);
 
  private:
   void Add(int severity, std::size_t offset, std::size_t length, const char* code, std::string message,
@@ -297,6 +300,8 @@ class Reader {
   std::size_t Label(std::size_t i, std::size_t end, std::string* element, int* mass_number) const;
   void Rewrite(const ChargeFound& charge);
   void Evaluate();
+  bool RunPlain();
+  void Finish(const double* atoms, const double* contributions, double mass, int count);
   // Span of the text as given behind evaluated-text bytes [p, q).
   std::size_t SpanBegin(std::size_t p) const { return lib_.begin[trace_->origin_begin[p]]; }
   std::size_t SpanEnd(std::size_t q) const { return lib_.end[trace_->origin_end[q - 1] - 1]; }
@@ -789,8 +794,13 @@ void Reader::Evaluate() {
   ReportPassedOver(work, no_symbol);
   ReportBrackets(work);
 
+  Finish(atoms, contributions, mass, t.element_count);
+}
+
+// The elements with atoms, in table order, and the Hill formulas.
+void Reader::Finish(const double* atoms, const double* contributions, double mass, int count) {
   r_.neutral_mass = mass;
-  for (int i = 0; i < t.element_count; ++i) {
+  for (int i = 0; i < count; ++i) {
     if (atoms[i] == 0.0) continue;
     // The quotient the module's PercentOfElement gives.
     const double percent = mass == 0.0 ? 0.0 : contributions[i] / mass * 100.0;
@@ -809,13 +819,27 @@ void Reader::Evaluate() {
   }
   std::vector<std::pair<std::string, double>> counts;
   for (const ElementShare& e : r_.elements) counts.emplace_back(e.symbol, e.atoms);
-  r_.hill = HillFormula(counts, r_.charge, false);
-  r_.empirical = HillFormula(counts, 0, true);  // a ratio of atoms: no charge
+  HillFormulas(std::move(counts), r_.charge, &r_.hill, &r_.empirical);
+}
+
+// A plain formula (see ReadPlain): the reading without the trace, the
+// rewrites and the reports, none of which would find anything.
+bool Reader::RunPlain() {
+  double atoms[refdata::kMaxElements];
+  double contributions[refdata::kMaxElements] = {};
+  double mass = 0.0;
+  if (!EvaluatePlain(context_, text_, length_, atoms, contributions, &mass)) return false;
+  r_.text.assign(text_, length_);
+  r_.has_value = true;
+  r_.molar_mass = mass;
+  Finish(atoms, contributions, mass, context_.tables.element_count);
+  return true;
 }
 
 }  // namespace
 
-Reading Reader::Run() {
+Reading Reader::Run(bool shortcut) {
+  if (shortcut && RunPlain()) return std::move(r_);
   r_.molar_mass = std::numeric_limits<double>::quiet_NaN();
   if (Decode()) {
     ChargeFound charge = FindCharge(chars_, text_);
@@ -836,6 +860,10 @@ Reading Reader::Run() {
 
 Reading Read(const Context& context, const char* text, std::size_t length) {
   return Reader(context, text, length).Run();
+}
+
+Reading ReadInFull(const Context& context, const char* text, std::size_t length) {
+  return Reader(context, text, length).Run(false);
 }
 
 namespace {
@@ -890,61 +918,96 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
   return depth == 0 && last != Last::kStar && last != Last::kStarNumber && last != Last::kOpening;
 }
 
-}  // namespace
-
-bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass) {
+// ReadPlain with the engine's per-element results (`atoms` and
+// `contributions` may be NULL).
+bool EvaluatePlain(const Context& context, const char* text, std::size_t length, double* atoms,
+                   double* contributions, double* molar_mass) {
   if (!IsPlain(context, text, length)) return false;
   char work[formula::kWorkingTextSize];
   std::memcpy(work, text, length);
   work[length] = '\0';
-  if (formula::EvaluateAsItStands(context.tables, work, nullptr, nullptr, molar_mass)) return true;
+  if (formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass)) return true;
   // Group names: expanded as the reader expands them, and the result must
   // be plain in its turn (a group's formula may hold anything).
   formula::QuietObserver quiet;
   if (!formula::ExpandAllGroups(context.tables, work, quiet) || quiet.too_complex) return false;
   return IsPlain(context, work, std::strlen(work)) &&
-         formula::EvaluateAsItStands(context.tables, work, nullptr, nullptr, molar_mass);
+         formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass);
 }
 
-std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide) {
-  // Equal symbols (a mass file may hold one twice) count together.
+}  // namespace
+
+bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass) {
+  return EvaluatePlain(context, text, length, nullptr, nullptr, molar_mass);
+}
+
+namespace {
+
+using Counts = std::vector<std::pair<std::string, double>>;
+
+// The counts in Hill order: equal symbols (a mass file may hold one twice)
+// counted together, C first, then H, then the others alphabetically (with
+// no carbon, all alphabetically); an isotope label ([13C], D, T) after its
+// element.
+Counts HillOrder(Counts counts) {
   std::sort(counts.begin(), counts.end());
-  std::vector<std::pair<std::string, double>> merged;
-  for (const auto& c : counts) {
+  Counts merged;
+  merged.reserve(counts.size());
+  for (auto& c : counts) {
     if (!merged.empty() && merged.back().first == c.first) {
       merged.back().second += c.second;
     } else {
-      merged.push_back(c);
+      merged.push_back(std::move(c));
     }
   }
-  // An isotope label ([13C], D, T) stands after its element.
-  auto base = [](const std::string& s) {
-    if (s == "D" || s == "T") return std::string("H");
-    if (s.empty() || s[0] != '[') return s;
-    std::size_t k = 1;
-    while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
-    return s.substr(k, s.size() - k - 1);
+  struct Key {
+    std::string base;  // the element of a label, else the symbol
+    bool label;
+    int rank;
+    std::size_t at;  // in `merged`
   };
-  const bool carbon =
-      std::any_of(merged.begin(), merged.end(), [&](const auto& c) { return base(c.first) == "C"; });
-  auto rank = [carbon](const std::string& s) { return !carbon ? 2 : s == "C" ? 0 : s == "H" ? 1 : 2; };
-  std::stable_sort(merged.begin(), merged.end(), [&](const auto& a, const auto& b) {
-    const std::string x = base(a.first), y = base(b.first);
-    if (rank(x) != rank(y)) return rank(x) < rank(y);
-    if (x != y) return x < y;
-    return (a.first != x) < (b.first != x);  // the element before its labels
+  std::vector<Key> keys;
+  keys.reserve(merged.size());
+  bool carbon = false;
+  for (std::size_t i = 0; i < merged.size(); ++i) {
+    const std::string& s = merged[i].first;
+    std::string base = s;
+    if (s == "D" || s == "T") {
+      base = "H";
+    } else if (!s.empty() && s[0] == '[') {
+      std::size_t k = 1;
+      while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
+      base = s.substr(k, s.size() - k - 1);
+    }
+    carbon = carbon || base == "C";
+    const bool label = base != s;
+    keys.push_back({std::move(base), label, 0, i});
+  }
+  for (Key& k : keys) k.rank = !carbon ? 2 : k.base == "C" ? 0 : k.base == "H" ? 1 : 2;
+  std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+    if (a.rank != b.rank) return a.rank < b.rank;
+    if (a.base != b.base) return a.base < b.base;
+    return a.label < b.label;  // the element before its labels
   });
+  Counts ordered;
+  ordered.reserve(merged.size());
+  for (const Key& k : keys) ordered.push_back(std::move(merged[k.at]));
+  return ordered;
+}
+
+// Counts in Hill order written out (see HillFormula).
+std::string FormatHill(Counts ordered, int charge, bool divide) {
   if (divide) {
     long long g = 0;
-    for (const auto& c : merged) {
+    for (const auto& c : ordered) {
       if (c.second != std::floor(c.second) || c.second < 1 || c.second > 1e15) return "";
       long long n = static_cast<long long>(c.second);
       while (n != 0) g = std::exchange(n, g % n);
     }
-    for (auto& c : merged) c.second /= static_cast<double>(g == 0 ? 1 : g);
+    for (auto& c : ordered) c.second /= static_cast<double>(g == 0 ? 1 : g);
   }
   std::string out;
-  for (const auto& c : merged) {
+  for (const auto& c : ordered) {
     out += c.first;
     if (c.second == 1.0) continue;
     char buffer[64];
@@ -956,6 +1019,19 @@ std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int 
     out += "^" + (m == 1 ? std::string() : std::to_string(m)) + (charge < 0 ? "-" : "+");
   }
   return out;
+}
+
+}  // namespace
+
+std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide) {
+  return FormatHill(HillOrder(std::move(counts)), charge, divide);
+}
+
+void HillFormulas(std::vector<std::pair<std::string, double>> counts, int charge, std::string* hill,
+                  std::string* empirical) {
+  Counts ordered = HillOrder(std::move(counts));
+  *hill = FormatHill(ordered, charge, false);
+  *empirical = FormatHill(std::move(ordered), 0, true);  // a ratio of atoms: no charge
 }
 
 std::string CaseSuggestion(const Context& context, const std::string& text) {

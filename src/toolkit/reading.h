@@ -62,6 +62,10 @@ Reading Read(const Context& context, const char* text, std::size_t length);
 // the bit, no charge and no diagnostic.
 bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass);
 
+// Read without the shortcut for plain formulas: every stage traced and
+// every report looked for (the tests hold the shortcut to it).
+Reading ReadInFull(const Context& context, const char* text, std::size_t length);
+
 // The Hill formula of element counts: C first, then H, then the other
 // symbols in alphabetical order; with no carbon, all in alphabetical order.
 // A count of 1 is not written; fractional counts are written in their
@@ -70,6 +74,11 @@ bool ReadPlain(const Context& context, const char* text, std::size_t length, dou
 // by their greatest common divisor, and "" is returned when a count is not
 // whole.
 std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide);
+
+// Both Hill formulas of a reading at once: `hill` with the charge, and
+// `empirical` (divided, no charge).
+void HillFormulas(std::vector<std::pair<std::string, double>> counts, int charge, std::string* hill,
+                  std::string* empirical);
 
 // The text with each run of small letters split into known element symbols
 // regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot
