@@ -169,6 +169,13 @@ FORMIX_API const formix_diagnostic *formix_reading_diagnostic(const formix_readi
 FORMIX_API size_t formix_reading_element_count(const formix_reading *reading);
 FORMIX_API const formix_element_share *formix_reading_element(const formix_reading *reading,
                                                               size_t index);
+/* All elements at once, for callers that pay for each call: the symbols
+ * separated by single spaces ("C H O"), and into `values` (room for
+ * `capacity` doubles) atoms, mass and percent of each element in turn, as
+ * many as fit.  Returns the number of elements. */
+FORMIX_API const char *formix_reading_element_symbols(const formix_reading *reading);
+FORMIX_API size_t formix_reading_element_values(const formix_reading *reading, double *values,
+                                                size_t capacity);
 
 /* The molar mass of the NUL-terminated UTF-8 `text` when the reader has
  * nothing to say about the formula (no diagnostic, not even a note, no

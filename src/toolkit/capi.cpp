@@ -22,6 +22,7 @@ struct formix_reading {
   formix::toolkit::Reading reading;
   std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
   std::vector<formix_element_share> elements;
+  std::string element_symbols;  // the elements' symbols, separated by spaces
 };
 
 struct formix_analysis {
@@ -137,6 +138,8 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
   }
   for (const auto& e : r->reading.elements) {
     r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
+    if (!r->element_symbols.empty()) r->element_symbols += ' ';
+    r->element_symbols += e.symbol;
   }
   return r;
 }
@@ -236,6 +239,20 @@ FORMIX_API std::size_t formix_reading_element_count(const formix_reading* r) {
 }
 FORMIX_API const formix_element_share* formix_reading_element(const formix_reading* r, std::size_t i) {
   return r != nullptr && i < r->elements.size() ? &r->elements[i] : nullptr;
+}
+
+FORMIX_API const char* formix_reading_element_symbols(const formix_reading* r) {
+  return r != nullptr ? r->element_symbols.c_str() : nullptr;
+}
+FORMIX_API std::size_t formix_reading_element_values(const formix_reading* r, double* values,
+                                                     std::size_t capacity) {
+  if (r == nullptr) return 0;
+  for (std::size_t i = 0; i < r->elements.size() && values != nullptr && 3 * i + 3 <= capacity; ++i) {
+    values[3 * i] = r->elements[i].atoms;
+    values[3 * i + 1] = r->elements[i].mass;
+    values[3 * i + 2] = r->elements[i].percent;
+  }
+  return r->elements.size();
 }
 
 FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r,

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "formula/engine.h"
@@ -800,6 +801,8 @@ void Reader::Evaluate() {
 // The elements with atoms, in table order, and the Hill formulas.
 void Reader::Finish(const double* atoms, const double* contributions, double mass, int count) {
   r_.neutral_mass = mass;
+  r_.elements.reserve(
+      static_cast<std::size_t>(std::count_if(atoms, atoms + count, [](double a) { return a != 0.0; })));
   for (int i = 0; i < count; ++i) {
     if (atoms[i] == 0.0) continue;
     // The quotient the module's PercentOfElement gives.
@@ -818,6 +821,7 @@ void Reader::Finish(const double* atoms, const double* contributions, double mas
     }
   }
   std::vector<std::pair<std::string, double>> counts;
+  counts.reserve(r_.elements.size());
   for (const ElementShare& e : r_.elements) counts.emplace_back(e.symbol, e.atoms);
   HillFormulas(std::move(counts), r_.charge, &r_.hill, &r_.empirical);
 }
@@ -961,7 +965,7 @@ Counts HillOrder(Counts counts) {
     }
   }
   struct Key {
-    std::string base;  // the element of a label, else the symbol
+    std::string_view base;  // the element of a label, else the symbol (views of `merged`)
     bool label;
     int rank;
     std::size_t at;  // in `merged`
@@ -970,8 +974,8 @@ Counts HillOrder(Counts counts) {
   keys.reserve(merged.size());
   bool carbon = false;
   for (std::size_t i = 0; i < merged.size(); ++i) {
-    const std::string& s = merged[i].first;
-    std::string base = s;
+    const std::string_view s = merged[i].first;
+    std::string_view base = s;
     if (s == "D" || s == "T") {
       base = "H";
     } else if (!s.empty() && s[0] == '[') {
@@ -981,7 +985,7 @@ Counts HillOrder(Counts counts) {
     }
     carbon = carbon || base == "C";
     const bool label = base != s;
-    keys.push_back({std::move(base), label, 0, i});
+    keys.push_back({base, label, 0, i});
   }
   for (Key& k : keys) k.rank = !carbon ? 2 : k.base == "C" ? 0 : k.base == "H" ? 1 : 2;
   std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
@@ -1011,7 +1015,11 @@ std::string FormatHill(Counts ordered, int charge, bool divide) {
     out += c.first;
     if (c.second == 1.0) continue;
     char buffer[64];
-    auto r = std::to_chars(buffer, buffer + sizeof buffer, c.second, std::chars_format::fixed);
+    // A whole count (nearly all) as an integer: what the shortest fixed
+    // form of the double reads.
+    const bool whole = c.second == std::floor(c.second) && c.second > 0 && c.second < 1e15;
+    auto r = whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(c.second))
+                   : std::to_chars(buffer, buffer + sizeof buffer, c.second, std::chars_format::fixed);
     out.append(buffer, r.ptr);
   }
   if (charge != 0) {
