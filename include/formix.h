@@ -169,13 +169,6 @@ FORMIX_API const formix_diagnostic *formix_reading_diagnostic(const formix_readi
 FORMIX_API size_t formix_reading_element_count(const formix_reading *reading);
 FORMIX_API const formix_element_share *formix_reading_element(const formix_reading *reading,
                                                               size_t index);
-/* All elements at once, for callers that pay for each call: the symbols
- * separated by single spaces ("C H O"), and into `values` (room for
- * `capacity` doubles) atoms, mass and percent of each element in turn, as
- * many as fit.  Returns the number of elements. */
-FORMIX_API const char *formix_reading_element_symbols(const formix_reading *reading);
-FORMIX_API size_t formix_reading_element_values(const formix_reading *reading, double *values,
-                                                size_t capacity);
 
 /* The molar mass of the NUL-terminated UTF-8 `text` when the reader has
  * nothing to say about the formula (no diagnostic, not even a note, no
@@ -183,6 +176,16 @@ FORMIX_API size_t formix_reading_element_values(const formix_reading *reading, d
  * number as formix_reading_molar_mass, at a fraction of the cost for the
  * formulas most often met. */
 FORMIX_API double formix_quiet_molar_mass(const formix_context *context, const char *text);
+
+/* The composition of the NUL-terminated UTF-8 `text` when the reader has
+ * nothing to say about the formula, in one call: atoms, mass and percent
+ * of each element in turn into `values` (room for `capacity` doubles), the
+ * symbols separated by single spaces into `symbols` (room for
+ * `symbols_size` bytes).  Returns the number of elements, or -1 when the
+ * reader has something to say or the room is too small: read it then with
+ * formix_read. */
+FORMIX_API long formix_quiet_composition(const formix_context *context, const char *text, double *values,
+                                         size_t capacity, char *symbols, size_t symbols_size);
 
 /* Molar masses of `count` formulas at once (UTF-8; lengths[i] bytes at
  * texts[i], or NUL-terminated when lengths is NULL): masses[i] receives

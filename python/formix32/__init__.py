@@ -338,8 +338,8 @@ _signatures = {
     "formix_ratios_candidate_line": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
     "formix_quiet_molar_mass": (ctypes.c_double, [_p, ctypes.c_char_p]),
     "formix_reading_worst": (ctypes.c_int, [_p]),
-    "formix_reading_element_symbols": (ctypes.c_char_p, [_p]),
-    "formix_reading_element_values": (ctypes.c_size_t, [_p, ctypes.POINTER(ctypes.c_double), ctypes.c_size_t]),
+    "formix_quiet_composition": (ctypes.c_long, [_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_double),
+                                                 ctypes.c_size_t, ctypes.c_char_p, ctypes.c_size_t]),
     "formix_molar_masses_block": (ctypes.c_size_t, [_p, ctypes.c_char_p, ctypes.c_size_t,
                                                     ctypes.POINTER(ctypes.c_double), ctypes.POINTER(ctypes.c_int)]),
     "formix_molar_masses": (ctypes.c_size_t, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t),
@@ -536,6 +536,7 @@ class Context:
 
 _default: Optional[Context] = None
 _default_lock = threading.Lock()
+_buffers = threading.local()  # each thread's buffers for calls made often
 
 
 def _context() -> Context:
@@ -639,28 +640,22 @@ def molar_masses(formulas: Sequence[str]) -> List[float]:
 def composition(formula: str) -> Dict[str, ElementShare]:
     """The elements of ``formula`` in the order of the element table, each
     with its number of atoms, mass contribution and mass percent."""
-    # A formula with nothing to report: the shares in two calls.
+    # A formula with nothing to report: the shares in one call, into this
+    # thread's buffers (made once).
     data = _text(formula, "formula")
     context = _default or _context()  # held: another thread may replace the default
-    handle = _lib.formix_read(context._handle, data, len(data))
-    if not handle:
-        raise MemoryError("formix_read")
-    try:
-        if _lib.formix_reading_worst(handle) < 0:
-            values = (ctypes.c_double * 48)()
-            count = _lib.formix_reading_element_values(handle, values, 48)
-            if count > 16:
-                values = (ctypes.c_double * (3 * count))()
-                _lib.formix_reading_element_values(handle, values, 3 * count)
-            v = memoryview(values).cast("B").cast("d").tolist()
-            shares: Dict[str, ElementShare] = {}
-            symbols = _lib.formix_reading_element_symbols(handle).decode().split(" ") if count else []
-            for i, symbol in enumerate(symbols):
-                if symbol not in shares:
-                    shares[symbol] = _share(v[3 * i], v[3 * i + 1], v[3 * i + 2])
-            return shares
-    finally:
-        _lib.formix_reading_free(handle)
+    buffers = _buffers.__dict__.get("composition")
+    if buffers is None:
+        buffers = _buffers.composition = ((ctypes.c_double * 96)(), ctypes.create_string_buffer(512))
+    values, symbols = buffers
+    count = _lib.formix_quiet_composition(context._handle, data, values, 96, symbols, 512)
+    if count >= 0:
+        v = memoryview(values).cast("B").cast("d")[:3 * count].tolist()
+        shares: Dict[str, ElementShare] = {}
+        for i, symbol in enumerate(symbols.value.decode().split(" ") if count else ()):
+            if symbol not in shares:
+                shares[symbol] = _share(v[3 * i], v[3 * i + 1], v[3 * i + 2])
+        return shares
     reading = read(formula)
     return _finish([reading], dict(reading.elements))  # type: ignore[return-value]
 

@@ -22,7 +22,6 @@ struct formix_reading {
   formix::toolkit::Reading reading;
   std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
   std::vector<formix_element_share> elements;
-  std::string element_symbols;  // the elements' symbols, separated by spaces
 };
 
 struct formix_analysis {
@@ -138,8 +137,6 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
   }
   for (const auto& e : r->reading.elements) {
     r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
-    if (!r->element_symbols.empty()) r->element_symbols += ' ';
-    r->element_symbols += e.symbol;
   }
   return r;
 }
@@ -167,6 +164,31 @@ FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* t
     return r.diagnostics.empty() && r.charge == 0 ? r.molar_mass : kNaN;
   } catch (...) {
     return kNaN;  // out of memory
+  }
+}
+
+FORMIX_API long formix_quiet_composition(const formix_context* c, const char* text, double* values,
+                                        std::size_t capacity, char* symbols, std::size_t symbols_size) {
+  if (c == nullptr || text == nullptr || values == nullptr || symbols == nullptr) return -1;
+  try {
+    const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, text, std::strlen(text));
+    if (!r.diagnostics.empty() || r.charge != 0 || !r.has_value || 3 * r.elements.size() > capacity) return -1;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < r.elements.size(); ++i) {
+      const formix::toolkit::ElementShare& e = r.elements[i];
+      const std::size_t need = (i > 0 ? 1 : 0) + e.symbol.size();
+      if (used + need + 1 > symbols_size) return -1;
+      if (i > 0) symbols[used++] = ' ';
+      std::memcpy(symbols + used, e.symbol.data(), e.symbol.size());
+      used += e.symbol.size();
+      values[3 * i] = e.atoms;
+      values[3 * i + 1] = e.mass;
+      values[3 * i + 2] = e.percent;
+    }
+    if (symbols_size > 0) symbols[used] = '\0';
+    return static_cast<long>(r.elements.size());
+  } catch (...) {
+    return -1;  // out of memory
   }
 }
 
@@ -239,20 +261,6 @@ FORMIX_API std::size_t formix_reading_element_count(const formix_reading* r) {
 }
 FORMIX_API const formix_element_share* formix_reading_element(const formix_reading* r, std::size_t i) {
   return r != nullptr && i < r->elements.size() ? &r->elements[i] : nullptr;
-}
-
-FORMIX_API const char* formix_reading_element_symbols(const formix_reading* r) {
-  return r != nullptr ? r->element_symbols.c_str() : nullptr;
-}
-FORMIX_API std::size_t formix_reading_element_values(const formix_reading* r, double* values,
-                                                     std::size_t capacity) {
-  if (r == nullptr) return 0;
-  for (std::size_t i = 0; i < r->elements.size() && values != nullptr && 3 * i + 3 <= capacity; ++i) {
-    values[3 * i] = r->elements[i].atoms;
-    values[3 * i + 1] = r->elements[i].mass;
-    values[3 * i + 2] = r->elements[i].percent;
-  }
-  return r->elements.size();
 }
 
 FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r,
