@@ -887,18 +887,20 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
   std::size_t depth = 0;
   for (std::size_t i = 0; i < length; ++i) {
     const char c = text[i];
-    // What may follow the start, an opening bracket or a part's '*' [and
-    // its number]: a symbol or an opening bracket (a number for a '*').
-    const bool leading = last == Last::kStart || last == Last::kOpening || last == Last::kStarNumber ||
-                         (last == Last::kStar && !IsDigit(c));
-    if (IsCapital(c)) {
+    if (IsCapital(c)) {  // most bytes start a symbol
       std::size_t j = i + 1;
       while (j < length && IsSmall(text[j])) ++j;
       if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
       if (context.IsAbbreviation(text + i, j - i)) return false;
       last = Last::kSymbol;
       i = j - 1;
-    } else if (leading && !IsOpening(c)) {
+      continue;
+    }
+    // What may follow the start, an opening bracket or a part's '*' [and
+    // its number]: a symbol or an opening bracket (a number for a '*').
+    const bool leading = last == Last::kStart || last == Last::kOpening || last == Last::kStarNumber ||
+                         (last == Last::kStar && !IsDigit(c));
+    if (leading && !IsOpening(c)) {
       return false;
     } else if (IsDigit(c)) {
       if (c == '0' || (last != Last::kSymbol && last != Last::kClosing && last != Last::kStar)) return false;

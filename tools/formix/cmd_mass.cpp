@@ -6,19 +6,32 @@
 #include <cstring>
 
 #include "commands.h"
+#include "fixed.h"
 #include "text.h"
 
 namespace formix::tool {
 namespace {
 
+// Most formulas have nothing to report: the text line of one (`length`
+// bytes, no NUL among them) from its mass alone, without a reading.  False
+// when it has something to report.
+bool Quiet(Session& s, const char* formula, std::size_t length) {
+  const double mass = formix_quiet_molar_mass(s.context, formula);
+  if (mass != mass) return false;
+  char line[64];
+  char* end = FixedDecimals(mass, s.options.precision, line + 1);
+  if (end == nullptr) return false;  // a number Fixed writes another way
+  line[0] = '\t';
+  *end++ = '\n';
+  Write(formula, length);
+  Write(line, static_cast<std::size_t>(end - line));
+  return true;
+}
+
 void One(Session& s, Json* json, const std::string& formula) {
-  if (json == nullptr && formula.find('\0') == std::string::npos) {
-    // Most formulas have nothing to report: the mass alone, without a reading.
-    const double quiet = formix_quiet_molar_mass(s.context, formula.c_str());
-    if (quiet == quiet) {
-      Write(formula + "\t" + Fixed(quiet, s.options.precision) + "\n");
-      return;
-    }
+  if (json == nullptr && formula.find('\0') == std::string::npos &&
+      Quiet(s, formula.c_str(), formula.size())) {
+    return;
   }
   Reading r = s.Read(formula);
   const bool shows = s.Shows(r.get());
@@ -53,10 +66,12 @@ void Lines(Session& s, Json* json) {
   ssize_t length;
   errno = 0;
   while ((length = getline(&buffer, &capacity, stdin)) >= 0) {
-    std::string line(buffer, static_cast<std::size_t>(length));
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    One(s, json, line);
+    std::size_t n = static_cast<std::size_t>(length);
+    if (n > 0 && buffer[n - 1] == '\n') --n;
+    if (n > 0 && buffer[n - 1] == '\r') --n;
+    buffer[n] = '\0';
+    if (json == nullptr && std::strlen(buffer) == n && Quiet(s, buffer, n)) continue;
+    One(s, json, std::string(buffer, n));
   }
   const int error = errno;
   std::free(buffer);

@@ -23,9 +23,11 @@ std::size_t WriteOut(const char* data, std::size_t size) {
 
 }  // namespace
 
-void Write(const std::string& text) {
-  if (text.empty()) return;
-  if (WriteOut(text.data(), text.size()) != text.size() || std::ferror(stdout)) {
+void Write(const std::string& text) { Write(text.data(), text.size()); }
+
+void Write(const char* text, std::size_t size) {
+  if (size == 0) return;
+  if (WriteOut(text, size) != size || std::ferror(stdout)) {
     throw IoError{std::string("error writing standard output: ") + std::strerror(errno)};
   }
 }

@@ -18,6 +18,7 @@ struct IoError {
 
 // Writes to standard output; a failed write throws IoError.
 void Write(const std::string& text);
+void Write(const char* text, std::size_t size);
 // Flushes standard output; a failed write throws IoError.
 void Flush();
 

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "fixed.h"
+
 namespace formix::tool {
 namespace {
 
@@ -38,6 +40,9 @@ std::size_t SequenceLength(const std::string& s, std::size_t i) {
 }  // namespace
 
 std::string Fixed(double value, int precision) {
+  char quick[32];
+  if (const char* end = FixedDecimals(value, precision, quick))
+    return std::string(quick, static_cast<std::size_t>(end - quick));
   if (!std::isfinite(value)) return NonFinite(value);
   char buffer[512];
   std::to_chars_result r =
