@@ -19,7 +19,10 @@ namespace {
 const formix::toolkit::Context& TheContext() {
   static std::unique_ptr<formix::toolkit::Context> context = [] {
     int status = 0;
-    return formix::toolkit::MakeContext(FORMIX_DATA_DIR "/mass.elt", FORMIX_DATA_DIR "/mass.gps", &status);
+    auto made =
+        formix::toolkit::MakeContext(FORMIX_DATA_DIR "/mass.elt", FORMIX_DATA_DIR "/mass.gps", &status);
+    formix::toolkit::PrepareAdducts(*made);  // as formix_context_new does
+    return made;
   }();
   return *context;
 }

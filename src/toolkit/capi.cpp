@@ -68,6 +68,7 @@ FORMIX_API formix_context* formix_context_new(const char* masses, const char* gr
     auto context = formix::toolkit::MakeContext(masses, groups, &s);
     SetStatus(status, s);
     if (!context) return nullptr;
+    formix::toolkit::PrepareAdducts(*context);
     return new formix_context{std::move(context)};
   } catch (...) {
     SetStatus(status, FORMIX_OUT_OF_MEMORY);
@@ -168,11 +169,12 @@ FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* t
 }
 
 FORMIX_API long formix_quiet_composition(const formix_context* c, const char* text, double* values,
-                                        std::size_t capacity, char* symbols, std::size_t symbols_size) {
+                                         std::size_t capacity, char* symbols, std::size_t symbols_size) {
   if (c == nullptr || text == nullptr || values == nullptr || symbols == nullptr) return -1;
   try {
     const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, text, std::strlen(text));
-    if (!r.diagnostics.empty() || r.charge != 0 || !r.has_value || 3 * r.elements.size() > capacity) return -1;
+    if (!r.diagnostics.empty() || r.charge != 0 || !r.has_value || 3 * r.elements.size() > capacity)
+      return -1;
     std::size_t used = 0;
     for (std::size_t i = 0; i < r.elements.size(); ++i) {
       const formix::toolkit::ElementShare& e = r.elements[i];
@@ -219,13 +221,14 @@ FORMIX_API std::size_t formix_molar_masses(const formix_context* c, const char* 
   return with_number;
 }
 
-FORMIX_API std::size_t formix_molar_masses_block(const formix_context* c, const char* block, std::size_t count,
-                                                 double* masses, int* worst) {
+FORMIX_API std::size_t formix_molar_masses_block(const formix_context* c, const char* block,
+                                                 std::size_t count, double* masses, int* worst) {
   if (c == nullptr || block == nullptr || masses == nullptr) return 0;
   std::size_t with_number = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t length = std::strlen(block);
-    with_number += formix_molar_masses(c, &block, &length, 1, masses + i, worst != nullptr ? worst + i : nullptr);
+    with_number +=
+        formix_molar_masses(c, &block, &length, 1, masses + i, worst != nullptr ? worst + i : nullptr);
     block += length + 1;
   }
   return with_number;

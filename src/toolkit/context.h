@@ -33,6 +33,10 @@ struct Adduct {
   int multiplier;
   std::string added, removed;
   int charge;
+  // The element counts of `added` and `removed` as read (isotope labels
+  // under "element/mass number"), once PrepareAdducts has read them.
+  bool prepared = false;
+  std::map<std::string, double> added_counts, removed_counts;
 };
 
 // A solvent a sample may hold (for solvate fits).

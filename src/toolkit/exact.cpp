@@ -64,6 +64,12 @@ bool Masses(const Context& context, const Counts& counts, double* mono, double* 
   return true;
 }
 
+// The counts of an adduct's part: as prepared, or read now.
+Counts PartCounts(const Context& context, const Adduct& a, const std::string& part) {
+  if (a.prepared) return &part == &a.added ? a.added_counts : a.removed_counts;
+  return CountsOf(Read(context, part.data(), part.size()));
+}
+
 std::string Spaced(const std::string& name) {
   // [M+H]+ -> [M + H]+ : spaces around the signs inside the brackets.
   std::string out;
@@ -115,9 +121,8 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     for (const auto& [s, n] : counts) total[s] += a.multiplier * n;
     for (const auto* part : {&a.added, &a.removed}) {
       if (part->empty()) continue;
-      Reading r = Read(context, part->data(), part->size());
       const double sign = part == &a.added ? 1.0 : -1.0;
-      for (const auto& [s, n] : CountsOf(r)) total[s] += sign * n;
+      for (const auto& [s, n] : PartCounts(context, a, *part)) total[s] += sign * n;
     }
     std::vector<std::pair<std::string, double>> hill;
     Counts positive;
@@ -143,6 +148,14 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     x.adducts.push_back(ion);
   }
   return x;
+}
+
+void PrepareAdducts(Context& context) {
+  for (Adduct& a : context.adducts) {
+    if (!a.added.empty()) a.added_counts = CountsOf(Read(context, a.added.data(), a.added.size()));
+    if (!a.removed.empty()) a.removed_counts = CountsOf(Read(context, a.removed.data(), a.removed.size()));
+    a.prepared = true;
+  }
 }
 
 std::string HrmsLine(const std::string& source, const AdductIon& ion, double found) {

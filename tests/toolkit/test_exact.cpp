@@ -52,6 +52,21 @@ TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
   // Labels at their isotope's mass: glucose-13C6 is 6 x 1.00335483534 heavier.
   EXPECT_NEAR(exact("[13C]6H12O6").monoisotopic, 180.063388 + 6 * 1.00335483534, 5e-7);
   EXPECT_EQ(exact("D2O").nominal, 20);
+
+  // Adducts read once when a context is prepared: the same ions, every one.
+  auto prepared = ShippedContext();
+  PrepareAdducts(*prepared);
+  for (const char* formula : {"C6H12O6", "NaCl", "[13C]6H12O6"}) {
+    const Reading r = Read(*context, formula, std::strlen(formula));
+    const ExactMasses a = Exact(*context, r, {}), b = Exact(*prepared, r, {});
+    ASSERT_EQ(a.adducts.size(), b.adducts.size());
+    ASSERT_FALSE(a.adducts.empty());
+    for (std::size_t i = 0; i < a.adducts.size(); ++i) {
+      EXPECT_EQ(a.adducts[i].formula, b.adducts[i].formula) << formula;
+      EXPECT_EQ(std::memcmp(&a.adducts[i].mz, &b.adducts[i].mz, sizeof(double)), 0) << formula;
+      EXPECT_EQ(a.adducts[i].possible, b.adducts[i].possible) << formula;
+    }
+  }
 }
 
 }  // namespace
