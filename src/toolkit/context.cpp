@@ -2,6 +2,8 @@
 // engine's one search and reader.
 #include "toolkit/context.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +94,12 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   context->masses_file = found->masses;
   context->groups_file = found->groups;
   for (int i = 0; i < t.element_count; ++i) context->symbols.push_back(Cp1251ToUtf8(t.symbols[i]));
+  std::vector<std::string> sorted = context->symbols;
+  std::sort(sorted.begin(), sorted.end());
+  for (const std::string& symbol : context->symbols) {
+    context->symbol_places.push_back(
+        static_cast<int>(std::lower_bound(sorted.begin(), sorted.end(), symbol) - sorted.begin()));
+  }
   for (int g = 1; g <= t.group_count; ++g) {
     context->group_names.push_back(Cp1251ToUtf8(t.group_names[g]));
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));

@@ -49,6 +49,9 @@ struct Context {
   refdata::Tables tables;  // the engine's tables, never the module's
   std::string masses_file, groups_file;
   std::vector<std::string> symbols;  // UTF-8 forms of the table's strings
+  // Slot i: the place of symbols[i] in alphabetical order (equal symbols,
+  // equal places), for Hill formulas.
+  std::vector<int> symbol_places;
   std::vector<std::string> group_names, group_formulas;
   std::vector<Abbreviation> abbreviations;
   // The symbols of one capital and at most one small letter among the

@@ -303,6 +303,7 @@ class Reader {
   void Evaluate();
   bool RunPlain();
   void Finish(const double* atoms, const double* contributions, double mass, int count);
+  bool HillOrderByPlaces(std::vector<std::pair<std::string, double>>* ordered) const;
   // Span of the text as given behind evaluated-text bytes [p, q).
   std::size_t SpanBegin(std::size_t p) const { return lib_.begin[trace_->origin_begin[p]]; }
   std::size_t SpanEnd(std::size_t q) const { return lib_.end[trace_->origin_end[q - 1] - 1]; }
@@ -822,8 +823,44 @@ void Reader::Finish(const double* atoms, const double* contributions, double mas
   }
   std::vector<std::pair<std::string, double>> counts;
   counts.reserve(r_.elements.size());
+  if (HillOrderByPlaces(&counts)) {
+    FormatHillFormulas(std::move(counts), r_.charge, &r_.hill, &r_.empirical);
+    return;
+  }
   for (const ElementShare& e : r_.elements) counts.emplace_back(e.symbol, e.atoms);
   HillFormulas(std::move(counts), r_.charge, &r_.hill, &r_.empirical);
+}
+
+// The elements' counts in Hill order from the context's alphabetical
+// places, with no string compared: when every element is natural and no
+// two share a symbol (else false, and the general order decides).  The
+// same order: C and H first when there is carbon, then by symbol.
+bool Reader::HillOrderByPlaces(std::vector<std::pair<std::string, double>>* ordered) const {
+  const int natural = context_.tables.element_count;
+  struct Entry {
+    int key;
+    const ElementShare* e;
+  };
+  Entry entries[refdata::kMaxElements];
+  std::size_t n = 0;
+  bool carbon = false;
+  for (const ElementShare& e : r_.elements) {
+    if (e.index >= natural) return false;  // a label
+    carbon = carbon || e.symbol == "C";
+    entries[n++] = {context_.symbol_places[static_cast<std::size_t>(e.index)], &e};
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string& s = entries[i].e->symbol;
+    // Places run below kMaxElements; C and H go before them all.
+    if (carbon && s == "C") entries[i].key = -2;
+    if (carbon && s == "H") entries[i].key = -1;
+  }
+  std::sort(entries, entries + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  for (std::size_t i = 1; i < n; ++i) {
+    if (entries[i].key == entries[i - 1].key) return false;  // a symbol twice: merged by the general order
+  }
+  for (std::size_t i = 0; i < n; ++i) ordered->emplace_back(entries[i].e->symbol, entries[i].e->atoms);
+  return true;
 }
 
 // A plain formula (see ReadPlain): the reading without the trace, the
@@ -1039,7 +1076,11 @@ std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int 
 
 void HillFormulas(std::vector<std::pair<std::string, double>> counts, int charge, std::string* hill,
                   std::string* empirical) {
-  Counts ordered = HillOrder(std::move(counts));
+  FormatHillFormulas(HillOrder(std::move(counts)), charge, hill, empirical);
+}
+
+void FormatHillFormulas(std::vector<std::pair<std::string, double>> ordered, int charge, std::string* hill,
+                        std::string* empirical) {
   *hill = FormatHill(ordered, charge, false);
   *empirical = FormatHill(std::move(ordered), 0, true);  // a ratio of atoms: no charge
 }

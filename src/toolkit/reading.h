@@ -79,6 +79,9 @@ std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int 
 // `empirical` (divided, no charge).
 void HillFormulas(std::vector<std::pair<std::string, double>> counts, int charge, std::string* hill,
                   std::string* empirical);
+// The same from counts already in Hill order.
+void FormatHillFormulas(std::vector<std::pair<std::string, double>> ordered, int charge, std::string* hill,
+                        std::string* empirical);
 
 // The text with each run of small letters split into known element symbols
 // regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot

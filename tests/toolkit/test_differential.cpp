@@ -97,6 +97,10 @@ TEST(ToolkitDifferential, PlainShortcutAgreesWithTheReading) {
     ASSERT_EQ(quick.text, r.text);
     ASSERT_EQ(quick.hill, r.hill);
     ASSERT_EQ(quick.empirical, r.empirical);
+    std::vector<std::pair<std::string, double>> counts;  // the general Hill order, by strings
+    for (const ElementShare& e : r.elements) counts.emplace_back(e.symbol, e.atoms);
+    ASSERT_EQ(HillFormula(counts, 0, false), r.hill) << formula;
+    ASSERT_EQ(HillFormula(counts, 0, true), r.empirical) << formula;
     ASSERT_EQ(quick.elements.size(), r.elements.size()) << formula;
     for (std::size_t e = 0; e < r.elements.size(); ++e) {
       const ElementShare &a = quick.elements[e], &b = r.elements[e];
