@@ -63,8 +63,20 @@ std::string Shortest(double value) {
 }
 
 std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out += '"';
   for (std::size_t i = 0; i < utf8.size(); ++i) {
+    // A run of bytes written as they are, at once.
+    std::size_t j = i;
+    while (j < utf8.size()) {
+      const unsigned char b = static_cast<unsigned char>(utf8[j]);
+      if (b < 0x20 || b >= 0x80 || b == '"' || b == '\\') break;
+      ++j;
+    }
+    out.append(utf8, i, j - i);
+    if (j == utf8.size()) break;
+    i = j;
     const char c = utf8[i];
     const unsigned char u = static_cast<unsigned char>(c);
     if (u >= 0x80) {
@@ -83,11 +95,10 @@ std::string JsonString(const std::string& utf8) {
       char buffer[8];
       std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
       out += buffer;
-    } else {
-      out += c;
     }
   }
-  return out + "\"";
+  out += '"';
+  return out;
 }
 
 std::string JsonNumber(double value) {
