@@ -4,7 +4,6 @@
 #include "toolkit/analysis.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -13,6 +12,7 @@
 
 #include "formula/engine.h"
 #include "refdata/tables.h"
+#include "toolkit/numbers.h"
 
 namespace formix::toolkit {
 
@@ -85,16 +85,8 @@ std::string Line(const char* head, const std::vector<std::string>& elements,
   return out + ".";
 }
 
-std::string Shortest(double x) {
-  char buffer[32];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return std::string(buffer, r.ptr);
-}
-
 std::string Amount(double x) {
-  char buffer[32];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  std::string s(buffer, r.ptr);
+  std::string s = ShortestText(x);
   return s == "1" ? "" : s;
 }
 
@@ -137,8 +129,7 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
     double value = 0.0;
     const char* begin = item.data() + eq + 1;
     const char* end = item.data() + item.size();
-    auto r = std::from_chars(begin, end, value);
-    if (r.ec != std::errc() || r.ptr != end || !(value >= 0.0 && value <= 100.0)) {
+    if (ParseNumber(begin, end, &value) != end || !(value >= 0.0 && value <= 100.0)) {
       a.error = "the found value of " + symbol + " must be a percentage from 0 to 100, got '" +
                 std::string(begin, end) + "'";
       return a;
@@ -303,7 +294,8 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
       return a;
     }
     if (sum >= whole_sample) {
-      a.error = "the found values already sum to " + Shortest(sum) + ": nothing is left for " + by_difference;
+      a.error =
+          "the found values already sum to " + ShortestText(sum) + ": nothing is left for " + by_difference;
       return a;
     }
     a.species.push_back(by_difference);
@@ -336,7 +328,7 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
   const double sum_percent = fractions ? sum * 100.0 : sum;
   if (sum_percent > 100.0 + tolerance) {
     a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
-                         " %, more than 100 % by more than " + Shortest(tolerance));
+                         " %, more than 100 % by more than " + ShortestText(tolerance));
   } else if (sum_percent < 95.0 && by_difference.empty()) {
     a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
                          " %: if an element was not determined (often O), name it with --by-difference");

@@ -126,7 +126,8 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   for (const auto& f : ParseTabLines(ReadListFile(kAdductsFile), 5)) {
     const int multiplier = std::atoi(f[1].c_str());
     const int charge = std::atoi(f[4].c_str());
-    if (multiplier > 0 && charge != 0) context->adducts.push_back({f[0], multiplier, f[2], f[3], charge});
+    if (multiplier > 0 && charge != 0)
+      context->adducts.push_back({f[0], multiplier, f[2], f[3], charge, false, {}, {}});
   }
   *status = FORMIX_OK;
   return context;

@@ -3,7 +3,6 @@
 #include "toolkit/reaction.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +10,8 @@
 #include <limits>
 #include <map>
 #include <numeric>
+
+#include "toolkit/numbers.h"
 
 namespace formix::toolkit {
 namespace {
@@ -28,12 +29,6 @@ std::string Trim(const std::string& s) {
   while (b < e && IsSpace(s[b])) ++b;
   while (e > b && IsSpace(s[e - 1])) --e;
   return s.substr(b, e - b);
-}
-
-std::string Shortest(double x) {
-  char buffer[64];
-  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return std::string(buffer, r.ptr);
 }
 
 // Where the sides part: the start and length of the separator, or npos.
@@ -220,7 +215,7 @@ std::string Equation(const std::vector<Participant>& ps) {
   std::string out;
   for (std::size_t i = 0; i < ps.size(); ++i) {
     if (i > 0) out += ps[i].side != ps[i - 1].side ? " = " : " + ";
-    if (ps[i].coefficient != 1.0) out += Shortest(ps[i].coefficient) + " ";
+    if (ps[i].coefficient != 1.0) out += ShortestText(ps[i].coefficient) + " ";
     out += ps[i].formula;
   }
   return out;
@@ -266,12 +261,11 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
         const std::string number = part.substr(0, n);
         const std::size_t slash = number.find('/');
         double value = 0.0, denominator = 1.0;
-        auto r1 =
-            std::from_chars(number.data(), number.data() + (slash == std::string::npos ? n : slash), value);
-        bool ok = r1.ec == std::errc() && r1.ptr == number.data() + (slash == std::string::npos ? n : slash);
+        const char* numerator_end = number.data() + (slash == std::string::npos ? n : slash);
+        bool ok = ParseNumber(number.data(), numerator_end, &value) == numerator_end;
         if (ok && slash != std::string::npos) {
-          auto r2 = std::from_chars(number.data() + slash + 1, number.data() + n, denominator);
-          ok = r2.ec == std::errc() && r2.ptr == number.data() + n && denominator != 0.0;
+          ok = ParseNumber(number.data() + slash + 1, number.data() + n, &denominator) == number.data() + n &&
+               denominator != 0.0;
         }
         if (!ok || !(value / denominator > 0.0) || !std::isfinite(value / denominator)) {
           reaction.error = "'" + number + "' is no coefficient";
@@ -354,8 +348,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
     auto add = [&](const std::string& what, double left, double right) {
       const double scale = std::max({1.0, std::fabs(left), std::fabs(right)});
       if (std::fabs(left - right) <= 1e-9 * scale) return;
-      differences += (differences.empty() ? "" : "; ") + what + " " + Shortest(left) + " on the left, " +
-                     Shortest(right) + " on the right";
+      differences += (differences.empty() ? "" : "; ") + what + " " + ShortestText(left) + " on the left, " +
+                     ShortestText(right) + " on the right";
     };
     for (const std::string& s : symbols) {
       double left = 0.0, right = 0.0;
@@ -399,10 +393,10 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
     return false;
   }
   double value = 0.0;
-  auto r = std::from_chars(value_text.data(), value_text.data() + value_text.size(), value);
   const char* text_end = value_text.data() + value_text.size();
-  std::string unit = r.ec == std::errc() ? Trim(std::string(r.ptr, text_end)) : "";
-  if (r.ec != std::errc() || !(value > 0.0) || !std::isfinite(value)) {
+  const char* number_end = ParseNumber(value_text.data(), text_end, &value);
+  std::string unit = number_end != nullptr ? Trim(std::string(number_end, text_end)) : "";
+  if (number_end == nullptr || !(value > 0.0) || !std::isfinite(value)) {
     reaction.error =
         std::string(what) + " for " + name + " needs a positive number, got '" + value_text + "'";
     return false;

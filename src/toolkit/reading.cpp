@@ -17,7 +17,6 @@
 #include "toolkit/reading.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -28,6 +27,7 @@
 #include "formula/engine.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
+#include "toolkit/numbers.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
@@ -469,10 +469,7 @@ void Reader::Rewrite(const ChargeFound& charge) {
             Add(kError, from, span_end - from, "fraction",
                 Quote(Source(from, span_end)) + " divides by zero");
           } else {
-            char decimal[64];
-            double value = static_cast<double>(a) / static_cast<double>(b);
-            auto res = std::to_chars(decimal, decimal + sizeof decimal, value, std::chars_format::fixed);
-            std::string as(decimal, res.ptr);
+            const std::string as = ShortestFixedText(static_cast<double>(a) / static_cast<double>(b));
             for (char d : as) lib_.Add(d, from, span_end);
             notes.Add(kFraction, Source(from, span_end), as, from, span_end - from);
           }
@@ -1053,13 +1050,10 @@ std::string FormatHill(Counts ordered, int charge, bool divide) {
   for (const auto& c : ordered) {
     out += c.first;
     if (c.second == 1.0) continue;
-    char buffer[64];
     // A whole count (nearly all) as an integer: what the shortest fixed
     // form of the double reads.
     const bool whole = c.second == std::floor(c.second) && c.second > 0 && c.second < 1e15;
-    auto r = whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(c.second))
-                   : std::to_chars(buffer, buffer + sizeof buffer, c.second, std::chars_format::fixed);
-    out.append(buffer, r.ptr);
+    out += whole ? std::to_string(static_cast<long long>(c.second)) : ShortestFixedText(c.second);
   }
   if (charge != 0) {
     const int m = charge < 0 ? -charge : charge;

@@ -1,0 +1,27 @@
+// numbers.h -- decimal text of doubles and back, the same wherever the
+// toolkit is built: the WebAssembly C++ library has no floating-point
+// to_chars or from_chars, so these give their results from printf's exact
+// conversions and fast_float's correctly rounded reading.
+#ifndef FORMIX_TOOLKIT_NUMBERS_H
+#define FORMIX_TOOLKIT_NUMBERS_H
+
+#include <string>
+
+namespace formix::toolkit {
+
+// The text std::to_chars(x) writes: the shortest digits that read back as
+// x, in fixed or scientific notation, whichever is shorter (fixed on a tie).
+std::string ShortestText(double x);
+
+// The text std::to_chars(x, std::chars_format::fixed) writes: the shortest
+// digits in fixed notation (a whole number: its exact digits).
+std::string ShortestFixedText(double x);
+
+// What std::from_chars(first, last, *value) does (general format): the end
+// of the number read at `first`, or NULL when none stands there or it is
+// out of range, `*value` then unchanged.
+const char* ParseNumber(const char* first, const char* last, double* value);
+
+}  // namespace formix::toolkit
+
+#endif  // FORMIX_TOOLKIT_NUMBERS_H

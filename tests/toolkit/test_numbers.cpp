@@ -1,0 +1,57 @@
+// The toolkit's number text against the C++ library's own (which the
+// WebAssembly build lacks): every bit pattern class, powers of two (whose
+// rounding intervals are uneven), and the texts a reader must refuse.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "toolkit/numbers.h"
+
+namespace formix::toolkit {
+namespace {
+
+void ExpectSameText(double x) {
+  char buffer[400];
+  auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  ASSERT_EQ(ShortestText(x), std::string(buffer, r.ptr)) << std::hexfloat << x;
+  r = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
+  ASSERT_EQ(ShortestFixedText(x), std::string(buffer, r.ptr)) << std::hexfloat << x;
+}
+
+TEST(Numbers, SameTextAsToChars) {
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> exponent(-12.0, 12.0);
+  for (int k = 0; k < 100000; ++k) {
+    std::uint64_t bits = rng();
+    double any;
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any)) ExpectSameText(any);
+    ExpectSameText(std::pow(10.0, exponent(rng)));  // everyday magnitudes
+  }
+  for (int k = -1074; k < 1024; ++k) ExpectSameText(std::ldexp(1.0, k));
+  for (double x : {0.0, -0.0, 0.1, 1.5, 2.0 / 3, 1e22, 1e23, 5e-324, 1e-5, 1e-4, 0.5, 100.0})
+    ExpectSameText(x);
+}
+
+TEST(Numbers, ReadsAsFromChars) {
+  for (const char* text : {"1",         "-1",     ".5",    "5.",     "1e5",
+                           "1E-5",      "1e",     "1e+",   "2.5x",   "0x10",
+                           "+1",        " 1",     "",      "e5",     "inf",
+                           "-infinity", "nan",    "1e400", "-1e400", "1e-400",
+                           "2e-324",    "3e-324", "0e999", "0.000",  "1.7976931348623159e308",
+                           "4.9e-324",  "00012"}) {
+    const char* end = text + std::strlen(text);
+    double expected = 7.0, value = 7.0;
+    const auto r = std::from_chars(text, end, expected);
+    const char* read = ParseNumber(text, end, &value);
+    ASSERT_EQ(read, r.ec == std::errc() ? r.ptr : nullptr) << '"' << text << '"';
+    ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << '"' << text << '"';
+  }
+}
+
+}  // namespace
+}  // namespace formix::toolkit
