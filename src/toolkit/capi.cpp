@@ -56,6 +56,20 @@ void SetStatus(int* status, int value) {
 
 bool InTable(int index, std::size_t size) { return index >= 0 && static_cast<std::size_t>(index) < size; }
 
+// The C views of a reading's strings.
+std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
+  auto r = std::make_unique<formix_reading>();
+  r->reading = std::move(reading);
+  for (const auto& d : r->reading.diagnostics) {
+    r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
+                              d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
+  }
+  for (const auto& e : r->reading.elements) {
+    r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
+  }
+  return r;
+}
+
 }  // namespace
 
 static_assert(FORMIX_ELECTRON_MOLAR_MASS == formix::toolkit::kElectronMolarMass);
@@ -125,24 +139,6 @@ FORMIX_API const char* formix_group_formula(const formix_context* c, int i) {
   if (c == nullptr || !InTable(i, c->context->group_formulas.size())) return nullptr;
   return c->context->group_formulas[static_cast<std::size_t>(i)].c_str();
 }
-
-namespace {
-
-// The C views of a reading's strings.
-std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
-  auto r = std::make_unique<formix_reading>();
-  r->reading = std::move(reading);
-  for (const auto& d : r->reading.diagnostics) {
-    r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
-                              d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
-  }
-  for (const auto& e : r->reading.elements) {
-    r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
-  }
-  return r;
-}
-
-}  // namespace
 
 FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text, std::size_t length) {
   if (c == nullptr || (text == nullptr && length != 0)) return nullptr;
