@@ -169,6 +169,10 @@ FORMIX_API const formix_diagnostic *formix_reading_diagnostic(const formix_readi
 FORMIX_API size_t formix_reading_element_count(const formix_reading *reading);
 FORMIX_API const formix_element_share *formix_reading_element(const formix_reading *reading,
                                                               size_t index);
+/* The same elements in Hill order: C, H, then by symbol (all by symbol
+ * without carbon), as tables of a composition list them. */
+FORMIX_API const formix_element_share *formix_reading_element_in_hill_order(const formix_reading *reading,
+                                                                            size_t index);
 
 /* The molar mass of the NUL-terminated UTF-8 `text` when the reader has
  * nothing to say about the formula (no diagnostic, not even a note, no

@@ -1,5 +1,6 @@
 // capi.cpp -- the toolkit's C interface: contexts and readings behind
 // opaque handles; no exception crosses it.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -22,6 +23,7 @@ struct formix_reading {
   formix::toolkit::Reading reading;
   std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
   std::vector<formix_element_share> elements;
+  std::vector<std::size_t> hill_order;  // indices into elements
 };
 
 struct formix_analysis {
@@ -67,6 +69,18 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
   for (const auto& e : r->reading.elements) {
     r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
   }
+  // Hill order: C, H, then by symbol (all by symbol without carbon).
+  bool carbon = false;
+  for (const auto& e : r->reading.elements) carbon = carbon || e.symbol == "C";
+  auto rank = [carbon](const std::string& symbol) {
+    return !carbon ? 2 : symbol == "C" ? 0 : symbol == "H" ? 1 : 2;
+  };
+  for (std::size_t i = 0; i < r->elements.size(); ++i) r->hill_order.push_back(i);
+  std::stable_sort(r->hill_order.begin(), r->hill_order.end(), [&](std::size_t a, std::size_t b) {
+    const std::string& x = r->reading.elements[a].symbol;
+    const std::string& y = r->reading.elements[b].symbol;
+    return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
+  });
   return r;
 }
 
@@ -260,6 +274,10 @@ FORMIX_API std::size_t formix_reading_element_count(const formix_reading* r) {
 }
 FORMIX_API const formix_element_share* formix_reading_element(const formix_reading* r, std::size_t i) {
   return r != nullptr && i < r->elements.size() ? &r->elements[i] : nullptr;
+}
+FORMIX_API const formix_element_share* formix_reading_element_in_hill_order(const formix_reading* r,
+                                                                            std::size_t i) {
+  return r != nullptr && i < r->hill_order.size() ? &r->elements[r->hill_order[i]] : nullptr;
 }
 
 FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r,

@@ -98,17 +98,7 @@ void CommandComposition(Session& s) {
   const std::size_t n = shows ? formix_reading_element_count(r.get()) : 0;
   // Rows in Hill order: C, H, then alphabetical (all alphabetical without C).
   std::vector<const formix_element_share*> rows;
-  for (std::size_t i = 0; i < n; ++i) rows.push_back(formix_reading_element(r.get(), i));
-  bool carbon = false;
-  for (const formix_element_share* e : rows) carbon = carbon || std::string(e->symbol) == "C";
-  auto rank = [carbon](const std::string& symbol) {
-    return !carbon ? 2 : symbol == "C" ? 0 : symbol == "H" ? 1 : 2;
-  };
-  std::stable_sort(rows.begin(), rows.end(),
-                   [&](const formix_element_share* a, const formix_element_share* b) {
-                     const std::string x = a->symbol, y = b->symbol;
-                     return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
-                   });
+  for (std::size_t i = 0; i < n; ++i) rows.push_back(formix_reading_element_in_hill_order(r.get(), i));
   Analysis analysis(nullptr, &formix_analysis_free);
   if (shows) {
     analysis.reset(formix_analyze(s.context, r.get(), o.elements ? o.elements->c_str() : nullptr,

@@ -1,0 +1,90 @@
+// The package in node: molar masses worked out from the shipped mass file
+// in the engine's order, the readings of pasted notations, data files
+// replaced at run time, bad arguments; and, where the native tool is given
+// (FORMIX_TOOL), every reading the same as the tool's JSON to the bit.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
+import { fileURLToPath } from 'node:url';
+
+import * as formix from '../node.js';
+
+const dataDir = fileURLToPath(new URL('../../data/', import.meta.url));
+const shipped = readFileSync(`${dataDir}mass.elt`, 'utf8');
+const M = Object.fromEntries(shipped.trim().split('\n').map((line) => line.split(/\s+/)).map(([, s, m]) => [s, Number(m)]));
+
+await formix.init();
+
+test('molar masses as the engine sums them: atoms times masses, in the order written', () => {
+  const rows = [
+    ['H2O', 2 * M.H + M.O],
+    ['NaCl', M.Na + M.Cl],
+    ['CuSO4*5H2O', 5 * 2 * M.H + (5 * M.O + (M.S + (M.Cu + 0) + 4 * M.O))],
+    ['Ca(OH)2', 2 * M.H + (2 * M.O + M.Ca)],
+  ];
+  for (const [formula, expected] of rows) assert.ok(Math.abs(formix.molarMass(formula) - expected) < 1e-9, formula);
+  // Bit for bit where the order is plain: each occurrence added in turn.
+  assert.equal(formix.molarMass('H2O'), 1 * M.O + (2 * M.H + 0));
+  assert.equal(formix.molarMass('C6H12O6'), 6 * M.O + (12 * M.H + (6 * M.C + 0)));
+  assert.ok(Number.isNaN(formix.molarMass('Xx')));
+});
+
+test('pasted notations: rewrites, charges and what is passed over are said', () => {
+  const rows = [
+    ['CuSO4·5H₂O', 'middle-dot', null],
+    ['SO4^2-', 'charge', -2],
+    ['co(NO3)2', 'ignored', null],
+    ['SO42-', 'ambiguous-charge', null],
+  ];
+  for (const [formula, code, charge] of rows) {
+    const r = formix.read(formula);
+    assert.ok(r.diagnostics.some((d) => d.code === code), `${formula}: ${JSON.stringify(r.diagnostics)}`);
+    assert.equal(r.charge ?? null, charge, formula);
+  }
+  const sulfate = formix.read('SO4^2-');
+  assert.equal(sulfate.hill, 'O4S^2-');
+  assert.deepEqual(sulfate.elements.map((e) => [e.symbol, e.atoms]), [['O', 4], ['S', 1]]);
+  const unknown = formix.read('Xx2O');
+  assert.equal(unknown.molar_mass, null);
+  assert.equal(unknown.diagnostics[0].code, 'unknown-element');
+  assert.equal(unknown.diagnostics[0].severity, 'error');
+});
+
+test('data files replaced at run time, then the shipped ones again', () => {
+  const doubled = shipped.trim().split('\n').map((line) => {
+    const [n, s, m] = line.split(/\s+/);
+    return `${n} ${s} ${2 * Number(m)}`;
+  }).join('\n');
+  formix.useDataFiles({ 'mass.elt': doubled });
+  assert.equal(formix.molarMass('H2O'), 1 * (2 * M.O) + (2 * (2 * M.H) + 0));
+  formix.useDataFiles({ 'mass.gps': new TextEncoder().encode('Q H2O\n') });
+  assert.equal(formix.molarMass('Q'), formix.molarMass('(H2O)'));
+  formix.useDataFiles({ 'mass.elt': shipped, 'mass.gps': readFileSync(`${dataDir}mass.gps`) });
+  assert.equal(formix.molarMass('H2O'), 1 * M.O + (2 * M.H + 0));
+  assert.ok(formix.groups().some((g) => g.name === 'Ph'));
+});
+
+test('bad arguments are refused clearly', () => {
+  assert.throws(() => formix.molarMass(42), TypeError);
+  assert.throws(() => formix.useDataFiles({ 'mass.elt': 7 }), TypeError);
+  assert.equal(formix.read('H2\u0000O').diagnostics[0].code, 'nul');
+});
+
+test('the same readings as the native tool, to the bit', { skip: !process.env.FORMIX_TOOL }, () => {
+  const formulas = ['CuSO4*5H2O', 'CuSO4·5H₂O', 'K4[Fe(CN)6]', 'Ph3P', 'SO4^2-', '[Fe(CN)6]3-', 'C1.5H3O',
+    'CaSO4*1/2H2O', 'co(NO3)2', 'NH4+', 'Fe3+', 'H2O.', '[13C]6H12O6', 'D2O', 'C254H377N65O75S6'];
+  for (const formula of formulas) {
+    let out;
+    try {
+      out = execFileSync(process.env.FORMIX_TOOL, ['composition', '--json', formula], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+    } catch (e) {
+      out = e.stdout;  // a formula with a warning or an error exits with 2
+    }
+    const tool = JSON.parse(out);
+    const r = formix.read(formula);
+    for (const key of ['molar_mass', 'charge', 'hill', 'empirical', 'elements', 'diagnostics']) {
+      assert.deepEqual(r[key], tool[key], `${formula}: ${key}`);
+    }
+  }
+});
