@@ -129,6 +129,184 @@ function makeApi(m) {
     });
   }
 
+  // A reading of `formula` for `use`, freed after.
+  function withReading(formula, use) {
+    return withText(formula, (at, length) => {
+      const r = m._formix_read(context, at, length);
+      if (r === 0) throw new Error('formix: out of memory');
+      try {
+        return use(r);
+      } finally {
+        m._formix_reading_free(r);
+      }
+    });
+  }
+
+  const withOptional = (text, use) => (text === undefined || text === null || text === '' ? use(0) : withText(String(text), use));
+
+  // The elemental analysis of a formula (as "analysis" in the tool's
+  // composition JSON): options elements ("C,H,N"), found ("C=73.21,H=7.75"
+  // or {C: 73.21, H: 7.75}), tolerance (0.4), solvents (0, 1 or 2).
+  function analysis(formula, options = {}) {
+    const tolerance = options.tolerance ?? 0.4;
+    const found = typeof options.found === 'object' && options.found !== null
+      ? Object.entries(options.found).map(([k, v]) => `${k}=${v}`).join(',') : options.found;
+    return withReading(formula, (r) => withOptional(options.elements, (ep) => withOptional(found, (fp) => {
+      const a = m._formix_analyze(context, r, ep, fp, tolerance, options.solvents ?? 0);
+      if (a === 0) throw new Error('formix: out of memory');
+      try {
+        const error = string(m._formix_analysis_error(a));
+        if (error !== '') return { error };
+        const n = m._formix_analysis_element_count(a);
+        const out = { tolerance, elements: [] };
+        for (let i = 0; i < n; ++i) {
+          const item = { symbol: string(m._formix_analysis_element(a, i)), calcd: m._formix_analysis_calcd(a, i) };
+          const f = m._formix_analysis_found(a, i);
+          if (!Number.isNaN(f)) {
+            item.found = f;
+            item.difference = f - item.calcd;
+          }
+          out.elements.push(item);
+        }
+        out.calcd_line = string(m._formix_analysis_calcd_line(a));
+        const foundLine = string(m._formix_analysis_found_line(a));
+        if (foundLine !== '') {
+          out.found_line = foundLine;
+          out.within = m._formix_analysis_within(a) !== 0;
+        }
+        out.fits = [];
+        for (let k = 0; k < m._formix_analysis_fit_count(a); ++k) {
+          const calcd = [];
+          for (let i = 0; i < n; ++i) calcd.push(m._formix_analysis_fit_calcd(a, k, i));
+          out.fits.push({ label: string(m._formix_analysis_fit_label(a, k)), worst: m._formix_analysis_fit_worst(a, k),
+            calcd, calcd_line: string(m._formix_analysis_fit_line(a, k)) });
+        }
+        return out;
+      } finally {
+        m._formix_analysis_free(a);
+      }
+    })));
+  }
+
+  // Exact masses (the tool's "ms" JSON): options adducts ("[M+H]+,[M+Na]+").
+  function exactMasses(formula, options = {}) {
+    return withReading(formula, (r) => withOptional(options.adducts, (ap) => {
+      const x = m._formix_exact(context, r, ap);
+      if (x === 0) throw new Error('formix: out of memory');
+      try {
+        const error = string(m._formix_ms_error(x));
+        const out = { formula };
+        if (error !== '') return { ...out, error, diagnostics: diagnostics(r) };
+        out.hill = string(m._formix_reading_hill(r));
+        out.monoisotopic_mass = m._formix_ms_monoisotopic(x);
+        out.nominal_mass = m._formix_ms_nominal(x);
+        out.average_molar_mass = m._formix_reading_molar_mass(r);
+        const charge = m._formix_ms_charge(x);
+        if (charge !== 0) {
+          out.charge = charge;
+          out.mz = m._formix_ms_mz(x);
+        }
+        out.ions = [];
+        for (let i = 0; i < m._formix_ms_ion_count(x); ++i) {
+          out.ions.push({ adduct: string(m._formix_ms_ion_name(x, i)), formula: string(m._formix_ms_ion_formula(x, i)),
+            charge: m._formix_ms_ion_charge(x, i), possible: m._formix_ms_ion_possible(x, i) !== 0,
+            mz: m._formix_ms_ion_mz(x, i) });
+        }
+        out.diagnostics = diagnostics(r);
+        return out;
+      } finally {
+        m._formix_ms_free(x);
+      }
+    }));
+  }
+
+  // The isotope pattern (the tool's "pattern" JSON): options
+  // resolvingPower (20000), threshold (1e-6), fine (the isotopologues).
+  function isotopePattern(formula, options = {}) {
+    const resolvingPower = options.resolvingPower ?? 20000;
+    const threshold = options.threshold ?? 1e-6;
+    return withReading(formula, (r) => {
+      const p = m._formix_isotope_pattern(context, r, threshold, resolvingPower);
+      if (p === 0) throw new Error('formix: out of memory');
+      try {
+        const error = string(m._formix_pattern_error(p));
+        if (error !== '') return { formula, error, diagnostics: diagnostics(r) };
+        const out = { formula, hill: string(m._formix_reading_hill(r)), resolving_power: resolvingPower, threshold,
+          pruned: m._formix_pattern_pruned(p), most_abundant_mz: m._formix_pattern_most_abundant(p) };
+        const list = [];
+        const count = options.fine ? m._formix_pattern_fine_count(p) : m._formix_pattern_peak_count(p);
+        for (let i = 0; i < count; ++i) {
+          list.push(options.fine
+            ? { mz: m._formix_pattern_fine_mz(p, i), intensity: m._formix_pattern_fine_intensity(p, i) }
+            : { mz: m._formix_pattern_peak_mz(p, i), intensity: m._formix_pattern_peak_intensity(p, i) });
+        }
+        out[options.fine ? 'isotopologues' : 'peaks'] = list;
+        out.diagnostics = diagnostics(r);
+        return out;
+      } finally {
+        m._formix_pattern_free(p);
+      }
+    });
+  }
+
+  // A reaction and its bench table (the tool's "react" JSON): options
+  // balance, check (true), given, equiv, density, conc (each a list of
+  // "FORMULA=VALUE" or an object {FORMULA: VALUE}).
+  function reaction(equation, options = {}) {
+    const list = (v) => (v === undefined ? [] : Array.isArray(v) ? v : typeof v === 'object'
+      ? Object.entries(v).map(([k, x]) => `${k}=${x}`) : [v]);
+    return withText(equation, (at) => {
+      const r = m._formix_react(context, at, options.balance ? 1 : 0, options.check === false ? 0 : 1);
+      if (r === 0) throw new Error('formix: out of memory');
+      try {
+        const n = m._formix_reaction_count(r);
+        const participantDiagnostics = [];
+        for (let i = 0; i < n; ++i) {
+          participantDiagnostics.push({ formula: string(m._formix_reaction_formula(r, i)),
+            diagnostics: diagnostics(m._formix_reaction_reading(r, i)) });
+        }
+        let error = string(m._formix_reaction_error(r));
+        const amounts = list(options.given).length > 0;
+        if (error === '') {
+          for (const [values, kind] of [[options.given, 'g'], [options.equiv, 'e'], [options.density, 'd'], [options.conc, 'c']]) {
+            for (const item of list(values)) {
+              if (error === '' && !withText(String(item), (ip) => m._formix_reaction_set_amount(r, ip, kind.charCodeAt(0)))) {
+                error = string(m._formix_reaction_error(r));
+              }
+            }
+          }
+          if (error === '' && amounts && !m._formix_reaction_solve(r)) error = string(m._formix_reaction_error(r));
+        }
+        if (error !== '') return { equation, error, participants: participantDiagnostics };
+        const limiting = m._formix_reaction_limiting(r);
+        const participants = [];
+        for (let i = 0; i < n; ++i) {
+          const reading = m._formix_reaction_reading(r, i);
+          const p = { side: m._formix_reaction_side(r, i) ? 'product' : 'reactant',
+            coefficient: m._formix_reaction_coefficient(r, i), formula: string(m._formix_reaction_formula(r, i)),
+            hill: string(m._formix_reading_hill(reading)), molar_mass: m._formix_reading_molar_mass(reading) };
+          if (amounts) {
+            const number = (x) => (Number.isFinite(x) ? x : null);
+            p.moles = number(m._formix_reaction_moles(r, i));
+            p.mass = number(m._formix_reaction_mass(r, i));
+            const equiv = m._formix_reaction_equiv(r, i);
+            if (Number.isFinite(equiv)) p.equiv = equiv;
+            const volume = m._formix_reaction_volume(r, i);
+            if (Number.isFinite(volume)) p.volume = volume;
+            const excess = m._formix_reaction_excess(r, i);
+            if (Number.isFinite(excess) && i !== limiting) p.excess_moles = excess;
+            p.given = m._formix_reaction_given(r, i) !== 0;
+            if (i === limiting) p.limiting = true;
+          }
+          participants.push(p);
+        }
+        return { equation: string(m._formix_reaction_equation(r)), participants };
+      } finally {
+        m._formix_reaction_free(r);
+      }
+    });
+  }
+
   function molarMass(formula) {
     const quiet = withText(formula, (at) => m._formix_quiet_molar_mass(context, at));
     if (!Number.isNaN(quiet)) return quiet;
@@ -174,6 +352,10 @@ function makeApi(m) {
     read,
     molarMass,
     composition: read,
+    analysis,
+    exactMasses,
+    isotopePattern,
+    reaction,
     useDataFiles,
     elements: () =>
       table(m._formix_element_count(context), m._formix_element_symbol, m._formix_element_mass).map(
@@ -187,6 +369,10 @@ function makeApi(m) {
 export const read = (formula) => ready().read(formula);
 export const molarMass = (formula) => ready().molarMass(formula);
 export const composition = (formula) => ready().composition(formula);
+export const analysis = (formula, options) => ready().analysis(formula, options);
+export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
+export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);
+export const reaction = (equation, options) => ready().reaction(equation, options);
 export const useDataFiles = (files) => ready().useDataFiles(files);
 export const elements = () => ready().elements();
 export const groups = () => ready().groups();

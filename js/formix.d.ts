@@ -49,3 +49,75 @@ export function composition(formula: string): Reading;
 export function useDataFiles(files: { 'mass.elt'?: string | Uint8Array; 'mass.gps'?: string | Uint8Array }): void;
 export function elements(): { symbol: string; mass: number }[];
 export function groups(): { name: string; formula: string }[];
+
+export interface Analysis {
+  error?: string;
+  tolerance?: number;
+  elements?: { symbol: string; calcd: number; found?: number; difference?: number }[];
+  /** "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28." */
+  calcd_line?: string;
+  found_line?: string;
+  within?: boolean;
+  /** Solvate fits within the tolerance, best first. */
+  fits?: { label: string; worst: number; calcd: number[]; calcd_line: string }[];
+}
+/** Elemental analysis: Calcd (and Found) lines, deviations, solvate fits. */
+export function analysis(formula: string, options?: {
+  elements?: string; found?: string | Record<string, number>; tolerance?: number; solvents?: 0 | 1 | 2;
+}): Analysis;
+
+export interface ExactMasses {
+  formula: string;
+  error?: string;
+  hill?: string;
+  monoisotopic_mass?: number;
+  nominal_mass?: number;
+  average_molar_mass?: number;
+  charge?: number;
+  mz?: number;
+  ions?: { adduct: string; formula: string; charge: number; possible: boolean; mz: number }[];
+  diagnostics: Diagnostic[];
+}
+/** Monoisotopic and nominal masses, an ion's m/z, the adduct ions ("[M+H]+,[M+Na]+"). */
+export function exactMasses(formula: string, options?: { adducts?: string }): ExactMasses;
+
+export interface Peak { mz: number; intensity: number }
+export interface IsotopePattern {
+  formula: string;
+  error?: string;
+  hill?: string;
+  resolving_power?: number;
+  threshold?: number;
+  pruned?: number;
+  most_abundant_mz?: number;
+  peaks?: Peak[];
+  isotopologues?: Peak[];
+  diagnostics: Diagnostic[];
+}
+/** The isotope pattern, centroided at the resolving power (or the isotopologues with fine). */
+export function isotopePattern(formula: string, options?: { resolvingPower?: number; threshold?: number; fine?: boolean }): IsotopePattern;
+
+export interface Participant {
+  side: 'reactant' | 'product';
+  coefficient: number;
+  formula: string;
+  hill: string;
+  molar_mass: number;
+  moles?: number | null;
+  mass?: number | null;
+  equiv?: number;
+  volume?: number;
+  excess_moles?: number;
+  given?: boolean;
+  limiting?: true;
+}
+export interface Reaction {
+  equation: string;
+  error?: string;
+  participants: Participant[] | { formula: string; diagnostics: Diagnostic[] }[];
+}
+type Amounts = string[] | Record<string, string | number>;
+/** An equation, checked or balanced, and the bench table from given amounts. */
+export function reaction(equation: string, options?: {
+  balance?: boolean; check?: boolean; given?: Amounts; equiv?: Amounts; density?: Amounts; conc?: Amounts;
+}): Reaction;

@@ -88,3 +88,44 @@ test('the same readings as the native tool, to the bit', { skip: !process.env.FO
     }
   }
 });
+
+test('analysis, exact masses, patterns and reactions as the native tool gives them, to the bit',
+  { skip: !process.env.FORMIX_TOOL }, () => {
+    const tool = (...args) => {
+      let out;
+      try {
+        out = execFileSync(process.env.FORMIX_TOOL, [...args, '--json'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+      } catch (e) {
+        out = e.stdout;
+      }
+      return JSON.parse(out);
+    };
+    const same = (ours, theirs, keys, what) => {
+      for (const key of keys) assert.deepEqual(ours[key], theirs[key], `${what}: ${key}`);
+    };
+    for (const [formula, found, solvate] of [['C20H25NO3', 'C=73.21,H=7.75,N=4.22', 1], ['C6H12O6', '', 0],
+      ['CuSO4*5H2O', 'H=4.10', 0]]) {
+      const args = ['composition', formula];
+      if (found) args.push('--found', found);
+      if (solvate) args.push('--solvate');
+      same(formix.analysis(formula, { found, solvents: solvate }), tool(...args).analysis,
+        ['tolerance', 'elements', 'calcd_line', 'found_line', 'within', 'fits'], formula);
+    }
+    for (const formula of ['C20H25NO3', 'SO4^2-', '[13C]6H12O6', 'NaCl']) {
+      same(formix.exactMasses(formula), tool('ms', formula),
+        ['hill', 'monoisotopic_mass', 'nominal_mass', 'average_molar_mass', 'charge', 'mz', 'ions', 'diagnostics'], formula);
+    }
+    for (const [formula, fine] of [['C6H12O6', false], ['C254H377N65O75S6', false], ['Br2', true]]) {
+      const args = ['pattern', formula];
+      if (fine) args.push('--fine');
+      same(formix.isotopePattern(formula, { fine }), tool(...args),
+        ['hill', 'pruned', 'most_abundant_mz', 'peaks', 'isotopologues', 'diagnostics'], formula);
+    }
+    for (const [equation, options, args] of [
+      ['2 H2 + O2 = 2 H2O', { given: ['H2=4.032g'] }, ['--given', 'H2=4.032g']],
+      ['C6H5Br + Mg = C6H5MgBr', { given: { C6H5Br: '1.57g' }, equiv: { Mg: 1.2 } },
+        ['--given', 'C6H5Br=1.57g', '--equiv', 'Mg=1.2']],
+      ['Fe + O2 = Fe2O3', { balance: true }, ['--balance']]]) {
+      same(formix.reaction(equation, options), tool('react', equation, ...args), ['equation', 'participants'], equation);
+    }
+  });

@@ -30,7 +30,10 @@ constexpr double kMergeWindow = 1e-6;  // u
 // wider), drops what is below the threshold or beyond the cap; returns the
 // probability dropped.
 double Tidy(std::vector<Raw>& peaks, double threshold, double relative) {
-  std::sort(peaks.begin(), peaks.end(), [](const Raw& a, const Raw& b) { return a.mass < b.mass; });
+  // Equal masses ordered by probability: the order of the merges, and so
+  // every bit, the same with any library's sort.
+  std::sort(peaks.begin(), peaks.end(),
+            [](const Raw& a, const Raw& b) { return a.mass < b.mass || (a.mass == b.mass && a.p < b.p); });
   std::vector<Raw> merged;
   for (const Raw& r : peaks) {
     if (!merged.empty() && r.mass - merged.back().mass <= std::max(kMergeWindow, r.mass * relative)) {
