@@ -1,0 +1,202 @@
+// app.js -- the formix page: results as you type, from the npm package's
+// WebAssembly build, all in the browser.
+import * as formix from './formix/web.js';
+
+const $ = (id) => document.getElementById(id);
+const fixed = (x, digits = 4) => (x === null || x === undefined || !Number.isFinite(x) ? '—' : x.toFixed(digits));
+
+function element(tag, text, className) {
+  const e = document.createElement(tag);
+  if (text !== undefined) e.textContent = text;
+  if (className) e.className = className;
+  return e;
+}
+
+function fillRows(tbody, rows) {
+  tbody.replaceChildren(...rows.map((cells) => {
+    const tr = element('tr');
+    for (const cell of cells) tr.append(cell instanceof Node ? wrap(cell) : element('td', String(cell)));
+    return tr;
+  }));
+}
+
+function wrap(node) {
+  const td = element('td');
+  td.append(node);
+  return td;
+}
+
+// The JS string index of a UTF-8 byte offset of `text`.
+function indexOfByte(text, byte) {
+  let bytes = 0;
+  let i = 0;
+  for (const ch of text) {
+    if (bytes >= byte) break;
+    const code = ch.codePointAt(0);
+    bytes += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    i += ch.length;
+  }
+  return i;
+}
+
+// The formula with the places the diagnostics concern underlined.
+function markFormula(formula, diagnostics) {
+  const marks = new Array(formula.length).fill(null);
+  for (const d of diagnostics) {
+    const from = indexOfByte(formula, d.offset);
+    const to = d.length === 0 ? formula.length : indexOfByte(formula, d.offset + d.length);
+    for (let i = from; i < Math.max(to, from + 1) && i < formula.length; ++i) marks[i] ??= d.severity;
+  }
+  const out = [];
+  for (let i = 0; i < formula.length;) {
+    let j = i + 1;
+    while (j < formula.length && marks[j] === marks[i]) ++j;
+    const text = formula.slice(i, j);
+    if (marks[i] === null) {
+      out.push(document.createTextNode(text));
+    } else {
+      const m = element('mark', text, marks[i]);
+      m.title = marks[i];
+      out.push(m);
+    }
+    i = j;
+  }
+  return out;
+}
+
+function showPattern(pattern) {
+  const svg = $('pattern');
+  const peaks = pattern.peaks ?? [];
+  svg.replaceChildren();
+  if (peaks.length === 0) {
+    $('pattern-caption').textContent = pattern.error ?? '';
+    return;
+  }
+  const lo = peaks[0].mz - 1;
+  const hi = peaks[peaks.length - 1].mz + 1;
+  const x = (mz) => 40 + ((mz - lo) / (hi - lo)) * 540;
+  const ns = 'http://www.w3.org/2000/svg';
+  const line = (x1, y1, x2, y2, cls) => {
+    const l = document.createElementNS(ns, 'line');
+    for (const [k, v] of Object.entries({ x1, y1, x2, y2 })) l.setAttribute(k, v);
+    l.setAttribute('class', cls);
+    svg.append(l);
+  };
+  line(40, 210, 580, 210, 'axis');
+  for (const p of peaks) line(x(p.mz), 210, x(p.mz), 210 - p.intensity * 1.9, 'peak');
+  for (const p of peaks.filter((q) => q.intensity >= 5)) {
+    const t = document.createElementNS(ns, 'text');
+    t.setAttribute('x', x(p.mz));
+    t.setAttribute('y', 228);
+    t.setAttribute('text-anchor', 'middle');
+    t.textContent = p.mz.toFixed(2);
+    svg.append(t);
+  }
+  $('pattern-caption').textContent = `Isotope pattern of ${pattern.hill} at a resolving power of ` +
+    `${pattern.resolving_power}: ${peaks.map((p) => `m/z ${p.mz.toFixed(4)} (${p.intensity.toFixed(1)} %)`).join(', ')}.`;
+}
+
+function showFormula() {
+  const formula = $('formula').value;
+  const r = formix.read(formula);
+  const charge = r.charge ? ` (ion, charge ${Math.abs(r.charge)}${r.charge < 0 ? '−' : '+'})` : '';
+  $('mass').textContent = r.molar_mass === null ? 'no value: see below' : `${fixed(r.molar_mass)} g/mol${charge}`;
+  $('hill').textContent = r.hill ?? '—';
+  $('read-as').textContent = r.text;
+  $('read-as-line').hidden = r.text === formula;
+  $('status').textContent = r.molar_mass === null ? 'The formula has an error.' : '';
+
+  $('marked').replaceChildren(...markFormula(formula, r.diagnostics));
+  $('diagnostics').replaceChildren(...r.diagnostics.map((d) => {
+    const li = element('li');
+    li.append(element('span', d.severity, `severity ${d.severity}`), ` ${d.message}`);
+    return li;
+  }));
+  $('diagnostics-box').hidden = r.diagnostics.length === 0;
+
+  fillRows($('composition').tBodies[0], r.elements.map((e) => {
+    const bar = element('span', '', 'bar');
+    bar.style.width = `${Math.max(0, Math.min(100, e.percent))}%`;
+    bar.setAttribute('aria-hidden', 'true');
+    return [e.symbol, String(e.atoms), fixed(e.mass), fixed(e.percent, 2), bar];
+  }));
+
+  const a = r.molar_mass === null ? { error: '' } :
+    formix.analysis(formula, { found: $('found').value.replace(/\s+/g, ''), solvents: $('solvates').checked ? 1 : 0 });
+  $('calcd-line').textContent = a.error ? a.error : a.calcd_line ?? '';
+  $('found-line').textContent = a.found_line ? `${a.found_line} ${a.within ? '(within 0.4 %)' : '(not within 0.4 %)'}` : '';
+  $('fits').replaceChildren(...(a.fits ?? []).map((f) => element('li', `${f.label}: ${f.calcd_line}`)));
+
+  const x = r.molar_mass === null ? { error: '' } : formix.exactMasses(formula);
+  $('mono').textContent = x.error === undefined ? `${fixed(x.monoisotopic_mass)} u` : '—';
+  $('nominal').textContent = x.error === undefined ? String(x.nominal_mass) : '—';
+  fillRows($('adducts').tBodies[0], x.charge ? [[`ion ${r.text}`, x.hill, fixed(x.mz)]]
+    : (x.ions ?? []).filter((i) => i.possible).map((i) => [i.adduct, i.formula, fixed(i.mz)]));
+  showPattern(r.molar_mass === null ? { error: '' } : formix.isotopePattern(formula));
+}
+
+function showReaction() {
+  const list = (id) => $(id).value.split(/[,;]\s*/).map((s) => s.trim()).filter((s) => s !== '');
+  const r = formix.reaction($('equation').value, { balance: $('balance').checked, given: list('given'),
+    equiv: list('equiv'), density: list('density') });
+  $('reaction-status').textContent = r.error ?? '';
+  $('balanced').textContent = r.error ? '' : r.equation;
+  fillRows($('bench').tBodies[0], r.error ? [] : r.participants.map((p) => [
+    `${p.coefficient === 1 ? '' : `${p.coefficient} `}${p.formula}`, fixed(p.molar_mass, 2),
+    p.equiv === undefined ? '—' : fixed(p.equiv, 2), p.moles === undefined ? '—' : fixed(p.moles * 1000, 2),
+    p.mass === undefined ? '—' : fixed(p.mass, 3), p.volume === undefined ? '—' : fixed(p.volume, 2),
+    p.limiting ? 'limiting reagent' : p.side === 'product' ? 'theoretical yield' : '']));
+}
+
+function showTables() {
+  fillRows($('elements').tBodies[0], formix.elements().map((e) => [e.symbol, String(e.mass)]));
+  fillRows($('groups').tBodies[0], formix.groups().map((g) => [g.name, g.formula]));
+}
+
+async function loadFile(input, name) {
+  const file = input.files[0];
+  if (!file) return;
+  try {
+    formix.useDataFiles({ [name]: new Uint8Array(await file.arrayBuffer()) });
+    $('files-status').textContent = `${file.name} is in use as ${name}.`;
+  } catch (e) {
+    $('files-status').textContent = `${file.name} cannot be used: ${e.message}`;
+  }
+  showTables();
+  showFormula();
+  showReaction();
+}
+
+// Tabs: arrow keys move between them, as the WAI-ARIA tabs pattern has it.
+function setUpTabs() {
+  const tabs = [...document.querySelectorAll('[role="tab"]')];
+  const select = (tab) => {
+    for (const t of tabs) {
+      const on = t === tab;
+      t.setAttribute('aria-selected', String(on));
+      t.tabIndex = on ? 0 : -1;
+      $(t.getAttribute('aria-controls')).hidden = !on;
+    }
+    tab.focus();
+  };
+  for (const [i, tab] of tabs.entries()) {
+    tab.addEventListener('click', () => select(tab));
+    tab.addEventListener('keydown', (e) => {
+      if (e.key === 'ArrowRight') select(tabs[(i + 1) % tabs.length]);
+      if (e.key === 'ArrowLeft') select(tabs[(i + tabs.length - 1) % tabs.length]);
+    });
+  }
+}
+
+await formix.init();
+setUpTabs();
+for (const id of ['formula', 'found']) $(id).addEventListener('input', showFormula);
+$('solvates').addEventListener('change', showFormula);
+for (const id of ['equation', 'given', 'equiv', 'density']) $(id).addEventListener('input', showReaction);
+$('balance').addEventListener('change', showReaction);
+$('masses-file').addEventListener('change', () => loadFile($('masses-file'), 'mass.elt'));
+$('groups-file').addEventListener('change', () => loadFile($('groups-file'), 'mass.gps'));
+showFormula();
+showReaction();
+showTables();
+document.body.dataset.ready = 'true';

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the page into a folder of static files: web/build.sh [SITE_DIR]
+# (default build-web/site): the WebAssembly module (js/build.sh), the npm
+# package's files and the page. Serve it with any static server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+site=${1:-build-web/site}
+js/build.sh "${FORMIX_WASM_BUILD:-build-wasm}" >/dev/null
+mkdir -p "$site/formix/dist"
+cp web/index.html web/app.js web/style.css "$site/"
+cp js/core.js js/web.js "$site/formix/"
+cp js/dist/formix-web.mjs "$site/formix/dist/"
+echo "$site"

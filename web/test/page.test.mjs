@@ -1,0 +1,129 @@
+// The page in a real browser (the system's chromium, headless, driven by
+// playwright-core): formulas typed and their numbers and diagnostics read
+// back, the tabs by keyboard, a data file opened, no request after the
+// page has loaded; screenshots at a desktop's and a phone's width kept in
+// SCREENSHOTS (default build-web/screenshots).
+import { test, after, before } from 'node:test';
+import assert from 'node:assert/strict';
+import { createServer } from 'node:http';
+import { mkdirSync, readFileSync } from 'node:fs';
+import { extname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const root = fileURLToPath(new URL('../..', import.meta.url));
+const site = process.env.SITE ?? join(root, 'build-web/site');
+const shots = process.env.SCREENSHOTS ?? join(root, 'build-web/screenshots');
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.mjs': 'text/javascript', '.css': 'text/css' };
+
+let server;
+let browser;
+let url;
+const requests = [];
+
+before(async () => {
+  server = createServer((req, res) => {
+    requests.push(req.url);
+    const path = join(site, decodeURIComponent(new URL(req.url, 'http://x').pathname.replace(/\/$/, '/index.html')));
+    try {
+      const body = readFileSync(path);
+      res.writeHead(200, { 'content-type': types[extname(path)] ?? 'application/octet-stream' });
+      res.end(body);
+    } catch {
+      res.writeHead(404).end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  url = `http://127.0.0.1:${server.address().port}/`;
+  browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: ['--no-sandbox'] });
+  mkdirSync(shots, { recursive: true });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+async function open(viewport) {
+  const page = await browser.newPage({ viewport });
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  await page.goto(url);
+  await page.waitForSelector('body[data-ready="true"]');
+  return { page, errors };
+}
+
+test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis, exact masses, pattern', async () => {
+  const { page, errors } = await open({ width: 1280, height: 900 });
+  const loaded = requests.length;
+  await page.fill('#formula', 'CuSO4·5H₂O');
+  assert.equal(await page.textContent('#mass'), '249.6770 g/mol');
+  assert.equal(await page.textContent('#hill'), 'CuH10O9S');
+  assert.match(await page.textContent('#diagnostics'), /read as '\*'/);
+  assert.equal(await page.locator('#composition tbody tr').count(), 4);
+
+  await page.fill('#formula', 'co(NO3)2');
+  assert.match(await page.textContent('#diagnostics'), /did you mean 'Co'\?/);
+  assert.equal(await page.textContent('#marked mark.warning'), 'co');
+
+  await page.fill('#formula', 'C20H25NO3');
+  await page.fill('#found', 'C=73.21, H=7.75, N=4.22');
+  assert.equal(await page.textContent('#calcd-line'), 'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28.');
+  assert.match(await page.textContent('#found-line'), /^Found: C, 73.21; H, 7.75; N, 4.22. \(within/);
+  assert.match(await page.textContent('#adducts'), /\[M\+H\]\+\s*C20H26NO3\s*328\.1907/);
+  assert.ok(await page.locator('#pattern line.peak').count() >= 3);
+  await page.screenshot({ path: join(shots, 'formula-desktop.png'), fullPage: true });
+
+  await page.fill('#formula', 'SO4^2-');
+  assert.match(await page.textContent('#mass'), /^96\.0571 g\/mol \(ion, charge 2−\)$/);
+  await page.fill('#formula', 'Xx2');
+  assert.equal(await page.textContent('#status'), 'The formula has an error.');
+  assert.equal(requests.length, loaded, `requests after loading: ${requests.slice(loaded)}`);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('the reaction tab by keyboard: the bench table with the limiting reagent', async () => {
+  const { page } = await open({ width: 1280, height: 900 });
+  await page.focus('#tab-formula');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.getAttribute('#tab-reaction', 'aria-selected'), 'true');
+  assert.ok(await page.isVisible('#bench'));
+  const rows = await page.locator('#bench tbody tr').allTextContents();
+  assert.match(rows[0], /C6H5Br\s*157\.01\s*1\.00\s*10\.00\s*1\.570.*limiting reagent/);
+  assert.match(rows[1], /Mg\s*24\.30\s*1\.20\s*12\.00/);
+  await page.fill('#equation', 'Fe + O2 = Fe2O3');
+  await page.fill('#given', '');
+  assert.match(await page.textContent('#reaction-status'), /^the equation does not balance: Fe 1 on the left, 2 on the right/);
+  await page.fill('#equiv', '');
+  await page.check('#balance');
+  assert.equal(await page.textContent('#balanced'), '4 Fe + 3 O2 = 2 Fe2O3');
+  await page.close();
+});
+
+test('a data file of ones own opened in the tables tab', async () => {
+  const { page } = await open({ width: 1280, height: 900 });
+  await page.click('#tab-tables');
+  assert.ok((await page.locator('#elements tbody tr').count()) > 100);
+  const doubled = readFileSync(join(root, 'data/mass.elt'), 'utf8').trim().split('\n')
+    .map((line) => line.split(/\s+/)).map(([n, s, m]) => `${n} ${s} ${2 * Number(m)}`).join('\n');
+  await page.setInputFiles('#masses-file', { name: 'doubled.elt', mimeType: 'text/plain', buffer: Buffer.from(doubled) });
+  await page.waitForFunction(() => document.getElementById('files-status').textContent.includes('doubled.elt'));
+  await page.click('#tab-formula');
+  await page.fill('#formula', 'H2O');
+  assert.equal(await page.textContent('#mass'), '36.0300 g/mol');
+  await page.close();
+});
+
+test('usable at a phone width, every field labelled', async () => {
+  const { page } = await open({ width: 390, height: 844 });
+  const unlabelled = await page.evaluate(() => [...document.querySelectorAll('input')]
+    .filter((i) => i.labels.length === 0).map((i) => i.id));
+  assert.deepEqual(unlabelled, []);
+  const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+  assert.ok(overflow <= 0, `the page is ${overflow} px wider than the phone`);
+  await page.screenshot({ path: join(shots, 'formula-phone.png'), fullPage: true });
+  await page.click('#tab-reaction');
+  await page.screenshot({ path: join(shots, 'reaction-phone.png'), fullPage: true });
+  await page.close();
+});
