@@ -307,6 +307,66 @@ function makeApi(m) {
     });
   }
 
+  // Atom ratios and candidate formulas from found values (the tool's
+  // "analyze" JSON, with its warnings): found {C: 40.0, H: 6.7, O: 53.3}
+  // or "C=40.0,H=6.7,O=53.3"; options byDifference ("O"), mass (a molar
+  // mass to scale to), ref ({species, count}), tolerance (0.4).
+  function atomRatios(found, options = {}) {
+    const entries = typeof found === 'string'
+      ? found.split(/[,;\s]+/).filter((x) => x !== '').map((x) => {
+        const eq = x.lastIndexOf('=');
+        return [x.slice(0, eq), Number(x.slice(eq + 1))];
+      })
+      : Object.entries(found);
+    const held = [];
+    const names = m._malloc(4 * Math.max(entries.length, 1));
+    const fractions = m._malloc(8 * Math.max(entries.length, 1));
+    try {
+      entries.forEach(([species, fraction], i) => {
+        const bytes = utf8.encode(String(species));
+        const at = m._malloc(bytes.length + 1);
+        held.push(at);
+        m.HEAPU8.set(bytes, at);
+        m.HEAPU8[at + bytes.length] = 0;
+        m.HEAPU32[(names >>> 2) + i] = at;
+        m.HEAPF64[(fractions >>> 3) + i] = Number(fraction);
+      });
+      const ref = options.ref ?? null;
+      return withOptional(options.byDifference, (bp) => withOptional(ref?.species, (rp) => {
+        const r = m._formix_find_formula(context, names, fractions, entries.length, bp, options.mass ?? 0, rp,
+          ref?.count ?? 1, options.tolerance ?? 0.4);
+        if (r === 0) throw new Error('formix: out of memory');
+        try {
+          const error = string(m._formix_ratios_error(r));
+          if (error !== '') return { error };
+          const k = m._formix_ratios_multiplier(r);
+          const species = [];
+          for (let i = 0; i < m._formix_ratios_count(r); ++i) {
+            const ratio = m._formix_ratios_ratio(r, i);
+            const whole = Number(m._formix_ratios_whole(r, i));
+            species.push({ species: string(m._formix_ratios_species(r, i)), fraction: m._formix_ratios_fraction(r, i),
+              ratio, whole, deviation: k * ratio - whole });
+          }
+          const candidates = [];
+          for (let c = 0; c < m._formix_ratios_candidate_count(r); ++c) {
+            candidates.push({ formula: string(m._formix_ratios_candidate(r, c)),
+              molar_mass: m._formix_ratios_candidate_mass(r, c), worst: m._formix_ratios_candidate_worst(r, c),
+              calcd_line: string(m._formix_ratios_candidate_line(r, c)) });
+          }
+          const warnings = [];
+          for (let w = 0; w < m._formix_ratios_warning_count(r); ++w) warnings.push(string(m._formix_ratios_warning(r, w)));
+          return { species, multiplier: k, formula: string(m._formix_ratios_nearest(r)), candidates, warnings };
+        } finally {
+          m._formix_ratios_free(r);
+        }
+      }));
+    } finally {
+      for (const at of held) m._free(at);
+      m._free(names);
+      m._free(fractions);
+    }
+  }
+
   function molarMass(formula) {
     const quiet = withText(formula, (at) => m._formix_quiet_molar_mass(context, at));
     if (!Number.isNaN(quiet)) return quiet;
@@ -356,6 +416,7 @@ function makeApi(m) {
     exactMasses,
     isotopePattern,
     reaction,
+    atomRatios,
     useDataFiles,
     elements: () =>
       table(m._formix_element_count(context), m._formix_element_symbol, m._formix_element_mass).map(
@@ -373,6 +434,7 @@ export const analysis = (formula, options) => ready().analysis(formula, options)
 export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
 export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);
 export const reaction = (equation, options) => ready().reaction(equation, options);
+export const atomRatios = (found, options) => ready().atomRatios(found, options);
 export const useDataFiles = (files) => ready().useDataFiles(files);
 export const elements = () => ready().elements();
 export const groups = () => ready().groups();

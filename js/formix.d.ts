@@ -121,3 +121,17 @@ type Amounts = string[] | Record<string, string | number>;
 export function reaction(equation: string, options?: {
   balance?: boolean; check?: boolean; given?: Amounts; equiv?: Amounts; density?: Amounts; conc?: Amounts;
 }): Reaction;
+
+export interface AtomRatios {
+  error?: string;
+  species?: { species: string; fraction: number; ratio: number; whole: number; deviation: number }[];
+  multiplier?: number;
+  /** The nearest formula with small whole numbers. */
+  formula?: string;
+  candidates?: { formula: string; molar_mass: number; worst: number; calcd_line: string }[];
+  warnings?: string[];
+}
+/** Atom ratios and candidate formulas from found values ({C: 40.0, H: 6.7, O: 53.3}). */
+export function atomRatios(found: string | Record<string, number>, options?: {
+  byDifference?: string; mass?: number; ref?: { species: string; count: number }; tolerance?: number;
+}): AtomRatios;

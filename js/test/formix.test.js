@@ -121,6 +121,14 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
       same(formix.isotopePattern(formula, { fine }), tool(...args),
         ['hill', 'pruned', 'most_abundant_mz', 'peaks', 'isotopologues', 'diagnostics'], formula);
     }
+    for (const [found, options, args] of [
+      [{ C: 40.0, H: 6.7, O: 53.3 }, { mass: 180.16 }, ['--mass', '180.16']],
+      [{ C: 73.21, H: 7.75, N: 4.22 }, { byDifference: 'O' }, ['--by-difference', 'O']],
+      ['Fe=69.94', { byDifference: 'O', ref: { species: 'Fe', count: 2 } }, ['--by-difference', 'O', '--ref', 'Fe=2']]]) {
+      const entries = typeof found === 'string' ? [found] : Object.entries(found).map(([k, v]) => `${k}=${v}`);
+      same(formix.atomRatios(found, options), tool('analyze', ...entries, ...args),
+        ['species', 'multiplier', 'formula', 'candidates'], entries.join(' '));
+    }
     for (const [equation, options, args] of [
       ['2 H2 + O2 = 2 H2O', { given: ['H2=4.032g'] }, ['--given', 'H2=4.032g']],
       ['C6H5Br + Mg = C6H5MgBr', { given: { C6H5Br: '1.57g' }, equiv: { Mg: 1.2 } },
