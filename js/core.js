@@ -411,7 +411,16 @@ function makeApi(m) {
   return {
     read,
     molarMass,
-    composition: read,
+    // The tool's composition document: the reading and, where it has a
+    // value, its elemental analysis (options as for analysis()).
+    composition: (formula, options = {}) => {
+      const r = read(formula);
+      if (r.molar_mass === null) return r;
+      const a = analysis(formula, options);
+      // A formula with none of C, H, N and S has no Calcd line by default.
+      if (a.error !== undefined && !options.elements && !options.found) return r;
+      return { ...r, analysis: a };
+    },
     analysis,
     exactMasses,
     isotopePattern,
@@ -429,7 +438,7 @@ function makeApi(m) {
 
 export const read = (formula) => ready().read(formula);
 export const molarMass = (formula) => ready().molarMass(formula);
-export const composition = (formula) => ready().composition(formula);
+export const composition = (formula, options) => ready().composition(formula, options);
 export const analysis = (formula, options) => ready().analysis(formula, options);
 export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
 export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);

@@ -43,8 +43,10 @@ export function init(): Promise<unknown>;
 export function read(formula: string): Reading;
 /** The molar mass in g/mol; NaN when the formula has an error (read it for why). */
 export function molarMass(formula: string): number;
-/** The elements of a formula with their atoms, masses and percentages (as read()). */
-export function composition(formula: string): Reading;
+/** read() and, where the formula has a value, its elemental analysis (the tool's composition document). */
+export function composition(formula: string, options?: {
+  elements?: string; found?: string | Record<string, number>; tolerance?: number; solvents?: 0 | 1 | 2;
+}): Reading & { analysis?: Analysis };
 /** Replaces the mass file, the group file or both for the calls from now on. */
 export function useDataFiles(files: { 'mass.elt'?: string | Uint8Array; 'mass.gps'?: string | Uint8Array }): void;
 export function elements(): { symbol: string; mass: number }[];

@@ -82,8 +82,8 @@ test('the same readings as the native tool, to the bit', { skip: !process.env.FO
       out = e.stdout;  // a formula with a warning or an error exits with 2
     }
     const tool = JSON.parse(out);
-    const r = formix.read(formula);
-    for (const key of ['molar_mass', 'charge', 'hill', 'empirical', 'elements', 'diagnostics']) {
+    const r = formix.composition(formula);
+    for (const key of ['formula', 'molar_mass', 'charge', 'hill', 'empirical', 'elements', 'analysis', 'diagnostics']) {
       assert.deepEqual(r[key], tool[key], `${formula}: ${key}`);
     }
   }
