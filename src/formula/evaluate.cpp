@@ -126,9 +126,14 @@ bool GroupMayStartAt(const refdata::Tables& t, const char* p) {
 // at every place where one may start: the bytes it reads one by one, and
 // the bytes of each symbol (within the symbol from the table, at its last
 // byte from the byte after it).
-template <bool kAsItStands, class Observer>
+//
+// kLean (with kAsItStands, and neither atoms nor contributions asked for):
+// occurrences outside brackets are summed and not kept, and a closing
+// bracket that closes no group gives up, as nothing could be summed again.
+template <bool kAsItStands, bool kLean, class Observer>
 bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
               Observer& observer, double* molar_mass) {
+  static_assert(kAsItStands || !kLean);
   FactorNode star_nodes[kWorkingTextSize];
   OpenGroup groups[kWorkingTextSize];
   Occurrence occurrences[kWorkingTextSize];
@@ -178,10 +183,14 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
       const char* end;
       double m = coefficient * FactorAt(text + q, &end);
       for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
-      occurrences[symbols++] = {index, m};
-      if (depth == 0) {  // final: the sum so far holds every occurrence before it
-        if (index >= 0) result = m * t.masses[index] + result;
-        summed = symbols;
+      if (kLean && depth == 0) {  // final, and never needed again
+        result = m * t.masses[index] + result;
+      } else {
+        occurrences[symbols++] = {index, m};
+        if (depth == 0) {  // final: the sum so far holds every occurrence before it
+          if (index >= 0) result = m * t.masses[index] + result;
+          summed = symbols;
+        }
       }
       p = static_cast<std::size_t>(end - text) - 1;  // small letters and digits hold no structure
       continue;
@@ -210,6 +219,7 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
           stars = groups[depth].outer_stars;
           first = groups[depth].first_symbol;
         } else {
+          if (kLean) return false;
           stars = -1;
           resum = resum || symbols > 0;
         }
@@ -259,7 +269,7 @@ template <class Observer>
 double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
                        Observer& observer) {
   double molar_mass = 0.0;
-  Evaluate<false>(t, text, atoms, contributions, observer, &molar_mass);
+  Evaluate<false, false>(t, text, atoms, contributions, observer, &molar_mass);
   return molar_mass;
 }
 
@@ -267,7 +277,10 @@ bool EvaluateAsItStands(const refdata::Tables& t, const char* formula, double* a
                         double* molar_mass) {
   if (!t.group_leads_plain) return false;
   ModuleObserver observer;
-  return Evaluate<true>(t, formula, atoms, contributions, observer, molar_mass);
+  if (atoms == nullptr && contributions == nullptr) {
+    return Evaluate<true, true>(t, formula, atoms, contributions, observer, molar_mass);
+  }
+  return Evaluate<true, false>(t, formula, atoms, contributions, observer, molar_mass);
 }
 
 template double EvaluateFormula(const refdata::Tables&, const char*, double*, double*, ModuleObserver&);
