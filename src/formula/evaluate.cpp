@@ -43,42 +43,7 @@ void ModuleObserver::Symbol(const char* text, std::size_t p, std::size_t q, int 
   platform::ShowError(message, messages::kInputCaption);
 }
 
-double ReadNumber(const char* p) {
-  // Whole numbers of up to 15 digits are exact in a double: no conversion
-  // routine needed.
-  std::uint64_t value = 0;
-  int digits = 0;
-  while (IsDigit(p[digits]) && digits < 16) value = value * 10 + static_cast<unsigned>(p[digits++] - '0');
-  char next = p[digits];
-  if (digits > 0 && digits < 16 && next != '.' && next != 'e' && next != 'E') {
-    return static_cast<double>(value);
-  }
-  return ParseUnsignedDecimal(p);
-}
-
 namespace {
-
-// The factor that stands at `p`: the number starting there, or 1 when none
-// does.  `*end` is set past the digits and points that start at `p`, which
-// hold no structure and which the evaluator need not look at again.
-inline double FactorAt(const char* p, const char** end) {
-  std::uint64_t value = 0;
-  int digits = 0;
-  while (IsDigit(p[digits]) && digits < 16) value = value * 10 + static_cast<unsigned>(p[digits++] - '0');
-  const char next = p[digits];
-  if (digits > 0 && digits < 16 && next != '.' && next != 'e' && next != 'E') {
-    *end = p + digits;  // whole numbers of up to 15 digits are exact in a double
-    return static_cast<double>(value);
-  }
-  if (digits == 0 && next != '.') {
-    *end = p;
-    return 1.0;
-  }
-  const char* q = p + digits;
-  while (IsNumberStart(*q)) ++q;
-  *end = q;
-  return ParseUnsignedDecimal(p);
-}
 
 // A list of '*' factors, linked from the first to apply to the last; lists
 // share their tails.  -1 ends a list.
@@ -181,7 +146,7 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
       observer.Symbol(text, p, q, index);
       if (IsNumberStart(text[q])) observer.Number(text, q);
       const char* end;
-      double m = coefficient * FactorAt(text + q, &end);
+      double m = coefficient * ReadFactor(text + q, &end);
       for (int k = stars; k >= 0; k = star_nodes[k].next) m = star_nodes[k].factor * m;
       if (kLean && depth == 0) {  // final, and never needed again
         result = m * t.masses[index] + result;
@@ -212,7 +177,7 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
         observer.Structure(p);
         if (IsNumberStart(text[p + 1])) observer.Number(text, p + 1);
         const char* end;
-        const double factor = FactorAt(text + p + 1, &end);
+        const double factor = ReadFactor(text + p + 1, &end);
         int first = 0;
         if (depth > 0) {
           --depth;
@@ -233,7 +198,7 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
         observer.Structure(p);
         if (IsNumberStart(text[p + 1])) observer.Number(text, p + 1);
         const char* end;
-        star_nodes[star_count] = {FactorAt(text + p + 1, &end),
+        star_nodes[star_count] = {ReadFactor(text + p + 1, &end),
                                   depth > 0 ? groups[depth - 1].outer_stars : -1};
         stars = star_count++;
         p = static_cast<std::size_t>(end - text) - 1;

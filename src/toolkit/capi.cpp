@@ -171,7 +171,7 @@ FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* t
   double mass = kNaN;
   if (formix::toolkit::ReadPlain(*c->context, text, length, &mass)) return mass;
   try {
-    const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, text, length);
+    const formix::toolkit::Reading r = formix::toolkit::ReadInFull(*c->context, text, length);
     return r.diagnostics.empty() && r.charge == 0 ? r.molar_mass : kNaN;
   } catch (...) {
     return kNaN;  // out of memory
@@ -220,7 +220,7 @@ FORMIX_API std::size_t formix_molar_masses(const formix_context* c, const char* 
         ++with_number;
         continue;
       }
-      const formix::toolkit::Reading r = formix::toolkit::Read(*c->context, texts[i], length);
+      const formix::toolkit::Reading r = formix::toolkit::ReadInFull(*c->context, texts[i], length);
       masses[i] = r.molar_mass;
       if (worst != nullptr) worst[i] = r.Worst();
       with_number += r.has_value ? 1 : 0;

@@ -63,7 +63,9 @@ Reading Read(const Context& context, const char* text, std::size_t length);
 bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass);
 
 // Read without the shortcut for plain formulas: every stage traced and
-// every report looked for (the tests hold the shortcut to it).
+// every report looked for.  For callers that have found the shortcut does
+// not apply (ReadPlain false: the same decision), and for the tests, which
+// hold the shortcut to it.
 Reading ReadInFull(const Context& context, const char* text, std::size_t length);
 
 // The Hill formula of element counts: C first, then H, then the other
