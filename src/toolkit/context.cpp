@@ -23,6 +23,22 @@ const Abbreviation* Context::FindAbbreviation(const char* symbol, std::size_t le
   return nullptr;
 }
 
+const Abbreviation* Context::AcronymAt(const char* text, std::size_t length) const {
+  if (length < 2 || static_cast<unsigned char>(text[0]) >= 128 ||
+      static_cast<unsigned char>(text[1]) >= 128 ||
+      !acronym_starts[static_cast<unsigned char>(text[0])][static_cast<unsigned char>(text[1])]) {
+    return nullptr;
+  }
+  for (const Abbreviation& a : acronyms) {  // longest first
+    const std::size_t n = a.symbol.size();
+    if (n <= length && std::memcmp(a.symbol.data(), text, n) == 0 &&
+        !(n < length && text[n] >= 'a' && text[n] <= 'z')) {
+      return &a;
+    }
+  }
+  return nullptr;
+}
+
 std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, std::size_t fields) {
   std::vector<std::vector<std::string>> out;
   std::size_t start = 0;
@@ -47,7 +63,7 @@ std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, 
 
 std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
   std::vector<Abbreviation> out;
-  for (const auto& f : ParseTabLines(content, 3)) out.push_back({f[0], f[1], f[2]});
+  for (const auto& f : ParseTabLines(content, 3)) out.push_back({f[0], f[1], f[2], f.size() > 3 ? f[3] : ""});
   return out;
 }
 
@@ -104,7 +120,33 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     context->group_names.push_back(Cp1251ToUtf8(t.group_names[g]));
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
   }
-  context->abbreviations = ParseAbbreviations(ReadListFile(kAbbreviationsFile));
+  for (Abbreviation& a : ParseAbbreviations(ReadListFile(kAbbreviationsFile))) {
+    if (a.element != "-") {
+      context->abbreviations.push_back(std::move(a));
+      continue;
+    }
+    // An acronym the group file defines is read as that group.
+    std::vector<std::string> forms{a.symbol};
+    if (a.symbol[0] >= 'a' && a.symbol[0] <= 'z') {
+      forms.push_back(a.symbol);
+      forms.back()[0] = static_cast<char>(a.symbol[0] - 'a' + 'A');
+    }
+    for (const std::string& form : forms) {
+      if (form.size() < 2 || std::find(context->group_names.begin(), context->group_names.end(), form) !=
+                                 context->group_names.end()) {
+        continue;
+      }
+      context->acronyms.push_back({form, a.element, a.meaning, a.formula});
+    }
+  }
+  std::stable_sort(
+      context->acronyms.begin(), context->acronyms.end(),
+      [](const Abbreviation& a, const Abbreviation& b) { return a.symbol.size() > b.symbol.size(); });
+  for (const Abbreviation& a : context->acronyms) {
+    const auto first = static_cast<unsigned char>(a.symbol[0]),
+               second = static_cast<unsigned char>(a.symbol[1]);
+    if (first < 128 && second < 128) context->acronym_starts[first][second] = true;
+  }
   for (const Abbreviation& a : context->abbreviations) {
     const std::string& x = a.symbol;
     const bool capital = !x.empty() && x[0] >= 'A' && x[0] <= 'Z';

@@ -13,11 +13,13 @@
 
 namespace formix::toolkit {
 
-// An element symbol that chemists also use as an abbreviation (Ac acetyl).
+// A text chemists write as an abbreviation in formulas: an element symbol
+// (Ac acetyl) or a text that is no symbol (bpy, Cp*, NBS).
 struct Abbreviation {
   std::string symbol;   // as in formulas
-  std::string element;  // the element's name
+  std::string element;  // the element's name; "-" when it is no element symbol
   std::string meaning;  // what the abbreviation stands for
+  std::string formula;  // its formula, or "" where it has no one formula
 };
 
 // A natural isotope (isotopes.txt).
@@ -53,7 +55,13 @@ struct Context {
   // equal places), for Hill formulas.
   std::vector<int> symbol_places;
   std::vector<std::string> group_names, group_formulas;
-  std::vector<Abbreviation> abbreviations;
+  std::vector<Abbreviation> abbreviations;  // element symbols
+  // The other abbreviations (ligands, protecting groups, reagents) that
+  // are no group name of the tables, each under every form it matches
+  // (bpy and Bpy), longest first.
+  std::vector<Abbreviation> acronyms;
+  // Whether some acronym starts with the bytes a, b: [a][b] (ASCII).
+  bool acronym_starts[128][128] = {};
   // The symbols of one capital and at most one small letter among the
   // abbreviations, [capital - 'A'][0 or small - 'a' + 1], set with them.
   bool short_abbreviations[26][27] = {};
@@ -62,6 +70,9 @@ struct Context {
   std::vector<Adduct> adducts;
 
   const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
+  // The longest acronym that stands at text[0..length) (not followed by a
+  // small letter), or NULL.
+  const Abbreviation* AcronymAt(const char* text, std::size_t length) const;
   // Whether the formula symbol (a capital and `length` - 1 small letters)
   // is an abbreviation: one look-up for the short ones.
   bool IsAbbreviation(const char* symbol, std::size_t length) const {
@@ -84,9 +95,10 @@ inline constexpr char kAdductsFile[] = "adducts.txt";
 // byte for byte: paths are bytes to the file system).
 std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status);
 
-// Parses the abbreviation list: one entry a line, symbol, element name and
-// meaning separated by tabs; '#' starts a comment line; blank lines are
-// skipped, as are lines with fewer than three fields.
+// Parses the abbreviation list: one entry a line, the text, the element
+// name ('-' for none), the meaning and optionally a formula, separated by
+// tabs; '#' starts a comment line; blank lines are skipped, as are lines
+// with fewer than three fields.
 std::vector<Abbreviation> ParseAbbreviations(const std::string& content);
 
 // The fields of each line of a tab-separated list with at least `fields`

@@ -28,9 +28,14 @@
 #include "platform/messages.h"
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
+#include "toolkit/suspects.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
+
+namespace {
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+}  // namespace
 
 int Reading::Worst() const {
   int worst = -1;
@@ -45,11 +50,6 @@ using formula::IsClosing;
 using formula::IsDigit;
 using formula::IsOpening;
 using formula::IsSmall;
-
-struct Char {
-  char32_t code;
-  std::size_t offset, length;  // bytes in the text as given
-};
 
 bool IsMiddleDot(char32_t c) { return c == 0x00B7 || c == 0x2022 || c == 0x2219 || c == 0x22C5; }
 bool IsWideSpace(char32_t c) { return c == 0x00A0 || c == 0x2009 || c == 0x202F; }
@@ -88,8 +88,15 @@ struct ChargeFound {
   bool ambiguous = false;
   std::size_t covered = 0;
   std::size_t quoted = 0;  // chars [quoted, end) are what the warning quotes
-  std::string readings;    // the warning's text
+  // The warning's text: "{used}" stands for the molar mass of the reading
+  // used, "{0}", "{1}", ... for those of the other readings, `others`.
+  std::string readings;
+  std::vector<std::string> others;
 };
+
+// The largest charge taken from a notation that does not mark it as one
+// (digits and a sign after a bracket): more is a subscript misread.
+constexpr int kLargestUnmarkedCharge = 8;
 
 // Parses "digits sign", "sign digits" or a run of one sign over chars
 // [b, e) with the given classifiers.  Returns the charge, 0 for none.
@@ -173,7 +180,34 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     if (d == 0 || (d > 0 && IsAsciiDigit(c[d - 1].code))) return r;
     int magnitude = 0;
     for (std::size_t i = d; i < j; ++i) magnitude = magnitude * 10 + AsciiDigit(c[i].code);
-    if (IsClosingChar(c[d - 1].code)) return found(d, sign * magnitude);  // [Fe(CN)6]3-
+    const char* sign_text = sign < 0 ? "-" : "+";
+    if ((c[d - 1].code == ']' || c[d - 1].code == '}') && magnitude <= kLargestUnmarkedCharge)
+      return found(d, sign * magnitude);  // [Fe(CN)6]3-
+    if (IsClosingChar(c[d - 1].code)) {
+      // Ag(NH3)2+, Cu(NH3)42+, [X]42-: after a round bracket the digits are
+      // a subscript as often as a charge, and more than 8 is no charge.
+      const std::string base = Utf8Of(c, text, 0, d), digits = Utf8Of(c, text, d, j);
+      r.ambiguous = true;
+      r.covered = j;
+      r.quoted = d;
+      r.others.push_back(base + digits + "^" + sign_text);
+      std::string list = base + digits + "^" + sign_text + " ({0})";
+      for (std::size_t cut = 1; cut < digits.size(); ++cut) {
+        const int z = std::atoi(digits.c_str() + cut);
+        if (digits[cut] == '0' || z > kLargestUnmarkedCharge) continue;
+        r.others.push_back(base + digits.substr(0, cut) + "^" + digits.substr(cut) + sign_text);
+        list += ", " + r.others.back() + " ({" + std::to_string(r.others.size() - 1) + "})";
+      }
+      if (magnitude <= kLargestUnmarkedCharge) {
+        r.others.push_back(base + "^" + digits + sign_text);
+        list += ", " + r.others.back() + " ({" + std::to_string(r.others.size() - 1) + "})";
+      }
+      r.readings = Quote(Utf8Of(c, text, d, e)) + " after a bracket can be read " +
+                   std::to_string(r.others.size() + 1) + " ways: as " + base + digits + " with the '" +
+                   sign_text + "' passed over and no charge (the reading used, {used}), or as " + list +
+                   "; write the charge with a caret";
+      return r;
+    }
     if (!IsLetter(c[d - 1].code)) return r;
     int capitals = 0;
     for (std::size_t i = 0; i < d; ++i) capitals += c[i].code >= 'A' && c[i].code <= 'Z';
@@ -185,9 +219,10 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     r.ambiguous = true;
     r.covered = j;
     r.quoted = d;
+    r.others.push_back(before + "^" + last + (sign < 0 ? "-" : "+"));
     r.readings = Quote(Utf8Of(c, text, d, e)) + " can be read two ways: as " + as_written +
-                 " with no charge (the reading used) or as " + before + " with the charge " + last +
-                 (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + last +
+                 " with no charge (the reading used, {used}) or as " + before + " with the charge " + last +
+                 (sign < 0 ? "-" : "+") + " ({0}); for the ion write " + before + "^" + last +
                  (sign < 0 ? "-" : "+");
     return r;
   }
@@ -206,9 +241,10 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     r.readings = Quote(Utf8Of(c, text, d - 1, e)) + " can be read two ways: as the formula reads it, " +
                  (sign < 0 ? before + digits + " with the '-' as a bond mark"
                            : before + " with '" + Utf8Of(c, text, d - 1, e) + "' passed over") +
-                 " (the reading used), or as " + before + " with the charge " + digits +
-                 (sign < 0 ? "-" : "+") + "; for the ion write " + before + "^" + digits +
+                 " (the reading used, {used}), or as " + before + " with the charge " + digits +
+                 (sign < 0 ? "-" : "+") + " ({0}); for the ion write " + before + "^" + digits +
                  (sign < 0 ? "-" : "+");
+    r.others.push_back(before + "^" + digits + (sign < 0 ? "-" : "+"));
   }
   return r;
 }
@@ -286,15 +322,18 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
 
 class Reader {
  public:
-  Reader(const Context& context, const char* text, std::size_t length)
-      : context_(context), text_(text), length_(length) {}
+  // A nested reader reads another reading of a text: it looks for no
+  // other readings of its own.
+  Reader(const Context& context, const char* text, std::size_t length, bool nested = false)
+      : context_(context), text_(text), length_(length), nested_(nested) {}
 
   Reading Run(bool shortcut = true);
 
  private:
   void Add(int severity, std::size_t offset, std::size_t length, const char* code, std::string message,
            std::string symbol = "") {
-    r_.diagnostics.push_back({severity, offset, length, code, std::move(symbol), std::move(message), "", ""});
+    r_.diagnostics.push_back(
+        {severity, offset, length, code, std::move(symbol), std::move(message), "", "", "", kNaN});
   }
   std::string Source(std::size_t from, std::size_t to) const { return std::string(text_ + from, to - from); }
   bool Decode();
@@ -307,7 +346,18 @@ class Reader {
   // Span of the text as given behind evaluated-text bytes [p, q).
   std::size_t SpanBegin(std::size_t p) const { return lib_.begin[trace_->origin_begin[p]]; }
   std::size_t SpanEnd(std::size_t q) const { return lib_.end[trace_->origin_end[q - 1] - 1]; }
-  bool Covered(std::size_t offset) const { return covered_from_ <= offset; }
+  bool Covered(std::size_t offset) const {
+    if (covered_from_ <= offset) return true;
+    for (const auto& q : quiet_) {
+      if (q.first <= offset && offset < q.second) return true;
+    }
+    return false;
+  }
+  void FindOtherReadings(const ChargeFound& charge);
+  struct Pending;
+  void ResolveOne(Pending p);
+  void ResolveOtherReadings();
+  double OtherMass(const std::string& text) const;
   void ReportPassedOver(const char* work, bool no_symbol);
   void ReportNumbers(const char* work);
   void ReportBrackets(const char* work);
@@ -315,7 +365,17 @@ class Reader {
   const Context& context_;
   const char* text_;
   std::size_t length_;
+  bool nested_;
   Reading r_;
+  // Other readings found, said once the reading used has its number, with
+  // the texts of the readings behind "{0}", "{1}", ... of the message.
+  struct Pending {  // NOLINT: declared above
+    Suspect suspect;
+    std::vector<std::string> others;
+    std::string symbol;  // the element symbol concerned, or ""
+  };
+  std::vector<Pending> pending_;
+  std::vector<std::pair<std::size_t, std::size_t>> quiet_;  // bytes explained by a pending report
   std::vector<Char> chars_;
   LibraryText lib_;
   std::unique_ptr<formula::TraceObserver> trace_;
@@ -542,8 +602,9 @@ void Reader::Rewrite(const ChargeFound& charge) {
   }
   if (charge.ambiguous) {
     covered_from_ = chars_[charge.covered].offset;
-    Add(kWarning, chars_[charge.quoted].offset, length_ - chars_[charge.quoted].offset, "ambiguous-charge",
-        charge.readings);
+    const std::size_t from = chars_[charge.quoted].offset;
+    Suspect s{kWarning, from, length_ - from, "ambiguous-charge", charge.readings, "", {}, false};
+    pending_.push_back({std::move(s), charge.others, ""});
   }
 }
 
@@ -635,23 +696,6 @@ void Reader::ReportNumbers(const char* work) {
       Add(kWarning, from, to - from, "exponent",
           Quote(number) + " is read as a number with an exponent, " + std::to_string(value));
     }
-    // A subscript with a decimal point where a hydrate was probably meant:
-    // CuSO4.5H2O reads as O4.5.  Only before water: C1.5H3O and
-    // La0.7Sr0.3MnO3 are what they say.
-    const char* dot = static_cast<const char*>(std::memchr(work + p, '.', q - p));
-    const bool subscript = p > 0 && work[p - 1] != '*';
-    if (dot != nullptr && subscript && dot > work + p && dot + 1 < work + q && IsDigit(dot[1]) &&
-        dot[1] != '0' && (std::strncmp(work + q, "H2O", 3) == 0 || std::strncmp(work + q, "D2O", 3) == 0)) {
-      bool whole_zero = true;
-      for (const char* d = work + p; d < dot; ++d) whole_zero = whole_zero && *d == '0';
-      if (!whole_zero) {
-        const std::size_t at = SpanBegin(static_cast<std::size_t>(dot - work));
-        Add(kWarning, from, to - from, "hydrate-dot",
-            Quote(number) + " is read as the subscript " + std::string(work + p, q - p) +
-                "; for a hydrate or adduct write " + Source(0, at) + "*" + Source(at + 1, length_) + " or " +
-                Source(0, at) + "\xC2\xB7" + Source(at + 1, length_));
-      }
-    }
   }
 }
 
@@ -717,7 +761,7 @@ void Reader::Evaluate() {
     std::string message = "the formula is " + std::to_string(lib_.bytes.size()) +
                           " bytes long in the engine's notation; at most " +
                           std::to_string(formula::kMaxTextLength) + " fit";
-    Diagnostic d{kError, 0, length_, "too-long", "", message, "", ""};
+    Diagnostic d{kError, 0, length_, "too-long", "", message, "", "", "", kNaN};
     char library[formula::kMessageSize];
     formula::FormatTooComplex(lib_.bytes.substr(0, formula::kMaxTextLength).c_str(), library);
     d.library_caption = Cp1251ToUtf8(messages::kAnalysisCaption);
@@ -740,7 +784,9 @@ void Reader::Evaluate() {
                  "the group names expand to more than " + std::to_string(formula::kMaxTextLength) +
                      " bytes, or without end",
                  Cp1251ToUtf8(messages::kAnalysisCaption),
-                 Cp1251ToUtf8(library)};
+                 Cp1251ToUtf8(library),
+                 "",
+                 kNaN};
     r_.diagnostics.push_back(d);
     return;
   }
@@ -750,7 +796,7 @@ void Reader::Evaluate() {
     r_.diagnostics.push_back({kNote, 0, length_, "too-complex", "",
                               "the group names expand to " + std::to_string(formula::kComplexityThreshold) +
                                   " bytes or more; the formula still fits",
-                              Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library)});
+                              Cp1251ToUtf8(messages::kAnalysisCaption), Cp1251ToUtf8(library), "", kNaN});
   }
   trace.StartEvaluation();
   double atoms[refdata::kMaxElements];
@@ -779,13 +825,20 @@ void Reader::Evaluate() {
       std::string message = "unknown element symbol " + Quote(symbol);
       if (!own_bytes) message += " in the formula of the group " + Quote(Source(from, to));
       r_.diagnostics.push_back({kError, from, to - from, "unknown-element", symbol, message,
-                                Cp1251ToUtf8(messages::kInputCaption), Cp1251ToUtf8(library)});
+                                Cp1251ToUtf8(messages::kInputCaption), Cp1251ToUtf8(library), "", kNaN});
     } else if (own_bytes) {
       if (const Abbreviation* a = context_.FindAbbreviation(work + s.p, s.q - s.p)) {
-        Add(kWarning, from, to - from, "abbreviation",
-            Quote(symbol) + " is read as the element " + a->element + "; in many formulas " + symbol +
-                " stands for " + a->meaning + " (define it in the group file, or write its formula)",
-            symbol);
+        std::string message = Quote(symbol) + " is read as the element " + a->element +
+                              " ({used}); in many formulas " + symbol + " stands for " + a->meaning;
+        std::vector<std::string> others;
+        if (!a->formula.empty() && !nested_) {
+          others.push_back(Source(0, from) + "(" + a->formula + ")" + Source(to, length_));
+          message += ", " + a->formula + ": " + others[0] + " is {other}";
+        }
+        message += " (define it in the group file, or write its formula)";
+        pending_.push_back({{kWarning, from, to - from, "abbreviation", std::move(message), "", {}, false},
+                            std::move(others),
+                            symbol});
       }
     }
   }
@@ -876,15 +929,93 @@ bool Reader::RunPlain() {
 
 }  // namespace
 
+// The molar mass of another reading of the text (NaN: none).
+double Reader::OtherMass(const std::string& text) const {
+  if (text.empty()) return std::numeric_limits<double>::quiet_NaN();
+  Reading other = Reader(context_, text.data(), text.size(), true).Run(true);
+  return other.has_value ? other.molar_mass : std::numeric_limits<double>::quiet_NaN();
+}
+
+void Reader::FindOtherReadings(const ChargeFound& charge) {
+  if (nested_) return;
+  for (Suspect& s :
+       FindSuspects(context_, chars_, text_, length_, charge.found ? charge.begin : chars_.size())) {
+    quiet_.insert(quiet_.end(), s.quiet.begin(), s.quiet.end());
+    if (std::strcmp(s.code, "abbreviation") == 0) {
+      // D and T inside an abbreviation (DCC, TBSCl) are no labels to note.
+      r_.diagnostics.erase(std::remove_if(r_.diagnostics.begin(), r_.diagnostics.end(),
+                                          [&](const Diagnostic& d) {
+                                            return d.code == "isotope-label" && d.offset >= s.offset &&
+                                                   d.offset < s.offset + s.length;
+                                          }),
+                           r_.diagnostics.end());
+    }
+    std::vector<std::string> others;
+    if (!s.other.empty()) others.push_back(s.other);
+    if (s.severity == kError) {  // said at once: the formula is not evaluated
+      ResolveOne({std::move(s), std::move(others), ""});
+    } else {
+      pending_.push_back({std::move(s), std::move(others), ""});
+    }
+  }
+}
+
+namespace {
+
+std::string MassText(double mass) {
+  if (!(mass == mass)) return "no number";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.2f g/mol", mass);
+  return buffer;
+}
+
+void ReplaceAll(std::string& s, const std::string& what, const std::string& with) {
+  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + with.size()))
+    s.replace(at, what.size(), with);
+}
+
+}  // namespace
+
+void Reader::ResolveOne(Pending p) {
+  Suspect& s = p.suspect;
+  Diagnostic d{s.severity,           s.offset, s.length, s.code, std::move(p.symbol),
+               std::move(s.message), "",       "",       "",     kNaN};
+  const double used =
+      r_.Worst() < kError
+          ? (r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass)
+          : std::numeric_limits<double>::quiet_NaN();
+  ReplaceAll(d.message, "{used}", MassText(used));
+  for (std::size_t k = 0; k < p.others.size(); ++k) {
+    const double mass = OtherMass(p.others[k]);
+    if (k == 0) {
+      if (s.only_if_different && (!(mass == mass) || std::fabs(mass - used) <= 1e-9 * std::fabs(used)))
+        return;
+      d.other = p.others[0];
+      d.other_mass = mass;
+    }
+    ReplaceAll(d.message, "{" + std::to_string(k) + "}", MassText(mass));
+    if (k == 0) ReplaceAll(d.message, "{other}", MassText(mass));
+  }
+  r_.diagnostics.push_back(std::move(d));
+}
+
+void Reader::ResolveOtherReadings() {
+  std::vector<Pending> pending = std::move(pending_);
+  for (Pending& p : pending) ResolveOne(std::move(p));
+}
+
 Reading Reader::Run(bool shortcut) {
   if (shortcut && RunPlain()) return std::move(r_);
   r_.molar_mass = std::numeric_limits<double>::quiet_NaN();
   if (Decode()) {
     ChargeFound charge = FindCharge(chars_, text_);
     Rewrite(charge);
+    FindOtherReadings(charge);
     r_.text = Cp1251ToUtf8(lib_.bytes.c_str(), lib_.bytes.size());
     if (r_.Worst() < kError) Evaluate();
   }
+  if (nested_) pending_.clear();
+  ResolveOtherReadings();
   r_.has_value = r_.Worst() < kError;
   if (r_.has_value) {
     r_.molar_mass = r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass;
@@ -926,6 +1057,13 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       while (j < length && IsSmall(text[j])) ++j;
       if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
       if (context.IsAbbreviation(text + i, j - i)) return false;
+      // NBS, Cp*, TBSCl: an acronym at the start of a word.
+      if (j < length && (i == 0 || !IsCapital(text[i - 1])) &&
+          context.acronym_starts[static_cast<unsigned char>(c)]
+                                [static_cast<unsigned char>(text[i + 1]) & 0x7F] &&
+          context.AcronymAt(text + i, length - i) != nullptr) {
+        return false;
+      }
       last = Last::kSymbol;
       i = j - 1;
       continue;
@@ -941,6 +1079,10 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       while (i + 1 < length && IsDigit(text[i + 1])) ++i;
       last = last == Last::kStar ? Last::kStarNumber : Last::kNumber;
     } else if (IsOpening(c)) {
+      // (II), (IV): an oxidation state, which the reader reports.
+      std::size_t k = i + 1;
+      while (k < length && (text[k] == 'I' || text[k] == 'V' || text[k] == 'X')) ++k;
+      if (k > i + 1 && k < length && IsClosing(text[k])) return false;
       open[depth++] = c;
       last = Last::kOpening;
     } else if (IsClosing(c)) {
@@ -968,7 +1110,21 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
   work[length] = '\0';
   if (formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass)) return true;
   // Group names: expanded as the reader expands them, and the result must
-  // be plain in its turn (a group's formula may hold anything).
+  // be plain in its turn (a group's formula may hold anything).  A capital
+  // and small letters that are neither a symbol nor a group name (Bpy: B
+  // and the group py) the reader reports.
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!formula::IsCapital(text[i])) continue;
+    std::size_t j = i + 1;
+    while (j < length && formula::IsSmall(text[j])) ++j;
+    if (j - i > 1 && refdata::LookupElement(context.tables, text + i, j - i) < 0) {
+      const std::string word(text + i, j - i);
+      if (std::find(context.group_names.begin(), context.group_names.end(), word) ==
+          context.group_names.end())
+        return false;
+    }
+    i = j - 1;
+  }
   formula::QuietObserver quiet;
   if (!formula::ExpandAllGroups(context.tables, work, quiet) || quiet.too_complex) return false;
   return IsPlain(context, work, std::strlen(work)) &&
@@ -1079,9 +1235,18 @@ void FormatHillFormulas(std::vector<std::pair<std::string, double>> ordered, int
   *empirical = FormatHill(std::move(ordered), 0, true);  // a ratio of atoms: no charge
 }
 
-std::string CaseSuggestion(const Context& context, const std::string& text) {
-  const refdata::Tables& t = context.tables;
-  auto known = [&](const std::string& s) { return refdata::LookupElement(t, s.data(), s.size()) >= 0; };
+namespace {
+
+// Elements with no stable isotope and no use in everyday formulas: a case
+// suggestion takes them only where nothing else splits the text.
+const char* const kRareSymbols[] = {"Tc", "Pm", "Po", "At", "Rn", "Fr", "Ra", "Ac", "Pa", "Np", "Pu", "Am",
+                                    "Cm", "Bk", "Cf", "Es", "Fm", "Md", "No", "Lr", "Rf", "Db", "Sg", "Bh",
+                                    "Hs", "Mt", "Ds", "Rg", "Cn", "Nh", "Fl", "Mc", "Lv", "Ts", "Og"};
+// The elements of organic formulas.
+const char* const kOrganicSymbols[] = {"C", "H", "N", "O", "S", "P", "F", "Cl", "Br", "I", "B", "Si"};
+
+template <class Allowed>
+std::string SplitRuns(const std::string& text, Allowed allowed) {
   std::string out;
   bool changed = false;
   for (std::size_t i = 0; i < text.size();) {
@@ -1106,9 +1271,9 @@ std::string CaseSuggestion(const Context& context, const std::string& text) {
       for (int len = 3; len >= 1; --len) {
         if (k + static_cast<std::size_t>(len) > run.size() || !ok[k + static_cast<std::size_t>(len)])
           continue;
-        std::string s = run.substr(k, static_cast<std::size_t>(len));
-        s[0] = static_cast<char>(s[0] - 'a' + 'A');
-        if (known(s)) {
+        std::string sym = run.substr(k, static_cast<std::size_t>(len));
+        sym[0] = static_cast<char>(sym[0] - 'a' + 'A');
+        if (allowed(sym)) {
           ok[k] = true;
           choice[k] = len;
           break;
@@ -1117,14 +1282,41 @@ std::string CaseSuggestion(const Context& context, const std::string& text) {
     }
     if (!ok[0]) return "";
     for (std::size_t k = 0; k < run.size(); k += static_cast<std::size_t>(choice[k])) {
-      std::string s = run.substr(k, static_cast<std::size_t>(choice[k]));
-      s[0] = static_cast<char>(s[0] - 'a' + 'A');
-      out += s;
+      std::string sym = run.substr(k, static_cast<std::size_t>(choice[k]));
+      sym[0] = static_cast<char>(sym[0] - 'a' + 'A');
+      out += sym;
     }
     changed = true;
     i = j;
   }
   return changed ? out : "";
+}
+
+bool In(const char* const* list, std::size_t n, const std::string& s) {
+  return std::find_if(list, list + n, [&](const char* x) { return s == x; }) != list + n;
+}
+
+}  // namespace
+
+std::string CaseSuggestion(const Context& context, const std::string& text) {
+  const refdata::Tables& t = context.tables;
+  auto known = [&](const std::string& s) { return refdata::LookupElement(t, s.data(), s.size()) >= 0; };
+  // An organic reading first where it has carbon and hydrogen (ch3cooh:
+  // CH3COOH, not CH3CoOH), then common elements (no2: NO2, not No2), then
+  // any element.
+  const std::size_t organic_count = sizeof kOrganicSymbols / sizeof *kOrganicSymbols;
+  std::string organic = SplitRuns(
+      text, [&](const std::string& s) { return known(s) && In(kOrganicSymbols, organic_count, s); });
+  if (!organic.empty() && organic.find('C') != std::string::npos && organic.find('H') != std::string::npos) {
+    bool carbon = false;  // C itself, not Cl
+    for (std::size_t i = 0; i < organic.size(); ++i)
+      carbon = carbon || (organic[i] == 'C' && !(i + 1 < organic.size() && organic[i + 1] == 'l'));
+    if (carbon) return organic;
+  }
+  const std::size_t rare_count = sizeof kRareSymbols / sizeof *kRareSymbols;
+  std::string common =
+      SplitRuns(text, [&](const std::string& s) { return known(s) && !In(kRareSymbols, rare_count, s); });
+  return common.empty() ? SplitRuns(text, known) : common;
 }
 
 }  // namespace formix::toolkit

@@ -5,6 +5,7 @@
 #define FORMIX_TOOLKIT_READING_H
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct Diagnostic {
   std::string symbol;
   std::string message;
   std::string library_caption, library_message;  // UTF-8, when the engine spoke
+  // Where the text can be read another way: that reading, as a text the
+  // reader takes as meant, and its molar mass (NaN: no number); "" and
+  // NaN for none.  A warning may name more readings in its message.
+  std::string other;
+  double other_mass = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct ElementShare {

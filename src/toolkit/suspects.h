@@ -1,0 +1,51 @@
+// suspects.h -- places where a formula as written can be read another way
+// than the engine reads it: a mass number written as a coefficient
+// (13C6H12O6), a coefficient in front of the first part of an adduct
+// (3CdSO4·8H2O), a '.' joining two parts (C10H15N.2HBr), an oxidation state
+// in brackets (Cu(II)SO4), an abbreviation read letter by letter (NBS, Cp*,
+// Bpy), a subscript with nothing before it (₃H₂O).  Each is found in the
+// text as given; the reader then reads the other reading too and names
+// both molar masses.
+#ifndef FORMIX_TOOLKIT_SUSPECTS_H
+#define FORMIX_TOOLKIT_SUSPECTS_H
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "toolkit/context.h"
+
+namespace formix::toolkit {
+
+// A decoded character of the text as given.
+struct Char {
+  char32_t code;
+  std::size_t offset, length;  // bytes in the text as given
+};
+
+struct Suspect {
+  int severity;                // enum Severity
+  std::size_t offset, length;  // bytes of the text as given
+  const char* code;
+  // "{used}" stands for the molar mass of the reading used, "{other}" for
+  // that of the other reading.
+  std::string message;
+  // The other reading as a text the reader takes as it is meant; "" when
+  // there is none to calculate.
+  std::string other;
+  // Byte ranges of the text as given that other reports pass over in
+  // silence (what this one explains).
+  std::vector<std::pair<std::size_t, std::size_t>> quiet;
+  // Said only when the other reading's molar mass differs from the one used.
+  bool only_if_different = false;
+};
+
+// The suspects among chars [0, end) of `text` (`length` bytes; chars past
+// `end` are a charge, kept in every other reading).
+std::vector<Suspect> FindSuspects(const Context& context, const std::vector<Char>& chars, const char* text,
+                                  std::size_t length, std::size_t end);
+
+}  // namespace formix::toolkit
+
+#endif  // FORMIX_TOOLKIT_SUSPECTS_H
