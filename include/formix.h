@@ -115,6 +115,12 @@ typedef struct formix_diagnostic {
   const char *message;         /* plain English */
   const char *library_caption; /* formix32's own caption and text when the */
   const char *library_message; /* engine spoke, else "" */
+  /* Where the text can be read another way than the reading used (a mass
+   * number written as a coefficient, a '.' joining parts, an acronym): that
+   * reading, as a formula the reader takes as meant, and its molar mass in
+   * g/mol (NaN when it has none); "" and NaN for none. */
+  const char *other;
+  double other_molar_mass;
 } formix_diagnostic;
 
 /* One element of a formula. */

@@ -85,6 +85,12 @@ function makeApi(m) {
         item.library_caption = string(u32(d + 24));
         item.library_message = libraryMessage;
       }
+      const other = string(u32(d + 32));
+      if (other !== '') {
+        item.other = other;
+        const mass = m.HEAPF64[(d + 40) >>> 3];
+        item.other_molar_mass = Number.isNaN(mass) ? null : mass;
+      }
       out.push(item);
     }
     return out;

@@ -12,6 +12,10 @@ export interface Diagnostic {
   symbol?: string;
   library_caption?: string;
   library_message?: string;
+  /** Another reading of the text ([13C]6H12O6 for 13C6H12O6), where there is one. */
+  other?: string;
+  /** g/mol of the other reading; null when it has no number. */
+  other_molar_mass?: number | null;
 }
 
 export interface ElementShare {

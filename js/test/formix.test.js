@@ -45,6 +45,12 @@ test('pasted notations: rewrites, charges and what is passed over are said', () 
   const sulfate = formix.read('SO4^2-');
   assert.equal(sulfate.hill, 'O4S^2-');
   assert.deepEqual(sulfate.elements.map((e) => [e.symbol, e.atoms]), [['O', 4], ['S', 1]]);
+  // Another reading, with its formula and molar mass: 13C6H12O6 as the
+  // labelled glucose, 6 x 13.00335483534 (13C) + 12 x 1.008 + 6 x 15.999.
+  const labelled = formix.read('13C6H12O6').diagnostics[0];
+  assert.equal(labelled.code, 'mass-number');
+  assert.equal(labelled.other, '[13C]6H12O6');
+  assert.ok(Math.abs(labelled.other_molar_mass - (6 * 13.00335483534 + 12 * M.H + 6 * M.O)) < 1e-9);
   const unknown = formix.read('Xx2O');
   assert.equal(unknown.molar_mass, null);
   assert.equal(unknown.diagnostics[0].code, 'unknown-element');

@@ -67,6 +67,10 @@ class Diagnostic:
     message: str
     symbol: Optional[str] = None
     library_message: Optional[str] = None
+    #: Another reading of the text (``[13C]6H12O6`` for ``13C6H12O6``) and
+    #: its molar mass (None when it has no number), where there is one.
+    other: Optional[str] = None
+    other_molar_mass: Optional[float] = None
 
     def __str__(self) -> str:
         return f"{self.severity}: {self.message}"
@@ -268,7 +272,8 @@ def _find_library() -> str:
 class _Diagnostic(ctypes.Structure):
     _fields_ = [("severity", ctypes.c_int), ("offset", ctypes.c_size_t), ("length", ctypes.c_size_t),
                 ("code", ctypes.c_char_p), ("symbol", ctypes.c_char_p), ("message", ctypes.c_char_p),
-                ("library_caption", ctypes.c_char_p), ("library_message", ctypes.c_char_p)]
+                ("library_caption", ctypes.c_char_p), ("library_message", ctypes.c_char_p),
+                ("other", ctypes.c_char_p), ("other_molar_mass", ctypes.c_double)]
 
 
 class _Element(ctypes.Structure):
@@ -520,7 +525,9 @@ class Context:
                 d = _lib.formix_reading_diagnostic(handle, i).contents
                 diagnostics.append(Diagnostic(
                     _SEVERITIES[d.severity], d.code.decode(), d.offset, d.length, d.message.decode(),
-                    d.symbol.decode() or None, d.library_message.decode() or None))
+                    d.symbol.decode() or None, d.library_message.decode() or None,
+                    d.other.decode() or None,
+                    d.other_molar_mass if d.other and d.other_molar_mass == d.other_molar_mass else None))
             elements = {}
             for i in range(_lib.formix_reading_element_count(handle)):
                 e = _lib.formix_reading_element(handle, i).contents

@@ -40,6 +40,11 @@ class Calculations(unittest.TestCase):
         self.assertEqual(reading.molar_mass, formix32.molar_mass("SO4") + 2 * 5.485799090441e-4)
         self.assertEqual([d.code for d in reading.diagnostics], ["charge"])
         self.assertEqual((reading.hill, formix32.read("C6H12O6").empirical), ("O4S^2-", "CH2O"))
+        # Another reading, with its formula and molar mass: 13C6H12O6 as the
+        # labelled glucose, 6 x 13.00335483534 (13C) + 12 x 1.008 + 6 x 15.999.
+        other = formix32.read("13C6H12O6").diagnostics[0]
+        self.assertEqual((other.code, other.other), ("mass-number", "[13C]6H12O6"))
+        self.assertAlmostEqual(other.other_molar_mass, 6 * 13.00335483534 + 12 * 1.008 + 6 * 15.999, places=9)
 
     def test_many_at_once_match_one_at_a_time(self):
         formulas = ["H2O", "CuSO4·5H₂O", "SO4^2-", "co(NO3)2", "NaXx", "C1.5H3O", ""]

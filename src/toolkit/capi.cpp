@@ -2,6 +2,7 @@
 // opaque handles; no exception crosses it.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -64,7 +65,8 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
   r->reading = std::move(reading);
   for (const auto& d : r->reading.diagnostics) {
     r->diagnostics.push_back({d.severity, d.offset, d.length, d.code.c_str(), d.symbol.c_str(),
-                              d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str()});
+                              d.message.c_str(), d.library_caption.c_str(), d.library_message.c_str(),
+                              d.other.c_str(), d.other_mass});
   }
   for (const auto& e : r->reading.elements) {
     r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
@@ -87,6 +89,13 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
 }  // namespace
 
 static_assert(FORMIX_ELECTRON_MOLAR_MASS == formix::toolkit::kElectronMolarMass);
+#if defined(__EMSCRIPTEN__)
+// js/core.js reads the diagnostics at these wasm32 offsets.
+static_assert(offsetof(formix_diagnostic, message) == 20 &&
+              offsetof(formix_diagnostic, library_message) == 28 &&
+              offsetof(formix_diagnostic, other) == 32 &&
+              offsetof(formix_diagnostic, other_molar_mass) == 40);
+#endif
 
 extern "C" {
 

@@ -190,18 +190,22 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
       r.ambiguous = true;
       r.covered = j;
       r.quoted = d;
-      r.others.push_back(base + digits + "^" + sign_text);
-      std::string list = base + digits + "^" + sign_text + " ({0})";
-      for (std::size_t cut = 1; cut < digits.size(); ++cut) {
-        const int z = std::atoi(digits.c_str() + cut);
-        if (digits[cut] == '0' || z > kLargestUnmarkedCharge) continue;
-        r.others.push_back(base + digits.substr(0, cut) + "^" + digits.substr(cut) + sign_text);
-        list += ", " + r.others.back() + " ({" + std::to_string(r.others.size() - 1) + "})";
-      }
-      if (magnitude <= kLargestUnmarkedCharge) {
-        r.others.push_back(base + "^" + digits + sign_text);
-        list += ", " + r.others.back() + " ({" + std::to_string(r.others.size() - 1) + "})";
-      }
+      // The likeliest first: the last digit the charge where there are
+      // several (Cu(NH3)42+: 4 and 2+), else the digits a subscript and
+      // the charge 1.  A charge over 8 is left out.
+      auto add = [&](std::size_t cut) {
+        const int z = cut == digits.size() ? 1 : std::atoi(digits.c_str() + cut);
+        if ((cut < digits.size() && digits[cut] == '0') || z > kLargestUnmarkedCharge) return;
+        const std::string charge = cut == digits.size() ? std::string() : digits.substr(cut);
+        r.others.push_back(base + digits.substr(0, cut) + "^" + charge + sign_text);
+      };
+      if (digits.size() > 1) add(digits.size() - 1);
+      add(digits.size());
+      for (std::size_t cut = 0; cut + 1 < digits.size(); ++cut) add(cut);
+      if (digits.size() == 1) add(0);
+      std::string list;
+      for (std::size_t n = 0; n < r.others.size(); ++n)
+        list += (n == 0 ? "" : ", ") + r.others[n] + " ({" + std::to_string(n) + "})";
       r.readings = Quote(Utf8Of(c, text, d, e)) + " after a bracket can be read " +
                    std::to_string(r.others.size() + 1) + " ways: as " + base + digits + " with the '" +
                    sign_text + "' passed over and no charge (the reading used, {used}), or as " + list +

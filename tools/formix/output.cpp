@@ -163,6 +163,15 @@ void WriteDiagnostics(Json& json, const formix_reading* reading) {
       json.Key("library_caption").String(d->library_caption);
       json.Key("library_message").String(d->library_message);
     }
+    if (d->other[0] != '\0') {
+      json.Key("other").String(d->other);
+      json.Key("other_molar_mass");
+      if (d->other_molar_mass == d->other_molar_mass) {
+        json.Number(d->other_molar_mass);
+      } else {
+        json.Null();
+      }
+    }
     json.Close();
   }
   json.Close();
