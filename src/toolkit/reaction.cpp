@@ -485,8 +485,20 @@ bool SolveAmounts(Reaction& reaction) {
       return false;
     }
   }
-  reaction.limiting = limiting;
+  // Equivalents are counted from the given reactant that limits among the
+  // given ones (the reference, 1.00 equiv); a reactant given fewer
+  // equivalents than its coefficient asks for limits in its turn.
   const double limiting_moles = limiting >= 0 ? ps[static_cast<std::size_t>(limiting)].given_moles : kNaN;
+  for (std::size_t i = 0; i < ps.size() && limiting >= 0; ++i) {
+    const Participant& p = ps[i];
+    if (p.side != 0 || p.given || std::isnan(p.equiv_given)) continue;
+    const double by_equiv = p.equiv_given * limiting_moles / p.coefficient;
+    if (by_equiv < extent) {
+      extent = by_equiv;
+      limiting = static_cast<int>(i);
+    }
+  }
+  reaction.limiting = limiting;
   for (Participant& p : ps) {
     if (p.given && (p.side == 0 || limiting < 0)) {
       p.moles = p.given_moles;

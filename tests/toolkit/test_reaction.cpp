@@ -80,6 +80,24 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
   ASSERT_TRUE(SolveAmounts(g));
   EXPECT_DOUBLE_EQ(g.participants[1].moles, 1.2 * g.participants[0].moles);
   EXPECT_DOUBLE_EQ(g.participants[0].volume, 2.5 / 1.495);
+  // A reactant given below what its coefficient asks limits: 0.5 equiv of
+  // Mg against PhBr, and 2 H2 at 1.5 equiv against O2 (1.5 < 2).
+  const struct {
+    const char *equation, *given, *equiv;
+    int limiting;
+    double product_per_given;  // mol of the first product per mol given
+  } kRows[] = {{"PhBr + Mg = PhMgBr", "PhBr=2.5g", "Mg=0.5", 1, 0.5},
+               {"PhBr + Mg = PhMgBr", "PhBr=2.5g", "Mg=1.5", 0, 1.0},
+               {"2H2 + O2 = 2H2O", "O2=1mol", "H2=1.5", 0, 1.5},
+               {"2H2 + O2 = 2H2O", "O2=1mol", "H2=2.5", 1, 2.0}};
+  for (const auto& row : kRows) {
+    Reaction e = ReadEquation(*context_, row.equation, false, true);
+    ASSERT_TRUE(SetAmount(e, row.given, 'g') && SetAmount(e, row.equiv, 'e'));
+    ASSERT_TRUE(SolveAmounts(e));
+    EXPECT_EQ(e.limiting, row.limiting) << row.equation << " " << row.equiv;
+    const double given_moles = row.given[1] == 'h' ? 2.5 / (6 * 12.011 + 5 * 1.008 + 79.904) : 1.0;
+    EXPECT_NEAR(e.participants[2].moles, row.product_per_given * given_moles, 1e-12) << row.equation << " " << row.equiv;
+  }
   for (const char* bad : {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr"}) {
     Reaction b = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
     EXPECT_FALSE(SetAmount(b, bad, 'g')) << bad;
