@@ -93,6 +93,47 @@ std::vector<Raw> Convolve(const std::vector<Raw>& a, const std::vector<Raw>& b, 
   return out;
 }
 
+// The most probable composition of `n` atoms over isotopes of mole
+// fractions `p`: the multinomial's mode, found exactly (start from n p
+// rounded down, add the atoms left where they raise the probability most,
+// then move one atom at a time while a move raises it: the multinomial is
+// log-concave, so no move raising it is the mode).  Returns its mass.
+double ModeMass(const std::vector<Raw>& isotopes, long long n) {
+  const std::size_t m = isotopes.size();
+  std::vector<long long> k(m);
+  long long used = 0;
+  for (std::size_t i = 0; i < m; ++i) {
+    k[i] = static_cast<long long>(std::floor(static_cast<double>(n) * isotopes[i].p));
+    used += k[i];
+  }
+  auto gain = [&](std::size_t i) { return isotopes[i].p / static_cast<double>(k[i] + 1); };  // adding one
+  auto loss = [&](std::size_t i) { return isotopes[i].p / static_cast<double>(k[i]); };      // taking one
+  for (; used < n; ++used) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < m; ++i) {
+      if (gain(i) > gain(best)) best = i;
+    }
+    ++k[best];
+  }
+  for (std::size_t moves = 0; moves < 64 * m * m; ++moves) {
+    std::size_t to = 0, from = m;
+    for (std::size_t i = 1; i < m; ++i) {
+      if (gain(i) > gain(to)) to = i;
+    }
+    for (std::size_t i = 0; i < m; ++i) {
+      if (k[i] > 0 && i != to && (from == m || loss(i) < loss(from))) from = i;
+    }
+    // Moving one atom from `from` to `to` multiplies the probability by
+    // gain(to) / loss(from).
+    if (from == m || !(gain(to) > loss(from))) break;
+    --k[from];
+    ++k[to];
+  }
+  double mass = 0.0;
+  for (std::size_t i = 0; i < m; ++i) mass += static_cast<double>(k[i]) * isotopes[i].mass;
+  return mass;
+}
+
 }  // namespace
 
 Pattern IsotopePattern(const Context& context, const Reading& reading, double threshold,
@@ -127,6 +168,7 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     labelled.push_back({mass * e.atoms, 1.0});
   }
   std::vector<Raw> total = {{0.0, 1.0}};
+  double mode_mass = 0.0;  // the most abundant isotopologue, from each element's mode
   // Fine structure is kept to a tenth of the peak width: finer detail
   // cannot show at this resolving power, and it bounds the work.
   const double relative = 1.0 / (10.0 * resolving_power);
@@ -150,6 +192,7 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
       if (!std::isnan(i.abundance) && i.abundance > 0) base.push_back({i.mass, i.abundance});
     }
     if (base.empty()) base.push_back({it->second.front().mass, 1.0});  // no stable isotope
+    mode_mass += ModeMass(base, static_cast<long long>(n));
     std::vector<Raw> power = {{0.0, 1.0}};
     for (long long k = static_cast<long long>(n); k > 0; k >>= 1) {
       if (k & 1) power = Convolve(power, base, threshold, relative, &pattern.pruned);
@@ -159,6 +202,7 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
   }
   for (const Raw& l : labelled) {
     for (Raw& r : total) r.mass += l.mass;
+    mode_mass += l.mass;
   }
   pattern.threshold = threshold;
   pattern.charge = reading.charge;
@@ -168,8 +212,10 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
   for (const Raw& r : total) top = std::max(top, r.p);
   for (const Raw& r : total) {
     pattern.fine.push_back({(r.mass - electrons) / z, r.p / top * 100.0});
-    if (r.p == top) pattern.most_abundant = pattern.fine.back().mass;
   }
+  // Not the largest fine peak: that may have merged isotopologues of
+  // nearly equal mass, or lost some to pruning.
+  pattern.most_abundant = (mode_mass - electrons) / z;
   // Centroids: neighbours closer than 0.8 of the peak width m/R merge (two
   // equal peaks show a valley between them from about 0.85 widths apart).
   std::vector<Peak> centroids;

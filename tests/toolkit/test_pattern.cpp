@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shipped_context.h"
 #include "toolkit/context.h"
@@ -47,6 +49,60 @@ TEST(Pattern, BinomialCarbonAndBoundedWork) {
   }
   EXPECT_NE(pattern("C100000000").error.find("10,000,000"), std::string::npos);
   EXPECT_NE(pattern("C1.5").error, "");
+}
+
+}  // namespace
+}  // namespace formix::toolkit
+
+namespace formix::toolkit {
+namespace {
+
+// The most abundant isotopologue against every isotopic composition
+// enumerated (isotope masses and abundances typed from the reference
+// table: AME2020 and IUPAC 2009), at the default resolving power where nearby isotopologues merge.
+TEST(Pattern, MostAbundantIsotopologueIsTheTrueOne) {
+  auto context = ShippedContext();
+  ASSERT_NE(context, nullptr);
+  struct Iso {
+    double mass, p;
+  };
+  const std::vector<Iso> ru = {{95.907588910, 0.0554}, {97.905286709, 0.0187},  {98.905930284, 0.1276},
+                               {99.904210460, 0.1260}, {100.905573086, 0.1706}, {101.904340312, 0.3155},
+                               {103.905425312, 0.1862}};
+  const std::vector<Iso> cl = {{34.968852694, 0.7576}, {36.965902573, 0.2424}};
+  const std::vector<Iso> br = {{78.918337574, 0.5069}, {80.916288197, 0.4931}};
+  // The heaviest probability over all compositions of n atoms (by recursion).
+  std::function<void(const std::vector<Iso>&, std::size_t, int, double, double, double*, double*)> best =
+      [&](const std::vector<Iso>& iso, std::size_t i, int left, double logp, double mass, double* top,
+          double* at) {
+        if (i + 1 == iso.size()) {
+          logp += left * std::log(iso[i].p) - std::lgamma(left + 1);
+          mass += left * iso[i].mass;
+          if (logp > *top) *top = logp, *at = mass;
+          return;
+        }
+        for (int k = 0; k <= left; ++k)
+          best(iso, i + 1, left - k, logp + k * std::log(iso[i].p) - std::lgamma(k + 1),
+               mass + k * iso[i].mass, top, at);
+      };
+  auto mode = [&](const std::vector<Iso>& iso, int n) {
+    double top = -INFINITY, at = 0.0;
+    best(iso, 0, n, 0.0, 0.0, &top, &at);
+    return at;
+  };
+  const struct {
+    const char* formula;
+    double expected;
+  } kRows[] = {
+      {"Ru5", mode(ru, 5)}, {"Ru3Cl4", mode(ru, 3) + mode(cl, 4)},      {"CBr4", 12.0 + mode(br, 4)},
+      {"Br6", mode(br, 6)}, {"[13C]Cl3", 13.00335483534 + mode(cl, 3)},
+  };
+  for (const auto& row : kRows) {
+    const Reading r = Read(*context, row.formula, std::strlen(row.formula));
+    const Pattern p = IsotopePattern(*context, r, 1e-6, 20000);
+    ASSERT_EQ(p.error, "") << row.formula;
+    EXPECT_NEAR(p.most_abundant, row.expected, 1e-6) << row.formula;
+  }
 }
 
 }  // namespace

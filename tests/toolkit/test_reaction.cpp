@@ -96,7 +96,8 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
     ASSERT_TRUE(SolveAmounts(e));
     EXPECT_EQ(e.limiting, row.limiting) << row.equation << " " << row.equiv;
     const double given_moles = row.given[1] == 'h' ? 2.5 / (6 * 12.011 + 5 * 1.008 + 79.904) : 1.0;
-    EXPECT_NEAR(e.participants[2].moles, row.product_per_given * given_moles, 1e-12) << row.equation << " " << row.equiv;
+    EXPECT_NEAR(e.participants[2].moles, row.product_per_given * given_moles, 1e-12)
+        << row.equation << " " << row.equiv;
   }
   for (const char* bad : {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr"}) {
     Reaction b = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
