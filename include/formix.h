@@ -84,6 +84,20 @@ FORMIX_API const char *formix_status_text(int status);
 FORMIX_API const char *formix_context_masses_file(const formix_context *context);
 FORMIX_API const char *formix_context_groups_file(const formix_context *context);
 
+/* The toolkit's own lists ("abbrev.txt", "solvents.txt", "isotopes.txt",
+ * "adducts.txt") as opened, or "" when one was found nowhere; NULL for any
+ * other name.  They are looked for in $FORMIX32_DATA_DIR, then in the
+ * installed data directory beside the library (../share/formix32), never
+ * in the working directory: a file there changes nothing. */
+FORMIX_API const char *formix_context_list_file(const formix_context *context, const char *name);
+
+/* What the context refused in its data files, one English line each
+ * ("isotopes.txt:12: the mass 'nan' is no number ...: line not used"): a
+ * refused line is not used, and a formula holding an element whose mass
+ * is no positive number has no number.  0 when all is well. */
+FORMIX_API size_t formix_context_problem_count(const formix_context *context);
+FORMIX_API const char *formix_context_problem(const formix_context *context, size_t index);
+
 /* The element table: count, and symbol (UTF-8) and atomic mass of entry
  * i, in file order.  NULL / NaN for an index out of range. */
 FORMIX_API int formix_element_count(const formix_context *context);

@@ -56,6 +56,12 @@ namespace {
 // Directory of the file that holds this code: the shared library, or the
 // program when the engine is linked in statically.
 bool ModuleDirectory(char* buffer, std::size_t size) {
+#if defined(__EMSCRIPTEN__)
+  // A WebAssembly module is no file: its data files are embedded in the
+  // virtual file system at /share/formix32, beside "/lib".
+  int written = std::snprintf(buffer, size, "/lib");
+  return written >= 0 && static_cast<std::size_t>(written) < size;
+#else
   Dl_info info{};
   char resolved[PATH_MAX];
   if (dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) != 0 && info.dli_fname != nullptr &&
@@ -71,6 +77,7 @@ bool ModuleDirectory(char* buffer, std::size_t size) {
   *slash = '\0';
   int n = std::snprintf(buffer, size, "%s", resolved);
   return n >= 0 && static_cast<std::size_t>(n) < size;
+#endif
 }
 
 }  // namespace

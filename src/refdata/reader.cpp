@@ -64,13 +64,7 @@ class TokenReader {
   bool eof_ = false;
 };
 
-}  // namespace
-
-bool OpenDataFile(const char* setting, platform::DataFile& file, char* found) {
-  if (file.Open(setting)) {
-    if (found != nullptr) std::snprintf(found, kFoundPathSize, "%s", setting);
-    return true;
-  }
+bool OpenInSearchDirectories(const char* setting, platform::DataFile& file, char* found) {
   for (platform::SearchPlace place :
        {platform::SearchPlace::kFirstFallback, platform::SearchPlace::kSecondFallback}) {
     char dir[4096];
@@ -84,6 +78,20 @@ bool OpenDataFile(const char* setting, platform::DataFile& file, char* found) {
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool OpenDataFile(const char* setting, platform::DataFile& file, char* found) {
+  if (file.Open(setting)) {
+    if (found != nullptr) std::snprintf(found, kFoundPathSize, "%s", setting);
+    return true;
+  }
+  return OpenInSearchDirectories(setting, file, found);
+}
+
+bool OpenLibraryFile(const char* name, platform::DataFile& file, char* found) {
+  return OpenInSearchDirectories(name, file, found);
 }
 
 namespace {

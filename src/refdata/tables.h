@@ -95,6 +95,12 @@ struct FoundFiles {
 // the path opened (kFoundPathSize bytes).  Only regular files are opened.
 bool OpenDataFile(const char* setting, platform::DataFile& file, char* found);
 
+// Opens a file of the library's own (not one a caller names): `name` in
+// the search directories only, never as given, so that a file of that
+// name in the working directory changes nothing.  As OpenDataFile
+// otherwise.
+bool OpenLibraryFile(const char* name, platform::DataFile& file, char* found);
+
 // Reads both data files by the path settings of `t` into `t`, with the
 // lookups, and sets its loaded flag.  Returns false, with `t` unchanged,
 // when the mass file is found nowhere; a group file found nowhere gives 0

@@ -139,6 +139,22 @@ FORMIX_API const char* formix_context_groups_file(const formix_context* c) {
   return c != nullptr ? c->context->groups_file.c_str() : nullptr;
 }
 
+FORMIX_API const char* formix_context_list_file(const formix_context* context, const char* name) {
+  if (context == nullptr || name == nullptr) return nullptr;
+  const auto& files = context->context->list_files;
+  const auto it = files.find(name);
+  return it == files.end() ? nullptr : it->second.c_str();
+}
+
+FORMIX_API size_t formix_context_problem_count(const formix_context* context) {
+  return context != nullptr ? context->context->problems.size() : 0;
+}
+
+FORMIX_API const char* formix_context_problem(const formix_context* context, size_t index) {
+  if (context == nullptr || index >= context->context->problems.size()) return nullptr;
+  return context->context->problems[index].c_str();
+}
+
 FORMIX_API int formix_element_count(const formix_context* c) {
   return c != nullptr ? static_cast<int>(c->context->symbols.size()) : 0;
 }

@@ -8,10 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sstream>
 
 #include "formix.h"
 #include "platform/platform.h"
 #include "refdata/decimal.h"
+#include "toolkit/numbers.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
@@ -39,10 +41,10 @@ const Abbreviation* Context::AcronymAt(const char* text, std::size_t length) con
   return nullptr;
 }
 
-std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, std::size_t fields) {
-  std::vector<std::vector<std::string>> out;
-  std::size_t start = 0;
-  while (start < content.size()) {
+std::vector<TabLine> ParseTabLines(const std::string& content, std::size_t fields) {
+  std::vector<TabLine> out;
+  std::size_t start = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  for (std::size_t number = 1; start < content.size(); ++number) {
     std::size_t end = content.find('\n', start);
     if (end == std::string::npos) end = content.size();
     std::string line = content.substr(start, end - start);
@@ -56,32 +58,173 @@ std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, 
       if (tab == std::string::npos) break;
       from = tab + 1;
     }
-    if (parts.size() >= fields) out.push_back(parts);
+    if (parts.size() >= fields) out.push_back({number, std::move(parts)});
   }
   return out;
 }
 
 std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
   std::vector<Abbreviation> out;
-  for (const auto& f : ParseTabLines(content, 3)) out.push_back({f[0], f[1], f[2], f.size() > 3 ? f[3] : ""});
+  for (const TabLine& l : ParseTabLines(content, 3)) {
+    const auto& f = l.fields;
+    out.push_back({f[0], f[1], f[2], f.size() > 3 ? f[3] : ""});
+  }
   return out;
 }
 
 namespace {
 
-// A small list file, found by the data-file search; "" when absent.
-std::string ReadListFile(const char* name) {
+// A list of the library's own, found beside the library (never in the
+// working directory); "" when absent.  `*path` receives the path opened.
+std::string ReadListFile(const char* name, std::string* path) {
   platform::DataFile file;
-  if (!refdata::OpenDataFile(name, file, nullptr)) return {};
+  auto found = std::make_unique<char[]>(refdata::kFoundPathSize);
+  found[0] = '\0';
+  if (!refdata::OpenLibraryFile(name, file, found.get())) return {};
+  *path = found.get();
   std::string content;
   char buffer[4096];
-  // A list of a few dozen lines: stop at 1 MiB whatever the file holds.
+  // A list of a few hundred lines: stop at 1 MiB whatever the file holds.
   while (content.size() < (1u << 20)) {
     std::size_t n = file.Read(buffer, sizeof buffer);
     if (n == 0) break;
     content.append(buffer, n);
   }
   return content;
+}
+
+// A whole number in [low, high] and nothing else.
+bool WholeNumber(const std::string& text, long low, long high, long* value) {
+  if (text.empty() || text.size() > 9) return false;
+  long v = 0;
+  for (std::size_t i = text[0] == '-' ? 1 : 0; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + (text[i] - '0');
+  }
+  if (text[0] == '-') v = -v;
+  if (text == "-" || v < low || v > high) return false;
+  *value = v;
+  return true;
+}
+
+// A finite decimal number and nothing else.
+bool FiniteNumber(const std::string& text, double* value) {
+  double v = 0.0;
+  const char* end = ParseNumber(text.data(), text.data() + text.size(), &v);
+  if (end != text.data() + text.size() || !std::isfinite(v)) return false;
+  *value = v;
+  return true;
+}
+
+// The isotopes of each element, checked line by line and element by
+// element (abundances summing to 1).
+void ReadIsotopes(Context& c) {
+  std::string& path = c.list_files[kIsotopesFile];
+  const std::string content = ReadListFile(kIsotopesFile, &path);
+  std::map<std::string, double> sums;
+  std::map<std::string, std::size_t> first_line;
+  for (const TabLine& l : ParseTabLines(content, 3)) {
+    const auto& f = l.fields;
+    const std::string at = path + ":" + std::to_string(l.line) + ": ";
+    long number = 0;
+    double mass = 0.0, abundance = NAN;
+    if (std::find(c.symbols.begin(), c.symbols.end(), f[0]) == c.symbols.end()) {
+      c.problems.push_back(at + "'" + f[0] + "' is no element symbol of the element table: line not used");
+    } else if (!WholeNumber(f[1], 1, 400, &number)) {
+      c.problems.push_back(at + "the mass number '" + f[1] +
+                           "' is no whole number from 1 to 400: line not used");
+    } else if (!FiniteNumber(f[2], &mass) || !(mass > 0.0) ||
+               std::fabs(mass - static_cast<double>(number)) > 1.0) {
+      c.problems.push_back(at + "the mass '" + f[2] + "' is no number within 1 u of the mass number " +
+                           std::to_string(number) + ": line not used");
+    } else if (f.size() > 3 && !f[3].empty() &&
+               (!FiniteNumber(f[3], &abundance) || !(abundance >= 0.0) || abundance > 1.0)) {
+      c.problems.push_back(at + "the abundance '" + f[3] +
+                           "' is no mole fraction from 0 to 1: line not used");
+    } else {
+      c.isotopes[f[0]].push_back({static_cast<int>(number), mass, abundance});
+      if (!std::isnan(abundance)) sums[f[0]] += abundance;
+      first_line.emplace(f[0], l.line);
+    }
+  }
+  for (const auto& [symbol, sum] : sums) {
+    if (std::fabs(sum - 1.0) > 1e-3) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.6g", sum);
+      c.problems.push_back(path + ":" + std::to_string(first_line[symbol]) + ": the abundances of " + symbol +
+                           " sum to " + text + ", not 1: its isotopes are not used");
+      c.isotopes.erase(symbol);
+    }
+  }
+}
+
+void ReadAdducts(Context& c) {
+  std::string& path = c.list_files[kAdductsFile];
+  for (const TabLine& l : ParseTabLines(ReadListFile(kAdductsFile, &path), 5)) {
+    const auto& f = l.fields;
+    const std::string at = path + ":" + std::to_string(l.line) + ": ";
+    long multiplier = 0, charge = 0;
+    if (f[0].empty()) {
+      c.problems.push_back(at + "an adduct with no name: line not used");
+    } else if (!WholeNumber(f[1], 1, 100, &multiplier)) {
+      c.problems.push_back(at + "the multiplier '" + f[1] +
+                           "' is no whole number from 1 to 100: line not used");
+    } else if (!WholeNumber(f[4], -10, 10, &charge) || charge == 0) {
+      c.problems.push_back(at + "the charge '" + f[4] +
+                           "' is no whole number from -10 to 10 other than 0: line not used");
+    } else {
+      c.adducts.push_back(
+          {f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge), false, {}, {}});
+    }
+  }
+}
+
+// The element masses as the engine read them: each a positive finite
+// number, or a problem named at its line (the engine's reader takes
+// records of three fields; the line is the first whose second field is the
+// symbol), and no formula holding it has a number.  A byte order mark at
+// the start of either file is read into its first record.
+void CheckTables(Context& c) {
+  const refdata::Tables& t = c.tables;
+  c.unusable_masses.assign(static_cast<std::size_t>(t.element_count), false);
+  std::string content;
+  for (int i = 0; i < t.element_count; ++i) {
+    const double m = t.masses[i];
+    if (std::isfinite(m) && m > 0.0) continue;
+    c.unusable_masses[static_cast<std::size_t>(i)] = true;
+    if (content.empty()) {
+      platform::DataFile file;
+      if (file.Open(c.masses_file.c_str())) {
+        char buffer[4096];
+        for (std::size_t n; content.size() < (1u << 20) && (n = file.Read(buffer, sizeof buffer)) > 0;)
+          content.append(buffer, n);
+      }
+    }
+    std::size_t line = 0;
+    for (std::size_t at = 0, number = 1; at < content.size() && line == 0; ++number) {
+      std::size_t end = content.find('\n', at);
+      if (end == std::string::npos) end = content.size();
+      std::istringstream fields(content.substr(at, end - at));
+      std::string first, second;
+      if (fields >> first >> second && second == c.symbols[static_cast<std::size_t>(i)]) line = number;
+      at = end + 1;
+    }
+    char value[64];
+    std::snprintf(value, sizeof value, "%g", m);
+    c.problems.push_back(c.masses_file + ":" + (line > 0 ? std::to_string(line) + ":" : std::string()) +
+                         " the mass of " + c.symbols[static_cast<std::size_t>(i)] + " (" + value +
+                         ") is no positive number: formulas that hold it have no number");
+  }
+  for (const std::string* file : {&c.masses_file, &c.groups_file}) {
+    platform::DataFile f;
+    char head[3] = {};
+    if (!file->empty() && f.Open(file->c_str()) && f.Read(head, 3) == 3 &&
+        std::memcmp(head, "\xEF\xBB\xBF", 3) == 0) {
+      c.problems.push_back(*file +
+                           ":1: starts with a UTF-8 byte order mark, which the engine reads as part of "
+                           "the first record: save the file without it");
+    }
+  }
 }
 
 }  // namespace
@@ -120,7 +263,9 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     context->group_names.push_back(Cp1251ToUtf8(t.group_names[g]));
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
   }
-  for (Abbreviation& a : ParseAbbreviations(ReadListFile(kAbbreviationsFile))) {
+  for (Abbreviation& a :
+       ParseAbbreviations(ReadListFile(kAbbreviationsFile, &context->list_files[kAbbreviationsFile]))) {
+    if (a.symbol.empty() || a.meaning.empty()) continue;
     if (a.element != "-") {
       context->abbreviations.push_back(std::move(a));
       continue;
@@ -155,22 +300,18 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
       context->short_abbreviations[x[0] - 'A'][x[1] - 'a' + 1] = true;
     }
   }
-  for (const auto& f : ParseTabLines(ReadListFile(kSolventsFile), 2))
-    context->solvents.push_back({f[0], f[1]});
-  for (const auto& f : ParseTabLines(ReadListFile(kIsotopesFile), 3)) {
-    char* end = nullptr;
-    const long number = std::strtol(f[1].c_str(), &end, 10);
-    const double mass = ParseDecimal(f[2].c_str());  // locale-free
-    const double abundance = f.size() > 3 && !f[3].empty() ? ParseDecimal(f[3].c_str()) : NAN;
-    if (number > 0 && mass > 0)
-      context->isotopes[f[0]].push_back({static_cast<int>(number), mass, abundance});
+  std::string& solvents = context->list_files[kSolventsFile];
+  for (const TabLine& l : ParseTabLines(ReadListFile(kSolventsFile, &solvents), 2)) {
+    if (l.fields[0].empty() || l.fields[1].empty()) {
+      context->problems.push_back(solvents + ":" + std::to_string(l.line) +
+                                  ": a solvent needs a name and a formula: line not used");
+      continue;
+    }
+    context->solvents.push_back({l.fields[0], l.fields[1]});
   }
-  for (const auto& f : ParseTabLines(ReadListFile(kAdductsFile), 5)) {
-    const int multiplier = std::atoi(f[1].c_str());
-    const int charge = std::atoi(f[4].c_str());
-    if (multiplier > 0 && charge != 0)
-      context->adducts.push_back({f[0], multiplier, f[2], f[3], charge, false, {}, {}});
-  }
+  ReadIsotopes(*context);
+  ReadAdducts(*context);
+  CheckTables(*context);
   *status = FORMIX_OK;
   return context;
 }

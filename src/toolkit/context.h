@@ -68,6 +68,14 @@ struct Context {
   std::vector<Solvent> solvents;
   std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
   std::vector<Adduct> adducts;
+  // The library's own lists as opened ("" when found nowhere), by name.
+  std::map<std::string, std::string> list_files;
+  // Lines of the data files refused, and values of the tables no formula
+  // can use: "isotopes.txt:12: the mass 'nan' is not a positive number".
+  std::vector<std::string> problems;
+  // Element i of the table has a mass that is no positive finite number:
+  // a formula that holds it has no number.
+  std::vector<bool> unusable_masses;
 
   const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
   // The longest acronym that stands at text[0..length) (not followed by a
@@ -102,8 +110,13 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
 std::vector<Abbreviation> ParseAbbreviations(const std::string& content);
 
 // The fields of each line of a tab-separated list with at least `fields`
-// fields ('#' comment lines and blank lines skipped; CR LF accepted).
-std::vector<std::vector<std::string>> ParseTabLines(const std::string& content, std::size_t fields);
+// fields ('#' comment lines and blank lines skipped; CR LF accepted; a
+// UTF-8 byte order mark at the start passed over), with its line number.
+struct TabLine {
+  std::size_t line;
+  std::vector<std::string> fields;
+};
+std::vector<TabLine> ParseTabLines(const std::string& content, std::size_t fields);
 
 }  // namespace formix::toolkit
 

@@ -358,6 +358,7 @@ class Reader {
     return false;
   }
   void FindOtherReadings(const ChargeFound& charge);
+  void CheckNumber();
   struct Pending;
   void ResolveOne(Pending p);
   void ResolveOtherReadings();
@@ -933,6 +934,22 @@ bool Reader::RunPlain() {
 
 }  // namespace
 
+// No number from masses the data file does not give as positive numbers,
+// and none that is not finite.
+void Reader::CheckNumber() {
+  for (const ElementShare& e : r_.elements) {
+    const auto i = static_cast<std::size_t>(e.index);
+    if (i < context_.unusable_masses.size() && context_.unusable_masses[i]) {
+      Add(kError, 0, length_, "unusable-mass",
+          "the mass of " + e.symbol + " in " + context_.masses_file + " is no positive number", e.symbol);
+    }
+  }
+  if (r_.Worst() < kError && !std::isfinite(r_.neutral_mass - r_.charge * kElectronMolarMass)) {
+    Add(kError, 0, length_, "not-finite",
+        "the molar mass is too large for a number (more than 1.8e308 g/mol)");
+  }
+}
+
 // The molar mass of another reading of the text (NaN: none).
 double Reader::OtherMass(const std::string& text) const {
   if (text.empty()) return std::numeric_limits<double>::quiet_NaN();
@@ -1020,6 +1037,7 @@ Reading Reader::Run(bool shortcut) {
   }
   if (nested_) pending_.clear();
   ResolveOtherReadings();
+  if (r_.Worst() < kError) CheckNumber();
   r_.has_value = r_.Worst() < kError;
   if (r_.has_value) {
     r_.molar_mass = r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass;
@@ -1108,7 +1126,7 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
 // `contributions` may be NULL).
 bool EvaluatePlain(const Context& context, const char* text, std::size_t length, double* atoms,
                    double* contributions, double* molar_mass) {
-  if (!IsPlain(context, text, length)) return false;
+  if (!context.problems.empty() || !IsPlain(context, text, length)) return false;
   char work[formula::kWorkingTextSize];
   std::memcpy(work, text, length);
   work[length] = '\0';

@@ -319,6 +319,56 @@ class DataFiles(unittest.TestCase):
             self.assertEqual(p.returncode, 3)
             self.assertIn(b"mass.elt: the mass file was found nowhere", p.stderr)
 
+    def test_lists_never_from_the_working_directory_and_bad_values_refused(self):
+        shipped = os.path.join(os.path.dirname(os.path.dirname(FORMIX)), "share", "formix32")
+        with tempfile.TemporaryDirectory() as cwd, tempfile.TemporaryDirectory() as data:
+            # Lists in the working directory change nothing (glucose's
+            # monoisotopic mass: 6 x 12 + 12 x 1.007825031898 + 6 x 15.99491461926).
+            with open(os.path.join(cwd, "isotopes.txt"), "w") as f:
+                f.write("H\t1\t2.5\t1\n")
+            open(os.path.join(cwd, "abbrev.txt"), "w").close()
+            status, out, err = formix("--json", "--verbose", "ms", "C6H12O6", cwd=cwd)
+            doc = json.loads(out)
+            self.assertAlmostEqual(doc["monoisotopic_mass"], 72 + 12 * 1.007825031898 + 6 * 15.99491461926, places=9)
+            self.assertEqual(os.path.realpath(doc["data_files"]["isotopes.txt"]),
+                             os.path.join(os.path.realpath(shipped), "isotopes.txt"))
+            self.assertIn("isotopes.txt from ", err)
+            self.assertEqual(formix("AcOH", cwd=cwd)[0], 2)  # the shipped abbreviations still warn
+            # Bad values in $FORMIX32_DATA_DIR: each refused at its file and line.
+            for name in os.listdir(shipped):
+                shutil.copy(os.path.join(shipped, name), data)
+            def edit(name, old, new):
+                path = os.path.join(data, name)
+                with open(path, encoding="utf-8") as f:
+                    text = f.read()
+                self.assertIn(old, text)
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(text.replace(old, new, 1))
+                return text.replace(old, new, 1)
+            # A byte order mark before the first line, an isotope, hides nothing.
+            with open(os.path.join(data, "isotopes.txt"), encoding="utf-8") as f:
+                lines = [l for l in f.read().splitlines() if not l.startswith("#")]
+            with open(os.path.join(data, "isotopes.txt"), "w", encoding="utf-8") as f:
+                f.write("\ufeff" + "\n".join(lines) + "\n")
+            edit("isotopes.txt", "C\t13\t13.00335483534", "C\t13\tnan")
+            text = edit("isotopes.txt", "O\t18\t17.99915961214", "O\t18\t1e400").splitlines()
+            at = {key.replace("\t", ""): 1 + next(i for i, l in enumerate(text) if l.startswith(key))
+                  for key in ("C\t12", "C\t13", "O\t18")}
+            edit("adducts.txt", "[M+Na]+\t1\tNa\t\t1", "[M+Na]+\t1\tNa\t\t-2147483648")
+            edit("mass.elt", "8 O 15.999", "8 O +INF")
+            edit("mass.elt", "1 H 1.0080", "1 H 0")
+            status, out, err = formix("--masses", os.path.join(data, "mass.elt"), "H2O", "NaCl",
+                                      env={"FORMIX32_DATA_DIR": data})
+            self.assertEqual(status, 2)
+            self.assertEqual(out.splitlines(), ["H2O\t", "NaCl\t58.4398"])  # no number from O's +INF, H's 0
+            for said in (f"isotopes.txt:{at['C13']}: the mass 'nan'", f"isotopes.txt:{at['O18']}: the mass '1e400'",
+                         f"isotopes.txt:{at['C12']}: the abundances of C sum to 0.9893",
+                         "adducts.txt:7: the charge '-2147483648'",
+                         "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
+                         "H2O:1: error: the mass of H"):
+                self.assertIn(said, err)
+            self.assertNotIn("no element symbol", err)  # H, behind the mark, read
+
 
 class Readme(unittest.TestCase):
     def test_tool_examples_print_what_the_readme_shows(self):

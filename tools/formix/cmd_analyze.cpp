@@ -48,7 +48,7 @@ void CommandAnalyze(Session& s) {
 
   if (o.json) {
     Json json;
-    json.Document("analyze");
+    json.Document("analyze", s.options.verbose ? s.context : nullptr);
     json.Key("species").Open('[');
     for (std::size_t i = 0; i < m; ++i) {
       json.Open('{').Key("species").String(formix_ratios_species(r.get(), i));

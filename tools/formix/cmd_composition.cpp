@@ -113,7 +113,7 @@ void CommandComposition(Session& s) {
   }
   if (o.json) {
     Json json;
-    json.Document("composition");
+    json.Document("composition", s.options.verbose ? s.context : nullptr);
     json.Key("formula").String(formula).Key("molar_mass");
     if (shows) {
       json.Number(mass);

@@ -86,7 +86,7 @@ void CommandMass(Session& s) {
   Json json;
   Json* j = s.options.json ? &json : nullptr;
   if (j != nullptr) {
-    json.Document("mass");
+    json.Document("mass", s.options.verbose ? s.context : nullptr);
     json.Key("results").Open('[');
   }
   for (const std::string& source : sources) {

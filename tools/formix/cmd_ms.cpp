@@ -52,7 +52,7 @@ void CommandMs(Session& s) {
 
   if (o.json) {
     Json json;
-    json.Document("ms").Key("formula").String(formula);
+    json.Document("ms", s.options.verbose ? s.context : nullptr).Key("formula").String(formula);
     json.Key("hill").String(formix_reading_hill(r.get()));
     json.Key("monoisotopic_mass").Number(formix_ms_monoisotopic(ms.get()));
     json.Key("nominal_mass").Number(formix_ms_nominal(ms.get()));

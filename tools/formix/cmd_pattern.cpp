@@ -106,7 +106,7 @@ void CommandPattern(Session& s) {
   }
   if (o.json) {
     Json json;
-    json.Document("pattern").Key("formula").String(formula);
+    json.Document("pattern", s.options.verbose ? s.context : nullptr).Key("formula").String(formula);
     json.Key("hill").String(formix_reading_hill(r.get())).Key("resolving_power").Number(resolution);
     json.Key("threshold").Number(threshold).Key("pruned").Number(formix_pattern_pruned(p.get()));
     json.Key("most_abundant_mz").Number(formix_pattern_most_abundant(p.get()));

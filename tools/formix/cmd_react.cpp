@@ -87,7 +87,7 @@ void CommandReact(Session& s) {
 
   if (o.json) {
     Json json;
-    json.Document("react");
+    json.Document("react", s.options.verbose ? s.context : nullptr);
     json.Key("equation").String(formix_reaction_equation(r.get())).Key("participants").Open('[');
     for (std::size_t i = 0; i < n; ++i) {
       const formix_reading* reading = formix_reaction_reading(r.get(), i);

@@ -14,7 +14,7 @@ void CommandElements(Session& s) {
   Json json;
   Table table({"index", "symbol", "mass"});
   if (o.json) {
-    json.Document("elements");
+    json.Document("elements", s.options.verbose ? s.context : nullptr);
     json.Key("file").String(formix_context_masses_file(s.context)).Key("elements").Open('[');
   }
   for (int i = 0; i < count; ++i) {
@@ -40,7 +40,7 @@ void CommandGroups(Session& s) {
   Json json;
   Table table({"name", "formula", "molar mass"});
   if (o.json) {
-    json.Document("groups");
+    json.Document("groups", s.options.verbose ? s.context : nullptr);
     json.Key("file").String(formix_context_groups_file(s.context)).Key("groups").Open('[');
   }
   for (int i = 0; i < count; ++i) {

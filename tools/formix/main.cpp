@@ -85,6 +85,7 @@ const char kHelp[] =
     "  --precision N     decimals of printed numbers, 0 to 17 (default 4)\n"
     "  --json            JSON on standard output, exact numbers (docs/formix-json.schema.json)\n"
     "  --strict          print no number for a formula with a warning\n"
+    "  --verbose         name the data files used (on standard error)\n"
     "  --messages=ru     show the library's own Russian texts where it spoke\n"
     "  --given F=A       react: participant F (as written) has amount A: g (default), mg, kg, mmol, mol;\n"
     "                    several name the limiting reagent\n"
@@ -165,6 +166,20 @@ int Run(int argc, char** argv) {
   }
   std::unique_ptr<formix_context, decltype(&formix_context_free)> owner(context, &formix_context_free);
   Session session(o, context, {o.russian, isatty(STDERR_FILENO) != 0});
+  if (o.verbose) {
+    std::fprintf(
+        stderr, "formix: masses from %s\nformix: groups from %s\n", formix_context_masses_file(context),
+        formix_context_groups_file(context)[0] != '\0' ? formix_context_groups_file(context) : "(none)");
+    for (const char* list : Json::kListFiles) {
+      const char* path = formix_context_list_file(context, list);
+      std::fprintf(stderr, "formix: %s from %s\n", list, path[0] != '\0' ? path : "(found nowhere)");
+    }
+  }
+  // Lines of the data files refused: said, and the run is flagged.
+  for (std::size_t i = 0; i < formix_context_problem_count(context); ++i) {
+    std::fprintf(stderr, "formix: warning: %s\n", formix_context_problem(context, i));
+    session.flagged = true;
+  }
   try {
     command.run(session);
   } catch (const CommandFailed&) {

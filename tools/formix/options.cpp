@@ -150,6 +150,8 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
       flag(o.json);
     } else if (name == "--strict") {
       flag(o.strict);
+    } else if (name == "--verbose") {
+      flag(o.verbose);
     } else if (name == "--messages") {
       std::string v = take_value();
       if (v != "en" && v != "ru") throw UsageError{"--messages takes 'en' or 'ru'"};

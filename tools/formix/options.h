@@ -23,7 +23,7 @@ struct Options {
   std::optional<std::string> resolution, threshold, plot;  // pattern
   bool fine = false;                                       // pattern
   int precision = 4;
-  bool json = false, strict = false, russian = false, help = false, version = false;
+  bool json = false, strict = false, russian = false, help = false, version = false, verbose = false;
 };
 
 struct UsageError {

@@ -83,8 +83,14 @@ Json& Json::Open(char bracket) {
   return *this;
 }
 
-Json& Json::Document(const char* command) {
-  return Open('{').Key("format").Integer(kJsonFormat).Key("command").String(command);
+Json& Json::Document(const char* command, const formix_context* context) {
+  Open('{').Key("format").Integer(kJsonFormat).Key("command").String(command);
+  if (context == nullptr) return *this;
+  Key("data_files").Open('{');
+  Key("masses").String(formix_context_masses_file(context));
+  Key("groups").String(formix_context_groups_file(context));
+  for (const char* list : kListFiles) Key(list).String(formix_context_list_file(context, list));
+  return Close();
 }
 
 Json& Json::Close() {
