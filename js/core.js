@@ -28,10 +28,19 @@ const SEVERITIES = ['note', 'warning', 'error'];
 function makeApi(m) {
   const utf8 = new TextEncoder();
 
-  // `text` as UTF-8 in the module's memory for the length of `use`.
-  function withText(text, use) {
+  // `text` as UTF-8 in the module's memory for the length of `use`. A lone
+  // surrogate (which UTF-8 cannot carry) is refused, never replaced; so is
+  // a NUL, which would end the text early, unless `counted`: the call
+  // takes the length, and the reader reports the NUL as the formula's error.
+  const loneSurrogate = /[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
+  function checkedBytes(text, counted = false) {
     if (typeof text !== 'string') throw new TypeError(`formix: a formula must be a string, not ${typeof text}`);
-    const bytes = utf8.encode(text);
+    if (!counted && text.includes('\0')) throw new RangeError(`formix: ${JSON.stringify(text)} holds a NUL character`);
+    if (loneSurrogate.test(text)) throw new RangeError(`formix: ${JSON.stringify(text)} holds a lone surrogate, not text`);
+    return utf8.encode(text);
+  }
+  function withText(text, use, counted = false) {
+    const bytes = checkedBytes(text, counted);
     const at = m._malloc(bytes.length + 1);
     if (at === 0) throw new Error('formix: out of memory');
     try {
@@ -132,7 +141,7 @@ function makeApi(m) {
       } finally {
         m._formix_reading_free(r);
       }
-    });
+    }, true);
   }
 
   // A reading of `formula` for `use`, freed after.
@@ -145,7 +154,7 @@ function makeApi(m) {
       } finally {
         m._formix_reading_free(r);
       }
-    });
+    }, true);
   }
 
   const withOptional = (text, use) => (text === undefined || text === null || text === '' ? use(0) : withText(String(text), use));
@@ -329,7 +338,7 @@ function makeApi(m) {
     const fractions = m._malloc(8 * Math.max(entries.length, 1));
     try {
       entries.forEach(([species, fraction], i) => {
-        const bytes = utf8.encode(String(species));
+        const bytes = checkedBytes(String(species));
         const at = m._malloc(bytes.length + 1);
         held.push(at);
         m.HEAPU8.set(bytes, at);
@@ -374,7 +383,9 @@ function makeApi(m) {
   }
 
   function molarMass(formula) {
-    const quiet = withText(formula, (at) => m._formix_quiet_molar_mass(context, at));
+    // A NUL: the reading says so (the quick call would stop at it).
+    const quiet = typeof formula === 'string' && formula.includes('\0') ? NaN
+      : withText(formula, (at) => m._formix_quiet_molar_mass(context, at));
     if (!Number.isNaN(quiet)) return quiet;
     const r = read(formula);
     return r.molar_mass === null ? NaN : r.molar_mass;

@@ -74,6 +74,15 @@ test('data files replaced at run time, then the shipped ones again', () => {
 test('bad arguments are refused clearly', () => {
   assert.throws(() => formix.molarMass(42), TypeError);
   assert.throws(() => formix.useDataFiles({ 'mass.elt': 7 }), TypeError);
+  // A NUL is the formula's error, as read() says, never the end of it; a
+  // NUL where a formula is no reading, and a lone surrogate, are refused.
+  assert.ok(Number.isNaN(formix.molarMass('H2O\0C6H6')));
+  assert.equal(formix.composition('H2O\0C6H6').molar_mass, null);
+  for (const call of [formix.molarMass, formix.read, formix.composition]) {
+    assert.throws(() => call('H2O\uD800'), RangeError);
+  }
+  assert.throws(() => formix.atomRatios({ 'C\0H': 40 }), RangeError);
+  assert.throws(() => formix.reaction('H2 + O2 = H2O\0'), RangeError);
   assert.equal(formix.read('H2\u0000O').diagnostics[0].code, 'nul');
 });
 
