@@ -382,6 +382,17 @@ FORMIX_API double formix_pattern_peak_intensity(const formix_pattern *pattern, s
 
 typedef struct formix_reaction formix_reaction;
 
+/* The masses of all participants of a balanced reaction (`count` UTF-8
+ * formulas with their coefficients) from the mass of participant `known`,
+ * as formix32's ChemEqu works them out, over the one context: masses[i] =
+ * M(i) x (mass / M(known) / coefficients[known]) x coefficients[i], and
+ * masses[known] = mass.  NaN where a formula has no number (every
+ * other when the known one has none).  Returns the worst severity of the formulas'
+ * readings (-1 for none), or FORMIX_ERROR when `known` >= `count`. */
+FORMIX_API int formix_reaction_masses(const formix_context *context, const char *const *formulas,
+                                      const double *coefficients, size_t count, size_t known, double mass,
+                                      double *masses);
+
 /* Reads an equation: sides at "=", "->", "→" or "⇌" (between spaces, or
  * without spaces when the text holds no other '='), participants at '+'
  * (between spaces, or right before a digit, capital or bracket: a '+'

@@ -325,6 +325,9 @@ _signatures = {
     "formix_reaction_volume": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_reaction_equiv": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_reaction_limiting": (ctypes.c_int, [_p]),
+    "formix_reaction_masses": (ctypes.c_int, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_double),
+                                              ctypes.c_size_t, ctypes.c_size_t, ctypes.c_double,
+                                              ctypes.POINTER(ctypes.c_double)]),
     "formix_find_formula": (_p, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_double),
                                  ctypes.c_size_t, ctypes.c_char_p, ctypes.c_double, ctypes.c_char_p,
                                  ctypes.c_double, ctypes.c_double]),
@@ -697,11 +700,13 @@ def reaction_masses(formulas: Sequence[str], coefficients: Sequence[float], know
         raise ValueError("one coefficient per formula")
     if not 0 <= known < n:
         raise IndexError("known must index a participant")
-    readings = [read(f) for f in formulas]
-    molar = [_mass(r) for r in readings]
-    factor = mass / molar[known] / coefficients[known]
-    masses = [mass if i == known else molar[i] * factor * coefficients[i] for i in range(n)]
-    return _finish(readings, masses)  # type: ignore[return-value]
+    texts = (ctypes.c_char_p * n)(*[_text(f, "formula") for f in formulas])
+    numbers = (ctypes.c_double * n)(*[float(c) for c in coefficients])
+    masses = (ctypes.c_double * n)()
+    context = _context()  # one context for the whole call: another thread may replace the default
+    worst = _lib.formix_reaction_masses(context._handle, texts, numbers, n, known, float(mass), masses)
+    readings = [context.read(f) for f in formulas] if worst >= 1 else []
+    return _finish(readings, list(masses))  # type: ignore[return-value]
 
 
 def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
@@ -722,24 +727,24 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     names = list(fractions)
     if not names:
         return {}
-    readings = [read(name) for name in names]
-    molar = [_mass(r) for r in readings]
-    ratios = [fractions[name] / m for name, m in zip(names, molar)]
-    if total is not None:
-        total_mass = 0.0
-        for m, r in zip(molar, ratios):
-            total_mass = m * r + total_mass
-        scale = total / total_mass
-        return _finish(readings, {n: scale * r for n, r in zip(names, ratios)})  # type: ignore[return-value]
-    if reference is None:
-        index = min(range(len(names)), key=lambda i: ratios[i])
-    else:
-        if reference not in fractions:
-            raise KeyError(reference)
-        index = names.index(reference)
-    scale = atoms / ratios[index]
-    result = {n: (atoms if i == index else scale * r) for i, (n, r) in enumerate(zip(names, ratios))}
-    return _finish(readings, result)  # type: ignore[return-value]
+    if reference is not None and reference not in fractions:
+        raise KeyError(reference)
+    species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
+    values = (ctypes.c_double * len(names))(*[float(fractions[n]) for n in names])
+    context = _context()  # one context for the whole call: another thread may replace the default
+    handle = _lib.formix_find_formula(context._handle, species, values, len(names), None,
+                                      float(total) if total is not None else 0.0,
+                                      _text(reference, "reference") if reference is not None else None,
+                                      float(atoms), 0.4)
+    if not handle:
+        raise MemoryError("formix_find_formula")
+    try:
+        if _lib.formix_ratios_error(handle):
+            raise ValueError(_lib.formix_ratios_error(handle).decode())
+        return {_lib.formix_ratios_species(handle, i).decode(): _lib.formix_ratios_ratio(handle, i)
+                for i in range(_lib.formix_ratios_count(handle))}
+    finally:
+        _lib.formix_ratios_free(handle)
 
 
 def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] = None,

@@ -171,14 +171,22 @@ class Diagnostics(unittest.TestCase):
             doubled = os.path.join(tmp, "doubled.elt")
             with open(os.path.join(DATA, "mass.elt")) as f, open(doubled, "w") as out:
                 for line in f:
-                    number, symbol, mass = line.split()
-                    out.write(f"{number} {symbol} {2 * float(mass)!r}\n")
+                    number, symbol, mass = line.split()  # every mass doubled but hydrogen's
+                    out.write(f"{number} {symbol} {(1 if symbol == 'H' else 2) * float(mass)!r}\n")
             shipped = os.path.join(DATA, "mass.elt")
-            formulas = ["CuSO4*5H2O", "K4[Fe(CN)6]", "Ph2CO"]
-            expected = {f: {formix32.molar_mass(f)} for f in formulas}
+            # Calls over several formulas read them all over one table set:
+            # a mix would give a third value.
+            calls = {"CuSO4*5H2O": lambda: formix32.molar_mass("CuSO4*5H2O"),
+                     "K4[Fe(CN)6]": lambda: formix32.molar_mass("K4[Fe(CN)6]"),
+                     "Ph2CO": lambda: formix32.molar_mass("Ph2CO"),
+                     "reaction": lambda: tuple(formix32.reaction_masses(["H2", "O2", "H2O"], [2, 1, 2], 2, 36.03)),
+                     "ratios": lambda: tuple(formix32.atom_ratios({"C": 40.0, "H": 6.7, "O": 53.3}).values())}
+            formulas = list(calls)
+            expected = {f: {calls[f]()} for f in formulas}
             formix32.set_masses_file(doubled)
             for f in formulas:
-                expected[f].add(formix32.molar_mass(f))
+                expected[f].add(calls[f]())
+                self.assertEqual(len(expected[f]), 2, f)
             stop, wrong = threading.Event(), []
 
             def reload():
@@ -189,8 +197,8 @@ class Diagnostics(unittest.TestCase):
 
             def compute():
                 for k in range(3000):
-                    f = formulas[k % 3]
-                    value = formix32.molar_mass(f)
+                    f = formulas[k % len(formulas)]
+                    value = calls[f]()
                     if value not in expected[f]:
                         wrong.append((f, value))
 

@@ -366,6 +366,32 @@ FORMIX_API const char* formix_analysis_fit_line(const formix_analysis* a, std::s
   return a != nullptr && k < a->analysis.fits.size() ? a->analysis.fits[k].calcd_line.c_str() : nullptr;
 }
 
+FORMIX_API int formix_reaction_masses(const formix_context* context, const char* const* formulas,
+                                      const double* coefficients, size_t count, size_t known, double mass,
+                                      double* masses) {
+  if (context == nullptr || masses == nullptr ||
+      (count > 0 && (formulas == nullptr || coefficients == nullptr)))
+    return FORMIX_ERROR;
+  for (size_t i = 0; i < count; ++i) masses[i] = kNaN;
+  if (known >= count) return FORMIX_ERROR;
+  try {
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < count; ++i) texts.emplace_back(formulas[i] != nullptr ? formulas[i] : "");
+    std::vector<formix::toolkit::Reading> readings;
+    const std::vector<double> out = formix::toolkit::ReactionMasses(
+        *context->context, texts, std::vector<double>(coefficients, coefficients + count), known, mass,
+        &readings);
+    int worst = -1;
+    for (size_t i = 0; i < count; ++i) {
+      masses[i] = out[i];
+      worst = std::max(worst, readings[i].Worst());
+    }
+    return worst;
+  } catch (...) {
+    return FORMIX_ERROR;
+  }
+}
+
 FORMIX_API formix_reaction* formix_react(const formix_context* c, const char* equation, int balance,
                                          int check) {
   try {

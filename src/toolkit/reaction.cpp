@@ -457,6 +457,20 @@ double Extent(const Participant& p) {
 
 }  // namespace
 
+std::vector<double> ReactionMasses(const Context& context, const std::vector<std::string>& formulas,
+                                   const std::vector<double>& coefficients, std::size_t known, double mass,
+                                   std::vector<Reading>* readings) {
+  readings->clear();
+  for (const std::string& f : formulas) readings->push_back(Read(context, f.data(), f.size()));
+  std::vector<double> masses(formulas.size(), kNaN);
+  if (known >= formulas.size() || coefficients.size() != formulas.size()) return masses;
+  const double factor = mass / (*readings)[known].molar_mass / coefficients[known];
+  for (std::size_t i = 0; i < formulas.size(); ++i) {
+    masses[i] = i == known ? mass : (*readings)[i].molar_mass * factor * coefficients[i];
+  }
+  return masses;
+}
+
 bool SolveAmounts(Reaction& reaction) {
   auto& ps = reaction.participants;
   double extent = kNaN;

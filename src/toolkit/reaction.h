@@ -57,6 +57,16 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind);
 // coefficients.  False, with the error set, when nothing sets the scale.
 bool SolveAmounts(Reaction& reaction);
 
+// The masses of the participants of a balanced reaction (`formulas` with
+// `coefficients`) from the mass of participant `known`, as the classic
+// ChemEqu works them out: mass / M(known) / coefficient(known), times
+// each M and coefficient, all over one context.  `readings` receives each
+// formula's reading; a mass is NaN where a reading has no number (all of
+// them when the known one has none).
+std::vector<double> ReactionMasses(const Context& context, const std::vector<std::string>& formulas,
+                                   const std::vector<double>& coefficients, std::size_t known, double mass,
+                                   std::vector<Reading>* readings);
+
 // A number as a chemist writes it: `digits` significant figures, no
 // exponent for everyday magnitudes ("0.000250" rather than "0.0002").
 std::string Significant(double value, int digits);
