@@ -96,11 +96,36 @@ function showPattern(pattern) {
     `${pattern.resolving_power}: ${peaks.map((p) => `m/z ${p.mz.toFixed(4)} (${p.intensity.toFixed(1)} %)`).join(', ')}.`;
 }
 
+// A few words on why a number is flagged, by the kind of its first warning.
+const REASONS = {
+  'ambiguous-charge': 'the charge can be read two ways',
+  'mass-number': 'a mass number may be read as a coefficient',
+  'leading-coefficient': 'the leading number multiplies every part',
+  'hydrate-dot': "a '.' may join two parts",
+  abbreviation: 'an abbreviation is read as element symbols',
+  ignored: 'part of the text is passed over',
+  'joined-digits': 'digits apart are read as one number',
+  'zero-multiplier': 'a number is read as 0',
+  'unbalanced-brackets': 'the brackets do not pair up',
+  'empty-part': 'a part is empty',
+  exponent: 'a number is read with an exponent',
+};
+
+function flagReason(warning) {
+  const reason = REASONS[warning.code] ?? 'read with a warning';
+  const other = typeof warning.other_molar_mass === 'number' ? `; the other reading: ${fixed(warning.other_molar_mass)} g/mol` : '';
+  return `⚠ Perhaps not the number meant: ${reason}${other} (see below).`;
+}
+
 function showFormula() {
   const formula = $('formula').value;
   const r = formix.read(formula);
   const charge = r.charge ? ` (ion, charge ${Math.abs(r.charge)}${r.charge < 0 ? '−' : '+'})` : '';
   $('mass').textContent = r.molar_mass === null ? 'no value: see below' : `${fixed(r.molar_mass)} g/mol${charge}`;
+  const warning = r.molar_mass === null ? undefined : r.diagnostics.find((d) => d.severity === 'warning');
+  $('mass').classList.toggle('flagged', warning !== undefined);
+  $('mass-flag').hidden = warning === undefined;
+  $('mass-flag').textContent = warning === undefined ? '' : flagReason(warning);
   $('hill').textContent = r.hill ?? '—';
   $('read-as').textContent = r.text;
   $('read-as-line').hidden = r.text === formula;

@@ -74,7 +74,15 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   assert.ok(await page.locator('#pattern line.peak').count() >= 3);
   await page.screenshot({ path: join(shots, 'formula-desktop.png'), fullPage: true });
 
+  // A flagged number is marked at the number itself, with the other reading.
+  assert.ok(await page.locator('#mass-flag').isHidden());
+  await page.fill('#formula', 'C10H15N.2HBr');
+  assert.equal(await page.getAttribute('#mass', 'class'), 'flagged');
+  assert.match(await page.textContent('#mass-flag'), /a '\.' may join two parts; the other reading: 311\.06\d\d g\/mol/);
+  await page.screenshot({ path: join(shots, 'flagged-desktop.png') });
+
   await page.fill('#formula', 'SO4^2-');
+  assert.ok(await page.locator('#mass-flag').isHidden());
   assert.match(await page.textContent('#mass'), /^96\.0571 g\/mol \(ion, charge 2−\)$/);
   await page.fill('#formula', 'Xx2');
   assert.equal(await page.textContent('#status'), 'The formula has an error.');
