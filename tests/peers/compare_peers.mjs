@@ -1,10 +1,12 @@
 // formix against peers written elsewhere (npm): monoisotopic masses and
 // m/z against mf-parser, within 0.1 mDa; isotope patterns at a resolving
 // power of 10,000 against isotopic-distribution, within 0.1 % of the base
-// peak.  Each mass row gives the formula in formix's notation and in
-// mf-parser's.
+// peak; and the formulas of the abbreviation list against mf-parser's
+// group table.  Each mass row gives the formula in formix's notation and
+// in mf-parser's.
 // usage: node compare_peers.mjs FORMIX   (exit 77 when the peers are not installed)
 import { execFileSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 
 let MF, IsotopicDistribution;
 try {
@@ -69,4 +71,25 @@ for (const f of patterns) {
   console.log(`${ok ? 'ok  ' : 'FAIL'} pattern ${f.padEnd(18)} largest difference ${worst.toFixed(4)} % of the base peak`);
 }
 console.log(`${patterns.length} patterns, ${patternFailures} beyond 0.1 %`);
-process.exit(failures === 0 && patternFailures === 0 ? 0 : 1);
+
+// The abbreviation list's formulas against mf-parser's group table (the
+// chemical-groups package), where it has the group under the name or a
+// synonym of ours.
+const { groups } = await import('chemical-groups');
+const synonyms = { TBDMS: 'Tbdms', TBS: 'Tbdms', TIPS: 'Tips', Tr: 'Trt', PMB: 'Meobzl', Ts: 'Tos' };
+const bySymbol = Object.fromEntries(groups.map((g) => [g.symbol, g.mf]));
+const canonical = (mf) => new MF(mf).getInfo().mf;
+let groupFailures = 0, groupsCompared = 0;
+const list = readFileSync(new URL('../../data/abbrev.txt', import.meta.url), 'utf8');
+for (const line of list.split('\n')) {
+  const [name, , , formula] = line.split('\t');
+  if (line.startsWith('#') || !formula) continue;
+  const theirs = bySymbol[synonyms[name] ?? name];
+  if (theirs === undefined) continue;
+  groupsCompared += 1;
+  const ok = canonical(formula) === canonical(theirs);
+  if (!ok) groupFailures += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} group ${name.padEnd(6)} ${formula} (mf-parser ${theirs})`);
+}
+console.log(`${groupsCompared} groups compared, ${groupFailures} differ`);
+process.exit(failures === 0 && patternFailures === 0 && groupFailures === 0 && groupsCompared >= 6 ? 0 : 1);
