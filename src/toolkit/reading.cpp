@@ -958,7 +958,8 @@ double Reader::OtherMass(const std::string& text) const {
 }
 
 void Reader::FindOtherReadings(const ChargeFound& charge) {
-  if (nested_) return;
+  // A text too long for the engine has no number to compare with.
+  if (nested_ || lib_.bytes.size() > formula::kMaxTextLength) return;
   for (Suspect& s :
        FindSuspects(context_, chars_, text_, length_, charge.found ? charge.begin : chars_.size())) {
     quiet_.insert(quiet_.end(), s.quiet.begin(), s.quiet.end());

@@ -71,7 +71,7 @@ class Finder {
   }
   std::string Ascii(std::size_t i, std::size_t j) const {
     std::string s;
-    for (std::size_t k = i; k < j; ++k) s += static_cast<char>(c_[k].code);
+    for (std::size_t k = i; k < j; ++k) s += c_[k].code < 128 ? static_cast<char>(c_[k].code) : '\x01';
     return s;
   }
   bool IsElement(const std::string& s) const {
