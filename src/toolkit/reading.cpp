@@ -608,7 +608,7 @@ void Reader::Rewrite(const ChargeFound& charge) {
   if (charge.ambiguous) {
     covered_from_ = chars_[charge.covered].offset;
     const std::size_t from = chars_[charge.quoted].offset;
-    Suspect s{kWarning, from, length_ - from, "ambiguous-charge", charge.readings, "", {}, false};
+    Suspect s{kWarning, from, length_ - from, "ambiguous-charge", charge.readings, "", {}};
     pending_.push_back({std::move(s), charge.others, ""});
   }
 }
@@ -841,7 +841,7 @@ void Reader::Evaluate() {
           message += ", " + a->formula + ": " + others[0] + " is {other}";
         }
         message += " (define it in the group file, or write its formula)";
-        pending_.push_back({{kWarning, from, to - from, "abbreviation", std::move(message), "", {}, false},
+        pending_.push_back({{kWarning, from, to - from, "abbreviation", std::move(message), "", {}},
                             std::move(others),
                             symbol});
       }
@@ -1010,8 +1010,6 @@ void Reader::ResolveOne(Pending p) {
   for (std::size_t k = 0; k < p.others.size(); ++k) {
     const double mass = OtherMass(p.others[k]);
     if (k == 0) {
-      if (s.only_if_different && (!(mass == mass) || std::fabs(mass - used) <= 1e-9 * std::fabs(used)))
-        return;
       d.other = p.others[0];
       d.other_mass = mass;
     }
@@ -1080,8 +1078,8 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       while (j < length && IsSmall(text[j])) ++j;
       if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
       if (context.IsAbbreviation(text + i, j - i)) return false;
-      // NBS, Cp*, TBSCl: an acronym at the start of a word.
-      if (j < length && (i == 0 || !IsCapital(text[i - 1])) &&
+      // NBS, KCp*, TBSCl: an acronym starting at a capital.
+      if (j < length &&
           context.acronym_starts[static_cast<unsigned char>(c)]
                                 [static_cast<unsigned char>(text[i + 1]) & 0x7F] &&
           context.AcronymAt(text + i, length - i) != nullptr) {

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "toolkit/context.h"
+#include "toolkit/severity.h"
 
 namespace formix::toolkit {
-
-enum Severity { kNote = 0, kWarning = 1, kError = 2 };
 
 struct Diagnostic {
   int severity;

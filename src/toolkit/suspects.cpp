@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "refdata/tables.h"
-#include "toolkit/reading.h"
+#include "toolkit/severity.h"
 
 namespace formix::toolkit {
 namespace {
@@ -109,8 +109,7 @@ class Finder {
              "' at the start is a subscript with nothing before it: part of the formula is "
              "missing (a coefficient is written in normal digits)",
          "",
-         {},
-         false});
+         {}});
   }
 
   // 13C6H12O6, 15NH4Cl, 2H: a number in front that is the mass number of an
@@ -151,8 +150,7 @@ class Finder {
                  Splice(s, e, "[" + label + "]") + " ({other}): write an isotope label in brackets, [" +
                  label + "]",
              Splice(s, e, "[" + label + "]"),
-             {},
-             false});
+             {}});
       } else if (number >= lowest - 4 && number <= highest + 4) {
         Add({kWarning,
              At(s),
@@ -162,8 +160,7 @@ class Finder {
                  " ({used}); if " + std::to_string(number) + " is a mass number, " + label +
                  " is not in the isotope list (isotopes.txt)",
              "",
-             {},
-             false});
+             {}});
       }
     }
   }
@@ -188,8 +185,7 @@ class Finder {
          "the leading '" + number + "' multiplies every part: " + number + " \xC3\x97 (" + Bytes(d, end_) +
              ") ({used}); if it counts only " + first + ", write " + other + " ({other})",
          other,
-         {},
-         false});
+         {}});
   }
 
   // Whether a partner of an adduct starts at char k.
@@ -234,7 +230,7 @@ class Finder {
         bool whole_zero = true;
         for (std::size_t x = w; x < i; ++x) whole_zero = whole_zero && c_[x].code == '0';
         const bool subscript = w > 0 && (IsLetterChar(c_[w - 1].code) || IsClosingBracket(c_[w - 1].code));
-        suspect_here = subscript && !whole_zero && after != '0' && part_follows && PartnerAt(k);
+        suspect_here = subscript && !whole_zero && part_follows && PartnerAt(k);
         joins_here = suspect_here;
         from = w;
       } else if (IsDigitChar(before)) {
@@ -258,7 +254,7 @@ class Finder {
          "'.' joins two parts but is read as a decimal point: " + std::string(text_, length_) +
              " is read as written ({used}); as parts it is {other}; for a hydrate or adduct write " + other +
              " or " + dotted,
-         other, quiet, true});
+         other, quiet});
   }
 
   // Cu(II)SO4: an oxidation state in brackets reads as iodine and vanadium.
@@ -291,8 +287,7 @@ class Finder {
                "; as the oxidation state " + symbol + "(" + numeral +
                ") it is no part of the formula: write " + other + " ({other})",
            other,
-           {},
-           false});
+           {}});
       i = k;
     }
   }
@@ -323,7 +318,10 @@ class Finder {
   // name run together).
   void Abbreviations() {
     for (std::size_t i = 0; i < end_; ++i) {
-      if (!IsLetterChar(c_[i].code) || (i > 0 && IsLetterChar(c_[i - 1].code))) continue;
+      // At a capital (a symbol starts there: KCp*, TBSCl), or at a small
+      // letter that starts a word (Fe(phen)3).
+      if (!IsLetterChar(c_[i].code) || (i > 0 && IsLetterChar(c_[i - 1].code) && !IsCapitalChar(c_[i].code)))
+        continue;
       std::string ahead;
       for (std::size_t k = i; k < end_ && ahead.size() < 16 && c_[k].code < 128; ++k)
         ahead += static_cast<char>(c_[k].code);
@@ -338,7 +336,7 @@ class Finder {
           message += ", " + a->formula + ": " + other + " is {other}";
         }
         message += "; define " + a->symbol + " in the group file, or write its formula";
-        Add({kWarning, At(i), At(j) - At(i), "abbreviation", message, other, {{At(i), At(j)}}, false});
+        Add({kWarning, At(i), At(j) - At(i), "abbreviation", message, other, {{At(i), At(j)}}});
         i = j - 1;
         continue;
       }
@@ -380,8 +378,7 @@ class Finder {
            "'" + word + "' is no element symbol or group name: it is read as " + AsRead(b, e) +
                " ({used}); if it is an abbreviation, define it in the group file, or write its formula",
            "",
-           {},
-           false});
+           {}});
     }
   }
 

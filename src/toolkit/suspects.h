@@ -37,8 +37,6 @@ struct Suspect {
   // Byte ranges of the text as given that other reports pass over in
   // silence (what this one explains).
   std::vector<std::pair<std::size_t, std::size_t>> quiet;
-  // Said only when the other reading's molar mass differs from the one used.
-  bool only_if_different = false;
 };
 
 // The suspects among chars [0, end) of `text` (`length` bytes; chars past

@@ -98,6 +98,7 @@ const Row kRows[] = {
     {"[Cp*RhCl2]2", "C10 H10 Rh2 Cl4", 0, "warning:abbreviation@1", "C20 H30 Rh2 Cl4", 0, ""},
     {"Cp*Co(CO)2", "C7 H5 Co1 O2", 0, "warning:abbreviation@0", "C12 H15 Co1 O2", 0, ""},
     {"Cp*IrCl2", "C5 H5 Ir1 Cl2", 0, "warning:abbreviation@0", "C10 H15 Ir1 Cl2", 0, ""},
+    {"KCp*", "K1 C5 H5", 0, "warning:abbreviation@1", "K1 C10 H15", 0, ""},
     {"Cp2Fe", "C10 H10 Fe1", 0, "", nullptr, 0, ""},
     // Reagents by their acronyms; protecting groups the group file defines.
     {"NBS", "N1 B1 S1", 0, "warning:abbreviation@0", "C4 H4 Br1 N1 O2", 0, "bromosuccinimide"},
@@ -239,6 +240,9 @@ TEST(AbbreviationList, FormulasMatchCatalogueMasses) {
       {"TFA", 114.02},   {"DMSO", 78.13},   {"NMP", 99.13},    {"HMPA", 179.20},  {"HOBt", 135.13},
       {"CDI", 162.15},   {"EDC", 155.25},   {"DCM", 84.93},    {"LDA", 107.12},
   };
+  // A name ends where a symbol may: not before a small letter.
+  EXPECT_EQ(context->AcronymAt("Phenol", 6), nullptr);
+  EXPECT_NE(context->AcronymAt("Phen)3", 6), nullptr);
   for (const auto& c : kCatalogue) {
     const Abbreviation* a = context->AcronymAt(c.name, std::strlen(c.name));
     ASSERT_NE(a, nullptr) << c.name;
