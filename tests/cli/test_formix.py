@@ -355,6 +355,7 @@ class DataFiles(unittest.TestCase):
             at = {key.replace("\t", ""): 1 + next(i for i, l in enumerate(text) if l.startswith(key))
                   for key in ("C\t12", "C\t13", "O\t18")}
             edit("adducts.txt", "[M+Na]+\t1\tNa\t\t1", "[M+Na]+\t1\tNa\t\t-2147483648")
+            edit("adducts.txt", "[M+K]+\t1\tK\t\t1", "[M+K]+\t1\tK\t\t12")
             edit("mass.elt", "8 O 15.999", "8 O +INF")
             edit("mass.elt", "1 H 1.0080", "1 H 0")
             status, out, err = formix("--masses", os.path.join(data, "mass.elt"), "H2O", "NaCl",
@@ -363,7 +364,7 @@ class DataFiles(unittest.TestCase):
             self.assertEqual(out.splitlines(), ["H2O\t", "NaCl\t58.4398"])  # no number from O's +INF, H's 0
             for said in (f"isotopes.txt:{at['C13']}: the mass 'nan'", f"isotopes.txt:{at['O18']}: the mass '1e400'",
                          f"isotopes.txt:{at['C12']}: the abundances of C sum to 0.9893",
-                         "adducts.txt:7: the charge '-2147483648'",
+                         "adducts.txt:7: the charge '-2147483648'", "adducts.txt:8: the charge '12'",
                          "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
                          "H2O:1: error: the mass of H"):
                 self.assertIn(said, err)

@@ -74,6 +74,7 @@ const Row kRows[] = {
     {"Na2B4O7.10H2O", "Na2 B4 O8.1 H2", 0, "warning:hydrate-dot@6", "Na2 B4 O17 H20", 0, ""},
     {"C9H13NO3.HCl", "C9 H14 N1 O3 Cl1", 0, "", nullptr, 0, ""},  // the same mass either way
     {"Fe0.95O", "Fe0.95 O1", 0, "", nullptr, 0, ""},
+    {"Ni0.5H2O", "Ni0.5 H2 O1", 0, "", nullptr, 0, ""},  // a fraction below 1 is what it says
     {"Li1.2Ni0.2Mn0.6O2", "Li1.2 Ni0.2 Mn0.6 O2", 0, "", nullptr, 0, ""},
     // A symbol and a group name run together, and ligands.
     {"Co(Bpy)(CO)4", "Co1 B1 C9 H5 N1 O4", 0, "warning:abbreviation@3", "Co1 C14 H8 N2 O4", 0, "bipyridine"},
