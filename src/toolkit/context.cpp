@@ -27,11 +27,15 @@ const Abbreviation* Context::FindAbbreviation(const char* symbol, std::size_t le
 
 const Abbreviation* Context::AcronymAt(const char* text, std::size_t length) const {
   if (length < 2 || static_cast<unsigned char>(text[0]) >= 128 ||
-      static_cast<unsigned char>(text[1]) >= 128 ||
-      !acronym_starts[static_cast<unsigned char>(text[0])][static_cast<unsigned char>(text[1])]) {
+      static_cast<unsigned char>(text[1]) >= 128) {
     return nullptr;
   }
-  for (const Abbreviation& a : acronyms) {  // longest first
+  const std::size_t first =
+      acronym_first[static_cast<unsigned char>(text[0])][static_cast<unsigned char>(text[1])];
+  if (first == 0) return nullptr;
+  for (std::size_t k = first - 1; k < acronyms.size(); ++k) {  // longest first
+    const Abbreviation& a = acronyms[k];
+    if (a.symbol[0] != text[0] || a.symbol[1] != text[1]) break;
     const std::size_t n = a.symbol.size();
     if (n <= length && std::memcmp(a.symbol.data(), text, n) == 0 &&
         !(n < length && text[n] >= 'a' && text[n] <= 'z')) {
@@ -284,13 +288,21 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
       context->acronyms.push_back({form, a.element, a.meaning, a.formula});
     }
   }
-  std::stable_sort(
-      context->acronyms.begin(), context->acronyms.end(),
-      [](const Abbreviation& a, const Abbreviation& b) { return a.symbol.size() > b.symbol.size(); });
-  for (const Abbreviation& a : context->acronyms) {
-    const auto first = static_cast<unsigned char>(a.symbol[0]),
-               second = static_cast<unsigned char>(a.symbol[1]);
-    if (first < 128 && second < 128) context->acronym_starts[first][second] = true;
+  // By the first two bytes, then longest first.
+  std::stable_sort(context->acronyms.begin(), context->acronyms.end(),
+                   [](const Abbreviation& a, const Abbreviation& b) {
+                     const int pair = a.symbol.compare(0, 2, b.symbol, 0, 2);
+                     return pair != 0 ? pair < 0 : a.symbol.size() > b.symbol.size();
+                   });
+  if (context->acronyms.size() > 250) context->acronyms.resize(250);  // indexes fit a byte
+  for (std::size_t k = context->acronyms.size(); k-- > 0;) {
+    const std::string& s = context->acronyms[k].symbol;
+    const auto first = static_cast<unsigned char>(s[0]), second = static_cast<unsigned char>(s[1]);
+    if (first < 128 && second < 128) context->acronym_first[first][second] = static_cast<std::uint8_t>(k + 1);
+  }
+  for (const std::string& g : context->group_names) {
+    if (g.size() >= 2 && g[0] >= 'a' && g[0] <= 'z' && static_cast<unsigned char>(g[1]) < 128)
+      context->small_group_starts[static_cast<unsigned char>(g[0])][static_cast<unsigned char>(g[1])] = true;
   }
   for (const Abbreviation& a : context->abbreviations) {
     const std::string& x = a.symbol;

@@ -4,6 +4,7 @@
 #ifndef FORMIX_TOOLKIT_CONTEXT_H
 #define FORMIX_TOOLKIT_CONTEXT_H
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -60,8 +61,14 @@ struct Context {
   // are no group name of the tables, each under every form it matches
   // (bpy and Bpy), longest first.
   std::vector<Abbreviation> acronyms;
-  // Whether some acronym starts with the bytes a, b: [a][b] (ASCII).
-  bool acronym_starts[128][128] = {};
+  // The acronyms that start with the bytes a, b (ASCII): `acronyms` from
+  // index acronym_first[a][b] - 1 on, while the first two bytes match
+  // (0: none).  `acronyms` is sorted by those bytes, longest first.
+  std::uint8_t acronym_first[128][128] = {};
+  // The first two bytes of the group names that start with a small letter
+  // (en, py): only where such a pair stands can a capital and small letters
+  // be a symbol and a group name run together (Bpy).
+  bool small_group_starts[128][128] = {};
   // The symbols of one capital and at most one small letter among the
   // abbreviations, [capital - 'A'][0 or small - 'a' + 1], set with them.
   bool short_abbreviations[26][27] = {};

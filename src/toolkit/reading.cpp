@@ -1080,8 +1080,8 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       if (context.IsAbbreviation(text + i, j - i)) return false;
       // NBS, KCp*, TBSCl: an acronym starting at a capital.
       if (j < length &&
-          context.acronym_starts[static_cast<unsigned char>(c)]
-                                [static_cast<unsigned char>(text[i + 1]) & 0x7F] &&
+          context.acronym_first[static_cast<unsigned char>(c)]
+                               [static_cast<unsigned char>(text[i + 1]) & 0x7F] != 0 &&
           context.AcronymAt(text + i, length - i) != nullptr) {
         return false;
       }
@@ -1134,15 +1134,20 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
   // be plain in its turn (a group's formula may hold anything).  A capital
   // and small letters that are neither a symbol nor a group name (Bpy: B
   // and the group py) the reader reports.
-  for (std::size_t i = 0; i < length; ++i) {
+  bool small_group = false;
+  for (std::size_t i = 0; i + 1 < length && !small_group; ++i) {
+    small_group = context.small_group_starts[static_cast<unsigned char>(text[i]) & 0x7F]
+                                            [static_cast<unsigned char>(text[i + 1]) & 0x7F];
+  }
+  for (std::size_t i = 0; small_group && i < length; ++i) {
     if (!formula::IsCapital(text[i])) continue;
     std::size_t j = i + 1;
     while (j < length && formula::IsSmall(text[j])) ++j;
-    if (j - i > 1 && refdata::LookupElement(context.tables, text + i, j - i) < 0) {
-      const std::string word(text + i, j - i);
-      if (std::find(context.group_names.begin(), context.group_names.end(), word) ==
-          context.group_names.end())
-        return false;
+    if (j - i > 1 && refdata::LookupElement(context.tables, text + i, j - i) < 0 &&
+        std::none_of(context.group_names.begin(), context.group_names.end(), [&](const std::string& g) {
+          return g.size() == j - i && std::memcmp(g.data(), text + i, j - i) == 0;
+        })) {
+      return false;
     }
     i = j - 1;
   }

@@ -322,10 +322,11 @@ class Finder {
       // letter that starts a word (Fe(phen)3).
       if (!IsLetterChar(c_[i].code) || (i > 0 && IsLetterChar(c_[i - 1].code) && !IsCapitalChar(c_[i].code)))
         continue;
-      std::string ahead;
-      for (std::size_t k = i; k < end_ && ahead.size() < 16 && c_[k].code < 128; ++k)
-        ahead += static_cast<char>(c_[k].code);
-      if (const Abbreviation* a = context_.AcronymAt(ahead.data(), ahead.size())) {
+      char ahead[16];
+      std::size_t n = 0;
+      for (std::size_t k = i; k < end_ && n < sizeof ahead && c_[k].code < 128; ++k)
+        ahead[n++] = static_cast<char>(c_[k].code);
+      if (const Abbreviation* a = context_.AcronymAt(ahead, n)) {
         const std::size_t j = i + a->symbol.size();
         std::string message = "'" + a->symbol + "' is read as " + AsRead(i, j) + " ({used}); " + a->symbol +
                               " is also " + a->meaning;
