@@ -51,26 +51,6 @@ using formula::IsDigit;
 using formula::IsOpening;
 using formula::IsSmall;
 
-bool IsMiddleDot(char32_t c) { return c == 0x00B7 || c == 0x2022 || c == 0x2219 || c == 0x22C5; }
-bool IsWideSpace(char32_t c) { return c == 0x00A0 || c == 0x2009 || c == 0x202F; }
-bool IsDash(char32_t c) { return c == 0x2212 || c == 0x2013 || c == 0x2014; }
-int SubscriptDigit(char32_t c) { return c >= 0x2080 && c <= 0x2089 ? static_cast<int>(c - 0x2080) : -1; }
-int SuperscriptDigit(char32_t c) {
-  if (c == 0x2070) return 0;
-  if (c == 0x00B9) return 1;
-  if (c == 0x00B2) return 2;
-  if (c == 0x00B3) return 3;
-  if (c >= 0x2074 && c <= 0x2079) return static_cast<int>(c - 0x2070);
-  return -1;
-}
-int SuperscriptSign(char32_t c) { return c == 0x207A ? 1 : c == 0x207B ? -1 : 0; }
-// '+' or '-' (a minus sign or dash counts as '-').
-int Sign(char32_t c) { return c == '+' ? 1 : (c == '-' || IsDash(c)) ? -1 : 0; }
-bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsClosingChar(char32_t c) { return c == ')' || c == ']' || c == '}'; }
-bool IsBlank(char32_t c) { return c == ' ' || IsWideSpace(c); }
-
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 std::string ChargeText(int z) {

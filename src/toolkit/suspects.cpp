@@ -6,19 +6,10 @@
 
 #include "refdata/tables.h"
 #include "toolkit/severity.h"
+#include "toolkit/text.h"
 
 namespace formix::toolkit {
 namespace {
-
-bool IsDigitChar(char32_t c) { return c >= '0' && c <= '9'; }
-bool IsCapitalChar(char32_t c) { return c >= 'A' && c <= 'Z'; }
-bool IsSmallChar(char32_t c) { return c >= 'a' && c <= 'z'; }
-bool IsLetterChar(char32_t c) { return IsCapitalChar(c) || IsSmallChar(c); }
-bool IsOpeningChar(char32_t c) { return c == '(' || c == '[' || c == '{'; }
-bool IsClosingBracket(char32_t c) { return c == ')' || c == ']' || c == '}'; }
-bool IsSeparator(char32_t c) { return c == '*' || c == 0x00B7 || c == 0x2022 || c == 0x2219 || c == 0x22C5; }
-bool IsBlankChar(char32_t c) { return c == ' ' || c == 0x00A0 || c == 0x2009 || c == 0x202F; }
-int SubscriptValue(char32_t c) { return c >= 0x2080 && c <= 0x2089 ? static_cast<int>(c - 0x2080) : -1; }
 
 // What often follows a '.' in adducts and salts as pasted: water and the
 // common acids (the solvent list adds the rest).
@@ -59,14 +50,14 @@ class Finder {
   }
   char32_t Code(std::size_t i) const { return i < end_ ? c_[i].code : 0; }
   std::size_t SkipBlanks(std::size_t i) const {
-    while (i < end_ && IsBlankChar(c_[i].code)) ++i;
+    while (i < end_ && IsBlank(c_[i].code)) ++i;
     return i;
   }
   // The end of the run of a capital and small letters at i.
   std::size_t SymbolEnd(std::size_t i) const {
-    if (!IsCapitalChar(Code(i))) return i;
+    if (!IsCapitalLetter(Code(i))) return i;
     std::size_t j = i + 1;
-    while (IsSmallChar(Code(j))) ++j;
+    while (IsSmallLetter(Code(j))) ++j;
     return j;
   }
   std::string Ascii(std::size_t i, std::size_t j) const {
@@ -89,7 +80,7 @@ class Finder {
     int depth = 0;
     for (std::size_t i = s; i < end_; ++i) {
       const char32_t c = c_[i].code;
-      depth += IsOpeningChar(c) ? 1 : IsClosingBracket(c) ? -1 : 0;
+      depth += IsOpeningChar(c) ? 1 : IsClosingChar(c) ? -1 : 0;
       if (depth <= 0 && IsSeparator(c)) return i;
     }
     return end_;
@@ -98,9 +89,9 @@ class Finder {
   // ₃H₂O: a subscript where a formula should start.
   void LeadingSubscript() {
     const std::size_t s = SkipBlanks(0);
-    if (s >= end_ || SubscriptValue(c_[s].code) < 0) return;
+    if (s >= end_ || SubscriptDigit(c_[s].code) < 0) return;
     std::size_t e = s;
-    while (e < end_ && SubscriptValue(c_[e].code) >= 0) ++e;
+    while (e < end_ && SubscriptDigit(c_[e].code) >= 0) ++e;
     Add({kError,
          At(s),
          At(e) - At(s),
@@ -117,51 +108,50 @@ class Finder {
   void MassNumbers() {
     // At the start only: a number after '*' multiplies a part (10H2O),
     // where a mass number is rarely written.
-    for (std::size_t s : {SkipBlanks(0)}) {
-      std::size_t d = s;
-      int number = 0;
-      while (d < end_ && IsDigitChar(c_[d].code) && d - s < 3)
-        number = number * 10 + static_cast<int>(c_[d++].code - '0');
-      if (d == s || IsDigitChar(Code(d)) || Code(d) == '.' || Code(d) == ',' || Code(d) == '/') continue;
-      const std::size_t e = SymbolEnd(d);
-      if (e == d) continue;
-      const std::string element = Ascii(d, e);
-      auto it = context_.isotopes.find(element);
-      if (it == context_.isotopes.end()) continue;
-      const std::size_t part_end = PartEnd(s);
-      const bool single = SkipBlanks(e) == part_end;  // 13C, 2H: one atom
-      if (number < 10 && !single) continue;           // 2H2O: two waters
-      bool known = false;
-      int lowest = 1000, highest = 0;
-      for (const Isotope& iso : it->second) {
-        known = known || iso.mass_number == number;
-        lowest = std::min(lowest, iso.mass_number);
-        highest = std::max(highest, iso.mass_number);
-      }
-      const std::string label = std::to_string(number) + element;
-      const std::string part = Bytes(d, part_end);
-      if (known) {
-        Add({kWarning,
-             At(s),
-             At(e) - At(s),
-             "mass-number",
-             "'" + Bytes(s, e) + "' is read as " + std::to_string(number) + " \xC3\x97 " + part +
-                 " ({used}); if " + std::to_string(number) + " is the mass number of " + label + ", it is " +
-                 Splice(s, e, "[" + label + "]") + " ({other}): write an isotope label in brackets, [" +
-                 label + "]",
-             Splice(s, e, "[" + label + "]"),
-             {}});
-      } else if (number >= lowest - 4 && number <= highest + 4) {
-        Add({kWarning,
-             At(s),
-             At(e) - At(s),
-             "mass-number",
-             "'" + Bytes(s, e) + "' is read as " + std::to_string(number) + " \xC3\x97 " + part +
-                 " ({used}); if " + std::to_string(number) + " is a mass number, " + label +
-                 " is not in the isotope list (isotopes.txt)",
-             "",
-             {}});
-      }
+    const std::size_t s = SkipBlanks(0);
+    std::size_t d = s;
+    int number = 0;
+    while (d < end_ && IsAsciiDigit(c_[d].code) && d - s < 3)
+      number = number * 10 + static_cast<int>(c_[d++].code - '0');
+    if (d == s || IsAsciiDigit(Code(d)) || Code(d) == '.' || Code(d) == ',' || Code(d) == '/') return;
+    const std::size_t e = SymbolEnd(d);
+    if (e == d) return;
+    const std::string element = Ascii(d, e);
+    auto it = context_.isotopes.find(element);
+    if (it == context_.isotopes.end()) return;
+    const std::size_t part_end = PartEnd(s);
+    const bool single = SkipBlanks(e) == part_end;  // 13C, 2H: one atom
+    if (number < 10 && !single) return;             // 2H2O: two waters
+    bool known = false;
+    int lowest = 1000, highest = 0;
+    for (const Isotope& iso : it->second) {
+      known = known || iso.mass_number == number;
+      lowest = std::min(lowest, iso.mass_number);
+      highest = std::max(highest, iso.mass_number);
+    }
+    const std::string label = std::to_string(number) + element;
+    const std::string part = Bytes(d, part_end);
+    if (known) {
+      Add({kWarning,
+           At(s),
+           At(e) - At(s),
+           "mass-number",
+           "'" + Bytes(s, e) + "' is read as " + std::to_string(number) + " \xC3\x97 " + part +
+               " ({used}); if " + std::to_string(number) + " is the mass number of " + label + ", it is " +
+               Splice(s, e, "[" + label + "]") + " ({other}): write an isotope label in brackets, [" + label +
+               "]",
+           Splice(s, e, "[" + label + "]"),
+           {}});
+    } else if (number >= lowest - 4 && number <= highest + 4) {
+      Add({kWarning,
+           At(s),
+           At(e) - At(s),
+           "mass-number",
+           "'" + Bytes(s, e) + "' is read as " + std::to_string(number) + " \xC3\x97 " + part +
+               " ({used}); if " + std::to_string(number) + " is a mass number, " + label +
+               " is not in the isotope list (isotopes.txt)",
+           "",
+           {}});
     }
   }
 
@@ -169,12 +159,12 @@ class Finder {
   void LeadingCoefficient() {
     const std::size_t s = SkipBlanks(0);
     std::size_t d = s;
-    while (d < end_ && (IsDigitChar(c_[d].code) || (d > s && c_[d].code == '.'))) ++d;
-    if (d == s || d >= end_ || !(IsCapitalChar(c_[d].code) || IsOpeningChar(c_[d].code))) return;
+    while (d < end_ && (IsAsciiDigit(c_[d].code) || (d > s && c_[d].code == '.'))) ++d;
+    if (d == s || d >= end_ || !(IsCapitalLetter(c_[d].code) || IsOpeningChar(c_[d].code))) return;
     const std::size_t separator = PartEnd(d);
     if (separator >= end_) return;
     std::size_t first_end = separator;
-    while (first_end > d && IsBlankChar(c_[first_end - 1].code)) --first_end;
+    while (first_end > d && IsBlank(c_[first_end - 1].code)) --first_end;
     const std::string number = Bytes(s, d), first = Bytes(d, first_end);
     const std::string other =
         "(" + first + ")" + number + std::string(text_ + At(first_end), length_ - At(first_end));
@@ -194,7 +184,8 @@ class Finder {
     for (std::size_t i = k; i < end_ && ahead.size() < 12 && c_[i].code < 128; ++i)
       ahead += static_cast<char>(c_[i].code);
     auto starts = [&](const std::string& p) {
-      return ahead.compare(0, p.size(), p) == 0 && !(ahead.size() > p.size() && IsSmallChar(ahead[p.size()]));
+      return ahead.compare(0, p.size(), p) == 0 &&
+             !(ahead.size() > p.size() && IsSmallLetter(ahead[p.size()]));
     };
     for (const char* p : kPartners) {
       if (starts(p)) return true;
@@ -214,28 +205,28 @@ class Finder {
     int depth = 0;
     for (std::size_t i = 0; i < end_; ++i) {
       const char32_t c = c_[i].code;
-      depth += IsOpeningChar(c) ? 1 : IsClosingBracket(c) ? -1 : 0;
+      depth += IsOpeningChar(c) ? 1 : IsClosingChar(c) ? -1 : 0;
       if (c != '.' || depth > 0 || i == 0 || i + 1 >= end_) continue;
       const char32_t before = c_[i - 1].code, after = c_[i + 1].code;
       std::size_t k = i + 1;
-      while (k < end_ && IsDigitChar(c_[k].code)) ++k;
-      const bool part_follows = k < end_ && (IsCapitalChar(c_[k].code) || IsOpeningChar(c_[k].code));
+      while (k < end_ && IsAsciiDigit(c_[k].code)) ++k;
+      const bool part_follows = k < end_ && (IsCapitalLetter(c_[k].code) || IsOpeningChar(c_[k].code));
       bool joins_here = false, suspect_here = false;
       std::size_t from = i;
-      if (IsDigitChar(before) && IsDigitChar(after)) {
+      if (IsAsciiDigit(before) && IsAsciiDigit(after)) {
         // 4.5 before H2O: a subscript 4 and a hydrate, unless the number
         // is a true fraction (0.7, 1.05) or not a subscript at all.
         std::size_t w = i;
-        while (w > 0 && IsDigitChar(c_[w - 1].code)) --w;
+        while (w > 0 && IsAsciiDigit(c_[w - 1].code)) --w;
         bool whole_zero = true;
         for (std::size_t x = w; x < i; ++x) whole_zero = whole_zero && c_[x].code == '0';
-        const bool subscript = w > 0 && (IsLetterChar(c_[w - 1].code) || IsClosingBracket(c_[w - 1].code));
+        const bool subscript = w > 0 && (IsLetter(c_[w - 1].code) || IsClosingChar(c_[w - 1].code));
         suspect_here = subscript && !whole_zero && part_follows && PartnerAt(k);
         joins_here = suspect_here;
         from = w;
-      } else if (IsDigitChar(before)) {
-        joins_here = IsCapitalChar(after) || IsOpeningChar(after);  // O3.HCl: the same mass either way
-      } else if (IsLetterChar(before) || IsClosingBracket(before)) {
+      } else if (IsAsciiDigit(before)) {
+        joins_here = IsCapitalLetter(after) || IsOpeningChar(after);  // O3.HCl: the same mass either way
+      } else if (IsLetter(before) || IsClosingChar(before)) {
         joins_here = suspect_here = part_follows;  // N.2HBr, Cl.H2O
       }
       if (joins_here) joins.push_back(i);
@@ -308,7 +299,7 @@ class Finder {
       }
       if (best == 0) best = 1;
       const std::string piece = Bytes(k, k + best);
-      out += (out.empty() ? "" : ", ") + (IsLetterChar(c_[k].code) ? piece : "'" + piece + "'");
+      out += (out.empty() ? "" : ", ") + (IsLetter(c_[k].code) ? piece : "'" + piece + "'");
       k += best;
     }
     return out;
@@ -320,7 +311,7 @@ class Finder {
     for (std::size_t i = 0; i < end_; ++i) {
       // At a capital (a symbol starts there: KCp*, TBSCl), or at a small
       // letter that starts a word (Fe(phen)3).
-      if (!IsLetterChar(c_[i].code) || (i > 0 && IsLetterChar(c_[i - 1].code) && !IsCapitalChar(c_[i].code)))
+      if (!IsLetter(c_[i].code) || (i > 0 && IsLetter(c_[i - 1].code) && !IsCapitalLetter(c_[i].code)))
         continue;
       char ahead[16];
       std::size_t n = 0;
@@ -332,7 +323,7 @@ class Finder {
                               " is also " + a->meaning;
         std::string other;
         if (!a->formula.empty()) {
-          const bool bracketed = i > 0 && IsOpeningChar(c_[i - 1].code) && IsClosingBracket(Code(j));
+          const bool bracketed = i > 0 && IsOpeningChar(c_[i - 1].code) && IsClosingChar(Code(j));
           other = Splice(i, j, bracketed ? a->formula : "(" + a->formula + ")");
           message += ", " + a->formula + ": " + other + " is {other}";
         }
@@ -361,7 +352,7 @@ class Finder {
       ok[word.size()] = true;
       for (std::size_t k = word.size(); k-- > 1;) {
         for (const std::string& g : context_.group_names) {
-          if (!g.empty() && IsSmallChar(static_cast<unsigned char>(g[0])) && k + g.size() <= word.size() &&
+          if (!g.empty() && IsSmallLetter(static_cast<unsigned char>(g[0])) && k + g.size() <= word.size() &&
               ok[k + g.size()] && word.compare(k, g.size(), g) == 0)
             ok[k] = true;
         }
