@@ -94,10 +94,11 @@ struct Fraction {
   std::int64_t num = 0, den = 1;
 };
 
+// Reduces to lowest terms with a positive denominator; false when that
+// does not fit (a zero denominator, or INT64_MIN, which has no negation).
 bool Normalize(Fraction& f) {
-  if (f.den == 0) return false;
+  if (f.den == 0 || f.num == INT64_MIN || f.den == INT64_MIN) return false;
   if (f.den < 0) {
-    if (f.num == INT64_MIN || f.den == INT64_MIN) return false;
     f.num = -f.num;
     f.den = -f.den;
   }
@@ -187,7 +188,7 @@ BalanceOutcome FindBalance(std::vector<std::vector<Fraction>> m, std::size_t col
   std::int64_t g = 0;
   for (std::size_t c = 0; c < columns; ++c) {
     std::int64_t v;
-    if (__builtin_mul_overflow(x[c].num, lcm / x[c].den, &v)) return BalanceOutcome::kOverflow;
+    if (__builtin_mul_overflow(x[c].num, lcm / x[c].den, &v) || v == INT64_MIN) return BalanceOutcome::kOverflow;
     (*coefficients)[c] = v;
     g = std::gcd(g, v < 0 ? -v : v);
   }
