@@ -370,6 +370,27 @@ class DataFiles(unittest.TestCase):
                 self.assertIn(said, err)
             self.assertNotIn("no element symbol", err)  # H, behind the mark, read
 
+    def test_control_characters_never_reach_the_terminal(self):
+        # ESC c resets a terminal; U+009B is a C1 control (CSI). From a
+        # formula, a data file's symbol or group name, or an argument, each
+        # is shown escaped in text output (JSON escapes its own).
+        with tempfile.TemporaryDirectory() as tmp:
+            masses, groups = os.path.join(tmp, "mass.elt"), os.path.join(tmp, "mass.gps")
+            shutil.copy(os.path.join(ROOT, "data", "mass.elt"), masses)
+            with open(masses, "ab") as f:
+                f.write(b"119 \x1bc 1.0\n")
+            with open(groups, "wb") as f:
+                f.write(b"\xc2\x9b CH3\nMe C\x1bc\n")
+            runs = [("--masses", masses, "elements"), ("--masses", masses, "--groups", groups, "groups"),
+                    ("H2O\x1bc",), ("ms", "H\x1b[31m"), ("react", "H2\x1bc = H2"), ("pattern", "\x1bcH"),
+                    ("composition", "C\u009bH4"), ("\x1bc-not-a-command",)]
+            for args in runs:
+                status, out, err = formix(*args, binary=True)
+                for shown in (out, err):
+                    self.assertNotIn(b"\x1b", shown, args)
+                    self.assertNotIn(b"\xc2\x9b", shown, args)
+                self.assertTrue(b"\\x1B" in out + err or b"\\u009B" in out + err, args)
+
 
 class Readme(unittest.TestCase):
     def test_tool_examples_print_what_the_readme_shows(self):

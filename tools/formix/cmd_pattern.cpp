@@ -86,7 +86,7 @@ void CommandPattern(Session& s) {
   if (!p) throw IoError{"out of memory"};
   const std::string error = formix_pattern_error(p.get());
   if (!error.empty()) {
-    std::fprintf(stderr, "formix: %s: error: %s\n", Printable(formula).c_str(), error.c_str());
+    std::fprintf(stderr, "formix: %s: error: %s\n", Printable(formula).c_str(), Printable(error).c_str());
     throw CommandFailed{};
   }
   std::vector<std::pair<double, double>> peaks;

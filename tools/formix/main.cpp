@@ -14,6 +14,7 @@
 #include "formix.h"
 #include "options.h"
 #include "output.h"
+#include "text.h"
 
 namespace formix::tool {
 namespace {
@@ -161,23 +162,25 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr,
                  "formix: %s: %s (looked for as given, in $FORMIX32_DATA_DIR and in the installed data "
                  "directory)\n",
-                 file.c_str(), formix_status_text(status));
+                 Printable(file).c_str(), formix_status_text(status));
     return status == FORMIX_OUT_OF_MEMORY ? kExitIo : kExitData;
   }
   std::unique_ptr<formix_context, decltype(&formix_context_free)> owner(context, &formix_context_free);
   Session session(o, context, {o.russian, isatty(STDERR_FILENO) != 0});
   if (o.verbose) {
-    std::fprintf(
-        stderr, "formix: masses from %s\nformix: groups from %s\n", formix_context_masses_file(context),
-        formix_context_groups_file(context)[0] != '\0' ? formix_context_groups_file(context) : "(none)");
+    const std::string groups = formix_context_groups_file(context);
+    std::fprintf(stderr, "formix: masses from %s\nformix: groups from %s\n",
+                 Printable(formix_context_masses_file(context)).c_str(),
+                 groups.empty() ? "(none)" : Printable(groups).c_str());
     for (const char* list : Json::kListFiles) {
       const char* path = formix_context_list_file(context, list);
-      std::fprintf(stderr, "formix: %s from %s\n", list, path[0] != '\0' ? path : "(found nowhere)");
+      std::fprintf(stderr, "formix: %s from %s\n", list,
+                   path[0] != '\0' ? Printable(path).c_str() : "(found nowhere)");
     }
   }
   // Lines of the data files refused: said, and the run is flagged.
   for (std::size_t i = 0; i < formix_context_problem_count(context); ++i) {
-    std::fprintf(stderr, "formix: warning: %s\n", formix_context_problem(context, i));
+    std::fprintf(stderr, "formix: warning: %s\n", Printable(formix_context_problem(context, i)).c_str());
     session.flagged = true;
   }
   try {
@@ -212,10 +215,10 @@ int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "formix: %s\nTry 'formix --help'.\n", e.message.c_str());
+    std::fprintf(stderr, "formix: %s\nTry 'formix --help'.\n", Printable(e.message).c_str());
     return kExitUsage;
   } catch (const IoError& e) {
-    std::fprintf(stderr, "formix: %s\n", e.message.c_str());
+    std::fprintf(stderr, "formix: %s\n", Printable(e.message).c_str());
     return kExitIo;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "formix: %s\n", e.what());

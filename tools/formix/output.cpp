@@ -23,7 +23,29 @@ std::size_t WriteOut(const char* data, std::size_t size) {
 
 }  // namespace
 
-void Write(const std::string& text) { Write(text.data(), text.size()); }
+void Write(const std::string& text) {
+  // A control character never reaches a terminal raw, whatever printed it
+  // (a formula, a data file's symbol, a message): escaped as Printable
+  // does, line ends and tabs kept.  In JSON, which escapes C0 itself, a C1
+  // control becomes the same character's \u escape.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F ||
+        (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
+      std::string shown;
+      std::size_t from = 0;
+      for (std::size_t j = 0; j <= text.size(); ++j) {
+        if (j < text.size() && text[j] != '\n' && text[j] != '\t') continue;
+        shown += Printable(text.substr(from, j - from));
+        if (j < text.size()) shown += text[j];
+        from = j + 1;
+      }
+      Write(shown.data(), shown.size());
+      return;
+    }
+  }
+  Write(text.data(), text.size());
+}
 
 void Write(const char* text, std::size_t size) {
   if (size == 0) return;
@@ -47,6 +69,11 @@ std::size_t DisplayWidth(const std::string& s) {
 }
 
 }  // namespace
+
+void Table::Add(std::vector<std::string> row) {
+  for (std::string& cell : row) cell = Printable(cell);
+  rows_.push_back(std::move(row));
+}
 
 void Table::Print() const {
   std::vector<std::size_t> widths;
@@ -143,7 +170,7 @@ void PrintDiagnostics(const std::string& formula, const formix_reading* reading,
       text = std::string(d->library_caption) + ": " + d->library_message;
     }
     std::string line = "formix: " + shown + ":" + std::to_string(Column(formula, d->offset)) + ": " +
-                       SeverityName(d->severity) + ": " + text + "\n";
+                       SeverityName(d->severity) + ": " + Printable(text) + "\n";
     if (style.caret && shown == formula) {
       std::size_t column = Column(formula, d->offset);
       std::size_t width = Column(formula, d->offset + d->length) - column;

@@ -26,7 +26,9 @@ void Flush();
 class Table {
  public:
   explicit Table(std::vector<std::string> header) { rows_.push_back(std::move(header)); }
-  void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
+  // A row of cells, each shown with its control characters escaped (a
+  // symbol or name from a data file may hold any byte).
+  void Add(std::vector<std::string> row);
   void Print() const;
 
  private:

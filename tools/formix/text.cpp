@@ -118,6 +118,12 @@ std::string Printable(const std::string& text) {
       std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
       out += buffer;
       ++i;
+    } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      // U+0080..U+009F: C1 controls, which some terminals obey (CSI).
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned char>(text[i + 1]));
+      out += buffer;
+      i += 2;
     } else {
       out.append(text, i, n);
       i += n;
