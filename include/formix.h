@@ -387,8 +387,9 @@ typedef struct formix_reaction formix_reaction;
  * as formix32's ChemEqu works them out, over the one context: masses[i] =
  * M(i) x (mass / M(known) / coefficients[known]) x coefficients[i], and
  * masses[known] = mass.  NaN where a formula has no number (every
- * other when the known one has none).  Returns the worst severity of the formulas'
- * readings (-1 for none), or FORMIX_ERROR when `known` >= `count`. */
+ * other when the known one has no positive molar mass or coefficient).
+ * Returns the worst severity of the formulas' readings (-1 for none), or
+ * FORMIX_ERROR when `known` >= `count`. */
 FORMIX_API int formix_reaction_masses(const formix_context *context, const char *const *formulas,
                                       const double *coefficients, size_t count, size_t known, double mass,
                                       double *masses);

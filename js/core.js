@@ -396,6 +396,10 @@ function makeApi(m) {
   // "mass.gps" or both; the others stay as they are.
   function useDataFiles(files) {
     const paths = { masses: null, groups: null };
+    const unknown = Object.keys(files).filter((name) => name !== 'mass.elt' && name !== 'mass.gps');
+    if (unknown.length > 0) {
+      throw new TypeError(`formix: useDataFiles takes "mass.elt" and "mass.gps", not ${unknown.map((n) => JSON.stringify(n)).join(', ')}`);
+    }
     for (const [name, key] of [['mass.elt', 'masses'], ['mass.gps', 'groups']]) {
       if (files[name] === undefined) continue;
       const data = files[name];

@@ -74,6 +74,7 @@ test('data files replaced at run time, then the shipped ones again', () => {
 test('bad arguments are refused clearly', () => {
   assert.throws(() => formix.molarMass(42), TypeError);
   assert.throws(() => formix.useDataFiles({ 'mass.elt': 7 }), TypeError);
+  assert.throws(() => formix.useDataFiles({ 'masses.elt': 'H 1' }), /not "masses.elt"/);  // never ignored
   // A NUL is the formula's error, as read() says, never the end of it; a
   // NUL where a formula is no reading, and a lone surrogate, are refused.
   assert.ok(Number.isNaN(formix.molarMass('H2O\0C6H6')));

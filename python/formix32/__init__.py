@@ -622,6 +622,9 @@ def molar_masses(formulas: Sequence[str]) -> List[float]:
     >>> [round(m, 3) for m in molar_masses(["H2O", "CuSO4·5H₂O", "NaCl"])]
     [18.015, 249.677, 58.44]
     """
+    if isinstance(formulas, (str, bytes)):
+        raise TypeError("formulas must be a sequence of str, not one " + type(formulas).__name__ +
+                        " (for one formula use molar_mass)")
     formulas = list(formulas)
     n = len(formulas)
     # One block of NUL-terminated texts, checked and encoded at once; the
@@ -700,6 +703,8 @@ def reaction_masses(formulas: Sequence[str], coefficients: Sequence[float], know
         raise ValueError("one coefficient per formula")
     if not 0 <= known < n:
         raise IndexError("known must index a participant")
+    if not math.isfinite(float(mass)) or not all(math.isfinite(float(c)) for c in coefficients):
+        raise ValueError("the mass and the coefficients must be finite numbers")
     texts = (ctypes.c_char_p * n)(*[_text(f, "formula") for f in formulas])
     numbers = (ctypes.c_double * n)(*[float(c) for c in coefficients])
     masses = (ctypes.c_double * n)()
@@ -727,6 +732,8 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     names = list(fractions)
     if not names:
         return {}
+    if not all(math.isfinite(float(fractions[n])) for n in names) or (total is not None and not math.isfinite(float(total))):
+        raise ValueError("the fractions and the total must be finite numbers")
     if reference is not None and reference not in fractions:
         raise KeyError(reference)
     species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])

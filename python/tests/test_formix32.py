@@ -90,6 +90,12 @@ class Calculations(unittest.TestCase):
                                   formix32.molar_mass("O2") * factor * 1, 36.03])
         with self.assertRaises(IndexError):
             formix32.reaction_masses(["H2"], [1], 3, 1.0)
+        # No number that is none: NaN given, or a known formula of mass 0.
+        with self.assertRaises(ValueError):
+            formix32.reaction_masses(["H2", "H2"], [1, 1], 0, math.nan)
+        self.assertTrue(all(math.isnan(m) for m in formix32.reaction_masses(["H2", "H0"], [1, 1], 1, 1.0)[:1]))
+        with self.assertRaises(TypeError):
+            formix32.molar_masses("H2O")  # one str is not three formulas
 
     def test_atom_ratios(self):
         analysis = {"C": 40.0, "H": 6.7, "O": 53.3}

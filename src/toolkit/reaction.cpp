@@ -465,6 +465,10 @@ std::vector<double> ReactionMasses(const Context& context, const std::vector<std
   for (const std::string& f : formulas) readings->push_back(Read(context, f.data(), f.size()));
   std::vector<double> masses(formulas.size(), kNaN);
   if (known >= formulas.size() || coefficients.size() != formulas.size()) return masses;
+  masses[known] = mass;
+  // Nothing to scale by: a known participant of no positive molar mass or
+  // coefficient gives the others no number.
+  if (!((*readings)[known].molar_mass > 0.0) || !(coefficients[known] > 0.0)) return masses;
   const double factor = mass / (*readings)[known].molar_mass / coefficients[known];
   for (std::size_t i = 0; i < formulas.size(); ++i) {
     masses[i] = i == known ? mass : (*readings)[i].molar_mass * factor * coefficients[i];

@@ -61,8 +61,8 @@ bool SolveAmounts(Reaction& reaction);
 // `coefficients`) from the mass of participant `known`, as the classic
 // ChemEqu works them out: mass / M(known) / coefficient(known), times
 // each M and coefficient, all over one context.  `readings` receives each
-// formula's reading; a mass is NaN where a reading has no number (all of
-// them when the known one has none).
+// formula's reading; a mass is NaN where a reading has no number (all
+// others when the known one has no positive molar mass or coefficient).
 std::vector<double> ReactionMasses(const Context& context, const std::vector<std::string>& formulas,
                                    const std::vector<double>& coefficients, std::size_t known, double mass,
                                    std::vector<Reading>* readings);
