@@ -134,7 +134,10 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
                 std::string(begin, end) + "'";
       return a;
     }
-    found_values[symbol] = value;
+    if (!found_values.emplace(symbol, value).second) {
+      a.error = "the found value of " + symbol + " is given twice";
+      return a;
+    }
   }
   a.has_found = !found_values.empty();
 
@@ -346,6 +349,10 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
     for (double& r : a.ratios) r = scale * r;
   } else {
     if (!reference.empty()) {
+      if (!(reference_count > 0.0) || !std::isfinite(reference_count)) {
+        a.error = "the reference's number of atoms must be a positive number";
+        return a;
+      }
       auto at = std::find(a.species.begin(), a.species.end(), reference);
       if (at == a.species.end()) {
         a.error = "'" + reference + "' is not one of the analysed species";

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "toolkit/numbers.h"
+
 namespace formix::toolkit {
 namespace {
 
@@ -99,6 +101,12 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     return x;
   }
   const Counts counts = CountsOf(reading);
+  for (const auto& [symbol, n] : counts) {
+    if (n != std::floor(n)) {  // one molecule has whole atoms: C1.5H3 has no monoisotopic mass
+      x.error = "an exact mass needs whole numbers of atoms; " + symbol + " has " + ShortestText(n);
+      return x;
+    }
+  }
   std::string missing;
   if (!Masses(context, counts, &x.monoisotopic, &x.nominal, &missing)) {
     x.error = "no isotope data for the element " + missing;

@@ -143,7 +143,12 @@ class Mass(unittest.TestCase):
         os.close(directory)
         self.assertEqual(p.returncode, 4)
         self.assertIn(b"error reading standard input", p.stderr)
-        # A closed pipe with SIGPIPE ignored: the write error, not silence.
+        # A closed pipe: SIGPIPE, as for other Unix tools (`formix | head`);
+        # with SIGPIPE ignored, the write error, not silence.
+        p = subprocess.Popen([FORMIX], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        p.stdout.close()
+        _, err = p.communicate(b"H2O\n" * 200000)
+        self.assertEqual((p.returncode, err), (-signal.SIGPIPE, b""))
         p = subprocess.Popen([FORMIX], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                              restore_signals=False, preexec_fn=lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN))
         p.stdout.close()

@@ -70,7 +70,8 @@ TEST_F(AnalysisTest, BadRequestsAreErrorsNotNumbers) {
   for (const auto& [elements, found, says] :
        {std::tuple{"", "c=40", "did you mean 'C'?"}, std::tuple{"", "Xx=1", "'Xx'"},
         std::tuple{"", "C=abc", "percentage"}, std::tuple{"", "C=140", "percentage"},
-        std::tuple{"", "C40", "SYMBOL=PERCENT"}, std::tuple{"n", "", "did you mean 'N'?"}}) {
+        std::tuple{"", "C40", "SYMBOL=PERCENT"}, std::tuple{"n", "", "did you mean 'N'?"},
+        std::tuple{"", "C=49.5,H=5.2,C=49.4", "given twice"}}) {
     ElementalAnalysis a = Analyze("C8H10N4O2", elements, found);
     EXPECT_NE(a.error.find(says), std::string::npos) << found << ": " << a.error;
   }
@@ -95,6 +96,9 @@ TEST_F(AnalysisTest, FormulasFromFoundValues) {
   EXPECT_EQ(AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}}, "", NAN, "", 1, 0.4).warnings.size(), 1u);
   EXPECT_EQ(AnalyzeRatios(*context_, {{"C", 60.0}, {"H", 50.0}}, "", NAN, "", 1, 0.4).warnings.size(), 1u);
   EXPECT_NE(AnalyzeRatios(*context_, {{"c", 40.0}, {"h", 60.0}}, "", NAN, "", 1, 0.4).error, "");
+  for (double count : {0.0, -1.0, static_cast<double>(NAN)}) {  // a reference of no atoms scales to nothing
+    EXPECT_NE(AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}, {"O", 53.3}}, "", NAN, "C", count, 0.4).error, "");
+  }
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
     const char* formula;
     double mono, nominal;
   } kNeutral[] = {{"C6H12O6", 180.063388, 180}, {"H2O", 18.010565, 18}, {"C8H10N4O2", 194.080376, 194}};
+  EXPECT_NE(exact("C1.5H3").error.find("whole numbers"), std::string::npos);  // no molecule of it
   for (const auto& row : kNeutral) {
     ExactMasses x = exact(row.formula);
     ASSERT_EQ(x.error, "") << row.formula;
