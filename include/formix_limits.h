@@ -14,5 +14,10 @@
 #define FORMIX_MAX_FORMULA 219       /* bytes of a formula in the engine's notation */
 #define FORMIX_COMPLEXITY 200        /* an expansion this long or longer is reported */
 #define FORMIX_MAX_PATH 255          /* bytes of a data-file path setting */
+/* bytes of a text the toolkit reads as one formula: room for typography,
+ * spaces and characters passed over around the engine's 219 bytes.  A
+ * longer text is refused at once, unread (and the tool keeps no more of a
+ * line than this and one byte). */
+#define FORMIX_MAX_TEXT 4096
 
 #endif /* FORMIX_LIMITS_H */

@@ -24,6 +24,7 @@
 #include <string_view>
 #include <utility>
 
+#include "formix_limits.h"
 #include "formula/engine.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
@@ -1007,7 +1008,13 @@ void Reader::ResolveOtherReadings() {
 Reading Reader::Run(bool shortcut) {
   if (shortcut && RunPlain()) return std::move(r_);
   r_.molar_mass = std::numeric_limits<double>::quiet_NaN();
-  if (Decode()) {
+  if (length_ > FORMIX_MAX_TEXT) {
+    // No formula: refused before any work that grows with it.
+    Add(kError, 0, length_, "too-long",
+        "the text is " + std::to_string(length_) + " bytes long; a formula is read up to " +
+            std::to_string(FORMIX_MAX_TEXT) + " bytes (at most " + std::to_string(formula::kMaxTextLength) +
+            " in the engine's notation)");
+  } else if (Decode()) {
     ChargeFound charge = FindCharge(chars_, text_);
     Rewrite(charge);
     FindOtherReadings(charge);

@@ -131,6 +131,19 @@ class Mass(unittest.TestCase):
             return resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
         small = peak(2000)
         self.assertLess(peak(300000) - small, 8 * 1024)  # KiB: far below one result each
+        # A line of 16 MB is refused as it is read, never held: the lines
+        # after it are read as before, in the memory of a short run.
+        with tempfile.TemporaryFile() as f:
+            block = b"H" * 1_000_000  # written in blocks: this process stays small, as its fork does
+            for _ in range(16):
+                f.write(block)
+            f.write(b"\nH2O\n")
+            f.seek(0)
+            p = subprocess.run([FORMIX], stdin=f, capture_output=True)
+        self.assertEqual(p.returncode, 2)
+        self.assertEqual(p.stdout.splitlines()[1], b"H2O\t18.0150")
+        self.assertIn(b"read up to 4096 bytes", p.stderr)
+        self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss - small, 8 * 1024)
 
     def test_io_errors_end_the_run(self):
         for args in (["H2O"], ["--json", "H2O"], []):

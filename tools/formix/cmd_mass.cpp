@@ -59,23 +59,19 @@ void One(Session& s, Json* json, const std::string& formula) {
   Write(line + "\n");
 }
 
-// Formulas on standard input, one a line (a final CR is dropped).
+// Formulas on standard input, one a line (a final CR is dropped).  A line
+// longer than a formula can be keeps its first FORMIX_MAX_TEXT + 1 bytes
+// (which the reading refuses); the rest is read past, never held.
 void Lines(Session& s, Json* json) {
-  char* buffer = nullptr;
-  std::size_t capacity = 0;
-  ssize_t length;
-  errno = 0;
-  while ((length = getline(&buffer, &capacity, stdin)) >= 0) {
-    std::size_t n = static_cast<std::size_t>(length);
-    if (n > 0 && buffer[n - 1] == '\n') --n;
-    if (n > 0 && buffer[n - 1] == '\r') --n;
-    buffer[n] = '\0';
-    if (json == nullptr && std::strlen(buffer) == n && Quiet(s, buffer, n)) continue;
-    One(s, json, std::string(buffer, n));
+  LineReader lines(stdin, FORMIX_MAX_TEXT + 1);
+  char* line = nullptr;
+  std::size_t n = 0;
+  while (lines.Next(&line, &n)) {
+    if (n > 0 && line[n - 1] == '\r') --n;
+    line[n] = '\0';
+    if (json == nullptr && std::strlen(line) == n && Quiet(s, line, n)) continue;
+    One(s, json, std::string(line, n));
   }
-  const int error = errno;
-  std::free(buffer);
-  if (std::ferror(stdin)) throw IoError{std::string("error reading standard input: ") + std::strerror(error)};
 }
 
 }  // namespace

@@ -23,6 +23,57 @@ std::size_t WriteOut(const char* data, std::size_t size) {
 
 }  // namespace
 
+LineReader::LineReader(std::FILE* stream, std::size_t limit)
+    : stream_(stream), limit_(limit), buffer_(std::max<std::size_t>(limit + 2, 1 << 16)) {}
+
+bool LineReader::Fill() {
+  if (begin_ > 0) {  // keep the unread part at the front
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  errno = 0;
+  const std::size_t n = std::fread(buffer_.data() + end_, 1, buffer_.size() - 1 - end_, stream_);
+  if (n == 0 && std::ferror(stream_)) {
+    throw IoError{std::string("error reading standard input: ") + std::strerror(errno)};
+  }
+  end_ += n;
+  return n > 0;
+}
+
+bool LineReader::Next(char** line, std::size_t* length) {
+  for (;;) {
+    char* from = buffer_.data() + begin_;
+    if (void* nl = std::memchr(from, '\n', end_ - begin_)) {
+      *line = from;
+      *length = static_cast<std::size_t>(static_cast<char*>(nl) - from);
+      begin_ += *length + 1;
+      return true;
+    }
+    if (end_ - begin_ > limit_) {
+      // Too long: the first `limit_` bytes are the line; the rest is read
+      // past up to its '\n', a block at a time.
+      long_.assign(from, limit_);
+      for (begin_ = end_ = 0; Fill(); begin_ = end_ = 0) {
+        if (void* nl = std::memchr(buffer_.data(), '\n', end_)) {
+          begin_ = static_cast<std::size_t>(static_cast<char*>(nl) - buffer_.data()) + 1;
+          break;
+        }
+      }
+      *line = long_.data();  // its terminator is the room for a NUL
+      *length = long_.size();
+      return true;
+    }
+    if (!Fill()) {
+      if (end_ == begin_) return false;
+      *line = buffer_.data() + begin_;  // a last line with no '\n'
+      *length = end_ - begin_;
+      begin_ = end_;
+      return true;
+    }
+  }
+}
+
 void Write(const std::string& text) {
   // A control character never reaches a terminal raw, whatever printed it
   // (a formula, a data file's symbol, a message): escaped as Printable

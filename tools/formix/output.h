@@ -4,6 +4,7 @@
 #ifndef FORMIX_TOOL_OUTPUT_H
 #define FORMIX_TOOL_OUTPUT_H
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,24 @@ namespace formix::tool {
 // A failed read or write: the tool stops with this message.
 struct IoError {
   std::string message;
+};
+
+// Lines of a stream, read in blocks: each line without its '\n', of at
+// most `limit` bytes (the rest of a longer line is read past, not held),
+// in a buffer of the reader's own that stays valid until the next call
+// and has room for a NUL after the line.  A failed read throws IoError.
+class LineReader {
+ public:
+  LineReader(std::FILE* stream, std::size_t limit);
+  bool Next(char** line, std::size_t* length);
+
+ private:
+  bool Fill();  // reads more after end_; false at the end of the stream
+  std::FILE* stream_;
+  std::size_t limit_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0, end_ = 0;
+  std::string long_;  // the kept part of a line longer than the limit
 };
 
 // Writes to standard output; a failed write throws IoError.
