@@ -202,10 +202,30 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
     list.push_back(std::move(masses));
   }
   // The compound with k/20 of solvent s and l/20 of solvent t (t may be
-  // NULL); a fit when every found value is within the tolerance.
-  std::vector<SolvateFit> fits;
+  // NULL); a fit when every found value is within the tolerance.  Only the
+  // best kMaxFits are kept while searching (whatever the tolerance, the
+  // memory stays flat); their lines are made at the end.
+  struct Candidate {
+    double worst;
+    std::size_t solvents;
+    double amount;
+    std::size_t order;  // the search's order: the last tie-break
+    std::size_t s, t;   // t == list.size(): one solvent
+    int k, l;
+  };
+  auto better = [](const Candidate& x, const Candidate& y) {
+    // Best first; on a tie, fewer solvents, then less solvent, then the list's order.
+    if (x.worst != y.worst) return x.worst < y.worst;
+    if (x.solvents != y.solvents) return x.solvents < y.solvents;
+    if (x.amount != y.amount) return x.amount < y.amount;
+    return x.order < y.order;
+  };
+  std::vector<Candidate> kept;
   std::vector<double> calcd(chosen.size());
-  auto consider = [&](const SolventMasses* s, int k, const SolventMasses* t, int l) {
+  auto fill = [&](std::size_t si, int k, std::size_t ti,
+                  int l) {  // calcd of a candidate; its worst deviation
+    const SolventMasses* s = &list[si];
+    const SolventMasses* t = ti < list.size() ? &list[ti] : nullptr;
     const double x = k / 20.0, y = t != nullptr ? l / 20.0 : 0.0;
     double total = molar + s->molar_mass * x;
     if (t != nullptr) total += t->molar_mass * y;
@@ -216,39 +236,43 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
       calcd[i] = total == 0.0 ? 0.0 : mass / total * 100.0;
       if (!std::isnan(a.found[i])) worst = std::max(worst, std::fabs(a.found[i] - calcd[i]));
     }
+    return worst;
+  };
+  std::size_t order = 0;
+  auto consider = [&](std::size_t si, int k, std::size_t ti, int l) {
+    const double worst = fill(si, k, ti, l);
     if (worst > tolerance) return;
-    SolvateFit fit;
-    fit.calcd = calcd;
-    fit.worst = worst;
-    fit.solvents.emplace_back(s->hill, x);
-    fit.label = a.formula + "\xC2\xB7" + Amount(x) + s->hill;
-    if (t != nullptr) {
-      fit.solvents.emplace_back(t->hill, y);
-      fit.label += "\xC2\xB7" + Amount(y) + t->hill;
+    const bool two = ti < list.size();
+    kept.push_back({worst, two ? 2u : 1u, k / 20.0 + (two ? l / 20.0 : 0.0), order++, si, ti, k, l});
+    if (kept.size() >= 4 * kMaxFits) {
+      std::partial_sort(kept.begin(), kept.begin() + kMaxFits, kept.end(), better);
+      kept.resize(kMaxFits);
     }
-    fits.push_back(std::move(fit));
   };
   for (std::size_t i = 0; i < list.size(); ++i) {
-    for (int k = 1; k <= kSteps; ++k) consider(&list[i], k, nullptr, 0);
+    for (int k = 1; k <= kSteps; ++k) consider(i, k, list.size(), 0);
     if (solvents < 2) continue;
     for (std::size_t j = i + 1; j < list.size(); ++j) {
       for (int k = 1; k <= kSteps; ++k) {
-        for (int l = 1; l <= kSteps; ++l) consider(&list[i], k, &list[j], l);
+        for (int l = 1; l <= kSteps; ++l) consider(i, k, j, l);
       }
     }
   }
-  // Best first; on a tie, fewer solvents, then less solvent, then the list's order.
-  std::stable_sort(fits.begin(), fits.end(), [](const SolvateFit& x, const SolvateFit& y) {
-    if (x.worst != y.worst) return x.worst < y.worst;
-    if (x.solvents.size() != y.solvents.size()) return x.solvents.size() < y.solvents.size();
-    double sx = 0.0, sy = 0.0;
-    for (const auto& s : x.solvents) sx += s.second;
-    for (const auto& s : y.solvents) sy += s.second;
-    return sx < sy;
-  });
-  if (fits.size() > kMaxFits) fits.resize(kMaxFits);
-  for (SolvateFit& fit : fits) {
+  std::sort(kept.begin(), kept.end(), better);
+  if (kept.size() > kMaxFits) kept.resize(kMaxFits);
+  std::vector<SolvateFit> fits;
+  for (const Candidate& c : kept) {
+    SolvateFit fit;
+    fit.worst = fill(c.s, c.k, c.t, c.l);
+    fit.calcd = calcd;
+    fit.solvents.emplace_back(list[c.s].hill, c.k / 20.0);
+    fit.label = a.formula + "\xC2\xB7" + Amount(c.k / 20.0) + list[c.s].hill;
+    if (c.t < list.size()) {
+      fit.solvents.emplace_back(list[c.t].hill, c.l / 20.0);
+      fit.label += "\xC2\xB7" + Amount(c.l / 20.0) + list[c.t].hill;
+    }
     fit.calcd_line = Line(("Anal. Calcd for " + fit.label + ":").c_str(), chosen, fit.calcd);
+    fits.push_back(std::move(fit));
   }
   a.fits = std::move(fits);
   return a;

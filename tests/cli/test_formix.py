@@ -144,6 +144,18 @@ class Mass(unittest.TestCase):
         self.assertEqual(p.stdout.splitlines()[1], b"H2O\t18.0150")
         self.assertIn(b"read up to 4096 bytes", p.stderr)
         self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss - small, 8 * 1024)
+        # Solvate fits keep the best ten while searching: 80 solvents, two
+        # at once, every one of 5 million mixtures within the tolerance.
+        with tempfile.TemporaryDirectory() as data:
+            shipped = os.path.join(os.path.dirname(os.path.dirname(FORMIX)), "share", "formix32")
+            for name in os.listdir(shipped):
+                shutil.copy(os.path.join(shipped, name), data)
+            with open(os.path.join(data, "solvents.txt"), "w") as f:
+                f.writelines(f"alkane {n}\tC{n}H{2 * n + 2}\n" for n in range(1, 81))
+            status, out, _ = formix("composition", "C20H25NO3", "--found", "C=73.21,H=7.75,N=4.22",
+                                    "--solvate=2", "--tolerance", "100", env={"FORMIX32_DATA_DIR": data})
+        self.assertEqual(out.count("largest deviation"), 10)
+        self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss - small, 8 * 1024)
 
     def test_io_errors_end_the_run(self):
         for args in (["H2O"], ["--json", "H2O"], []):
