@@ -369,6 +369,9 @@ FORMIX_API void formix_pattern_free(formix_pattern *pattern);
 FORMIX_API const char *formix_pattern_error(const formix_pattern *pattern);
 /* The total probability dropped by pruning: an upper bound of the error. */
 FORMIX_API double formix_pattern_pruned(const formix_pattern *pattern);
+/* Said when the pattern may be off by more than its digits show (the
+ * probability dropped beyond 0.1 %), else "". */
+FORMIX_API const char *formix_pattern_warning(const formix_pattern *pattern);
 /* The m/z of the most abundant isotopologue. */
 FORMIX_API double formix_pattern_most_abundant(const formix_pattern *pattern);
 FORMIX_API size_t formix_pattern_fine_count(const formix_pattern *pattern);

@@ -248,6 +248,8 @@ function makeApi(m) {
         if (error !== '') return { formula, error, diagnostics: diagnostics(r) };
         const out = { formula, hill: string(m._formix_reading_hill(r)), resolving_power: resolvingPower, threshold,
           pruned: m._formix_pattern_pruned(p), most_abundant_mz: m._formix_pattern_most_abundant(p) };
+        const warning = string(m._formix_pattern_warning(p));
+        if (warning !== '') out.warning = warning;
         const list = [];
         const count = options.fine ? m._formix_pattern_fine_count(p) : m._formix_pattern_peak_count(p);
         for (let i = 0; i < count; ++i) {

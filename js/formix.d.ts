@@ -95,6 +95,8 @@ export interface IsotopePattern {
   resolving_power?: number;
   threshold?: number;
   pruned?: number;
+  /** Present when the intensities may be off by more than they show (pruned over 0.1 %). */
+  warning?: string;
   most_abundant_mz?: number;
   peaks?: Peak[];
   isotopologues?: Peak[];

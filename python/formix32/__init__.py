@@ -251,6 +251,8 @@ class IsotopePattern:
     isotopologues: List[tuple]
     most_abundant: float
     pruned: float
+    #: Present when the intensities may be off by more than they show.
+    warning: Optional[str] = None
 
 
 # ---- the library ------------------------------------------------------------
@@ -358,6 +360,7 @@ _signatures = {
     "formix_pattern_error": (ctypes.c_char_p, [_p]),
     "formix_pattern_pruned": (ctypes.c_double, [_p]),
     "formix_pattern_most_abundant": (ctypes.c_double, [_p]),
+    "formix_pattern_warning": (ctypes.c_char_p, [_p]),
     "formix_pattern_fine_count": (ctypes.c_size_t, [_p]),
     "formix_pattern_fine_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_pattern_fine_intensity": (ctypes.c_double, [_p, ctypes.c_size_t]),
@@ -930,7 +933,8 @@ def isotope_pattern(formula: str, resolution: float = 20000.0, threshold: float 
              for i in range(_lib.formix_pattern_peak_count(handle))],
             [(_lib.formix_pattern_fine_mz(handle, i), _lib.formix_pattern_fine_intensity(handle, i))
              for i in range(_lib.formix_pattern_fine_count(handle))],
-            _lib.formix_pattern_most_abundant(handle), _lib.formix_pattern_pruned(handle))
+            _lib.formix_pattern_most_abundant(handle), _lib.formix_pattern_pruned(handle),
+            _lib.formix_pattern_warning(handle).decode() or None)
     finally:
         _lib.formix_pattern_free(handle)
 

@@ -635,6 +635,10 @@ FORMIX_API const char* formix_pattern_error(const formix_pattern* p) {
 FORMIX_API double formix_pattern_pruned(const formix_pattern* p) {
   return p != nullptr ? p->pattern.pruned : kNaN;
 }
+
+FORMIX_API const char* formix_pattern_warning(const formix_pattern* p) {
+  return p != nullptr ? p->pattern.warning.c_str() : nullptr;
+}
 FORMIX_API double formix_pattern_most_abundant(const formix_pattern* p) {
   return p != nullptr ? p->pattern.most_abundant : kNaN;
 }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 #include "toolkit/exact.h"
@@ -71,12 +72,41 @@ double Tidy(std::vector<Raw>& peaks, double threshold, double relative) {
 // counted as dropped): equal masses merge at most a few such products into
 // one, so a margin of 1/64 keeps every peak that could reach the
 // threshold, and the memory stays bounded.
-std::vector<Raw> Convolve(const std::vector<Raw>& a, const std::vector<Raw>& b, double threshold,
-                          double relative, double* pruned) {
+// The `keep` most probable of `peaks`, by mass; the rest dropped (counted).
+std::vector<Raw> MostProbable(const std::vector<Raw>& peaks, std::size_t keep, double* pruned) {
+  if (peaks.size() <= keep) return peaks;
+  std::vector<Raw> out = peaks;
+  std::nth_element(out.begin(), out.begin() + static_cast<long>(keep), out.end(),
+                   [](const Raw& x, const Raw& y) { return x.p > y.p; });
+  for (std::size_t i = keep; i < out.size(); ++i) *pruned += out[i].p;
+  out.resize(keep);
+  std::sort(out.begin(), out.end(), [](const Raw& x, const Raw& y) { return x.mass < y.mass; });
+  return out;
+}
+
+// At most `budget` products: the larger side keeps its most probable peaks.
+std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& b_in, double threshold,
+                          double relative, double budget, double* pruned) {
+  const bool a_larger = a_in.size() >= b_in.size();
+  const std::vector<Raw>& small = a_larger ? b_in : a_in;
+  std::vector<Raw> large = a_larger ? a_in : b_in;
+  if (static_cast<double>(large.size()) * static_cast<double>(small.size()) > budget) {
+    const auto keep = static_cast<std::size_t>(std::max(1.0, budget / static_cast<double>(small.size())));
+    large = MostProbable(large, keep, pruned);
+  }
+  std::vector<Raw> trimmed_small;
+  const std::vector<Raw>* small_side = &small;
+  if (static_cast<double>(large.size()) * static_cast<double>(small.size()) > budget) {
+    trimmed_small = MostProbable(
+        small, static_cast<std::size_t>(std::max(1.0, budget / static_cast<double>(large.size()))), pruned);
+    small_side = &trimmed_small;
+  }
+  const std::vector<Raw>& a = large;
+  const std::vector<Raw>& b = *small_side;
   double top_a = 0.0, top_b = 0.0;
   for (const Raw& x : a) top_a = std::max(top_a, x.p);
   for (const Raw& y : b) top_b = std::max(top_b, y.p);
-  const double floor = top_a * top_b * threshold / 64.0;
+  const double floor = top_a * top_b * threshold * 1e-6;
   std::vector<Raw> out;
   for (const Raw& x : a) {
     for (const Raw& y : b) {
@@ -87,7 +117,6 @@ std::vector<Raw> Convolve(const std::vector<Raw>& a, const std::vector<Raw>& b, 
         out.push_back({x.mass + y.mass, p});
       }
     }
-    if (out.size() > 16 * kMaxFinePeaks) *pruned += Tidy(out, threshold, relative);  // keep memory bounded
   }
   *pruned += Tidy(out, threshold, relative);
   return out;
@@ -147,8 +176,8 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     pattern.error = "the threshold must lie between 0 and 1 (a relative abundance)";
     return pattern;
   }
-  if (!(resolving_power > 0.0) || !std::isfinite(resolving_power)) {
-    pattern.error = "the resolving power must be a positive number";
+  if (!(resolving_power > 0.0) || !(resolving_power <= kMaxResolvingPower)) {
+    pattern.error = "the resolving power must be a positive number, at most 10,000,000";
     return pattern;
   }
   std::map<std::string, double> counts;
@@ -167,6 +196,16 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     }
     labelled.push_back({mass * e.atoms, 1.0});
   }
+  // The work, bounded: kWorkBudget products in all, shared by the
+  // convolutions the counts ask for (a squaring per binary digit, a
+  // product per one, one per element).
+  double convolutions = 0.0;
+  for (const auto& entry : counts) {
+    for (auto k = static_cast<long long>(std::min(entry.second, kMaxAtoms)); k > 0; k >>= 1)
+      convolutions += 1.0 + (k & 1);
+    convolutions += 1.0;
+  }
+  const double budget = std::max(4096.0, kWorkBudget / std::max(1.0, convolutions));
   std::vector<Raw> total = {{0.0, 1.0}};
   double mode_mass = 0.0;  // the most abundant isotopologue, from each element's mode
   // Fine structure is kept to a tenth of the peak width: finer detail
@@ -193,16 +232,39 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     }
     if (base.empty()) base.push_back({it->second.front().mass, 1.0});  // no stable isotope
     mode_mass += ModeMass(base, static_cast<long long>(n));
+    // A probability dropped from a distribution of m of the n atoms is lost
+    // about n/m times over in the powers made from it: each step drops
+    // below threshold x m/n, so that no step's loss outgrows the last's.
     std::vector<Raw> power = {{0.0, 1.0}};
+    double power_atoms = 0.0, base_atoms = 1.0;
     for (long long k = static_cast<long long>(n); k > 0; k >>= 1) {
-      if (k & 1) power = Convolve(power, base, threshold, relative, &pattern.pruned);
-      if (k > 1) base = Convolve(base, base, threshold, relative, &pattern.pruned);
+      if (k & 1) {
+        power_atoms += base_atoms;
+        power = Convolve(power, base, threshold * power_atoms / n, relative, budget, &pattern.pruned);
+      }
+      if (k > 1) {
+        base_atoms *= 2.0;
+        base = Convolve(base, base, threshold * base_atoms / n, relative, budget, &pattern.pruned);
+      }
     }
-    total = Convolve(total, power, threshold, relative, &pattern.pruned);
+    total = Convolve(total, power, threshold, relative, budget, &pattern.pruned);
   }
   for (const Raw& l : labelled) {
     for (Raw& r : total) r.mass += l.mass;
     mode_mass += l.mass;
+  }
+  // The probability dropped, every step's loss carried through the later
+  // convolutions: what the kept isotopologues lack of 1.
+  double kept = 0.0;
+  for (const Raw& r : total) kept += r.p;
+  pattern.pruned = 1.0 - kept;
+  if (pattern.pruned > kMaxPruned) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the isotopologues dropped hold %.3g %% of the probability: "
+                  "intensities may be off by as much (lower the threshold)",
+                  pattern.pruned * 100.0);
+    pattern.warning = text;
   }
   pattern.threshold = threshold;
   pattern.charge = reading.charge;

@@ -19,18 +19,32 @@ struct Peak {
 };
 
 struct Pattern {
-  std::string error;           // why there is none ("" when fine)
-  std::vector<Peak> fine;      // isotopologues, by mass
-  std::vector<Peak> peaks;     // centroided at the resolving power, by mass
-  double threshold = 0.0;      // the relative abundance below which peaks were dropped
-  double pruned = 0.0;         // the total probability dropped (an upper bound of the error)
+  std::string error;        // why there is none ("" when fine)
+  std::vector<Peak> fine;   // isotopologues, by mass
+  std::vector<Peak> peaks;  // centroided at the resolving power, by mass
+  double threshold = 0.0;   // the relative abundance below which peaks were dropped
+  double pruned = 0.0;      // the total probability dropped (an upper bound of the error)
+  // Said when the pattern may be off by more than its printed digits show
+  // (pruned above kMaxPruned); "" when fine.
+  std::string warning;
   double most_abundant = 0.0;  // the most abundant isotopologue's m/z
   int charge = 0;
 };
 
 // The most fine-structure peaks kept at any step: a formula of any size
-// finishes in bounded time and memory (the threshold rises to keep it).
-constexpr std::size_t kMaxFinePeaks = 4000;
+// finishes in bounded time and memory (at most kMaxFinePeaks squared
+// products per convolution, about 60 convolutions an element; the
+// threshold rises to keep it).
+constexpr std::size_t kMaxFinePeaks = 1000;
+// The products of peaks a pattern may compute in all (a few milliseconds):
+// a formula asking more keeps fewer, most probable, peaks at each step,
+// the probability dropped counted in `pruned`.
+constexpr double kWorkBudget = 4e6;
+// The highest resolving power taken: beyond every instrument's.
+constexpr double kMaxResolvingPower = 1e7;
+// The probability dropped beyond which a pattern carries a warning: its
+// intensities may be off by as much.
+constexpr double kMaxPruned = 1e-3;
 // The most atoms of one element.
 constexpr double kMaxAtoms = 1e7;
 

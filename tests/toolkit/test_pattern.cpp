@@ -49,6 +49,32 @@ TEST(Pattern, BinomialCarbonAndBoundedWork) {
   }
   EXPECT_NE(pattern("C100000000").error.find("10,000,000"), std::string::npos);
   EXPECT_NE(pattern("C1.5").error, "");
+  EXPECT_NE(pattern("C6H12O6", 1e8).error.find("10,000,000"), std::string::npos);  // no instrument's
+  // The work is bounded whatever the formula asks (15 heavy elements of
+  // 9,999,999 atoms each, or at the highest resolving power), and `pruned`
+  // then says what was dropped: a warning above 0.1 %.
+  std::string heavy;
+  for (const char* e :
+       {"Sn", "Xe", "Cd", "Te", "Mo", "Ru", "Nd", "Sm", "Gd", "Dy", "Er", "Yb", "Hf", "Os", "Hg"})
+    heavy += std::string(e) + "9999999";
+  for (const auto& [formula, resolution] : {std::pair{heavy, 2e4}, std::pair{std::string("Hg100"), 1e7}}) {
+    Pattern p = pattern(formula, resolution);
+    EXPECT_EQ(p.error, "") << formula;
+    EXPECT_LE(p.fine.size(), kMaxFinePeaks) << formula;
+    EXPECT_EQ(p.warning.empty(), p.pruned <= kMaxPruned) << formula << " " << p.pruned;
+  }
+  // A probability dropped early is lost again in every power made from it:
+  // counted so, C20000 pruned at 1e-3 is flagged (0.2 % was said of a top
+  // peak 8 u off once), and at the default threshold the top peak at
+  // m/dm 1e6 stands within one peak of the binomial mode, floor(20001 p).
+  Pattern coarse = IsotopePattern(*context, Read(*context, "C20000", 6), 1e-3, 1e6);
+  EXPECT_GT(coarse.pruned, kMaxPruned);
+  EXPECT_NE(coarse.warning, "");
+  Pattern fine = pattern("C20000", 1e6);
+  EXPECT_LT(fine.pruned, 1e-5);
+  const Peak* highest = &fine.peaks[0];
+  for (const Peak& q : fine.peaks) highest = q.abundance > highest->abundance ? &q : highest;
+  EXPECT_NEAR(highest->mass, 240000.0 + std::floor(20001 * 0.0107) * 1.00335483534, 1.01);
 }
 
 }  // namespace

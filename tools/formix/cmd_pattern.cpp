@@ -89,6 +89,11 @@ void CommandPattern(Session& s) {
     std::fprintf(stderr, "formix: %s: error: %s\n", Printable(formula).c_str(), Printable(error).c_str());
     throw CommandFailed{};
   }
+  const std::string warning = formix_pattern_warning(p.get());
+  if (!warning.empty()) {
+    std::fprintf(stderr, "formix: %s: warning: %s\n", Printable(formula).c_str(), warning.c_str());
+    s.flagged = true;
+  }
   std::vector<std::pair<double, double>> peaks;
   const std::size_t n = o.fine ? formix_pattern_fine_count(p.get()) : formix_pattern_peak_count(p.get());
   for (std::size_t i = 0; i < n; ++i) {
@@ -109,6 +114,7 @@ void CommandPattern(Session& s) {
     json.Document("pattern", s.options.verbose ? s.context : nullptr).Key("formula").String(formula);
     json.Key("hill").String(formix_reading_hill(r.get())).Key("resolving_power").Number(resolution);
     json.Key("threshold").Number(threshold).Key("pruned").Number(formix_pattern_pruned(p.get()));
+    if (!warning.empty()) json.Key("warning").String(warning);
     json.Key("most_abundant_mz").Number(formix_pattern_most_abundant(p.get()));
     json.Key(o.fine ? "isotopologues" : "peaks").Open('[');
     for (const auto& [mz, intensity] : peaks)
