@@ -86,7 +86,7 @@ std::vector<Raw> MostProbable(const std::vector<Raw>& peaks, std::size_t keep, d
 
 // At most `budget` products: the larger side keeps its most probable peaks.
 std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& b_in, double threshold,
-                          double relative, double budget, double* pruned) {
+                          double relative, double budget, double* pruned, double* work) {
   const bool a_larger = a_in.size() >= b_in.size();
   const std::vector<Raw>& small = a_larger ? b_in : a_in;
   std::vector<Raw> large = a_larger ? a_in : b_in;
@@ -103,6 +103,7 @@ std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& 
   }
   const std::vector<Raw>& a = large;
   const std::vector<Raw>& b = *small_side;
+  *work += static_cast<double>(a.size()) * static_cast<double>(b.size());
   double top_a = 0.0, top_b = 0.0;
   for (const Raw& x : a) top_a = std::max(top_a, x.p);
   for (const Raw& y : b) top_b = std::max(top_b, y.p);
@@ -240,14 +241,16 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     for (long long k = static_cast<long long>(n); k > 0; k >>= 1) {
       if (k & 1) {
         power_atoms += base_atoms;
-        power = Convolve(power, base, threshold * power_atoms / n, relative, budget, &pattern.pruned);
+        power = Convolve(power, base, threshold * power_atoms / n, relative, budget, &pattern.pruned,
+                         &pattern.work);
       }
       if (k > 1) {
         base_atoms *= 2.0;
-        base = Convolve(base, base, threshold * base_atoms / n, relative, budget, &pattern.pruned);
+        base = Convolve(base, base, threshold * base_atoms / n, relative, budget, &pattern.pruned,
+                        &pattern.work);
       }
     }
-    total = Convolve(total, power, threshold, relative, budget, &pattern.pruned);
+    total = Convolve(total, power, threshold, relative, budget, &pattern.pruned, &pattern.work);
   }
   for (const Raw& l : labelled) {
     for (Raw& r : total) r.mass += l.mass;

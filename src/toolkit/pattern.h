@@ -24,6 +24,7 @@ struct Pattern {
   std::vector<Peak> peaks;  // centroided at the resolving power, by mass
   double threshold = 0.0;   // the relative abundance below which peaks were dropped
   double pruned = 0.0;      // the total probability dropped (an upper bound of the error)
+  double work = 0.0;        // products of peaks computed (at most about kWorkBudget)
   // Said when the pattern may be off by more than its printed digits show
   // (pruned above kMaxPruned); "" when fine.
   std::string warning;

@@ -61,6 +61,7 @@ TEST(Pattern, BinomialCarbonAndBoundedWork) {
     Pattern p = pattern(formula, resolution);
     EXPECT_EQ(p.error, "") << formula;
     EXPECT_LE(p.fine.size(), kMaxFinePeaks) << formula;
+    EXPECT_LE(p.work, kWorkBudget * 1.01) << formula;  // the time, counted in products
     EXPECT_EQ(p.warning.empty(), p.pruned <= kMaxPruned) << formula << " " << p.pruned;
   }
   // A probability dropped early is lost again in every power made from it:
