@@ -8,6 +8,9 @@ shift 2
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(formula datafile calls reading reaction pattern)
 here=$(cd "$(dirname "$0")" && pwd)
+# The shipped data files, so that the toolkit's lists (isotopes, adducts,
+# abbreviations) are read and the code behind them is reached.
+export FORMIX32_DATA_DIR=${FORMIX32_DATA_DIR:-$here/../data}
 status=0
 for t in "${targets[@]}"; do
   work="$build/fuzz-work/$t"

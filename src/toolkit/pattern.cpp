@@ -30,14 +30,20 @@ constexpr double kMergeWindow = 1e-6;  // u
 // peak width at the resolving power `relative` = 1/(10 R), whichever is
 // wider), drops what is below the threshold or beyond the cap; returns the
 // probability dropped.
-double Tidy(std::vector<Raw>& peaks, double threshold, double relative) {
+struct Window {
+  double relative;  // of the mass: a tenth of the peak width at the resolving power
+  double absolute;  // u: at least this (1e-6 u, or coarser where the result cannot show it)
+};
+
+double Tidy(std::vector<Raw>& peaks, double threshold, Window window) {
   // Equal masses ordered by probability: the order of the merges, and so
   // every bit, the same with any library's sort.
   std::sort(peaks.begin(), peaks.end(),
             [](const Raw& a, const Raw& b) { return a.mass < b.mass || (a.mass == b.mass && a.p < b.p); });
   std::vector<Raw> merged;
   for (const Raw& r : peaks) {
-    if (!merged.empty() && r.mass - merged.back().mass <= std::max(kMergeWindow, r.mass * relative)) {
+    if (!merged.empty() &&
+        r.mass - merged.back().mass <= std::max(window.absolute, r.mass * window.relative)) {
       Raw& m = merged.back();
       const double p = m.p + r.p;
       if (p > 0) m.mass = (m.mass * m.p + r.mass * r.p) / p;
@@ -86,7 +92,7 @@ std::vector<Raw> MostProbable(const std::vector<Raw>& peaks, std::size_t keep, d
 
 // At most `budget` products: the larger side keeps its most probable peaks.
 std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& b_in, double threshold,
-                          double relative, double budget, double* pruned, double* work) {
+                          Window relative, double budget, double* pruned, double* work) {
   const bool a_larger = a_in.size() >= b_in.size();
   const std::vector<Raw>& small = a_larger ? b_in : a_in;
   std::vector<Raw> large = a_larger ? a_in : b_in;
@@ -210,8 +216,19 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
   std::vector<Raw> total = {{0.0, 1.0}};
   double mode_mass = 0.0;  // the most abundant isotopologue, from each element's mode
   // Fine structure is kept to a tenth of the peak width: finer detail
-  // cannot show at this resolving power, and it bounds the work.
-  const double relative = 1.0 / (10.0 * resolving_power);
+  // cannot show at this resolving power, and it bounds the work.  Each of
+  // the convolutions may also merge within a share of a tenth of the final
+  // peak width (M / R over 10 times their number): together they blur no
+  // more than that, which cannot show either.
+  double total_mass = 0.0;
+  for (const auto& [symbol, n] : counts) {
+    auto it = context.isotopes.find(symbol);
+    if (it == context.isotopes.end() || it->second.empty()) continue;
+    total_mass += std::min(n, kMaxAtoms) * it->second.front().mass;
+  }
+  const Window relative{
+      1.0 / (10.0 * resolving_power),
+      std::max(kMergeWindow, total_mass / (10.0 * resolving_power * std::max(1.0, convolutions)))};
   for (const auto& [symbol, n] : counts) {
     if (n != std::floor(n) || n < 0) {
       pattern.error =
@@ -261,6 +278,18 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
   double kept = 0.0;
   for (const Raw& r : total) kept += r.p;
   pattern.pruned = 1.0 - kept;
+  if (!(kept >= 0.5)) {
+    // Fewer peaks than the fine structure has at this resolving power: the
+    // most probable kept at each step hold ever less.  No pattern.
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "the isotopologues that can be kept hold only %.3g %% of the probability at this resolving "
+                  "power: lower it (the work is bounded, and the fine structure has more isotopologues than "
+                  "can be kept)",
+                  std::max(0.0, kept) * 100.0);
+    pattern.error = text;
+    return pattern;
+  }
   if (pattern.pruned > kMaxPruned) {
     char text[160];
     std::snprintf(text, sizeof text,
