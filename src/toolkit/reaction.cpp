@@ -17,6 +17,7 @@ namespace formix::toolkit {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kFewestMoles = 1e-15, kMostMoles = 1e9;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
@@ -188,7 +189,8 @@ BalanceOutcome FindBalance(std::vector<std::vector<Fraction>> m, std::size_t col
   std::int64_t g = 0;
   for (std::size_t c = 0; c < columns; ++c) {
     std::int64_t v;
-    if (__builtin_mul_overflow(x[c].num, lcm / x[c].den, &v) || v == INT64_MIN) return BalanceOutcome::kOverflow;
+    if (__builtin_mul_overflow(x[c].num, lcm / x[c].den, &v) || v == INT64_MIN)
+      return BalanceOutcome::kOverflow;
     (*coefficients)[c] = v;
     g = std::gcd(g, v < 0 ? -v : v);
   }
@@ -425,11 +427,26 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
       p->given_mass = grams;
       p->given_moles = grams / molar;
     }
+    // A bench table's amounts: from a femtomole to a billion moles (every
+    // other amount follows within the ratios of molar masses and
+    // equivalents).
+    if (!(p->given_moles >= kFewestMoles && p->given_moles <= kMostMoles)) {
+      reaction.error = "the amount of " + name + " (" + value_text +
+                       ") is not one a bench table shows: give 1e-15 to 1e9 mol";
+      return false;
+    }
     p->given = true;
     return true;
   }
   if (!unit.empty()) {
     reaction.error = std::string(what) + " for " + name + " takes a plain number, got '" + value_text + "'";
+    return false;
+  }
+  // Equivalents, densities (g/mL) and concentrations (mol/L) as they are.
+  const double most = kind == 'e' ? 1e6 : kind == 'd' ? 100.0 : 1000.0;
+  if (value > most) {
+    reaction.error =
+        std::string(what) + " for " + name + " is " + value_text + ": at most " + ShortestText(most);
     return false;
   }
   if (kind == 'e') {

@@ -157,6 +157,14 @@ class Mass(unittest.TestCase):
         self.assertEqual(out.count("largest deviation"), 10)
         self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss - small, 8 * 1024)
 
+    def test_bench_amounts_in_their_units(self):
+        # 1 fmol of H2: 2.016 fg; 2 H2 + O2: half as much O2, 16.0 fg.
+        status, out, _ = formix("react", "2H2 + O2 = 2H2O", "--given", "H2=1e-15mol")
+        self.assertEqual(status, 0)
+        self.assertIn("1.00 fmol", out)
+        self.assertIn("16.0 fg", out)
+        self.assertNotIn("0.000", out)
+
     def test_io_errors_end_the_run(self):
         for args in (["H2O"], ["--json", "H2O"], []):
             with open("/dev/full", "wb") as full:

@@ -103,9 +103,16 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
     EXPECT_NEAR(e.participants[2].moles, row.product_per_given * given_moles, 1e-12)
         << row.equation << " " << row.equiv;
   }
-  for (const char* bad : {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr"}) {
+  // Amounts no bench table shows are refused, never printed as zeros or inf.
+  for (const char* bad :
+       {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr", "PhBr=1e-300g", "PhBr=1e308kg", "PhBr=2e9mol"}) {
     Reaction b = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
     EXPECT_FALSE(SetAmount(b, bad, 'g')) << bad;
+  }
+  for (const auto& [bad, kind] :
+       {std::pair{"Mg=1e300", 'e'}, std::pair{"PhBr=1000", 'd'}, std::pair{"PhBr=1e5", 'c'}}) {
+    Reaction b = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
+    EXPECT_FALSE(SetAmount(b, bad, kind)) << bad;
   }
   EXPECT_EQ(Significant(0.00025, 3), "0.000250");
   EXPECT_EQ(Significant(15.93, 3), "15.9");

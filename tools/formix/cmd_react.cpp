@@ -1,8 +1,10 @@
 // cmd_react.cpp -- formix react: the balance of an equation and the bench
 // table of amounts, through the toolkit's reactions.
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -18,18 +20,37 @@ std::string Sig(double value, int digits) {
   return formix_significant(value, digits, buffer, sizeof buffer);
 }
 
-// A mass with the unit a chemist would choose, three significant figures.
+// A quantity in the unit a chemist would choose (the largest not above
+// it), three significant figures: the amounts a bench table takes (1e-15 to
+// 1e9 mol) never print as a row of zeros.
+std::string InUnits(double value, const std::pair<double, const char*>* units, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (value >= units[i].first || i + 1 == count)
+      return Sig(value / units[i].first, 3) + " " + units[i].second;
+  }
+  return "";
+}
+
 std::string MassText(double grams) {
-  if (!std::isfinite(grams)) return "";
-  if (grams >= 1000.0) return Sig(grams / 1000.0, 3) + " kg";
-  if (grams >= 1.0) return Sig(grams, 3) + " g";
-  return Sig(grams * 1000.0, 3) + " mg";
+  static const std::pair<double, const char*> kUnits[] = {
+      {1e3, "kg"}, {1.0, "g"}, {1e-3, "mg"}, {1e-6, "\xC2\xB5g"}, {1e-9, "ng"}, {1e-12, "pg"}, {1e-15, "fg"}};
+  return std::isfinite(grams) ? InUnits(grams, kUnits, std::size(kUnits)) : "";
+}
+
+std::string AmountText(double moles) {
+  static const std::pair<double, const char*> kUnits[] = {
+      {1.0, "mol"}, {1e-3, "mmol"}, {1e-6, "\xC2\xB5mol"}, {1e-9, "nmol"}, {1e-12, "pmol"}, {1e-15, "fmol"}};
+  return std::isfinite(moles) ? InUnits(moles, kUnits, std::size(kUnits)) : "";
 }
 
 std::string VolumeText(double millilitres) {
+  static const std::pair<double, const char*> kUnits[] = {
+      {1e3, "L"}, {0.1, "mL"}, {1e-4, "\xC2\xB5L"}, {1e-7, "nL"}, {1e-10, "pL"}};
   if (!std::isfinite(millilitres)) return "";
-  if (millilitres < 0.1) return Sig(millilitres * 1000.0, 3) + " \xC2\xB5L";
-  return Sig(millilitres, 3) + " mL";
+  // Below 0.1 mL in µL, as pipettes are read.
+  if (millilitres < 0.1 && millilitres >= 1e-4) return Sig(millilitres * 1000.0, 3) + " \xC2\xB5L";
+  if (millilitres >= 0.1 && millilitres < 1e3) return Sig(millilitres, 3) + " mL";
+  return InUnits(millilitres, kUnits, std::size(kUnits));
 }
 
 void JsonNumberOrNull(Json& json, const char* key, double value) {
@@ -127,7 +148,7 @@ void CommandReact(Session& s) {
     table.Print();
     return;
   }
-  Table table({"", "formula", "M (g/mol)", "equiv", "n (mmol)", "m", "V"});
+  Table table({"", "formula", "M (g/mol)", "equiv", "n", "m", "V"});
   for (std::size_t i = 0; i < n; ++i) {
     const formix_reading* reading = formix_reaction_reading(r.get(), i);
     const double equiv = formix_reaction_equiv(r.get(), i);
@@ -138,11 +159,11 @@ void CommandReact(Session& s) {
                                                            : "";
     const double excess = formix_reaction_excess(r.get(), i);
     if (!product && static_cast<int>(i) != limiting && std::isfinite(excess) && excess > 0) {
-      note += (note.empty() ? "" : ", ") + Sig(excess * 1000.0, 3) + " mmol in excess";
+      note += (note.empty() ? "" : ", ") + AmountText(excess) + " in excess";
     }
     table.Add({product ? "product" : "reactant", formix_reaction_formula(r.get(), i),
                Fixed(formix_reading_molar_mass(reading), 2), std::isfinite(equiv) ? Fixed(equiv, 2) : "",
-               Sig(formix_reaction_moles(r.get(), i) * 1000.0, 3), MassText(formix_reaction_mass(r.get(), i)),
+               AmountText(formix_reaction_moles(r.get(), i)), MassText(formix_reaction_mass(r.get(), i)),
                VolumeText(formix_reaction_volume(r.get(), i)), note});
   }
   table.Print();
