@@ -171,6 +171,9 @@ class Mass(unittest.TestCase):
                 p = subprocess.run([FORMIX, *args], input=b"H2O\n", stdout=full, stderr=subprocess.PIPE)
             self.assertEqual(p.returncode, 4, args)
             self.assertIn(b"error writing standard output", p.stderr)
+        with open("/dev/full", "wb") as full:  # diagnostics that cannot be written
+            p = subprocess.run([FORMIX, "H2O."], stdout=subprocess.PIPE, stderr=full)
+        self.assertEqual(p.returncode, 4)
         directory = os.open("/", os.O_RDONLY)
         p = subprocess.run([FORMIX], stdin=directory, capture_output=True)
         os.close(directory)

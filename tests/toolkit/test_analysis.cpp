@@ -60,6 +60,11 @@ TEST_F(AnalysisTest, HemihydrateIsTheBestSolvateFit) {
   EXPECT_EQ(a.fits[0].calcd_line, "Anal. Calcd for C20H25NO3\u00B70.5H2O: C, 71.40; H, 7.79; N, 4.16.");
   for (std::size_t k = 1; k < a.fits.size(); ++k) EXPECT_LE(a.fits[k - 1].worst, a.fits[k].worst);
   EXPECT_LE(a.fits.size(), kMaxFits);
+  // The amounts go in steps of 0.05: found values of C20H25NO3·0.35CH2Cl2
+  // (M 357.15: C 68.44, H 7.25, N 3.92, by hand) fit that, not 0.3 or 0.4.
+  ElementalAnalysis dcm = Analyze("C20H25NO3", "", "C=68.44,H=7.25,N=3.92", 1);
+  ASSERT_FALSE(dcm.fits.empty());
+  EXPECT_EQ(dcm.fits[0].label, "C20H25NO3\u00B70.35CH2Cl2");
   // Two solvents at once find a fit at least as good.
   ElementalAnalysis two = Analyze("C20H25NO3", "", "C=71.35,H=7.82,N=4.14", 2);
   ASSERT_FALSE(two.fits.empty());
@@ -96,8 +101,25 @@ TEST_F(AnalysisTest, FormulasFromFoundValues) {
   EXPECT_EQ(AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}}, "", NAN, "", 1, 0.4).warnings.size(), 1u);
   EXPECT_EQ(AnalyzeRatios(*context_, {{"C", 60.0}, {"H", 50.0}}, "", NAN, "", 1, 0.4).warnings.size(), 1u);
   EXPECT_NE(AnalyzeRatios(*context_, {{"c", 40.0}, {"h", 60.0}}, "", NAN, "", 1, 0.4).error, "");
+  // The sum's warnings at their edges: over 100 by more than the tolerance,
+  // under 95 with nothing by difference (mass fractions count as percent).
+  const struct {
+    double c, h, o;
+    std::size_t warnings;
+  } kSums[] = {{40.0, 6.7, 53.6, 0},
+               {40.0, 6.7, 53.8, 1},
+               {40.0, 6.7, 48.4, 0},
+               {40.0, 6.7, 48.2, 1},
+               {0.40, 0.067, 0.538, 1}};
+  for (const auto& row : kSums) {
+    EXPECT_EQ(AnalyzeRatios(*context_, {{"C", row.c}, {"H", row.h}, {"O", row.o}}, "", NAN, "", 1, 0.4)
+                  .warnings.size(),
+              row.warnings)
+        << row.c + row.h + row.o;
+  }
   for (double count : {0.0, -1.0, static_cast<double>(NAN)}) {  // a reference of no atoms scales to nothing
-    EXPECT_NE(AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}, {"O", 53.3}}, "", NAN, "C", count, 0.4).error, "");
+    EXPECT_NE(
+        AnalyzeRatios(*context_, {{"C", 40.0}, {"H", 6.7}, {"O", 53.3}}, "", NAN, "C", count, 0.4).error, "");
   }
 }
 

@@ -50,6 +50,11 @@ TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
   EXPECT_NEAR(g.adducts[0].mz, (180.063388 + 2 * 1.00727646658) / 2, 1e-6);
   EXPECT_TRUE(g.adducts[1].possible);
   EXPECT_FALSE(exact("NaCl", {"[M-H]-"}).adducts[0].possible);  // no H to lose
+  // A multiplier: [2M+Na]+ is 2 M + Na - e (the 23Na mass of AME2020).
+  ExactMasses dimer = exact("C6H12O6", {"[2M+Na]+"});
+  ASSERT_EQ(dimer.adducts.size(), 1u);
+  EXPECT_EQ(dimer.adducts[0].formula, "C12H24NaO12");
+  EXPECT_NEAR(dimer.adducts[0].mz, 2 * 180.063388 + 22.98976928195 - kElectronMass, 1e-6);
   // Labels at their isotope's mass: glucose-13C6 is 6 x 1.00335483534 heavier.
   EXPECT_NEAR(exact("[13C]6H12O6").monoisotopic, 180.063388 + 6 * 1.00335483534, 5e-7);
   EXPECT_EQ(exact("D2O").nominal, 20);

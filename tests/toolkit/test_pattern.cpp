@@ -134,6 +134,7 @@ TEST(Pattern, MostAbundantIsotopologueIsTheTrueOne) {
   } kRows[] = {
       {"Ru5", mode(ru, 5)}, {"Ru3Cl4", mode(ru, 3) + mode(cl, 4)},      {"CBr4", 12.0 + mode(br, 4)},
       {"Br6", mode(br, 6)}, {"[13C]Cl3", 13.00335483534 + mode(cl, 3)},
+      {"[13C]6H12O6", 6 * 13.00335483534 + 12 * 1.007825031898 + 6 * 15.99491461926},
   };
   for (const auto& row : kRows) {
     const Reading r = Read(*context, row.formula, std::strlen(row.formula));

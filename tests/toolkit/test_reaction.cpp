@@ -103,6 +103,21 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
     EXPECT_NEAR(e.participants[2].moles, row.product_per_given * given_moles, 1e-12)
         << row.equation << " " << row.equiv;
   }
+  // Units, excess with coefficients, volumes from density and concentration,
+  // by hand: 2 H2 + O2 = 2 H2O with 4.032 g H2 (kg and mg alike) is 2 mol,
+  // 1 mol O2 needed; 1.5 equivalents are 3 mol O2, 2 mol in excess, 1.5 L at
+  // 2 mol/L; 2 mol of water, 36.03 g, is 36.03 mL at 1 g/mL.
+  for (const char* given : {"H2=4.032g", "H2=0.004032kg", "H2=4032mg", "H2=2000mmol"}) {
+    Reaction w = ReadEquation(*context_, "2H2 + O2 = 2H2O", false, true);
+    ASSERT_TRUE(SetAmount(w, given, 'g') && SetAmount(w, "O2=1.5", 'e') && SetAmount(w, "O2=2", 'c') &&
+                SetAmount(w, "H2O=1.0", 'd'));
+    ASSERT_TRUE(SolveAmounts(w));
+    EXPECT_NEAR(w.participants[0].moles, 2.0, 1e-12) << given;
+    EXPECT_NEAR(w.participants[1].moles, 3.0, 1e-12) << given;  // 1.5 equiv of 2 mol H2
+    EXPECT_NEAR(w.participants[1].excess, 2.0, 1e-12) << given;
+    EXPECT_NEAR(w.participants[1].volume, 1500.0, 1e-9) << given;      // mL
+    EXPECT_NEAR(w.participants[2].volume, 2 * 18.015, 1e-9) << given;  // 36.03 g at 1 g/mL
+  }
   // Amounts no bench table shows are refused, never printed as zeros or inf.
   for (const char* bad :
        {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr", "PhBr=1e-300g", "PhBr=1e308kg", "PhBr=2e9mol"}) {

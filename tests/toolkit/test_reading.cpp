@@ -104,7 +104,7 @@ const Case kCases[] = {
     {"\xC0\xAF", nullptr, 0, {"error:invalid-utf8@0"}, "0xC0"},
     {"\xED\xA0\x80", nullptr, 0, {"error:invalid-utf8@0"}},  // a surrogate
     {std::string(220, 'H'), nullptr, 0, {"error:too-long@0"}},
-    {std::string(4097, 'H'), nullptr, 0, {"error:too-long@0"}, "4097 bytes"},   // refused unread
+    {std::string(4097, 'H'), nullptr, 0, {"error:too-long@0"}, "4097 bytes"},                // refused unread
     {std::string(4096, 'H'), nullptr, 0, {"error:too-long@0"}, "in the engine's notation"},  // 4096: read
 };
 

@@ -213,7 +213,11 @@ bool Session::Shows(const formix_reading* reading) const {
 int main(int argc, char** argv) {
   using namespace formix::tool;
   try {
-    return Run(argc, argv);
+    const int status = Run(argc, argv);
+    // Diagnostics that could not be written are a write error too (there
+    // is nowhere left to say so).
+    if (std::fflush(stderr) != 0 || std::ferror(stderr)) return kExitIo;
+    return status;
   } catch (const UsageError& e) {
     std::fprintf(stderr, "formix: %s\nTry 'formix --help'.\n", Printable(e.message).c_str());
     return kExitUsage;
