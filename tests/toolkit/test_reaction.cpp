@@ -118,6 +118,11 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
     EXPECT_NEAR(w.participants[1].volume, 1500.0, 1e-9) << given;      // mL
     EXPECT_NEAR(w.participants[2].volume, 2 * 18.015, 1e-9) << given;  // 36.03 g at 1 g/mL
   }
+  // The excess counts the coefficient: 1 mol O2 with 3 equivalents of H2
+  // (3 mol) uses 2 mol H2, 1 mol in excess.
+  Reaction x = ReadEquation(*context_, "2H2 + O2 = 2H2O", false, true);
+  ASSERT_TRUE(SetAmount(x, "O2=1mol", 'g') && SetAmount(x, "H2=3", 'e') && SolveAmounts(x));
+  EXPECT_NEAR(x.participants[0].excess, 1.0, 1e-12);
   // Amounts no bench table shows are refused, never printed as zeros or inf.
   for (const char* bad :
        {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr", "PhBr=1e-300g", "PhBr=1e308kg", "PhBr=2e9mol"}) {
