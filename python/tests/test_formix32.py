@@ -247,6 +247,14 @@ class Tables(unittest.TestCase):
             self.assertEqual(formix32.elements(), ["A", "B"])  # nothing changed
             ok, _ = quietly(formix32.set_groups_file, tmp)  # a directory is no data file
             self.assertFalse(ok)
+            # One setting never forgets the other: a group file of A2 as "X".
+            groups = os.path.join(tmp, "x.gps")
+            with open(groups, "w") as f:
+                f.write("X A2\n")
+            self.assertTrue(formix32.set_groups_file(groups))
+            self.assertEqual(formix32.masses_file(), path)
+            self.assertEqual(formix32.molar_mass("XB"), 4.0)  # 2 x 1 + 2
+            self.assertTrue(formix32.set_groups_file(os.path.join(DATA, "mass.gps")))  # before tmp goes
 
 
 def load_tests(loader, tests, ignore):

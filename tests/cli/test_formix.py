@@ -120,8 +120,10 @@ class Mass(unittest.TestCase):
 
     @unittest.skipIf("ASAN_OPTIONS" in os.environ, "the sanitizer's quarantine keeps freed memory")
     def test_json_escapes_and_streams_in_flat_memory(self):
-        doc = valid_json(self, formix("--json", "H\\2O", 'H"O')[1])
-        self.assertEqual([r["formula"] for r in doc["results"]], ["H\\2O", 'H"O'])
+        doc = valid_json(self, formix("--json", "H\\2O", 'H"O', "H2O\x01\x1b")[1])
+        self.assertEqual([r["formula"] for r in doc["results"]], ["H\\2O", 'H"O', "H2O\x01\x1b"])
+        # The 16-digit shortcut: 12345678901234567 x 1.008 as a double, to 4 places.
+        self.assertEqual(formix("H12345678901234567")[1], "H12345678901234567\t%.4f\n" % (12345678901234567 * 1.008))
 
         def peak(lines):
             with tempfile.TemporaryFile() as f:
