@@ -83,6 +83,20 @@ class Calculations(unittest.TestCase):
                     self.assertEqual(struct.pack("d", mass), struct.pack("d", reading.molar_mass), f)
                     self.assertEqual(formix32.composition(f), dict(reading.elements), f)
 
+    def test_react_takes_each_amount_as_named(self):
+        # By hand: 4.032 g H2 is 2 mol; 1.5 equivalents of O2 are 3 mol, at
+        # 2 mol/L 1.5 L; 2 mol of water (36.03 g) at 1 g/mL is 36.03 mL.
+        r = formix32.react("2H2 + O2 = 2H2O", given={"H2": "4.032 g"}, equiv={"O2": 1.5}, conc={"O2": 2},
+                           density={"H2O": 1.0})
+        h2, o2, water = r.participants
+        self.assertAlmostEqual(o2.moles, 3.0, places=12)
+        self.assertAlmostEqual(o2.volume, 1500.0, places=9)
+        self.assertAlmostEqual(water.mass, 2 * 18.015, places=9)
+        self.assertAlmostEqual(water.volume, 2 * 18.015, places=9)
+        self.assertTrue(h2.limiting and h2.given and not o2.given)
+        _, caught = quietly(formix32.molar_masses, ["H2O", "co(NO3)2", "Xx"])
+        self.assertEqual([(w.formula, w.severity) for w in caught], [("co(NO3)2", "warning"), ("Xx", "error")])
+
     def test_reaction_masses(self):
         masses = formix32.reaction_masses(["H2", "O2", "H2O"], [2, 1, 2], 2, 36.03)
         factor = 36.03 / formix32.molar_mass("H2O") / 2
