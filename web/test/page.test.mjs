@@ -62,6 +62,10 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   assert.match(await page.textContent('#diagnostics'), /read as '\*'/);
   assert.equal(await page.locator('#composition tbody tr').count(), 4);
 
+  // Offsets are bytes: after two 3-byte subscripts the mark still falls on
+  // the character passed over.
+  await page.fill('#formula', 'H\u2082O\u2082\u2192NaCl');
+  assert.equal(await page.textContent('#marked mark.warning'), '\u2192');
   await page.fill('#formula', 'co(NO3)2');
   assert.match(await page.textContent('#diagnostics'), /did you mean 'Co'\?/);
   assert.equal(await page.textContent('#marked mark.warning'), 'co');
@@ -71,6 +75,9 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   assert.equal(await page.textContent('#calcd-line'), 'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28.');
   assert.match(await page.textContent('#found-line'), /^Found: C, 73.21; H, 7.75; N, 4.22. \(within/);
   assert.match(await page.textContent('#adducts'), /\[M\+H\]\+\s*C20H26NO3\s*328\.1907/);
+  // An ion row's m/z by hand: M = 240 + 25 x 1.007825031898 + 14.00307400425
+  // + 3 x 15.99491461926, plus 22.98976928195 (23Na) less an electron.
+  assert.match(await page.textContent('#adducts'), /\[M\+Na\]\+\s*C20H25NNaO3\s*350\.1727/);
   assert.ok(await page.locator('#pattern line.peak').count() >= 3);
   await page.screenshot({ path: join(shots, 'formula-desktop.png'), fullPage: true });
 
@@ -94,6 +101,10 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
 test('the reaction tab by keyboard: the bench table with the limiting reagent', async () => {
   const { page } = await open({ width: 1280, height: 900 });
   await page.focus('#tab-formula');
+  await page.keyboard.press('ArrowLeft');  // wraps round to the last tab, and back
+  assert.equal(await page.getAttribute('#tab-tables', 'aria-selected'), 'true');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.getAttribute('#tab-formula', 'aria-selected'), 'true');
   await page.keyboard.press('ArrowRight');
   assert.equal(await page.getAttribute('#tab-reaction', 'aria-selected'), 'true');
   assert.ok(await page.isVisible('#bench'));
