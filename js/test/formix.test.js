@@ -87,6 +87,30 @@ test('bad arguments are refused clearly', () => {
   assert.equal(formix.read('H2\u0000O').diagnostics[0].code, 'nul');
 });
 
+// Values worked out here, not by the toolkit (isotope masses of AME2020 and
+// abundances of IUPAC 2009, as in data/isotopes.txt): a fault in the
+// toolkit shows, which the comparisons with the native tool cannot see.
+test('analysis, exact masses, patterns, reactions and ratios against values worked by hand', () => {
+  const mono = { C: 12, H: 1.007825031898, N: 14.00307400425, O: 15.99491461926, Na: 22.98976928195 };
+  const electron = 5.485799090441e-4;
+  const m = 20 * mono.C + 25 * mono.H + mono.N + 3 * mono.O;
+  const ions = Object.fromEntries(formix.exactMasses('C20H25NO3').ions.map((i) => [i.adduct, i.mz]));
+  assert.ok(Math.abs(ions['[M+H]+'] - (m + mono.H - electron)) < 1e-9);
+  assert.ok(Math.abs(ions['[2M+Na]+'] - (2 * m + mono.Na - electron)) < 1e-9);
+  // Calcd: C 20 x 12.011 / M, M from the mass file.
+  const molar = 20 * M.C + 25 * M.H + M.N + 3 * M.O;
+  assert.equal(formix.analysis('C20H25NO3').calcd_line,
+    `Anal. Calcd for C20H25NO3: C, ${(2000 * M.C / molar).toFixed(2)}; H, ${(2500 * M.H / molar).toFixed(2)}; N, ${(100 * M.N / molar).toFixed(2)}.`);
+  // C2: 12C2 (0.9893^2), 12C13C (2 x 0.9893 x 0.0107), as percent of the first.
+  const c2 = formix.isotopePattern('C2', { fine: true }).isotopologues;
+  assert.ok(Math.abs(c2[1].intensity - 100 * 2 * 0.0107 / 0.9893) < 1e-9);
+  // 2 H2 + O2: 4.032 g H2 is 2 mol, so 1 mol O2 (31.998 g) and 36.03 g of water.
+  const r = formix.reaction('2H2 + O2 = 2H2O', { given: { H2: '4.032 g' } });
+  assert.ok(Math.abs(r.participants[1].mass - 31.998) < 1e-9);
+  assert.ok(Math.abs(r.participants[2].mass - 36.03) < 1e-9);
+  // Glucose from C 40.00, H 6.71, O 53.29 scaled to 180.156: C6H12O6.
+  assert.equal(formix.atomRatios({ C: 40.0, H: 6.71, O: 53.29 }, { mass: 180.156 }).formula, 'C6H12O6');
+});
 test('the same readings as the native tool, to the bit', { skip: !process.env.FORMIX_TOOL }, () => {
   const formulas = ['CuSO4*5H2O', 'CuSO4·5H₂O', 'K4[Fe(CN)6]', 'Ph3P', 'SO4^2-', '[Fe(CN)6]3-', 'C1.5H3O',
     'CaSO4*1/2H2O', 'co(NO3)2', 'NH4+', 'Fe3+', 'H2O.', '[13C]6H12O6', 'D2O', 'C254H377N65O75S6'];
