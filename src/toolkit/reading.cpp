@@ -69,8 +69,8 @@ struct ChargeFound {
   bool ambiguous = false;
   std::size_t covered = 0;
   std::size_t quoted = 0;  // chars [quoted, end) are what the warning quotes
-  // The warning's text: "{used}" stands for the molar mass of the reading
-  // used, "{0}", "{1}", ... for those of the other readings, `others`.
+  // The warning's text: "\x01u" stands for the molar mass of the reading
+  // used, "\x01#0", "\x01#1", ... for those of the other readings, `others`.
   std::string readings;
   std::vector<std::string> others;
 };
@@ -186,10 +186,10 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
       if (digits.size() == 1) add(0);
       std::string list;
       for (std::size_t n = 0; n < r.others.size(); ++n)
-        list += (n == 0 ? "" : ", ") + r.others[n] + " ({" + std::to_string(n) + "})";
+        list += (n == 0 ? "" : ", ") + r.others[n] + " (\x01#" + std::to_string(n) + ")";
       r.readings = Quote(Utf8Of(c, text, d, e)) + " after a bracket can be read " +
                    std::to_string(r.others.size() + 1) + " ways: as " + base + digits + " with the '" +
-                   sign_text + "' passed over and no charge (the reading used, {used}), or as " + list +
+                   sign_text + "' passed over and no charge (the reading used, \x01u), or as " + list +
                    "; write the charge with a caret";
       return r;
     }
@@ -206,8 +206,8 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     r.quoted = d;
     r.others.push_back(before + "^" + last + (sign < 0 ? "-" : "+"));
     r.readings = Quote(Utf8Of(c, text, d, e)) + " can be read two ways: as " + as_written +
-                 " with no charge (the reading used, {used}) or as " + before + " with the charge " + last +
-                 (sign < 0 ? "-" : "+") + " ({0}); for the ion write " + before + "^" + last +
+                 " with no charge (the reading used, \x01u) or as " + before + " with the charge " + last +
+                 (sign < 0 ? "-" : "+") + " (\x01#0); for the ion write " + before + "^" + last +
                  (sign < 0 ? "-" : "+");
     return r;
   }
@@ -226,8 +226,8 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     r.readings = Quote(Utf8Of(c, text, d - 1, e)) + " can be read two ways: as the formula reads it, " +
                  (sign < 0 ? before + digits + " with the '-' as a bond mark"
                            : before + " with '" + Utf8Of(c, text, d - 1, e) + "' passed over") +
-                 " (the reading used, {used}), or as " + before + " with the charge " + digits +
-                 (sign < 0 ? "-" : "+") + " ({0}); for the ion write " + before + "^" + digits +
+                 " (the reading used, \x01u), or as " + before + " with the charge " + digits +
+                 (sign < 0 ? "-" : "+") + " (\x01#0); for the ion write " + before + "^" + digits +
                  (sign < 0 ? "-" : "+");
     r.others.push_back(before + "^" + digits + (sign < 0 ? "-" : "+"));
   }
@@ -354,7 +354,7 @@ class Reader {
   bool nested_;
   Reading r_;
   // Other readings found, said once the reading used has its number, with
-  // the texts of the readings behind "{0}", "{1}", ... of the message.
+  // the texts of the readings behind "\x01#0", "\x01#1", ... of the message.
   struct Pending {  // NOLINT: declared above
     Suspect suspect;
     std::vector<std::string> others;
@@ -815,11 +815,11 @@ void Reader::Evaluate() {
     } else if (own_bytes) {
       if (const Abbreviation* a = context_.FindAbbreviation(work + s.p, s.q - s.p)) {
         std::string message = Quote(symbol) + " is read as the element " + a->element +
-                              " ({used}); in many formulas " + symbol + " stands for " + a->meaning;
+                              " (\x01u); in many formulas " + symbol + " stands for " + a->meaning;
         std::vector<std::string> others;
         if (!a->formula.empty() && !nested_) {
           others.push_back(Source(0, from) + "(" + a->formula + ")" + Source(to, length_));
-          message += ", " + a->formula + ": " + others[0] + " is {other}";
+          message += ", " + a->formula + ": " + others[0] + " is \x01o";
         }
         message += " (define it in the group file, or write its formula)";
         pending_.push_back({{kWarning, from, to - from, "abbreviation", std::move(message), "", {}},
@@ -987,15 +987,15 @@ void Reader::ResolveOne(Pending p) {
       r_.Worst() < kError
           ? (r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass)
           : std::numeric_limits<double>::quiet_NaN();
-  ReplaceAll(d.message, "{used}", MassText(used));
+  ReplaceAll(d.message, "\x01u", MassText(used));
   for (std::size_t k = 0; k < p.others.size(); ++k) {
     const double mass = OtherMass(p.others[k]);
     if (k == 0) {
       d.other = p.others[0];
       d.other_mass = mass;
     }
-    ReplaceAll(d.message, "{" + std::to_string(k) + "}", MassText(mass));
-    if (k == 0) ReplaceAll(d.message, "{other}", MassText(mass));
+    ReplaceAll(d.message, "\x01#" + std::to_string(k), MassText(mass));
+    if (k == 0) ReplaceAll(d.message, "\x01o", MassText(mass));
   }
   r_.diagnostics.push_back(std::move(d));
 }

@@ -137,8 +137,8 @@ class Finder {
            At(e) - At(s),
            "mass-number",
            "'" + Bytes(s, e) + "' is read as " + std::to_string(number) + " \xC3\x97 " + part +
-               " ({used}); if " + std::to_string(number) + " is the mass number of " + label + ", it is " +
-               Splice(s, e, "[" + label + "]") + " ({other}): write an isotope label in brackets, [" + label +
+               " (\x01u); if " + std::to_string(number) + " is the mass number of " + label + ", it is " +
+               Splice(s, e, "[" + label + "]") + " (\x01o): write an isotope label in brackets, [" + label +
                "]",
            Splice(s, e, "[" + label + "]"),
            {}});
@@ -148,7 +148,7 @@ class Finder {
            At(e) - At(s),
            "mass-number",
            "'" + Bytes(s, e) + "' is read as " + std::to_string(number) + " \xC3\x97 " + part +
-               " ({used}); if " + std::to_string(number) + " is a mass number, " + label +
+               " (\x01u); if " + std::to_string(number) + " is a mass number, " + label +
                " is not in the isotope list (isotopes.txt)",
            "",
            {}});
@@ -173,7 +173,7 @@ class Finder {
          At(d) - At(s),
          "leading-coefficient",
          "the leading '" + number + "' multiplies every part: " + number + " \xC3\x97 (" + Bytes(d, end_) +
-             ") ({used}); if it counts only " + first + ", write " + other + " ({other})",
+             ") (\x01u); if it counts only " + first + ", write " + other + " (\x01o)",
          other,
          {}});
   }
@@ -243,7 +243,7 @@ class Finder {
     for (auto it = joins.rbegin(); it != joins.rend(); ++it) dotted.replace(At(*it), 1, "\xC2\xB7");
     Add({kWarning, At(first), At(first_end) - At(first), "hydrate-dot",
          "'.' joins two parts but is read as a decimal point: " + std::string(text_, length_) +
-             " is read as written ({used}); as parts it is {other}; for a hydrate or adduct write " + other +
+             " is read as written (\x01u); as parts it is \x01o; for a hydrate or adduct write " + other +
              " or " + dotted,
          other, quiet});
   }
@@ -276,7 +276,7 @@ class Finder {
            "'(" + numeral + ")' after " + symbol + " is read as " + AsRead(e + 1, k) +
                (numeral.find('V') == std::string::npos ? " (iodine)" : " (iodine and vanadium)") +
                "; as the oxidation state " + symbol + "(" + numeral +
-               ") it is no part of the formula: write " + other + " ({other})",
+               ") it is no part of the formula: write " + other + " (\x01o)",
            other,
            {}});
       i = k;
@@ -319,13 +319,13 @@ class Finder {
         ahead[n++] = static_cast<char>(c_[k].code);
       if (const Abbreviation* a = context_.AcronymAt(ahead, n)) {
         const std::size_t j = i + a->symbol.size();
-        std::string message = "'" + a->symbol + "' is read as " + AsRead(i, j) + " ({used}); " + a->symbol +
+        std::string message = "'" + a->symbol + "' is read as " + AsRead(i, j) + " (\x01u); " + a->symbol +
                               " is also " + a->meaning;
         std::string other;
         if (!a->formula.empty()) {
           const bool bracketed = i > 0 && IsOpeningChar(c_[i - 1].code) && IsClosingChar(Code(j));
           other = Splice(i, j, bracketed ? a->formula : "(" + a->formula + ")");
-          message += ", " + a->formula + ": " + other + " is {other}";
+          message += ", " + a->formula + ": " + other + " is \x01o";
         }
         message += "; define " + a->symbol + " in the group file, or write its formula";
         Add({kWarning, At(i), At(j) - At(i), "abbreviation", message, other, {{At(i), At(j)}}});
@@ -368,7 +368,7 @@ class Finder {
            word.size(),
            "abbreviation",
            "'" + word + "' is no element symbol or group name: it is read as " + AsRead(b, e) +
-               " ({used}); if it is an abbreviation, define it in the group file, or write its formula",
+               " (\x01u); if it is an abbreviation, define it in the group file, or write its formula",
            "",
            {}});
     }

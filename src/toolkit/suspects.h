@@ -28,8 +28,9 @@ struct Suspect {
   int severity;                // enum Severity
   std::size_t offset, length;  // bytes of the text as given
   const char* code;
-  // "{used}" stands for the molar mass of the reading used, "{other}" for
-  // that of the other reading.
+  // Where the masses go: "\x01u" for the molar mass of the reading used,
+  // "\x01o" for that of the other reading (a control character, which no
+  // text quoted from a formula holds: the reader reports it).
   std::string message;
   // The other reading as a text the reader takes as it is meant; "" when
   // there is none to calculate.
