@@ -29,7 +29,7 @@
 #include "platform/messages.h"
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
-#include "toolkit/suspects.h"
+#include "toolkit/other_readings.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
@@ -356,7 +356,7 @@ class Reader {
   // Other readings found, said once the reading used has its number, with
   // the texts of the readings behind "\x01#0", "\x01#1", ... of the message.
   struct Pending {  // NOLINT: declared above
-    Suspect suspect;
+    OtherReading found;
     std::vector<std::string> others;
     std::string symbol;  // the element symbol concerned, or ""
   };
@@ -589,7 +589,7 @@ void Reader::Rewrite(const ChargeFound& charge) {
   if (charge.ambiguous) {
     covered_from_ = chars_[charge.covered].offset;
     const std::size_t from = chars_[charge.quoted].offset;
-    Suspect s{kWarning, from, length_ - from, "ambiguous-charge", charge.readings, "", {}};
+    OtherReading s{kWarning, from, length_ - from, "ambiguous-charge", charge.readings, "", {}};
     pending_.push_back({std::move(s), charge.others, ""});
   }
 }
@@ -941,8 +941,8 @@ double Reader::OtherMass(const std::string& text) const {
 void Reader::FindOtherReadings(const ChargeFound& charge) {
   // A text too long for the engine has no number to compare with.
   if (nested_ || lib_.bytes.size() > formula::kMaxTextLength) return;
-  for (Suspect& s :
-       FindSuspects(context_, chars_, text_, length_, charge.found ? charge.begin : chars_.size())) {
+  for (OtherReading& s :
+       LookForOtherReadings(context_, chars_, text_, length_, charge.found ? charge.begin : chars_.size())) {
     quiet_.insert(quiet_.end(), s.quiet.begin(), s.quiet.end());
     if (std::strcmp(s.code, "abbreviation") == 0) {
       // D and T inside an abbreviation (DCC, TBSCl) are no labels to note.
@@ -980,7 +980,7 @@ void ReplaceAll(std::string& s, const std::string& what, const std::string& with
 }  // namespace
 
 void Reader::ResolveOne(Pending p) {
-  Suspect& s = p.suspect;
+  OtherReading& s = p.found;
   Diagnostic d{s.severity,           s.offset, s.length, s.code, std::move(p.symbol),
                std::move(s.message), "",       "",       "",     kNaN};
   const double used =

@@ -1,5 +1,5 @@
-// suspects.cpp -- readings other than the engine's (see suspects.h).
-#include "toolkit/suspects.h"
+// other_readings.cpp -- readings other than the engine's (see other_readings.h).
+#include "toolkit/other_readings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,7 +29,7 @@ class Finder {
          std::size_t end)
       : context_(context), c_(chars), text_(text), length_(length), end_(end) {}
 
-  std::vector<Suspect> Run() {
+  std::vector<OtherReading> Run() {
     if (end_ == 0) return {};
     LeadingSubscript();
     MassNumbers();
@@ -72,7 +72,7 @@ class Finder {
     return std::find(context_.group_names.begin(), context_.group_names.end(), s) !=
            context_.group_names.end();
   }
-  void Add(Suspect s) { out_.push_back(std::move(s)); }
+  void Add(OtherReading s) { out_.push_back(std::move(s)); }
 
   // Where the part that starts at char s ends (a separator outside
   // brackets, or end_).
@@ -200,7 +200,7 @@ class Finder {
   void Dots() {
     std::vector<std::size_t> joins;  // '.' read as '*' in the other reading
     std::size_t first = 0, first_end = 0;
-    bool suspect = false;
+    bool doubtful = false;
     std::vector<std::pair<std::size_t, std::size_t>> quiet;
     int depth = 0;
     for (std::size_t i = 0; i < end_; ++i) {
@@ -211,7 +211,7 @@ class Finder {
       std::size_t k = i + 1;
       while (k < end_ && IsAsciiDigit(c_[k].code)) ++k;
       const bool part_follows = k < end_ && (IsCapitalLetter(c_[k].code) || IsOpeningChar(c_[k].code));
-      bool joins_here = false, suspect_here = false;
+      bool joins_here = false, doubtful_here = false;
       std::size_t from = i;
       if (IsAsciiDigit(before) && IsAsciiDigit(after)) {
         // 4.5 before H2O: a subscript 4 and a hydrate, unless the number
@@ -221,22 +221,22 @@ class Finder {
         bool whole_zero = true;
         for (std::size_t x = w; x < i; ++x) whole_zero = whole_zero && c_[x].code == '0';
         const bool subscript = w > 0 && (IsLetter(c_[w - 1].code) || IsClosingChar(c_[w - 1].code));
-        suspect_here = subscript && !whole_zero && part_follows && PartnerAt(k);
-        joins_here = suspect_here;
+        doubtful_here = subscript && !whole_zero && part_follows && PartnerAt(k);
+        joins_here = doubtful_here;
         from = w;
       } else if (IsAsciiDigit(before)) {
         joins_here = IsCapitalLetter(after) || IsOpeningChar(after);  // O3.HCl: the same mass either way
       } else if (IsLetter(before) || IsClosingChar(before)) {
-        joins_here = suspect_here = part_follows;  // N.2HBr, Cl.H2O
+        joins_here = doubtful_here = part_follows;  // N.2HBr, Cl.H2O
       }
       if (joins_here) joins.push_back(i);
-      if (suspect_here) {
-        if (!suspect) first = from, first_end = k;
-        suspect = true;
+      if (doubtful_here) {
+        if (!doubtful) first = from, first_end = k;
+        doubtful = true;
         quiet.push_back({At(i), At(i + 1)});
       }
     }
-    if (!suspect) return;
+    if (!doubtful) return;
     std::string other(text_, length_);
     for (std::size_t i : joins) other[At(i)] = '*';
     std::string dotted = other;
@@ -342,7 +342,7 @@ class Finder {
       const std::size_t from = At(b);
       i = e - 1;
       if (IsElement(word) || IsGroup(word)) continue;
-      if (std::any_of(out_.begin(), out_.end(), [&](const Suspect& s) {
+      if (std::any_of(out_.begin(), out_.end(), [&](const OtherReading& s) {
             return std::strcmp(s.code, "abbreviation") == 0 && s.offset <= from && from < s.offset + s.length;
           })) {
         continue;
@@ -378,13 +378,13 @@ class Finder {
   const std::vector<Char>& c_;
   const char* text_;
   std::size_t length_, end_;
-  std::vector<Suspect> out_;
+  std::vector<OtherReading> out_;
 };
 
 }  // namespace
 
-std::vector<Suspect> FindSuspects(const Context& context, const std::vector<Char>& chars, const char* text,
-                                  std::size_t length, std::size_t end) {
+std::vector<OtherReading> LookForOtherReadings(const Context& context, const std::vector<Char>& chars,
+                                               const char* text, std::size_t length, std::size_t end) {
   return Finder(context, chars, text, length, end).Run();
 }
 

@@ -149,7 +149,7 @@ const Row kRows[] = {
 
 void PrintTo(const Row& r, std::ostream* os) { *os << '"' << r.text << '"'; }
 
-class SuspectTest : public testing::TestWithParam<Row> {
+class OtherReadingTest : public testing::TestWithParam<Row> {
  protected:
   static void SetUpTestSuite() { context_ = ShippedContext(); }
   static void TearDownTestSuite() { context_.reset(); }
@@ -186,7 +186,7 @@ class SuspectTest : public testing::TestWithParam<Row> {
 
 const char* const kSeverity[] = {"note", "warning", "error"};
 
-TEST_P(SuspectTest, BothReadingsNamed) {
+TEST_P(OtherReadingTest, BothReadingsNamed) {
   const Row& row = GetParam();
   const Reading r = Read(*context_, row.text, std::strlen(row.text));
   std::string messages;
@@ -223,7 +223,7 @@ TEST_P(SuspectTest, BothReadingsNamed) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pasted, SuspectTest, testing::ValuesIn(kRows));
+INSTANTIATE_TEST_SUITE_P(Pasted, OtherReadingTest, testing::ValuesIn(kRows));
 
 // The abbreviation list's formulas against the molar masses suppliers
 // list for the compounds (catalogue values, g/mol, to 0.01).

@@ -1,4 +1,4 @@
-// suspects.h -- places where a formula as written can be read another way
+// other_readings.h -- places where a formula as written can be read another way
 // than the engine reads it: a mass number written as a coefficient
 // (13C6H12O6), a coefficient in front of the first part of an adduct
 // (3CdSO4·8H2O), a '.' joining two parts (C10H15N.2HBr), an oxidation state
@@ -6,8 +6,8 @@
 // Bpy), a subscript with nothing before it (₃H₂O).  Each is found in the
 // text as given; the reader then reads the other reading too and names
 // both molar masses.
-#ifndef FORMIX_TOOLKIT_SUSPECTS_H
-#define FORMIX_TOOLKIT_SUSPECTS_H
+#ifndef FORMIX_TOOLKIT_OTHER_READINGS_H
+#define FORMIX_TOOLKIT_OTHER_READINGS_H
 
 #include <cstddef>
 #include <string>
@@ -24,7 +24,7 @@ struct Char {
   std::size_t offset, length;  // bytes in the text as given
 };
 
-struct Suspect {
+struct OtherReading {
   int severity;                // enum Severity
   std::size_t offset, length;  // bytes of the text as given
   const char* code;
@@ -40,11 +40,11 @@ struct Suspect {
   std::vector<std::pair<std::size_t, std::size_t>> quiet;
 };
 
-// The suspects among chars [0, end) of `text` (`length` bytes; chars past
+// The other readings among chars [0, end) of `text` (`length` bytes; chars past
 // `end` are a charge, kept in every other reading).
-std::vector<Suspect> FindSuspects(const Context& context, const std::vector<Char>& chars, const char* text,
-                                  std::size_t length, std::size_t end);
+std::vector<OtherReading> LookForOtherReadings(const Context& context, const std::vector<Char>& chars,
+                                               const char* text, std::size_t length, std::size_t end);
 
 }  // namespace formix::toolkit
 
-#endif  // FORMIX_TOOLKIT_SUSPECTS_H
+#endif  // FORMIX_TOOLKIT_OTHER_READINGS_H
