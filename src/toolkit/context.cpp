@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "formix.h"
+#include "formula/engine.h"
 #include "platform/platform.h"
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
@@ -23,6 +24,13 @@ const Abbreviation* Context::FindAbbreviation(const char* symbol, std::size_t le
     if (a.symbol.size() == length && std::memcmp(a.symbol.data(), symbol, length) == 0) return &a;
   }
   return nullptr;
+}
+
+bool Context::IsSymbolOrGroup(const char* text, std::size_t length) const {
+  if (length > 0 && refdata::LookupElement(tables, text, length) >= 0) return true;
+  return std::any_of(group_names.begin(), group_names.end(), [&](const std::string& g) {
+    return g.size() == length && std::memcmp(g.data(), text, length) == 0;
+  });
 }
 
 const Abbreviation* Context::AcronymAt(const char* text, std::size_t length) const {
@@ -38,7 +46,7 @@ const Abbreviation* Context::AcronymAt(const char* text, std::size_t length) con
     if (a.symbol[0] != text[0] || a.symbol[1] != text[1]) break;
     const std::size_t n = a.symbol.size();
     if (n <= length && std::memcmp(a.symbol.data(), text, n) == 0 &&
-        !(n < length && text[n] >= 'a' && text[n] <= 'z')) {
+        !(n < length && formula::IsSmall(text[n]))) {
       return &a;
     }
   }
@@ -78,6 +86,19 @@ std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
 
 namespace {
 
+// What an open data file holds: a list of a few hundred lines, or a mass
+// file; 1 MiB at most whatever the file holds.
+std::string ReadWhole(platform::DataFile& file) {
+  std::string content;
+  char buffer[4096];
+  while (content.size() < (1u << 20)) {
+    std::size_t n = file.Read(buffer, sizeof buffer);
+    if (n == 0) break;
+    content.append(buffer, n);
+  }
+  return content;
+}
+
 // A list of the library's own, found beside the library (never in the
 // working directory); "" when absent.  `*path` receives the path opened.
 std::string ReadListFile(const char* name, std::string* path) {
@@ -86,15 +107,12 @@ std::string ReadListFile(const char* name, std::string* path) {
   found[0] = '\0';
   if (!refdata::OpenLibraryFile(name, file, found.get())) return {};
   *path = found.get();
-  std::string content;
-  char buffer[4096];
-  // A list of a few hundred lines: stop at 1 MiB whatever the file holds.
-  while (content.size() < (1u << 20)) {
-    std::size_t n = file.Read(buffer, sizeof buffer);
-    if (n == 0) break;
-    content.append(buffer, n);
-  }
-  return content;
+  return ReadWhole(file);
+}
+
+// A line of a data file refused: said with its file and line, not used.
+void Refuse(Context& c, const std::string& path, std::size_t line, const std::string& why) {
+  c.problems.push_back(path + ":" + std::to_string(line) + ": " + why + ": line not used");
 }
 
 // A whole number in [low, high] and nothing else.
@@ -129,22 +147,19 @@ void ReadIsotopes(Context& c) {
   std::map<std::string, std::size_t> first_line;
   for (const TabLine& l : ParseTabLines(content, 3)) {
     const auto& f = l.fields;
-    const std::string at = path + ":" + std::to_string(l.line) + ": ";
     long number = 0;
     double mass = 0.0, abundance = NAN;
     if (std::find(c.symbols.begin(), c.symbols.end(), f[0]) == c.symbols.end()) {
-      c.problems.push_back(at + "'" + f[0] + "' is no element symbol of the element table: line not used");
+      Refuse(c, path, l.line, "'" + f[0] + "' is no element symbol of the element table");
     } else if (!WholeNumber(f[1], 1, 400, &number)) {
-      c.problems.push_back(at + "the mass number '" + f[1] +
-                           "' is no whole number from 1 to 400: line not used");
+      Refuse(c, path, l.line, "the mass number '" + f[1] + "' is no whole number from 1 to 400");
     } else if (!FiniteNumber(f[2], &mass) || !(mass > 0.0) ||
                std::fabs(mass - static_cast<double>(number)) > 1.0) {
-      c.problems.push_back(at + "the mass '" + f[2] + "' is no number within 1 u of the mass number " +
-                           std::to_string(number) + ": line not used");
+      Refuse(c, path, l.line,
+             "the mass '" + f[2] + "' is no number within 1 u of the mass number " + std::to_string(number));
     } else if (f.size() > 3 && !f[3].empty() &&
                (!FiniteNumber(f[3], &abundance) || !(abundance >= 0.0) || abundance > 1.0)) {
-      c.problems.push_back(at + "the abundance '" + f[3] +
-                           "' is no mole fraction from 0 to 1: line not used");
+      Refuse(c, path, l.line, "the abundance '" + f[3] + "' is no mole fraction from 0 to 1");
     } else {
       c.isotopes[f[0]].push_back({static_cast<int>(number), mass, abundance});
       if (!std::isnan(abundance)) sums[f[0]] += abundance;
@@ -166,16 +181,13 @@ void ReadAdducts(Context& c) {
   std::string& path = c.list_files[kAdductsFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(kAdductsFile, &path), 5)) {
     const auto& f = l.fields;
-    const std::string at = path + ":" + std::to_string(l.line) + ": ";
     long multiplier = 0, charge = 0;
     if (f[0].empty()) {
-      c.problems.push_back(at + "an adduct with no name: line not used");
+      Refuse(c, path, l.line, "an adduct with no name");
     } else if (!WholeNumber(f[1], 1, 100, &multiplier)) {
-      c.problems.push_back(at + "the multiplier '" + f[1] +
-                           "' is no whole number from 1 to 100: line not used");
+      Refuse(c, path, l.line, "the multiplier '" + f[1] + "' is no whole number from 1 to 100");
     } else if (!WholeNumber(f[4], -10, 10, &charge) || charge == 0) {
-      c.problems.push_back(at + "the charge '" + f[4] +
-                           "' is no whole number from -10 to 10 other than 0: line not used");
+      Refuse(c, path, l.line, "the charge '" + f[4] + "' is no whole number from -10 to 10 other than 0");
     } else {
       c.adducts.push_back(
           {f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge), false, {}, {}});
@@ -198,11 +210,7 @@ void CheckTables(Context& c) {
     c.unusable_masses[static_cast<std::size_t>(i)] = true;
     if (content.empty()) {
       platform::DataFile file;
-      if (file.Open(c.masses_file.c_str())) {
-        char buffer[4096];
-        for (std::size_t n; content.size() < (1u << 20) && (n = file.Read(buffer, sizeof buffer)) > 0;)
-          content.append(buffer, n);
-      }
+      if (file.Open(c.masses_file.c_str())) content = ReadWhole(file);
     }
     std::size_t line = 0;
     for (std::size_t at = 0, number = 1; at < content.size() && line == 0; ++number) {
@@ -276,7 +284,7 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     }
     // An acronym the group file defines is read as that group.
     std::vector<std::string> forms{a.symbol};
-    if (a.symbol[0] >= 'a' && a.symbol[0] <= 'z') {
+    if (formula::IsSmall(a.symbol[0])) {
       forms.push_back(a.symbol);
       forms.back()[0] = static_cast<char>(a.symbol[0] - 'a' + 'A');
     }
@@ -301,7 +309,7 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
     if (first < 128 && second < 128) context->acronym_first[first][second] = static_cast<std::uint8_t>(k + 1);
   }
   for (const std::string& g : context->group_names) {
-    if (g.size() >= 2 && g[0] >= 'a' && g[0] <= 'z' && static_cast<unsigned char>(g[1]) < 128)
+    if (g.size() >= 2 && formula::IsSmall(g[0]) && static_cast<unsigned char>(g[1]) < 128)
       context->small_group_starts[static_cast<unsigned char>(g[0])][static_cast<unsigned char>(g[1])] = true;
   }
   for (const Abbreviation& a : context->abbreviations) {
@@ -315,8 +323,7 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   std::string& solvents = context->list_files[kSolventsFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(kSolventsFile, &solvents), 2)) {
     if (l.fields[0].empty() || l.fields[1].empty()) {
-      context->problems.push_back(solvents + ":" + std::to_string(l.line) +
-                                  ": a solvent needs a name and a formula: line not used");
+      Refuse(*context, solvents, l.line, "a solvent needs a name and a formula");
       continue;
     }
     context->solvents.push_back({l.fields[0], l.fields[1]});

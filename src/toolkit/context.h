@@ -85,6 +85,9 @@ struct Context {
   std::vector<bool> unusable_masses;
 
   const Abbreviation* FindAbbreviation(const char* symbol, std::size_t length) const;
+  // Whether text[0..length) is an element symbol or a group name of the
+  // tables (else a capital and small letters are read as several).
+  bool IsSymbolOrGroup(const char* text, std::size_t length) const;
   // The longest acronym that stands at text[0..length) (not followed by a
   // small letter), or NULL.
   const Abbreviation* AcronymAt(const char* text, std::size_t length) const;

@@ -68,10 +68,7 @@ class Finder {
   bool IsElement(const std::string& s) const {
     return !s.empty() && refdata::LookupElement(context_.tables, s.data(), s.size()) >= 0;
   }
-  bool IsGroup(const std::string& s) const {
-    return std::find(context_.group_names.begin(), context_.group_names.end(), s) !=
-           context_.group_names.end();
-  }
+  bool IsSymbolOrGroup(const std::string& s) const { return context_.IsSymbolOrGroup(s.data(), s.size()); }
   void Add(OtherReading s) { out_.push_back(std::move(s)); }
 
   // Where the part that starts at char s ends (a separator outside
@@ -341,7 +338,7 @@ class Finder {
       const std::string word = Ascii(b, e);
       const std::size_t from = At(b);
       i = e - 1;
-      if (IsElement(word) || IsGroup(word)) continue;
+      if (IsSymbolOrGroup(word)) continue;
       if (std::any_of(out_.begin(), out_.end(), [&](const OtherReading& s) {
             return std::strcmp(s.code, "abbreviation") == 0 && s.offset <= from && from < s.offset + s.length;
           })) {
@@ -360,7 +357,7 @@ class Finder {
       std::size_t head = 0;
       for (std::size_t k = word.size() - 1; k >= 1 && head == 0; --k) {
         const std::string prefix = word.substr(0, k);
-        if (ok[k] && (IsElement(prefix) || IsGroup(prefix))) head = k;
+        if (ok[k] && IsSymbolOrGroup(prefix)) head = k;
       }
       if (head == 0) continue;
       Add({kWarning,

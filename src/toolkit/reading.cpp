@@ -933,9 +933,9 @@ void Reader::CheckNumber() {
 
 // The molar mass of another reading of the text (NaN: none).
 double Reader::OtherMass(const std::string& text) const {
-  if (text.empty()) return std::numeric_limits<double>::quiet_NaN();
+  if (text.empty()) return kNaN;
   Reading other = Reader(context_, text.data(), text.size(), true).Run(true);
-  return other.has_value ? other.molar_mass : std::numeric_limits<double>::quiet_NaN();
+  return other.has_value ? other.molar_mass : kNaN;
 }
 
 void Reader::FindOtherReadings(const ChargeFound& charge) {
@@ -986,7 +986,7 @@ void Reader::ResolveOne(Pending p) {
   const double used =
       r_.Worst() < kError
           ? (r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass)
-          : std::numeric_limits<double>::quiet_NaN();
+          : kNaN;
   ReplaceAll(d.message, "\x01u", MassText(used));
   for (std::size_t k = 0; k < p.others.size(); ++k) {
     const double mass = OtherMass(p.others[k]);
@@ -1007,7 +1007,7 @@ void Reader::ResolveOtherReadings() {
 
 Reading Reader::Run(bool shortcut) {
   if (shortcut && RunPlain()) return std::move(r_);
-  r_.molar_mass = std::numeric_limits<double>::quiet_NaN();
+  r_.molar_mass = kNaN;
   if (length_ > FORMIX_MAX_TEXT) {
     // No formula: refused before any work that grows with it.
     Add(kError, 0, length_, "too-long",
@@ -1130,12 +1130,7 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
     if (!formula::IsCapital(text[i])) continue;
     std::size_t j = i + 1;
     while (j < length && formula::IsSmall(text[j])) ++j;
-    if (j - i > 1 && refdata::LookupElement(context.tables, text + i, j - i) < 0 &&
-        std::none_of(context.group_names.begin(), context.group_names.end(), [&](const std::string& g) {
-          return g.size() == j - i && std::memcmp(g.data(), text + i, j - i) == 0;
-        })) {
-      return false;
-    }
+    if (j - i > 1 && !context.IsSymbolOrGroup(text + i, j - i)) return false;
     i = j - 1;
   }
   formula::QuietObserver quiet;
