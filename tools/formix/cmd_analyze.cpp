@@ -36,8 +36,7 @@ void CommandAnalyze(Session& s) {
   const std::string error = formix_ratios_error(r.get());
   if (!error.empty()) throw UsageError{error};
   for (std::size_t i = 0; i < formix_ratios_warning_count(r.get()); ++i) {
-    std::fprintf(stderr, "formix: analyze: warning: %s\n",
-                 Printable(formix_ratios_warning(r.get(), i)).c_str());
+    Tell(std::string("formix: analyze: warning: ") + formix_ratios_warning(r.get(), i) + "\n");
     s.flagged = true;
   }
   const std::size_t m = formix_ratios_count(r.get());

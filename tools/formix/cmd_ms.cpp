@@ -30,7 +30,7 @@ void CommandMs(Session& s) {
   const std::string error = formix_ms_error(ms.get());
   if (!error.empty()) {
     if (error.rfind("unknown adduct", 0) == 0) throw UsageError{error};
-    std::fprintf(stderr, "formix: %s: error: %s\n", Printable(formula).c_str(), Printable(error).c_str());
+    Tell("formix: " + formula + ": error: " + error + "\n");
     throw CommandFailed{};
   }
   const int charge = formix_ms_charge(ms.get());

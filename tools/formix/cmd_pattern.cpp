@@ -86,12 +86,12 @@ void CommandPattern(Session& s) {
   if (!p) throw IoError{"out of memory"};
   const std::string error = formix_pattern_error(p.get());
   if (!error.empty()) {
-    std::fprintf(stderr, "formix: %s: error: %s\n", Printable(formula).c_str(), Printable(error).c_str());
+    Tell("formix: " + formula + ": error: " + error + "\n");
     throw CommandFailed{};
   }
   const std::string warning = formix_pattern_warning(p.get());
   if (!warning.empty()) {
-    std::fprintf(stderr, "formix: %s: warning: %s\n", Printable(formula).c_str(), warning.c_str());
+    Tell("formix: " + formula + ": warning: " + warning + "\n");
     s.flagged = true;
   }
   std::vector<std::pair<double, double>> peaks;

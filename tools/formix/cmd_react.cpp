@@ -83,7 +83,7 @@ void CommandReact(Session& s) {
     // The equation's own faults are the user's; a formula that cannot be
     // read was shown above.
     if (n == 0 || error.find("cannot be read") == std::string::npos) {
-      std::fprintf(stderr, "formix: %s: %s\n", Printable(equation).c_str(), Printable(error).c_str());
+      Tell("formix: " + equation + ": " + error + "\n");
     }
     throw CommandFailed{};
   }

@@ -66,7 +66,7 @@ void CommandGroups(Session& s) {
     json.Close().Close().End();
   } else {
     if (count == 0) {
-      std::fprintf(stderr, "formix: no group file was found; formulas are read without groups\n");
+      Tell("formix: no group file was found; formulas are read without groups\n");
     }
     table.Print();
   }

@@ -14,7 +14,6 @@
 #include "formix.h"
 #include "options.h"
 #include "output.h"
-#include "text.h"
 
 namespace formix::tool {
 namespace {
@@ -159,28 +158,24 @@ int Run(int argc, char** argv) {
   if (context == nullptr) {
     std::string file = status == FORMIX_GROUPS_NOT_FOUND ? (o.groups ? *o.groups : "mass.gps")
                                                          : (o.masses ? *o.masses : "mass.elt");
-    std::fprintf(stderr,
-                 "formix: %s: %s (looked for as given, in $FORMIX32_DATA_DIR and in the installed data "
-                 "directory)\n",
-                 Printable(file).c_str(), formix_status_text(status));
+    Tell("formix: " + file + ": " + formix_status_text(status) +
+         " (looked for as given, in $FORMIX32_DATA_DIR and in the installed data directory)\n");
     return status == FORMIX_OUT_OF_MEMORY ? kExitIo : kExitData;
   }
   std::unique_ptr<formix_context, decltype(&formix_context_free)> owner(context, &formix_context_free);
   Session session(o, context, {o.russian, isatty(STDERR_FILENO) != 0});
   if (o.verbose) {
     const std::string groups = formix_context_groups_file(context);
-    std::fprintf(stderr, "formix: masses from %s\nformix: groups from %s\n",
-                 Printable(formix_context_masses_file(context)).c_str(),
-                 groups.empty() ? "(none)" : Printable(groups).c_str());
+    Tell(std::string("formix: masses from ") + formix_context_masses_file(context) +
+         "\nformix: groups from " + (groups.empty() ? "(none)" : groups) + "\n");
     for (const char* list : Json::kListFiles) {
       const char* path = formix_context_list_file(context, list);
-      std::fprintf(stderr, "formix: %s from %s\n", list,
-                   path[0] != '\0' ? Printable(path).c_str() : "(found nowhere)");
+      Tell(std::string("formix: ") + list + " from " + (path[0] != '\0' ? path : "(found nowhere)") + "\n");
     }
   }
   // Lines of the data files refused: said, and the run is flagged.
   for (std::size_t i = 0; i < formix_context_problem_count(context); ++i) {
-    std::fprintf(stderr, "formix: warning: %s\n", Printable(formix_context_problem(context, i)).c_str());
+    Tell(std::string("formix: warning: ") + formix_context_problem(context, i) + "\n");
     session.flagged = true;
   }
   try {
@@ -219,13 +214,13 @@ int main(int argc, char** argv) {
     if (std::fflush(stderr) != 0 || std::ferror(stderr)) return kExitIo;
     return status;
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "formix: %s\nTry 'formix --help'.\n", Printable(e.message).c_str());
+    Tell("formix: " + e.message + "\nTry 'formix --help'.\n");
     return kExitUsage;
   } catch (const IoError& e) {
-    std::fprintf(stderr, "formix: %s\n", Printable(e.message).c_str());
+    Tell("formix: " + e.message + "\n");
     return kExitIo;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "formix: %s\n", e.what());
+    Tell(std::string("formix: ") + e.what() + "\n");
     return kExitIo;
   }
 }

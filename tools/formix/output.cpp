@@ -74,6 +74,8 @@ bool LineReader::Next(char** line, std::size_t* length) {
   }
 }
 
+void Tell(const std::string& text) { std::fputs(PrintableLines(text).c_str(), stderr); }
+
 void Write(const std::string& text) {
   // A control character never reaches a terminal raw, whatever printed it
   // (a formula, a data file's symbol, a message): escaped as Printable
@@ -83,14 +85,7 @@ void Write(const std::string& text) {
     const auto c = static_cast<unsigned char>(text[i]);
     if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F ||
         (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
-      std::string shown;
-      std::size_t from = 0;
-      for (std::size_t j = 0; j <= text.size(); ++j) {
-        if (j < text.size() && text[j] != '\n' && text[j] != '\t') continue;
-        shown += Printable(text.substr(from, j - from));
-        if (j < text.size()) shown += text[j];
-        from = j + 1;
-      }
+      const std::string shown = PrintableLines(text);
       Write(shown.data(), shown.size());
       return;
     }
@@ -221,14 +216,14 @@ void PrintDiagnostics(const std::string& formula, const formix_reading* reading,
       text = std::string(d->library_caption) + ": " + d->library_message;
     }
     std::string line = "formix: " + shown + ":" + std::to_string(Column(formula, d->offset)) + ": " +
-                       SeverityName(d->severity) + ": " + Printable(text) + "\n";
+                       SeverityName(d->severity) + ": " + text + "\n";
     if (style.caret && shown == formula) {
       std::size_t column = Column(formula, d->offset);
       std::size_t width = Column(formula, d->offset + d->length) - column;
       line += "    " + formula + "\n    " + std::string(column - 1, ' ') + "^" +
               std::string(width > 1 ? width - 1 : 0, '~') + "\n";
     }
-    std::fputs(line.c_str(), stderr);
+    Tell(line);
   }
 }
 

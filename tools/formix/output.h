@@ -35,6 +35,10 @@ class LineReader {
   std::string long_;  // the kept part of a line longer than the limit
 };
 
+// Writes to standard error, every control character escaped but line ends
+// and tabs (a formula, a message, a data file's name may hold any byte).
+void Tell(const std::string& text);
+
 // Writes to standard output; a failed write throws IoError.
 void Write(const std::string& text);
 void Write(const char* text, std::size_t size);

@@ -132,6 +132,18 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
+std::string PrintableLines(const std::string& text) {
+  std::string shown;
+  std::size_t from = 0;
+  for (std::size_t j = 0; j <= text.size(); ++j) {
+    if (j < text.size() && text[j] != '\n' && text[j] != '\t') continue;
+    shown += Printable(text.substr(from, j - from));
+    if (j < text.size()) shown += text[j];
+    from = j + 1;
+  }
+  return shown;
+}
+
 std::size_t Column(const std::string& text, std::size_t offset) {
   std::size_t column = 1;
   for (std::size_t i = 0; i < offset && i < text.size(); ++i) {

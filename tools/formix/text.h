@@ -23,6 +23,8 @@ std::string JsonNumber(double value);
 // Text safe to print on one line: control bytes and bytes that are not
 // valid UTF-8 written as \xNN.
 std::string Printable(const std::string& text);
+// Printable for text of several lines: line ends and tabs kept.
+std::string PrintableLines(const std::string& text);
 
 // The 1-based column of byte `offset` of UTF-8 text, counting characters.
 std::size_t Column(const std::string& text, std::size_t offset);
