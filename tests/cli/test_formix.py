@@ -166,6 +166,9 @@ class Mass(unittest.TestCase):
         self.assertIn("1.00 fmol", out)
         self.assertIn("16.0 fg", out)
         self.assertNotIn("0.000", out)
+        # 1 nmol of water, 18.0 ng, at 1 g/mL is 1.8e-8 mL: 18.0 pL.
+        out = formix("react", "2H2 + O2 = 2H2O", "--given", "H2=1e-9mol", "--density", "H2O=1")[1]
+        self.assertIn("18.0 ng  18.0 pL", out)
 
     def test_io_errors_end_the_run(self):
         for args in (["H2O"], ["--json", "H2O"], []):

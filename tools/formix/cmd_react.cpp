@@ -23,33 +23,36 @@ std::string Sig(double value, int digits) {
 // A quantity in the unit a chemist would choose (the largest not above
 // it), three significant figures: the amounts a bench table takes (1e-15 to
 // 1e9 mol) never print as a row of zeros.
-std::string InUnits(double value, const std::pair<double, const char*>* units, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    if (value >= units[i].first || i + 1 == count)
-      return Sig(value / units[i].first, 3) + " " + units[i].second;
-  }
-  return "";
+struct Unit {
+  double from;   // the smallest value written in this unit
+  double scale;  // the unit in the base unit
+  const char* name;
+};
+
+std::string InUnits(double value, const Unit* units, std::size_t count) {
+  if (!std::isfinite(value)) return "";
+  std::size_t i = 0;
+  while (i + 1 < count && value < units[i].from) ++i;
+  return Sig(value / units[i].scale, 3) + " " + units[i].name;
 }
 
 std::string MassText(double grams) {
-  static const std::pair<double, const char*> kUnits[] = {
-      {1e3, "kg"}, {1.0, "g"}, {1e-3, "mg"}, {1e-6, "\xC2\xB5g"}, {1e-9, "ng"}, {1e-12, "pg"}, {1e-15, "fg"}};
-  return std::isfinite(grams) ? InUnits(grams, kUnits, std::size(kUnits)) : "";
+  static const Unit kUnits[] = {{1e3, 1e3, "kg"},          {1.0, 1.0, "g"},    {1e-3, 1e-3, "mg"},
+                                {1e-6, 1e-6, "\xC2\xB5g"}, {1e-9, 1e-9, "ng"}, {1e-12, 1e-12, "pg"},
+                                {0.0, 1e-15, "fg"}};
+  return InUnits(grams, kUnits, std::size(kUnits));
 }
 
 std::string AmountText(double moles) {
-  static const std::pair<double, const char*> kUnits[] = {
-      {1.0, "mol"}, {1e-3, "mmol"}, {1e-6, "\xC2\xB5mol"}, {1e-9, "nmol"}, {1e-12, "pmol"}, {1e-15, "fmol"}};
-  return std::isfinite(moles) ? InUnits(moles, kUnits, std::size(kUnits)) : "";
+  static const Unit kUnits[] = {{1.0, 1.0, "mol"},    {1e-3, 1e-3, "mmol"},   {1e-6, 1e-6, "\xC2\xB5mol"},
+                                {1e-9, 1e-9, "nmol"}, {1e-12, 1e-12, "pmol"}, {0.0, 1e-15, "fmol"}};
+  return InUnits(moles, kUnits, std::size(kUnits));
 }
 
+// Millilitres from 0.1 mL up, below that microlitres, as pipettes are read.
 std::string VolumeText(double millilitres) {
-  static const std::pair<double, const char*> kUnits[] = {
-      {1e3, "L"}, {0.1, "mL"}, {1e-4, "\xC2\xB5L"}, {1e-7, "nL"}, {1e-10, "pL"}};
-  if (!std::isfinite(millilitres)) return "";
-  // Below 0.1 mL in µL, as pipettes are read.
-  if (millilitres < 0.1 && millilitres >= 1e-4) return Sig(millilitres * 1000.0, 3) + " \xC2\xB5L";
-  if (millilitres >= 0.1 && millilitres < 1e3) return Sig(millilitres, 3) + " mL";
+  static const Unit kUnits[] = {
+      {1e3, 1e3, "L"}, {0.1, 1.0, "mL"}, {1e-4, 1e-3, "\xC2\xB5L"}, {1e-7, 1e-6, "nL"}, {0.0, 1e-9, "pL"}};
   return InUnits(millilitres, kUnits, std::size(kUnits));
 }
 
