@@ -132,8 +132,11 @@ TEST(Pattern, MostAbundantIsotopologueIsTheTrueOne) {
     const char* formula;
     double expected;
   } kRows[] = {
-      {"Ru5", mode(ru, 5)}, {"Ru3Cl4", mode(ru, 3) + mode(cl, 4)},      {"CBr4", 12.0 + mode(br, 4)},
-      {"Br6", mode(br, 6)}, {"[13C]Cl3", 13.00335483534 + mode(cl, 3)},
+      {"Ru5", mode(ru, 5)},
+      {"Ru3Cl4", mode(ru, 3) + mode(cl, 4)},
+      {"CBr4", 12.0 + mode(br, 4)},
+      {"Br6", mode(br, 6)},
+      {"[13C]Cl3", 13.00335483534 + mode(cl, 3)},
       {"[13C]6H12O6", 6 * 13.00335483534 + 12 * 1.007825031898 + 6 * 15.99491461926},
   };
   for (const auto& row : kRows) {
