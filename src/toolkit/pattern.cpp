@@ -2,11 +2,11 @@
 //
 // Each element's distribution for n atoms comes from its isotopes by
 // repeated squaring (n in binary: about log2 n convolutions); the elements'
-// distributions are then convolved together.  After every convolution,
-// peaks of equal mass (within 1e-6 u) merge, peaks below `threshold` times
-// the largest are dropped, and when more than kMaxFinePeaks remain, the
-// smallest beyond that many are dropped too.  Every dropped probability is
-// added up: the pattern's total error in probability is at most that sum.
+// distributions are then convolved together, within a budget of work.
+// After every convolution, peaks closer than a merge window merge, peaks
+// below a threshold times the largest are dropped, and when more than
+// kMaxFinePeaks remain, the smallest beyond that many are dropped too.
+// The probability the result lacks of 1 is the bound of its error.
 #include "toolkit/pattern.h"
 
 #include <algorithm>
@@ -26,16 +26,14 @@ struct Raw {
 
 constexpr double kMergeWindow = 1e-6;  // u
 
-// Sorts, merges masses closer than the window (1e-6 u, or a tenth of the
-// peak width at the resolving power `relative` = 1/(10 R), whichever is
-// wider), drops what is below the threshold or beyond the cap; returns the
-// probability dropped.
 struct Window {
   double relative;  // of the mass: a tenth of the peak width at the resolving power
   double absolute;  // u: at least this (1e-6 u, or coarser where the result cannot show it)
 };
 
-double Tidy(std::vector<Raw>& peaks, double threshold, Window window) {
+// Sorts, merges masses closer than the window, drops what is below the
+// threshold or beyond the cap.
+void Tidy(std::vector<Raw>& peaks, double threshold, Window window) {
   // Equal masses ordered by probability: the order of the merges, and so
   // every bit, the same with any library's sort.
   std::sort(peaks.begin(), peaks.end(),
@@ -54,7 +52,6 @@ double Tidy(std::vector<Raw>& peaks, double threshold, Window window) {
   }
   double top = 0.0;
   for (const Raw& r : merged) top = std::max(top, r.p);
-  double dropped = 0.0;
   double cut = top * threshold;
   if (merged.size() > kMaxFinePeaks) {
     std::vector<double> ps;
@@ -65,46 +62,38 @@ double Tidy(std::vector<Raw>& peaks, double threshold, Window window) {
   }
   peaks.clear();
   for (const Raw& r : merged) {
-    if (r.p < cut || (r.p == cut && peaks.size() >= kMaxFinePeaks)) {
-      dropped += r.p;
-    } else {
-      peaks.push_back(r);
-    }
+    if (!(r.p < cut || (r.p == cut && peaks.size() >= kMaxFinePeaks))) peaks.push_back(r);
   }
-  return dropped;
 }
 
-// Products far below the threshold are dropped before they are made (and
-// counted as dropped): equal masses merge at most a few such products into
-// one, so a margin of 1/64 keeps every peak that could reach the
-// threshold, and the memory stays bounded.
-// The `keep` most probable of `peaks`, by mass; the rest dropped (counted).
-std::vector<Raw> MostProbable(const std::vector<Raw>& peaks, std::size_t keep, double* pruned) {
+// The `keep` most probable of `peaks`, by mass.
+std::vector<Raw> MostProbable(const std::vector<Raw>& peaks, std::size_t keep) {
   if (peaks.size() <= keep) return peaks;
   std::vector<Raw> out = peaks;
   std::nth_element(out.begin(), out.begin() + static_cast<long>(keep), out.end(),
                    [](const Raw& x, const Raw& y) { return x.p > y.p; });
-  for (std::size_t i = keep; i < out.size(); ++i) *pruned += out[i].p;
   out.resize(keep);
   std::sort(out.begin(), out.end(), [](const Raw& x, const Raw& y) { return x.mass < y.mass; });
   return out;
 }
 
 // At most `budget` products: the larger side keeps its most probable peaks.
+// Products a million times below the threshold are not made: however many
+// merge, they reach no peak that is kept.
 std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& b_in, double threshold,
-                          Window relative, double budget, double* pruned, double* work) {
+                          Window window, double budget, double* work) {
   const bool a_larger = a_in.size() >= b_in.size();
   const std::vector<Raw>& small = a_larger ? b_in : a_in;
   std::vector<Raw> large = a_larger ? a_in : b_in;
   if (static_cast<double>(large.size()) * static_cast<double>(small.size()) > budget) {
     const auto keep = static_cast<std::size_t>(std::max(1.0, budget / static_cast<double>(small.size())));
-    large = MostProbable(large, keep, pruned);
+    large = MostProbable(large, keep);
   }
   std::vector<Raw> trimmed_small;
   const std::vector<Raw>* small_side = &small;
   if (static_cast<double>(large.size()) * static_cast<double>(small.size()) > budget) {
     trimmed_small = MostProbable(
-        small, static_cast<std::size_t>(std::max(1.0, budget / static_cast<double>(large.size()))), pruned);
+        small, static_cast<std::size_t>(std::max(1.0, budget / static_cast<double>(large.size()))));
     small_side = &trimmed_small;
   }
   const std::vector<Raw>& a = large;
@@ -118,14 +107,10 @@ std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& 
   for (const Raw& x : a) {
     for (const Raw& y : b) {
       const double p = x.p * y.p;
-      if (p < floor) {
-        *pruned += p;
-      } else {
-        out.push_back({x.mass + y.mass, p});
-      }
+      if (p >= floor) out.push_back({x.mass + y.mass, p});
     }
   }
-  *pruned += Tidy(out, threshold, relative);
+  Tidy(out, threshold, window);
   return out;
 }
 
@@ -226,7 +211,7 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     if (it == context.isotopes.end() || it->second.empty()) continue;
     total_mass += std::min(n, kMaxAtoms) * it->second.front().mass;
   }
-  const Window relative{
+  const Window window{
       1.0 / (10.0 * resolving_power),
       std::max(kMergeWindow, total_mass / (10.0 * resolving_power * std::max(1.0, convolutions)))};
   for (const auto& [symbol, n] : counts) {
@@ -258,16 +243,14 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     for (long long k = static_cast<long long>(n); k > 0; k >>= 1) {
       if (k & 1) {
         power_atoms += base_atoms;
-        power = Convolve(power, base, threshold * power_atoms / n, relative, budget, &pattern.pruned,
-                         &pattern.work);
+        power = Convolve(power, base, threshold * power_atoms / n, window, budget, &pattern.work);
       }
       if (k > 1) {
         base_atoms *= 2.0;
-        base = Convolve(base, base, threshold * base_atoms / n, relative, budget, &pattern.pruned,
-                        &pattern.work);
+        base = Convolve(base, base, threshold * base_atoms / n, window, budget, &pattern.work);
       }
     }
-    total = Convolve(total, power, threshold, relative, budget, &pattern.pruned, &pattern.work);
+    total = Convolve(total, power, threshold, window, budget, &pattern.work);
   }
   for (const Raw& l : labelled) {
     for (Raw& r : total) r.mass += l.mass;
