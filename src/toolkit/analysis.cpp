@@ -207,23 +207,25 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
   // memory stays flat); their lines are made at the end.
   struct Candidate {
     double worst;
-    std::size_t solvents;
-    double amount;
     std::size_t order;  // the search's order: the last tie-break
     std::size_t s, t;   // t == list.size(): one solvent
     int k, l;
   };
-  auto better = [](const Candidate& x, const Candidate& y) {
+  const std::size_t none = list.size();
+  auto amount = [](const Candidate& c, std::size_t one) {
+    return c.k / 20.0 + (c.t != one ? c.l / 20.0 : 0.0);
+  };
+  auto better = [&](const Candidate& x, const Candidate& y) {
     // Best first; on a tie, fewer solvents, then less solvent, then the list's order.
     if (x.worst != y.worst) return x.worst < y.worst;
-    if (x.solvents != y.solvents) return x.solvents < y.solvents;
-    if (x.amount != y.amount) return x.amount < y.amount;
+    if ((x.t == none) != (y.t == none)) return x.t == none;
+    if (amount(x, none) != amount(y, none)) return amount(x, none) < amount(y, none);
     return x.order < y.order;
   };
   std::vector<Candidate> kept;
   std::vector<double> calcd(chosen.size());
-  auto fill = [&](std::size_t si, int k, std::size_t ti,
-                  int l) {  // calcd of a candidate; its worst deviation
+  // The Calcd values of a candidate into `calcd`; its worst deviation.
+  auto fill = [&](std::size_t si, int k, std::size_t ti, int l) {
     const SolventMasses* s = &list[si];
     const SolventMasses* t = ti < list.size() ? &list[ti] : nullptr;
     const double x = k / 20.0, y = t != nullptr ? l / 20.0 : 0.0;
@@ -242,8 +244,7 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
   auto consider = [&](std::size_t si, int k, std::size_t ti, int l) {
     const double worst = fill(si, k, ti, l);
     if (worst > tolerance) return;
-    const bool two = ti < list.size();
-    kept.push_back({worst, two ? 2u : 1u, k / 20.0 + (two ? l / 20.0 : 0.0), order++, si, ti, k, l});
+    kept.push_back({worst, order++, si, ti, k, l});
     if (kept.size() >= 4 * kMaxFits) {
       std::partial_sort(kept.begin(), kept.begin() + kMaxFits, kept.end(), better);
       kept.resize(kMaxFits);
