@@ -84,12 +84,13 @@ FORMIX_API const char *formix_status_text(int status);
 FORMIX_API const char *formix_context_masses_file(const formix_context *context);
 FORMIX_API const char *formix_context_groups_file(const formix_context *context);
 
-/* The toolkit's own lists ("abbrev.txt", "solvents.txt", "isotopes.txt",
- * "adducts.txt") as opened, or "" when one was found nowhere; NULL for any
- * other name.  They are looked for in $FORMIX32_DATA_DIR, then in the
- * installed data directory beside the library (../share/formix32), never
- * in the working directory: a file there changes nothing. */
-FORMIX_API const char *formix_context_list_file(const formix_context *context, const char *name);
+/* The toolkit's own lists ("abbrev.txt", "adducts.txt", "isotopes.txt",
+ * "solvents.txt"), one per index from 0: the path as opened, or "" when the
+ * list was found nowhere, and its file name into *name (when not NULL);
+ * NULL past the last.  They are looked for in $FORMIX32_DATA_DIR, then in
+ * the installed data directory beside the library (../share/formix32),
+ * never in the working directory: a file there changes nothing. */
+FORMIX_API const char *formix_context_list_file(const formix_context *context, size_t index, const char **name);
 
 /* What the context refused in its data files, one English line each
  * ("isotopes.txt:12: the mass 'nan' is no number ...: line not used"): a

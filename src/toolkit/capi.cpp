@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <new>
@@ -139,11 +140,12 @@ FORMIX_API const char* formix_context_groups_file(const formix_context* c) {
   return c != nullptr ? c->context->groups_file.c_str() : nullptr;
 }
 
-FORMIX_API const char* formix_context_list_file(const formix_context* context, const char* name) {
-  if (context == nullptr || name == nullptr) return nullptr;
-  const auto& files = context->context->list_files;
-  const auto it = files.find(name);
-  return it == files.end() ? nullptr : it->second.c_str();
+FORMIX_API const char* formix_context_list_file(const formix_context* context, size_t index,
+                                                const char** name) {
+  if (context == nullptr || index >= context->context->list_files.size()) return nullptr;
+  const auto it = std::next(context->context->list_files.begin(), static_cast<long>(index));
+  if (name != nullptr) *name = it->first.c_str();
+  return it->second.c_str();
 }
 
 FORMIX_API size_t formix_context_problem_count(const formix_context* context) {

@@ -168,8 +168,8 @@ int Run(int argc, char** argv) {
     const std::string groups = formix_context_groups_file(context);
     Tell(std::string("formix: masses from ") + formix_context_masses_file(context) +
          "\nformix: groups from " + (groups.empty() ? "(none)" : groups) + "\n");
-    for (const char* list : Json::kListFiles) {
-      const char* path = formix_context_list_file(context, list);
+    const char* list = nullptr;
+    for (std::size_t i = 0; const char* path = formix_context_list_file(context, i, &list); ++i) {
       Tell(std::string("formix: ") + list + " from " + (path[0] != '\0' ? path : "(found nowhere)") + "\n");
     }
   }

@@ -162,7 +162,10 @@ Json& Json::Document(const char* command, const formix_context* context) {
   Key("data_files").Open('{');
   Key("masses").String(formix_context_masses_file(context));
   Key("groups").String(formix_context_groups_file(context));
-  for (const char* list : kListFiles) Key(list).String(formix_context_list_file(context, list));
+  const char* name = nullptr;
+  for (std::size_t i = 0; const char* path = formix_context_list_file(context, i, &name); ++i) {
+    Key(name).String(path);
+  }
   return Close();
 }
 

@@ -64,8 +64,6 @@ class Json {
  public:
   Json& Open(char bracket);  // '{' or '['
   // Opens the document of a run: {"format":kJsonFormat,"command":...
-  // The toolkit's own lists, as formix_context_list_file names them.
-  static constexpr const char* kListFiles[] = {"abbrev.txt", "solvents.txt", "isotopes.txt", "adducts.txt"};
   // Opens the run's document: format, command and the data files used.
   // With `context` (--verbose), the data files it used too.
   Json& Document(const char* command, const formix_context* context);
