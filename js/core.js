@@ -33,10 +33,11 @@ function makeApi(m) {
   // a NUL, which would end the text early, unless `counted`: the call
   // takes the length, and the reader reports the NUL as the formula's error.
   const loneSurrogate = /[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
+  const wellFormed = typeof ''.isWellFormed === 'function' ? (t) => t.isWellFormed() : (t) => !loneSurrogate.test(t);
   function checkedBytes(text, counted = false) {
     if (typeof text !== 'string') throw new TypeError(`formix: a formula must be a string, not ${typeof text}`);
     if (!counted && text.includes('\0')) throw new RangeError(`formix: ${JSON.stringify(text)} holds a NUL character`);
-    if (loneSurrogate.test(text)) throw new RangeError(`formix: ${JSON.stringify(text)} holds a lone surrogate, not text`);
+    if (!wellFormed(text)) throw new RangeError(`formix: ${JSON.stringify(text)} holds a lone surrogate, not text`);
     return utf8.encode(text);
   }
   function withText(text, use, counted = false) {

@@ -60,6 +60,14 @@ class Finder {
     while (IsSmallLetter(Code(j))) ++j;
     return j;
   }
+  // The ASCII run at char i, at most `most` bytes (what a name can be
+  // compared with: names are ASCII).
+  std::string AsciiAhead(std::size_t i, std::size_t most) const {
+    std::string s;
+    for (std::size_t k = i; k < end_ && s.size() < most && c_[k].code < 128; ++k)
+      s += static_cast<char>(c_[k].code);
+    return s;
+  }
   std::string Ascii(std::size_t i, std::size_t j) const {
     std::string s;
     for (std::size_t k = i; k < j; ++k) s += c_[k].code < 128 ? static_cast<char>(c_[k].code) : '\x01';
@@ -177,9 +185,7 @@ class Finder {
 
   // Whether a partner of an adduct starts at char k.
   bool PartnerAt(std::size_t k) const {
-    std::string ahead;
-    for (std::size_t i = k; i < end_ && ahead.size() < 12 && c_[i].code < 128; ++i)
-      ahead += static_cast<char>(c_[i].code);
+    const std::string ahead = AsciiAhead(k, 12);
     auto starts = [&](const std::string& p) {
       return ahead.compare(0, p.size(), p) == 0 &&
              !(ahead.size() > p.size() && IsSmallLetter(ahead[p.size()]));
@@ -310,11 +316,8 @@ class Finder {
       // letter that starts a word (Fe(phen)3).
       if (!IsLetter(c_[i].code) || (i > 0 && IsLetter(c_[i - 1].code) && !IsCapitalLetter(c_[i].code)))
         continue;
-      char ahead[16];
-      std::size_t n = 0;
-      for (std::size_t k = i; k < end_ && n < sizeof ahead && c_[k].code < 128; ++k)
-        ahead[n++] = static_cast<char>(c_[k].code);
-      if (const Abbreviation* a = context_.AcronymAt(ahead, n)) {
+      const std::string ahead = AsciiAhead(i, 15);  // fits the string itself, no allocation
+      if (const Abbreviation* a = context_.AcronymAt(ahead.data(), ahead.size())) {
         const std::size_t j = i + a->symbol.size();
         std::string message = "'" + a->symbol + "' is read as " + AsRead(i, j) + " (\x01u); " + a->symbol +
                               " is also " + a->meaning;
