@@ -126,7 +126,7 @@ def _share(atoms: float, mass: float, percent: float) -> ElementShare:
 class Reading:
     """A formula as read: its molar mass (None when it has an error), the
     charge read off it, the text handed to the engine, the diagnostics and
-    the elements in element-table order."""
+    the elements in Hill order."""
 
     formula: str
     molar_mass: Optional[float]
@@ -310,6 +310,7 @@ _signatures = {
     "formix_reading_diagnostic": (ctypes.POINTER(_Diagnostic), [_p, ctypes.c_size_t]),
     "formix_reading_element_count": (ctypes.c_size_t, [_p]),
     "formix_reading_element": (ctypes.POINTER(_Element), [_p, ctypes.c_size_t]),
+    "formix_reading_element_in_hill_order": (ctypes.POINTER(_Element), [_p, ctypes.c_size_t]),
     "formix_react": (_p, [_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_int]),
     "formix_reaction_free": (None, [_p]),
     "formix_reaction_error": (ctypes.c_char_p, [_p]),
@@ -536,7 +537,7 @@ class Context:
                     d.other_molar_mass if d.other and d.other_molar_mass == d.other_molar_mass else None))
             elements = {}
             for i in range(_lib.formix_reading_element_count(handle)):
-                e = _lib.formix_reading_element(handle, i).contents
+                e = _lib.formix_reading_element_in_hill_order(handle, i).contents
                 elements.setdefault(e.symbol.decode(), ElementShare(e.atoms, e.mass, e.percent))
             has_value = bool(_lib.formix_reading_has_value(handle))
             return Reading(formula, _lib.formix_reading_molar_mass(handle) if has_value else None,

@@ -12,6 +12,7 @@
 
 #include "formula/engine.h"
 #include "refdata/tables.h"
+#include "toolkit/hill.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
@@ -27,10 +28,12 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kSteps = 40;  // amounts k / 20 for k = 1..40: 0.05 to 2
 
-// Mass of each element of a reading (g/mol), by symbol.
-std::map<std::string, double> MassBySymbol(const Reading& r) {
+// Mass of each element of a reading (g/mol), by element.
+std::map<std::string, double> MassByElement(const Reading& r) {
   std::map<std::string, double> out;
-  for (const ElementShare& e : r.elements) out[e.symbol] += e.mass;
+  // An isotope label counts as its element: a combustion analysis does not
+  // tell 13C from 12C.
+  for (const ElementShare& e : r.elements) out[e.element.empty() ? e.symbol : e.element] += e.mass;
   return out;
 }
 
@@ -63,14 +66,13 @@ std::string SymbolProblem(const Context& context, const std::string& symbol, con
   return message;
 }
 
-// Hill order of a list of symbols: C, H, then alphabetical (all
-// alphabetical without carbon).
+// A list of element symbols in Hill's order.
 void HillSort(std::vector<std::string>& symbols) {
-  const bool carbon = std::find(symbols.begin(), symbols.end(), "C") != symbols.end();
-  auto rank = [carbon](const std::string& s) { return !carbon ? 2 : s == "C" ? 0 : s == "H" ? 1 : 2; };
-  std::sort(symbols.begin(), symbols.end(), [&](const std::string& a, const std::string& b) {
-    return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
-  });
+  std::vector<HillEntry> entries;
+  for (const std::string& s : symbols) entries.push_back({s, s});
+  std::vector<std::string> sorted;
+  for (std::size_t i : HillOrder(entries)) sorted.push_back(symbols[i]);
+  symbols = std::move(sorted);
 }
 
 std::string Line(const char* head, const std::vector<std::string>& elements,
@@ -111,7 +113,7 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
     return a;
   }
   a.formula = reading.hill;
-  const std::map<std::string, double> compound = MassBySymbol(reading);
+  const std::map<std::string, double> compound = MassByElement(reading);
 
   // Found values: SYMBOL=PERCENT.
   std::map<std::string, double> found_values;
@@ -193,7 +195,7 @@ ElementalAnalysis AnalyzeElements(const Context& context, const Reading& reading
     // Two solvents of one formula (ethyl acetate, dioxane) give one fit.
     if (std::any_of(list.begin(), list.end(), [&](const SolventMasses& m) { return m.hill == r.hill; }))
       continue;
-    const std::map<std::string, double> by_symbol = MassBySymbol(r);
+    const std::map<std::string, double> by_symbol = MassByElement(r);
     SolventMasses masses{r.hill, r.neutral_mass, {}};
     for (const std::string& e : chosen) {
       auto m = by_symbol.find(e);

@@ -72,18 +72,7 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
   for (const auto& e : r->reading.elements) {
     r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
   }
-  // Hill order: C, H, then by symbol (all by symbol without carbon).
-  bool carbon = false;
-  for (const auto& e : r->reading.elements) carbon = carbon || e.symbol == "C";
-  auto rank = [carbon](const std::string& symbol) {
-    return !carbon ? 2 : symbol == "C" ? 0 : symbol == "H" ? 1 : 2;
-  };
-  for (std::size_t i = 0; i < r->elements.size(); ++i) r->hill_order.push_back(i);
-  std::stable_sort(r->hill_order.begin(), r->hill_order.end(), [&](std::size_t a, std::size_t b) {
-    const std::string& x = r->reading.elements[a].symbol;
-    const std::string& y = r->reading.elements[b].symbol;
-    return rank(x) != rank(y) ? rank(x) < rank(y) : x < y;
-  });
+  r->hill_order = r->reading.hill_order;
   return r;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "toolkit/hill.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {

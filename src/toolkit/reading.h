@@ -43,10 +43,11 @@ struct Reading {
   int charge = 0;
   std::string text;  // the engine's notation, UTF-8
   std::vector<Diagnostic> diagnostics;
-  std::vector<ElementShare> elements;
-  std::string hill;       // Hill formula, charge appended ("" without a value)
-  std::string empirical;  // Hill order, counts divided by their greatest common
-                          // divisor, no charge; "" unless every count is whole
+  std::vector<ElementShare> elements;   // in the element table's order, labels last
+  std::vector<std::size_t> hill_order;  // `elements` in Hill's order (hill.h)
+  std::string hill;                     // Hill formula, charge appended ("" without a value)
+  std::string empirical;                // Hill order, counts divided by their greatest common
+                                        // divisor, no charge; "" unless every count is whole
 
   int Worst() const;
 };
@@ -72,23 +73,6 @@ bool ReadPlain(const Context& context, const char* text, std::size_t length, dou
 // not apply (ReadPlain false: the same decision), and for the tests, which
 // hold the shortcut to it.
 Reading ReadInFull(const Context& context, const char* text, std::size_t length);
-
-// The Hill formula of element counts: C first, then H, then the other
-// symbols in alphabetical order; with no carbon, all in alphabetical order.
-// A count of 1 is not written; fractional counts are written in their
-// shortest form (C1.5H3).  A charge is appended as ^2-, ^+ (the notation
-// the reader takes without doubt).  With `divide`, whole counts are divided
-// by their greatest common divisor, and "" is returned when a count is not
-// whole.
-std::string HillFormula(std::vector<std::pair<std::string, double>> counts, int charge, bool divide);
-
-// Both Hill formulas of a reading at once: `hill` with the charge, and
-// `empirical` (divided, no charge).
-void HillFormulas(std::vector<std::pair<std::string, double>> counts, int charge, std::string* hill,
-                  std::string* empirical);
-// The same from counts already in Hill order.
-void FormatHillFormulas(std::vector<std::pair<std::string, double>> ordered, int charge, std::string* hill,
-                        std::string* empirical);
 
 // The text with each run of small letters split into known element symbols
 // regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot

@@ -12,6 +12,7 @@
 #include "refdata/tables.h"
 #include "shipped_context.h"
 #include "toolkit/context.h"
+#include "toolkit/hill.h"
 #include "toolkit/reading.h"
 #include "toolkit/text.h"
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shipped_context.h"
+#include "toolkit/analysis.h"
 #include "toolkit/context.h"
 #include "toolkit/reading.h"
 
@@ -186,22 +187,35 @@ TEST(ReadingRules, IsotopeLabels) {
   ASSERT_NE(context, nullptr);
   // A label counts at its isotope's mass (AME2020: 13C 13.00335483534 u,
   // 2H 2.014101777844 u) in the average mass too, and keeps its label.
+  // Its row follows the Hill line (a label right after its element, and
+  // carbon for the carbon rule), and an elemental analysis counts it as
+  // its element.
   const struct {
-    const char *formula, *hill;
+    const char *formula, *hill, *rows, *analysed;
     double mass;
   } kRows[] = {
-      {"[13C]H4", "[13C]H4", 13.00335483534 + 4 * 1.008},
-      {"¹³CH4", "[13C]H4", 13.00335483534 + 4 * 1.008},
-      {"C5[13C]H12O6", "C5[13C]H12O6", 5 * 12.011 + 13.00335483534 + 12 * 1.008 + 6 * 15.999},
-      {"D2O", "D2O", 2 * 2.014101777844 + 15.999},
-      {"CD3OD", "CD4O", 12.011 + 4 * 2.014101777844 + 15.999},
-      {"DMF", "C3H7NO", 3 * 12.011 + 7 * 1.008 + 14.007 + 15.999},  // the group, not deuterium
+      {"[13C]H4", "[13C]H4", "[13C] H", "C H", 13.00335483534 + 4 * 1.008},
+      {"¹³CH4", "[13C]H4", "[13C] H", "C H", 13.00335483534 + 4 * 1.008},
+      {"C5[13C]H12O6", "C5[13C]H12O6", "C [13C] H O", "C H",
+       5 * 12.011 + 13.00335483534 + 12 * 1.008 + 6 * 15.999},
+      {"D2O", "D2O", "D O", "H", 2 * 2.014101777844 + 15.999},
+      {"HDO", "HDO", "H D O", "H", 1.008 + 2.014101777844 + 15.999},
+      {"CD3OD", "CD4O", "C D O", "C H", 12.011 + 4 * 2.014101777844 + 15.999},
+      {"[15N]H4Cl", "ClH4[15N]", "Cl H [15N]", "H N", 35.45 + 15.00010889827 + 4 * 1.008},
+      {"DMF", "C3H7NO", "C H N O", "C H N", 3 * 12.011 + 7 * 1.008 + 14.007 + 15.999},  // the group
   };
   for (const auto& row : kRows) {
     Reading r = Read(*context, row.formula, std::strlen(row.formula));
     ASSERT_TRUE(r.has_value) << row.formula;
     EXPECT_EQ(r.hill, row.hill) << row.formula;
     EXPECT_NEAR(r.molar_mass, row.mass, 1e-9) << row.formula;
+    std::string rows, analysed;
+    for (std::size_t i : r.hill_order) rows += (rows.empty() ? "" : " ") + r.elements[i].symbol;
+    EXPECT_EQ(rows, row.rows) << row.formula;
+    for (const std::string& e : AnalyzeElements(*context, r, "", "", 0.4, 0).elements) {
+      analysed += (analysed.empty() ? "" : " ") + e;
+    }
+    EXPECT_EQ(analysed, row.analysed) << row.formula;
   }
   Reading c14 = Read(*context, "[14C]O2", 7);
   EXPECT_FALSE(c14.has_value);  // not in the isotope list
