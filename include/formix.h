@@ -450,6 +450,26 @@ FORMIX_API int formix_reaction_limiting(const formix_reaction *reaction);
  * `buffer` of `size` bytes ("0.000250", never "0.0002"); returns buffer. */
 FORMIX_API char *formix_significant(double value, int digits, char *buffer, size_t size);
 
+/* The shortest decimal that reads back as `value`, as the toolkit's
+ * messages write numbers: plain decimals from 1e-4 up to 1e15 ("0.0001",
+ * "249.677", "1000000"), scientific notation beyond ("1e-05", "2e+20"),
+ * "nan", "inf", "-inf"; into `buffer` of `size` bytes (32 hold any);
+ * returns buffer. */
+FORMIX_API char *formix_shortest(double value, char *buffer, size_t size);
+
+/* Reads the NUL-terminated `text` as one decimal number (an optional sign,
+ * digits with an optional point, an optional exponent; no spaces, no
+ * locale).  1 and `*value` set when the whole text is such a number and it
+ * is finite, neither too large nor a non-zero number too small for a
+ * double; 0 (and `*value` unchanged) otherwise. */
+FORMIX_API int formix_parse_number(const char *text, double *value);
+
+/* The byte length of the well-formed UTF-8 sequence at the start of
+ * `length` bytes at `text`, or 0 when none starts there (a stray
+ * continuation byte, an overlong form, a surrogate, past U+10FFFF, cut
+ * short). */
+FORMIX_API size_t formix_utf8_sequence(const char *text, size_t length);
+
 /* The molar mass of the electron, g/mol (CODATA 2022). */
 #define FORMIX_ELECTRON_MOLAR_MASS 5.485799090441e-4
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "refdata/bytes.h"
 #include "refdata/decimal.h"
 #include "refdata/tables.h"
 
@@ -19,13 +20,14 @@ constexpr std::size_t kComplexityThreshold = FORMIX_COMPLEXITY;
 // without end at a fixed length, and the formula is given up.
 constexpr int kMaxExpansionPasses = 1000;
 
-// Formula character classes.  Bytes 0x80..0xFF belong to none.
-constexpr bool IsCapital(char c) { return static_cast<unsigned char>(c - 'A') < 26; }
-constexpr bool IsSmall(char c) { return static_cast<unsigned char>(c - 'a') < 26; }
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// Formula character classes (refdata/bytes.h).  Bytes 0x80..0xFF belong
+// to none.
+using bytes::IsCapital;
+using bytes::IsClosing;
+using bytes::IsDigit;
+using bytes::IsOpening;
+using bytes::IsSmall;
 constexpr bool IsNumberStart(char c) { return IsDigit(c) || c == '.'; }
-constexpr bool IsOpening(char c) { return c == '(' || c == '[' || c == '{'; }
-constexpr bool IsClosing(char c) { return c == ')' || c == ']' || c == '}'; }
 // Bytes that preparation removes or replaces: spaces, bond marks, the
 // decimal comma and the Cyrillic ES.
 constexpr bool IsChangedByPreparation(char c) {

@@ -7,13 +7,13 @@
 #include <limits>
 #include <system_error>
 
+#include "refdata/bytes.h"
+
 namespace formix {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// White space as the C locale defines it.
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+using bytes::IsDigit;
+using bytes::IsSpace;
 
 bool StartsWith(const char* text, const char* prefix) {
   for (; *prefix != '\0'; ++text, ++prefix) {
@@ -85,7 +85,8 @@ double ParseUnsignedDecimal(const char* text) {
   const char* end = UnsignedDecimalEnd(text);
   if (end == text) return 0.0;
   double value = 0.0;
-  fast_float::from_chars_result r = fast_float::from_chars(text, end, value, fast_float::chars_format::general);
+  fast_float::from_chars_result r =
+      fast_float::from_chars(text, end, value, fast_float::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) return OutOfRangeValue(text, end);
   return value;
 }

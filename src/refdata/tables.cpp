@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formix32.h"
+#include "refdata/bytes.h"
 
 namespace formix::refdata {
 
@@ -33,9 +34,6 @@ int Slot(std::uint32_t key) {
   return static_cast<int>((key * 2654435761u) >> 23) & (SymbolIndex::kSlots - 1);
 }
 
-bool IsCapitalLetter(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsSmallLetter(char c) { return c >= 'a' && c <= 'z'; }
-
 }  // namespace
 
 void BuildLookups(Tables& t) {
@@ -52,8 +50,8 @@ void BuildLookups(Tables& t) {
       t.symbol_index.keys[slot] = key;
       t.symbol_index.elements[slot] = static_cast<std::int16_t>(i);
     }
-    if (IsCapitalLetter(symbol[0]) &&
-        (symbol[1] == '\0' || (IsSmallLetter(symbol[1]) && symbol[2] == '\0'))) {
+    if (bytes::IsCapital(symbol[0]) &&
+        (symbol[1] == '\0' || (bytes::IsSmall(symbol[1]) && symbol[2] == '\0'))) {
       std::int16_t& entry = t.short_symbols[symbol[0] - 'A'][symbol[1] == '\0' ? 0 : symbol[1] - 'a' + 1];
       if (entry < 0) entry = static_cast<std::int16_t>(i);
     }

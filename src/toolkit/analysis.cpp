@@ -88,7 +88,7 @@ std::string Line(const char* head, const std::vector<std::string>& elements,
 }
 
 std::string Amount(double x) {
-  std::string s = ShortestText(x);
+  std::string s = PlainText(x);
   return s == "1" ? "" : s;
 }
 
@@ -325,7 +325,7 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
     }
     if (sum >= whole_sample) {
       a.error =
-          "the found values already sum to " + ShortestText(sum) + ": nothing is left for " + by_difference;
+          "the found values already sum to " + PlainText(sum) + ": nothing is left for " + by_difference;
       return a;
     }
     a.species.push_back(by_difference);
@@ -358,7 +358,7 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
   const double sum_percent = fractions ? sum * 100.0 : sum;
   if (sum_percent > 100.0 + tolerance) {
     a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
-                         " %, more than 100 % by more than " + ShortestText(tolerance));
+                         " %, more than 100 % by more than " + PlainText(tolerance));
   } else if (sum_percent < 95.0 && by_difference.empty()) {
     a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
                          " %: if an element was not determined (often O), name it with --by-difference");

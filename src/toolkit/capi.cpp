@@ -13,9 +13,11 @@
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
 #include "toolkit/exact.h"
+#include "toolkit/numbers.h"
 #include "toolkit/pattern.h"
 #include "toolkit/reaction.h"
 #include "toolkit/reading.h"
+#include "toolkit/text.h"
 
 struct formix_context {
   std::unique_ptr<formix::toolkit::Context> context;
@@ -657,6 +659,28 @@ FORMIX_API char* formix_significant(double value, int digits, char* buffer, std:
   const std::string text = formix::toolkit::Significant(value, digits < 1 ? 1 : digits > 17 ? 17 : digits);
   std::snprintf(buffer, size, "%s", text.c_str());
   return buffer;
+}
+
+FORMIX_API char* formix_shortest(double value, char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return buffer;
+  std::snprintf(buffer, size, "%s", formix::toolkit::PlainText(value).c_str());
+  return buffer;
+}
+
+FORMIX_API int formix_parse_number(const char* text, double* value) {
+  if (text == nullptr || value == nullptr) return 0;
+  const char* first = text + (text[0] == '+' && text[1] != '-' ? 1 : 0);
+  const char* last = first + std::strlen(first);
+  double read = 0.0;
+  if (first == last || formix::toolkit::ParseNumber(first, last, &read) != last || !std::isfinite(read))
+    return 0;
+  *value = read;
+  return 1;
+}
+
+FORMIX_API std::size_t formix_utf8_sequence(const char* text, std::size_t length) {
+  char32_t code = 0;
+  return text == nullptr || length == 0 ? 0 : formix::toolkit::DecodeUtf8(text, length, 0, &code);
 }
 
 }  // extern "C"

@@ -141,7 +141,7 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     }
     if (!IsLetter(c[d - 1].code)) return r;
     int capitals = 0;
-    for (std::size_t i = 0; i < d; ++i) capitals += c[i].code >= 'A' && c[i].code <= 'Z';
+    for (std::size_t i = 0; i < d; ++i) capitals += IsCapitalLetter(c[i].code);
     if (j - d == 1 && capitals >= 2) return found(j, sign);  // NH4+, H3O+
     // SO42-, Fe3+, O2-: the engine's reading, and a warning.
     std::string before = Utf8Of(c, text, 0, j - 1);

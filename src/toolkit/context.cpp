@@ -314,9 +314,9 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   }
   for (const Abbreviation& a : context->abbreviations) {
     const std::string& x = a.symbol;
-    const bool capital = !x.empty() && x[0] >= 'A' && x[0] <= 'Z';
+    const bool capital = !x.empty() && bytes::IsCapital(x[0]);
     if (capital && x.size() == 1) context->short_abbreviations[x[0] - 'A'][0] = true;
-    if (capital && x.size() == 2 && x[1] >= 'a' && x[1] <= 'z') {
+    if (capital && x.size() == 2 && bytes::IsSmall(x[1])) {
       context->short_abbreviations[x[0] - 'A'][x[1] - 'a' + 1] = true;
     }
   }

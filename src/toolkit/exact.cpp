@@ -104,7 +104,7 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
   const Counts counts = CountsOf(reading);
   for (const auto& [symbol, n] : counts) {
     if (n != std::floor(n)) {  // one molecule has whole atoms: C1.5H3 has no monoisotopic mass
-      x.error = "an exact mass needs whole numbers of atoms; " + symbol + " has " + ShortestText(n);
+      x.error = "an exact mass needs whole numbers of atoms; " + symbol + " has " + PlainText(n);
       return x;
     }
   }

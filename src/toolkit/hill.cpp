@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "refdata/bytes.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
@@ -15,7 +16,7 @@ std::string_view LabelledElement(std::string_view symbol) {
   if (symbol == "D" || symbol == "T") return "H";
   if (symbol.size() < 3 || symbol.front() != '[' || symbol.back() != ']') return symbol;
   std::size_t k = 1;
-  while (k < symbol.size() && symbol[k] >= '0' && symbol[k] <= '9') ++k;
+  while (k < symbol.size() && bytes::IsDigit(symbol[k])) ++k;
   return symbol.substr(k, symbol.size() - 1 - k);
 }
 

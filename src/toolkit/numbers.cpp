@@ -116,6 +116,11 @@ std::string ShortestText(double x) {
   return scientific.size() < fixed.size() ? scientific : fixed;
 }
 
+std::string PlainText(double x) {
+  const double magnitude = std::fabs(x);
+  return magnitude >= 1e-4 && magnitude < 1e15 ? ShortestFixedText(x) : ShortestText(x);
+}
+
 const char* ParseNumber(const char* first, const char* last, double* value) {
   double read = 0.0;
   const fast_float::from_chars_result r = fast_float::from_chars(first, last, read);

@@ -17,6 +17,12 @@ std::string ShortestText(double x);
 // digits in fixed notation (a whole number: its exact digits).
 std::string ShortestFixedText(double x);
 
+// The text people read: the shortest digits in plain decimals for
+// magnitudes from 1e-4 up to 1e15 ("0.0001", "249.677", "1000000"), else
+// ShortestText ("1e-05", "2e+20"); "nan", "inf", "-inf".  The toolkit's
+// messages and the tool write numbers so (formix_shortest).
+std::string PlainText(double x);
+
 // What std::from_chars(first, last, *value) does (general format): the end
 // of the number read at `first`, or NULL when none stands there or it is
 // out of range, `*value` then unchanged.

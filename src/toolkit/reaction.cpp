@@ -11,6 +11,7 @@
 #include <map>
 #include <numeric>
 
+#include "refdata/bytes.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
@@ -19,16 +20,16 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kFewestMoles = 1e-15, kMostMoles = 1e9;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
-bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-bool StartsParticipant(char c) {
-  return IsDigitChar(c) || (c >= 'A' && c <= 'Z') || c == '(' || c == '[' || c == '{';
-}
+using bytes::IsBlank;
+using bytes::IsCapital;
+using bytes::IsDigit;
+using bytes::IsOpening;
+bool StartsParticipant(char c) { return IsDigit(c) || IsCapital(c) || IsOpening(c); }
 
 std::string Trim(const std::string& s) {
   std::size_t b = 0, e = s.size();
-  while (b < e && IsSpace(s[b])) ++b;
-  while (e > b && IsSpace(s[e - 1])) --e;
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
   return s.substr(b, e - b);
 }
 
@@ -40,8 +41,8 @@ std::pair<std::size_t, std::size_t> FindSeparator(const std::string& text, std::
     const std::size_t n = std::strlen(sep);
     for (std::size_t at = text.find(sep); at != std::string::npos; at = text.find(sep, at + n)) {
       if (sep[0] == '=' && at > 0 && (text[at - 1] == '<' || text[at - 1] == '-')) continue;
-      const bool left = at > 0 && IsSpace(text[at - 1]);
-      const bool right = at + n < text.size() && IsSpace(text[at + n]);
+      const bool left = at > 0 && IsBlank(text[at - 1]);
+      const bool right = at + n < text.size() && IsBlank(text[at + n]);
       if (left && right) spaced.emplace_back(at, n);
       (sep[0] == '=' ? equals : arrows).emplace_back(at, n);
     }
@@ -70,9 +71,9 @@ std::vector<std::string> SplitSide(const std::string& side) {
   for (std::size_t i = 0; i < side.size(); ++i) {
     if (side[i] == '+' && (i == 0 || side[i - 1] != '^')) {
       std::size_t j = i + 1;
-      while (j < side.size() && IsSpace(side[j])) ++j;
-      const bool spaced = i > 0 && IsSpace(side[i - 1]) && j > i + 1;
-      if (i > 0 && IsSpace(side[i - 1]) && j == side.size()) {  // "H2 + ": nothing after the '+'
+      while (j < side.size() && IsBlank(side[j])) ++j;
+      const bool spaced = i > 0 && IsBlank(side[i - 1]) && j > i + 1;
+      if (i > 0 && IsBlank(side[i - 1]) && j == side.size()) {  // "H2 + ": nothing after the '+'
         out.push_back(current);
         current.clear();
         break;
@@ -218,7 +219,7 @@ std::string Equation(const std::vector<Participant>& ps) {
   std::string out;
   for (std::size_t i = 0; i < ps.size(); ++i) {
     if (i > 0) out += ps[i].side != ps[i - 1].side ? " = " : " + ";
-    if (ps[i].coefficient != 1.0) out += ShortestText(ps[i].coefficient) + " ";
+    if (ps[i].coefficient != 1.0) out += PlainText(ps[i].coefficient) + " ";
     out += ps[i].formula;
   }
   return out;
@@ -255,12 +256,12 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
       p.moles = p.mass = p.volume = p.equiv = p.excess = p.given_moles = p.given_mass = p.equiv_given =
           p.density = p.conc = kNaN;
       std::size_t n = 0;
-      while (n < part.size() && (IsDigitChar(part[n]) || part[n] == '.' || part[n] == '/')) ++n;
+      while (n < part.size() && (IsDigit(part[n]) || part[n] == '.' || part[n] == '/')) ++n;
       if (n == part.size()) {
         reaction.error = "'" + part + "' is a coefficient with no formula";
         return reaction;
       }
-      if (n > 0 && n < part.size() && (IsSpace(part[n]) || !IsDigitChar(part[n]))) {
+      if (n > 0 && n < part.size() && (IsBlank(part[n]) || !IsDigit(part[n]))) {
         const std::string number = part.substr(0, n);
         const std::size_t slash = number.find('/');
         double value = 0.0, denominator = 1.0;
@@ -351,8 +352,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
     auto add = [&](const std::string& what, double left, double right) {
       const double scale = std::max({1.0, std::fabs(left), std::fabs(right)});
       if (std::fabs(left - right) <= 1e-9 * scale) return;
-      differences += (differences.empty() ? "" : "; ") + what + " " + ShortestText(left) + " on the left, " +
-                     ShortestText(right) + " on the right";
+      differences += (differences.empty() ? "" : "; ") + what + " " + PlainText(left) + " on the left, " +
+                     PlainText(right) + " on the right";
     };
     for (const std::string& s : symbols) {
       double left = 0.0, right = 0.0;
@@ -446,7 +447,7 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
   const double most = kind == 'e' ? 1e6 : kind == 'd' ? 100.0 : 1000.0;
   if (value > most) {
     reaction.error =
-        std::string(what) + " for " + name + " is " + value_text + ": at most " + ShortestText(most);
+        std::string(what) + " for " + name + " is " + value_text + ": at most " + PlainText(most);
     return false;
   }
   if (kind == 'e') {

@@ -76,10 +76,9 @@ bool Reader::Decode() {
 std::size_t Reader::Label(std::size_t i, std::size_t end, std::string* element, int* mass_number) const {
   auto symbol_at = [&](std::size_t k, std::size_t* stop) {
     std::string s;
-    if (k < end && chars_[k].code >= 'A' && chars_[k].code <= 'Z') {
+    if (k < end && IsCapitalLetter(chars_[k].code)) {
       s += static_cast<char>(chars_[k++].code);
-      while (k < end && chars_[k].code >= 'a' && chars_[k].code <= 'z')
-        s += static_cast<char>(chars_[k++].code);
+      while (k < end && IsSmallLetter(chars_[k].code)) s += static_cast<char>(chars_[k++].code);
     }
     *stop = k;
     return s;
@@ -107,7 +106,7 @@ std::size_t Reader::Label(std::size_t i, std::size_t end, std::string* element, 
     *mass_number = number;
     return stop - i;
   }
-  if ((c == 'D' || c == 'T') && !(i + 1 < end && chars_[i + 1].code >= 'a' && chars_[i + 1].code <= 'z')) {
+  if ((c == 'D' || c == 'T') && !(i + 1 < end && IsSmallLetter(chars_[i + 1].code))) {
     const char symbol[2] = {static_cast<char>(c), '\0'};
     if (refdata::LookupElement(context_.tables, symbol, 1) >= 0) return 0;  // the table's own D or T
     for (const std::string& group : context_.group_names) {                 // DMF, TMS: groups, not labels

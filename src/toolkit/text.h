@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "refdata/bytes.h"
+
 namespace formix::toolkit {
 
 // Decodes the code point at text[at..length).  Returns its byte length, or
@@ -51,12 +53,14 @@ inline int SuperscriptDigit(char32_t c) {
 inline int SuperscriptSign(char32_t c) { return c == 0x207A ? 1 : c == 0x207B ? -1 : 0; }
 // '+' or '-' (a minus sign or dash counts as '-'): +1, -1, else 0.
 inline int Sign(char32_t c) { return c == '+' ? 1 : (c == '-' || IsDash(c)) ? -1 : 0; }
-inline bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
-inline bool IsCapitalLetter(char32_t c) { return c >= 'A' && c <= 'Z'; }
-inline bool IsSmallLetter(char32_t c) { return c >= 'a' && c <= 'z'; }
+// The byte classes of refdata/bytes.h over code points.
+inline bool IsAscii(char32_t c, bool (*in)(char)) { return c < 0x80 && in(static_cast<char>(c)); }
+inline bool IsAsciiDigit(char32_t c) { return IsAscii(c, bytes::IsDigit); }
+inline bool IsCapitalLetter(char32_t c) { return IsAscii(c, bytes::IsCapital); }
+inline bool IsSmallLetter(char32_t c) { return IsAscii(c, bytes::IsSmall); }
 inline bool IsLetter(char32_t c) { return IsCapitalLetter(c) || IsSmallLetter(c); }
-inline bool IsOpeningChar(char32_t c) { return c == '(' || c == '[' || c == '{'; }
-inline bool IsClosingChar(char32_t c) { return c == ')' || c == ']' || c == '}'; }
+inline bool IsOpeningChar(char32_t c) { return IsAscii(c, bytes::IsOpening); }
+inline bool IsClosingChar(char32_t c) { return IsAscii(c, bytes::IsClosing); }
 // A space the engine drops, or a typographic one read as a space.
 inline bool IsBlank(char32_t c) { return c == ' ' || IsWideSpace(c); }
 // A middle dot or '*': the separator of an adduct's parts.

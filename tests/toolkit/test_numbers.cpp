@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "formix.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
@@ -50,6 +51,42 @@ TEST(Numbers, ReadsAsFromChars) {
     const char* read = ParseNumber(text, end, &value);
     ASSERT_EQ(read, r.ec == std::errc() ? r.ptr : nullptr) << '"' << text << '"';
     ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << '"' << text << '"';
+  }
+}
+
+// The numbers people read (messages, the tool): plain decimals from 1e-4
+// up to 1e15, written out by hand; and whole texts read as one number.
+TEST(Numbers, PlainTextAndWholeNumbers) {
+  const struct {
+    double x;
+    const char* text;
+  } kPlain[] = {{0.0001, "0.0001"},
+                {0.00025, "0.00025"},
+                {0.5, "0.5"},
+                {249.677, "249.677"},
+                {1e6, "1000000"},
+                {-12.5, "-12.5"},
+                {1e-5, "1e-05"},
+                {1e15, "1e+15"},
+                {2.5e20, "2.5e+20"},
+                {0.0, "0"},
+                {1.0 / 3, "0.3333333333333333"}};
+  for (const auto& row : kPlain) {
+    EXPECT_EQ(PlainText(row.x), row.text) << row.x;
+    char buffer[32];
+    EXPECT_STREQ(formix_shortest(row.x, buffer, sizeof buffer), row.text);
+  }
+  const struct {
+    const char* text;
+    int ok;
+    double value;
+  } kWhole[] = {{"0.4", 1, 0.4}, {"+5", 1, 5},     {"-2", 1, -2},  {".5", 1, 0.5}, {"1e3", 1, 1000},
+                {"5 ", 0, 0},    {" 5", 0, 0},     {"0x10", 0, 0}, {"inf", 0, 0},  {"nan", 0, 0},
+                {"1e400", 0, 0}, {"1e-400", 0, 0}, {"", 0, 0},     {"+-1", 0, 0},  {"2,5", 0, 0}};
+  for (const auto& row : kWhole) {
+    double value = -7.0;
+    EXPECT_EQ(formix_parse_number(row.text, &value), row.ok) << '"' << row.text << '"';
+    EXPECT_EQ(value, row.ok ? row.value : -7.0) << '"' << row.text << '"';
   }
 }
 

@@ -10,9 +10,8 @@
 namespace formix::tool {
 
 double ParseNumber(const std::string& text, const std::string& what) {
-  char* end = nullptr;
-  double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(value)) {
+  double value = 0.0;
+  if (formix_parse_number(text.c_str(), &value) == 0) {
     throw UsageError{"not a number for " + what + ": '" + text + "'"};
   }
   return value;

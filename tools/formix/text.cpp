@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fixed.h"
+#include "formix.h"
 
 namespace formix::tool {
 namespace {
@@ -19,22 +20,7 @@ std::string NonFinite(double value) {
 
 // Length of the well-formed UTF-8 sequence at s[i], 0 when there is none.
 std::size_t SequenceLength(const std::string& s, std::size_t i) {
-  const unsigned char c = static_cast<unsigned char>(s[i]);
-  std::size_t n = c < 0x80                   ? 1
-                  : (c >= 0xC2 && c <= 0xDF) ? 2
-                  : (c >= 0xE0 && c <= 0xEF) ? 3
-                  : (c >= 0xF0 && c <= 0xF4) ? 4
-                                             : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  const unsigned char c1 = static_cast<unsigned char>(n > 1 ? s[i + 1] : 0);
-  if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0) || (c == 0xF0 && c1 < 0x90) ||
-      (c == 0xF4 && c1 >= 0x90)) {
-    return 0;  // overlong, surrogate or past U+10FFFF
-  }
-  return n;
+  return formix_utf8_sequence(s.data() + i, s.size() - i);
 }
 
 }  // namespace
@@ -52,14 +38,8 @@ std::string Fixed(double value, int precision) {
 }
 
 std::string Shortest(double value) {
-  if (!std::isfinite(value)) return NonFinite(value);
-  char buffer[64];
-  const double magnitude = std::fabs(value);
-  // Plain decimals for everyday magnitudes ("100", "0.5"), else exponents.
-  const auto format = value == 0.0 || (magnitude >= 1e-4 && magnitude < 1e15) ? std::chars_format::fixed
-                                                                              : std::chars_format::general;
-  std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, format);
-  return std::string(buffer, r.ptr);
+  char buffer[32];
+  return formix_shortest(value, buffer, sizeof buffer);
 }
 
 std::string JsonString(const std::string& utf8) {

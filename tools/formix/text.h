@@ -10,8 +10,8 @@ namespace formix::tool {
 // Fixed-point with `precision` decimals; "nan", "inf", "-inf" otherwise.
 std::string Fixed(double value, int precision);
 
-// The shortest decimal that reads back as the same double ("1.5", "10",
-// "249.677"); "nan", "inf", "-inf" otherwise.
+// The shortest decimal that reads back as the same double, as the
+// toolkit writes numbers (formix_shortest: "1.5", "10", "0.0001", "1e-05").
 std::string Shortest(double value);
 
 // A JSON string literal of UTF-8 text.
