@@ -195,11 +195,15 @@ FORMIX_API const formix_element_share *formix_reading_element(const formix_readi
 FORMIX_API const formix_element_share *formix_reading_element_in_hill_order(const formix_reading *reading,
                                                                             size_t index);
 
-/* The molar mass of the NUL-terminated UTF-8 `text` when the reader has
- * nothing to say about the formula (no diagnostic, not even a note, no
- * charge), or NaN when it has: read it then with formix_read.  The same
- * number as formix_reading_molar_mass, at a fraction of the cost for the
- * formulas most often met. */
+/* The molar mass of the NUL-terminated UTF-8 `text` when it is a plain
+ * formula the reader has nothing to say about (ASCII symbols of the table
+ * and group names, whole subscripts, brackets, '*' parts: no diagnostic,
+ * not even a note, no charge), or NaN for any other text: read it then
+ * with formix_read (NaN does not say the reader will speak: `2H2O` is
+ * quiet but no plain formula).  The same number as
+ * formix_reading_molar_mass, at a fraction of the cost, for the formulas
+ * most often met; a text it refuses costs little, and is read in full
+ * once, by formix_read. */
 FORMIX_API double formix_quiet_molar_mass(const formix_context *context, const char *text);
 
 /* The composition of the NUL-terminated UTF-8 `text` when the reader has

@@ -97,7 +97,6 @@ FORMIX_API formix_context* formix_context_new(const char* masses, const char* gr
     auto context = formix::toolkit::MakeContext(masses, groups, &s);
     SetStatus(status, s);
     if (!context) return nullptr;
-    formix::toolkit::PrepareAdducts(*context);
     return new formix_context{std::move(context)};
   } catch (...) {
     SetStatus(status, FORMIX_OUT_OF_MEMORY);
@@ -187,13 +186,9 @@ FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* t
   if (c == nullptr || text == nullptr) return kNaN;
   const std::size_t length = std::strlen(text);
   double mass = kNaN;
-  if (formix::toolkit::ReadPlain(*c->context, text, length, &mass)) return mass;
-  try {
-    const formix::toolkit::Reading r = formix::toolkit::ReadInFull(*c->context, text, length);
-    return r.diagnostics.empty() && r.charge == 0 ? r.molar_mass : kNaN;
-  } catch (...) {
-    return kNaN;  // out of memory
-  }
+  // The shortcut or nothing: a formula it does not take is read once, by
+  // formix_read, not here as well.
+  return formix::toolkit::ReadPlain(*c->context, text, length, &mass) ? mass : kNaN;
 }
 
 FORMIX_API long formix_quiet_composition(const formix_context* c, const char* text, double* values,

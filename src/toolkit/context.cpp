@@ -189,8 +189,7 @@ void ReadAdducts(Context& c) {
     } else if (!WholeNumber(f[4], -10, 10, &charge) || charge == 0) {
       Refuse(c, path, l.line, "the charge '" + f[4] + "' is no whole number from -10 to 10 other than 0");
     } else {
-      c.adducts.push_back(
-          {f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge), false, {}, {}});
+      c.adducts.push_back({f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge)});
     }
   }
 }

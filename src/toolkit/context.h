@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,12 @@ struct Adduct {
   int multiplier;
   std::string added, removed;
   int charge;
-  // The element counts of `added` and `removed` as read (isotope labels
-  // under "element/mass number"), once PrepareAdducts has read them.
-  bool prepared = false;
-  std::map<std::string, double> added_counts, removed_counts;
+};
+
+// The element counts of an adduct's `added` and `removed` as read (isotope
+// labels under "element/mass number").
+struct AdductCounts {
+  std::map<std::string, double> added, removed;
 };
 
 // A solvent a sample may hold (for solvate fits).
@@ -75,6 +78,11 @@ struct Context {
   std::vector<Solvent> solvents;
   std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
   std::vector<Adduct> adducts;
+  // Their counts, read on the first use of the adducts (exact.cpp), once
+  // whichever thread comes first: a context that never gives an adduct
+  // ion never reads their formulas.
+  mutable std::once_flag adducts_read;
+  mutable std::vector<AdductCounts> adduct_counts;
   // The library's own lists as opened ("" when found nowhere), by name.
   std::map<std::string, std::string> list_files;
   // Lines of the data files refused, and values of the tables no formula

@@ -67,10 +67,20 @@ bool Masses(const Context& context, const Counts& counts, double* mono, double* 
   return true;
 }
 
-// The counts of an adduct's part: as prepared, or read now.
-Counts PartCounts(const Context& context, const Adduct& a, const std::string& part) {
-  if (a.prepared) return &part == &a.added ? a.added_counts : a.removed_counts;
-  return CountsOf(Read(context, part.data(), part.size()));
+// The counts of the context's adducts, read on first use.
+const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
+  std::call_once(context.adducts_read, [&context] {
+    std::vector<AdductCounts> all;
+    all.reserve(context.adducts.size());
+    for (const Adduct& a : context.adducts) {
+      AdductCounts c;
+      if (!a.added.empty()) c.added = CountsOf(Read(context, a.added.data(), a.added.size()));
+      if (!a.removed.empty()) c.removed = CountsOf(Read(context, a.removed.data(), a.removed.size()));
+      all.push_back(std::move(c));
+    }
+    context.adduct_counts = std::move(all);
+  });
+  return context.adduct_counts;
 }
 
 std::string Spaced(const std::string& name) {
@@ -119,7 +129,9 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     x.mz = x.monoisotopic / std::abs(x.charge);
     return x;  // adducts are of neutral molecules
   }
-  for (const Adduct& a : context.adducts) {
+  const std::vector<AdductCounts>& parts = AdductCountsOf(context);
+  for (std::size_t k = 0; k < context.adducts.size(); ++k) {
+    const Adduct& a = context.adducts[k];
     bool wanted = adducts.empty();
     for (const std::string& name : adducts) wanted = wanted || name == a.name;
     if (!wanted) continue;
@@ -128,11 +140,8 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     ion.charge = a.charge;
     Counts total;
     for (const auto& [s, n] : counts) total[s] += a.multiplier * n;
-    for (const auto* part : {&a.added, &a.removed}) {
-      if (part->empty()) continue;
-      const double sign = part == &a.added ? 1.0 : -1.0;
-      for (const auto& [s, n] : PartCounts(context, a, *part)) total[s] += sign * n;
-    }
+    for (const auto& [s, n] : parts[k].added) total[s] += n;
+    for (const auto& [s, n] : parts[k].removed) total[s] -= n;
     std::vector<std::pair<std::string, double>> hill;
     Counts positive;
     for (const auto& [s, n] : total) {
@@ -157,14 +166,6 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     x.adducts.push_back(ion);
   }
   return x;
-}
-
-void PrepareAdducts(Context& context) {
-  for (Adduct& a : context.adducts) {
-    if (!a.added.empty()) a.added_counts = CountsOf(Read(context, a.added.data(), a.added.size()));
-    if (!a.removed.empty()) a.removed_counts = CountsOf(Read(context, a.removed.data(), a.removed.size()));
-    a.prepared = true;
-  }
 }
 
 std::string HrmsLine(const std::string& source, const AdductIon& ion, double found) {

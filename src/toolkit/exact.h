@@ -35,10 +35,6 @@ struct ExactMasses {
 // calculate, all of them when empty (charged species get none).
 ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts);
 
-// Reads the formulas of the context's adducts once, for Exact (which reads
-// them on each call for a context not prepared).  Part of making a context.
-void PrepareAdducts(Context& context);
-
 // "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."
 std::string HrmsLine(const std::string& source, const AdductIon& ion, double found);
 
