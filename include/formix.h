@@ -239,7 +239,7 @@ typedef struct formix_analysis formix_analysis;
  *              "" for C, H, N and S as far as the compound holds them (the
  *              found values' elements when found values are given);
  *   found:     "C=73.21,H=7.75,N=4.22", or NULL / "";
- *   tolerance: in absolute percent (0.4 is the journals' usual);
+ *   tolerance: in absolute percent; NaN for FORMIX_DEFAULT_TOLERANCE;
  *   solvents:  0, or 1 or 2: also fit the compound with that many solvents
  *              at once (amounts 0.05 to 2 per formula unit in steps of
  *              0.05) from the solvent list "solvents.txt".
@@ -261,6 +261,9 @@ FORMIX_API size_t formix_analysis_element_count(const formix_analysis *analysis)
 FORMIX_API const char *formix_analysis_element(const formix_analysis *analysis, size_t index);
 FORMIX_API double formix_analysis_calcd(const formix_analysis *analysis, size_t index);
 FORMIX_API double formix_analysis_found(const formix_analysis *analysis, size_t index);
+
+/* The tolerance the analysis used, absolute percent. */
+FORMIX_API double formix_analysis_tolerance(const formix_analysis *analysis);
 
 /* 1 when every found value is within the tolerance of the calculated one
  * (or none was given), else 0. */
@@ -291,7 +294,7 @@ typedef struct formix_ratios formix_ratios;
  * 100 % (NULL for none); total_mass > 0: scale the ratios to a formula unit
  * of that molar mass; else reference (a species, or NULL) with
  * reference_count atoms, else the smallest ratio is 1.  tolerance: percent,
- * for the check of the sum.  A species that does not read without doubt
+ * for the check of the sum (NaN: FORMIX_DEFAULT_TOLERANCE).  A species that does not read without doubt
  * (lowercase, unknown) is an error, never NaN.  NULL only when memory runs
  * out. */
 FORMIX_API formix_ratios *formix_find_formula(const formix_context *context, const char *const *species,
@@ -362,8 +365,9 @@ typedef struct formix_pattern formix_pattern;
 /* The isotope pattern of a reading from the natural isotopes: the
  * isotopologues (fine structure resolved to a tenth of the peak width at
  * the resolving power; 1e-6 u at the finest), pruned below `threshold`
- * (relative abundance, 0 < threshold < 1; 1e-6 is usual), and the pattern
- * centroided at `resolving_power` (m/Δm, FWHM).  Intensities in percent of
+ * (relative abundance, 0 < threshold < 1; NaN: FORMIX_DEFAULT_THRESHOLD),
+ * and the pattern centroided at `resolving_power` (m/Δm, FWHM; NaN:
+ * FORMIX_DEFAULT_RESOLVING_POWER).  Intensities in percent of
  * the most intense peak; masses are m/z for an ion.  Any formula finishes
  * in bounded time and memory (at most 4000 peaks are kept at any step; the
  * probability dropped is reported); more than 10,000,000 atoms of one
@@ -372,6 +376,9 @@ FORMIX_API formix_pattern *formix_isotope_pattern(const formix_context *context,
                                                   double threshold, double resolving_power);
 FORMIX_API void formix_pattern_free(formix_pattern *pattern);
 FORMIX_API const char *formix_pattern_error(const formix_pattern *pattern);
+/* The threshold and the resolving power used (the defaults filled in). */
+FORMIX_API double formix_pattern_threshold(const formix_pattern *pattern);
+FORMIX_API double formix_pattern_resolving_power(const formix_pattern *pattern);
 /* The total probability dropped by pruning: an upper bound of the error. */
 FORMIX_API double formix_pattern_pruned(const formix_pattern *pattern);
 /* Said when the pattern may be off by more than its digits show (the
@@ -476,6 +483,15 @@ FORMIX_API size_t formix_utf8_sequence(const char *text, size_t length);
 
 /* The molar mass of the electron, g/mol (CODATA 2022). */
 #define FORMIX_ELECTRON_MOLAR_MASS 5.485799090441e-4
+
+/* The defaults of every front (the calls take NaN for them): the allowed
+ * difference of an elemental analysis, absolute percent (the journals'
+ * usual); the resolving power (m/Δm, FWHM) and the relative threshold of
+ * an isotope pattern; the window of a found m/z, ppm. */
+#define FORMIX_DEFAULT_TOLERANCE 0.4
+#define FORMIX_DEFAULT_RESOLVING_POWER 20000.0
+#define FORMIX_DEFAULT_THRESHOLD 1e-6
+#define FORMIX_DEFAULT_PPM 5.0
 
 #ifdef __cplusplus
 }

@@ -162,19 +162,19 @@ function makeApi(m) {
 
   // The elemental analysis of a formula (as "analysis" in the tool's
   // composition JSON): options elements ("C,H,N"), found ("C=73.21,H=7.75"
-  // or {C: 73.21, H: 7.75}), tolerance (0.4), solvents (0, 1 or 2).
+  // or {C: 73.21, H: 7.75}), tolerance (absolute percent; the library's
+  // default when not given), solvents (0, 1 or 2).
   function analysis(formula, options = {}) {
-    const tolerance = options.tolerance ?? 0.4;
     const found = typeof options.found === 'object' && options.found !== null
       ? Object.entries(options.found).map(([k, v]) => `${k}=${v}`).join(',') : options.found;
     return withReading(formula, (r) => withOptional(options.elements, (ep) => withOptional(found, (fp) => {
-      const a = m._formix_analyze(context, r, ep, fp, tolerance, options.solvents ?? 0);
+      const a = m._formix_analyze(context, r, ep, fp, options.tolerance ?? NaN, options.solvents ?? 0);
       if (a === 0) throw new Error('formix: out of memory');
       try {
         const error = string(m._formix_analysis_error(a));
         if (error !== '') return { error };
         const n = m._formix_analysis_element_count(a);
-        const out = { tolerance, elements: [] };
+        const out = { tolerance: m._formix_analysis_tolerance(a), elements: [] };
         for (let i = 0; i < n; ++i) {
           const item = { symbol: string(m._formix_analysis_element(a, i)), calcd: m._formix_analysis_calcd(a, i) };
           const f = m._formix_analysis_found(a, i);
@@ -237,17 +237,17 @@ function makeApi(m) {
   }
 
   // The isotope pattern (the tool's "pattern" JSON): options
-  // resolvingPower (20000), threshold (1e-6), fine (the isotopologues).
+  // resolvingPower and threshold (the library's defaults when not given),
+  // fine (the isotopologues).
   function isotopePattern(formula, options = {}) {
-    const resolvingPower = options.resolvingPower ?? 20000;
-    const threshold = options.threshold ?? 1e-6;
     return withReading(formula, (r) => {
-      const p = m._formix_isotope_pattern(context, r, threshold, resolvingPower);
+      const p = m._formix_isotope_pattern(context, r, options.threshold ?? NaN, options.resolvingPower ?? NaN);
       if (p === 0) throw new Error('formix: out of memory');
       try {
         const error = string(m._formix_pattern_error(p));
         if (error !== '') return { formula, error, diagnostics: diagnostics(r) };
-        const out = { formula, hill: string(m._formix_reading_hill(r)), resolving_power: resolvingPower, threshold,
+        const out = { formula, hill: string(m._formix_reading_hill(r)),
+          resolving_power: m._formix_pattern_resolving_power(p), threshold: m._formix_pattern_threshold(p),
           pruned: m._formix_pattern_pruned(p), most_abundant_mz: m._formix_pattern_most_abundant(p) };
         const warning = string(m._formix_pattern_warning(p));
         if (warning !== '') out.warning = warning;
@@ -328,7 +328,8 @@ function makeApi(m) {
   // Atom ratios and candidate formulas from found values (the tool's
   // "analyze" JSON, with its warnings): found {C: 40.0, H: 6.7, O: 53.3}
   // or "C=40.0,H=6.7,O=53.3"; options byDifference ("O"), mass (a molar
-  // mass to scale to), ref ({species, count}), tolerance (0.4).
+  // mass to scale to), ref ({species, count}), tolerance (the library's
+  // default when not given).
   function atomRatios(found, options = {}) {
     const entries = typeof found === 'string'
       ? found.split(/[,;\s]+/).filter((x) => x !== '').map((x) => {
@@ -352,7 +353,7 @@ function makeApi(m) {
       const ref = options.ref ?? null;
       return withOptional(options.byDifference, (bp) => withOptional(ref?.species, (rp) => {
         const r = m._formix_find_formula(context, names, fractions, entries.length, bp, options.mass ?? 0, rp,
-          ref?.count ?? 1, options.tolerance ?? 0.4);
+          ref?.count ?? 1, options.tolerance ?? NaN);
         if (r === 0) throw new Error('formix: out of memory');
         try {
           const error = string(m._formix_ratios_error(r));

@@ -40,6 +40,9 @@ class ExportLists(unittest.TestCase):
         python = read("python/formix32/__init__.py")
         used = set(re.findall(r'"(formix_\w+)": \(', python))
         self.assertTrue(used <= names, used - names)
+        # The one value of the electron's molar mass: the header's.
+        header = re.search(r"#define FORMIX_ELECTRON_MOLAR_MASS (\S+)", read("include/formix.h")).group(1)
+        self.assertEqual(re.search(r"^ELECTRON_MOLAR_MASS = (\S+)$", python, re.M).group(1), header)
         if TOOLKIT:
             nm = subprocess.run(["nm", "-D", "--defined-only", TOOLKIT], capture_output=True, text=True,
                                 check=True).stdout

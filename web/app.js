@@ -149,7 +149,7 @@ function showFormula() {
   const a = r.molar_mass === null ? { error: '' } :
     formix.analysis(formula, { found: $('found').value.replace(/\s+/g, ''), solvents: $('solvates').checked ? 1 : 0 });
   $('calcd-line').textContent = a.error ? a.error : a.calcd_line ?? '';
-  $('found-line').textContent = a.found_line ? `${a.found_line} ${a.within ? '(within 0.4 %)' : '(not within 0.4 %)'}` : '';
+  $('found-line').textContent = a.found_line ? `${a.found_line} (${a.within ? 'within' : 'not within'} ${a.tolerance} %)` : '';
   $('fits').replaceChildren(...(a.fits ?? []).map((f) => element('li', `${f.label}: ${f.calcd_line}`)));
 
   const x = r.molar_mass === null ? { error: '' } : formix.exactMasses(formula);

@@ -412,6 +412,11 @@ _strict: contextvars.ContextVar[bool] = contextvars.ContextVar("formix32_strict"
 PathLike = Union[str, "os.PathLike[str]"]
 
 
+def _or_default(value: Optional[float]) -> float:
+    """A number for the library, NaN (the library's default) for None."""
+    return math.nan if value is None else float(value)
+
+
 def _text(value: object, what: str) -> bytes:
     """``value`` as UTF-8 for the toolkit, or a clear TypeError/ValueError."""
     if not isinstance(value, str):
@@ -482,7 +487,7 @@ class Context:
                 for i in range(_lib.formix_group_count(self._handle))}
 
     def analyze(self, formula: str, found: Union[None, str, Dict[str, float]] = None,
-                elements: Union[None, str, Sequence[str]] = None, tolerance: float = 0.4,
+                elements: Union[None, str, Sequence[str]] = None, tolerance: Optional[float] = None,
                 solvents: int = 0) -> "Analysis":
         """The elemental analysis of ``formula`` (see :func:`elemental_analysis`)."""
         data = _text(formula, "formula")
@@ -497,7 +502,7 @@ class Context:
             if not _lib.formix_reading_has_value(reading):
                 raise FormulaError([d for d in self.read(formula).diagnostics if d.severity == "error"], None)
             a = _lib.formix_analyze(self._handle, reading, _text(elements, "elements") if elements else None,
-                                    _text(found, "found") if found else None, float(tolerance), int(solvents))
+                                    _text(found, "found") if found else None, _or_default(tolerance), int(solvents))
         finally:
             _lib.formix_reading_free(reading)
         if not a:
@@ -746,7 +751,7 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     handle = _lib.formix_find_formula(context._handle, species, values, len(names), None,
                                       float(total) if total is not None else 0.0,
                                       _text(reference, "reference") if reference is not None else None,
-                                      float(atoms), 0.4)
+                                      float(atoms), math.nan)
     if not handle:
         raise MemoryError("formix_find_formula")
     try:
@@ -759,12 +764,13 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
 
 
 def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] = None,
-                       elements: Union[None, str, Sequence[str]] = None, tolerance: float = 0.4,
+                       elements: Union[None, str, Sequence[str]] = None, tolerance: Optional[float] = None,
                        solvents: int = 0) -> Analysis:
     """The elemental analysis of ``formula``: the journal's Calcd line for
     ``elements`` (default C, H, N and S as far as the formula holds them),
     with ``found`` values (``{"C": 73.21}`` or ``"C=73.21,H=7.75"``) the
-    Found line and the verdict at ``tolerance`` (absolute percent), and with
+    Found line and the verdict at ``tolerance`` (absolute percent; None:
+    the library's default, 0.4), and with
     ``solvents`` 1 or 2 the solvate fits.  A formula with an error raises
     :class:`FormulaError`; a bad element or found value ``ValueError``.
 
@@ -831,7 +837,7 @@ def react(equation: str, given: Optional[Dict[str, Union[float, str]]] = None, b
 
 
 def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
-                 mass: Optional[float] = None, tolerance: float = 0.4) -> FoundRatios:
+                 mass: Optional[float] = None, tolerance: Optional[float] = None) -> FoundRatios:
     """Atom ratios and candidate formulas from found percentages (or mass
     fractions).  A species that does not read without doubt raises
     ``ValueError``; a sum far from 100 % comes back as a warning.
@@ -846,7 +852,7 @@ def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
     context = _context()  # held through the call: another thread may replace the default
     handle = _lib.formix_find_formula(context._handle, species, fractions, len(names),
                                       _text(by_difference, "by_difference") if by_difference else None,
-                                      float(mass or 0.0), None, 1.0, float(tolerance))
+                                      float(mass or 0.0), None, 1.0, _or_default(tolerance))
     if not handle:
         raise MemoryError("formix_find_formula")
     try:
@@ -906,8 +912,10 @@ def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: O
         _lib.formix_ms_free(handle)
 
 
-def isotope_pattern(formula: str, resolution: float = 20000.0, threshold: float = 1e-6) -> IsotopePattern:
-    """The isotope pattern of ``formula`` at a resolving power.
+def isotope_pattern(formula: str, resolution: Optional[float] = None,
+                    threshold: Optional[float] = None) -> IsotopePattern:
+    """The isotope pattern of ``formula`` at a resolving power (None: the
+    library's default, 20000) and a relative threshold (None: 1e-6).
 
     >>> p = isotope_pattern("C6H12O6")
     >>> [(round(mz, 4), round(i, 2)) for mz, i in p.peaks[:3]]
@@ -921,7 +929,7 @@ def isotope_pattern(formula: str, resolution: float = 20000.0, threshold: float 
     try:
         if not _lib.formix_reading_has_value(reading):
             raise FormulaError([d for d in context.read(formula).diagnostics if d.severity == "error"], None)
-        handle = _lib.formix_isotope_pattern(context._handle, reading, float(threshold), float(resolution))
+        handle = _lib.formix_isotope_pattern(context._handle, reading, _or_default(threshold), _or_default(resolution))
     finally:
         _lib.formix_reading_free(reading)
     if not handle:

@@ -52,7 +52,7 @@ struct Settings {
 };
 
 platform::Mutex g_mutex;  // settings, loads, the list of retired states
-Settings g_settings = {"mass.elt", "mass.gps"};
+Settings g_settings = {FORMIX_DEFAULT_MASSES_FILE, FORMIX_DEFAULT_GROUPS_FILE};
 State* g_retired = nullptr;  // not current, linked by next_retired; recycled when idle
 
 // The module's objects live on the C heap, aligned as their types ask, so
@@ -311,7 +311,7 @@ void ResetForTesting() {
     g_retired = s->next_retired;
     Destroy(s);
   }
-  g_settings = Settings{"mass.elt", "mass.gps"};
+  g_settings = Settings{FORMIX_DEFAULT_MASSES_FILE, FORMIX_DEFAULT_GROUPS_FILE};
 }
 
 }  // namespace formix::refdata

@@ -21,6 +21,11 @@ constexpr std::size_t kGroupFormulaSize = FORMIX_MAX_GROUP_FORMULA + 1;
 constexpr std::size_t kNumberTokenSize = FORMIX_MAX_MASS_TOKEN + 1;
 constexpr std::size_t kPathSize = FORMIX_MAX_PATH + 1;  // path setting + NUL
 
+// The data files read when no other is named (macros: they fill the
+// module's path settings, which are arrays).
+#define FORMIX_DEFAULT_MASSES_FILE "mass.elt"
+#define FORMIX_DEFAULT_GROUPS_FILE "mass.gps"
+
 // Element lookup by symbol: open addressing over the symbols packed into
 // 32-bit keys (symbols have 1 to 3 bytes, none of them NUL).  Each symbol
 // maps to its first index in the table.

@@ -27,7 +27,7 @@ struct ElementalAnalysis {
   std::vector<double> calcd;          // percent
   std::vector<double> found;          // percent, NaN where not given
   bool has_found = false;
-  double tolerance = 0.4;
+  double tolerance = FORMIX_DEFAULT_TOLERANCE;
   bool within = true;  // every found value within the tolerance
   std::string calcd_line, found_line;
   std::vector<SolvateFit> fits;  // best first

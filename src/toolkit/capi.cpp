@@ -36,6 +36,7 @@ struct formix_analysis {
 
 struct formix_pattern {
   formix::toolkit::Pattern pattern;
+  double threshold, resolving_power;  // as asked for, defaults filled in
 };
 
 struct formix_ms {
@@ -80,7 +81,6 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
 
 }  // namespace
 
-static_assert(FORMIX_ELECTRON_MOLAR_MASS == formix::toolkit::kElectronMolarMass);
 #if defined(__EMSCRIPTEN__)
 // js/core.js reads the diagnostics at these wasm32 offsets.
 static_assert(offsetof(formix_diagnostic, message) == 20 &&
@@ -301,9 +301,9 @@ FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix
     if (c == nullptr || r == nullptr) {
       a->analysis.error = "no context or no reading";
     } else {
-      a->analysis =
-          formix::toolkit::AnalyzeElements(*c->context, r->reading, elements != nullptr ? elements : "",
-                                           found != nullptr ? found : "", tolerance, solvents);
+      a->analysis = formix::toolkit::AnalyzeElements(
+          *c->context, r->reading, elements != nullptr ? elements : "", found != nullptr ? found : "",
+          std::isnan(tolerance) ? FORMIX_DEFAULT_TOLERANCE : tolerance, solvents);
     }
     return a.release();
   } catch (...) {
@@ -327,6 +327,9 @@ FORMIX_API double formix_analysis_calcd(const formix_analysis* a, std::size_t i)
 }
 FORMIX_API double formix_analysis_found(const formix_analysis* a, std::size_t i) {
   return a != nullptr && i < a->analysis.found.size() ? a->analysis.found[i] : kNaN;
+}
+FORMIX_API double formix_analysis_tolerance(const formix_analysis* a) {
+  return a != nullptr ? a->analysis.tolerance : kNaN;
 }
 FORMIX_API int formix_analysis_within(const formix_analysis* a) {
   return a != nullptr && a->analysis.error.empty() && a->analysis.within ? 1 : 0;
@@ -475,7 +478,7 @@ FORMIX_API formix_ratios* formix_find_formula(const formix_context* c, const cha
       found.emplace_back(species[i] != nullptr ? species[i] : "", fractions[i]);
     r->ratios = formix::toolkit::AnalyzeRatios(
         *c->context, found, by_difference != nullptr ? by_difference : "", total_mass > 0 ? total_mass : kNaN,
-        reference != nullptr ? reference : "", reference_count, tolerance);
+        reference != nullptr ? reference : "", reference_count, std::isnan(tolerance) ? FORMIX_DEFAULT_TOLERANCE : tolerance);
     return r.release();
   } catch (...) {
     return nullptr;
@@ -609,7 +612,9 @@ FORMIX_API formix_pattern* formix_isotope_pattern(const formix_context* c, const
     if (c == nullptr || r == nullptr) {
       p->pattern.error = "no context or no reading";
     } else {
-      p->pattern = formix::toolkit::IsotopePattern(*c->context, r->reading, threshold, resolving_power);
+      p->threshold = std::isnan(threshold) ? FORMIX_DEFAULT_THRESHOLD : threshold;
+      p->resolving_power = std::isnan(resolving_power) ? FORMIX_DEFAULT_RESOLVING_POWER : resolving_power;
+      p->pattern = formix::toolkit::IsotopePattern(*c->context, r->reading, p->threshold, p->resolving_power);
     }
     return p.release();
   } catch (...) {
@@ -638,6 +643,10 @@ FORMIX_API double formix_pattern_fine_mz(const formix_pattern* p, std::size_t i)
 }
 FORMIX_API double formix_pattern_fine_intensity(const formix_pattern* p, std::size_t i) {
   return i < formix_pattern_fine_count(p) ? p->pattern.fine[i].abundance : kNaN;
+}
+FORMIX_API double formix_pattern_threshold(const formix_pattern* p) { return p != nullptr ? p->threshold : kNaN; }
+FORMIX_API double formix_pattern_resolving_power(const formix_pattern* p) {
+  return p != nullptr ? p->resolving_power : kNaN;
 }
 FORMIX_API std::size_t formix_pattern_peak_count(const formix_pattern* p) {
   return p != nullptr ? p->pattern.peaks.size() : 0;

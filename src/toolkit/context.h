@@ -109,8 +109,8 @@ struct Context {
 };
 
 // The default file names.
-inline constexpr char kMassesFile[] = "mass.elt";
-inline constexpr char kGroupsFile[] = "mass.gps";
+inline constexpr char kMassesFile[] = FORMIX_DEFAULT_MASSES_FILE;
+inline constexpr char kGroupsFile[] = FORMIX_DEFAULT_GROUPS_FILE;
 inline constexpr char kAbbreviationsFile[] = "abbrev.txt";
 inline constexpr char kSolventsFile[] = "solvents.txt";
 inline constexpr char kIsotopesFile[] = "isotopes.txt";

@@ -125,7 +125,7 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
   }
   x.charge = reading.charge;
   if (x.charge != 0) {
-    x.monoisotopic -= x.charge * kElectronMass;
+    x.monoisotopic -= x.charge * kElectronMolarMass;
     x.mz = x.monoisotopic / std::abs(x.charge);
     return x;  // adducts are of neutral molecules
   }
@@ -162,7 +162,7 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     double mono = 0.0, nominal = 0.0;
     if (!Masses(context, positive, &mono, &nominal, &missing)) ion.possible = false;
     ion.formula = HillFormula(hill, 0, false);
-    ion.mz = (mono - a.charge * kElectronMass) / std::abs(a.charge);
+    ion.mz = (mono - a.charge * kElectronMolarMass) / std::abs(a.charge);
     x.adducts.push_back(ion);
   }
   return x;

@@ -11,9 +11,6 @@
 
 namespace formix::toolkit {
 
-// The electron's mass in u (CODATA 2022).
-constexpr double kElectronMass = 5.485799090441e-4;
-
 struct AdductIon {
   std::string name;     // [M+H]+
   std::string formula;  // the ion's Hill formula, no charge (C20H26NO3)

@@ -284,7 +284,7 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
   pattern.threshold = threshold;
   pattern.charge = reading.charge;
   const double z = reading.charge != 0 ? std::abs(reading.charge) : 1.0;
-  const double electrons = reading.charge * kElectronMass;
+  const double electrons = reading.charge * kElectronMolarMass;
   double top = 0.0;
   for (const Raw& r : total) top = std::max(top, r.p);
   for (const Raw& r : total) {

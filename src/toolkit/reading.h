@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formix.h"
 #include "toolkit/context.h"
 #include "toolkit/severity.h"
 
@@ -52,8 +53,9 @@ struct Reading {
   int Worst() const;
 };
 
-// The molar mass of the electron, g/mol.
-constexpr double kElectronMolarMass = 5.485799090441e-4;
+// The molar mass of the electron, g/mol (one value: formix.h); in u, its
+// mass for exact masses.
+constexpr double kElectronMolarMass = FORMIX_ELECTRON_MOLAR_MASS;
 
 // Reads `length` bytes of UTF-8 at `text` and calculates over `context`.
 Reading Read(const Context& context, const char* text, std::size_t length);

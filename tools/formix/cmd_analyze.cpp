@@ -26,7 +26,7 @@ void CommandAnalyze(Session& s) {
   std::string ref_species;
   double ref_count = 1.0;
   if (o.ref) SplitAssignment(*o.ref, &ref_species, &ref_count, "--ref");
-  const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : 0.4;
+  const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : FORMIX_DEFAULT_TOLERANCE;
   std::unique_ptr<formix_ratios, decltype(&formix_ratios_free)> r(
       formix_find_formula(s.context, names.data(), fractions.data(), n,
                           o.by_difference ? o.by_difference->c_str() : nullptr, total,

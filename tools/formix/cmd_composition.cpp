@@ -88,7 +88,7 @@ void CommandComposition(Session& s) {
   const Options& o = s.options;
   if (o.args.size() != 1) throw UsageError{o.command + " takes one formula"};
   const std::string& formula = o.args[0];
-  const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : 0.4;
+  const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : FORMIX_DEFAULT_TOLERANCE;
   if (tolerance < 0) throw UsageError{"--tolerance takes a number of percent, 0 or more"};
   if (o.solvate > 0 && !o.found) throw UsageError{"--solvate needs --found values to fit"};
   Reading r = s.Read(formula);

@@ -15,7 +15,7 @@ void CommandMs(Session& s) {
   const std::string& formula = o.args[0];
   const bool has_found = o.found.has_value();
   const double found = has_found ? ParseNumber(*o.found, "--found") : 0.0;
-  const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : 5.0;
+  const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : FORMIX_DEFAULT_PPM;
   if (has_found && !(found > 0)) throw UsageError{"--found takes a positive m/z"};
   if (!(ppm >= 0)) throw UsageError{"--ppm takes a tolerance of 0 or more"};
   const std::string source = o.source ? *o.source : "ESI";
