@@ -361,7 +361,7 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
                          " %, more than 100 % by more than " + PlainText(tolerance));
   } else if (sum_percent < 95.0 && by_difference.empty()) {
     a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
-                         " %: if an element was not determined (often O), name it with --by-difference");
+                         " %: if an element was not determined (often O), name it as the one by difference");
   }
 
   // Ratios: the quotients and scaling of the library's GetFormula.

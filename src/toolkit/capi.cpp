@@ -478,7 +478,8 @@ FORMIX_API formix_ratios* formix_find_formula(const formix_context* c, const cha
       found.emplace_back(species[i] != nullptr ? species[i] : "", fractions[i]);
     r->ratios = formix::toolkit::AnalyzeRatios(
         *c->context, found, by_difference != nullptr ? by_difference : "", total_mass > 0 ? total_mass : kNaN,
-        reference != nullptr ? reference : "", reference_count, std::isnan(tolerance) ? FORMIX_DEFAULT_TOLERANCE : tolerance);
+        reference != nullptr ? reference : "", reference_count,
+        std::isnan(tolerance) ? FORMIX_DEFAULT_TOLERANCE : tolerance);
     return r.release();
   } catch (...) {
     return nullptr;
@@ -644,7 +645,9 @@ FORMIX_API double formix_pattern_fine_mz(const formix_pattern* p, std::size_t i)
 FORMIX_API double formix_pattern_fine_intensity(const formix_pattern* p, std::size_t i) {
   return i < formix_pattern_fine_count(p) ? p->pattern.fine[i].abundance : kNaN;
 }
-FORMIX_API double formix_pattern_threshold(const formix_pattern* p) { return p != nullptr ? p->threshold : kNaN; }
+FORMIX_API double formix_pattern_threshold(const formix_pattern* p) {
+  return p != nullptr ? p->threshold : kNaN;
+}
 FORMIX_API double formix_pattern_resolving_power(const formix_pattern* p) {
   return p != nullptr ? p->resolving_power : kNaN;
 }

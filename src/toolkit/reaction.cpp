@@ -380,7 +380,10 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
 }
 
 bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
-  const char* what = kind == 'g' ? "--given" : kind == 'e' ? "--equiv" : kind == 'd' ? "--density" : "--conc";
+  const char* what = kind == 'g'   ? "the amount"
+                     : kind == 'e' ? "the equivalents"
+                     : kind == 'd' ? "the density"
+                                   : "the concentration";
   const std::size_t eq = assignment.rfind('=');
   if (eq == std::string::npos || eq == 0) {
     reaction.error = std::string("expected FORMULA=VALUE for ") + what + ", got '" + assignment + "'";
@@ -440,19 +443,18 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
     return true;
   }
   if (!unit.empty()) {
-    reaction.error = std::string(what) + " for " + name + " takes a plain number, got '" + value_text + "'";
+    reaction.error = std::string(what) + " of " + name + " is a plain number, not '" + value_text + "'";
     return false;
   }
   // Equivalents, densities (g/mL) and concentrations (mol/L) as they are.
   const double most = kind == 'e' ? 1e6 : kind == 'd' ? 100.0 : 1000.0;
   if (value > most) {
-    reaction.error =
-        std::string(what) + " for " + name + " is " + value_text + ": at most " + PlainText(most);
+    reaction.error = std::string(what) + " of " + name + " is " + value_text + ": at most " + PlainText(most);
     return false;
   }
   if (kind == 'e') {
     if (p->side != 0) {
-      reaction.error = "--equiv is for reactants; " + name + " is a product";
+      reaction.error = "equivalents are for reactants; " + name + " is a product";
       return false;
     }
     p->equiv_given = value;
@@ -513,12 +515,12 @@ bool SolveAmounts(Reaction& reaction) {
     }
   }
   if (std::isnan(extent)) {
-    reaction.error = "give the amount of at least one participant (--given FORMULA=AMOUNT)";
+    reaction.error = "give the amount of at least one participant";
     return false;
   }
   for (const Participant& p : ps) {
     if (limiting < 0 && !std::isnan(p.equiv_given)) {
-      reaction.error = "--equiv needs a limiting reagent: give the amount of a reactant";
+      reaction.error = "equivalents need a limiting reagent: give the amount of a reactant";
       return false;
     }
   }

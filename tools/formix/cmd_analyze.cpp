@@ -36,7 +36,9 @@ void CommandAnalyze(Session& s) {
   const std::string error = formix_ratios_error(r.get());
   if (!error.empty()) throw UsageError{error};
   for (std::size_t i = 0; i < formix_ratios_warning_count(r.get()); ++i) {
-    Tell(std::string("formix: analyze: warning: ") + formix_ratios_warning(r.get(), i) + "\n");
+    const std::string warning = formix_ratios_warning(r.get(), i);
+    const bool by_difference = warning.find("by difference") != std::string::npos;
+    Tell("formix: analyze: warning: " + warning + (by_difference ? " (--by-difference SYMBOL)" : "") + "\n");
     s.flagged = true;
   }
   const std::size_t m = formix_ratios_count(r.get());

@@ -74,7 +74,8 @@ void CommandPattern(Session& s) {
   const Options& o = s.options;
   if (o.args.size() != 1) throw UsageError{"pattern takes one formula"};
   const std::string& formula = o.args[0];
-  const double resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : FORMIX_DEFAULT_RESOLVING_POWER;
+  const double resolution =
+      o.resolution ? ParseNumber(*o.resolution, "--resolution") : FORMIX_DEFAULT_RESOLVING_POWER;
   const double threshold = o.threshold ? ParseNumber(*o.threshold, "--threshold") : FORMIX_DEFAULT_THRESHOLD;
   if (!(resolution > 0)) throw UsageError{"--resolution takes a resolving power above 0"};
   if (!(threshold > 0 && threshold < 1))

@@ -97,16 +97,20 @@ void CommandReact(Session& s) {
   struct AmountOption {
     const std::vector<std::string>& list;
     char kind;
+    const char* name;
   };
-  for (const AmountOption& option : {AmountOption{o.given, 'g'}, AmountOption{o.equiv, 'e'},
-                                     AmountOption{o.density, 'd'}, AmountOption{o.conc, 'c'}}) {
+  for (const AmountOption& option :
+       {AmountOption{o.given, 'g', "--given"}, AmountOption{o.equiv, 'e', "--equiv"},
+        AmountOption{o.density, 'd', "--density"}, AmountOption{o.conc, 'c', "--conc"}}) {
     for (const std::string& item : option.list) {
       if (!formix_reaction_set_amount(r.get(), item.c_str(), option.kind)) {
-        throw UsageError{formix_reaction_error(r.get())};
+        throw UsageError{std::string(formix_reaction_error(r.get())) + " (" + option.name + " " + item + ")"};
       }
     }
   }
-  if (amounts && !formix_reaction_solve(r.get())) throw UsageError{formix_reaction_error(r.get())};
+  if (amounts && !formix_reaction_solve(r.get())) {
+    throw UsageError{std::string(formix_reaction_error(r.get())) + " (--given FORMULA=AMOUNT)"};
+  }
   const int limiting = formix_reaction_limiting(r.get());
 
   if (o.json) {
