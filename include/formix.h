@@ -247,7 +247,7 @@ typedef struct formix_analysis formix_analysis;
  * runs out; a request that cannot be calculated (an unknown element, a
  * found value that is no percentage, a reading without a number) gives an
  * analysis whose error is not "". */
-FORMIX_API formix_analysis *formix_analyze(const formix_context *context, const formix_reading *reading,
+FORMIX_API formix_analysis *formix_elemental_analysis(const formix_context *context, const formix_reading *reading,
                                            const char *elements, const char *found, double tolerance,
                                            int solvents);
 FORMIX_API void formix_analysis_free(formix_analysis *analysis);
@@ -297,7 +297,7 @@ typedef struct formix_ratios formix_ratios;
  * for the check of the sum (NaN: FORMIX_DEFAULT_TOLERANCE).  A species that does not read without doubt
  * (lowercase, unknown) is an error, never NaN.  NULL only when memory runs
  * out. */
-FORMIX_API formix_ratios *formix_find_formula(const formix_context *context, const char *const *species,
+FORMIX_API formix_ratios *formix_atom_ratios(const formix_context *context, const char *const *species,
                                               const double *fractions, size_t count, const char *by_difference,
                                               double total_mass, const char *reference, double reference_count,
                                               double tolerance);
@@ -327,7 +327,7 @@ FORMIX_API const char *formix_ratios_candidate_line(const formix_ratios *ratios,
 
 /* ---- Exact masses -------------------------------------------------------- */
 
-typedef struct formix_ms formix_ms;
+typedef struct formix_exact formix_exact;
 
 /* Exact masses of a reading from the natural isotopes ("isotopes.txt":
  * AME2020 masses, IUPAC 2009 abundances): the monoisotopic mass (each
@@ -337,26 +337,26 @@ typedef struct formix_ms formix_ms;
  * (names separated by commas, such as "[M+H]+,[M+Na]+").  NULL only when
  * memory runs out; a formula without a number or with an element that has
  * no isotope data gives an error. */
-FORMIX_API formix_ms *formix_exact(const formix_context *context, const formix_reading *reading,
+FORMIX_API formix_exact *formix_exact_masses(const formix_context *context, const formix_reading *reading,
                                    const char *adducts);
-FORMIX_API void formix_ms_free(formix_ms *ms);
-FORMIX_API const char *formix_ms_error(const formix_ms *ms);
-FORMIX_API double formix_ms_monoisotopic(const formix_ms *ms); /* u */
-FORMIX_API double formix_ms_nominal(const formix_ms *ms);
-FORMIX_API int formix_ms_charge(const formix_ms *ms);
-FORMIX_API double formix_ms_mz(const formix_ms *ms); /* an ion's m/z, else 0 */
+FORMIX_API void formix_exact_free(formix_exact *exact);
+FORMIX_API const char *formix_exact_error(const formix_exact *exact);
+FORMIX_API double formix_exact_monoisotopic(const formix_exact *exact); /* u */
+FORMIX_API double formix_exact_nominal(const formix_exact *exact);
+FORMIX_API int formix_exact_charge(const formix_exact *exact);
+FORMIX_API double formix_exact_mz(const formix_exact *exact); /* an ion's m/z, else 0 */
 /* The adduct ions: name, the ion's Hill formula (no charge), charge, m/z,
  * and whether it can exist (it does not remove atoms M lacks). */
-FORMIX_API size_t formix_ms_ion_count(const formix_ms *ms);
-FORMIX_API const char *formix_ms_ion_name(const formix_ms *ms, size_t index);
-FORMIX_API const char *formix_ms_ion_formula(const formix_ms *ms, size_t index);
-FORMIX_API int formix_ms_ion_charge(const formix_ms *ms, size_t index);
-FORMIX_API double formix_ms_ion_mz(const formix_ms *ms, size_t index);
-FORMIX_API int formix_ms_ion_possible(const formix_ms *ms, size_t index);
+FORMIX_API size_t formix_exact_ion_count(const formix_exact *exact);
+FORMIX_API const char *formix_exact_ion_name(const formix_exact *exact, size_t index);
+FORMIX_API const char *formix_exact_ion_formula(const formix_exact *exact, size_t index);
+FORMIX_API int formix_exact_ion_charge(const formix_exact *exact, size_t index);
+FORMIX_API double formix_exact_ion_mz(const formix_exact *exact, size_t index);
+FORMIX_API int formix_exact_ion_possible(const formix_exact *exact, size_t index);
 /* The journal's line for ion `index` and a found m/z: "HRMS (ESI) m/z:
  * [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."  The text lives
  * until the next call of this function on the same object. */
-FORMIX_API const char *formix_ms_hrms_line(formix_ms *ms, size_t index, double found, const char *source);
+FORMIX_API const char *formix_exact_hrms_line(formix_exact *exact, size_t index, double found, const char *source);
 
 /* ---- Isotope patterns ---------------------------------------------------- */
 

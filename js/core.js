@@ -164,11 +164,11 @@ function makeApi(m) {
   // composition JSON): options elements ("C,H,N"), found ("C=73.21,H=7.75"
   // or {C: 73.21, H: 7.75}), tolerance (absolute percent; the library's
   // default when not given), solvents (0, 1 or 2).
-  function analysis(formula, options = {}) {
+  function elementalAnalysis(formula, options = {}) {
     const found = typeof options.found === 'object' && options.found !== null
       ? Object.entries(options.found).map(([k, v]) => `${k}=${v}`).join(',') : options.found;
     return withReading(formula, (r) => withOptional(options.elements, (ep) => withOptional(found, (fp) => {
-      const a = m._formix_analyze(context, r, ep, fp, options.tolerance ?? NaN, options.solvents ?? 0);
+      const a = m._formix_elemental_analysis(context, r, ep, fp, options.tolerance ?? NaN, options.solvents ?? 0);
       if (a === 0) throw new Error('formix: out of memory');
       try {
         const error = string(m._formix_analysis_error(a));
@@ -207,31 +207,31 @@ function makeApi(m) {
   // Exact masses (the tool's "ms" JSON): options adducts ("[M+H]+,[M+Na]+").
   function exactMasses(formula, options = {}) {
     return withReading(formula, (r) => withOptional(options.adducts, (ap) => {
-      const x = m._formix_exact(context, r, ap);
+      const x = m._formix_exact_masses(context, r, ap);
       if (x === 0) throw new Error('formix: out of memory');
       try {
-        const error = string(m._formix_ms_error(x));
+        const error = string(m._formix_exact_error(x));
         const out = { formula };
         if (error !== '') return { ...out, error, diagnostics: diagnostics(r) };
         out.hill = string(m._formix_reading_hill(r));
-        out.monoisotopic_mass = m._formix_ms_monoisotopic(x);
-        out.nominal_mass = m._formix_ms_nominal(x);
+        out.monoisotopic_mass = m._formix_exact_monoisotopic(x);
+        out.nominal_mass = m._formix_exact_nominal(x);
         out.average_molar_mass = m._formix_reading_molar_mass(r);
-        const charge = m._formix_ms_charge(x);
+        const charge = m._formix_exact_charge(x);
         if (charge !== 0) {
           out.charge = charge;
-          out.mz = m._formix_ms_mz(x);
+          out.mz = m._formix_exact_mz(x);
         }
         out.ions = [];
-        for (let i = 0; i < m._formix_ms_ion_count(x); ++i) {
-          out.ions.push({ adduct: string(m._formix_ms_ion_name(x, i)), formula: string(m._formix_ms_ion_formula(x, i)),
-            charge: m._formix_ms_ion_charge(x, i), possible: m._formix_ms_ion_possible(x, i) !== 0,
-            mz: m._formix_ms_ion_mz(x, i) });
+        for (let i = 0; i < m._formix_exact_ion_count(x); ++i) {
+          out.ions.push({ adduct: string(m._formix_exact_ion_name(x, i)), formula: string(m._formix_exact_ion_formula(x, i)),
+            charge: m._formix_exact_ion_charge(x, i), possible: m._formix_exact_ion_possible(x, i) !== 0,
+            mz: m._formix_exact_ion_mz(x, i) });
         }
         out.diagnostics = diagnostics(r);
         return out;
       } finally {
-        m._formix_ms_free(x);
+        m._formix_exact_free(x);
       }
     }));
   }
@@ -270,7 +270,7 @@ function makeApi(m) {
   // A reaction and its bench table (the tool's "react" JSON): options
   // balance, check (true), given, equiv, density, conc (each a list of
   // "FORMULA=VALUE" or an object {FORMULA: VALUE}).
-  function reaction(equation, options = {}) {
+  function react(equation, options = {}) {
     const list = (v) => (v === undefined ? [] : Array.isArray(v) ? v : typeof v === 'object'
       ? Object.entries(v).map(([k, x]) => `${k}=${x}`) : [v]);
     return withText(equation, (at) => {
@@ -326,7 +326,7 @@ function makeApi(m) {
   }
 
   // Atom ratios and candidate formulas from found values (the tool's
-  // "analyze" JSON, with its warnings): found {C: 40.0, H: 6.7, O: 53.3}
+  // "ratios" JSON, with its warnings): found {C: 40.0, H: 6.7, O: 53.3}
   // or "C=40.0,H=6.7,O=53.3"; options byDifference ("O"), mass (a molar
   // mass to scale to), ref ({species, count}), tolerance (the library's
   // default when not given).
@@ -352,7 +352,7 @@ function makeApi(m) {
       });
       const ref = options.ref ?? null;
       return withOptional(options.byDifference, (bp) => withOptional(ref?.species, (rp) => {
-        const r = m._formix_find_formula(context, names, fractions, entries.length, bp, options.mass ?? 0, rp,
+        const r = m._formix_atom_ratios(context, names, fractions, entries.length, bp, options.mass ?? 0, rp,
           ref?.count ?? 1, options.tolerance ?? NaN);
         if (r === 0) throw new Error('formix: out of memory');
         try {
@@ -437,19 +437,19 @@ function makeApi(m) {
     read,
     molarMass,
     // The tool's composition document: the reading and, where it has a
-    // value, its elemental analysis (options as for analysis()).
+    // value, its elemental analysis (options as for elementalAnalysis()).
     composition: (formula, options = {}) => {
       const r = read(formula);
       if (r.molar_mass === null) return r;
-      const a = analysis(formula, options);
+      const a = elementalAnalysis(formula, options);
       // A formula with none of C, H, N and S has no Calcd line by default.
       if (a.error !== undefined && !options.elements && !options.found) return r;
       return { ...r, analysis: a };
     },
-    analysis,
+    elementalAnalysis,
     exactMasses,
     isotopePattern,
-    reaction,
+    react,
     atomRatios,
     useDataFiles,
     elements: () =>
@@ -464,10 +464,10 @@ function makeApi(m) {
 export const read = (formula) => ready().read(formula);
 export const molarMass = (formula) => ready().molarMass(formula);
 export const composition = (formula, options) => ready().composition(formula, options);
-export const analysis = (formula, options) => ready().analysis(formula, options);
+export const elementalAnalysis = (formula, options) => ready().elementalAnalysis(formula, options);
 export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
 export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);
-export const reaction = (equation, options) => ready().reaction(equation, options);
+export const react = (equation, options) => ready().react(equation, options);
 export const atomRatios = (found, options) => ready().atomRatios(found, options);
 export const useDataFiles = (files) => ready().useDataFiles(files);
 export const elements = () => ready().elements();

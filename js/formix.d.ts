@@ -68,7 +68,7 @@ export interface Analysis {
   fits?: { label: string; worst: number; calcd: number[]; calcd_line: string }[];
 }
 /** Elemental analysis: Calcd (and Found) lines, deviations, solvate fits. */
-export function analysis(formula: string, options?: {
+export function elementalAnalysis(formula: string, options?: {
   elements?: string; found?: string | Record<string, number>; tolerance?: number; solvents?: 0 | 1 | 2;
 }): Analysis;
 
@@ -126,7 +126,7 @@ export interface Reaction {
 }
 type Amounts = string[] | Record<string, string | number>;
 /** An equation, checked or balanced, and the bench table from given amounts. */
-export function reaction(equation: string, options?: {
+export function react(equation: string, options?: {
   balance?: boolean; check?: boolean; given?: Amounts; equiv?: Amounts; density?: Amounts; conc?: Amounts;
 }): Reaction;
 

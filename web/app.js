@@ -147,7 +147,7 @@ function showFormula() {
   }));
 
   const a = r.molar_mass === null ? { error: '' } :
-    formix.analysis(formula, { found: $('found').value.replace(/\s+/g, ''), solvents: $('solvates').checked ? 1 : 0 });
+    formix.elementalAnalysis(formula, { found: $('found').value.replace(/\s+/g, ''), solvents: $('solvates').checked ? 1 : 0 });
   $('calcd-line').textContent = a.error ? a.error : a.calcd_line ?? '';
   $('found-line').textContent = a.found_line ? `${a.found_line} (${a.within ? 'within' : 'not within'} ${a.tolerance} %)` : '';
   $('fits').replaceChildren(...(a.fits ?? []).map((f) => element('li', `${f.label}: ${f.calcd_line}`)));
@@ -162,7 +162,7 @@ function showFormula() {
 
 function showReaction() {
   const list = (id) => $(id).value.split(/[,;]\s*/).map((s) => s.trim()).filter((s) => s !== '');
-  const r = formix.reaction($('equation').value, { balance: $('balance').checked, given: list('given'),
+  const r = formix.react($('equation').value, { balance: $('balance').checked, given: list('given'),
     equiv: list('equiv'), density: list('density') });
   $('reaction-status').textContent = r.error ?? '';
   $('balanced').textContent = r.error ? '' : r.equation;

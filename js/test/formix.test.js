@@ -83,7 +83,7 @@ test('bad arguments are refused clearly', () => {
     assert.throws(() => call('H2O\uD800'), RangeError);
   }
   assert.throws(() => formix.atomRatios({ 'C\0H': 40 }), RangeError);
-  assert.throws(() => formix.reaction('H2 + O2 = H2O\0'), RangeError);
+  assert.throws(() => formix.react('H2 + O2 = H2O\0'), RangeError);
   assert.equal(formix.read('H2\u0000O').diagnostics[0].code, 'nul');
 });
 
@@ -99,13 +99,13 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   assert.ok(Math.abs(ions['[2M+Na]+'] - (2 * m + mono.Na - electron)) < 1e-9);
   // Calcd: C 20 x 12.011 / M, M from the mass file.
   const molar = 20 * M.C + 25 * M.H + M.N + 3 * M.O;
-  assert.equal(formix.analysis('C20H25NO3').calcd_line,
+  assert.equal(formix.elementalAnalysis('C20H25NO3').calcd_line,
     `Anal. Calcd for C20H25NO3: C, ${(2000 * M.C / molar).toFixed(2)}; H, ${(2500 * M.H / molar).toFixed(2)}; N, ${(100 * M.N / molar).toFixed(2)}.`);
   // C2: 12C2 (0.9893^2), 12C13C (2 x 0.9893 x 0.0107), as percent of the first.
   const c2 = formix.isotopePattern('C2', { fine: true }).isotopologues;
   assert.ok(Math.abs(c2[1].intensity - 100 * 2 * 0.0107 / 0.9893) < 1e-9);
   // 2 H2 + O2: 4.032 g H2 is 2 mol, so 1 mol O2 (31.998 g) and 36.03 g of water.
-  const r = formix.reaction('2H2 + O2 = 2H2O', { given: { H2: '4.032 g' } });
+  const r = formix.react('2H2 + O2 = 2H2O', { given: { H2: '4.032 g' } });
   assert.ok(Math.abs(r.participants[1].mass - 31.998) < 1e-9);
   assert.ok(Math.abs(r.participants[2].mass - 36.03) < 1e-9);
   // Glucose from C 40.00, H 6.71, O 53.29 scaled to 180.156: C6H12O6.
@@ -148,7 +148,7 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
       const args = ['composition', formula];
       if (found) args.push('--found', found);
       if (solvate) args.push('--solvate');
-      same(formix.analysis(formula, { found, solvents: solvate }), tool(...args).analysis,
+      same(formix.elementalAnalysis(formula, { found, solvents: solvate }), tool(...args).analysis,
         ['tolerance', 'elements', 'calcd_line', 'found_line', 'within', 'fits'], formula);
     }
     for (const formula of ['C20H25NO3', 'SO4^2-', '[13C]6H12O6', 'NaCl']) {
@@ -166,7 +166,7 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
       [{ C: 73.21, H: 7.75, N: 4.22 }, { byDifference: 'O' }, ['--by-difference', 'O']],
       ['Fe=69.94', { byDifference: 'O', ref: { species: 'Fe', count: 2 } }, ['--by-difference', 'O', '--ref', 'Fe=2']]]) {
       const entries = typeof found === 'string' ? [found] : Object.entries(found).map(([k, v]) => `${k}=${v}`);
-      same(formix.atomRatios(found, options), tool('analyze', ...entries, ...args),
+      same(formix.atomRatios(found, options), tool('ratios', ...entries, ...args),
         ['species', 'multiplier', 'formula', 'candidates'], entries.join(' '));
     }
     for (const [equation, options, args] of [
@@ -174,6 +174,6 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
       ['C6H5Br + Mg = C6H5MgBr', { given: { C6H5Br: '1.57g' }, equiv: { Mg: 1.2 } },
         ['--given', 'C6H5Br=1.57g', '--equiv', 'Mg=1.2']],
       ['Fe + O2 = Fe2O3', { balance: true }, ['--balance']]]) {
-      same(formix.reaction(equation, options), tool('react', equation, ...args), ['equation', 'participants'], equation);
+      same(formix.react(equation, options), tool('react', equation, ...args), ['equation', 'participants'], equation);
     }
   });

@@ -331,7 +331,7 @@ _signatures = {
     "formix_reaction_masses": (ctypes.c_int, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_double),
                                               ctypes.c_size_t, ctypes.c_size_t, ctypes.c_double,
                                               ctypes.POINTER(ctypes.c_double)]),
-    "formix_find_formula": (_p, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_double),
+    "formix_atom_ratios": (_p, [_p, ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_double),
                                  ctypes.c_size_t, ctypes.c_char_p, ctypes.c_double, ctypes.c_char_p,
                                  ctypes.c_double, ctypes.c_double]),
     "formix_ratios_free": (None, [_p]),
@@ -368,21 +368,21 @@ _signatures = {
     "formix_pattern_peak_count": (ctypes.c_size_t, [_p]),
     "formix_pattern_peak_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
     "formix_pattern_peak_intensity": (ctypes.c_double, [_p, ctypes.c_size_t]),
-    "formix_exact": (_p, [_p, _p, ctypes.c_char_p]),
-    "formix_ms_free": (None, [_p]),
-    "formix_ms_error": (ctypes.c_char_p, [_p]),
-    "formix_ms_monoisotopic": (ctypes.c_double, [_p]),
-    "formix_ms_nominal": (ctypes.c_double, [_p]),
-    "formix_ms_charge": (ctypes.c_int, [_p]),
-    "formix_ms_mz": (ctypes.c_double, [_p]),
-    "formix_ms_ion_count": (ctypes.c_size_t, [_p]),
-    "formix_ms_ion_name": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
-    "formix_ms_ion_formula": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
-    "formix_ms_ion_charge": (ctypes.c_int, [_p, ctypes.c_size_t]),
-    "formix_ms_ion_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
-    "formix_ms_ion_possible": (ctypes.c_int, [_p, ctypes.c_size_t]),
-    "formix_ms_hrms_line": (ctypes.c_char_p, [_p, ctypes.c_size_t, ctypes.c_double, ctypes.c_char_p]),
-    "formix_analyze": (_p, [_p, _p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_int]),
+    "formix_exact_masses": (_p, [_p, _p, ctypes.c_char_p]),
+    "formix_exact_free": (None, [_p]),
+    "formix_exact_error": (ctypes.c_char_p, [_p]),
+    "formix_exact_monoisotopic": (ctypes.c_double, [_p]),
+    "formix_exact_nominal": (ctypes.c_double, [_p]),
+    "formix_exact_charge": (ctypes.c_int, [_p]),
+    "formix_exact_mz": (ctypes.c_double, [_p]),
+    "formix_exact_ion_count": (ctypes.c_size_t, [_p]),
+    "formix_exact_ion_name": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_exact_ion_formula": (ctypes.c_char_p, [_p, ctypes.c_size_t]),
+    "formix_exact_ion_charge": (ctypes.c_int, [_p, ctypes.c_size_t]),
+    "formix_exact_ion_mz": (ctypes.c_double, [_p, ctypes.c_size_t]),
+    "formix_exact_ion_possible": (ctypes.c_int, [_p, ctypes.c_size_t]),
+    "formix_exact_hrms_line": (ctypes.c_char_p, [_p, ctypes.c_size_t, ctypes.c_double, ctypes.c_char_p]),
+    "formix_elemental_analysis": (_p, [_p, _p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_int]),
     "formix_analysis_free": (None, [_p]),
     "formix_analysis_error": (ctypes.c_char_p, [_p]),
     "formix_analysis_element_count": (ctypes.c_size_t, [_p]),
@@ -486,7 +486,7 @@ class Context:
                 _lib.formix_group_formula(self._handle, i).decode()
                 for i in range(_lib.formix_group_count(self._handle))}
 
-    def analyze(self, formula: str, found: Union[None, str, Dict[str, float]] = None,
+    def elemental_analysis(self, formula: str, found: Union[None, str, Dict[str, float]] = None,
                 elements: Union[None, str, Sequence[str]] = None, tolerance: Optional[float] = None,
                 solvents: int = 0) -> "Analysis":
         """The elemental analysis of ``formula`` (see :func:`elemental_analysis`)."""
@@ -501,12 +501,12 @@ class Context:
         try:
             if not _lib.formix_reading_has_value(reading):
                 raise FormulaError([d for d in self.read(formula).diagnostics if d.severity == "error"], None)
-            a = _lib.formix_analyze(self._handle, reading, _text(elements, "elements") if elements else None,
+            a = _lib.formix_elemental_analysis(self._handle, reading, _text(elements, "elements") if elements else None,
                                     _text(found, "found") if found else None, _or_default(tolerance), int(solvents))
         finally:
             _lib.formix_reading_free(reading)
         if not a:
-            raise MemoryError("formix_analyze")
+            raise MemoryError("formix_elemental_analysis")
         try:
             error = _lib.formix_analysis_error(a).decode()
             if error:
@@ -748,12 +748,12 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
     values = (ctypes.c_double * len(names))(*[float(fractions[n]) for n in names])
     context = _context()  # one context for the whole call: another thread may replace the default
-    handle = _lib.formix_find_formula(context._handle, species, values, len(names), None,
+    handle = _lib.formix_atom_ratios(context._handle, species, values, len(names), None,
                                       float(total) if total is not None else 0.0,
                                       _text(reference, "reference") if reference is not None else None,
                                       float(atoms), math.nan)
     if not handle:
-        raise MemoryError("formix_find_formula")
+        raise MemoryError("formix_atom_ratios")
     try:
         if _lib.formix_ratios_error(handle):
             raise ValueError(_lib.formix_ratios_error(handle).decode())
@@ -782,7 +782,7 @@ def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] =
     >>> elemental_analysis("C20H25NO3", found="C=71.35,H=7.82,N=4.14", solvents=1).fits[0].label
     'C20H25NO3·0.5H2O'
     """
-    return _context().analyze(formula, found, elements, tolerance, solvents)
+    return _context().elemental_analysis(formula, found, elements, tolerance, solvents)
 
 
 def _number(value: float) -> Optional[float]:
@@ -850,11 +850,11 @@ def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
     species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
     fractions = (ctypes.c_double * len(names))(*[float(found[n]) for n in names])
     context = _context()  # held through the call: another thread may replace the default
-    handle = _lib.formix_find_formula(context._handle, species, fractions, len(names),
+    handle = _lib.formix_atom_ratios(context._handle, species, fractions, len(names),
                                       _text(by_difference, "by_difference") if by_difference else None,
                                       float(mass or 0.0), None, 1.0, _or_default(tolerance))
     if not handle:
-        raise MemoryError("formix_find_formula")
+        raise MemoryError("formix_atom_ratios")
     try:
         if _lib.formix_ratios_error(handle):
             raise ValueError(_lib.formix_ratios_error(handle).decode())
@@ -890,26 +890,26 @@ def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: O
         if not _lib.formix_reading_has_value(reading):
             raise FormulaError([d for d in context.read(formula).diagnostics if d.severity == "error"], None)
         names = _text(",".join(adducts), "adducts") if adducts else None
-        handle = _lib.formix_exact(context._handle, reading, names)
+        handle = _lib.formix_exact_masses(context._handle, reading, names)
     finally:
         _lib.formix_reading_free(reading)
     if not handle:
-        raise MemoryError("formix_exact")
+        raise MemoryError("formix_exact_masses")
     try:
-        if _lib.formix_ms_error(handle):
-            raise ValueError(_lib.formix_ms_error(handle).decode())
+        if _lib.formix_exact_error(handle):
+            raise ValueError(_lib.formix_exact_error(handle).decode())
         ions = []
-        for i in range(_lib.formix_ms_ion_count(handle)):
-            line = (_lib.formix_ms_hrms_line(handle, i, float(found), _text(source, "source")).decode()
+        for i in range(_lib.formix_exact_ion_count(handle)):
+            line = (_lib.formix_exact_hrms_line(handle, i, float(found), _text(source, "source")).decode()
                     if found is not None else None)
-            ions.append(AdductIon(_lib.formix_ms_ion_name(handle, i).decode(),
-                                  _lib.formix_ms_ion_formula(handle, i).decode(), _lib.formix_ms_ion_charge(handle, i),
-                                  _lib.formix_ms_ion_mz(handle, i), bool(_lib.formix_ms_ion_possible(handle, i)), line))
-        charge = _lib.formix_ms_charge(handle)
-        return ExactMasses(_lib.formix_ms_monoisotopic(handle), _lib.formix_ms_nominal(handle),
-                           _lib.formix_ms_mz(handle) if charge else None, ions)
+            ions.append(AdductIon(_lib.formix_exact_ion_name(handle, i).decode(),
+                                  _lib.formix_exact_ion_formula(handle, i).decode(), _lib.formix_exact_ion_charge(handle, i),
+                                  _lib.formix_exact_ion_mz(handle, i), bool(_lib.formix_exact_ion_possible(handle, i)), line))
+        charge = _lib.formix_exact_charge(handle)
+        return ExactMasses(_lib.formix_exact_monoisotopic(handle), _lib.formix_exact_nominal(handle),
+                           _lib.formix_exact_mz(handle) if charge else None, ions)
     finally:
-        _lib.formix_ms_free(handle)
+        _lib.formix_exact_free(handle)
 
 
 def isotope_pattern(formula: str, resolution: Optional[float] = None,

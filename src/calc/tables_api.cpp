@@ -9,6 +9,11 @@
 using formix::refdata::PathKind;
 using formix::refdata::PinnedTables;
 
+extern "C" FORMIX32_API int FORMIX32_CALL ChemIndex(const char* const* list, const char* token, int count) {
+  if (list == nullptr || token == nullptr) return -1;
+  return formix::refdata::FindSymbol(list, count, token, std::strlen(token));
+}
+
 extern "C" FORMIX32_API int FORMIX32_CALL ElementsInTable(void) {
   PinnedTables pin;
   return pin.get() != nullptr ? pin.get()->element_count : 0;

@@ -90,12 +90,3 @@ double MolecularMass(const char* formula, double* contributions, double* atoms, 
 }
 
 }  // namespace formix::formula
-
-extern "C" FORMIX32_API double FORMIX32_CALL MolecularMass(const char* formula, double* contributions,
-                                                           double* atoms, int* count, char** symbols) {
-  return formix::formula::MolecularMass(formula, contributions, atoms, count, symbols);
-}
-
-extern "C" FORMIX32_API double FORMIX32_CALL MolarMass(const char* formula) {
-  return formix::formula::MolecularMass(formula, nullptr, nullptr, nullptr, nullptr);
-}

@@ -69,8 +69,3 @@ void SetNotifier(FormixMessageFn on_message, FormixBeepFn on_beep, void* context
 }
 
 }  // namespace formix::platform
-
-extern "C" FORMIX32_API void FORMIX32_CALL SetNotifier(FormixMessageFn on_message, FormixBeepFn on_beep,
-                                                       void* context) {
-  formix::platform::SetNotifier(on_message, on_beep, context);
-}

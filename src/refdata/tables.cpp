@@ -97,8 +97,3 @@ int LookupElement(const Tables& t, const char* token, std::size_t length) {
 }
 
 }  // namespace formix::refdata
-
-extern "C" FORMIX32_API int FORMIX32_CALL ChemIndex(const char* const* list, const char* token, int count) {
-  if (list == nullptr || token == nullptr) return -1;
-  return formix::refdata::FindSymbol(list, count, token, std::strlen(token));
-}

@@ -39,7 +39,7 @@ struct formix_pattern {
   double threshold, resolving_power;  // as asked for, defaults filled in
 };
 
-struct formix_ms {
+struct formix_exact {
   formix::toolkit::ExactMasses exact;
   std::string line;
 };
@@ -293,9 +293,9 @@ FORMIX_API const formix_element_share* formix_reading_element_in_hill_order(cons
   return r != nullptr && i < r->hill_order.size() ? &r->elements[r->hill_order[i]] : nullptr;
 }
 
-FORMIX_API formix_analysis* formix_analyze(const formix_context* c, const formix_reading* r,
-                                           const char* elements, const char* found, double tolerance,
-                                           int solvents) {
+FORMIX_API formix_analysis* formix_elemental_analysis(const formix_context* c, const formix_reading* r,
+                                                      const char* elements, const char* found,
+                                                      double tolerance, int solvents) {
   try {
     auto a = std::make_unique<formix_analysis>();
     if (c == nullptr || r == nullptr) {
@@ -462,11 +462,11 @@ FORMIX_API int formix_reaction_limiting(const formix_reaction* r) {
   return r != nullptr ? r->reaction.limiting : -1;
 }
 
-FORMIX_API formix_ratios* formix_find_formula(const formix_context* c, const char* const* species,
-                                              const double* fractions, std::size_t count,
-                                              const char* by_difference, double total_mass,
-                                              const char* reference, double reference_count,
-                                              double tolerance) {
+FORMIX_API formix_ratios* formix_atom_ratios(const formix_context* c, const char* const* species,
+                                             const double* fractions, std::size_t count,
+                                             const char* by_difference, double total_mass,
+                                             const char* reference, double reference_count,
+                                             double tolerance) {
   try {
     auto r = std::make_unique<formix_ratios>();
     if (c == nullptr || (count > 0 && (species == nullptr || fractions == nullptr))) {
@@ -533,9 +533,10 @@ FORMIX_API const char* formix_ratios_candidate_line(const formix_ratios* r, std:
   return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].calcd_line.c_str() : nullptr;
 }
 
-FORMIX_API formix_ms* formix_exact(const formix_context* c, const formix_reading* r, const char* adducts) {
+FORMIX_API formix_exact* formix_exact_masses(const formix_context* c, const formix_reading* r,
+                                             const char* adducts) {
   try {
-    auto m = std::make_unique<formix_ms>();
+    auto m = std::make_unique<formix_exact>();
     if (c == nullptr || r == nullptr) {
       m->exact.error = "no context or no reading";
       return m.release();
@@ -568,36 +569,39 @@ FORMIX_API formix_ms* formix_exact(const formix_context* c, const formix_reading
   }
 }
 
-FORMIX_API void formix_ms_free(formix_ms* m) { delete m; }
-FORMIX_API const char* formix_ms_error(const formix_ms* m) {
+FORMIX_API void formix_exact_free(formix_exact* m) { delete m; }
+FORMIX_API const char* formix_exact_error(const formix_exact* m) {
   return m != nullptr ? m->exact.error.c_str() : "no masses";
 }
-FORMIX_API double formix_ms_monoisotopic(const formix_ms* m) {
+FORMIX_API double formix_exact_monoisotopic(const formix_exact* m) {
   return m != nullptr ? m->exact.monoisotopic : kNaN;
 }
-FORMIX_API double formix_ms_nominal(const formix_ms* m) { return m != nullptr ? m->exact.nominal : kNaN; }
-FORMIX_API int formix_ms_charge(const formix_ms* m) { return m != nullptr ? m->exact.charge : 0; }
-FORMIX_API double formix_ms_mz(const formix_ms* m) { return m != nullptr ? m->exact.mz : kNaN; }
-FORMIX_API std::size_t formix_ms_ion_count(const formix_ms* m) {
+FORMIX_API double formix_exact_nominal(const formix_exact* m) {
+  return m != nullptr ? m->exact.nominal : kNaN;
+}
+FORMIX_API int formix_exact_charge(const formix_exact* m) { return m != nullptr ? m->exact.charge : 0; }
+FORMIX_API double formix_exact_mz(const formix_exact* m) { return m != nullptr ? m->exact.mz : kNaN; }
+FORMIX_API std::size_t formix_exact_ion_count(const formix_exact* m) {
   return m != nullptr ? m->exact.adducts.size() : 0;
 }
-FORMIX_API const char* formix_ms_ion_name(const formix_ms* m, std::size_t i) {
-  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].name.c_str() : nullptr;
+FORMIX_API const char* formix_exact_ion_name(const formix_exact* m, std::size_t i) {
+  return i < formix_exact_ion_count(m) ? m->exact.adducts[i].name.c_str() : nullptr;
 }
-FORMIX_API const char* formix_ms_ion_formula(const formix_ms* m, std::size_t i) {
-  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].formula.c_str() : nullptr;
+FORMIX_API const char* formix_exact_ion_formula(const formix_exact* m, std::size_t i) {
+  return i < formix_exact_ion_count(m) ? m->exact.adducts[i].formula.c_str() : nullptr;
 }
-FORMIX_API int formix_ms_ion_charge(const formix_ms* m, std::size_t i) {
-  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].charge : 0;
+FORMIX_API int formix_exact_ion_charge(const formix_exact* m, std::size_t i) {
+  return i < formix_exact_ion_count(m) ? m->exact.adducts[i].charge : 0;
 }
-FORMIX_API double formix_ms_ion_mz(const formix_ms* m, std::size_t i) {
-  return i < formix_ms_ion_count(m) ? m->exact.adducts[i].mz : kNaN;
+FORMIX_API double formix_exact_ion_mz(const formix_exact* m, std::size_t i) {
+  return i < formix_exact_ion_count(m) ? m->exact.adducts[i].mz : kNaN;
 }
-FORMIX_API int formix_ms_ion_possible(const formix_ms* m, std::size_t i) {
-  return i < formix_ms_ion_count(m) && m->exact.adducts[i].possible ? 1 : 0;
+FORMIX_API int formix_exact_ion_possible(const formix_exact* m, std::size_t i) {
+  return i < formix_exact_ion_count(m) && m->exact.adducts[i].possible ? 1 : 0;
 }
-FORMIX_API const char* formix_ms_hrms_line(formix_ms* m, std::size_t i, double found, const char* source) {
-  if (i >= formix_ms_ion_count(m)) return nullptr;
+FORMIX_API const char* formix_exact_hrms_line(formix_exact* m, std::size_t i, double found,
+                                              const char* source) {
+  if (i >= formix_exact_ion_count(m)) return nullptr;
   try {
     m->line = formix::toolkit::HrmsLine(source != nullptr ? source : "ESI", m->exact.adducts[i], found);
   } catch (...) {

@@ -273,7 +273,7 @@ class Commands(unittest.TestCase):
         self.assertIn("1.02 mL", out.splitlines()[2])
 
     def test_analyze(self):
-        out = formix("analyze", "C=40.0", "H=6.7", "O=53.3", "--mass", "180.16", "--json")[1]
+        out = formix("ratios", "C=40.0", "H=6.7", "O=53.3", "--mass", "180.16", "--json")[1]
         doc = valid_json(self, out)
         texts = (ctypes.c_char_p * 3)(b"C", b"H", b"O")
         ratios = (ctypes.c_double * 3)()
@@ -296,7 +296,7 @@ class Commands(unittest.TestCase):
         status, out, err = formix("analyze", "C=73.21", "H=7.75", "N=4.22")
         self.assertEqual(status, 2)
         self.assertIn("sum to 85.18 %", err)
-        doc = valid_json(self, formix("analyze", "C=73.21", "H=7.75", "N=4.22", "--by-difference", "O", "--json")[1])
+        doc = valid_json(self, formix("ratios", "C=73.21", "H=7.75", "N=4.22", "--by-difference", "O", "--json")[1])
         self.assertEqual(doc["candidates"][0]["formula"], "C20H25NO3")
         self.assertEqual(doc["candidates"][0]["calcd_line"], "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.")
 

@@ -101,8 +101,8 @@ void CommandComposition(Session& s) {
   for (std::size_t i = 0; i < n; ++i) rows.push_back(formix_reading_element_in_hill_order(r.get(), i));
   Analysis analysis(nullptr, &formix_analysis_free);
   if (shows) {
-    analysis.reset(formix_analyze(s.context, r.get(), o.elements ? o.elements->c_str() : nullptr,
-                                  o.found ? o.found->c_str() : nullptr, tolerance, o.solvate));
+    analysis.reset(formix_elemental_analysis(s.context, r.get(), o.elements ? o.elements->c_str() : nullptr,
+                                             o.found ? o.found->c_str() : nullptr, tolerance, o.solvate));
     if (!analysis) throw IoError{"out of memory"};
     const std::string error = formix_analysis_error(analysis.get());
     // A bad element list or found value is the user's: a usage error.  A

@@ -24,49 +24,51 @@ void CommandMs(Session& s) {
 
   Reading r = s.Read(formula);
   if (!s.Shows(r.get())) throw CommandFailed{};
-  std::unique_ptr<formix_ms, decltype(&formix_ms_free)> ms(
-      formix_exact(s.context, r.get(), adducts.empty() ? nullptr : adducts.c_str()), &formix_ms_free);
+  std::unique_ptr<formix_exact, decltype(&formix_exact_free)> ms(
+      formix_exact_masses(s.context, r.get(), adducts.empty() ? nullptr : adducts.c_str()),
+      &formix_exact_free);
   if (!ms) throw IoError{"out of memory"};
-  const std::string error = formix_ms_error(ms.get());
+  const std::string error = formix_exact_error(ms.get());
   if (!error.empty()) {
     if (error.rfind("unknown adduct", 0) == 0) throw UsageError{error};
     Tell("formix: " + formula + ": error: " + error + "\n");
     throw CommandFailed{};
   }
-  const int charge = formix_ms_charge(ms.get());
-  const std::size_t n = formix_ms_ion_count(ms.get());
+  const int charge = formix_exact_charge(ms.get());
+  const std::size_t n = formix_exact_ion_count(ms.get());
   // Errors against the found m/z: of the ion itself, or of each adduct ion.
   auto error_ppm = [&](double mz) { return (found - mz) / mz * 1e6; };
   long best = -1;
   double best_ppm = 0.0;
   for (std::size_t i = 0; i < n && has_found; ++i) {
-    if (!formix_ms_ion_possible(ms.get(), i)) continue;
-    const double e = error_ppm(formix_ms_ion_mz(ms.get(), i));
+    if (!formix_exact_ion_possible(ms.get(), i)) continue;
+    const double e = error_ppm(formix_exact_ion_mz(ms.get(), i));
     if (std::fabs(e) <= ppm && (best < 0 || std::fabs(e) < std::fabs(best_ppm)))
       best = static_cast<long>(i), best_ppm = e;
   }
-  const bool ion_within = has_found && charge != 0 && std::fabs(error_ppm(formix_ms_mz(ms.get()))) <= ppm;
+  const bool ion_within = has_found && charge != 0 && std::fabs(error_ppm(formix_exact_mz(ms.get()))) <= ppm;
   if (has_found && best < 0 && !ion_within) s.flagged = true;
   const std::string hrms =
-      best >= 0 ? formix_ms_hrms_line(ms.get(), static_cast<std::size_t>(best), found, source.c_str()) : "";
+      best >= 0 ? formix_exact_hrms_line(ms.get(), static_cast<std::size_t>(best), found, source.c_str())
+                : "";
 
   if (o.json) {
     Json json;
     json.Document("ms", s.options.verbose ? s.context : nullptr).Key("formula").String(formula);
     json.Key("hill").String(formix_reading_hill(r.get()));
-    json.Key("monoisotopic_mass").Number(formix_ms_monoisotopic(ms.get()));
-    json.Key("nominal_mass").Number(formix_ms_nominal(ms.get()));
+    json.Key("monoisotopic_mass").Number(formix_exact_monoisotopic(ms.get()));
+    json.Key("nominal_mass").Number(formix_exact_nominal(ms.get()));
     json.Key("average_molar_mass").Number(formix_reading_molar_mass(r.get()));
-    if (charge != 0) json.Key("charge").Integer(charge).Key("mz").Number(formix_ms_mz(ms.get()));
+    if (charge != 0) json.Key("charge").Integer(charge).Key("mz").Number(formix_exact_mz(ms.get()));
     json.Key("ions").Open('[');
     for (std::size_t i = 0; i < n; ++i) {
-      const double mz = formix_ms_ion_mz(ms.get(), i);
-      json.Open('{').Key("adduct").String(formix_ms_ion_name(ms.get(), i));
+      const double mz = formix_exact_ion_mz(ms.get(), i);
+      json.Open('{').Key("adduct").String(formix_exact_ion_name(ms.get(), i));
       json.Key("formula")
-          .String(formix_ms_ion_formula(ms.get(), i))
+          .String(formix_exact_ion_formula(ms.get(), i))
           .Key("charge")
-          .Integer(formix_ms_ion_charge(ms.get(), i));
-      json.Key("possible").Bool(formix_ms_ion_possible(ms.get(), i) != 0).Key("mz").Number(mz);
+          .Integer(formix_exact_ion_charge(ms.get(), i));
+      json.Key("possible").Bool(formix_exact_ion_possible(ms.get(), i) != 0).Key("mz").Number(mz);
       if (has_found) {
         json.Key("error_ppm").Number(error_ppm(mz)).Key("error_mda").Number((found - mz) * 1000.0);
       }
@@ -79,16 +81,16 @@ void CommandMs(Session& s) {
     return;
   }
   std::string head = Printable(formula) + "\tmonoisotopic mass " +
-                     Fixed(formix_ms_monoisotopic(ms.get()), o.precision) + " u (nominal " +
-                     Shortest(formix_ms_nominal(ms.get())) + "; average molar mass " +
+                     Fixed(formix_exact_monoisotopic(ms.get()), o.precision) + " u (nominal " +
+                     Shortest(formix_exact_nominal(ms.get())) + "; average molar mass " +
                      Fixed(formix_reading_molar_mass(r.get()), o.precision) + " g/mol)";
   if (charge != 0) {
     head += "\nion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") + ": m/z " +
-            Fixed(formix_ms_mz(ms.get()), o.precision) + " (monoisotopic)";
+            Fixed(formix_exact_mz(ms.get()), o.precision) + " (monoisotopic)";
     if (has_found) {
-      const double e = error_ppm(formix_ms_mz(ms.get()));
+      const double e = error_ppm(formix_exact_mz(ms.get()));
       head += "; found " + Fixed(found, o.precision) + ", error " + Fixed(e, 1) + " ppm, " +
-              Fixed((found - formix_ms_mz(ms.get())) * 1000.0, 2) + " mDa" +
+              Fixed((found - formix_exact_mz(ms.get())) * 1000.0, 2) + " mDa" +
               (std::fabs(e) <= ppm ? "" : " (outside)");
     }
   }
@@ -98,10 +100,10 @@ void CommandMs(Session& s) {
                                                    "error (ppm)", "error (mDa)", ""}
                         : std::vector<std::string>{"adduct", "ion formula", "m/z (monoisotopic)"});
   for (std::size_t i = 0; i < n; ++i) {
-    const bool possible = formix_ms_ion_possible(ms.get(), i) != 0;
-    const double mz = formix_ms_ion_mz(ms.get(), i);
-    std::vector<std::string> row = {formix_ms_ion_name(ms.get(), i),
-                                    possible ? formix_ms_ion_formula(ms.get(), i) : "-",
+    const bool possible = formix_exact_ion_possible(ms.get(), i) != 0;
+    const double mz = formix_exact_ion_mz(ms.get(), i);
+    std::vector<std::string> row = {formix_exact_ion_name(ms.get(), i),
+                                    possible ? formix_exact_ion_formula(ms.get(), i) : "-",
                                     possible ? Fixed(mz, o.precision) : "(M lacks the atoms)"};
     if (has_found && possible) {
       const double e = error_ppm(mz);

@@ -43,7 +43,7 @@ struct CommandFailed {};
 void CommandMass(Session& s);
 void CommandComposition(Session& s);
 void CommandReact(Session& s);
-void CommandAnalyze(Session& s);
+void CommandRatios(Session& s);
 void CommandMs(Session& s);
 void CommandPattern(Session& s);
 void CommandElements(Session& s);

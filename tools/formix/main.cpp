@@ -36,7 +36,8 @@ const Command kCommands[] = {
     {"comp", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"ea", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
     {"react", CommandReact, {"--given", "--equiv", "--density", "--conc", "--balance", "--no-check"}},
-    {"analyze", CommandAnalyze, {"--mass", "--ref", "--by-difference", "--tolerance"}},
+    {"ratios", CommandRatios, {"--mass", "--ref", "--by-difference", "--tolerance"}},
+    {"analyze", CommandRatios, {"--mass", "--ref", "--by-difference", "--tolerance"}},
     {"ms", CommandMs, {"--adduct", "--found", "--ppm", "--source"}},
     {"pattern", CommandPattern, {"--resolution", "--threshold", "--plot", "--fine"}},
     {"elements", CommandElements, {}},
@@ -56,8 +57,9 @@ const char kHelp[] =
     "                                  formix ea C20H25NO3 --found C=73.21,H=7.75,N=4.22\n"
     "  react EQUATION [--given F=A]  the balance of an equation, and the bench table of amounts\n"
     "                                  formix react 'PhBr + Mg = PhMgBr' --given PhBr=2.5g --equiv Mg=1.2\n"
-    "  analyze SPECIES=FRACTION...   atom ratios and nearest formula from an elemental analysis\n"
-    "                                  formix analyze C=40.0 H=6.7 O=53.3 --mass 180.16\n"
+    "  ratios SPECIES=FRACTION...    formula from found values: atom ratios and the nearest\n"
+    "                                formulas (alias analyze)\n"
+    "                                  formix ratios C=40.0 H=6.7 O=53.3 --mass 180.16\n"
     "  ms FORMULA                    exact masses: monoisotopic, nominal, the m/z of an ion or of\n"
     "                                the adduct ions, and with --found the error and HRMS line\n"
     "                                  formix ms C20H25NO3 --found 328.1911 --adduct '[M+H]+'\n"
@@ -102,9 +104,9 @@ const char kHelp[] =
     "  --ppm P           ms: the tolerance for --found, in ppm (default 5)\n"
     "  --source NAME     ms: the ionisation named in the HRMS line (default ESI)\n"
     "  --no-check        react: do not refuse an equation that does not balance\n"
-    "  --mass M          analyze: scale the ratios to the total molar mass M\n"
-    "  --ref S=N         analyze: scale the ratios so that species S has N atoms\n"
-    "  --by-difference E analyze: element E is the rest to 100 %\n"
+    "  --mass M          ratios: scale the ratios to the total molar mass M\n"
+    "  --ref S=N         ratios: scale the ratios so that species S has N atoms\n"
+    "  --by-difference E ratios: element E is the rest to 100 %\n"
     "  --found C=..,H=.. composition: found percentages, compared with the calculated ones\n"
     "  --elements C,H,N  composition: the elements of the Calcd line (default C, H, N, S)\n"
     "  --tolerance P     composition: allowed difference, absolute percent (default 0.4)\n"

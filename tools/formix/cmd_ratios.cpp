@@ -1,4 +1,4 @@
-// cmd_analyze.cpp -- formix analyze: atom ratios, the nearest formula and
+// cmd_ratios.cpp -- formix ratios (alias analyze): a formula from found values:
 // the candidate formulas from an elemental analysis, through the toolkit.
 #include <cmath>
 #include <cstdio>
@@ -11,9 +11,9 @@
 
 namespace formix::tool {
 
-void CommandAnalyze(Session& s) {
+void CommandRatios(Session& s) {
   const Options& o = s.options;
-  if (o.args.empty()) throw UsageError{"analyze takes SPECIES=FRACTION pairs, such as C=40.0"};
+  if (o.args.empty()) throw UsageError{o.command + " takes SPECIES=FRACTION pairs, such as C=40.0"};
   if (o.total && o.ref) throw UsageError{"give --mass or --ref, not both"};
   const std::size_t n = o.args.size();
   std::vector<std::string> species(n);
@@ -28,9 +28,9 @@ void CommandAnalyze(Session& s) {
   if (o.ref) SplitAssignment(*o.ref, &ref_species, &ref_count, "--ref");
   const double tolerance = o.tolerance ? ParseNumber(*o.tolerance, "--tolerance") : FORMIX_DEFAULT_TOLERANCE;
   std::unique_ptr<formix_ratios, decltype(&formix_ratios_free)> r(
-      formix_find_formula(s.context, names.data(), fractions.data(), n,
-                          o.by_difference ? o.by_difference->c_str() : nullptr, total,
-                          o.ref ? ref_species.c_str() : nullptr, ref_count, tolerance),
+      formix_atom_ratios(s.context, names.data(), fractions.data(), n,
+                         o.by_difference ? o.by_difference->c_str() : nullptr, total,
+                         o.ref ? ref_species.c_str() : nullptr, ref_count, tolerance),
       &formix_ratios_free);
   if (!r) throw IoError{"out of memory"};
   const std::string error = formix_ratios_error(r.get());
@@ -38,7 +38,7 @@ void CommandAnalyze(Session& s) {
   for (std::size_t i = 0; i < formix_ratios_warning_count(r.get()); ++i) {
     const std::string warning = formix_ratios_warning(r.get(), i);
     const bool by_difference = warning.find("by difference") != std::string::npos;
-    Tell("formix: analyze: warning: " + warning + (by_difference ? " (--by-difference SYMBOL)" : "") + "\n");
+    Tell("formix: " + o.command + ": warning: " + warning + (by_difference ? " (--by-difference SYMBOL)" : "") + "\n");
     s.flagged = true;
   }
   const std::size_t m = formix_ratios_count(r.get());
@@ -50,7 +50,7 @@ void CommandAnalyze(Session& s) {
 
   if (o.json) {
     Json json;
-    json.Document("analyze", s.options.verbose ? s.context : nullptr);
+    json.Document("ratios", s.options.verbose ? s.context : nullptr);
     json.Key("species").Open('[');
     for (std::size_t i = 0; i < m; ++i) {
       json.Open('{').Key("species").String(formix_ratios_species(r.get(), i));
