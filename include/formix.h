@@ -357,6 +357,17 @@ FORMIX_API int formix_exact_ion_possible(const formix_exact *exact, size_t index
  * [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."  The text lives
  * until the next call of this function on the same object. */
 FORMIX_API const char *formix_exact_hrms_line(formix_exact *exact, size_t index, double found, const char *source);
+/* Compares a found m/z (`ppm`: the window, NaN for FORMIX_DEFAULT_PPM;
+ * `source`: the ionization for the HRMS line, NULL for "ESI") with the ion
+ * and the possible adduct ions; 1 when one is within the window.  Then:
+ * the error of the ion itself and of each adduct ion in ppm (NaN where
+ * none), the closest adduct ion within the window (-1: none) and its HRMS
+ * line ("" for none). */
+FORMIX_API int formix_exact_compare(formix_exact *exact, double found, double ppm, const char *source);
+FORMIX_API double formix_exact_error_ppm(const formix_exact *exact);
+FORMIX_API double formix_exact_ion_error_ppm(const formix_exact *exact, size_t index);
+FORMIX_API int formix_exact_best(const formix_exact *exact);
+FORMIX_API const char *formix_exact_hrms(const formix_exact *exact);
 
 /* ---- Isotope patterns ---------------------------------------------------- */
 
@@ -480,6 +491,49 @@ FORMIX_API int formix_parse_number(const char *text, double *value);
  * continuation byte, an overlong form, a surrogate, past U+10FFFF, cut
  * short). */
 FORMIX_API size_t formix_utf8_sequence(const char *text, size_t length);
+
+/* ---- Documents ---------------------------------------------------------
+ *
+ * Each result as one JSON object, the parts the tool's --json documents,
+ * the npm package and the Python package are made of (members as
+ * docs/formix-json.schema.json describes them, layout version
+ * FORMIX_JSON_FORMAT): UTF-8 text owned by the object, valid until it is
+ * freed or the same call is made on it again.  NULL only when memory runs
+ * out.  Numbers are the shortest decimals that read back as the same
+ * doubles; a number that does not exist is null. */
+#define FORMIX_JSON_FORMAT 1
+
+/* A reading: formula (as given), molar_mass, charge (ions), hill,
+ * diagnostics; with FORMIX_JSON_TEXT the engine's text, with
+ * FORMIX_JSON_ELEMENTS empirical and elements (Hill order); with
+ * FORMIX_JSON_STRICT a warning withholds the number as an error does. */
+#define FORMIX_JSON_TEXT 1
+#define FORMIX_JSON_ELEMENTS 2
+#define FORMIX_JSON_STRICT 4
+FORMIX_API const char *formix_reading_json(formix_reading *reading, int parts);
+/* An elemental analysis (or {"error": ...}). */
+FORMIX_API const char *formix_analysis_json(formix_analysis *analysis);
+/* Atom ratios and candidate formulas, with warnings (or {"error": ...}). */
+FORMIX_API const char *formix_ratios_json(formix_ratios *ratios);
+/* Exact masses, with the errors against a found m/z and the HRMS line
+ * after formix_exact_compare (or formula, error and diagnostics). */
+FORMIX_API const char *formix_exact_json(formix_exact *exact);
+/* An isotope pattern: centroids, or with `fine` the isotopologues. */
+FORMIX_API const char *formix_pattern_json(formix_pattern *pattern, int fine);
+/* A reaction: the equation and its participants, with amounts after
+ * formix_reaction_solve (or equation, error and each participant's
+ * diagnostics). */
+FORMIX_API const char *formix_reaction_json(formix_reaction *reaction);
+/* A part of a context into `buffer` (`size` bytes, NUL-terminated, cut
+ * short when too small): FORMIX_JSON_DATA_FILES the files as opened,
+ * FORMIX_JSON_ELEMENTS_TABLE the element table, FORMIX_JSON_GROUPS_TABLE the
+ * group table with each group's molar mass.  Returns the length of the
+ * whole text (call again with more room when it is `size` or more); 0 when
+ * memory runs out. */
+#define FORMIX_JSON_DATA_FILES 0
+#define FORMIX_JSON_ELEMENTS_TABLE 1
+#define FORMIX_JSON_GROUPS_TABLE 2
+FORMIX_API size_t formix_context_json(const formix_context *context, int part, char *buffer, size_t size);
 
 /* The molar mass of the electron, g/mol (CODATA 2022). */
 #define FORMIX_ELECTRON_MOLAR_MASS 5.485799090441e-4

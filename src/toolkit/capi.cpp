@@ -12,6 +12,7 @@
 #include "formix.h"
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
+#include "toolkit/documents.h"
 #include "toolkit/exact.h"
 #include "toolkit/numbers.h"
 #include "toolkit/pattern.h"
@@ -25,6 +26,8 @@ struct formix_context {
 
 struct formix_reading {
   formix::toolkit::Reading reading;
+  std::string source;  // the text as given
+  std::string json;
   std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
   std::vector<formix_element_share> elements;
   std::vector<std::size_t> hill_order;  // indices into elements
@@ -32,25 +35,35 @@ struct formix_reading {
 
 struct formix_analysis {
   formix::toolkit::ElementalAnalysis analysis;
+  std::string json;
 };
 
 struct formix_pattern {
   formix::toolkit::Pattern pattern;
   double threshold, resolving_power;  // as asked for, defaults filled in
+  formix::toolkit::Reading reading;   // of the formula, and the text as given
+  std::string source, json;
 };
 
 struct formix_exact {
   formix::toolkit::ExactMasses exact;
   std::string line;
+  formix::toolkit::Reading reading;  // of the formula, and the text as given
+  std::string source, json;
+  bool compared = false;  // against a found m/z
+  formix::toolkit::FoundComparison found;
 };
 
 struct formix_ratios {
   formix::toolkit::RatioAnalysis ratios;
+  std::string json;
 };
 
 struct formix_reaction {
   formix::toolkit::Reaction reaction;
   std::vector<std::unique_ptr<formix_reading>> readings;
+  std::string equation, json;  // the equation as given
+  bool solved = false;         // amounts worked out
 };
 
 namespace {
@@ -88,6 +101,25 @@ static_assert(offsetof(formix_diagnostic, message) == 20 &&
               offsetof(formix_diagnostic, other) == 32 &&
               offsetof(formix_diagnostic, other_molar_mass) == 40);
 #endif
+
+namespace {
+
+static_assert(formix::toolkit::kJsonFormat == FORMIX_JSON_FORMAT);
+
+// Renders into `cache` (kept with its object) and gives its text.
+template <class Render>
+const char* Rendered(std::string& cache, Render render) {
+  try {
+    cache.clear();
+    formix::toolkit::JsonWriter json(cache);
+    render(json);
+    return cache.c_str();
+  } catch (...) {
+    return nullptr;  // out of memory
+  }
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -174,7 +206,9 @@ FORMIX_API const char* formix_group_formula(const formix_context* c, int i) {
 FORMIX_API formix_reading* formix_read(const formix_context* c, const char* text, std::size_t length) {
   if (c == nullptr || (text == nullptr && length != 0)) return nullptr;
   try {
-    return Wrap(formix::toolkit::Read(*c->context, text != nullptr ? text : "", length)).release();
+    auto r = Wrap(formix::toolkit::Read(*c->context, text != nullptr ? text : "", length));
+    r->source.assign(text != nullptr ? text : "", length);
+    return r.release();
   } catch (...) {
     return nullptr;
   }
@@ -392,7 +426,11 @@ FORMIX_API formix_reaction* formix_react(const formix_context* c, const char* eq
       return r.release();
     }
     r->reaction = formix::toolkit::ReadEquation(*c->context, equation, balance != 0, check != 0);
-    for (const auto& p : r->reaction.participants) r->readings.push_back(Wrap(p.reading));
+    r->equation = equation;
+    for (const auto& p : r->reaction.participants) {
+      r->readings.push_back(Wrap(p.reading));
+      r->readings.back()->source = p.formula;
+    }
     return r.release();
   } catch (...) {
     return nullptr;
@@ -416,7 +454,9 @@ FORMIX_API int formix_reaction_set_amount(formix_reaction* r, const char* assign
   }
 }
 FORMIX_API int formix_reaction_solve(formix_reaction* r) {
-  return r != nullptr && formix::toolkit::SolveAmounts(r->reaction) ? 1 : 0;
+  if (r == nullptr || !formix::toolkit::SolveAmounts(r->reaction)) return 0;
+  r->solved = true;
+  return 1;
 }
 FORMIX_API std::size_t formix_reaction_count(const formix_reaction* r) {
   return r != nullptr ? r->reaction.participants.size() : 0;
@@ -541,6 +581,8 @@ FORMIX_API formix_exact* formix_exact_masses(const formix_context* c, const form
       m->exact.error = "no context or no reading";
       return m.release();
     }
+    m->reading = r->reading;
+    m->source = r->source;
     std::vector<std::string> names;
     if (adducts != nullptr) {
       std::string name;
@@ -619,6 +661,8 @@ FORMIX_API formix_pattern* formix_isotope_pattern(const formix_context* c, const
     } else {
       p->threshold = std::isnan(threshold) ? FORMIX_DEFAULT_THRESHOLD : threshold;
       p->resolving_power = std::isnan(resolving_power) ? FORMIX_DEFAULT_RESOLVING_POWER : resolving_power;
+      p->reading = r->reading;
+      p->source = r->source;
       p->pattern = formix::toolkit::IsotopePattern(*c->context, r->reading, p->threshold, p->resolving_power);
     }
     return p.release();
@@ -692,6 +736,92 @@ FORMIX_API int formix_parse_number(const char* text, double* value) {
 FORMIX_API std::size_t formix_utf8_sequence(const char* text, std::size_t length) {
   char32_t code = 0;
   return text == nullptr || length == 0 ? 0 : formix::toolkit::DecodeUtf8(text, length, 0, &code);
+}
+
+// ---- Documents
+
+FORMIX_API const char* formix_reading_json(formix_reading* r, int parts) {
+  if (r == nullptr) return nullptr;
+  return Rendered(r->json, [&](formix::toolkit::JsonWriter& json) {
+    formix::toolkit::WriteReading(json, r->reading, r->source, static_cast<unsigned>(parts));
+  });
+}
+
+FORMIX_API const char* formix_analysis_json(formix_analysis* a) {
+  if (a == nullptr) return nullptr;
+  return Rendered(
+      a->json, [&](formix::toolkit::JsonWriter& json) { formix::toolkit::WriteAnalysis(json, a->analysis); });
+}
+
+FORMIX_API const char* formix_ratios_json(formix_ratios* r) {
+  if (r == nullptr) return nullptr;
+  return Rendered(r->json,
+                  [&](formix::toolkit::JsonWriter& json) { formix::toolkit::WriteRatios(json, r->ratios); });
+}
+
+FORMIX_API int formix_exact_compare(formix_exact* m, double found, double ppm, const char* source) {
+  if (m == nullptr || !m->exact.error.empty()) return 0;
+  try {
+    m->found = formix::toolkit::CompareFound(m->exact, found, std::isnan(ppm) ? FORMIX_DEFAULT_PPM : ppm,
+                                             source != nullptr ? source : "ESI");
+    m->compared = true;
+  } catch (...) {
+    return 0;
+  }
+  return m->found.within ? 1 : 0;
+}
+FORMIX_API double formix_exact_error_ppm(const formix_exact* m) {
+  return m != nullptr && m->compared && m->exact.charge != 0 ? m->found.error_ppm : kNaN;
+}
+FORMIX_API double formix_exact_ion_error_ppm(const formix_exact* m, std::size_t i) {
+  return m != nullptr && m->compared && i < m->found.adduct_error_ppm.size() ? m->found.adduct_error_ppm[i]
+                                                                             : kNaN;
+}
+FORMIX_API int formix_exact_best(const formix_exact* m) {
+  return m != nullptr && m->compared ? m->found.best : -1;
+}
+FORMIX_API const char* formix_exact_hrms(const formix_exact* m) {
+  return m != nullptr && m->compared ? m->found.hrms.c_str() : "";
+}
+
+FORMIX_API const char* formix_exact_json(formix_exact* m) {
+  if (m == nullptr) return nullptr;
+  return Rendered(m->json, [&](formix::toolkit::JsonWriter& json) {
+    formix::toolkit::WriteExact(json, m->exact, m->reading, m->source, m->compared ? &m->found : nullptr);
+  });
+}
+
+FORMIX_API const char* formix_pattern_json(formix_pattern* p, int fine) {
+  if (p == nullptr) return nullptr;
+  return Rendered(p->json, [&](formix::toolkit::JsonWriter& json) {
+    formix::toolkit::WritePattern(json, p->pattern, p->reading, p->source, p->threshold, p->resolving_power,
+                                  fine != 0);
+  });
+}
+
+FORMIX_API const char* formix_reaction_json(formix_reaction* r) {
+  if (r == nullptr) return nullptr;
+  return Rendered(r->json, [&](formix::toolkit::JsonWriter& json) {
+    formix::toolkit::WriteReaction(json, r->reaction, r->equation, r->solved);
+  });
+}
+
+FORMIX_API std::size_t formix_context_json(const formix_context* c, int part, char* buffer,
+                                           std::size_t size) {
+  if (c == nullptr) return 0;
+  try {
+    std::string text;
+    formix::toolkit::JsonWriter json(text);
+    formix::toolkit::WriteContext(json, *c->context, part);
+    if (buffer != nullptr && size > 0) {
+      const std::size_t n = text.size() < size ? text.size() : size - 1;
+      std::memcpy(buffer, text.data(), n);
+      buffer[n] = '\0';
+    }
+    return text.size();
+  } catch (...) {
+    return 0;
+  }
 }
 
 }  // extern "C"

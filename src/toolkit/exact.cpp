@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
 
 #include "toolkit/hill.h"
@@ -166,6 +167,32 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     x.adducts.push_back(ion);
   }
   return x;
+}
+
+FoundComparison CompareFound(const ExactMasses& exact, double found, double ppm, const std::string& source) {
+  FoundComparison f;
+  f.found = found;
+  f.ppm = ppm;
+  auto error_ppm = [found](double mz) { return (found - mz) / mz * 1e6; };
+  if (exact.charge != 0) {
+    f.error_ppm = error_ppm(exact.mz);
+    f.within = std::fabs(f.error_ppm) <= ppm;
+  }
+  double best = 0.0;
+  for (std::size_t i = 0; i < exact.adducts.size(); ++i) {
+    const AdductIon& ion = exact.adducts[i];
+    const double e = ion.possible ? error_ppm(ion.mz) : std::numeric_limits<double>::quiet_NaN();
+    f.adduct_error_ppm.push_back(e);
+    if (std::fabs(e) <= ppm && (f.best < 0 || std::fabs(e) < std::fabs(best))) {
+      f.best = static_cast<int>(i);
+      best = e;
+    }
+  }
+  if (f.best >= 0) {
+    f.within = true;
+    f.hrms = HrmsLine(source, exact.adducts[static_cast<std::size_t>(f.best)], found);
+  }
+  return f;
 }
 
 std::string HrmsLine(const std::string& source, const AdductIon& ion, double found) {

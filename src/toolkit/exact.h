@@ -32,6 +32,20 @@ struct ExactMasses {
 // calculate, all of them when empty (charged species get none).
 ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts);
 
+// A found m/z against the exact masses: the error of the ion itself and of
+// each adduct ion in ppm (NaN for an ion that cannot exist), the closest
+// possible adduct ion within `ppm` (-1: none), whether anything is within,
+// and the journal's line for the closest.
+struct FoundComparison {
+  double found = 0.0, ppm = 0.0;
+  double error_ppm = 0.0;                // of the ion itself (a charged species)
+  std::vector<double> adduct_error_ppm;  // of each adduct ion
+  int best = -1;
+  bool within = false;
+  std::string hrms;  // "" without a closest adduct ion
+};
+FoundComparison CompareFound(const ExactMasses& exact, double found, double ppm, const std::string& source);
+
 // "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."
 std::string HrmsLine(const std::string& source, const AdductIon& ion, double found);
 

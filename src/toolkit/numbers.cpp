@@ -8,6 +8,7 @@
 
 #include <fast_float/fast_float.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -100,7 +101,7 @@ std::string ShortestFixedText(double x) {
   return FixedFrom(d, e, x);
 }
 
-std::string ShortestText(double x) {
+std::string PortableShortestText(double x) {
   if (!std::isfinite(x) || x == 0.0) return Special(x);
   std::string d;
   int e = 0;
@@ -115,6 +116,29 @@ std::string ShortestText(double x) {
   scientific += std::to_string(std::abs(power));
   return scientific.size() < fixed.size() ? scientific : fixed;
 }
+
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+std::string ShortestText(double x) {
+  char buffer[32];
+  return std::string(buffer, ShortestTo(x, buffer));
+}
+
+std::size_t ShortestTo(double x, char* out) {
+  if (!std::isfinite(x)) {
+    const std::string s = Special(x);
+    s.copy(out, s.size());
+    return s.size();
+  }
+  return static_cast<std::size_t>(std::to_chars(out, out + 32, x).ptr - out);
+}
+#else
+std::string ShortestText(double x) { return PortableShortestText(x); }
+
+std::size_t ShortestTo(double x, char* out) {
+  const std::string s = PortableShortestText(x);
+  return s.copy(out, 32);
+}
+#endif
 
 std::string PlainText(double x) {
   const double magnitude = std::fabs(x);

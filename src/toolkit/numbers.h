@@ -5,13 +5,21 @@
 #ifndef FORMIX_TOOLKIT_NUMBERS_H
 #define FORMIX_TOOLKIT_NUMBERS_H
 
+#include <cstddef>
 #include <string>
 
 namespace formix::toolkit {
 
 // The text std::to_chars(x) writes: the shortest digits that read back as
-// x, in fixed or scientific notation, whichever is shorter (fixed on a tie).
+// x, in fixed or scientific notation, whichever is shorter (fixed on a tie);
+// "nan", "inf", "-inf".  From std::to_chars where the C++ library has it,
+// else from PortableShortestText.
 std::string ShortestText(double x);
+// The same into `out` (room for 32 bytes, no NUL); returns the length.
+std::size_t ShortestTo(double x, char* out);
+// The same from printf and fast_float alone (for the WebAssembly build,
+// whose C++ library lacks floating-point to_chars).
+std::string PortableShortestText(double x);
 
 // The text std::to_chars(x, std::chars_format::fixed) writes: the shortest
 // digits in fixed notation (a whole number: its exact digits).

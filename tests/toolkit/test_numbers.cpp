@@ -18,6 +18,7 @@ namespace {
 void ExpectSameText(double x) {
   char buffer[400];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  ASSERT_EQ(PortableShortestText(x), std::string(buffer, r.ptr)) << std::hexfloat << x;
   ASSERT_EQ(ShortestText(x), std::string(buffer, r.ptr)) << std::hexfloat << x;
   r = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
   ASSERT_EQ(ShortestFixedText(x), std::string(buffer, r.ptr)) << std::hexfloat << x;

@@ -21,35 +21,6 @@ std::string Signed(double value) {
   return value >= 0 ? "+" + text : text;
 }
 
-void WriteAnalysis(Json& json, const formix_analysis* a, double tolerance) {
-  const std::size_t n = formix_analysis_element_count(a);
-  json.Key("analysis").Open('{').Key("tolerance").Number(tolerance).Key("elements").Open('[');
-  for (std::size_t i = 0; i < n; ++i) {
-    json.Open('{')
-        .Key("symbol")
-        .String(formix_analysis_element(a, i))
-        .Key("calcd")
-        .Number(formix_analysis_calcd(a, i));
-    const double found = formix_analysis_found(a, i);
-    if (found == found)
-      json.Key("found").Number(found).Key("difference").Number(found - formix_analysis_calcd(a, i));
-    json.Close();
-  }
-  json.Close().Key("calcd_line").String(formix_analysis_calcd_line(a));
-  const std::string found_line = formix_analysis_found_line(a);
-  if (!found_line.empty()) {
-    json.Key("found_line").String(found_line).Key("within").Bool(formix_analysis_within(a) != 0);
-  }
-  json.Key("fits").Open('[');
-  for (std::size_t k = 0; k < formix_analysis_fit_count(a); ++k) {
-    json.Open('{').Key("label").String(formix_analysis_fit_label(a, k));
-    json.Key("worst").Number(formix_analysis_fit_worst(a, k)).Key("calcd").Open('[');
-    for (std::size_t i = 0; i < n; ++i) json.Number(formix_analysis_fit_calcd(a, k, i));
-    json.Close().Key("calcd_line").String(formix_analysis_fit_line(a, k)).Close();
-  }
-  json.Close().Close();
-}
-
 void PrintAnalysis(const formix_analysis* a, double tolerance, int solvate) {
   std::string out = std::string(formix_analysis_calcd_line(a)) + "\n";
   const std::string found_line = formix_analysis_found_line(a);
@@ -114,26 +85,8 @@ void CommandComposition(Session& s) {
   if (o.json) {
     Json json;
     json.Document("composition", s.options.verbose ? s.context : nullptr);
-    json.Key("formula").String(formula).Key("molar_mass");
-    if (shows) {
-      json.Number(mass);
-    } else {
-      json.Null();
-    }
-    if (charge != 0) json.Key("charge").Integer(charge);
-    if (shows) {
-      json.Key("hill").String(formix_reading_hill(r.get()));
-      const std::string empirical = formix_reading_empirical(r.get());
-      if (!empirical.empty()) json.Key("empirical").String(empirical);
-    }
-    json.Key("elements").Open('[');
-    for (const formix_element_share* e : rows) {
-      json.Open('{').Key("symbol").String(e->symbol).Key("atoms").Number(e->atoms);
-      json.Key("mass").Number(e->mass).Key("percent").Number(e->percent).Close();
-    }
-    json.Close();
-    if (analysis) WriteAnalysis(json, analysis.get(), tolerance);
-    WriteDiagnostics(json, r.get());
+    json.Members(formix_reading_json(r.get(), FORMIX_JSON_ELEMENTS | (o.strict ? FORMIX_JSON_STRICT : 0)));
+    if (analysis) json.Key("analysis").Raw(formix_analysis_json(analysis.get()));
     json.Close().End();
     return;
   }

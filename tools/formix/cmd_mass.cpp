@@ -38,18 +38,7 @@ void One(Session& s, Json* json, const std::string& formula) {
   const double mass = formix_reading_molar_mass(r.get());
   const int charge = formix_reading_charge(r.get());
   if (json != nullptr) {
-    json->Open('{');
-    json->Key("formula").String(formula);
-    json->Key("molar_mass");
-    if (shows) {
-      json->Number(mass);
-    } else {
-      json->Null();
-    }
-    if (charge != 0) json->Key("charge").Integer(charge);
-    if (shows) json->Key("hill").String(formix_reading_hill(r.get()));
-    WriteDiagnostics(*json, r.get());
-    json->Close();
+    json->Raw(formix_reading_json(r.get(), s.options.strict ? FORMIX_JSON_STRICT : 0));
     return;
   }
   std::string line = Printable(formula) + "\t" + (shows ? Fixed(mass, s.options.precision) : "");

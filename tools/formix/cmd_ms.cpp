@@ -36,47 +36,12 @@ void CommandMs(Session& s) {
   }
   const int charge = formix_exact_charge(ms.get());
   const std::size_t n = formix_exact_ion_count(ms.get());
-  // Errors against the found m/z: of the ion itself, or of each adduct ion.
-  auto error_ppm = [&](double mz) { return (found - mz) / mz * 1e6; };
-  long best = -1;
-  double best_ppm = 0.0;
-  for (std::size_t i = 0; i < n && has_found; ++i) {
-    if (!formix_exact_ion_possible(ms.get(), i)) continue;
-    const double e = error_ppm(formix_exact_ion_mz(ms.get(), i));
-    if (std::fabs(e) <= ppm && (best < 0 || std::fabs(e) < std::fabs(best_ppm)))
-      best = static_cast<long>(i), best_ppm = e;
-  }
-  const bool ion_within = has_found && charge != 0 && std::fabs(error_ppm(formix_exact_mz(ms.get()))) <= ppm;
-  if (has_found && best < 0 && !ion_within) s.flagged = true;
-  const std::string hrms =
-      best >= 0 ? formix_exact_hrms_line(ms.get(), static_cast<std::size_t>(best), found, source.c_str())
-                : "";
+  if (has_found && !formix_exact_compare(ms.get(), found, ppm, source.c_str())) s.flagged = true;
+  const std::string hrms = formix_exact_hrms(ms.get());
 
   if (o.json) {
     Json json;
-    json.Document("ms", s.options.verbose ? s.context : nullptr).Key("formula").String(formula);
-    json.Key("hill").String(formix_reading_hill(r.get()));
-    json.Key("monoisotopic_mass").Number(formix_exact_monoisotopic(ms.get()));
-    json.Key("nominal_mass").Number(formix_exact_nominal(ms.get()));
-    json.Key("average_molar_mass").Number(formix_reading_molar_mass(r.get()));
-    if (charge != 0) json.Key("charge").Integer(charge).Key("mz").Number(formix_exact_mz(ms.get()));
-    json.Key("ions").Open('[');
-    for (std::size_t i = 0; i < n; ++i) {
-      const double mz = formix_exact_ion_mz(ms.get(), i);
-      json.Open('{').Key("adduct").String(formix_exact_ion_name(ms.get(), i));
-      json.Key("formula")
-          .String(formix_exact_ion_formula(ms.get(), i))
-          .Key("charge")
-          .Integer(formix_exact_ion_charge(ms.get(), i));
-      json.Key("possible").Bool(formix_exact_ion_possible(ms.get(), i) != 0).Key("mz").Number(mz);
-      if (has_found) {
-        json.Key("error_ppm").Number(error_ppm(mz)).Key("error_mda").Number((found - mz) * 1000.0);
-      }
-      json.Close();
-    }
-    json.Close();
-    if (!hrms.empty()) json.Key("hrms").String(hrms);
-    WriteDiagnostics(json, r.get());
+    json.Document("ms", s.options.verbose ? s.context : nullptr).Members(formix_exact_json(ms.get()));
     json.Close().End();
     return;
   }
@@ -88,7 +53,7 @@ void CommandMs(Session& s) {
     head += "\nion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") + ": m/z " +
             Fixed(formix_exact_mz(ms.get()), o.precision) + " (monoisotopic)";
     if (has_found) {
-      const double e = error_ppm(formix_exact_mz(ms.get()));
+      const double e = formix_exact_error_ppm(ms.get());
       head += "; found " + Fixed(found, o.precision) + ", error " + Fixed(e, 1) + " ppm, " +
               Fixed((found - formix_exact_mz(ms.get())) * 1000.0, 2) + " mDa" +
               (std::fabs(e) <= ppm ? "" : " (outside)");
@@ -106,7 +71,7 @@ void CommandMs(Session& s) {
                                     possible ? formix_exact_ion_formula(ms.get(), i) : "-",
                                     possible ? Fixed(mz, o.precision) : "(M lacks the atoms)"};
     if (has_found && possible) {
-      const double e = error_ppm(mz);
+      const double e = formix_exact_ion_error_ppm(ms.get(), i);
       row.push_back(Fixed(e, 1));
       row.push_back(Fixed((found - mz) * 1000.0, 2));
       row.push_back(std::fabs(e) <= ppm ? "within " + Shortest(ppm) + " ppm" : "");

@@ -112,17 +112,8 @@ void CommandPattern(Session& s) {
   }
   if (o.json) {
     Json json;
-    json.Document("pattern", s.options.verbose ? s.context : nullptr).Key("formula").String(formula);
-    json.Key("hill").String(formix_reading_hill(r.get())).Key("resolving_power").Number(resolution);
-    json.Key("threshold").Number(threshold).Key("pruned").Number(formix_pattern_pruned(p.get()));
-    if (!warning.empty()) json.Key("warning").String(warning);
-    json.Key("most_abundant_mz").Number(formix_pattern_most_abundant(p.get()));
-    json.Key(o.fine ? "isotopologues" : "peaks").Open('[');
-    for (const auto& [mz, intensity] : peaks)
-      json.Open('{').Key("mz").Number(mz).Key("intensity").Number(intensity).Close();
-    json.Close();
-    WriteDiagnostics(json, r.get());
-    json.Close().End();
+    json.Document("pattern", s.options.verbose ? s.context : nullptr);
+    json.Members(formix_pattern_json(p.get(), o.fine ? 1 : 0)).Close().End();
     return;
   }
   Write(Printable(formula) + "\tisotope pattern at resolving power " + Shortest(resolution) +

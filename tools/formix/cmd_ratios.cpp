@@ -38,7 +38,8 @@ void CommandRatios(Session& s) {
   for (std::size_t i = 0; i < formix_ratios_warning_count(r.get()); ++i) {
     const std::string warning = formix_ratios_warning(r.get(), i);
     const bool by_difference = warning.find("by difference") != std::string::npos;
-    Tell("formix: " + o.command + ": warning: " + warning + (by_difference ? " (--by-difference SYMBOL)" : "") + "\n");
+    Tell("formix: " + o.command + ": warning: " + warning +
+         (by_difference ? " (--by-difference SYMBOL)" : "") + "\n");
     s.flagged = true;
   }
   const std::size_t m = formix_ratios_count(r.get());
@@ -51,28 +52,7 @@ void CommandRatios(Session& s) {
   if (o.json) {
     Json json;
     json.Document("ratios", s.options.verbose ? s.context : nullptr);
-    json.Key("species").Open('[');
-    for (std::size_t i = 0; i < m; ++i) {
-      json.Open('{').Key("species").String(formix_ratios_species(r.get(), i));
-      json.Key("fraction")
-          .Number(formix_ratios_fraction(r.get(), i))
-          .Key("ratio")
-          .Number(formix_ratios_ratio(r.get(), i));
-      json.Key("whole")
-          .Integer(formix_ratios_whole(r.get(), i))
-          .Key("deviation")
-          .Number(deviation(i))
-          .Close();
-    }
-    json.Close().Key("multiplier").Integer(k).Key("formula").String(formix_ratios_nearest(r.get()));
-    json.Key("candidates").Open('[');
-    for (std::size_t c = 0; c < candidates; ++c) {
-      json.Open('{').Key("formula").String(formix_ratios_candidate(r.get(), c));
-      json.Key("molar_mass").Number(formix_ratios_candidate_mass(r.get(), c));
-      json.Key("worst").Number(formix_ratios_candidate_worst(r.get(), c));
-      json.Key("calcd_line").String(formix_ratios_candidate_line(r.get(), c)).Close();
-    }
-    json.Close().Close().End();
+    json.Members(formix_ratios_json(r.get())).Close().End();
     return;
   }
   Table table({"species", "fraction", "ratio", "whole", "deviation"});

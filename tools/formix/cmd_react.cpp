@@ -56,15 +56,6 @@ std::string VolumeText(double millilitres) {
   return InUnits(millilitres, kUnits, std::size(kUnits));
 }
 
-void JsonNumberOrNull(Json& json, const char* key, double value) {
-  json.Key(key);
-  if (std::isfinite(value)) {
-    json.Number(value);
-  } else {
-    json.Null();
-  }
-}
-
 }  // namespace
 
 void CommandReact(Session& s) {
@@ -116,31 +107,7 @@ void CommandReact(Session& s) {
   if (o.json) {
     Json json;
     json.Document("react", s.options.verbose ? s.context : nullptr);
-    json.Key("equation").String(formix_reaction_equation(r.get())).Key("participants").Open('[');
-    for (std::size_t i = 0; i < n; ++i) {
-      const formix_reading* reading = formix_reaction_reading(r.get(), i);
-      json.Open('{').Key("side").String(formix_reaction_side(r.get(), i) ? "product" : "reactant");
-      json.Key("coefficient").Number(formix_reaction_coefficient(r.get(), i));
-      json.Key("formula")
-          .String(formix_reaction_formula(r.get(), i))
-          .Key("hill")
-          .String(formix_reading_hill(reading));
-      json.Key("molar_mass").Number(formix_reading_molar_mass(reading));
-      if (amounts) {
-        JsonNumberOrNull(json, "moles", formix_reaction_moles(r.get(), i));
-        JsonNumberOrNull(json, "mass", formix_reaction_mass(r.get(), i));
-        const double equiv = formix_reaction_equiv(r.get(), i);
-        if (std::isfinite(equiv)) json.Key("equiv").Number(equiv);
-        const double volume = formix_reaction_volume(r.get(), i);
-        if (std::isfinite(volume)) json.Key("volume").Number(volume);
-        const double excess = formix_reaction_excess(r.get(), i);
-        if (std::isfinite(excess) && static_cast<int>(i) != limiting) json.Key("excess_moles").Number(excess);
-        json.Key("given").Bool(formix_reaction_given(r.get(), i) != 0);
-        if (static_cast<int>(i) == limiting) json.Key("limiting").Bool(true);
-      }
-      json.Close();
-    }
-    json.Close().Close().End();
+    json.Members(formix_reaction_json(r.get())).Close().End();
     return;
   }
   std::string out = std::string(formix_reaction_equation(r.get())) + "\n";

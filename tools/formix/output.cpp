@@ -157,16 +157,38 @@ Json& Json::Open(char bracket) {
 }
 
 Json& Json::Document(const char* command, const formix_context* context) {
-  Open('{').Key("format").Integer(kJsonFormat).Key("command").String(command);
+  Open('{').Key("format").Integer(FORMIX_JSON_FORMAT).Key("command").String(command);
   if (context == nullptr) return *this;
-  Key("data_files").Open('{');
-  Key("masses").String(formix_context_masses_file(context));
-  Key("groups").String(formix_context_groups_file(context));
-  const char* name = nullptr;
-  for (std::size_t i = 0; const char* path = formix_context_list_file(context, i, &name); ++i) {
-    Key(name).String(path);
+  const std::string files = ContextJson(context, FORMIX_JSON_DATA_FILES);
+  return Key("data_files").Raw(files.c_str());
+}
+
+Json& Json::Raw(const char* json) {
+  if (json == nullptr) throw IoError{"out of memory"};
+  Value(json);
+  return *this;
+}
+
+Json& Json::Members(const char* object) {
+  if (object == nullptr) throw IoError{"out of memory"};
+  const std::size_t n = std::strlen(object);
+  if (n <= 2) return *this;  // {}
+  if (has_member_.back()) Write(",");
+  has_member_.back() = true;
+  Write(object + 1, n - 2);
+  return *this;
+}
+
+std::string ContextJson(const formix_context* context, int part) {
+  std::string text(4096, '\0');
+  std::size_t n = formix_context_json(context, part, text.data(), text.size());
+  if (n >= text.size()) {
+    text.assign(n + 1, '\0');
+    n = formix_context_json(context, part, text.data(), text.size());
   }
-  return Close();
+  if (n == 0) throw IoError{"out of memory"};
+  text.resize(n);
+  return text;
 }
 
 Json& Json::Close() {
@@ -228,35 +250,6 @@ void PrintDiagnostics(const std::string& formula, const formix_reading* reading,
     }
     Tell(line);
   }
-}
-
-void WriteDiagnostics(Json& json, const formix_reading* reading) {
-  json.Key("diagnostics").Open('[');
-  for (std::size_t i = 0; i < formix_reading_diagnostic_count(reading); ++i) {
-    const formix_diagnostic* d = formix_reading_diagnostic(reading, i);
-    json.Open('{');
-    json.Key("severity").String(SeverityName(d->severity));
-    json.Key("code").String(d->code);
-    json.Key("offset").Integer(static_cast<long long>(d->offset));
-    json.Key("length").Integer(static_cast<long long>(d->length));
-    json.Key("message").String(d->message);
-    if (d->symbol[0] != '\0') json.Key("symbol").String(d->symbol);
-    if (d->library_message[0] != '\0') {
-      json.Key("library_caption").String(d->library_caption);
-      json.Key("library_message").String(d->library_message);
-    }
-    if (d->other[0] != '\0') {
-      json.Key("other").String(d->other);
-      json.Key("other_molar_mass");
-      if (d->other_molar_mass == d->other_molar_mass) {
-        json.Number(d->other_molar_mass);
-      } else {
-        json.Null();
-      }
-    }
-    json.Close();
-  }
-  json.Close();
 }
 
 }  // namespace formix::tool

@@ -74,6 +74,10 @@ class Json {
   Json& Integer(long long value);
   Json& Bool(bool value);
   Json& Null();
+  // A value the library wrote (an object or array), as it is.
+  Json& Raw(const char* json);
+  // The members of an object the library wrote, into the open object.
+  Json& Members(const char* object);
   void End() { Write("\n"); }
 
  private:
@@ -83,8 +87,8 @@ class Json {
   bool after_key_ = false;
 };
 
-// The version of the JSON layout (docs/formix-json.schema.json).
-constexpr int kJsonFormat = 1;
+// A part of the context's JSON (formix_context_json).
+std::string ContextJson(const formix_context* context, int part);
 
 // How diagnostics are shown.
 struct DiagnosticStyle {
@@ -96,9 +100,6 @@ struct DiagnosticStyle {
 // "formix: FORMULA:COLUMN: severity: text".
 void PrintDiagnostics(const std::string& formula, const formix_reading* reading,
                       const DiagnosticStyle& style);
-
-// The diagnostics of a reading as a JSON array (written as "diagnostics").
-void WriteDiagnostics(Json& json, const formix_reading* reading);
 
 const char* SeverityName(int severity);
 
