@@ -511,6 +511,14 @@ FORMIX_API size_t formix_utf8_sequence(const char *text, size_t length);
 #define FORMIX_JSON_ELEMENTS 2
 #define FORMIX_JSON_STRICT 4
 FORMIX_API const char *formix_reading_json(formix_reading *reading, int parts);
+/* formix_reading_json(reading, 0) of `length` bytes of UTF-8 at `text`
+ * without a reading object, when it is a plain formula (as for
+ * formix_quiet_molar_mass), into `buffer` (`size` bytes, NUL-terminated,
+ * cut short when too small).  Returns the length of the whole text (call
+ * again with more room when it is `size` or more), or 0 for any other
+ * text: read it then with formix_read. */
+FORMIX_API size_t formix_quiet_json(const formix_context *context, const char *text, size_t length, char *buffer,
+                                    size_t size);
 /* An elemental analysis (or {"error": ...}). */
 FORMIX_API const char *formix_analysis_json(formix_analysis *analysis);
 /* Atom ratios and candidate formulas, with warnings (or {"error": ...}). */

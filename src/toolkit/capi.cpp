@@ -747,6 +747,24 @@ FORMIX_API const char* formix_reading_json(formix_reading* r, int parts) {
   });
 }
 
+FORMIX_API std::size_t formix_quiet_json(const formix_context* c, const char* text, std::size_t length,
+                                         char* buffer, std::size_t size) {
+  if (c == nullptr || text == nullptr) return 0;
+  try {
+    thread_local std::string out;
+    out.clear();
+    if (!formix::toolkit::ReadPlainJson(*c->context, text, length, out)) return 0;
+    if (buffer != nullptr && size > 0) {
+      const std::size_t n = out.size() < size ? out.size() : size - 1;
+      std::memcpy(buffer, out.data(), n);
+      buffer[n] = '\0';
+    }
+    return out.size();
+  } catch (...) {
+    return 0;
+  }
+}
+
 FORMIX_API const char* formix_analysis_json(formix_analysis* a) {
   if (a == nullptr) return nullptr;
   return Rendered(

@@ -267,6 +267,7 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   std::vector<std::string> sorted = context->symbols;
   std::sort(sorted.begin(), sorted.end());
   for (const std::string& symbol : context->symbols) {
+    context->carbon_or_hydrogen.push_back(symbol == "C" ? 'C' : symbol == "H" ? 'H' : 0);
     context->symbol_places.push_back(
         static_cast<int>(std::lower_bound(sorted.begin(), sorted.end(), symbol) - sorted.begin()));
   }

@@ -58,6 +58,9 @@ struct Context {
   // Slot i: the place of symbols[i] in alphabetical order (equal symbols,
   // equal places), for Hill formulas.
   std::vector<int> symbol_places;
+  // Slot i: 'C' or 'H' for a symbol C or H (first in Hill's order when the
+  // formula holds carbon), else 0.
+  std::vector<char> carbon_or_hydrogen;
   std::vector<std::string> group_names, group_formulas;
   std::vector<Abbreviation> abbreviations;  // element symbols
   // The other abbreviations (ligands, protecting groups, reagents) that

@@ -16,7 +16,7 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
     std::size_t j = i;
     while (j < utf8.size()) {
       const unsigned char b = static_cast<unsigned char>(utf8[j]);
-      if (b < 0x20 || b >= 0x80 || b == '"' || b == '\\') break;
+      if (b < 0x20 || b >= 0x80 || b == '"' || b == '\\' || b == 0x7F) break;
       ++j;
     }
     out.append(utf8.data() + i, j - i);
@@ -29,6 +29,11 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
       if (n == 0) {
         out += "\xEF\xBF\xBD";  // JSON text is UTF-8: a byte that is not becomes U+FFFD
         ++i;
+      } else if (code < 0xA0) {
+        char buffer[8];  // a C1 control: escaped, as terminals may obey it
+        std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(code));
+        out += buffer;
+        i += n;
       } else {
         out.append(utf8.data() + i, n);
         i += n;

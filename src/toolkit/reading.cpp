@@ -208,15 +208,15 @@ bool Reader::HillOrderByPlaces(std::vector<std::size_t>* order) const {
   bool carbon = false;
   for (const ElementShare& e : r_.elements) {
     if (e.index >= natural) return false;  // a label
-    carbon = carbon || e.symbol == "C";
+    carbon = carbon || context_.carbon_or_hydrogen[static_cast<std::size_t>(e.index)] == 'C';
     entries[n] = {context_.symbol_places[static_cast<std::size_t>(e.index)], n};
     ++n;
   }
   for (std::size_t i = 0; i < n; ++i) {
-    const std::string& s = r_.elements[entries[i].at].symbol;
+    const char ch = context_.carbon_or_hydrogen[static_cast<std::size_t>(r_.elements[entries[i].at].index)];
     // Places run below kMaxElements; C and H go before them all.
-    if (carbon && s == "C") entries[i].key = -2;
-    if (carbon && s == "H") entries[i].key = -1;
+    if (carbon && ch == 'C') entries[i].key = -2;
+    if (carbon && ch == 'H') entries[i].key = -1;
   }
   std::sort(entries, entries + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
   for (std::size_t i = 1; i < n; ++i) {

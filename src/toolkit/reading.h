@@ -70,6 +70,12 @@ Reading Read(const Context& context, const char* text, std::size_t length);
 // the bit, no charge and no diagnostic.
 bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass);
 
+// The same shortcut, appending the reading's JSON object (documents.h's
+// WriteReading with no parts: formula, molar_mass, hill, diagnostics) to
+// `out` without a reading; false (and `out` unchanged) for anything the
+// reading must decide.
+bool ReadPlainJson(const Context& context, const char* text, std::size_t length, std::string& out);
+
 // Read without the shortcut for plain formulas: every stage traced and
 // every report looked for.  For callers that have found the shortcut does
 // not apply (ReadPlain false: the same decision), and for the tests, which

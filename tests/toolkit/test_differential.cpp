@@ -12,6 +12,7 @@
 #include "refdata/tables.h"
 #include "shipped_context.h"
 #include "toolkit/context.h"
+#include "toolkit/documents.h"
 #include "toolkit/hill.h"
 #include "toolkit/reading.h"
 #include "toolkit/text.h"
@@ -102,6 +103,12 @@ TEST(ToolkitDifferential, PlainShortcutAgreesWithTheReading) {
     for (const ElementShare& e : r.elements) counts.emplace_back(e.symbol, e.atoms);
     ASSERT_EQ(HillFormula(counts, 0, false), r.hill) << formula;
     ASSERT_EQ(HillFormula(counts, 0, true), r.empirical) << formula;
+    // Its JSON object, to the byte, as the documents write the reading.
+    std::string plain_json, full_json;
+    ASSERT_TRUE(ReadPlainJson(*context, formula.data(), formula.size(), plain_json)) << formula;
+    JsonWriter writer(full_json);
+    WriteReading(writer, r, formula, 0);
+    ASSERT_EQ(plain_json, full_json);
     ASSERT_EQ(quick.elements.size(), r.elements.size()) << formula;
     for (std::size_t e = 0; e < r.elements.size(); ++e) {
       const ElementShare &a = quick.elements[e], &b = r.elements[e];

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "formix.h"
+#include "toolkit/json.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
@@ -88,6 +89,41 @@ TEST(Numbers, PlainTextAndWholeNumbers) {
     double value = -7.0;
     EXPECT_EQ(formix_parse_number(row.text, &value), row.ok) << '"' << row.text << '"';
     EXPECT_EQ(value, row.ok ? row.value : -7.0) << '"' << row.text << '"';
+  }
+}
+
+// JSON text: strings escaped by hand (every control character, C1 and DEL
+// included, as \u escapes; bytes that are not UTF-8 as U+FFFD), numbers
+// shortest or null.
+TEST(Numbers, JsonText) {
+  const struct {
+    const char* in;
+    const char* out;
+  } kStrings[] = {{"H2O", "\"H2O\""},
+                  {"a\"b\\c", "\"a\\\"b\\\\c\""},
+                  {"\x01\n", "\"\\u0001\\u000a\""},
+                  {"\x7f", "\"\\u007f\""},
+                  {"\xC2\x85", "\"\\u0085\""},
+                  {"CuSO4\xC2\xB7"
+                   "5H2O",
+                   "\"CuSO4\xC2\xB7"
+                   "5H2O\""},
+                  {"\xFF", "\"\xEF\xBF\xBD\""},
+                  {"\xE2\x82", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""}};
+  for (const auto& row : kStrings) {
+    std::string out;
+    AppendJsonString(out, row.in);
+    EXPECT_EQ(out, row.out) << row.in;
+  }
+  const struct {
+    double x;
+    const char* out;
+  } kNumbers[] = {{0.1, "0.1"}, {18.015, "18.015"},     {1e21, "1e+21"},
+                  {-0.0, "-0"}, {std::nan(""), "null"}, {HUGE_VAL, "null"}};
+  for (const auto& row : kNumbers) {
+    std::string out;
+    AppendJsonNumber(out, row.x);
+    EXPECT_EQ(out, row.out);
   }
 }
 

@@ -28,11 +28,22 @@ bool Quiet(Session& s, const char* formula, std::size_t length) {
   return true;
 }
 
+// The same for a JSON result: the library's object, when it has nothing
+// to report.
+bool QuietJson(Json& json, const formix_context* context, const char* formula, std::size_t length) {
+  static char object[4096];
+  const std::size_t n = formix_quiet_json(context, formula, length, object, sizeof object);
+  if (n == 0 || n >= sizeof object) return false;
+  json.Raw(object, n);
+  return true;
+}
+
 void One(Session& s, Json* json, const std::string& formula) {
   if (json == nullptr && formula.find('\0') == std::string::npos &&
       Quiet(s, formula.c_str(), formula.size())) {
     return;
   }
+  if (json != nullptr && QuietJson(*json, s.context, formula.data(), formula.size())) return;
   Reading r = s.Read(formula);
   const bool shows = s.Shows(r.get());
   const double mass = formix_reading_molar_mass(r.get());
@@ -59,6 +70,7 @@ void Lines(Session& s, Json* json) {
     if (n > 0 && line[n - 1] == '\r') --n;
     line[n] = '\0';
     if (json == nullptr && std::strlen(line) == n && Quiet(s, line, n)) continue;
+    if (json != nullptr && QuietJson(*json, s.context, line, n)) continue;
     One(s, json, std::string(line, n));
   }
 }

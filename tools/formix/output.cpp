@@ -76,7 +76,7 @@ bool LineReader::Next(char** line, std::size_t* length) {
 
 void Tell(const std::string& text) { std::fputs(PrintableLines(text).c_str(), stderr); }
 
-void Write(const std::string& text) {
+void Write(std::string_view text) {
   // A control character never reaches a terminal raw, whatever printed it
   // (a formula, a data file's symbol, a message): escaped as Printable
   // does, line ends and tabs kept.  In JSON, which escapes C0 itself, a C1
@@ -85,7 +85,7 @@ void Write(const std::string& text) {
     const auto c = static_cast<unsigned char>(text[i]);
     if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F ||
         (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
-      const std::string shown = PrintableLines(text);
+      const std::string shown = PrintableLines(std::string(text));
       Write(shown.data(), shown.size());
       return;
     }
@@ -140,7 +140,7 @@ void Table::Print() const {
   Write(out);
 }
 
-void Json::Value(const std::string& text) {
+void Json::Value(std::string_view text) {
   if (!after_key_ && !open_.empty()) {
     if (has_member_.back()) Write(",");
     has_member_.back() = true;
@@ -163,9 +163,20 @@ Json& Json::Document(const char* command, const formix_context* context) {
   return Key("data_files").Raw(files.c_str());
 }
 
+// The library's JSON escapes every control character itself: written as
+// it is, without the scan of Write.
 Json& Json::Raw(const char* json) {
   if (json == nullptr) throw IoError{"out of memory"};
-  Value(json);
+  return Raw(json, std::strlen(json));
+}
+
+Json& Json::Raw(const char* json, std::size_t size) {
+  if (!after_key_ && !open_.empty()) {
+    if (has_member_.back()) Write(",", 1);
+    has_member_.back() = true;
+  }
+  after_key_ = false;
+  Write(json, size);
   return *this;
 }
 
@@ -173,7 +184,7 @@ Json& Json::Members(const char* object) {
   if (object == nullptr) throw IoError{"out of memory"};
   const std::size_t n = std::strlen(object);
   if (n <= 2) return *this;  // {}
-  if (has_member_.back()) Write(",");
+  if (has_member_.back()) Write(",", 1);
   has_member_.back() = true;
   Write(object + 1, n - 2);
   return *this;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formix.h"
@@ -40,7 +41,7 @@ class LineReader {
 void Tell(const std::string& text);
 
 // Writes to standard output; a failed write throws IoError.
-void Write(const std::string& text);
+void Write(std::string_view text);
 void Write(const char* text, std::size_t size);
 // Flushes standard output; a failed write throws IoError.
 void Flush();
@@ -76,12 +77,13 @@ class Json {
   Json& Null();
   // A value the library wrote (an object or array), as it is.
   Json& Raw(const char* json);
+  Json& Raw(const char* json, std::size_t size);
   // The members of an object the library wrote, into the open object.
   Json& Members(const char* object);
   void End() { Write("\n"); }
 
  private:
-  void Value(const std::string& text);
+  void Value(std::string_view text);
   std::vector<char> open_;        // closing brackets of the open containers
   std::vector<bool> has_member_;  // whether each open container has one
   bool after_key_ = false;
