@@ -53,8 +53,9 @@ export function composition(formula: string, options?: {
 }): Reading & { analysis?: Analysis };
 /** Replaces the mass file, the group file or both for the calls from now on. */
 export function useDataFiles(files: { 'mass.elt'?: string | Uint8Array; 'mass.gps'?: string | Uint8Array }): void;
-export function elements(): { symbol: string; mass: number }[];
-export function groups(): { name: string; formula: string }[];
+export function elements(): { index: number; symbol: string; mass: number }[];
+/** Each group with its molar mass (null when its formula has none). */
+export function groups(): { name: string; formula: string; molar_mass: number | null }[];
 
 export interface Analysis {
   error?: string;
@@ -81,11 +82,15 @@ export interface ExactMasses {
   average_molar_mass?: number;
   charge?: number;
   mz?: number;
-  ions?: { adduct: string; formula: string; charge: number; possible: boolean; mz: number }[];
+  ions?: { adduct: string; formula: string; charge: number; possible: boolean; mz: number;
+    error_ppm?: number; error_mda?: number }[];
+  /** With found: the journal's line for the closest adduct ion within the window. */
+  hrms?: string;
   diagnostics: Diagnostic[];
 }
-/** Monoisotopic and nominal masses, an ion's m/z, the adduct ions ("[M+H]+,[M+Na]+"). */
-export function exactMasses(formula: string, options?: { adducts?: string }): ExactMasses;
+/** Monoisotopic and nominal masses, an ion's m/z, the adduct ions ("[M+H]+,[M+Na]+"); with
+ * found (an m/z) the errors and the HRMS line (ppm: the window, the library's default 5; source: "ESI"). */
+export function exactMasses(formula: string, options?: { adducts?: string; found?: number; ppm?: number; source?: string }): ExactMasses;
 
 export interface Peak { mz: number; intensity: number }
 export interface IsotopePattern {

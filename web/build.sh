@@ -8,6 +8,7 @@ site=${1:-build-web/site}
 js/build.sh "${FORMIX_WASM_BUILD:-build-wasm}" >/dev/null
 mkdir -p "$site/formix/dist"
 cp web/index.html web/app.js web/style.css "$site/"
-cp js/core.js js/web.js "$site/formix/"
+# The package's modules (the page imports web.js, which imports the rest).
+cp js/*.js "$site/formix/"
 cp js/dist/formix-web.mjs "$site/formix/dist/"
 echo "$site"

@@ -97,6 +97,11 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   const ions = Object.fromEntries(formix.exactMasses('C20H25NO3').ions.map((i) => [i.adduct, i.mz]));
   assert.ok(Math.abs(ions['[M+H]+'] - (m + mono.H - electron)) < 1e-9);
   assert.ok(Math.abs(ions['[2M+Na]+'] - (2 * m + mono.Na - electron)) < 1e-9);
+  // A found m/z: its error against [M+H]+ and the journal's line.
+  const found = formix.exactMasses('C20H25NO3', { found: 328.1911, adducts: '[M+H]+,[M+Na]+' });
+  const mh = m + mono.H - electron;
+  assert.ok(Math.abs(found.ions[0].error_ppm - (328.1911 - mh) / mh * 1e6) < 1e-6);
+  assert.equal(found.hrms, 'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.');
   // Calcd: C 20 x 12.011 / M, M from the mass file.
   const molar = 20 * M.C + 25 * M.H + M.N + 3 * M.O;
   assert.equal(formix.elementalAnalysis('C20H25NO3').calcd_line,

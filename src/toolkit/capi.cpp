@@ -94,13 +94,6 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
 
 }  // namespace
 
-#if defined(__EMSCRIPTEN__)
-// js/core.js reads the diagnostics at these wasm32 offsets.
-static_assert(offsetof(formix_diagnostic, message) == 20 &&
-              offsetof(formix_diagnostic, library_message) == 28 &&
-              offsetof(formix_diagnostic, other) == 32 &&
-              offsetof(formix_diagnostic, other_molar_mass) == 40);
-#endif
 
 namespace {
 
