@@ -272,7 +272,8 @@ class Tables(unittest.TestCase):
 
 
 def load_tests(loader, tests, ignore):
-    tests.addTests(doctest.DocTestSuite(formix32))
+    for module in (formix32, formix32.calculations):
+        tests.addTests(doctest.DocTestSuite(module))
     return tests
 
 

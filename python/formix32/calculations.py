@@ -1,0 +1,203 @@
+"""The calculations beyond one formula's reading: reaction masses and
+reactions, elemental analyses, formulas from found values, exact masses
+and isotope patterns.  The arithmetic is the toolkit's; these calls pass
+the arguments and build the results from its JSON."""
+
+from __future__ import annotations
+
+import ctypes
+import math
+from typing import Dict, List, Optional, Sequence, Union
+
+from ._context import _context, _finish
+from ._library import _lib, _or_default, _text
+from .results import (Analysis, ExactMasses, FoundRatios, IsotopePattern, Reaction, exact_masses_from,
+                      found_ratios_from, isotope_pattern_from, reaction_from)
+
+
+def reaction_masses(formulas: Sequence[str], coefficients: Sequence[float], known: int,
+                    mass: float) -> List[float]:
+    """Masses of all participants of a balanced reaction, given the mass of
+    participant ``known`` (an index into ``formulas``): the products and
+    quotients of the library's ChemEqu, in its order.
+
+    >>> [round(m, 2) for m in reaction_masses(["H2", "O2", "H2O"], [2, 1, 2], 2, 36.03)]
+    [4.03, 32.0, 36.03]
+    """
+    n = len(formulas)
+    if len(coefficients) != n:
+        raise ValueError("one coefficient per formula")
+    if not 0 <= known < n:
+        raise IndexError("known must index a participant")
+    if not math.isfinite(float(mass)) or not all(math.isfinite(float(c)) for c in coefficients):
+        raise ValueError("the mass and the coefficients must be finite numbers")
+    texts = (ctypes.c_char_p * n)(*[_text(f, "formula") for f in formulas])
+    numbers = (ctypes.c_double * n)(*[float(c) for c in coefficients])
+    masses = (ctypes.c_double * n)()
+    context = _context()  # one context for the whole call: another thread may replace the default
+    worst = _lib.formix_reaction_masses(context._handle, texts, numbers, n, known, float(mass), masses)
+    readings = [context.read(f) for f in formulas] if worst >= 1 else []
+    return _finish(readings, list(masses))  # type: ignore[return-value]
+
+
+def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
+                reference: Optional[str] = None, atoms: float = 1.0) -> Dict[str, float]:
+    """Atom ratios from an elemental analysis: ``fractions`` maps each species
+    (an element symbol or any formula) to its mass fraction or percentage.
+
+    With ``total``, the ratios are the atoms of a formula unit of that molar
+    mass.  With ``reference``, they are scaled so that that species has
+    ``atoms`` atoms.  With neither, the smallest ratio is 1.
+
+    >>> r = atom_ratios({"C": 40.0, "H": 6.7, "O": 53.3}, total=180.16)
+    >>> [round(v) for v in r.values()]
+    [6, 12, 6]
+    """
+    if total is not None and reference is not None:
+        raise ValueError("give total or reference, not both")
+    names = list(fractions)
+    if not names:
+        return {}
+    if not all(math.isfinite(float(fractions[n])) for n in names) or (total is not None and not math.isfinite(float(total))):
+        raise ValueError("the fractions and the total must be finite numbers")
+    if reference is not None and reference not in fractions:
+        raise KeyError(reference)
+    species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
+    values = (ctypes.c_double * len(names))(*[float(fractions[n]) for n in names])
+    context = _context()  # one context for the whole call: another thread may replace the default
+    handle = _lib.formix_atom_ratios(context._handle, species, values, len(names), None,
+                                      float(total) if total is not None else 0.0,
+                                      _text(reference, "reference") if reference is not None else None,
+                                      float(atoms), math.nan)
+    if not handle:
+        raise MemoryError("formix_atom_ratios")
+    try:
+        return found_ratios_from(_lib.formix_ratios_json(handle)).ratios
+    finally:
+        _lib.formix_ratios_free(handle)
+
+
+def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] = None,
+                       elements: Union[None, str, Sequence[str]] = None, tolerance: Optional[float] = None,
+                       solvents: int = 0) -> Analysis:
+    """The elemental analysis of ``formula``: the journal's Calcd line for
+    ``elements`` (default C, H, N and S as far as the formula holds them),
+    with ``found`` values (``{"C": 73.21}`` or ``"C=73.21,H=7.75"``) the
+    Found line and the verdict at ``tolerance`` (absolute percent; None:
+    the library's default, 0.4), and with
+    ``solvents`` 1 or 2 the solvate fits.  A formula with an error raises
+    :class:`FormulaError`; a bad element or found value ``ValueError``.
+
+    >>> a = elemental_analysis("C20H25NO3", found={"C": 73.21, "H": 7.75, "N": 4.22})
+    >>> a.calcd_line
+    'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28.'
+    >>> a.within
+    True
+    >>> elemental_analysis("C20H25NO3", found="C=71.35,H=7.82,N=4.14", solvents=1).fits[0].label
+    'C20H25NO3·0.5H2O'
+    """
+    return _context().elemental_analysis(formula, found, elements, tolerance, solvents)
+
+
+def react(equation: str, given: Optional[Dict[str, Union[float, str]]] = None, balance: bool = False,
+          check: bool = True, equiv: Optional[Dict[str, float]] = None,
+          density: Optional[Dict[str, float]] = None, conc: Optional[Dict[str, float]] = None) -> Reaction:
+    """A reaction and its bench amounts.  ``given`` maps participants (as
+    written) to amounts: a number of grams, or text with a unit (``"2.5 g"``,
+    ``"15 mmol"``); ``equiv``, ``density`` (g/mL), ``conc`` (mol/L) likewise.
+    An equation that does not balance (unless ``check=False``), or a bad
+    amount, raises ``ValueError``.
+
+    >>> r = react("H2 + O2 = H2O", balance=True)
+    >>> r.equation
+    '2 H2 + O2 = 2 H2O'
+    >>> r = react("PhBr + Mg = PhMgBr", given={"PhBr": "2.5 g"}, equiv={"Mg": 1.2})
+    >>> [round(p.moles * 1000, 1) for p in r.participants], r.participants[0].limiting
+    ([15.9, 19.1, 15.9], True)
+    """
+    context = _context()
+    handle = _lib.formix_react(context._handle, _text(equation, "equation"), int(balance), int(check))
+    if not handle:
+        raise MemoryError("formix_react")
+    try:
+        amounts = False
+        for kind, values in ((b"g", given), (b"e", equiv), (b"d", density), (b"c", conc)):
+            for name, value in (values or {}).items():
+                amounts = True
+                if not _lib.formix_reaction_set_amount(handle, _text(f"{name}={value}", "amount"), kind):
+                    break  # the reaction's error says why
+        if amounts:
+            _lib.formix_reaction_solve(handle)
+        return reaction_from(_lib.formix_reaction_json(handle))
+    finally:
+        _lib.formix_reaction_free(handle)
+
+
+def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
+                 mass: Optional[float] = None, tolerance: Optional[float] = None) -> FoundRatios:
+    """Atom ratios and candidate formulas from found percentages (or mass
+    fractions).  A species that does not read without doubt raises
+    ``ValueError``; a sum far from 100 % comes back as a warning.
+
+    >>> f = find_formula({"C": 73.21, "H": 7.75, "N": 4.22}, by_difference="O")
+    >>> f.candidates[0].formula, f.candidates[0].calcd_line
+    ('C20H25NO3', 'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.')
+    """
+    names = list(found)
+    species = (ctypes.c_char_p * len(names))(*[_text(n, "species") for n in names])
+    fractions = (ctypes.c_double * len(names))(*[float(found[n]) for n in names])
+    context = _context()  # held through the call: another thread may replace the default
+    handle = _lib.formix_atom_ratios(context._handle, species, fractions, len(names),
+                                      _text(by_difference, "by_difference") if by_difference else None,
+                                      float(mass or 0.0), None, 1.0, _or_default(tolerance))
+    if not handle:
+        raise MemoryError("formix_atom_ratios")
+    try:
+        return found_ratios_from(_lib.formix_ratios_json(handle))
+    finally:
+        _lib.formix_ratios_free(handle)
+
+
+def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: Optional[float] = None,
+                 source: str = "ESI") -> ExactMasses:
+    """Exact masses of ``formula`` and of its adduct ions (all of the list,
+    or those named); with ``found``, each ion carries the journal's line.
+
+    >>> x = exact_masses("C20H25NO3", ["[M+H]+"], found=328.1911)
+    >>> round(x.monoisotopic, 6), x.ions[0].hrms
+    (327.183444, 'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.')
+    """
+    context = _context()
+    names = _text(",".join(adducts), "adducts") if adducts else None
+    with context._reading(formula) as reading:
+        handle = _lib.formix_exact_masses(context._handle, reading, names)
+    if not handle:
+        raise MemoryError("formix_exact_masses")
+    try:
+        lines: List[Optional[str]] = [
+            _lib.formix_exact_hrms_line(handle, i, float(found), _text(source, "source")).decode()
+            if found is not None else None for i in range(_lib.formix_exact_ion_count(handle))]
+        return exact_masses_from(_lib.formix_exact_json(handle), lines)
+    finally:
+        _lib.formix_exact_free(handle)
+
+
+def isotope_pattern(formula: str, resolution: Optional[float] = None,
+                    threshold: Optional[float] = None) -> IsotopePattern:
+    """The isotope pattern of ``formula`` at a resolving power (None: the
+    library's default, 20000) and a relative threshold (None: 1e-6).
+
+    >>> p = isotope_pattern("C6H12O6")
+    >>> [(round(mz, 4), round(i, 2)) for mz, i in p.peaks[:3]]
+    [(180.0634, 100.0), (181.0668, 6.86), (182.068, 1.43)]
+    """
+    context = _context()
+    with context._reading(formula) as reading:
+        handle = _lib.formix_isotope_pattern(context._handle, reading, _or_default(threshold),
+                                             _or_default(resolution))
+    if not handle:
+        raise MemoryError("formix_isotope_pattern")
+    try:
+        return isotope_pattern_from(_lib.formix_pattern_json(handle, 0), _lib.formix_pattern_json(handle, 1))
+    finally:
+        _lib.formix_pattern_free(handle)

@@ -1,0 +1,288 @@
+"""The results of the formix32 calls: plain frozen dataclasses, made from
+the JSON objects the toolkit writes (docs/formix-json.schema.json)."""
+
+from __future__ import annotations
+
+import json
+from dataclasses import dataclass, field
+from typing import Any, Dict, List, Optional
+
+_SEVERITIES = ("note", "warning", "error")
+
+
+@dataclass(frozen=True)
+class Diagnostic:
+    """One thing the reader has to say about a formula.  ``offset`` and
+    ``length`` are in bytes of the formula's UTF-8 form; ``library_message``
+    is the classic library's own (Russian) text where it spoke."""
+
+    severity: str
+    code: str
+    offset: int
+    length: int
+    message: str
+    symbol: Optional[str] = None
+    library_message: Optional[str] = None
+    #: Another reading of the text (``[13C]6H12O6`` for ``13C6H12O6``) and
+    #: its molar mass (None when it has no number), where there is one.
+    other: Optional[str] = None
+    other_molar_mass: Optional[float] = None
+
+    def __str__(self) -> str:
+        return f"{self.severity}: {self.message}"
+
+
+class FormulaWarning(UserWarning):
+    """A warning or an error about a formula, as a Python warning."""
+
+    def __init__(self, formula: str, diagnostic: Diagnostic) -> None:
+        super().__init__(f"{formula}: {diagnostic}")
+        self.formula = formula
+        self.diagnostic = diagnostic
+        self.severity = diagnostic.severity
+        self.offset = diagnostic.offset
+        self.length = diagnostic.length
+        self.text = diagnostic.message
+        self.symbol = diagnostic.symbol
+
+
+class FormulaError(ValueError):
+    """Raised inside :func:`strict` when a formula of the call has a warning
+    or an error.  ``result`` holds what the call would have returned."""
+
+    def __init__(self, diagnostics: List[Diagnostic], result: object) -> None:
+        super().__init__("; ".join(str(d) for d in diagnostics))
+        self.diagnostics = diagnostics
+        self.result = result
+        self.symbols = [d.symbol for d in diagnostics if d.symbol is not None]
+
+
+@dataclass(frozen=True)
+class ElementShare:
+    """An element's part of a formula."""
+
+    atoms: float
+    mass: float
+    percent: float
+
+
+def _share(atoms: float, mass: float, percent: float) -> ElementShare:
+    """ElementShare(atoms, mass, percent) in half the time: the fields set
+    in the instance's dictionary, as the frozen dataclass's __init__ would
+    (it goes through object.__setattr__ for each)."""
+    share = object.__new__(ElementShare)
+    fields = share.__dict__
+    fields["atoms"] = atoms
+    fields["mass"] = mass
+    fields["percent"] = percent
+    return share
+
+
+@dataclass(frozen=True)
+class Reading:
+    """A formula as read: its molar mass (None when it has an error), the
+    charge read off it, the text handed to the engine, the diagnostics and
+    the elements in Hill order."""
+
+    formula: str
+    molar_mass: Optional[float]
+    charge: int
+    text: str
+    diagnostics: List[Diagnostic] = field(default_factory=list)
+    elements: Dict[str, ElementShare] = field(default_factory=dict)
+    hill: str = ""
+    """The Hill formula (C, H, then alphabetical; charge appended as ``^2-``)."""
+    empirical: str = ""
+    """The empirical formula in Hill order ("" when a count is not whole)."""
+
+    @property
+    def worst(self) -> Optional[str]:
+        """The worst severity among the diagnostics, or None."""
+        levels = [_SEVERITIES.index(d.severity) for d in self.diagnostics]
+        return _SEVERITIES[max(levels)] if levels else None
+
+
+@dataclass(frozen=True)
+class SolvateFit:
+    """The compound with solvent: its label (``C20H25NO3·0.5H2O``), largest
+    deviation from the found values, calculated percentages and Calcd line."""
+
+    label: str
+    worst: float
+    calcd: Dict[str, float]
+    calcd_line: str
+
+
+@dataclass(frozen=True)
+class Analysis:
+    """An elemental analysis: calculated (and found) percentages in Hill
+    order, whether every found value is within the tolerance, the journal's
+    lines and the solvate fits, best first."""
+
+    calcd: Dict[str, float]
+    found: Dict[str, float]
+    within: bool
+    calcd_line: str
+    found_line: str
+    fits: List[SolvateFit]
+
+
+@dataclass(frozen=True)
+class Participant:
+    """One participant of a reaction; amounts (mol, g, mL, equivalents) are
+    None where unknown."""
+
+    formula: str
+    side: str
+    coefficient: float
+    molar_mass: float
+    moles: Optional[float] = None
+    mass: Optional[float] = None
+    volume: Optional[float] = None
+    equiv: Optional[float] = None
+    given: bool = False
+    limiting: bool = False
+
+
+@dataclass(frozen=True)
+class Reaction:
+    """A reaction: the equation with its coefficients and its participants."""
+
+    equation: str
+    participants: List[Participant]
+
+
+@dataclass(frozen=True)
+class FormulaFit:
+    """A candidate formula for found values."""
+
+    formula: str
+    molar_mass: float
+    worst: float
+    calcd_line: str
+
+
+@dataclass(frozen=True)
+class FoundRatios:
+    """Atom ratios from found values, the nearest formula, the candidates
+    (those within the tolerance first, smallest first) and warnings."""
+
+    ratios: Dict[str, float]
+    nearest: str
+    candidates: List[FormulaFit]
+    warnings: List[str]
+
+
+@dataclass(frozen=True)
+class AdductIon:
+    """An adduct ion: its name, Hill formula (no charge), charge, m/z, and
+    the journal's HRMS line when a found m/z was given."""
+
+    name: str
+    formula: str
+    charge: int
+    mz: float
+    possible: bool
+    hrms: Optional[str] = None
+
+
+@dataclass(frozen=True)
+class ExactMasses:
+    """Monoisotopic mass (u; of an ion, electrons counted), nominal mass,
+    an ion's m/z (None for a neutral formula) and the adduct ions."""
+
+    monoisotopic: float
+    nominal: float
+    mz: Optional[float]
+    ions: List[AdductIon]
+
+
+@dataclass(frozen=True)
+class IsotopePattern:
+    """An isotope pattern: centroided peaks and the isotopologues as
+    (m/z, percent of the most intense) pairs, the most abundant
+    isotopologue's m/z and the probability dropped by pruning."""
+
+    peaks: List[tuple]
+    isotopologues: List[tuple]
+    most_abundant: float
+    pruned: float
+    #: Present when the intensities may be off by more than they show.
+    warning: Optional[str] = None
+
+
+# ---- from the toolkit's JSON ---------------------------------------------------
+
+def _loads(text: bytes) -> Any:
+    """The toolkit's JSON, every number a float (the library's doubles: 100.0
+    is written 100); the few whole-number members are made int where read."""
+    return json.loads(text, parse_int=float)
+
+def _diagnostic(d: Dict[str, Any]) -> Diagnostic:
+    return Diagnostic(d["severity"], d["code"], int(d["offset"]), int(d["length"]), d["message"], d.get("symbol"),
+                      d.get("library_message"), d.get("other"), d.get("other_molar_mass"))
+
+
+def reading_from(text: bytes) -> Reading:
+    """A Reading from formix_reading_json(..., FORMIX_JSON_TEXT | FORMIX_JSON_ELEMENTS)."""
+    d = _loads(text)
+    elements: Dict[str, ElementShare] = {}
+    for e in d["elements"]:
+        elements.setdefault(e["symbol"], _share(e["atoms"], e["mass"], e["percent"]))
+    return Reading(d["formula"], d["molar_mass"], int(d.get("charge", 0)), d["text"],
+                   [_diagnostic(x) for x in d["diagnostics"]], elements, d.get("hill", ""), d.get("empirical", ""))
+
+
+def analysis_from(text: bytes) -> Analysis:
+    """An Analysis from formix_analysis_json; ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    symbols = [e["symbol"] for e in d["elements"]]
+    fits = [SolvateFit(f["label"], f["worst"], dict(zip(symbols, f["calcd"])), f["calcd_line"]) for f in d["fits"]]
+    return Analysis({e["symbol"]: e["calcd"] for e in d["elements"]},
+                    {e["symbol"]: e["found"] for e in d["elements"] if "found" in e},
+                    d.get("within", True), d["calcd_line"], d.get("found_line", ""), fits)
+
+
+def found_ratios_from(text: bytes) -> FoundRatios:
+    """FoundRatios from formix_ratios_json; ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    return FoundRatios({s["species"]: s["ratio"] for s in d["species"]}, d["formula"],
+                       [FormulaFit(c["formula"], c["molar_mass"], c["worst"], c["calcd_line"]) for c in d["candidates"]],
+                       d["warnings"])
+
+
+def reaction_from(text: bytes) -> Reaction:
+    """A Reaction from formix_reaction_json; ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    return Reaction(d["equation"], [
+        Participant(p["formula"], p["side"], p["coefficient"], p["molar_mass"], p.get("moles"), p.get("mass"),
+                    p.get("volume"), p.get("equiv"), p.get("given", False), p.get("limiting", False))
+        for p in d["participants"]])
+
+
+def exact_masses_from(text: bytes, lines: List[Optional[str]]) -> ExactMasses:
+    """ExactMasses from formix_exact_json (each ion's HRMS line in `lines`);
+    ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    ions = [AdductIon(i["adduct"], i["formula"], int(i["charge"]), i["mz"], i["possible"], line)
+            for i, line in zip(d["ions"], lines)]
+    return ExactMasses(d["monoisotopic_mass"], d["nominal_mass"], d.get("mz"), ions)
+
+
+def isotope_pattern_from(peaks: bytes, fine: bytes) -> IsotopePattern:
+    """An IsotopePattern from formix_pattern_json, centroided and fine;
+    ValueError for its error."""
+    p, f = _loads(peaks), _loads(fine)
+    if "error" in p:
+        raise ValueError(p["error"])
+    return IsotopePattern([(x["mz"], x["intensity"]) for x in p["peaks"]],
+                          [(x["mz"], x["intensity"]) for x in f["isotopologues"]],
+                          p["most_abundant_mz"], p["pruned"], p.get("warning"))
