@@ -25,7 +25,8 @@ if(TARGET formix_toolkit)
   install(FILES ${PROJECT_BINARY_DIR}/formix.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endif()
 install(FILES ${FORMIX32_DATA_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/formix32)
-install(FILES LICENSE README.md CHANGELOG.md docs/architecture.md docs/reading.md docs/formix-json.schema.json
+install(FILES LICENSE README.md CHANGELOG.md docs/architecture.md docs/reading.md docs/formulas.md docs/tool.md
+              docs/api.md docs/data-files.md docs/install.md docs/windows.md docs/formix-json.schema.json
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(TARGET formix)
   install(TARGETS formix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -76,7 +77,9 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1")
+# The libraries and the tool need libc (and libm) alone: the C++ run-time
+# library is linked into them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34)")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://formix32.invalid/")
 include(CPack)

@@ -1,11 +1,11 @@
 // prepare.cpp -- preparation of the working text before evaluation.
 //
-// Three stages, run as one pass over the formula:
-//   NormalizeText: the Cyrillic ES (0xF1, 0xD1) becomes the Latin c and C
-//     it looks like, and a decimal comma becomes a point;
-//   RemoveChar(' '): every space goes;
-//   RemoveBondMark: a '-' or '=' directly before a capital, a digit or '.'
-//     goes, searching again from the start after each deletion, so that a
+// Three rules, applied in one pass over the formula (PrepareText):
+//   the Cyrillic ES (0xF1, 0xD1) becomes the Latin c and C it looks like,
+//     and a decimal comma becomes a point;
+//   every space goes;
+//   a '-' or '=' directly before a capital, a digit or '.' goes, as if the
+//     search started again from the start after each deletion, so that a
 //     whole run of marks before a capital goes.
 // Once the spaces are gone, the marks of a run (with the spaces inside it)
 // stand together, and the run goes exactly when the first byte after it,

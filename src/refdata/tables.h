@@ -35,8 +35,9 @@ struct SymbolIndex {
   std::int16_t elements[kSlots];
 };
 
-// All module-wide reference data.  Zero at start but for the two path
-// settings; lives as long as the module.
+// The reference data one calculation runs over: the module's current
+// state (module.cpp) or a toolkit context's own.  Zero at start but for
+// the two path settings.
 struct Tables {
   char symbols[kMaxElements][kSymbolSize];  // slot i: symbol of element i
   double masses[kMaxElements];              // slot i: atomic mass

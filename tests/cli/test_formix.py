@@ -439,12 +439,11 @@ class DataFiles(unittest.TestCase):
 
 
 class Readme(unittest.TestCase):
-    def test_tool_examples_print_what_the_readme_shows(self):
+    def test_tool_examples_print_what_the_reference_shows(self):
         import re
         import shlex
-        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
-            text = f.read()
-        section = text[text.index("## The `formix` tool"):text.index("## Data files")]
+        with open(os.path.join(ROOT, "docs", "tool.md"), encoding="utf-8") as f:
+            section = f.read()
         examples = re.findall(r"```\n\$ (.*?)```", section, re.S)
         self.assertGreater(len(examples), 6)
         for example in examples:

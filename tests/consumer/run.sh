@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the build into a temporary prefix, then builds and runs the
-# README's programs against the installed copy through find_package and
-# through the README's own pkg-config commands, from a directory holding
+# docs/install.md's programs against the installed copy through find_package and
+# through its own pkg-config commands, from a directory holding
 # no data files; then imports the installed Python package with Debian's
 # python3 from outside the source tree.
 # usage: run.sh BUILD_DIR WORK_DIR
@@ -9,7 +9,7 @@ set -eu
 build=$1
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
-readme="$here/../../README.md"
+readme="$here/../../docs/install.md"
 rm -rf "$work"
 mkdir -p "$work"
 prefix="$work/prefix"
@@ -17,9 +17,9 @@ prefix="$work/prefix"
 expected_consumer="CuSO4*5H2O 249.68
 K4[Fe(CN)6] 368.35
 Ph2CO 182.22"
-# The reader's output, as the README shows it.
+# The reader's output, as docs/install.md shows it.
 expected_reader=$(awk '/^and `out\/reader` prints/{f=1; next} f && /^```$/{n++; if (n==2) exit; next} f && n==1' "$readme")
-[ -n "$expected_reader" ] || { echo "README: no output shown for the reader"; exit 1; }
+[ -n "$expected_reader" ] || { echo "docs/install.md: no output shown for the reader"; exit 1; }
 
 check() {
   out=$(cd / && "$1")
@@ -31,18 +31,18 @@ check() {
   echo "$2: ok"
 }
 
-# The pkg-config block of the README, as written, with this prefix and build.
+# The pkg-config block of docs/install.md, as written, with this prefix and build.
 mkdir -p "$work/pkg"
 cp "$here/consumer.c" "$here/reader.c" "$work/pkg/"
-awk '/^### From pkg-config/{f=1} f && /^```sh$/{g=1; next} g && /^```$/{exit} g' "$readme" |
+awk '/^## From pkg-config/{f=1} f && /^```sh$/{g=1; next} g && /^```$/{exit} g' "$readme" |
   sed -e "s|^PREFIX=.*|PREFIX=\"$prefix\"|" -e "s|cmake --install build |cmake --install \"$build\" |" \
   > "$work/pkg/block.sh"
-grep -q pkg-config "$work/pkg/block.sh" || { echo "README: no pkg-config block"; exit 1; }
+grep -q pkg-config "$work/pkg/block.sh" || { echo "docs/install.md: no pkg-config block"; exit 1; }
 (cd "$work/pkg" && sh -e ./block.sh > "$work/pkg/out.txt" 2> "$work/pkg/err.txt") ||
   { cat "$work/pkg/err.txt"; exit 1; }
 [ "$(grep -v '^-- ' "$work/pkg/out.txt")" = "$expected_consumer
 $expected_reader" ] || { echo "pkg-config block printed:"; cat "$work/pkg/out.txt"; exit 1; }
-echo "README pkg-config block: ok"
+echo "docs/install.md pkg-config block: ok"
 
 cmake -S "$here" -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" > "$work/cmake.log"
 cmake --build "$work/cmake-build" > "$work/build.log"

@@ -1,6 +1,8 @@
-// formix -- the command-line calculator: molar masses, composition,
-// reaction masses, elemental analysis and the tables, over the formix
-// toolkit.  The command table maps each name to its handler (one source
+// formix -- the command-line calculator over the formix toolkit: molar
+// masses (mass), compositions and elemental analyses (composition, comp,
+// ea), reactions (react), formulas from found values (ratios, analyze),
+// exact masses (ms), isotope patterns (pattern) and the tables (elements,
+// groups).  The command table maps each name to its handler (one source
 // file each); options are parsed once (options.cpp); every command writes
 // through one output layer (output.cpp).
 #include <unistd.h>
