@@ -188,7 +188,8 @@ function makeApi(m) {
     const paths = { masses: null, groups: null };
     const unknown = Object.keys(files).filter((name) => name !== 'mass.elt' && name !== 'mass.gps');
     if (unknown.length > 0) {
-      throw new TypeError(`formix: useDataFiles takes "mass.elt" and "mass.gps", not ${unknown.map((n) => JSON.stringify(n)).join(', ')}`);
+      const names = unknown.map((n) => JSON.stringify(n)).join(', ');
+      throw new TypeError(`formix: useDataFiles takes "mass.elt" and "mass.gps", not ${names}`);
     }
     for (const [name, key] of [['mass.elt', 'masses'], ['mass.gps', 'groups']]) {
       if (files[name] === undefined) continue;

@@ -35,7 +35,8 @@ export function memoryOf(m) {
     // A path, or NULL for null.
     withPath: (path, use) => (path === null ? use(0) : withText(path, (at) => use(at))),
     // An optional text, NULL when absent or empty.
-    withOptional: (text, use) => (text === undefined || text === null || text === '' ? use(0) : withText(String(text), use)),
+    withOptional: (text, use) =>
+      (text === undefined || text === null || text === '' ? use(0) : withText(String(text), use)),
     string: (at) => m.UTF8ToString(at),
     // A JSON object the library wrote (owned by its object: parsed at once).
     parsed: (at) => {

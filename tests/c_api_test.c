@@ -10,31 +10,31 @@
 static int messages = 0;
 static int beeps = 0;
 
-static void FORMIX32_CALL on_message(const char *text, const char *caption, void *context) {
+static void FORMIX32_CALL on_message(const char* text, const char* caption, void* context) {
   (void)text;
   (void)caption;
-  ++*(int *)context;
+  ++*(int*)context;
 }
 
-static void FORMIX32_CALL on_beep(void *context) {
+static void FORMIX32_CALL on_beep(void* context) {
   (void)context;
   ++beeps;
 }
 
-#define CHECK(cond)                                               \
-  do {                                                            \
-    if (!(cond)) {                                                \
+#define CHECK(cond)                                                            \
+  do {                                                                         \
+    if (!(cond)) {                                                             \
       fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      return 1;                                                   \
-    }                                                             \
+      return 1;                                                                \
+    }                                                                          \
   } while (0)
 
 int main(void) {
   double contributions[200];
   double atoms[200];
   char buffers[200][4];
-  char *symbols[200];
-  const char *list[2] = {"H", "He"};
+  char* symbols[200];
+  const char* list[2] = {"H", "He"};
   int count = 0;
   int i;
   double mass;
@@ -59,10 +59,10 @@ int main(void) {
   CHECK(NumberOfAtoms("CuSO4*5H2O", "O") == 9.0);
   CHECK(PercentOfElement("H2O", "H") > 11.1 && PercentOfElement("H2O", "H") < 11.2);
   {
-    const char *const formulas[3] = {"H2", "O2", "H2O"};
+    const char* const formulas[3] = {"H2", "O2", "H2O"};
     const double coefficients[3] = {2, 1, 2};
     double masses[3] = {0, 0, 36.03};
-    const char *const species[3] = {"C", "H", "O"};
+    const char* const species[3] = {"C", "H", "O"};
     const double fractions[3] = {40.0, 6.7, 53.3};
     double ratios[3];
     ChemEqu(formulas, coefficients, masses, 2, 3);

@@ -93,7 +93,8 @@ function showPattern(pattern) {
     svg.append(t);
   }
   $('pattern-caption').textContent = `Isotope pattern of ${pattern.hill} at a resolving power of ` +
-    `${pattern.resolving_power}: ${peaks.map((p) => `m/z ${p.mz.toFixed(4)} (${p.intensity.toFixed(1)} %)`).join(', ')}.`;
+    `${pattern.resolving_power}: ${peaks.map((p) => `m/z ${p.mz.toFixed(4)} (${p.intensity.toFixed(1)} %)`)
+      .join(', ')}.`;
 }
 
 // A few words on why a number is flagged, by the kind of its first warning.
@@ -113,7 +114,8 @@ const REASONS = {
 
 function flagReason(warning) {
   const reason = REASONS[warning.code] ?? 'read with a warning';
-  const other = typeof warning.other_molar_mass === 'number' ? `; the other reading: ${fixed(warning.other_molar_mass)} g/mol` : '';
+  const other = typeof warning.other_molar_mass === 'number'
+    ? `; the other reading: ${fixed(warning.other_molar_mass)} g/mol` : '';
   return `⚠ Perhaps not the number meant: ${reason}${other} (see below).`;
 }
 
@@ -147,9 +149,11 @@ function showFormula() {
   }));
 
   const a = r.molar_mass === null ? { error: '' } :
-    formix.elementalAnalysis(formula, { found: $('found').value.replace(/\s+/g, ''), solvents: $('solvates').checked ? 1 : 0 });
+    formix.elementalAnalysis(formula,
+      { found: $('found').value.replace(/\s+/g, ''), solvents: $('solvates').checked ? 1 : 0 });
   $('calcd-line').textContent = a.error ? a.error : a.calcd_line ?? '';
-  $('found-line').textContent = a.found_line ? `${a.found_line} (${a.within ? 'within' : 'not within'} ${a.tolerance} %)` : '';
+  $('found-line').textContent =
+    a.found_line ? `${a.found_line} (${a.within ? 'within' : 'not within'} ${a.tolerance} %)` : '';
   $('fits').replaceChildren(...(a.fits ?? []).map((f) => element('li', `${f.label}: ${f.calcd_line}`)));
 
   const x = r.molar_mass === null ? { error: '' } : formix.exactMasses(formula);

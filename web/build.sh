@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 site=${1:-build-web/site}
-js/build.sh "${FORMIX_WASM_BUILD:-build-wasm}" >/dev/null
+# The modules, unless the caller built them (the tests: the fixture wasm_build).
+[ -n "${FORMIX_WASM_BUILT:-}" ] || js/build.sh "${FORMIX_WASM_BUILD:-build-wasm}" >/dev/null
 mkdir -p "$site/formix/dist"
 cp web/index.html web/app.js web/style.css "$site/"
 # The package's modules (the page imports web.js, which imports the rest).

@@ -9,10 +9,10 @@
 #include <stdio.h>
 #include <time.h>
 
-typedef double (*MolarMassFn)(const char *);
-typedef void *(*ContextNewFn)(const char *, const char *, int *);
-typedef void *(*ReadFn)(const void *, const char *, size_t);
-typedef double (*ReadingMassFn)(const void *);
+typedef double (*MolarMassFn)(const char*);
+typedef void* (*ContextNewFn)(const char*, const char*, int*);
+typedef void* (*ReadFn)(const void*, const char*, size_t);
+typedef double (*ReadingMassFn)(const void*);
 
 static double Now(void) {
   struct timespec t;
@@ -20,13 +20,13 @@ static double Now(void) {
   return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc != 2) {
     fprintf(stderr, "usage: loader LIBRARY\n");
     return 1;
   }
   double start = Now();
-  void *library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+  void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
   if (library == NULL) {
     fprintf(stderr, "loader: %s\n", dlerror());
     return 1;
@@ -37,7 +37,7 @@ int main(int argc, char **argv) {
     ReadFn read = (ReadFn)dlsym(library, "formix_read");
     ReadingMassFn reading_mass = (ReadingMassFn)dlsym(library, "formix_reading_molar_mass");
     int status = 0;
-    void *context = context_new(NULL, NULL, &status);
+    void* context = context_new(NULL, NULL, &status);
     mass = context != NULL ? reading_mass(read(context, "H2O", 3)) : -1.0;
   } else {
     MolarMassFn molar_mass = (MolarMassFn)dlsym(library, "MolarMass");

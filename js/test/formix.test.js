@@ -12,7 +12,8 @@ import * as formix from '../node.js';
 
 const dataDir = fileURLToPath(new URL('../../data/', import.meta.url));
 const shipped = readFileSync(`${dataDir}mass.elt`, 'utf8');
-const M = Object.fromEntries(shipped.trim().split('\n').map((line) => line.split(/\s+/)).map(([, s, m]) => [s, Number(m)]));
+const M = Object.fromEntries(shipped.trim().split('\n').map((line) => line.split(/\s+/))
+  .map(([, s, m]) => [s, Number(m)]));
 
 await formix.init();
 
@@ -105,7 +106,8 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   // Calcd: C 20 x 12.011 / M, M from the mass file.
   const molar = 20 * M.C + 25 * M.H + M.N + 3 * M.O;
   assert.equal(formix.elementalAnalysis('C20H25NO3').calcd_line,
-    `Anal. Calcd for C20H25NO3: C, ${(2000 * M.C / molar).toFixed(2)}; H, ${(2500 * M.H / molar).toFixed(2)}; N, ${(100 * M.N / molar).toFixed(2)}.`);
+    `Anal. Calcd for C20H25NO3: C, ${(2000 * M.C / molar).toFixed(2)}; H, ${(2500 * M.H / molar).toFixed(2)}; ` +
+    `N, ${(100 * M.N / molar).toFixed(2)}.`);
   // C2: 12C2 (0.9893^2), 12C13C (2 x 0.9893 x 0.0107), as percent of the first.
   const c2 = formix.isotopePattern('C2', { fine: true }).isotopologues;
   assert.ok(Math.abs(c2[1].intensity - 100 * 2 * 0.0107 / 0.9893) < 1e-9);
@@ -122,7 +124,8 @@ test('the same readings as the native tool, to the bit', { skip: !process.env.FO
   for (const formula of formulas) {
     let out;
     try {
-      out = execFileSync(process.env.FORMIX_TOOL, ['composition', '--json', formula], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+      out = execFileSync(process.env.FORMIX_TOOL, ['composition', '--json', formula],
+        { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
     } catch (e) {
       out = e.stdout;  // a formula with a warning or an error exits with 2
     }
@@ -139,7 +142,8 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
     const tool = (...args) => {
       let out;
       try {
-        out = execFileSync(process.env.FORMIX_TOOL, [...args, '--json'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+        out = execFileSync(process.env.FORMIX_TOOL, [...args, '--json'],
+          { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
       } catch (e) {
         out = e.stdout;
       }
@@ -158,7 +162,8 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
     }
     for (const formula of ['C20H25NO3', 'SO4^2-', '[13C]6H12O6', 'NaCl']) {
       same(formix.exactMasses(formula), tool('ms', formula),
-        ['hill', 'monoisotopic_mass', 'nominal_mass', 'average_molar_mass', 'charge', 'mz', 'ions', 'diagnostics'], formula);
+        ['hill', 'monoisotopic_mass', 'nominal_mass', 'average_molar_mass', 'charge', 'mz', 'ions', 'diagnostics'],
+        formula);
     }
     for (const [formula, fine] of [['C6H12O6', false], ['C254H377N65O75S6', false], ['Br2', true]]) {
       const args = ['pattern', formula];
@@ -169,7 +174,8 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
     for (const [found, options, args] of [
       [{ C: 40.0, H: 6.7, O: 53.3 }, { mass: 180.16 }, ['--mass', '180.16']],
       [{ C: 73.21, H: 7.75, N: 4.22 }, { byDifference: 'O' }, ['--by-difference', 'O']],
-      ['Fe=69.94', { byDifference: 'O', ref: { species: 'Fe', count: 2 } }, ['--by-difference', 'O', '--ref', 'Fe=2']]]) {
+      ['Fe=69.94', { byDifference: 'O', ref: { species: 'Fe', count: 2 } },
+        ['--by-difference', 'O', '--ref', 'Fe=2']]]) {
       const entries = typeof found === 'string' ? [found] : Object.entries(found).map(([k, v]) => `${k}=${v}`);
       same(formix.atomRatios(found, options), tool('ratios', ...entries, ...args),
         ['species', 'multiplier', 'formula', 'candidates'], entries.join(' '));

@@ -43,7 +43,8 @@ __all__ = [
     "strict", "read", "molar_mass", "molar_masses", "composition", "number_of_atoms", "percent_of_element",
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
-    "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern", "elements", "groups", "element_count", "group_count",
+    "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern",
+    "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",
 ]

@@ -58,7 +58,8 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
     names = list(fractions)
     if not names:
         return {}
-    if not all(math.isfinite(float(fractions[n])) for n in names) or (total is not None and not math.isfinite(float(total))):
+    if not all(math.isfinite(float(fractions[n])) for n in names) or \
+            (total is not None and not math.isfinite(float(total))):
         raise ValueError("the fractions and the total must be finite numbers")
     if reference is not None and reference not in fractions:
         raise KeyError(reference)

@@ -251,7 +251,8 @@ def found_ratios_from(text: bytes) -> FoundRatios:
     if "error" in d:
         raise ValueError(d["error"])
     return FoundRatios({s["species"]: s["ratio"] for s in d["species"]}, d["formula"],
-                       [FormulaFit(c["formula"], c["molar_mass"], c["worst"], c["calcd_line"]) for c in d["candidates"]],
+                       [FormulaFit(c["formula"], c["molar_mass"], c["worst"], c["calcd_line"])
+                        for c in d["candidates"]],
                        d["warnings"])
 
 

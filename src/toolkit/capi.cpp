@@ -94,7 +94,6 @@ std::unique_ptr<formix_reading> Wrap(formix::toolkit::Reading reading) {
 
 }  // namespace
 
-
 namespace {
 
 static_assert(formix::toolkit::kJsonFormat == FORMIX_JSON_FORMAT);

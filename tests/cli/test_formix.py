@@ -298,7 +298,8 @@ class Commands(unittest.TestCase):
         self.assertIn("sum to 85.18 %", err)
         doc = valid_json(self, formix("ratios", "C=73.21", "H=7.75", "N=4.22", "--by-difference", "O", "--json")[1])
         self.assertEqual(doc["candidates"][0]["formula"], "C20H25NO3")
-        self.assertEqual(doc["candidates"][0]["calcd_line"], "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.")
+        self.assertEqual(doc["candidates"][0]["calcd_line"],
+                         "Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28; O, 14.66.")
 
     def test_ms(self):
         status, out, _ = formix("ms", "C20H25NO3", "--found", "328.1911", "--adduct", "[M+H]+", "--json")

@@ -46,7 +46,8 @@ for (const [ours, theirs] of rows) {
   const difference = Math.abs(mine - peer) * 1000;
   const ok = difference <= 0.1;
   if (!ok) failures += 1;
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${ours.padEnd(22)} formix ${mine.toFixed(6)}  mf-parser ${peer.toFixed(6)}  ${difference.toFixed(5)} mDa`);
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${ours.padEnd(22)} formix ${mine.toFixed(6)}  mf-parser ${peer.toFixed(6)}  ` +
+    `${difference.toFixed(5)} mDa`);
 }
 console.log(`${rows.length} formulas, ${failures} beyond 0.1 mDa`);
 
@@ -68,7 +69,8 @@ for (const f of patterns) {
   }
   const ok = worst <= 0.1;
   if (!ok) patternFailures += 1;
-  console.log(`${ok ? 'ok  ' : 'FAIL'} pattern ${f.padEnd(18)} largest difference ${worst.toFixed(4)} % of the base peak`);
+  console.log(`${ok ? 'ok  ' : 'FAIL'} pattern ${f.padEnd(18)} largest difference ${worst.toFixed(4)} % ` +
+    'of the base peak');
 }
 console.log(`${patterns.length} patterns, ${patternFailures} beyond 0.1 %`);
 

@@ -35,7 +35,8 @@ before(async () => {
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   url = `http://127.0.0.1:${server.address().port}/`;
-  browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', args: ['--no-sandbox'] });
+  browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    args: ['--no-sandbox'] });
   mkdirSync(shots, { recursive: true });
 });
 
@@ -85,7 +86,8 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   assert.ok(await page.locator('#mass-flag').isHidden());
   await page.fill('#formula', 'C10H15N.2HBr');
   assert.equal(await page.getAttribute('#mass', 'class'), 'flagged');
-  assert.match(await page.textContent('#mass-flag'), /a '\.' may join two parts; the other reading: 311\.06\d\d g\/mol/);
+  assert.match(await page.textContent('#mass-flag'),
+    /a '\.' may join two parts; the other reading: 311\.06\d\d g\/mol/);
   await page.screenshot({ path: join(shots, 'flagged-desktop.png') });
 
   await page.fill('#formula', 'SO4^2-');
@@ -113,7 +115,8 @@ test('the reaction tab by keyboard: the bench table with the limiting reagent', 
   assert.match(rows[1], /Mg\s*24\.30\s*1\.20\s*12\.00/);
   await page.fill('#equation', 'Fe + O2 = Fe2O3');
   await page.fill('#given', '');
-  assert.match(await page.textContent('#reaction-status'), /^the equation does not balance: Fe 1 on the left, 2 on the right/);
+  assert.match(await page.textContent('#reaction-status'),
+    /^the equation does not balance: Fe 1 on the left, 2 on the right/);
   await page.fill('#equiv', '');
   await page.check('#balance');
   assert.equal(await page.textContent('#balanced'), '4 Fe + 3 O2 = 2 Fe2O3');
@@ -126,7 +129,8 @@ test('a data file of ones own opened in the tables tab', async () => {
   assert.ok((await page.locator('#elements tbody tr').count()) > 100);
   const doubled = readFileSync(join(root, 'data/mass.elt'), 'utf8').trim().split('\n')
     .map((line) => line.split(/\s+/)).map(([n, s, m]) => `${n} ${s} ${2 * Number(m)}`).join('\n');
-  await page.setInputFiles('#masses-file', { name: 'doubled.elt', mimeType: 'text/plain', buffer: Buffer.from(doubled) });
+  await page.setInputFiles('#masses-file',
+    { name: 'doubled.elt', mimeType: 'text/plain', buffer: Buffer.from(doubled) });
   await page.waitForFunction(() => document.getElementById('files-status').textContent.includes('doubled.elt'));
   await page.click('#tab-formula');
   await page.fill('#formula', 'H2O');
