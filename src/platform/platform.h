@@ -5,6 +5,7 @@
 #define FORMIX32_PLATFORM_H
 
 #include <cstddef>
+#include <cstdint>
 
 #if !defined(_WIN32)
 #include <pthread.h>
@@ -47,8 +48,11 @@ class DataFile {
   bool IsOpen() const { return handle_ != kClosed; }
 
  private:
-  static constexpr long kClosed = -1;
-  long handle_ = kClosed;
+  // The system's handle of the open file (a POSIX descriptor, a Windows
+  // HFILE), kClosed when none is open.
+  using Handle = std::intptr_t;
+  static constexpr Handle kClosed = -1;
+  Handle handle_ = kClosed;
 };
 
 // The two places searched after the path itself, in this order.

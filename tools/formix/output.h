@@ -64,9 +64,8 @@ class Table {
 class Json {
  public:
   Json& Open(char bracket);  // '{' or '['
-  // Opens the document of a run: {"format":kJsonFormat,"command":...
-  // Opens the run's document: format, command and the data files used.
-  // With `context` (--verbose), the data files it used too.
+  // Opens the run's document: {"format":FORMIX_JSON_FORMAT,"command":...,
+  // and with `context` (--verbose) the data files it used.
   Json& Document(const char* command, const formix_context* context);
   Json& Close();
   Json& Key(const char* name);
