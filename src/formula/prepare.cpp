@@ -15,7 +15,7 @@
 namespace formix::formula {
 namespace {
 
-bool IsBondMark(char c) { return c == '-' || c == '='; }
+using bytes::IsBondMark;
 
 char Normalized(char c) {
   unsigned char u = static_cast<unsigned char>(c);

@@ -14,6 +14,11 @@ constexpr bool IsOpening(char c) { return c == '(' || c == '[' || c == '{'; }
 constexpr bool IsClosing(char c) { return c == ')' || c == ']' || c == '}'; }
 // A space or a tab: what separates the words of a line.
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// What ends a token of a data file: a space, a line end or a NUL (a tab
+// belongs to the token).
+constexpr bool IsTokenEnd(char c) { return c == '\0' || c == ' ' || c == '\n' || c == '\r'; }
+// A bond mark: '-' or '=' (removed before a capital, a digit or '.').
+constexpr bool IsBondMark(char c) { return c == '-' || c == '='; }
 // White space as the C locale defines it.
 constexpr bool IsSpace(char c) { return IsBlank(c) || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 

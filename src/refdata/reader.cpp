@@ -9,13 +9,14 @@
 #include <initializer_list>
 
 #include "platform/platform.h"
+#include "refdata/bytes.h"
 #include "refdata/decimal.h"
 #include "refdata/tables.h"
 
 namespace formix::refdata {
 namespace {
 
-bool IsSeparator(char c) { return c == '\0' || c == ' ' || c == '\n' || c == '\r'; }
+using bytes::IsTokenEnd;
 
 // Buffered token reader over an open data file.
 class TokenReader {
@@ -31,13 +32,13 @@ class TokenReader {
     do {
       c = Get();
       if (c < 0) return false;
-    } while (IsSeparator(static_cast<char>(c)));
+    } while (IsTokenEnd(static_cast<char>(c)));
     std::size_t n = 0;
     do {
       if (n + 1 < size) out[n] = static_cast<char>(c);
       ++n;
       c = Get();
-    } while (c >= 0 && !IsSeparator(static_cast<char>(c)));
+    } while (c >= 0 && !IsTokenEnd(static_cast<char>(c)));
     out[n + 1 < size ? n : size - 1] = '\0';
     *length = n;
     return true;
