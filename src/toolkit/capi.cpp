@@ -98,6 +98,17 @@ namespace {
 
 static_assert(formix::toolkit::kJsonFormat == FORMIX_JSON_FORMAT);
 
+// `text` into `buffer` of `size` bytes, NUL-terminated, cut short when too
+// small; returns the whole text's length.
+std::size_t CopyOut(const std::string& text, char* buffer, std::size_t size) {
+  if (buffer != nullptr && size > 0) {
+    const std::size_t n = text.size() < size ? text.size() : size - 1;
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+  }
+  return text.size();
+}
+
 // Renders into `cache` (kept with its object) and gives its text.
 template <class Render>
 const char* Rendered(std::string& cache, Render render) {
@@ -746,12 +757,7 @@ FORMIX_API std::size_t formix_quiet_json(const formix_context* c, const char* te
     thread_local std::string out;
     out.clear();
     if (!formix::toolkit::ReadPlainJson(*c->context, text, length, out)) return 0;
-    if (buffer != nullptr && size > 0) {
-      const std::size_t n = out.size() < size ? out.size() : size - 1;
-      std::memcpy(buffer, out.data(), n);
-      buffer[n] = '\0';
-    }
-    return out.size();
+    return CopyOut(out, buffer, size);
   } catch (...) {
     return 0;
   }
@@ -823,12 +829,7 @@ FORMIX_API std::size_t formix_context_json(const formix_context* c, int part, ch
     std::string text;
     formix::toolkit::JsonWriter json(text);
     formix::toolkit::WriteContext(json, *c->context, part);
-    if (buffer != nullptr && size > 0) {
-      const std::size_t n = text.size() < size ? text.size() : size - 1;
-      std::memcpy(buffer, text.data(), n);
-      buffer[n] = '\0';
-    }
-    return text.size();
+    return CopyOut(text, buffer, size);
   } catch (...) {
     return 0;
   }
