@@ -10,7 +10,7 @@ extern "C" FORMIX32_API double FORMIX32_CALL MolecularMass(const char* formula, 
 }
 
 extern "C" FORMIX32_API double FORMIX32_CALL MolarMass(const char* formula) {
-  return formix::formula::MolecularMass(formula, nullptr, nullptr, nullptr, nullptr);
+  return formix::formula::MolarMass(formula);
 }
 
 extern "C" FORMIX32_API void FORMIX32_CALL SetNotifier(FormixMessageFn on_message, FormixBeepFn on_beep,

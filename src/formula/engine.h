@@ -223,6 +223,9 @@ double EvaluateFormula(const char* text, double* atoms, double* contributions);
 double MolecularMass(refdata::PinnedTables& pin, const char* formula, double* contributions, double* atoms,
                      int* count, char** symbols);
 double MolecularMass(const char* formula, double* contributions, double* atoms, int* count, char** symbols);
+// The molar mass alone: the pipeline made for no per-element results (in
+// the pipeline's own file, where the absent arrays are known).
+double MolarMass(const char* formula);
 
 }  // namespace formix::formula
 

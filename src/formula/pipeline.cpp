@@ -89,4 +89,9 @@ double MolecularMass(const char* formula, double* contributions, double* atoms, 
   return Run(pin, formula, contributions, atoms, count, symbols);
 }
 
+double MolarMass(const char* formula) {
+  refdata::PinnedTables pin;
+  return Run(pin, formula, nullptr, nullptr, nullptr, nullptr);
+}
+
 }  // namespace formix::formula
