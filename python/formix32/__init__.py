@@ -36,7 +36,8 @@ from ._library import PathLike, _lib, _quiet_molar_mass, _text, library_path
 from .calculations import (atom_ratios, elemental_analysis, exact_masses, find_formula, isotope_pattern, react,
                            reaction_masses)
 from .results import (AdductIon, Analysis, Diagnostic, ElementShare, ExactMasses, FormulaError, FormulaFit,
-                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share)
+                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share,
+                      reading_from)
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
@@ -78,6 +79,18 @@ def molar_mass(formula: str) -> float:
             mass = _quiet_molar_mass(context._pointer, data)
             if mass == mass:
                 return mass
+            # Not a plain formula: read once; a Reading made only when
+            # there is something to say.
+            handle = _lib.formix_read(context._handle, data, len(data))
+            if not handle:
+                raise MemoryError("formix_read")
+            try:
+                if _lib.formix_reading_worst(handle) < 1:  # nothing, or notes only
+                    return _lib.formix_reading_molar_mass(handle)
+                reading = reading_from(_lib.formix_reading_json(handle, 3))
+            finally:
+                _lib.formix_reading_free(handle)
+            return _finish([reading], _mass(reading))  # type: ignore[return-value]
     reading = read(formula)
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 
