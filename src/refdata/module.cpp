@@ -303,6 +303,7 @@ const Tables& Current() {
   return s != nullptr ? s->tables : kNone;
 }
 
+#if defined(FORMIX_TESTING)
 void ResetForTesting() {
   platform::MutexLock lock(g_mutex);
   Destroy(g_current.exchange(nullptr));
@@ -313,5 +314,6 @@ void ResetForTesting() {
   }
   g_settings = Settings{FORMIX_DEFAULT_MASSES_FILE, FORMIX_DEFAULT_GROUPS_FILE};
 }
+#endif
 
 }  // namespace formix::refdata

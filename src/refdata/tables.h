@@ -168,9 +168,11 @@ inline int LookupFormulaSymbol(const Tables& t, const char* token, std::size_t l
 // `token`, or -1.  NULL entries never match.
 int FindSymbol(const char* const* list, int count, const char* token, std::size_t length);
 
-// Back to the state of a freshly loaded module (tests only; no other thread
-// may be in the library).
+#if defined(FORMIX_TESTING)
+// Back to the state of a freshly loaded module (no other thread may be in
+// the library): in the engine the tests link, never in a shipped one.
 void ResetForTesting();
+#endif
 
 }  // namespace formix::refdata
 
