@@ -206,6 +206,13 @@ FORMIX_API const formix_element_share *formix_reading_element_in_hill_order(cons
  * once, by formix_read. */
 FORMIX_API double formix_quiet_molar_mass(const formix_context *context, const char *text);
 
+/* The molar mass of the NUL-terminated UTF-8 `text` as formix_read gives
+ * it (NaN for a formula with an error), in one call that reads it once
+ * (the shortcut for plain formulas, else in full), and in `*worst` (when
+ * `worst` is not NULL) the worst severity of its diagnostics, -1 for none:
+ * read it with formix_read for them. */
+FORMIX_API double formix_molar_mass(const formix_context *context, const char *text, int *worst);
+
 /* The composition of the NUL-terminated UTF-8 `text` when the reader has
  * nothing to say about the formula, in one call: atoms, mass and percent
  * of each element in turn into `values` (room for `capacity` doubles), the

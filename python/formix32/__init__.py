@@ -32,12 +32,11 @@ from typing import Dict, List, Sequence
 
 from . import _context as _contexts
 from ._context import Context, _buffers, _context, _finish, _set, strict
-from ._library import PathLike, _lib, _quiet_molar_mass, _text, library_path
+from ._library import PathLike, _lib, _molar_mass, _quiet_molar_mass, _text, library_path
 from .calculations import (atom_ratios, elemental_analysis, exact_masses, find_formula, isotope_pattern, react,
                            reaction_masses)
 from .results import (AdductIon, Analysis, Diagnostic, ElementShare, ExactMasses, FormulaError, FormulaFit,
-                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share,
-                      reading_from)
+                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share)
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
@@ -76,21 +75,17 @@ def molar_mass(formula: str) -> float:
             data = None
         if data is not None:
             context = _contexts._default or _context()  # held: another thread may replace the default
-            mass = _quiet_molar_mass(context._pointer, data)
+            mass = _quiet_molar_mass(context._pointer, data)  # a plain formula: its mass
             if mass == mass:
                 return mass
-            # Not a plain formula: read once; a Reading made only when
-            # there is something to say.
-            handle = _lib.formix_read(context._handle, data, len(data))
-            if not handle:
-                raise MemoryError("formix_read")
-            try:
-                if _lib.formix_reading_worst(handle) < 1:  # nothing, or notes only
-                    return _lib.formix_reading_molar_mass(handle)
-                reading = reading_from(_lib.formix_reading_json(handle, 3))
-            finally:
-                _lib.formix_reading_free(handle)
-            return _finish([reading], _mass(reading))  # type: ignore[return-value]
+            # Any other: read once, the worst severity beside the mass.
+            worst = _buffers.__dict__.get("worst")
+            if worst is None:
+                value = ctypes.c_int()
+                worst = _buffers.worst = (value, ctypes.pointer(value))
+            mass = _molar_mass(context._pointer, data, worst[1])
+            if worst[0].value < 1:  # nothing to say, or notes only
+                return mass
     reading = read(formula)
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 

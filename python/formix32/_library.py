@@ -90,6 +90,9 @@ for _name, (_restype, _argtypes) in _signatures.items():
 # bytes go to C as they are.
 _quiet_molar_mass = _lib._FuncPtr(("formix_quiet_molar_mass", _lib))
 _quiet_molar_mass.restype = ctypes.c_double
+# The same for any formula, with the worst severity through a pointer.
+_molar_mass = _lib._FuncPtr(("formix_molar_mass", _lib))
+_molar_mass.restype = ctypes.c_double
 
 PathLike = Union[str, "os.PathLike[str]"]
 

@@ -155,6 +155,13 @@ FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* t
   return formix::toolkit::ReadPlain(*c->context, text, length, &mass) ? mass : kNaN;
 }
 
+FORMIX_API double formix_molar_mass(const formix_context* c, const char* text, int* worst) {
+  double mass = kNaN;
+  const std::size_t length = text != nullptr ? std::strlen(text) : 0;
+  formix_molar_masses(c, &text, &length, 1, &mass, worst);
+  return mass;
+}
+
 FORMIX_API long formix_quiet_composition(const formix_context* c, const char* text, double* values,
                                          std::size_t capacity, char* symbols, std::size_t symbols_size) {
   if (c == nullptr || text == nullptr || values == nullptr || symbols == nullptr) return -1;
