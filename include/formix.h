@@ -206,13 +206,6 @@ FORMIX_API const formix_element_share *formix_reading_element_in_hill_order(cons
  * once, by formix_read. */
 FORMIX_API double formix_quiet_molar_mass(const formix_context *context, const char *text);
 
-/* The molar mass of the NUL-terminated UTF-8 `text` as formix_read gives
- * it (NaN for a formula with an error), in one call that reads it once
- * (the shortcut for plain formulas, else in full), and in `*worst` (when
- * `worst` is not NULL) the worst severity of its diagnostics, -1 for none:
- * read it with formix_read for them. */
-FORMIX_API double formix_molar_mass(const formix_context *context, const char *text, int *worst);
-
 /* The composition of the NUL-terminated UTF-8 `text` when the reader has
  * nothing to say about the formula, in one call: atoms, mass and percent
  * of each element in turn into `values` (room for `capacity` doubles), the
@@ -367,12 +360,17 @@ FORMIX_API const char *formix_exact_hrms_line(formix_exact *exact, size_t index,
 /* Compares a found m/z (`ppm`: the window, NaN for FORMIX_DEFAULT_PPM;
  * `source`: the ionization for the HRMS line, NULL for "ESI") with the ion
  * and the possible adduct ions; 1 when one is within the window.  Then:
- * the error of the ion itself and of each adduct ion in ppm (NaN where
- * none), the closest adduct ion within the window (-1: none) and its HRMS
- * line ("" for none). */
+ * the error of the ion itself and of each adduct ion, (found - m/z) / m/z
+ * in ppm and found - m/z in mDa (NaN before a comparison, and for the ion
+ * itself of a neutral formula), whether each adduct ion is within the
+ * window (one that cannot exist never is), the closest adduct ion within
+ * the window (-1: none) and its HRMS line ("" for none). */
 FORMIX_API int formix_exact_compare(formix_exact *exact, double found, double ppm, const char *source);
 FORMIX_API double formix_exact_error_ppm(const formix_exact *exact);
+FORMIX_API double formix_exact_error_mda(const formix_exact *exact);
 FORMIX_API double formix_exact_ion_error_ppm(const formix_exact *exact, size_t index);
+FORMIX_API double formix_exact_ion_error_mda(const formix_exact *exact, size_t index);
+FORMIX_API int formix_exact_ion_within(const formix_exact *exact, size_t index);
 FORMIX_API int formix_exact_best(const formix_exact *exact);
 FORMIX_API const char *formix_exact_hrms(const formix_exact *exact);
 

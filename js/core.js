@@ -45,42 +45,37 @@ function makeApi(m) {
   const JSON_TEXT = 1;
   const JSON_ELEMENTS = 2;
 
-  // A reading of `formula` for `use`, freed after.
-  function withReading(formula, use) {
-    return withText(formula, (at, length) => {
-      const r = m._formix_read(context, at, length);
-      if (r === 0) throw new Error('formix: out of memory');
-      try {
-        return use(r);
-      } finally {
-        m._formix_reading_free(r);
-      }
-    }, true);
-  }
-
-  // `made` (a result object) turned into its JSON, freed after.
-  function document(made, json, free) {
+  // An object the library made (0: out of memory) for `use`, freed after.
+  function owned(made, free, use) {
     if (made === 0) throw new Error('formix: out of memory');
     try {
-      return parsed(json(made));
+      return use(made);
     } finally {
       free(made);
     }
   }
+  // Such an object's JSON.
+  const document = (made, json, free) => owned(made, free, (x) => parsed(json(x)));
 
-  const read = (formula) => withReading(formula, (r) => parsed(m._formix_reading_json(r, JSON_TEXT | JSON_ELEMENTS)));
+  // A reading of `formula` for `use`, freed after.
+  const withReading = (formula, use) =>
+    withText(formula, (at, length) => owned(m._formix_read(context, at, length), m._formix_reading_free, use), true);
+
+  const readingOf = (r) => parsed(m._formix_reading_json(r, JSON_TEXT | JSON_ELEMENTS));
+  const read = (formula) => withReading(formula, readingOf);
 
   // The elemental analysis of a formula (as "analysis" in the tool's
   // composition JSON): options elements ("C,H,N"), found ("C=73.21,H=7.75"
   // or {C: 73.21, H: 7.75}), tolerance (absolute percent; the library's
   // default when not given), solvents (0, 1 or 2).
-  function elementalAnalysis(formula, options = {}) {
+  function analysisOf(r, options) {
     const found = typeof options.found === 'object' && options.found !== null
       ? Object.entries(options.found).map(([k, v]) => `${k}=${v}`).join(',') : options.found;
-    return withReading(formula, (r) => withOptional(options.elements, (ep) => withOptional(found, (fp) =>
+    return withOptional(options.elements, (ep) => withOptional(found, (fp) =>
       document(m._formix_elemental_analysis(context, r, ep, fp, options.tolerance ?? NaN, options.solvents ?? 0),
-        m._formix_analysis_json, m._formix_analysis_free))));
+        m._formix_analysis_json, m._formix_analysis_free)));
   }
+  const elementalAnalysis = (formula, options = {}) => withReading(formula, (r) => analysisOf(r, options));
 
   // Exact masses (the tool's "ms" JSON): options adducts ("[M+H]+,[M+Na]+"),
   // found (an m/z: the errors and the HRMS line), ppm, source ("ESI").
@@ -219,14 +214,14 @@ function makeApi(m) {
     molarMass,
     // The tool's composition document: the reading and, where it has a
     // value, its elemental analysis (options as for elementalAnalysis()).
-    composition: (formula, options = {}) => {
-      const r = read(formula);
+    composition: (formula, options = {}) => withReading(formula, (handle) => {
+      const r = readingOf(handle);
       if (r.molar_mass === null) return r;
-      const a = elementalAnalysis(formula, options);
+      const a = analysisOf(handle, options);
       // A formula with none of C, H, N and S has no Calcd line by default.
       if (a.error !== undefined && !options.elements && !options.found) return r;
       return { ...r, analysis: a };
-    },
+    }),
     elementalAnalysis,
     exactMasses,
     isotopePattern,

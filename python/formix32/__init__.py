@@ -31,12 +31,13 @@ import math
 from typing import Dict, List, Sequence
 
 from . import _context as _contexts
-from ._context import Context, _buffers, _context, _finish, _set, strict
-from ._library import PathLike, _lib, _molar_mass, _quiet_molar_mass, _text, library_path
+from ._context import _JSON_PARTS, Context, _buffers, _context, _finish, _set, strict
+from ._library import PathLike, _lib, _owned, _quiet_molar_mass, _text, library_path
 from .calculations import (atom_ratios, elemental_analysis, exact_masses, find_formula, isotope_pattern, react,
                            reaction_masses)
 from .results import (AdductIon, Analysis, Diagnostic, ElementShare, ExactMasses, FormulaError, FormulaFit,
-                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share)
+                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share,
+                      reading_from)
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
@@ -78,14 +79,14 @@ def molar_mass(formula: str) -> float:
             mass = _quiet_molar_mass(context._pointer, data)  # a plain formula: its mass
             if mass == mass:
                 return mass
-            # Any other: read once, the worst severity beside the mass.
-            worst = _buffers.__dict__.get("worst")
-            if worst is None:
-                value = ctypes.c_int()
-                worst = _buffers.worst = (value, ctypes.pointer(value))
-            mass = _molar_mass(context._pointer, data, worst[1])
-            if worst[0].value < 1:  # nothing to say, or notes only
-                return mass
+            # Any other: read once, a Reading made only when there is
+            # something to say.
+            with _owned(_lib.formix_read(context._handle, data, len(data)), "formix_read",
+                        _lib.formix_reading_free) as handle:
+                if _lib.formix_reading_worst(handle) < 1:  # nothing, or notes only
+                    return _lib.formix_reading_molar_mass(handle)
+                reading = reading_from(_lib.formix_reading_json(handle, _JSON_PARTS))
+            return _finish([reading], _mass(reading))  # type: ignore[return-value]
     reading = read(formula)
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 

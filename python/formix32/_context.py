@@ -11,7 +11,7 @@ import threading
 import warnings
 from typing import Dict, Iterator, Optional, Sequence, Union
 
-from ._library import PathLike, _lib, _or_default, _path, _text
+from ._library import PathLike, _lib, _or_default, _owned, _path, _text
 from .results import Analysis, FormulaError, FormulaWarning, Reading, analysis_from, reading_from
 
 # formix_reading_json's parts for a Reading: the engine's text, the elements.
@@ -79,39 +79,25 @@ class Context:
                                                _text(elements, "elements") if elements else None,
                                                _text(found, "found") if found else None, _or_default(tolerance),
                                                int(solvents))
-        if not a:
-            raise MemoryError("formix_elemental_analysis")
-        try:
+        with _owned(a, "formix_elemental_analysis", _lib.formix_analysis_free):
             return analysis_from(_lib.formix_analysis_json(a))
-        finally:
-            _lib.formix_analysis_free(a)
 
     @contextlib.contextmanager
     def _reading(self, formula: str) -> Iterator[int]:
         """The handle of ``formula``'s reading, which must have a number
         (else FormulaError), for the block."""
         data = _text(formula, "formula")
-        handle = _lib.formix_read(self._handle, data, len(data))
-        if not handle:
-            raise MemoryError("formix_read")
-        try:
+        with _owned(_lib.formix_read(self._handle, data, len(data)), "formix_read", _lib.formix_reading_free) as handle:
             if not _lib.formix_reading_has_value(handle):
                 reading = reading_from(_lib.formix_reading_json(handle, _JSON_PARTS))
                 raise FormulaError([d for d in reading.diagnostics if d.severity == "error"], None)
             yield handle
-        finally:
-            _lib.formix_reading_free(handle)
 
     def read(self, formula: str) -> Reading:
         """Reads ``formula`` and says everything about it; never warns."""
         data = _text(formula, "formula")
-        handle = _lib.formix_read(self._handle, data, len(data))
-        if not handle:
-            raise MemoryError("formix_read")
-        try:
+        with _owned(_lib.formix_read(self._handle, data, len(data)), "formix_read", _lib.formix_reading_free) as handle:
             return reading_from(_lib.formix_reading_json(handle, _JSON_PARTS))
-        finally:
-            _lib.formix_reading_free(handle)
 
 
 _default: Optional[Context] = None

@@ -4,12 +4,13 @@ and the conversions of Python values for it."""
 
 from __future__ import annotations
 
+import contextlib
 import ctypes
 import ctypes.util
 import glob
 import math
 import os
-from typing import Optional, Union
+from typing import Iterator, Optional, Union
 
 
 def _find_library() -> str:
@@ -90,9 +91,18 @@ for _name, (_restype, _argtypes) in _signatures.items():
 # bytes go to C as they are.
 _quiet_molar_mass = _lib._FuncPtr(("formix_quiet_molar_mass", _lib))
 _quiet_molar_mass.restype = ctypes.c_double
-# The same for any formula, with the worst severity through a pointer.
-_molar_mass = _lib._FuncPtr(("formix_molar_mass", _lib))
-_molar_mass.restype = ctypes.c_double
+
+
+@contextlib.contextmanager
+def _owned(handle: Optional[int], what: str, free) -> Iterator[int]:
+    """A handle the library made (MemoryError when it could not), freed
+    after the block."""
+    if not handle:
+        raise MemoryError(what)
+    try:
+        yield handle
+    finally:
+        free(handle)
 
 PathLike = Union[str, "os.PathLike[str]"]
 

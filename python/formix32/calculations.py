@@ -10,7 +10,7 @@ import math
 from typing import Dict, List, Optional, Sequence, Union
 
 from ._context import _context, _finish
-from ._library import _lib, _or_default, _text
+from ._library import _lib, _or_default, _owned, _text
 from .results import (Analysis, ExactMasses, FoundRatios, IsotopePattern, Reaction, exact_masses_from,
                       found_ratios_from, isotope_pattern_from, reaction_from)
 
@@ -70,12 +70,8 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
                                       float(total) if total is not None else 0.0,
                                       _text(reference, "reference") if reference is not None else None,
                                       float(atoms), math.nan)
-    if not handle:
-        raise MemoryError("formix_atom_ratios")
-    try:
+    with _owned(handle, "formix_atom_ratios", _lib.formix_ratios_free):
         return found_ratios_from(_lib.formix_ratios_json(handle)).ratios
-    finally:
-        _lib.formix_ratios_free(handle)
 
 
 def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] = None,
@@ -118,9 +114,7 @@ def react(equation: str, given: Optional[Dict[str, Union[float, str]]] = None, b
     """
     context = _context()
     handle = _lib.formix_react(context._handle, _text(equation, "equation"), int(balance), int(check))
-    if not handle:
-        raise MemoryError("formix_react")
-    try:
+    with _owned(handle, "formix_react", _lib.formix_reaction_free):
         amounts = False
         for kind, values in ((b"g", given), (b"e", equiv), (b"d", density), (b"c", conc)):
             for name, value in (values or {}).items():
@@ -130,8 +124,6 @@ def react(equation: str, given: Optional[Dict[str, Union[float, str]]] = None, b
         if amounts:
             _lib.formix_reaction_solve(handle)
         return reaction_from(_lib.formix_reaction_json(handle))
-    finally:
-        _lib.formix_reaction_free(handle)
 
 
 def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
@@ -151,12 +143,8 @@ def find_formula(found: Dict[str, float], by_difference: Optional[str] = None,
     handle = _lib.formix_atom_ratios(context._handle, species, fractions, len(names),
                                       _text(by_difference, "by_difference") if by_difference else None,
                                       float(mass or 0.0), None, 1.0, _or_default(tolerance))
-    if not handle:
-        raise MemoryError("formix_atom_ratios")
-    try:
+    with _owned(handle, "formix_atom_ratios", _lib.formix_ratios_free):
         return found_ratios_from(_lib.formix_ratios_json(handle))
-    finally:
-        _lib.formix_ratios_free(handle)
 
 
 def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: Optional[float] = None,
@@ -172,15 +160,11 @@ def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: O
     names = _text(",".join(adducts), "adducts") if adducts else None
     with context._reading(formula) as reading:
         handle = _lib.formix_exact_masses(context._handle, reading, names)
-    if not handle:
-        raise MemoryError("formix_exact_masses")
-    try:
+    with _owned(handle, "formix_exact_masses", _lib.formix_exact_free):
         lines: List[Optional[str]] = [
             _lib.formix_exact_hrms_line(handle, i, float(found), _text(source, "source")).decode()
             if found is not None else None for i in range(_lib.formix_exact_ion_count(handle))]
         return exact_masses_from(_lib.formix_exact_json(handle), lines)
-    finally:
-        _lib.formix_exact_free(handle)
 
 
 def isotope_pattern(formula: str, resolution: Optional[float] = None,
@@ -196,9 +180,5 @@ def isotope_pattern(formula: str, resolution: Optional[float] = None,
     with context._reading(formula) as reading:
         handle = _lib.formix_isotope_pattern(context._handle, reading, _or_default(threshold),
                                              _or_default(resolution))
-    if not handle:
-        raise MemoryError("formix_isotope_pattern")
-    try:
+    with _owned(handle, "formix_isotope_pattern", _lib.formix_pattern_free):
         return isotope_pattern_from(_lib.formix_pattern_json(handle, 0), _lib.formix_pattern_json(handle, 1))
-    finally:
-        _lib.formix_pattern_free(handle)

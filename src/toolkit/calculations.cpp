@@ -4,6 +4,7 @@
 // exception crosses it.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "toolkit/capi.h"
 
@@ -416,12 +417,29 @@ FORMIX_API int formix_exact_compare(formix_exact* m, double found, double ppm, c
   }
   return m->found.within ? 1 : 0;
 }
+namespace {
+// The comparison with ion `i` (SIZE_MAX: the ion itself), or NULL.
+const formix::toolkit::MzError* Compared(const formix_exact* m, std::size_t i) {
+  if (m == nullptr || !m->compared) return nullptr;
+  if (i == SIZE_MAX) return m->exact.charge != 0 ? &m->found.ion : nullptr;
+  return i < m->found.adducts.size() ? &m->found.adducts[i] : nullptr;
+}
+}  // namespace
+
 FORMIX_API double formix_exact_error_ppm(const formix_exact* m) {
-  return m != nullptr && m->compared && m->exact.charge != 0 ? m->found.error_ppm : kNaN;
+  return Compared(m, SIZE_MAX) != nullptr ? Compared(m, SIZE_MAX)->ppm : kNaN;
+}
+FORMIX_API double formix_exact_error_mda(const formix_exact* m) {
+  return Compared(m, SIZE_MAX) != nullptr ? Compared(m, SIZE_MAX)->mda : kNaN;
 }
 FORMIX_API double formix_exact_ion_error_ppm(const formix_exact* m, std::size_t i) {
-  return m != nullptr && m->compared && i < m->found.adduct_error_ppm.size() ? m->found.adduct_error_ppm[i]
-                                                                             : kNaN;
+  return Compared(m, i) != nullptr ? Compared(m, i)->ppm : kNaN;
+}
+FORMIX_API double formix_exact_ion_error_mda(const formix_exact* m, std::size_t i) {
+  return Compared(m, i) != nullptr ? Compared(m, i)->mda : kNaN;
+}
+FORMIX_API int formix_exact_ion_within(const formix_exact* m, std::size_t i) {
+  return Compared(m, i) != nullptr && Compared(m, i)->within ? 1 : 0;
 }
 FORMIX_API int formix_exact_best(const formix_exact* m) {
   return m != nullptr && m->compared ? m->found.best : -1;

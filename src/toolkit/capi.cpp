@@ -26,7 +26,6 @@ std::unique_ptr<formix_reading> Wrap(Reading reading) {
   for (const auto& e : r->reading.elements) {
     r->elements.push_back({e.index, e.symbol.c_str(), e.atoms, e.mass, e.percent});
   }
-  r->hill_order = r->reading.hill_order;
   return r;
 }
 
@@ -155,13 +154,6 @@ FORMIX_API double formix_quiet_molar_mass(const formix_context* c, const char* t
   return formix::toolkit::ReadPlain(*c->context, text, length, &mass) ? mass : kNaN;
 }
 
-FORMIX_API double formix_molar_mass(const formix_context* c, const char* text, int* worst) {
-  double mass = kNaN;
-  const std::size_t length = text != nullptr ? std::strlen(text) : 0;
-  formix_molar_masses(c, &text, &length, 1, &mass, worst);
-  return mass;
-}
-
 FORMIX_API long formix_quiet_composition(const formix_context* c, const char* text, double* values,
                                          std::size_t capacity, char* symbols, std::size_t symbols_size) {
   if (c == nullptr || text == nullptr || values == nullptr || symbols == nullptr) return -1;
@@ -261,7 +253,7 @@ FORMIX_API const formix_element_share* formix_reading_element(const formix_readi
 }
 FORMIX_API const formix_element_share* formix_reading_element_in_hill_order(const formix_reading* r,
                                                                             std::size_t i) {
-  return r != nullptr && i < r->hill_order.size() ? &r->elements[r->hill_order[i]] : nullptr;
+  return r != nullptr && i < r->reading.hill_order.size() ? &r->elements[r->reading.hill_order[i]] : nullptr;
 }
 
 FORMIX_API char* formix_significant(double value, int digits, char* buffer, std::size_t size) {

@@ -30,8 +30,7 @@ struct formix_reading {
   std::string source;  // the text as given
   std::string json;
   std::vector<formix_diagnostic> diagnostics;  // views of reading's strings
-  std::vector<formix_element_share> elements;
-  std::vector<std::size_t> hill_order;  // indices into elements
+  std::vector<formix_element_share> elements;  // views of reading.elements
 };
 
 struct formix_analysis {

@@ -12,10 +12,6 @@ const char* SeverityName(int severity) {
   return severity == kError ? "error" : severity == kWarning ? "warning" : "note";
 }
 
-void NumberOrNull(JsonWriter& json, const char* key, double value) {
-  json.Key(key).Number(value);  // Number writes null when not finite
-}
-
 }  // namespace
 
 bool ShowsNumber(const Reading& reading, unsigned parts) {
@@ -116,15 +112,21 @@ void WriteRatios(JsonWriter& json, const RatioAnalysis& r) {
   json.Close().Close();
 }
 
+// The object of a result that could not be calculated: the formula, why,
+// and its reading's diagnostics.  False (nothing written) when `error` is "".
+bool WriteFailure(JsonWriter& json, std::string_view formula, const std::string& error,
+                  const Reading& reading) {
+  if (error.empty()) return false;
+  json.Open('{').Key("formula").String(formula).Key("error").String(error);
+  WriteDiagnostics(json, reading);
+  json.Close();
+  return true;
+}
+
 void WriteExact(JsonWriter& json, const ExactMasses& x, const Reading& reading, std::string_view formula,
                 const FoundComparison* found) {
+  if (WriteFailure(json, formula, x.error, reading)) return;
   json.Open('{').Key("formula").String(formula);
-  if (!x.error.empty()) {
-    json.Key("error").String(x.error);
-    WriteDiagnostics(json, reading);
-    json.Close();
-    return;
-  }
   json.Key("hill").String(reading.hill).Key("monoisotopic_mass").Number(x.monoisotopic);
   json.Key("nominal_mass").Number(x.nominal).Key("average_molar_mass").Number(reading.molar_mass);
   if (x.charge != 0) json.Key("charge").Integer(x.charge).Key("mz").Number(x.mz);
@@ -133,10 +135,8 @@ void WriteExact(JsonWriter& json, const ExactMasses& x, const Reading& reading, 
     const AdductIon& ion = x.adducts[i];
     json.Open('{').Key("adduct").String(ion.name).Key("formula").String(ion.formula);
     json.Key("charge").Integer(ion.charge).Key("possible").Bool(ion.possible).Key("mz").Number(ion.mz);
-    if (found != nullptr) {
-      json.Key("error_ppm").Number((found->found - ion.mz) / ion.mz * 1e6);
-      json.Key("error_mda").Number((found->found - ion.mz) * 1000.0);
-    }
+    if (found != nullptr)
+      json.Key("error_ppm").Number(found->adducts[i].ppm).Key("error_mda").Number(found->adducts[i].mda);
     json.Close();
   }
   json.Close();
@@ -147,13 +147,8 @@ void WriteExact(JsonWriter& json, const ExactMasses& x, const Reading& reading, 
 
 void WritePattern(JsonWriter& json, const Pattern& p, const Reading& reading, std::string_view formula,
                   double threshold, double resolving_power, bool fine) {
+  if (WriteFailure(json, formula, p.error, reading)) return;
   json.Open('{').Key("formula").String(formula);
-  if (!p.error.empty()) {
-    json.Key("error").String(p.error);
-    WriteDiagnostics(json, reading);
-    json.Close();
-    return;
-  }
   json.Key("hill").String(reading.hill).Key("resolving_power").Number(resolving_power);
   json.Key("threshold").Number(threshold).Key("pruned").Number(p.pruned);
   if (!p.warning.empty()) json.Key("warning").String(p.warning);
@@ -188,8 +183,7 @@ void WriteReaction(JsonWriter& json, const Reaction& r, std::string_view equatio
     json.Key("coefficient").Number(p.coefficient).Key("formula").String(p.formula);
     json.Key("hill").String(p.reading.hill).Key("molar_mass").Number(p.reading.molar_mass);
     if (amounts) {
-      NumberOrNull(json, "moles", p.moles);
-      NumberOrNull(json, "mass", p.mass);
+      json.Key("moles").Number(p.moles).Key("mass").Number(p.mass);  // null where unknown
       if (std::isfinite(p.equiv)) json.Key("equiv").Number(p.equiv);
       if (std::isfinite(p.volume)) json.Key("volume").Number(p.volume);
       if (std::isfinite(p.excess) && !limiting) json.Key("excess_moles").Number(p.excess);

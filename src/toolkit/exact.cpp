@@ -173,19 +173,24 @@ FoundComparison CompareFound(const ExactMasses& exact, double found, double ppm,
   FoundComparison f;
   f.found = found;
   f.ppm = ppm;
-  auto error_ppm = [found](double mz) { return (found - mz) / mz * 1e6; };
+  auto error = [&](double mz, bool possible) {
+    MzError e;
+    e.ppm = (found - mz) / mz * 1e6;
+    e.mda = (found - mz) * 1000.0;
+    e.within = possible && std::fabs(e.ppm) <= ppm;
+    return e;
+  };
   if (exact.charge != 0) {
-    f.error_ppm = error_ppm(exact.mz);
-    f.within = std::fabs(f.error_ppm) <= ppm;
+    f.ion = error(exact.mz, true);
+    f.within = f.ion.within;
   }
-  double best = 0.0;
   for (std::size_t i = 0; i < exact.adducts.size(); ++i) {
     const AdductIon& ion = exact.adducts[i];
-    const double e = ion.possible ? error_ppm(ion.mz) : std::numeric_limits<double>::quiet_NaN();
-    f.adduct_error_ppm.push_back(e);
-    if (std::fabs(e) <= ppm && (f.best < 0 || std::fabs(e) < std::fabs(best))) {
+    f.adducts.push_back(error(ion.mz, ion.possible));
+    const MzError& e = f.adducts.back();
+    if (e.within &&
+        (f.best < 0 || std::fabs(e.ppm) < std::fabs(f.adducts[static_cast<std::size_t>(f.best)].ppm))) {
       f.best = static_cast<int>(i);
-      best = e;
     }
   }
   if (f.best >= 0) {

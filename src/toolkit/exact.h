@@ -32,14 +32,22 @@ struct ExactMasses {
 // calculate, all of them when empty (charged species get none).
 ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts);
 
-// A found m/z against the exact masses: the error of the ion itself and of
-// each adduct ion in ppm (NaN for an ion that cannot exist), the closest
-// possible adduct ion within `ppm` (-1: none), whether anything is within,
-// and the journal's line for the closest.
+// A found m/z against one calculated: (found - mz) / mz x 1e6 and
+// (found - mz) x 1000, and whether it lies within the window.
+struct MzError {
+  double ppm = 0.0, mda = 0.0;
+  bool within = false;
+};
+
+// A found m/z against the exact masses: its error against the ion itself
+// (a charged species) and against each adduct ion (an ion that cannot
+// exist is never within), the closest possible adduct ion within `ppm`
+// (-1: none), whether anything is within, and the journal's line for the
+// closest.
 struct FoundComparison {
   double found = 0.0, ppm = 0.0;
-  double error_ppm = 0.0;                // of the ion itself (a charged species)
-  std::vector<double> adduct_error_ppm;  // of each adduct ion
+  MzError ion;                   // of the ion itself
+  std::vector<MzError> adducts;  // of each adduct ion
   int best = -1;
   bool within = false;
   std::string hrms;  // "" without a closest adduct ion

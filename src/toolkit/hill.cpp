@@ -40,6 +40,30 @@ std::vector<std::size_t> HillOrder(const std::vector<HillEntry>& entries) {
   return order;
 }
 
+bool HillOrderOfSlots(const Context& context, const int* slots, std::size_t n, std::size_t* order) {
+  struct Entry {
+    int key;
+    std::size_t at;
+  };
+  Entry entries[refdata::kMaxElements];
+  bool carbon = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    carbon = carbon || context.carbon_or_hydrogen[static_cast<std::size_t>(slots[i])] == 'C';
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto slot = static_cast<std::size_t>(slots[i]);
+    const char ch = context.carbon_or_hydrogen[slot];
+    // Places run below kMaxElements; C and H go before them all.
+    entries[i] = {carbon && ch == 'C' ? -2 : carbon && ch == 'H' ? -1 : context.symbol_places[slot], i};
+  }
+  std::sort(entries, entries + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  for (std::size_t i = 1; i < n; ++i) {
+    if (entries[i].key == entries[i - 1].key) return false;
+  }
+  for (std::size_t i = 0; i < n; ++i) order[i] = entries[i].at;
+  return true;
+}
+
 namespace {
 
 // Counts in Hill order written out (see HillFormula); equal symbols next

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/context.h"
+
 namespace formix::toolkit {
 
 // The element a symbol stands for: the symbol itself, or the element of
@@ -25,6 +27,13 @@ struct HillEntry {
 // The positions of `entries` in Hill's order (a stable order: equal
 // symbols stay in their order, next to each other).
 std::vector<std::size_t> HillOrder(const std::vector<HillEntry>& entries);
+
+// The same order for `n` slots of a context's element table (no labels),
+// from the context's alphabetical places, with no string compared: the
+// positions into `slots` in `order`.  False when two slots share a symbol
+// (a mass file may hold one twice): HillOrder then decides, and the Hill
+// formula counts them together.
+bool HillOrderOfSlots(const Context& context, const int* slots, std::size_t n, std::size_t* order);
 
 // The Hill formula of element counts (symbols or labels, the element of
 // each from LabelledElement); equal symbols (a mass file may hold one

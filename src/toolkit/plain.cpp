@@ -13,6 +13,7 @@
 #include "formix_limits.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
+#include "toolkit/hill.h"
 #include "toolkit/json.h"
 #include "toolkit/numbers.h"
 #include "toolkit/reader.h"
@@ -126,20 +127,13 @@ bool ReadPlainJson(const Context& context, const char* text, std::size_t length,
       !reader::EvaluatePlain(context, text, length, atoms, nullptr, &mass)) {
     return false;
   }
-  // The Hill formula from the context's alphabetical places (hill.h's
-  // order for natural elements: C and H first when there is carbon).
-  struct Entry {
-    int key;
-    int index;
-  };
-  Entry entries[refdata::kMaxElements];
+  // The elements present: most of the table is absent, so eight slots at
+  // a time (a count is never -0: the bits of absent slots are all zero).
+  int slots[refdata::kMaxElements];
   std::size_t n = 0;
-  int carbon = -1, hydrogen = -1;
   const int count = context.tables.element_count;
   for (int i = 0; i < count; ++i) {
     if (i % 8 == 0 && i + 8 <= count) {
-      // Most of the table is absent from a formula: eight slots at a time
-      // (a count is never -0: the bits of absent slots are all zero).
       std::uint64_t any = 0;
       for (int k = 0; k < 8; ++k) {
         std::uint64_t bits;
@@ -154,19 +148,10 @@ bool ReadPlainJson(const Context& context, const char* text, std::size_t length,
     if (atoms[i] == 0.0) continue;
     // Whole counts below 1e15 only, written as integers (else the reading decides).
     if (atoms[i] != std::floor(atoms[i]) || !(atoms[i] > 0 && atoms[i] < 1e15)) return false;
-    const char ch = context.carbon_or_hydrogen[static_cast<std::size_t>(i)];
-    if (ch == 'C') carbon = i;
-    if (ch == 'H') hydrogen = i;
-    entries[n++] = {context.symbol_places[static_cast<std::size_t>(i)], i};
+    slots[n++] = i;
   }
-  for (std::size_t k = 0; k < n && carbon >= 0; ++k) {
-    if (entries[k].index == carbon) entries[k].key = -2;
-    if (entries[k].index == hydrogen) entries[k].key = -1;
-  }
-  std::sort(entries, entries + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
-  for (std::size_t k = 1; k < n; ++k) {
-    if (entries[k].key == entries[k - 1].key) return false;  // a symbol twice: merged by the reading
-  }
+  std::size_t order[refdata::kMaxElements];
+  if (!HillOrderOfSlots(context, slots, n, order)) return false;  // a symbol twice: merged by the reading
   // A plain formula is ASCII letters, digits, brackets and '*': nothing
   // to escape.
   out += "{\"formula\":\"";
@@ -175,7 +160,7 @@ bool ReadPlainJson(const Context& context, const char* text, std::size_t length,
   AppendJsonNumber(out, mass);
   out += ",\"hill\":\"";
   for (std::size_t k = 0; k < n; ++k) {
-    const std::size_t i = static_cast<std::size_t>(entries[k].index);
+    const auto i = static_cast<std::size_t>(slots[order[k]]);
     out += context.symbols[i];  // ASCII: a plain formula's symbols
     if (atoms[i] != 1.0) {
       char digits[24];

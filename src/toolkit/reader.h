@@ -120,7 +120,6 @@ class Reader {
   void Evaluate();
   bool RunPlain();
   void Finish(const double* atoms, const double* contributions, double mass, int count);
-  bool HillOrderByPlaces(std::vector<std::size_t>* order) const;
   // Span of the text as given behind evaluated-text bytes [p, q).
   std::size_t SpanBegin(std::size_t p) const { return lib_.begin[trace_->origin_begin[p]]; }
   std::size_t SpanEnd(std::size_t q) const { return lib_.end[trace_->origin_end[q - 1] - 1]; }

@@ -179,7 +179,15 @@ void Reader::Finish(const double* atoms, const double* contributions, double mas
       r_.elements.push_back({i, label, atoms[i], contributions[i], percent, l.element, l.mass_number});
     }
   }
-  if (!HillOrderByPlaces(&r_.hill_order)) {
+  // Natural elements only: by the context's places; with a label, by
+  // the general order.
+  int slots[refdata::kMaxElements];
+  std::size_t n = 0;
+  for (const ElementShare& e : r_.elements) {
+    if (e.index < context_.tables.element_count) slots[n++] = e.index;
+  }
+  r_.hill_order.resize(n);
+  if (n != r_.elements.size() || !HillOrderOfSlots(context_, slots, n, r_.hill_order.data())) {
     std::vector<HillEntry> entries;
     entries.reserve(r_.elements.size());
     for (const ElementShare& e : r_.elements) {
@@ -192,39 +200,6 @@ void Reader::Finish(const double* atoms, const double* contributions, double mas
   counts.reserve(r_.elements.size());
   for (std::size_t i : r_.hill_order) counts.emplace_back(r_.elements[i].symbol, r_.elements[i].atoms);
   FormatHillFormulas(std::move(counts), r_.charge, &r_.hill, &r_.empirical);
-}
-
-// Hill's order (hill.h) from the context's alphabetical places, with no
-// string compared: when every element is natural and no two share a
-// symbol (else false, and HillOrder decides).
-bool Reader::HillOrderByPlaces(std::vector<std::size_t>* order) const {
-  const int natural = context_.tables.element_count;
-  struct Entry {
-    int key;
-    std::size_t at;
-  };
-  Entry entries[refdata::kMaxElements];
-  std::size_t n = 0;
-  bool carbon = false;
-  for (const ElementShare& e : r_.elements) {
-    if (e.index >= natural) return false;  // a label
-    carbon = carbon || context_.carbon_or_hydrogen[static_cast<std::size_t>(e.index)] == 'C';
-    entries[n] = {context_.symbol_places[static_cast<std::size_t>(e.index)], n};
-    ++n;
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    const char ch = context_.carbon_or_hydrogen[static_cast<std::size_t>(r_.elements[entries[i].at].index)];
-    // Places run below kMaxElements; C and H go before them all.
-    if (carbon && ch == 'C') entries[i].key = -2;
-    if (carbon && ch == 'H') entries[i].key = -1;
-  }
-  std::sort(entries, entries + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
-  for (std::size_t i = 1; i < n; ++i) {
-    if (entries[i].key == entries[i - 1].key) return false;  // a symbol twice: HillOrder keeps them apart
-  }
-  order->clear();
-  for (std::size_t i = 0; i < n; ++i) order->push_back(entries[i].at);
-  return true;
 }
 
 // A plain formula (see ReadPlain): the reading without the trace, the

@@ -34,7 +34,7 @@ bool QuietJson(Json& json, const formix_context* context, const char* formula, s
   static char object[4096];
   const std::size_t n = formix_quiet_json(context, formula, length, object, sizeof object);
   if (n == 0 || n >= sizeof object) return false;
-  json.Raw(object, n);
+  json.Raw(std::string_view(object, n));
   return true;
 }
 

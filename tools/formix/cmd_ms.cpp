@@ -36,7 +36,8 @@ void CommandMs(Session& s) {
   }
   const int charge = formix_exact_charge(ms.get());
   const std::size_t n = formix_exact_ion_count(ms.get());
-  if (has_found && !formix_exact_compare(ms.get(), found, ppm, source.c_str())) s.flagged = true;
+  const bool within = has_found && formix_exact_compare(ms.get(), found, ppm, source.c_str()) != 0;
+  if (has_found && !within) s.flagged = true;
   const std::string hrms = formix_exact_hrms(ms.get());
 
   if (o.json) {
@@ -53,10 +54,10 @@ void CommandMs(Session& s) {
     head += "\nion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") + ": m/z " +
             Fixed(formix_exact_mz(ms.get()), o.precision) + " (monoisotopic)";
     if (has_found) {
-      const double e = formix_exact_error_ppm(ms.get());
-      head += "; found " + Fixed(found, o.precision) + ", error " + Fixed(e, 1) + " ppm, " +
-              Fixed((found - formix_exact_mz(ms.get())) * 1000.0, 2) + " mDa" +
-              (std::fabs(e) <= ppm ? "" : " (outside)");
+      // A charged species has no adduct ions: the comparison is the ion's.
+      head += "; found " + Fixed(found, o.precision) + ", error " +
+              Fixed(formix_exact_error_ppm(ms.get()), 1) + " ppm, " +
+              Fixed(formix_exact_error_mda(ms.get()), 2) + " mDa" + (within ? "" : " (outside)");
     }
   }
   Write(head + "\n");
@@ -71,10 +72,9 @@ void CommandMs(Session& s) {
                                     possible ? formix_exact_ion_formula(ms.get(), i) : "-",
                                     possible ? Fixed(mz, o.precision) : "(M lacks the atoms)"};
     if (has_found && possible) {
-      const double e = formix_exact_ion_error_ppm(ms.get(), i);
-      row.push_back(Fixed(e, 1));
-      row.push_back(Fixed((found - mz) * 1000.0, 2));
-      row.push_back(std::fabs(e) <= ppm ? "within " + Shortest(ppm) + " ppm" : "");
+      row.push_back(Fixed(formix_exact_ion_error_ppm(ms.get(), i), 1));
+      row.push_back(Fixed(formix_exact_ion_error_mda(ms.get(), i), 2));
+      row.push_back(formix_exact_ion_within(ms.get(), i) ? "within " + Shortest(ppm) + " ppm" : "");
     }
     table.Add(row);
   }

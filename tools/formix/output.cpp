@@ -140,44 +140,42 @@ void Table::Print() const {
   Write(out);
 }
 
-void Json::Value(std::string_view text) {
+// A comma before a member or element that follows another.
+void Json::Separate() {
   if (!after_key_ && !open_.empty()) {
-    if (has_member_.back()) Write(",");
+    if (has_member_.back()) Write(",", 1);
     has_member_.back() = true;
   }
   after_key_ = false;
-  Write(text);
 }
 
 Json& Json::Open(char bracket) {
-  Value(std::string(1, bracket));
+  Separate();
+  Write(&bracket, 1);
   open_.push_back(bracket == '{' ? '}' : ']');
   has_member_.push_back(false);
   return *this;
 }
 
 Json& Json::Document(const char* command, const formix_context* context) {
-  Open('{').Key("format").Integer(FORMIX_JSON_FORMAT).Key("command").String(command);
+  Open('{').Key("format").Raw(std::to_string(FORMIX_JSON_FORMAT));
+  Key("command").Raw(std::string("\"") + command + "\"");
   if (context == nullptr) return *this;
-  const std::string files = ContextJson(context, FORMIX_JSON_DATA_FILES);
-  return Key("data_files").Raw(files.c_str());
+  return Key("data_files").Raw(ContextJson(context, FORMIX_JSON_DATA_FILES));
 }
 
-// The library's JSON escapes every control character itself: written as
-// it is, without the scan of Write.
+// The library's JSON escapes every control character itself, and the
+// tool's own words need no escape: written as they are, without the scan
+// of Write.
+Json& Json::Raw(std::string_view json) {
+  Separate();
+  Write(json.data(), json.size());
+  return *this;
+}
+
 Json& Json::Raw(const char* json) {
   if (json == nullptr) throw IoError{"out of memory"};
-  return Raw(json, std::strlen(json));
-}
-
-Json& Json::Raw(const char* json, std::size_t size) {
-  if (!after_key_ && !open_.empty()) {
-    if (has_member_.back()) Write(",", 1);
-    has_member_.back() = true;
-  }
-  after_key_ = false;
-  Write(json, size);
-  return *this;
+  return Raw(std::string_view(json));
 }
 
 Json& Json::Members(const char* object) {
@@ -203,38 +201,19 @@ std::string ContextJson(const formix_context* context, int part) {
 }
 
 Json& Json::Close() {
-  Write(std::string(1, open_.back()));
+  Write(&open_.back(), 1);
   open_.pop_back();
   has_member_.pop_back();
   return *this;
 }
 
+// `name`: one of the tool's own member names, ASCII with nothing to escape.
 Json& Json::Key(const char* name) {
-  if (has_member_.back()) Write(",");
-  has_member_.back() = true;
-  Write(JsonString(name) + ":");
+  Separate();
+  Write("\"", 1);
+  Write(name, std::strlen(name));
+  Write("\":", 2);
   after_key_ = true;
-  return *this;
-}
-
-Json& Json::String(const std::string& value) {
-  Value(JsonString(value));
-  return *this;
-}
-Json& Json::Number(double value) {
-  Value(JsonNumber(value));
-  return *this;
-}
-Json& Json::Integer(long long value) {
-  Value(std::to_string(value));
-  return *this;
-}
-Json& Json::Bool(bool value) {
-  Value(value ? "true" : "false");
-  return *this;
-}
-Json& Json::Null() {
-  Value("null");
   return *this;
 }
 

@@ -68,21 +68,16 @@ class Json {
   // and with `context` (--verbose) the data files it used.
   Json& Document(const char* command, const formix_context* context);
   Json& Close();
-  Json& Key(const char* name);
-  Json& String(const std::string& value);
-  Json& Number(double value);
-  Json& Integer(long long value);
-  Json& Bool(bool value);
-  Json& Null();
-  // A value the library wrote (an object or array), as it is.
+  Json& Key(const char* name);  // one of the tool's own names
+  // A value the library wrote (an object or array, escaped), as it is.
+  Json& Raw(std::string_view json);
   Json& Raw(const char* json);
-  Json& Raw(const char* json, std::size_t size);
   // The members of an object the library wrote, into the open object.
   Json& Members(const char* object);
   void End() { Write("\n"); }
 
  private:
-  void Value(std::string_view text);
+  void Separate();
   std::vector<char> open_;        // closing brackets of the open containers
   std::vector<bool> has_member_;  // whether each open container has one
   bool after_key_ = false;

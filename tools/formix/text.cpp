@@ -42,52 +42,6 @@ std::string Shortest(double value) {
   return formix_shortest(value, buffer, sizeof buffer);
 }
 
-std::string JsonString(const std::string& utf8) {
-  std::string out;
-  out.reserve(utf8.size() + 2);
-  out += '"';
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    // A run of bytes written as they are, at once.
-    std::size_t j = i;
-    while (j < utf8.size()) {
-      const unsigned char b = static_cast<unsigned char>(utf8[j]);
-      if (b < 0x20 || b >= 0x80 || b == '"' || b == '\\') break;
-      ++j;
-    }
-    out.append(utf8, i, j - i);
-    if (j == utf8.size()) break;
-    i = j;
-    const char c = utf8[i];
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 0x80) {
-      // JSON text is UTF-8: a byte that is not becomes U+FFFD.
-      const std::size_t n = SequenceLength(utf8, i);
-      if (n == 0) {
-        out += "\xEF\xBF\xBD";
-      } else {
-        out.append(utf8, i, n);
-        i += n - 1;
-      }
-    } else if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
-      out += buffer;
-    }
-  }
-  out += '"';
-  return out;
-}
-
-std::string JsonNumber(double value) {
-  if (!std::isfinite(value)) return "null";
-  char buffer[64];
-  std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, r.ptr);
-}
-
 std::string Printable(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {

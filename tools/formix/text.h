@@ -14,12 +14,6 @@ std::string Fixed(double value, int precision);
 // toolkit writes numbers (formix_shortest: "1.5", "10", "0.0001", "1e-05").
 std::string Shortest(double value);
 
-// A JSON string literal of UTF-8 text.
-std::string JsonString(const std::string& utf8);
-
-// A JSON number (the shortest round-trip form), or null when not finite.
-std::string JsonNumber(double value);
-
 // Text safe to print on one line: control bytes and bytes that are not
 // valid UTF-8 written as \xNN.
 std::string Printable(const std::string& text);
