@@ -53,6 +53,17 @@ TEST(Exact, MonoisotopicNominalIonsAndAdducts) {
   EXPECT_NEAR(g.adducts[0].mz, (180.063388 + 2 * 1.00727646658) / 2, 1e-6);
   EXPECT_TRUE(g.adducts[1].possible);
   EXPECT_FALSE(exact("NaCl", {"[M-H]-"}).adducts[0].possible);  // no H to lose
+  // A found m/z: its error against each ion; an ion that cannot exist is
+  // never the match, even at its own m/z.
+  const ExactMasses nacl = exact("NaCl", {"[M-H]-"});
+  const FoundComparison none = CompareFound(nacl, nacl.adducts[0].mz, 5, "ESI");
+  EXPECT_FALSE(none.within || none.adducts[0].within);
+  EXPECT_EQ(none.best, -1);
+  const FoundComparison hit = CompareFound(m, 328.1911, 5, "ESI");
+  const double mh = 20 * 12.0 + 26 * 1.007825031898 + 14.00307400425 + 3 * 15.99491461926 - kElectron;
+  EXPECT_NEAR(hit.adducts[0].ppm, (328.1911 - mh) / mh * 1e6, 1e-6);
+  EXPECT_NEAR(hit.adducts[0].mda, (328.1911 - mh) * 1000, 1e-9);
+  EXPECT_TRUE(hit.within && hit.best == 0);
   // A multiplier: [2M+Na]+ is 2 M + Na - e (the 23Na mass of AME2020).
   ExactMasses dimer = exact("C6H12O6", {"[2M+Na]+"});
   ASSERT_EQ(dimer.adducts.size(), 1u);
