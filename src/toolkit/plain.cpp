@@ -123,10 +123,7 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
 bool ReadPlainJson(const Context& context, const char* text, std::size_t length, std::string& out) {
   double atoms[refdata::kMaxElements];
   double mass = 0.0;
-  if (length > formula::kMaxTextLength ||
-      !reader::EvaluatePlain(context, text, length, atoms, nullptr, &mass)) {
-    return false;
-  }
+  if (!reader::EvaluatePlain(context, text, length, atoms, nullptr, &mass)) return false;
   // The elements present: most of the table is absent, so eight slots at
   // a time (a count is never -0: the bits of absent slots are all zero).
   int slots[refdata::kMaxElements];
