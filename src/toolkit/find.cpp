@@ -77,4 +77,69 @@ std::vector<MassCandidate> FindByMass(const std::vector<ElementRange>& ranges, d
   return s.found;
 }
 
+namespace {
+
+// The lowest common valence of an element, 0 for one DBE does not count.
+int Valence(const std::string& s) {
+  if (s == "H" || s == "D" || s == "T" || s == "F" || s == "Cl" || s == "Br" || s == "I") return 1;
+  if (s == "O" || s == "S" || s == "Se") return 2;
+  if (s == "N" || s == "P" || s == "As" || s == "B") return 3;
+  if (s == "C" || s == "Si" || s == "Ge") return 4;
+  return 0;
+}
+
+int CountOf(const std::vector<std::string>& symbols, const std::vector<int>& counts, const char* symbol) {
+  int n = 0;
+  for (std::size_t i = 0; i < symbols.size(); ++i) {
+    if (symbols[i] == symbol) n += counts[i];
+  }
+  return n;
+}
+
+}  // namespace
+
+double Dbe(const std::vector<std::string>& symbols, const std::vector<int>& counts) {
+  double sum = 0.0;
+  for (std::size_t i = 0; i < symbols.size(); ++i) {
+    const int v = Valence(symbols[i]);
+    if (v > 0) sum += counts[i] * (v - 2);
+  }
+  return 1.0 + sum / 2.0;
+}
+
+std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
+                       bool radical) {
+  const double dbe = Dbe(symbols, counts);
+  const bool whole = dbe == std::floor(dbe);
+  const bool whole_expected = (charge % 2 == 0) != radical;
+  if (dbe < 0 || whole != whole_expected) return "dbe";
+  long valences = 0, atoms = 0;
+  int largest = 0;
+  for (std::size_t i = 0; i < symbols.size(); ++i) {
+    const int v = Valence(symbols[i]);
+    valences += static_cast<long>(counts[i]) * v;
+    atoms += counts[i];
+    if (counts[i] > 0) largest = std::max(largest, v);
+  }
+  // LEWIS and SENIOR hold for neutral closed-shell molecules.
+  if (charge == 0 && !radical) {
+    if (valences % 2 != 0) return "lewis";
+    if (valences < 2 * largest || valences < 2 * (atoms - 1)) return "senior";
+  }
+  const int c = CountOf(symbols, counts, "C");
+  if (c > 0) {
+    const struct {
+      const char *symbol, *rule;
+      double most;
+    } kRatios[] = {{"N", "n/c", 1.3}, {"O", "o/c", 1.2},   {"P", "p/c", 0.3},  {"S", "s/c", 0.8},
+                   {"F", "f/c", 1.5}, {"Cl", "cl/c", 0.8}, {"Br", "br/c", 0.8}};
+    const double h = CountOf(symbols, counts, "H");
+    if (h / c < 0.2 || h / c > 3.1) return "h/c";
+    for (const auto& r : kRatios) {
+      if (CountOf(symbols, counts, r.symbol) > r.most * c) return r.rule;
+    }
+  }
+  return "";
+}
+
 }  // namespace formix::toolkit

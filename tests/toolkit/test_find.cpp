@@ -77,5 +77,40 @@ TEST(FindByMass, StopsAtTheLimitAndSaysSo) {
   EXPECT_FALSE(more);
 }
 
+// DBE and the rules, worked out by hand: benzene 4, caffeine 6, methane 0,
+// caffeine's [M+H]+ 5.5 and M+. 6; an even-electron ion with a whole DBE,
+// a neutral with half of one, element ratios outside the Seven Golden
+// Rules' ranges and a lone carbon (SENIOR) fail.
+TEST(FindRules, DbeAndTheRulesByHand) {
+  const std::vector<std::string> chnocl = {"C", "H", "N", "O", "Cl"};
+  const struct {
+    std::vector<int> counts;
+    int charge;
+    bool radical;
+    double dbe;
+    const char* broken;
+  } kRows[] = {
+      {{6, 6, 0, 0, 0}, 0, false, 4.0, ""},        // benzene
+      {{8, 10, 4, 2, 0}, 0, false, 6.0, ""},       // caffeine
+      {{1, 4, 0, 0, 0}, 0, false, 0.0, "h/c"},     // methane: H/C 4, past the rules' 3.1
+      {{8, 11, 4, 2, 0}, 1, false, 5.5, ""},       // caffeine [M+H]+
+      {{8, 10, 4, 2, 0}, 1, true, 6.0, ""},        // caffeine M+. (EI)
+      {{8, 10, 4, 2, 0}, 1, false, 6.0, "dbe"},    // an even-electron cation with a whole DBE
+      {{8, 11, 4, 2, 0}, 0, false, 5.5, "dbe"},    // a neutral with half a DBE
+      {{1, 5, 0, 0, 0}, 0, false, -0.5, "dbe"},    // CH5
+      {{2, 8, 1, 0, 0}, 0, false, -0.5, "dbe"},    // more H than valences allow
+      {{6, 5, 0, 0, 1}, 0, false, 4.0, ""},        // chlorobenzene
+      {{1, 0, 0, 0, 4}, 0, false, 0.0, "h/c"},     // CCl4: no H, H/C 0 (the rules are for organic compounds)
+      {{2, 1, 0, 0, 5}, 0, false, 0.0, "cl/c"},    // C2HCl5: Cl/C 2.5
+      {{1, 4, 3, 0, 0}, 0, false, 1.5, "dbe"},     // CH4N3: odd electrons
+      {{1, 2, 2, 0, 0}, 0, false, 2.0, "n/c"},     // CH2N2: N/C 2
+      {{1, 0, 0, 0, 0}, 0, false, 2.0, "senior"},  // C alone: valences 4, less than twice 4
+  };
+  for (const auto& row : kRows) {
+    EXPECT_DOUBLE_EQ(Dbe(chnocl, row.counts), row.dbe) << &row - kRows;
+    EXPECT_EQ(BrokenRule(chnocl, row.counts, row.charge, row.radical), row.broken) << &row - kRows;
+  }
+}
+
 }  // namespace
 }  // namespace formix::toolkit
