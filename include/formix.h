@@ -374,6 +374,76 @@ FORMIX_API int formix_exact_ion_within(const formix_exact *exact, size_t index);
 FORMIX_API int formix_exact_best(const formix_exact *exact);
 FORMIX_API const char *formix_exact_hrms(const formix_exact *exact);
 
+/* ---- Formulas from an accurate mass --------------------------------------- */
+
+typedef struct formix_find formix_find;
+
+/* The ranges searched unless others are given (organic work), and the
+ * candidates listed unless another limit is given. */
+#define FORMIX_DEFAULT_FIND_ELEMENTS "C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5Br0-3I0-3"
+#define FORMIX_DEFAULT_FIND_LIMIT 100
+/* Flags: list every formula in the window (no chemical rules); the
+ * candidate is an odd-electron ion (EI); keep the candidates a rule
+ * removed, naming the rule. */
+#define FORMIX_FIND_NO_RULES 1
+#define FORMIX_FIND_RADICAL 2
+#define FORMIX_FIND_EXPLAIN 4
+
+/* Every formula whose monoisotopic m/z lies within a tolerance of a found
+ * `mz`, within element ranges (`elements`: "C0-60H0-120N0-10O0-20S0-4",
+ * NULL for FORMIX_DEFAULT_FIND_ELEMENTS; a label such as [13C] or D, any
+ * element of isotopes.txt), held to the chemical rules (DBE and its parity
+ * with the nitrogen rule, LEWIS and SENIOR, the Seven Golden Rules' element
+ * ratios) unless FORMIX_FIND_NO_RULES.  `ion`: an adduct ion of
+ * adducts.txt ("[M+H]+": the candidates are the neutral M), a charge ("+",
+ * "2+", "-": the candidates are the ion itself), or NULL or "" for a
+ * neutral monoisotopic mass.  The tolerance is `mda` milli-u when that is
+ * not NaN, else `ppm` (NaN: FORMIX_DEFAULT_PPM) of the calculated m/z.
+ * With found isotope `peaks` ("328.1911:100,329.1944:22.6"; NULL: none),
+ * each candidate's pattern (at `resolving_power`, NaN: the default) is
+ * scored against them and the candidates are ranked by score, else by
+ * error.  At most `limit` candidates are listed (0: the default); the
+ * search takes bounded time and memory, and says when its list may be
+ * incomplete.  `source` names the ionization for the HRMS line (NULL:
+ * "ESI").  NULL only when memory runs out. */
+FORMIX_API formix_find *formix_find_formulas(const formix_context *context, double mz, const char *ion, double ppm,
+                                             double mda, const char *elements, const char *peaks,
+                                             double resolving_power, size_t limit, int flags, const char *source);
+FORMIX_API void formix_find_free(formix_find *find);
+FORMIX_API const char *formix_find_error(const formix_find *find); /* "" when fine */
+/* Candidates within the window, those the rules kept, those beyond the
+ * limit, and whether the search finished (else `warning` says so). */
+FORMIX_API size_t formix_find_within(const formix_find *find);
+FORMIX_API size_t formix_find_passed(const formix_find *find);
+FORMIX_API size_t formix_find_unlisted(const formix_find *find);
+FORMIX_API int formix_find_complete(const formix_find *find);
+FORMIX_API const char *formix_find_warning(const formix_find *find);
+/* The journal's line for the first candidate the rules kept ("" for a
+ * neutral mass). */
+FORMIX_API const char *formix_find_hrms(const formix_find *find);
+/* The candidates listed: the formula in the ranges' order and in Hill
+ * order (an ion's with its charge), its monoisotopic mass (u), the m/z
+ * searched for, the error (found - m/z) / m/z in ppm and in mDa, the DBE,
+ * the rule that removed it ("" when none: FORMIX_FIND_EXPLAIN lists those
+ * too) and the score against the peaks (0 to 100; -1 without peaks). */
+FORMIX_API size_t formix_find_count(const formix_find *find);
+FORMIX_API const char *formix_find_formula(const formix_find *find, size_t index);
+FORMIX_API const char *formix_find_hill(const formix_find *find, size_t index);
+FORMIX_API double formix_find_monoisotopic(const formix_find *find, size_t index);
+FORMIX_API double formix_find_mz(const formix_find *find, size_t index);
+FORMIX_API double formix_find_ppm(const formix_find *find, size_t index);
+FORMIX_API double formix_find_mda(const formix_find *find, size_t index);
+FORMIX_API double formix_find_dbe(const formix_find *find, size_t index);
+FORMIX_API const char *formix_find_broken(const formix_find *find, size_t index);
+FORMIX_API double formix_find_score(const formix_find *find, size_t index);
+/* The whole result as JSON (or {"mz": ..., "error": ...}). */
+FORMIX_API const char *formix_find_json(formix_find *find);
+
+/* The DBE (rings plus double bonds) of a reading's formula at the elements'
+ * lowest common valences; NaN where it has none (an element such as a
+ * metal has no valence counted, or a count is not whole). */
+FORMIX_API double formix_reading_dbe(const formix_reading *reading);
+
 /* ---- Isotope patterns ---------------------------------------------------- */
 
 typedef struct formix_pattern formix_pattern;

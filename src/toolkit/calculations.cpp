@@ -455,6 +455,146 @@ FORMIX_API const char* formix_exact_json(formix_exact* m) {
   });
 }
 
+namespace {
+
+// "+", "2+", "+2", "-", "3-": a charge; 0 when the text is none.
+int ChargeOfText(const std::string& t) {
+  int sign = 0, digits = 0;
+  long n = 0;
+  for (char c : t) {
+    if ((c == '+' || c == '-') && sign == 0) {
+      sign = c == '+' ? 1 : -1;
+    } else if (c >= '0' && c <= '9' && digits < 3) {
+      n = n * 10 + (c - '0');
+      ++digits;
+    } else {
+      return 0;
+    }
+  }
+  if (sign == 0) return 0;
+  if (digits == 0) n = 1;
+  return static_cast<int>(sign * n);
+}
+
+const formix::toolkit::FindCandidate* CandidateAt(const formix_find* f, std::size_t i) {
+  return f != nullptr && i < f->result.candidates.size() ? &f->result.candidates[i] : nullptr;
+}
+
+}  // namespace
+
+FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz, const char* ion, double ppm,
+                                             double mda, const char* elements, const char* peaks,
+                                             double resolving_power, std::size_t limit, int flags,
+                                             const char* source) {
+  try {
+    auto f = std::make_unique<formix_find>();
+    formix::toolkit::FindQuery& q = f->query;
+    q.mz = mz;
+    q.ppm = std::isnan(ppm) ? FORMIX_DEFAULT_PPM : ppm;
+    q.mda = mda;
+    if (elements != nullptr) q.elements = elements;
+    q.rules = (flags & FORMIX_FIND_NO_RULES) == 0;
+    q.radical = (flags & FORMIX_FIND_RADICAL) != 0;
+    q.explain = (flags & FORMIX_FIND_EXPLAIN) != 0;
+    if (!std::isnan(resolving_power)) q.resolving_power = resolving_power;
+    if (limit != 0) q.limit = limit;
+    if (source != nullptr) q.source = source;
+    if (c == nullptr) {
+      f->result.error = "no context";
+      return f.release();
+    }
+    const std::string ion_text = ion != nullptr ? ion : "";
+    if (!ion_text.empty() && ion_text[0] == '[') {
+      q.adduct = ion_text;
+    } else if (!ion_text.empty()) {
+      q.charge = ChargeOfText(ion_text);
+      if (q.charge == 0) {
+        f->result.error = "the ion is an adduct ion ([M+H]+) or a charge (+, 2+, -), not '" + ion_text + "'";
+        return f.release();
+      }
+    }
+    if (resolving_power == resolving_power && !(resolving_power > 0 && resolving_power <= 1e7)) {
+      f->result.error = "the resolving power must lie between 0 and 10000000";
+      return f.release();
+    }
+    if (peaks != nullptr) {
+      std::string error;
+      q.peaks = formix::toolkit::ParsePeaks(peaks, &error);
+      if (!error.empty()) {
+        f->result.error = error;
+        return f.release();
+      }
+    }
+    f->result = formix::toolkit::FindFormulas(*c->context, q);
+    return f.release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+FORMIX_API void formix_find_free(formix_find* f) { delete f; }
+FORMIX_API const char* formix_find_error(const formix_find* f) {
+  return f != nullptr ? f->result.error.c_str() : "no result";
+}
+FORMIX_API std::size_t formix_find_within(const formix_find* f) { return f != nullptr ? f->result.within : 0; }
+FORMIX_API std::size_t formix_find_passed(const formix_find* f) { return f != nullptr ? f->result.passed : 0; }
+FORMIX_API std::size_t formix_find_unlisted(const formix_find* f) {
+  return f != nullptr ? f->result.unlisted : 0;
+}
+FORMIX_API int formix_find_complete(const formix_find* f) { return f != nullptr && f->result.complete ? 1 : 0; }
+FORMIX_API const char* formix_find_warning(const formix_find* f) {
+  return f != nullptr ? f->result.warning.c_str() : "";
+}
+FORMIX_API const char* formix_find_hrms(const formix_find* f) { return f != nullptr ? f->result.hrms.c_str() : ""; }
+FORMIX_API std::size_t formix_find_count(const formix_find* f) {
+  return f != nullptr ? f->result.candidates.size() : 0;
+}
+FORMIX_API const char* formix_find_formula(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->formula.c_str() : "";
+}
+FORMIX_API const char* formix_find_hill(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->hill.c_str() : "";
+}
+FORMIX_API double formix_find_monoisotopic(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->monoisotopic : kNaN;
+}
+FORMIX_API double formix_find_mz(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->mz : kNaN;
+}
+FORMIX_API double formix_find_ppm(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->ppm : kNaN;
+}
+FORMIX_API double formix_find_mda(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->mda : kNaN;
+}
+FORMIX_API double formix_find_dbe(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->dbe : kNaN;
+}
+FORMIX_API const char* formix_find_broken(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->broken.c_str() : "";
+}
+FORMIX_API double formix_find_score(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->score : kNaN;
+}
+FORMIX_API const char* formix_find_json(formix_find* f) {
+  if (f == nullptr) return nullptr;
+  return Rendered(f->json,
+                  [&](formix::toolkit::JsonWriter& json) { formix::toolkit::WriteFind(json, f->result, f->query); });
+}
+
+FORMIX_API double formix_reading_dbe(const formix_reading* r) {
+  return r != nullptr ? formix::toolkit::ReadingDbe(r->reading) : kNaN;
+}
+
 FORMIX_API const char* formix_pattern_json(formix_pattern* p, int fine) {
   if (p == nullptr) return nullptr;
   return Rendered(p->json, [&](formix::toolkit::JsonWriter& json) {

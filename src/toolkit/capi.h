@@ -17,6 +17,7 @@
 #include "toolkit/context.h"
 #include "toolkit/documents.h"
 #include "toolkit/exact.h"
+#include "toolkit/find.h"
 #include "toolkit/pattern.h"
 #include "toolkit/reaction.h"
 #include "toolkit/reading.h"
@@ -52,6 +53,12 @@ struct formix_exact {
   std::string source, json;
   bool compared = false;  // against a found m/z
   formix::toolkit::FoundComparison found;
+};
+
+struct formix_find {
+  formix::toolkit::FindQuery query;
+  formix::toolkit::FindResult result;
+  std::string json;
 };
 
 struct formix_ratios {

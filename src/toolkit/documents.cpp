@@ -49,6 +49,7 @@ void WriteReading(JsonWriter& json, const Reading& reading, std::string_view for
   if (shows) json.Key("hill").String(reading.hill);
   if ((parts & kReadingElements) != 0) {
     if (shows && !reading.empirical.empty()) json.Key("empirical").String(reading.empirical);
+    if (shows) json.Key("dbe").Number(ReadingDbe(reading));  // null: none
     json.Key("elements").Open('[');
     if (shows) {
       for (std::size_t i : reading.hill_order) {
@@ -129,6 +130,7 @@ void WriteExact(JsonWriter& json, const ExactMasses& x, const Reading& reading, 
   json.Open('{').Key("formula").String(formula);
   json.Key("hill").String(reading.hill).Key("monoisotopic_mass").Number(x.monoisotopic);
   json.Key("nominal_mass").Number(x.nominal).Key("average_molar_mass").Number(reading.molar_mass);
+  json.Key("dbe").Number(ReadingDbe(reading));
   if (x.charge != 0) json.Key("charge").Integer(x.charge).Key("mz").Number(x.mz);
   json.Key("ions").Open('[');
   for (std::size_t i = 0; i < x.adducts.size(); ++i) {
@@ -224,6 +226,49 @@ void WriteContext(JsonWriter& json, const Context& context, int part) {
     json.Key("masses").String(context.masses_file).Key("groups").String(context.groups_file);
     for (const auto& [name, path] : context.list_files) json.Key(name.c_str()).String(path);
   }
+  json.Close();
+}
+
+void WriteFind(JsonWriter& json, const FindResult& r, const FindQuery& q) {
+  if (!r.error.empty()) {
+    json.Open('{').Key("mz").Number(q.mz).Key("error").String(r.error).Close();
+    return;
+  }
+  json.Open('{').Key("mz").Number(q.mz);
+  if (!q.adduct.empty()) json.Key("adduct").String(q.adduct);
+  if (r.charge != 0) json.Key("charge").Integer(r.charge);
+  if (std::isnan(q.mda)) {
+    json.Key("ppm").Number(q.ppm);
+  } else {
+    json.Key("mda").Number(q.mda);
+  }
+  json.Key("window").Open('[').Number(r.low).Number(r.high).Close();
+  json.Key("elements").Open('[');
+  for (const ElementRange& e : r.ranges) {
+    json.Open('{').Key("symbol").String(e.symbol).Key("mass").Number(e.mass);
+    json.Key("least").Integer(e.least).Key("most").Integer(e.most).Close();
+  }
+  json.Close().Key("rules").Bool(q.rules).Key("radical").Bool(q.radical);
+  json.Key("within").Integer(static_cast<long long>(r.within));
+  json.Key("passed").Integer(static_cast<long long>(r.passed));
+  json.Key("unlisted").Integer(static_cast<long long>(r.unlisted));
+  json.Key("complete").Bool(r.complete).Key("removed").Open('{');
+  for (const auto& [rule, n] : r.removed) json.Key(rule.c_str()).Integer(static_cast<long long>(n));
+  json.Close().Key("candidates").Open('[');
+  for (const FindCandidate& c : r.candidates) {
+    json.Open('{').Key("formula").String(c.formula).Key("hill").String(c.hill);
+    json.Key("monoisotopic_mass").Number(c.monoisotopic).Key("mz").Number(c.mz);
+    json.Key("ppm").Number(c.ppm).Key("error_mda").Number(c.mda).Key("dbe").Number(c.dbe);
+    json.Key("rules").Open('[');
+    for (const std::string& rule : c.rules) json.String(rule);
+    json.Close();
+    if (!c.broken.empty()) json.Key("broken").String(c.broken);
+    if (c.score >= 0) json.Key("score").Number(c.score);
+    json.Close();
+  }
+  json.Close();
+  if (!r.hrms.empty()) json.Key("hrms").String(r.hrms);
+  if (!r.warning.empty()) json.Key("warning").String(r.warning);
   json.Close();
 }
 

@@ -10,6 +10,7 @@
 #include "toolkit/analysis.h"
 #include "toolkit/context.h"
 #include "toolkit/exact.h"
+#include "toolkit/find.h"
 #include "toolkit/json.h"
 #include "toolkit/pattern.h"
 #include "toolkit/reaction.h"
@@ -43,6 +44,9 @@ void WritePattern(JsonWriter& json, const Pattern& pattern, const Reading& readi
                   double threshold, double resolving_power, bool fine);
 // `amounts`: whether amounts were worked out (SolveAmounts).
 void WriteReaction(JsonWriter& json, const Reaction& reaction, std::string_view equation, bool amounts);
+
+// Formulas from an accurate mass: the query, the counts and the candidates.
+void WriteFind(JsonWriter& json, const FindResult& result, const FindQuery& query);
 
 // Parts of a context's document.
 enum ContextParts : int { kContextDataFiles = 0, kContextElements = 1, kContextGroups = 2 };

@@ -13,6 +13,31 @@
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
+
+// The isotope of a label key "C/13", or NULL.
+const Isotope* LabelledIsotope(const Context& context, const std::string& key) {
+  const std::size_t slash = key.find('/');
+  if (slash == std::string::npos) return nullptr;
+  auto it = context.isotopes.find(key.substr(0, slash));
+  if (it == context.isotopes.end()) return nullptr;
+  const int number = std::atoi(key.c_str() + slash + 1);
+  for (const Isotope& i : it->second) {
+    if (i.mass_number == number) return &i;
+  }
+  return nullptr;
+}
+
+// The most abundant isotope of `symbol`, or NULL.
+const Isotope* PrincipalIsotope(const Context& context, const std::string& symbol) {
+  auto it = context.isotopes.find(symbol);
+  if (it == context.isotopes.end() || it->second.empty()) return nullptr;
+  const Isotope* best = &it->second.front();
+  for (const Isotope& i : it->second) {
+    if (i.abundance > best->abundance) best = &i;
+  }
+  return best;
+}
+
 namespace {
 
 using Counts = std::map<std::string, double>;
@@ -26,30 +51,6 @@ Counts CountsOf(const Reading& r) {
   return out;
 }
 
-// The isotope of a label key "C/13", or NULL.
-const Isotope* Labelled(const Context& context, const std::string& key) {
-  const std::size_t slash = key.find('/');
-  if (slash == std::string::npos) return nullptr;
-  auto it = context.isotopes.find(key.substr(0, slash));
-  if (it == context.isotopes.end()) return nullptr;
-  const int number = std::atoi(key.c_str() + slash + 1);
-  for (const Isotope& i : it->second) {
-    if (i.mass_number == number) return &i;
-  }
-  return nullptr;
-}
-
-// The most abundant isotope of `symbol`, or NULL.
-const Isotope* Principal(const Context& context, const std::string& symbol) {
-  auto it = context.isotopes.find(symbol);
-  if (it == context.isotopes.end() || it->second.empty()) return nullptr;
-  const Isotope* best = &it->second.front();
-  for (const Isotope& i : it->second) {
-    if (i.abundance > best->abundance) best = &i;
-  }
-  return best;
-}
-
 // Monoisotopic and nominal mass of element counts; false when an element
 // has no isotope data (its symbol in `missing`).
 bool Masses(const Context& context, const Counts& counts, double* mono, double* nominal,
@@ -57,7 +58,7 @@ bool Masses(const Context& context, const Counts& counts, double* mono, double* 
   *mono = *nominal = 0.0;
   for (const auto& [symbol, n] : counts) {
     const Isotope* i =
-        symbol.find('/') != std::string::npos ? Labelled(context, symbol) : Principal(context, symbol);
+        symbol.find('/') != std::string::npos ? LabelledIsotope(context, symbol) : PrincipalIsotope(context, symbol);
     if (i == nullptr) {
       *missing = symbol;
       return false;
@@ -66,22 +67,6 @@ bool Masses(const Context& context, const Counts& counts, double* mono, double* 
     *nominal += n * i->mass_number;
   }
   return true;
-}
-
-// The counts of the context's adducts, read on first use.
-const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
-  std::call_once(context.adducts_read, [&context] {
-    std::vector<AdductCounts> all;
-    all.reserve(context.adducts.size());
-    for (const Adduct& a : context.adducts) {
-      AdductCounts c;
-      if (!a.added.empty()) c.added = CountsOf(Read(context, a.added.data(), a.added.size()));
-      if (!a.removed.empty()) c.removed = CountsOf(Read(context, a.removed.data(), a.removed.size()));
-      all.push_back(std::move(c));
-    }
-    context.adduct_counts = std::move(all);
-  });
-  return context.adduct_counts;
 }
 
 std::string Spaced(const std::string& name) {
@@ -101,6 +86,21 @@ std::string Spaced(const std::string& name) {
 }
 
 }  // namespace
+
+const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
+  std::call_once(context.adducts_read, [&context] {
+    std::vector<AdductCounts> all;
+    all.reserve(context.adducts.size());
+    for (const Adduct& a : context.adducts) {
+      AdductCounts c;
+      if (!a.added.empty()) c.added = CountsOf(Read(context, a.added.data(), a.added.size()));
+      if (!a.removed.empty()) c.removed = CountsOf(Read(context, a.removed.data(), a.removed.size()));
+      all.push_back(std::move(c));
+    }
+    context.adduct_counts = std::move(all);
+  });
+  return context.adduct_counts;
+}
 
 ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts) {
   ExactMasses x;

@@ -28,6 +28,13 @@ struct ExactMasses {
   std::vector<AdductIon> adducts;  // of the neutral formula
 };
 
+// The isotope of a label key "C/13", or NULL.
+const Isotope* LabelledIsotope(const Context& context, const std::string& key);
+// The most abundant isotope of an element, or NULL.
+const Isotope* PrincipalIsotope(const Context& context, const std::string& symbol);
+// The counts of the context's adducts (one entry each), read on first use.
+const std::vector<AdductCounts>& AdductCountsOf(const Context& context);
+
 // Exact masses of a reading; `adducts`: names from the context's list to
 // calculate, all of them when empty (charged species get none).
 ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts);

@@ -3,143 +3,673 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numeric>
+
+#include "refdata/bytes.h"
+#include "toolkit/exact.h"
+#include "toolkit/hill.h"
+#include "toolkit/numbers.h"
+#include "toolkit/reading.h"
 
 namespace formix::toolkit {
 namespace {
 
-struct Search {
-  std::vector<ElementRange> ranges;           // heaviest first
-  std::vector<double> rest_least, rest_most;  // mass of ranges [i, end) at their least and most counts
-  double low, high;                           // the window
-  std::size_t limit;
-  std::vector<int> counts;
-  std::vector<MassCandidate> found;
-  bool more = false;
+// The bounded search: ranges heaviest first; `leaf(counts, mass)` is
+// called for each count vector whose mass lies in [low, high] and returns
+// false to stop.  Each node of the search is a step; the search stops
+// after `max_steps` of them.
+template <class Leaf>
+class Search {
+ public:
+  Search(const std::vector<ElementRange>& ranges, double low, double high, double max_steps, Leaf& leaf)
+      : ranges_(ranges), low_(low), high_(high), max_steps_(max_steps), leaf_(leaf) {
+    const std::size_t k = ranges.size();
+    rest_least_.assign(k + 1, 0.0);
+    rest_most_.assign(k + 1, 0.0);
+    for (std::size_t i = k; i-- > 0;) {
+      rest_least_[i] = rest_least_[i + 1] + ranges[i].least * ranges[i].mass;
+      rest_most_[i] = rest_most_[i + 1] + ranges[i].most * ranges[i].mass;
+    }
+    counts_.assign(k, 0);
+  }
 
+  // False when stopped (by the leaf or the step budget).
+  bool Run() {
+    if (!ranges_.empty()) Visit(0, 0.0);
+    return !stopped_;
+  }
+  double steps() const { return steps_; }
+  bool out_of_steps() const { return out_of_steps_; }
+
+ private:
   void Visit(std::size_t i, double mass) {
-    if (more) return;
-    if (i == ranges.size()) {
-      if (mass >= low && mass <= high) {
-        if (found.size() == limit) {
-          more = true;
+    const ElementRange& r = ranges_[i];
+    // The counts of element i for which the rest can still land in the
+    // window: low <= mass + n m + rest <= high, rest within [least, most]
+    // (a little wider than exact: the leaves check the window).
+    const double after_least = rest_least_[i + 1], after_most = rest_most_[i + 1];
+    const double first_real = std::ceil((low_ - mass - after_most) / r.mass - 1e-9);
+    const double last_real = std::floor((high_ - mass - after_least) / r.mass + 1e-9);
+    const long first = static_cast<long>(std::max<double>(first_real, r.least));
+    const long last = static_cast<long>(std::min<double>(last_real, r.most));
+    if (i + 1 == ranges_.size()) {
+      for (long n = first; n <= last; ++n) {
+        const double total = mass + static_cast<double>(n) * r.mass;
+        if (total < low_ || total > high_) continue;
+        counts_[i] = static_cast<int>(n);
+        if (!leaf_(counts_, total)) {
+          stopped_ = true;
           return;
         }
-        found.push_back({counts, mass});
       }
       return;
     }
-    const ElementRange& r = ranges[i];
-    // The counts of element i for which the rest can still land in the
-    // window: low <= mass + n m + rest <= high, rest within [least, most].
-    const double after_least = rest_least[i + 1], after_most = rest_most[i + 1];
-    long first = static_cast<long>(std::ceil((low - mass - after_most) / r.mass - 1e-9));
-    long last = static_cast<long>(std::floor((high - mass - after_least) / r.mass + 1e-9));
-    first = std::max<long>(first, r.least);
-    last = std::min<long>(last, r.most);
-    for (long n = first; n <= last && !more; ++n) {
-      counts[i] = static_cast<int>(n);
+    for (long n = first; n <= last && !stopped_; ++n) {
+      if (++steps_ > max_steps_) {
+        stopped_ = out_of_steps_ = true;
+        return;
+      }
+      counts_[i] = static_cast<int>(n);
       Visit(i + 1, mass + static_cast<double>(n) * r.mass);
     }
-    counts[i] = 0;
+    counts_[i] = 0;
   }
+
+  const std::vector<ElementRange>& ranges_;
+  std::vector<double> rest_least_, rest_most_;
+  double low_, high_, max_steps_;
+  Leaf& leaf_;
+  std::vector<int> counts_;
+  double steps_ = 0.0;
+  bool stopped_ = false, out_of_steps_ = false;
 };
 
-}  // namespace
-
-std::vector<MassCandidate> FindByMass(const std::vector<ElementRange>& ranges, double target,
-                                      double tolerance, std::size_t limit, bool* more) {
-  Search s;
+// The positions of `ranges` heaviest first (stable).
+std::vector<std::size_t> HeaviestFirst(const std::vector<ElementRange>& ranges) {
   std::vector<std::size_t> order(ranges.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return ranges[a].mass > ranges[b].mass; });
-  for (std::size_t i : order) s.ranges.push_back(ranges[i]);
-  const std::size_t k = s.ranges.size();
-  s.rest_least.assign(k + 1, 0.0);
-  s.rest_most.assign(k + 1, 0.0);
-  for (std::size_t i = k; i-- > 0;) {
-    s.rest_least[i] = s.rest_least[i + 1] + s.ranges[i].least * s.ranges[i].mass;
-    s.rest_most[i] = s.rest_most[i + 1] + s.ranges[i].most * s.ranges[i].mass;
-  }
-  s.low = target - tolerance;
-  s.high = target + tolerance;
-  s.limit = limit;
-  s.counts.assign(k, 0);
-  if (k > 0) s.Visit(0, 0.0);
-  if (more != nullptr) *more = s.more;
-  // Back to the caller's order of elements.
-  for (MassCandidate& c : s.found) {
-    std::vector<int> counts(k);
-    for (std::size_t i = 0; i < k; ++i) counts[order[i]] = c.counts[i];
-    c.counts = std::move(counts);
-  }
-  return s.found;
+  return order;
 }
 
-namespace {
-
-// The lowest common valence of an element, 0 for one DBE does not count.
-int Valence(const std::string& s) {
-  if (s == "H" || s == "D" || s == "T" || s == "F" || s == "Cl" || s == "Br" || s == "I") return 1;
+// The lowest common valence of an element (labels as their element), 0
+// for one DBE does not count.
+int Valence(std::string_view symbol) {
+  const std::string_view s = LabelledElement(symbol);
+  if (s == "H" || s == "F" || s == "Cl" || s == "Br" || s == "I") return 1;
   if (s == "O" || s == "S" || s == "Se") return 2;
   if (s == "N" || s == "P" || s == "As" || s == "B") return 3;
   if (s == "C" || s == "Si" || s == "Ge") return 4;
   return 0;
 }
 
-int CountOf(const std::vector<std::string>& symbols, const std::vector<int>& counts, const char* symbol) {
-  int n = 0;
-  for (std::size_t i = 0; i < symbols.size(); ++i) {
-    if (symbols[i] == symbol) n += counts[i];
+// The element ratios to carbon of the Seven Golden Rules.
+struct Ratio {
+  const char *element, *rule;
+  double least, most;
+};
+constexpr Ratio kRatios[] = {{"H", "h/c", 0.2, 3.1},  {"N", "n/c", 0.0, 1.3},  {"O", "o/c", 0.0, 1.2},
+                             {"P", "p/c", 0.0, 0.3},  {"S", "s/c", 0.0, 0.8},  {"Si", "si/c", 0.0, 0.5},
+                             {"F", "f/c", 0.0, 1.5},  {"Cl", "cl/c", 0.0, 0.8}, {"Br", "br/c", 0.0, 0.8}};
+constexpr std::size_t kRatioCount = sizeof kRatios / sizeof kRatios[0];
+
+// The rules of a list of symbols, prepared once for many count vectors.
+class Rules {
+ public:
+  explicit Rules(const std::vector<std::string>& symbols) {
+    for (const std::string& s : symbols) {
+      const std::string_view e = LabelledElement(s);
+      valence_.push_back(Valence(s));
+      carbon_.push_back(e == "C");
+      int ratio = -1;
+      for (std::size_t r = 0; r < kRatioCount; ++r) {
+        if (e == kRatios[r].element) ratio = static_cast<int>(r);
+      }
+      ratio_.push_back(ratio);
+    }
   }
-  return n;
+
+  double Dbe(const int* counts) const {
+    long sum = 0;
+    for (std::size_t i = 0; i < valence_.size(); ++i) {
+      if (valence_[i] > 0) sum += static_cast<long>(counts[i]) * (valence_[i] - 2);
+    }
+    return 1.0 + static_cast<double>(sum) / 2.0;
+  }
+
+  bool ValencesKnown(const int* counts) const {
+    for (std::size_t i = 0; i < valence_.size(); ++i) {
+      if (counts[i] != 0 && valence_[i] == 0) return false;
+    }
+    return true;
+  }
+
+  // The first rule broken ("" for none); with `checked`, every rule that
+  // applies, in order, is appended to it.
+  const char* Broken(const int* counts, int charge, bool radical, std::vector<std::string>* checked) const {
+    const char* broken = "";
+    auto check = [&](const char* rule, bool fails) {
+      if (checked != nullptr) checked->emplace_back(rule);
+      if (fails && *broken == '\0') broken = rule;
+      return checked == nullptr && *broken != '\0';
+    };
+    if (ValencesKnown(counts)) {
+      long valences = 0, atoms = 0;
+      int largest = 0;
+      for (std::size_t i = 0; i < valence_.size(); ++i) {
+        valences += static_cast<long>(counts[i]) * valence_[i];
+        atoms += counts[i];
+        if (counts[i] > 0) largest = std::max(largest, valence_[i]);
+      }
+      const double dbe = Dbe(counts);
+      const bool whole = dbe == std::floor(dbe);
+      const bool whole_expected = (charge % 2 == 0) != radical;
+      if (check("dbe", dbe < -std::abs(charge) / 2.0 || whole != whole_expected)) return broken;
+      // LEWIS and SENIOR hold for neutral closed-shell molecules.
+      if (charge == 0 && !radical) {
+        if (check("lewis", valences % 2 != 0)) return broken;
+        if (check("senior", valences < 2 * largest || valences < 2 * (atoms - 1))) return broken;
+      }
+    }
+    long per_ratio[kRatioCount] = {};
+    long carbon = 0;
+    bool present[kRatioCount] = {};
+    for (std::size_t i = 0; i < valence_.size(); ++i) {
+      if (carbon_[i]) carbon += counts[i];
+      if (ratio_[i] >= 0) {
+        per_ratio[ratio_[i]] += counts[i];
+        present[ratio_[i]] = true;
+      }
+    }
+    if (carbon > 0) {
+      for (std::size_t r = 0; r < kRatioCount; ++r) {
+        // H/C has a floor: it applies whether or not H is searched for.
+        if (!present[r] && r != 0) continue;
+        const double ratio = static_cast<double>(per_ratio[r]) / static_cast<double>(carbon);
+        if (check(kRatios[r].rule, ratio < kRatios[r].least || ratio > kRatios[r].most)) return broken;
+      }
+    }
+    return broken;
+  }
+
+ private:
+  std::vector<int> valence_;
+  std::vector<bool> carbon_;
+  std::vector<int> ratio_;
+};
+
+// "[13C]" -> "C/13", "D" -> "H/2", "T" -> "H/3", "C" -> "C": the key of a
+// symbol among the isotopes and the adducts' counts.
+std::string IsotopeKey(const std::string& symbol) {
+  if (symbol == "D") return "H/2";
+  if (symbol == "T") return "H/3";
+  if (symbol.empty() || symbol[0] != '[') return symbol;
+  std::size_t i = 1;
+  while (i < symbol.size() && bytes::IsDigit(static_cast<unsigned char>(symbol[i]))) ++i;
+  return symbol.substr(i, symbol.size() - 1 - i) + "/" + symbol.substr(1, i - 1);
+}
+
+std::string ChargeName(int charge) {
+  const std::string sign = charge < 0 ? "-" : "+";
+  return std::abs(charge) == 1 ? sign : std::to_string(std::abs(charge)) + sign;
 }
 
 }  // namespace
 
+std::vector<MassCandidate> FindByMass(const std::vector<ElementRange>& ranges, double target,
+                                      double tolerance, std::size_t limit, bool* more) {
+  const std::vector<std::size_t> order = HeaviestFirst(ranges);
+  std::vector<ElementRange> sorted;
+  for (std::size_t i : order) sorted.push_back(ranges[i]);
+  std::vector<MassCandidate> found;
+  bool over = false;
+  auto leaf = [&](const std::vector<int>& counts, double mass) {
+    if (found.size() == limit) {
+      over = true;
+      return false;
+    }
+    MassCandidate c{std::vector<int>(counts.size()), mass};
+    for (std::size_t i = 0; i < counts.size(); ++i) c.counts[order[i]] = counts[i];
+    found.push_back(std::move(c));
+    return true;
+  };
+  Search<decltype(leaf)> search(sorted, target - tolerance, target + tolerance, kMaxFindSteps, leaf);
+  search.Run();
+  if (more != nullptr) *more = over;
+  return found;
+}
+
 double Dbe(const std::vector<std::string>& symbols, const std::vector<int>& counts) {
-  double sum = 0.0;
-  for (std::size_t i = 0; i < symbols.size(); ++i) {
-    const int v = Valence(symbols[i]);
-    if (v > 0) sum += counts[i] * (v - 2);
+  return Rules(symbols).Dbe(counts.data());
+}
+
+double ReadingDbe(const Reading& reading) {
+  std::vector<std::string> symbols;
+  std::vector<int> counts;
+  for (const ElementShare& e : reading.elements) {
+    if (e.atoms != std::floor(e.atoms) || !(std::fabs(e.atoms) < 1e9)) return std::numeric_limits<double>::quiet_NaN();
+    symbols.push_back(e.symbol);
+    counts.push_back(static_cast<int>(e.atoms));
   }
-  return 1.0 + sum / 2.0;
+  const Rules rules(symbols);
+  if (!reading.has_value || symbols.empty() || !rules.ValencesKnown(counts.data())) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return rules.Dbe(counts.data());
+}
+
+bool ValencesKnown(const std::vector<std::string>& symbols, const std::vector<int>& counts) {
+  return Rules(symbols).ValencesKnown(counts.data());
 }
 
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
                        bool radical) {
-  const double dbe = Dbe(symbols, counts);
-  const bool whole = dbe == std::floor(dbe);
-  const bool whole_expected = (charge % 2 == 0) != radical;
-  if (dbe < 0 || whole != whole_expected) return "dbe";
-  long valences = 0, atoms = 0;
-  int largest = 0;
-  for (std::size_t i = 0; i < symbols.size(); ++i) {
-    const int v = Valence(symbols[i]);
-    valences += static_cast<long>(counts[i]) * v;
-    atoms += counts[i];
-    if (counts[i] > 0) largest = std::max(largest, v);
+  return Rules(symbols).Broken(counts.data(), charge, radical, nullptr);
+}
+
+std::vector<std::string> RulesChecked(const std::vector<std::string>& symbols, const std::vector<int>& counts,
+                                      int charge, bool radical) {
+  std::vector<std::string> checked;
+  Rules(symbols).Broken(counts.data(), charge, radical, &checked);
+  return checked;
+}
+
+std::vector<ElementRange> ParseElementRanges(const Context& context, const std::string& text,
+                                             std::string* error) {
+  std::vector<ElementRange> out;
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  auto fail = [&](std::size_t at, const std::string& what) {
+    *error = "element ranges, position " + std::to_string(at + 1) + ": " + what;
+    out.clear();
+    return out;
+  };
+  auto byte = [&](std::size_t k) { return k < n ? static_cast<unsigned char>(text[k]) : 0; };
+  auto number = [&](long* value) {
+    std::size_t start = i;
+    *value = 0;
+    while (bytes::IsDigit(byte(i)) && i - start < 8) *value = *value * 10 + (text[i++] - '0');
+    return i > start && !bytes::IsDigit(byte(i));
+  };
+  constexpr long kMostAtoms = 1000000;
+  while (true) {
+    while (i < n && (bytes::IsBlank(byte(i)) || text[i] == ',')) ++i;
+    if (i == n) break;
+    const std::size_t start = i;
+    std::string symbol;
+    if (text[i] == '[') {
+      ++i;
+      while (bytes::IsDigit(byte(i))) ++i;
+      if (i == start + 1 || !bytes::IsCapital(byte(i))) return fail(start, "a label is written [13C]");
+      ++i;
+      while (bytes::IsSmall(byte(i))) ++i;
+      if (byte(i) != ']') return fail(start, "a label is written [13C]");
+      symbol = text.substr(start, ++i - start);
+    } else if (bytes::IsCapital(byte(i))) {
+      ++i;
+      while (bytes::IsSmall(byte(i))) ++i;
+      symbol = text.substr(start, i - start);
+    } else {
+      return fail(start, "expected an element symbol, found '" + text.substr(start, 1) + "'");
+    }
+    const std::string key = IsotopeKey(symbol);
+    const Isotope* isotope =
+        key.find('/') != std::string::npos ? LabelledIsotope(context, key) : PrincipalIsotope(context, key);
+    if (isotope == nullptr) {
+      return fail(start, "'" + symbol + "' is no element (or isotope) of the isotope list");
+    }
+    for (const ElementRange& r : out) {
+      if (r.symbol == symbol) return fail(start, "'" + symbol + "' is given twice");
+    }
+    long least = 1, most = 1;
+    if (bytes::IsDigit(byte(i))) {
+      const std::size_t at = i;
+      if (!number(&least) || least > kMostAtoms) {
+        return fail(at, "a count is at most " + std::to_string(kMostAtoms));
+      }
+      most = least;
+      if (byte(i) == '-') {
+        ++i;
+        const std::size_t at_most = i;
+        if (!bytes::IsDigit(byte(i))) return fail(at_most, "a range is written least-most (C0-60)");
+        if (!number(&most) || most > kMostAtoms) {
+          return fail(at_most, "a count is at most " + std::to_string(kMostAtoms));
+        }
+        if (most < least) return fail(at, "the range of " + symbol + " ends before it starts");
+      }
+    }
+    out.push_back({symbol, isotope->mass, static_cast<int>(least), static_cast<int>(most)});
+    if (out.size() > 32) return fail(start, "at most 32 elements");
   }
-  // LEWIS and SENIOR hold for neutral closed-shell molecules.
-  if (charge == 0 && !radical) {
-    if (valences % 2 != 0) return "lewis";
-    if (valences < 2 * largest || valences < 2 * (atoms - 1)) return "senior";
+  if (out.empty()) return fail(0, "no element given");
+  return out;
+}
+
+std::vector<Peak> ParsePeaks(const std::string& text, std::string* error) {
+  std::vector<Peak> out;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto separator = [&](std::size_t k) {
+    return k < n && (text[k] == ',' || bytes::IsBlank(static_cast<unsigned char>(text[k])));
+  };
+  while (true) {
+    while (separator(i)) ++i;
+    if (i == n) break;
+    std::size_t end = i;
+    while (end < n && !separator(end)) ++end;
+    const std::string part = text.substr(i, end - i);
+    const std::size_t colon = part.find(':');
+    double mz = 0.0, intensity = 0.0;
+    auto whole = [](const std::string& t, double* value) {
+      return !t.empty() && ParseNumber(t.data(), t.data() + t.size(), value) == t.data() + t.size();
+    };
+    if (colon == std::string::npos || !whole(part.substr(0, colon), &mz) ||
+        !whole(part.substr(colon + 1), &intensity) || !(mz > 0) || !(intensity > 0) ||
+        !std::isfinite(mz) || !std::isfinite(intensity)) {
+      *error = "a peak is written m/z:intensity with both positive numbers (328.1911:100), not '" + part + "'";
+      return {};
+    }
+    out.push_back({mz, intensity});
+    if (out.size() > 100) {
+      *error = "at most 100 peaks";
+      return {};
+    }
+    i = end;
   }
-  const int c = CountOf(symbols, counts, "C");
-  if (c > 0) {
-    const struct {
-      const char *symbol, *rule;
-      double most;
-    } kRatios[] = {{"N", "n/c", 1.3}, {"O", "o/c", 1.2},   {"P", "p/c", 0.3},  {"S", "s/c", 0.8},
-                   {"F", "f/c", 1.5}, {"Cl", "cl/c", 0.8}, {"Br", "br/c", 0.8}};
-    const double h = CountOf(symbols, counts, "H");
-    if (h / c < 0.2 || h / c > 3.1) return "h/c";
-    for (const auto& r : kRatios) {
-      if (CountOf(symbols, counts, r.symbol) > r.most * c) return r.rule;
+  std::sort(out.begin(), out.end(), [](const Peak& a, const Peak& b) { return a.mass < b.mass; });
+  return out;
+}
+
+double PatternScore(const std::vector<Peak>& found_in, const std::vector<Peak>& calculated_in, double window) {
+  if (found_in.empty() || !(window > 0)) return 0.0;
+  auto scaled = [](const std::vector<Peak>& peaks) {
+    double top = 0.0;
+    for (const Peak& p : peaks) top = std::max(top, p.abundance);
+    std::vector<Peak> out = peaks;
+    for (Peak& p : out) p.abundance = top > 0 ? p.abundance / top * 100.0 : 0.0;
+    return out;
+  };
+  const std::vector<Peak> found = scaled(found_in), calculated = scaled(calculated_in);
+  double smallest = 100.0, first = found.front().mass, last = found.front().mass;
+  for (const Peak& p : found) {
+    smallest = std::min(smallest, p.abundance);
+    first = std::min(first, p.mass);
+    last = std::max(last, p.mass);
+  }
+  std::vector<bool> paired(calculated.size(), false);
+  double weights = 0.0, deviations = 0.0;
+  auto add = [&](double fi, double ci, double mass_deviation) {
+    const double w = std::max(fi, ci);
+    if (!(w > 0)) return;
+    const double intensity_deviation = std::fabs(fi - ci) / w;
+    weights += w;
+    deviations += w * (intensity_deviation + std::min(1.0, mass_deviation)) / 2.0;
+  };
+  for (const Peak& f : found) {
+    std::size_t best = calculated.size();
+    for (std::size_t c = 0; c < calculated.size(); ++c) {
+      const double d = std::fabs(calculated[c].mass - f.mass);
+      if (d <= window && !paired[c] &&
+          (best == calculated.size() || d < std::fabs(calculated[best].mass - f.mass))) {
+        best = c;
+      }
+    }
+    if (best == calculated.size()) {
+      add(f.abundance, 0.0, 1.0);
+    } else {
+      paired[best] = true;
+      add(f.abundance, calculated[best].abundance, std::fabs(calculated[best].mass - f.mass) / window);
     }
   }
-  return "";
+  for (std::size_t c = 0; c < calculated.size(); ++c) {
+    const Peak& p = calculated[c];
+    if (!paired[c] && p.abundance >= smallest / 2 && p.mass >= first - 0.5 && p.mass <= last + 0.5) {
+      add(0.0, p.abundance, 1.0);
+    }
+  }
+  return weights > 0 ? 100.0 * (1.0 - deviations / weights) : 0.0;
+}
+
+FindResult FindFormulas(const Context& context, const FindQuery& q) {
+  FindResult result;
+  auto fail = [&](const std::string& what) {
+    result.error = what;
+    return result;
+  };
+  if (!(q.mz > 0) || !(q.mz <= 1e6)) return fail("the mass must be a positive number of at most 1000000");
+  const bool by_mda = !std::isnan(q.mda);
+  if (by_mda ? !(q.mda >= 0 && q.mda <= 1e6) : !(q.ppm >= 0 && q.ppm <= 1e5)) {
+    return fail(by_mda ? "the tolerance in mDa must lie between 0 and 1000000"
+                       : "the tolerance in ppm must lie between 0 and 100000");
+  }
+  if (q.limit == 0) return fail("the limit must be at least 1");
+  if (context.isotopes.empty()) return fail("no isotope data (isotopes.txt) was found");
+  std::string error;
+  result.ranges = ParseElementRanges(context, q.elements, &error);
+  if (!error.empty()) return fail(error);
+  std::vector<ElementRange>& ranges = result.ranges;
+  const std::size_t k = ranges.size();
+  std::vector<std::string> symbols;
+  for (const ElementRange& r : ranges) symbols.push_back(r.symbol);
+
+  // The ion: m/z = (multiplier x S + shift - charge x electron) / |charge|
+  // for a candidate of mass S (the neutral mass itself with no ion).
+  int multiplier = 1, charge = 0;
+  double shift = 0.0;
+  if (!q.adduct.empty()) {
+    if (q.charge != 0) return fail("give an adduct ion or a charge, not both");
+    if (q.radical) return fail("an adduct ion is even-electron: the odd-electron case is a charge of its own");
+    std::size_t a = context.adducts.size();
+    for (std::size_t j = 0; j < context.adducts.size(); ++j) {
+      if (context.adducts[j].name == q.adduct) a = j;
+    }
+    if (a == context.adducts.size()) return fail("unknown adduct " + q.adduct);
+    const Adduct& adduct = context.adducts[a];
+    const AdductCounts& parts = AdductCountsOf(context)[a];
+    multiplier = adduct.multiplier;
+    charge = adduct.charge;
+    std::map<std::string, double> need;  // atoms M must hold: removed less added, per multiple
+    for (const auto& [key, n] : parts.removed) need[key] += n;
+    for (const auto& [key, n] : parts.added) need[key] -= n;
+    auto mass_of = [&](const std::map<std::string, double>& counts, double sign) {
+      for (const auto& [key, n] : counts) {
+        const Isotope* i =
+            key.find('/') != std::string::npos ? LabelledIsotope(context, key) : PrincipalIsotope(context, key);
+        if (i == nullptr) return false;
+        shift += sign * n * i->mass;
+      }
+      return true;
+    };
+    if (!mass_of(parts.added, 1.0) || !mass_of(parts.removed, -1.0)) {
+      return fail("no isotope data for an element of " + q.adduct);
+    }
+    for (const auto& [key, n] : need) {
+      if (n <= 0) continue;
+      bool held = false;
+      for (ElementRange& r : ranges) {
+        if (IsotopeKey(r.symbol) != key) continue;
+        held = true;
+        r.least = std::max(r.least, static_cast<int>(std::ceil(n / multiplier - 1e-9)));
+        if (r.least > r.most) return fail(q.adduct + " needs more " + r.symbol + " than its range allows");
+      }
+      if (!held) return fail(q.adduct + " removes " + key + ", which the element ranges do not hold");
+    }
+  } else {
+    charge = q.charge;
+    if (std::abs(charge) > 100) return fail("the charge must lie between -100 and 100");
+  }
+  result.charge = charge;
+  const double divisor = charge == 0 ? 1.0 : std::abs(charge);
+  const double electrons = charge * kElectronMolarMass;
+  auto mz_of = [&](double s) { return (multiplier * s + shift - electrons) / divisor; };
+  // The m/z window, then the candidates' masses that reach it.
+  if (by_mda) {
+    result.low = q.mz - q.mda / 1000.0;
+    result.high = q.mz + q.mda / 1000.0;
+  } else {
+    result.low = q.mz / (1.0 + q.ppm * 1e-6);
+    result.high = q.mz / (1.0 - q.ppm * 1e-6);
+  }
+  auto mass_for = [&](double mz) { return (mz * divisor - shift + electrons) / multiplier; };
+  const double low = mass_for(result.low), high = mass_for(result.high);
+  const double slack = 1e-9 * std::max(1.0, std::fabs(high));
+  auto within = [&](double mz) {
+    const double off = by_mda ? std::fabs(q.mz - mz) * 1000.0 : std::fabs((q.mz - mz) / mz * 1e6);
+    return off <= (by_mda ? q.mda : q.ppm);
+  };
+
+  // The search, heaviest first; the leaf holds each candidate to the
+  // window and the rules, and keeps it.
+  const std::vector<std::size_t> order = HeaviestFirst(ranges);
+  std::vector<ElementRange> sorted;
+  for (std::size_t i : order) sorted.push_back(ranges[i]);
+  const int species_charge = q.adduct.empty() ? charge : 0;
+  const bool species_radical = q.adduct.empty() && q.radical;
+  const Rules rules(symbols);
+  std::vector<int> kept_counts;
+  std::vector<double> kept_mz;
+  std::vector<const char*> kept_broken;
+  std::vector<int> counts(k);
+  auto leaf = [&](const std::vector<int>& heaviest_first, double) {
+    for (std::size_t i = 0; i < k; ++i) counts[order[i]] = heaviest_first[i];
+    double s = 0.0;
+    bool any = false;
+    for (std::size_t i = 0; i < k; ++i) {
+      s += counts[i] * ranges[i].mass;
+      any = any || counts[i] != 0;
+    }
+    const double mz = mz_of(s);
+    if (!any || !within(mz)) return true;
+    ++result.within;
+    const char* broken = q.rules ? rules.Broken(counts.data(), species_charge, species_radical, nullptr) : "";
+    if (*broken != '\0') {
+      ++result.removed[broken];
+      if (!q.explain) return true;
+    } else {
+      ++result.passed;
+    }
+    if (kept_mz.size() < kMaxFindKept) {
+      kept_counts.insert(kept_counts.end(), counts.begin(), counts.end());
+      kept_mz.push_back(mz);
+      kept_broken.push_back(broken);
+    }
+    return true;
+  };
+  Search<decltype(leaf)> search(sorted, low - slack, high + slack, kMaxFindSteps, leaf);
+  result.complete = search.Run();
+  result.steps = search.steps();
+  const std::size_t eligible = q.explain ? result.within : result.passed;
+  if (!result.complete) {
+    result.warning = "the search stopped after " + PlainText(kMaxFindSteps) +
+                     " steps: candidates may be missing (narrow the element ranges or the tolerance)";
+  } else if (kept_mz.size() < eligible) {
+    result.warning = "only the first " + PlainText(static_cast<double>(kMaxFindKept)) + " of " +
+                     PlainText(static_cast<double>(eligible)) +
+                     " candidates were ranked: the closest may be missing (narrow the element ranges or the "
+                     "tolerance)";
+  }
+
+  // Rank: by |error|, then with peaks the closest by their score.
+  std::vector<std::size_t> rank(kept_mz.size());
+  std::iota(rank.begin(), rank.end(), std::size_t{0});
+  auto error_of = [&](std::size_t c) { return std::fabs(q.mz - kept_mz[c]) / kept_mz[c]; };
+  auto by_error = [&](std::size_t a, std::size_t b) {
+    const double ea = error_of(a), eb = error_of(b);
+    if (ea != eb) return ea < eb;
+    return std::lexicographical_compare(kept_counts.begin() + a * k, kept_counts.begin() + (a + 1) * k,
+                                        kept_counts.begin() + b * k, kept_counts.begin() + (b + 1) * k);
+  };
+  const std::size_t to_score = q.peaks.empty() ? 0 : std::min(rank.size(), kMaxFindScored);
+  const std::size_t first_sorted = std::max(std::min(rank.size(), q.limit), to_score);
+  std::partial_sort(rank.begin(), rank.begin() + static_cast<long>(first_sorted), rank.end(), by_error);
+  rank.resize(first_sorted);
+
+  auto make = [&](std::size_t c) {
+    FindCandidate f;
+    f.counts.assign(kept_counts.begin() + c * k, kept_counts.begin() + (c + 1) * k);
+    std::vector<std::pair<std::string, double>> pairs;
+    for (std::size_t i = 0; i < k; ++i) {
+      if (f.counts[i] == 0) continue;
+      f.formula += ranges[i].symbol;
+      if (f.counts[i] != 1) f.formula += std::to_string(f.counts[i]);
+      pairs.emplace_back(ranges[i].symbol, f.counts[i]);
+    }
+    if (species_charge != 0) f.formula += "^" + ChargeName(species_charge);
+    f.hill = HillFormula(pairs, species_charge, false);
+    double s = 0.0;
+    for (std::size_t i = 0; i < k; ++i) s += f.counts[i] * ranges[i].mass;
+    f.monoisotopic = q.adduct.empty() ? s - electrons : s;
+    f.mz = kept_mz[c];
+    f.ppm = (q.mz - f.mz) / f.mz * 1e6;
+    f.mda = (q.mz - f.mz) * 1000.0;
+    f.dbe = rules.Dbe(f.counts.data());
+    f.broken = kept_broken[c];
+    if (q.rules) {
+      std::vector<std::string> checked;
+      rules.Broken(f.counts.data(), species_charge, species_radical, &checked);
+      for (const std::string& rule : checked) {
+        if (rule != f.broken) f.rules.push_back(rule);
+      }
+    }
+    return f;
+  };
+  // The ion of a candidate as a formula the reader takes, for its pattern
+  // and the HRMS line.
+  auto ion_of = [&](const FindCandidate& f, AdductIon* ion) {
+    if (q.adduct.empty()) {
+      ion->name = "[M]" + ChargeName(charge);
+      std::vector<std::pair<std::string, double>> pairs;
+      for (std::size_t i = 0; i < k; ++i) {
+        if (f.counts[i] != 0) pairs.emplace_back(ranges[i].symbol, f.counts[i]);
+      }
+      ion->formula = HillFormula(pairs, 0, false);
+      ion->charge = charge;
+      ion->mz = f.mz;
+      return true;
+    }
+    const Reading m = Read(context, f.hill.data(), f.hill.size());
+    const ExactMasses x = Exact(context, m, {q.adduct});
+    if (!x.error.empty() || x.adducts.size() != 1 || !x.adducts[0].possible) return false;
+    *ion = x.adducts[0];
+    return true;
+  };
+
+  std::vector<FindCandidate> listed;
+  if (to_score > 0) {
+    const double resolving_power = q.resolving_power > 0 ? q.resolving_power : FORMIX_DEFAULT_RESOLVING_POWER;
+    const double window = 2.0 * (by_mda ? q.mda / 1000.0 : q.peaks.front().mass * q.ppm * 1e-6);
+    for (std::size_t j = 0; j < to_score; ++j) {
+      FindCandidate f = make(rank[j]);
+      AdductIon ion;
+      if (ion_of(f, &ion)) {
+        std::string text = ion.formula;
+        if (ion.charge != 0) text += "^" + ChargeName(ion.charge);
+        const Reading r = Read(context, text.data(), text.size());
+        const Pattern p = IsotopePattern(context, r, 1e-4, resolving_power);
+        if (p.error.empty()) f.score = PatternScore(q.peaks, p.peaks, std::max(window, 1e-6));
+      }
+      listed.push_back(std::move(f));
+    }
+    result.scored = to_score;
+    std::stable_sort(listed.begin(), listed.end(),
+                     [](const FindCandidate& a, const FindCandidate& b) { return a.score > b.score; });
+    if (listed.size() > q.limit) listed.resize(q.limit);
+  } else {
+    for (std::size_t j = 0; j < rank.size() && j < q.limit; ++j) listed.push_back(make(rank[j]));
+  }
+  result.unlisted = eligible - listed.size();
+  result.candidates = std::move(listed);
+  if (charge != 0) {
+    for (const FindCandidate& f : result.candidates) {
+      AdductIon ion;
+      if (!f.broken.empty() || !ion_of(f, &ion)) continue;
+      result.hrms = HrmsLine(q.source, ion, q.mz);
+      break;
+    }
+  }
+  return result;
 }
 
 }  // namespace formix::toolkit

@@ -1,18 +1,27 @@
 // find.h -- formulas from an accurate mass: every combination of element
-// counts, each within its range, whose monoisotopic mass lies within a
-// tolerance of a target (the change-making problem over element masses).
+// counts, each within its range, whose monoisotopic mass (or the m/z of
+// its ion) lies within a tolerance of a found one (the change-making
+// problem over element masses), held to the chemical rules and, with
+// found isotope peaks, scored against its isotope pattern.
 #ifndef FORMIX_TOOLKIT_FIND_H
 #define FORMIX_TOOLKIT_FIND_H
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "toolkit/context.h"
+#include "toolkit/pattern.h"
+#include "toolkit/reading.h"
+
 namespace formix::toolkit {
 
-// An element of the search: its symbol, the mass it counts at (u), and the
-// fewest and most atoms a candidate may hold.
+// An element of the search: its symbol as written (C, D, [13C]), the mass
+// it counts at (u), and the fewest and most atoms a candidate may hold.
 struct ElementRange {
   std::string symbol;
   double mass;
@@ -24,38 +33,147 @@ struct MassCandidate {
   double mass;              // the sum of counts times masses, u
 };
 
+// The steps (nodes of the search) a query may take: about a second.  A
+// query that needs more stops and says its list may be incomplete.
+constexpr double kMaxFindSteps = 2e8;
+// The most candidates kept for sorting (about 100 MB at most); beyond it
+// they are counted, not kept.
+constexpr std::size_t kMaxFindKept = 1000000;
+// The candidates listed unless asked otherwise, and the most scored
+// against found peaks (the closest in mass first).
+constexpr std::size_t kDefaultFindLimit = 100;
+constexpr std::size_t kMaxFindScored = 5000;
+// The ranges searched unless others are given: organic work.
+inline constexpr char kDefaultFindElements[] = "C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5Br0-3I0-3";
+
 // Every candidate with |mass - target| <= tolerance, in no particular
 // order, up to `limit` of them; `*more` (when not NULL) is set to whether
 // there were more than `limit`.  The search is bounded element by element:
 // with the elements in descending mass, the count of each runs only over
 // the values for which the elements after it can still reach the window,
-// so the work grows with the candidates found, not with the product of the
-// ranges.
+// and the last element's count is solved by division, so the work grows
+// with the candidates found, not with the product of the ranges.
 std::vector<MassCandidate> FindByMass(const std::vector<ElementRange>& ranges, double target,
                                       double tolerance, std::size_t limit, bool* more);
 
 // Ring-plus-double-bond equivalents of element counts, each element at its
 // lowest common valence (H and the halogens 1; O, S, Se 2; N, P, As, B 3;
-// C, Si, Ge 4; the others, metals included, are not counted: a documented
-// convention): DBE = 1 + sum n (v - 2) / 2, for an ion of its own formula
-// (so [M+H]+ of a neutral with DBE 6 has 5.5).
+// C, Si, Ge 4; labels as their element; the others, metals included, are
+// not counted: a documented convention): DBE = 1 + sum n (v - 2) / 2, for
+// an ion of its own formula (so [M+H]+ of a neutral with DBE 6 has 5.5).
 double Dbe(const std::vector<std::string>& symbols, const std::vector<int>& counts);
 
+// The DBE of a reading's formula: NaN where it has none (an element
+// without a valence above, such as a metal, or a count that is not whole).
+double ReadingDbe(const Reading& reading);
+
+// Whether every element of `symbols` with a count has a valence above
+// (the valence rules need all of them).
+bool ValencesKnown(const std::vector<std::string>& symbols, const std::vector<int>& counts);
+
 // The chemical rules a candidate (the formula of the species, `charge` its
-// charge) is held to, each named where it removes one: "dbe" (DBE below 0,
-// or of the wrong parity: an even-electron species has a whole DBE when
-// its charge is even, a half-whole one when it is odd, and an odd-electron
-// one the other way round; for the elements of organic formulas this is
-// the nitrogen rule), for a neutral closed-shell molecule "lewis" (the sum
-// of valences is even) and "senior" (the sum of valences at least twice
-// the largest valence, and at least twice the atoms less one), and the
-// element ratios of the Seven Golden Rules
-// (Kind and Fiehn, BMC Bioinformatics 2007, the 99.7 % ranges): "h/c" (0.2
-// to 3.1), "n/c" (at most 1.3), "o/c" (1.2), "p/c" (0.3), "s/c" (0.8),
+// charge) is held to, each named where it removes one.  Where every
+// element has a valence: "dbe" (DBE below 0, or below -|charge|/2 for an
+// ion: NH4+ has -0.5; or of the wrong parity: an even-electron species
+// has a whole DBE when its charge is even, a half-whole one when it is
+// odd, and an odd-electron one the other way round; for the elements of
+// organic formulas this is the nitrogen rule), and for a neutral
+// closed-shell molecule "lewis" (the sum of valences is even) and
+// "senior" (the sum of valences at least twice the largest valence, and
+// at least twice the atoms less one).  With carbon, the element ratios of
+// the Seven Golden Rules (Kind and Fiehn, BMC Bioinformatics 2007, the
+// ranges that hold 99.7 % of known compounds): "h/c" (0.2 to 3.1), "n/c"
+// (at most 1.3), "o/c" (1.2), "p/c" (0.3), "s/c" (0.8), "si/c" (0.5),
 // "f/c" (1.5), "cl/c" (0.8), "br/c" (0.8).  `radical`: the species is an
 // odd-electron ion (EI).  Returns the first rule broken, or "" for none.
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
                        bool radical);
+
+// The rules that apply to a formula of these symbols, in the order
+// BrokenRule checks them (the valence rules only where ValencesKnown, the
+// neutral ones only for a neutral closed-shell species, a ratio only with
+// carbon and that element).
+std::vector<std::string> RulesChecked(const std::vector<std::string>& symbols, const std::vector<int>& counts,
+                                      int charge, bool radical);
+
+// Element ranges as chemists write them: "C0-60H0-120N0-10O0-20S0-4",
+// each a symbol (an element of the isotope list, D, T or a label such as
+// [13C]) and its range "least-most", or one count ("Fe1"; a symbol alone
+// is one atom, as in a formula); blanks and commas may separate them.
+// Masses are the most abundant isotope's (a label's own).  On an error,
+// `*error` says what and where, and the result is empty.
+std::vector<ElementRange> ParseElementRanges(const Context& context, const std::string& text,
+                                             std::string* error);
+
+// A query: `mz` is the found m/z of the ion named by `adduct` (an
+// adduct ion of adducts.txt such as "[M+H]+": the candidates are the
+// neutral M), or of an ion of charge `charge` that is the candidate
+// itself, or with neither the neutral monoisotopic mass.  The tolerance
+// is `ppm` of the calculated m/z, or `mda` (milli-u) when that is given
+// (not NaN).
+struct FindQuery {
+  double mz = 0.0;
+  std::string adduct;
+  int charge = 0;
+  double ppm = 5.0;
+  double mda = std::numeric_limits<double>::quiet_NaN();
+  std::string elements = kDefaultFindElements;
+  bool rules = true, radical = false;
+  bool explain = false;  // keep the candidates a rule removed, naming it
+  std::vector<Peak> peaks;  // found isotope peaks (m/z, intensity), to score against
+  double resolving_power = 0.0;  // for the calculated patterns; 0: the default
+  std::size_t limit = kDefaultFindLimit;
+  std::string source = "ESI";  // for the HRMS line
+};
+
+struct FindCandidate {
+  std::vector<int> counts;  // in the order of the ranges
+  std::string formula;      // in the order of the ranges (an ion's with its charge: C4H12N^+)
+  std::string hill;         // in Hill order
+  double monoisotopic = 0.0;  // of the candidate (an ion: electrons counted)
+  double mz = 0.0;            // of the ion searched for (the neutral mass with no ion)
+  double ppm = 0.0, mda = 0.0;  // the found m/z against it: (found - mz) / mz x 1e6, x 1000
+  double dbe = 0.0;
+  std::vector<std::string> rules;  // the rules checked and passed
+  std::string broken;              // the rule that removed it ("" when none; with `explain`)
+  double score = -1.0;             // against the found peaks, 0 to 100 (-1: not scored)
+};
+
+struct FindResult {
+  std::string error;                 // why there is no list ("" when fine)
+  std::vector<ElementRange> ranges;  // as searched
+  int charge = 0;                    // of the ion searched for
+  double low = 0.0, high = 0.0;      // the m/z window
+  std::vector<FindCandidate> candidates;  // listed: by score with peaks, else by error
+  std::size_t within = 0;    // candidates within the tolerance, before the rules
+  std::size_t passed = 0;    // of them, those the rules keep
+  std::size_t unlisted = 0;  // passed (or with `explain` within) but beyond the limit
+  std::size_t scored = 0;    // candidates scored against the peaks
+  std::map<std::string, std::size_t> removed;  // candidates each rule removed
+  bool complete = true;  // false when the search stopped at its step budget
+  double steps = 0.0;
+  std::string warning;  // said when the list may be incomplete
+  std::string hrms;     // the journal's line for the first candidate ("" for a neutral mass)
+};
+
+FindResult FindFormulas(const Context& context, const FindQuery& query);
+
+// The score of a calculated pattern against found peaks, 0 (nothing
+// alike) to 100 (the same): each found peak is paired with the calculated
+// one nearest within `window` (m/z); calculated peaks of at least half the
+// smallest found intensity in the found peaks' span (from 0.5 below the
+// first to 0.5 above the last) left unpaired count as pairs with a missing
+// found peak, and unpaired found peaks as pairs with a missing calculated
+// one.  Both are put on the scale of their most intense peak (100); a
+// pair's deviation is the mean of its intensity deviation
+// |If - Ic| / max(If, Ic) and its mass deviation |mf - mc| / window (1
+// for a missing peak, at most 1); the score is 100 x (1 - the deviations'
+// mean weighted by max(If, Ic)).
+double PatternScore(const std::vector<Peak>& found, const std::vector<Peak>& calculated, double window);
+
+// Found peaks as written: "328.1911:100,329.1944:22.6" (m/z:intensity,
+// separated by commas or blanks); an error names the part that is wrong.
+std::vector<Peak> ParsePeaks(const std::string& text, std::string* error);
 
 }  // namespace formix::toolkit
 

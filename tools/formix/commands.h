@@ -46,6 +46,7 @@ void CommandReact(Session& s);
 void CommandRatios(Session& s);
 void CommandMs(Session& s);
 void CommandPattern(Session& s);
+void CommandFind(Session& s);
 void CommandElements(Session& s);
 void CommandGroups(Session& s);
 

@@ -1,7 +1,8 @@
 // formix -- the command-line calculator over the formix toolkit: molar
 // masses (mass), compositions and elemental analyses (composition, comp,
 // ea), reactions (react), formulas from found values (ratios, analyze),
-// exact masses (ms), isotope patterns (pattern) and the tables (elements,
+// exact masses (ms), isotope patterns (pattern), formulas from an accurate
+// mass (find) and the tables (elements,
 // groups).  The command table maps each name to its handler (one source
 // file each); options are parsed once (options.cpp); every command writes
 // through one output layer (output.cpp).
@@ -42,6 +43,10 @@ const Command kCommands[] = {
     {"analyze", CommandRatios, {"--mass", "--ref", "--by-difference", "--tolerance"}},
     {"ms", CommandMs, {"--adduct", "--found", "--ppm", "--source"}},
     {"pattern", CommandPattern, {"--resolution", "--threshold", "--plot", "--fine"}},
+    {"find",
+     CommandFind,
+     {"--adduct", "--charge", "--ppm", "--mda", "--elements", "--no-rules", "--radical", "--explain", "--peaks",
+      "--resolution", "--limit", "--source"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };
@@ -67,6 +72,9 @@ const char kHelp[] =
     "                                  formix ms C20H25NO3 --found 328.1911 --adduct '[M+H]+'\n"
     "  pattern FORMULA               the isotope pattern, centroided (--fine: the isotopologues)\n"
     "                                  formix pattern C254H377N65O75S6 --plot pattern.svg\n"
+    "  find M/Z                      formulas from an accurate mass: every formula within the\n"
+    "                                tolerance, held to the chemical rules, with its DBE\n"
+    "                                  formix find 328.1911 --adduct '[M+H]+' --elements C0-30H0-60N0-5O0-10\n"
     "  elements                      the element table in use\n"
     "  groups                        the group table in use\n"
     "\n"
@@ -105,6 +113,16 @@ const char kHelp[] =
     "  --found M/Z       ms: the measured m/z, compared with the calculated ones\n"
     "  --ppm P           ms: the tolerance for --found, in ppm (default 5)\n"
     "  --source NAME     ms: the ionisation named in the HRMS line (default ESI)\n"
+    "  --adduct NAME     find: the ion found is this adduct ion of M\n"
+    "  --charge Z        find: the ion found is the formula itself, of charge Z (+, 2+, -)\n"
+    "  --ppm P, --mda D  find: the tolerance, in ppm (default 5) or in milli-u\n"
+    "  --elements RANGES find: element ranges (default C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5\n"
+    "                    Br0-3I0-3); a symbol alone is one atom, labels such as [13C] and D too\n"
+    "  --no-rules        find: list every formula, not only those the chemical rules keep\n"
+    "  --radical         find: the ion is odd-electron (EI: M+.)\n"
+    "  --explain         find: list the formulas a rule removed too, naming the rule\n"
+    "  --peaks LIST      find: found isotope peaks m/z:intensity,... to score the patterns against\n"
+    "  --limit N         find: list at most N formulas (default 100)\n"
     "  --no-check        react: do not refuse an equation that does not balance\n"
     "  --mass M          ratios: scale the ratios to the total molar mass M\n"
     "  --ref S=N         ratios: scale the ratios so that species S has N atoms\n"

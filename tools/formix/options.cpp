@@ -71,9 +71,14 @@ const CommandOption<std::optional<std::string>> kValueOptions[] = {
     {"--found", &Options::found},
     {"--elements", &Options::elements},
     {"--tolerance", &Options::tolerance},
+    {"--charge", &Options::charge},
+    {"--mda", &Options::mda},
+    {"--peaks", &Options::peaks},
+    {"--limit", &Options::limit},
 };
 const CommandOption<bool> kFlagOptions[] = {
-    {"--fine", &Options::fine}, {"--balance", &Options::balance}, {"--no-check", &Options::no_check}};
+    {"--fine", &Options::fine},         {"--balance", &Options::balance}, {"--no-check", &Options::no_check},
+    {"--no-rules", &Options::no_rules}, {"--radical", &Options::radical}, {"--explain", &Options::explain}};
 
 template <typename Member, std::size_t N>
 Member Options::*Find(const CommandOption<Member> (&table)[N], const std::string& name) {

@@ -20,6 +20,8 @@ struct Options {
   int solvate = 0;                                         // composition
   std::vector<std::string> adducts;                        // ms
   std::optional<std::string> ppm, source;                  // ms
+  std::optional<std::string> charge, mda, peaks, limit;    // find
+  bool no_rules = false, radical = false, explain = false; // find
   std::optional<std::string> resolution, threshold, plot;  // pattern
   bool fine = false;                                       // pattern
   int precision = 4;

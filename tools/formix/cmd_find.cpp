@@ -1,0 +1,97 @@
+// cmd_find.cpp -- formix find: formulas from an accurate mass, held to the
+// chemical rules, ranked by error or by their isotope pattern's score
+// against found peaks, with the HRMS line for the first.
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "commands.h"
+#include "text.h"
+
+namespace formix::tool {
+
+void CommandFind(Session& s) {
+  const Options& o = s.options;
+  if (o.args.size() != 1) throw UsageError{"find takes one m/z (or neutral mass)"};
+  const double mz = ParseNumber(o.args[0], "the m/z");
+  if (o.ppm && o.mda) throw UsageError{"give --ppm or --mda, not both"};
+  if (o.adducts.size() > 1) throw UsageError{"find takes one --adduct"};
+  if (!o.adducts.empty() && o.charge) throw UsageError{"give --adduct or --charge, not both"};
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : nan;
+  const double mda = o.mda ? ParseNumber(*o.mda, "--mda") : nan;
+  const double resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : nan;
+  std::size_t limit = 0;
+  if (o.limit) {
+    const double n = ParseNumber(*o.limit, "--limit");
+    if (!(n >= 1 && n <= 1e6) || n != std::floor(n)) throw UsageError{"--limit takes a whole number from 1 to 1000000"};
+    limit = static_cast<std::size_t>(n);
+  }
+  std::string ion;
+  if (!o.adducts.empty()) ion = o.adducts[0];
+  if (o.charge) {
+    ion = *o.charge;
+    if (!ion.empty() && ion.back() != '+' && ion.back() != '-' && ion.front() != '+' && ion.front() != '-') {
+      ion += "+";  // --charge 2: a positive ion
+    }
+  }
+  const int flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
+                    (o.explain ? FORMIX_FIND_EXPLAIN : 0);
+  std::unique_ptr<formix_find, decltype(&formix_find_free)> f(
+      formix_find_formulas(s.context, mz, ion.empty() ? nullptr : ion.c_str(), ppm, mda,
+                           o.elements ? o.elements->c_str() : nullptr, o.peaks ? o.peaks->c_str() : nullptr,
+                           resolution, limit, flags, o.source ? o.source->c_str() : nullptr),
+      &formix_find_free);
+  if (!f) throw IoError{"out of memory"};
+  const std::string error = formix_find_error(f.get());
+  if (!error.empty()) throw UsageError{error};
+  const std::string warning = formix_find_warning(f.get());
+  const std::size_t n = formix_find_count(f.get());
+  if (!warning.empty()) Tell("formix: find " + o.args[0] + ": warning: " + warning + "\n");
+  if (!warning.empty() || formix_find_passed(f.get()) == 0) s.flagged = true;
+  if (o.json) {
+    Json json;
+    json.Document("find", s.options.verbose ? s.context : nullptr).Members(formix_find_json(f.get()));
+    json.Close().End();
+    return;
+  }
+  const std::string tolerance = o.mda ? Shortest(mda) + " mDa" : Shortest(o.ppm ? ppm : FORMIX_DEFAULT_PPM) + " ppm";
+  std::string head = (ion.empty() ? "mass " : "m/z ") + Fixed(mz, o.precision) +
+                     (ion.empty() ? " (neutral, monoisotopic)" : " as " + (ion[0] == '[' ? ion : "an ion " + ion)) +
+                     ", within " + tolerance + "; elements " +
+                     (o.elements ? *o.elements : std::string(FORMIX_DEFAULT_FIND_ELEMENTS)) + "\n";
+  const std::size_t within = formix_find_within(f.get()), passed = formix_find_passed(f.get());
+  head += std::to_string(within) + (within == 1 ? " formula" : " formulas") + " within the window";
+  head += o.no_rules ? " (rules off)\n" : "; the chemical rules keep " + std::to_string(passed) + "\n";
+  Write(head);
+  if (n == 0) return;
+  std::vector<std::string> columns = {"#", "formula", "monoisotopic (u)", ion.empty() ? "mass" : "m/z",
+                                      "error (ppm)", "error (mDa)", "DBE"};
+  const bool scored = o.peaks.has_value();
+  if (scored) columns.push_back("score");
+  if (o.explain) columns.push_back("removed by");
+  Table table(columns);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::vector<std::string> row = {std::to_string(i + 1), formix_find_hill(f.get(), i),
+                                    Fixed(formix_find_monoisotopic(f.get(), i), o.precision),
+                                    Fixed(formix_find_mz(f.get(), i), o.precision),
+                                    Fixed(formix_find_ppm(f.get(), i), 2), Fixed(formix_find_mda(f.get(), i), 2),
+                                    Shortest(formix_find_dbe(f.get(), i))};
+    if (scored) {
+      const double score = formix_find_score(f.get(), i);
+      row.push_back(score >= 0 ? Fixed(score, 1) : "-");
+    }
+    if (o.explain) row.push_back(formix_find_broken(f.get(), i));
+    table.Add(row);
+  }
+  table.Print();
+  const std::size_t unlisted = formix_find_unlisted(f.get());
+  if (unlisted > 0) {
+    Write(std::to_string(unlisted) + " more not listed (--limit " + std::to_string(n) + ")\n");
+  }
+  const std::string hrms = formix_find_hrms(f.get());
+  if (!hrms.empty()) Write(hrms + "\n");
+}
+
+}  // namespace formix::tool
