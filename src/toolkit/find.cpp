@@ -110,9 +110,9 @@ struct Ratio {
   const char *element, *rule;
   double least, most;
 };
-constexpr Ratio kRatios[] = {{"H", "h/c", 0.2, 3.1},  {"N", "n/c", 0.0, 1.3},  {"O", "o/c", 0.0, 1.2},
-                             {"P", "p/c", 0.0, 0.3},  {"S", "s/c", 0.0, 0.8},  {"Si", "si/c", 0.0, 0.5},
-                             {"F", "f/c", 0.0, 1.5},  {"Cl", "cl/c", 0.0, 0.8}, {"Br", "br/c", 0.0, 0.8}};
+constexpr Ratio kRatios[] = {{"H", "h/c", 0.1, 6.0}, {"N", "n/c", 0.0, 4.0},  {"O", "o/c", 0.0, 3.0},
+                             {"P", "p/c", 0.0, 2.0}, {"S", "s/c", 0.0, 3.0},  {"Si", "si/c", 0.0, 1.0},
+                             {"F", "f/c", 0.0, 6.0}, {"Cl", "cl/c", 0.0, 2.0}, {"Br", "br/c", 0.0, 2.0}};
 constexpr std::size_t kRatioCount = sizeof kRatios / sizeof kRatios[0];
 
 // The rules of a list of symbols, prepared once for many count vectors.
@@ -405,7 +405,7 @@ double PatternScore(const std::vector<Peak>& found_in, const std::vector<Peak>& 
     if (!(w > 0)) return;
     const double intensity_deviation = std::fabs(fi - ci) / w;
     weights += w;
-    deviations += w * (intensity_deviation + std::min(1.0, mass_deviation)) / 2.0;
+    deviations += w * std::max(intensity_deviation, std::min(1.0, mass_deviation));
   };
   for (const Peak& f : found) {
     std::size_t best = calculated.size();
@@ -557,12 +557,12 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     }
     return true;
   };
-  Search<decltype(leaf)> search(sorted, low - slack, high + slack, kMaxFindSteps, leaf);
+  Search<decltype(leaf)> search(sorted, low - slack, high + slack, q.max_steps, leaf);
   result.complete = search.Run();
   result.steps = search.steps();
   const std::size_t eligible = q.explain ? result.within : result.passed;
   if (!result.complete) {
-    result.warning = "the search stopped after " + PlainText(kMaxFindSteps) +
+    result.warning = "the search stopped after " + PlainText(q.max_steps) +
                      " steps: candidates may be missing (narrow the element ranges or the tolerance)";
   } else if (kept_mz.size() < eligible) {
     result.warning = "only the first " + PlainText(static_cast<double>(kMaxFindKept)) + " of " +

@@ -81,10 +81,11 @@ bool ValencesKnown(const std::vector<std::string>& symbols, const std::vector<in
 // closed-shell molecule "lewis" (the sum of valences is even) and
 // "senior" (the sum of valences at least twice the largest valence, and
 // at least twice the atoms less one).  With carbon, the element ratios of
-// the Seven Golden Rules (Kind and Fiehn, BMC Bioinformatics 2007, the
-// ranges that hold 99.7 % of known compounds): "h/c" (0.2 to 3.1), "n/c"
-// (at most 1.3), "o/c" (1.2), "p/c" (0.3), "s/c" (0.8), "si/c" (0.5),
-// "f/c" (1.5), "cl/c" (0.8), "br/c" (0.8).  `radical`: the species is an
+// the Seven Golden Rules (Kind and Fiehn, BMC Bioinformatics 2007), in
+// their extended ranges (99.99 % of known compounds: the common ranges,
+// 99.7 %, remove real ones such as glyphosate, P/C 0.33): "h/c" (0.1 to
+// 6), "n/c" (at most 4), "o/c" (3), "p/c" (2), "s/c" (3), "si/c" (1),
+// "f/c" (6), "cl/c" (2), "br/c" (2).  `radical`: the species is an
 // odd-electron ion (EI).  Returns the first rule broken, or "" for none.
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
                        bool radical);
@@ -124,6 +125,7 @@ struct FindQuery {
   double resolving_power = 0.0;  // for the calculated patterns; 0: the default
   std::size_t limit = kDefaultFindLimit;
   std::string source = "ESI";  // for the HRMS line
+  double max_steps = kMaxFindSteps;
 };
 
 struct FindCandidate {
@@ -165,10 +167,10 @@ FindResult FindFormulas(const Context& context, const FindQuery& query);
 // first to 0.5 above the last) left unpaired count as pairs with a missing
 // found peak, and unpaired found peaks as pairs with a missing calculated
 // one.  Both are put on the scale of their most intense peak (100); a
-// pair's deviation is the mean of its intensity deviation
+// pair's deviation is the larger of its intensity deviation
 // |If - Ic| / max(If, Ic) and its mass deviation |mf - mc| / window (1
-// for a missing peak, at most 1); the score is 100 x (1 - the deviations'
-// mean weighted by max(If, Ic)).
+// for a missing peak, at most 1: a peak is as wrong as its worse part);
+// the score is 100 x (1 - the deviations' mean weighted by max(If, Ic)).
 double PatternScore(const std::vector<Peak>& found, const std::vector<Peak>& calculated, double window);
 
 // Found peaks as written: "328.1911:100,329.1944:22.6" (m/z:intensity,
