@@ -536,16 +536,24 @@ FORMIX_API void formix_find_free(formix_find* f) { delete f; }
 FORMIX_API const char* formix_find_error(const formix_find* f) {
   return f != nullptr ? f->result.error.c_str() : "no result";
 }
-FORMIX_API std::size_t formix_find_within(const formix_find* f) { return f != nullptr ? f->result.within : 0; }
-FORMIX_API std::size_t formix_find_passed(const formix_find* f) { return f != nullptr ? f->result.passed : 0; }
+FORMIX_API std::size_t formix_find_within(const formix_find* f) {
+  return f != nullptr ? f->result.within : 0;
+}
+FORMIX_API std::size_t formix_find_passed(const formix_find* f) {
+  return f != nullptr ? f->result.passed : 0;
+}
 FORMIX_API std::size_t formix_find_unlisted(const formix_find* f) {
   return f != nullptr ? f->result.unlisted : 0;
 }
-FORMIX_API int formix_find_complete(const formix_find* f) { return f != nullptr && f->result.complete ? 1 : 0; }
+FORMIX_API int formix_find_complete(const formix_find* f) {
+  return f != nullptr && f->result.complete ? 1 : 0;
+}
 FORMIX_API const char* formix_find_warning(const formix_find* f) {
   return f != nullptr ? f->result.warning.c_str() : "";
 }
-FORMIX_API const char* formix_find_hrms(const formix_find* f) { return f != nullptr ? f->result.hrms.c_str() : ""; }
+FORMIX_API const char* formix_find_hrms(const formix_find* f) {
+  return f != nullptr ? f->result.hrms.c_str() : "";
+}
 FORMIX_API std::size_t formix_find_count(const formix_find* f) {
   return f != nullptr ? f->result.candidates.size() : 0;
 }
@@ -587,8 +595,9 @@ FORMIX_API double formix_find_score(const formix_find* f, std::size_t i) {
 }
 FORMIX_API const char* formix_find_json(formix_find* f) {
   if (f == nullptr) return nullptr;
-  return Rendered(f->json,
-                  [&](formix::toolkit::JsonWriter& json) { formix::toolkit::WriteFind(json, f->result, f->query); });
+  return Rendered(f->json, [&](formix::toolkit::JsonWriter& json) {
+    formix::toolkit::WriteFind(json, f->result, f->query);
+  });
 }
 
 FORMIX_API double formix_reading_dbe(const formix_reading* r) {

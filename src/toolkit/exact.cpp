@@ -57,8 +57,8 @@ bool Masses(const Context& context, const Counts& counts, double* mono, double* 
             std::string* missing) {
   *mono = *nominal = 0.0;
   for (const auto& [symbol, n] : counts) {
-    const Isotope* i =
-        symbol.find('/') != std::string::npos ? LabelledIsotope(context, symbol) : PrincipalIsotope(context, symbol);
+    const Isotope* i = symbol.find('/') != std::string::npos ? LabelledIsotope(context, symbol)
+                                                             : PrincipalIsotope(context, symbol);
     if (i == nullptr) {
       *missing = symbol;
       return false;

@@ -110,8 +110,8 @@ struct Ratio {
   const char *element, *rule;
   double least, most;
 };
-constexpr Ratio kRatios[] = {{"H", "h/c", 0.1, 6.0}, {"N", "n/c", 0.0, 4.0},  {"O", "o/c", 0.0, 3.0},
-                             {"P", "p/c", 0.0, 2.0}, {"S", "s/c", 0.0, 3.0},  {"Si", "si/c", 0.0, 1.0},
+constexpr Ratio kRatios[] = {{"H", "h/c", 0.1, 6.0}, {"N", "n/c", 0.0, 4.0},   {"O", "o/c", 0.0, 3.0},
+                             {"P", "p/c", 0.0, 2.0}, {"S", "s/c", 0.0, 3.0},   {"Si", "si/c", 0.0, 1.0},
                              {"F", "f/c", 0.0, 6.0}, {"Cl", "cl/c", 0.0, 2.0}, {"Br", "br/c", 0.0, 2.0}};
 constexpr std::size_t kRatioCount = sizeof kRatios / sizeof kRatios[0];
 
@@ -249,7 +249,8 @@ double ReadingDbe(const Reading& reading) {
   std::vector<std::string> symbols;
   std::vector<int> counts;
   for (const ElementShare& e : reading.elements) {
-    if (e.atoms != std::floor(e.atoms) || !(std::fabs(e.atoms) < 1e9)) return std::numeric_limits<double>::quiet_NaN();
+    if (e.atoms != std::floor(e.atoms) || !(std::fabs(e.atoms) < 1e9))
+      return std::numeric_limits<double>::quiet_NaN();
     symbols.push_back(e.symbol);
     counts.push_back(static_cast<int>(e.atoms));
   }
@@ -366,9 +367,10 @@ std::vector<Peak> ParsePeaks(const std::string& text, std::string* error) {
       return !t.empty() && ParseNumber(t.data(), t.data() + t.size(), value) == t.data() + t.size();
     };
     if (colon == std::string::npos || !whole(part.substr(0, colon), &mz) ||
-        !whole(part.substr(colon + 1), &intensity) || !(mz > 0) || !(intensity > 0) ||
-        !std::isfinite(mz) || !std::isfinite(intensity)) {
-      *error = "a peak is written m/z:intensity with both positive numbers (328.1911:100), not '" + part + "'";
+        !whole(part.substr(colon + 1), &intensity) || !(mz > 0) || !(intensity > 0) || !std::isfinite(mz) ||
+        !std::isfinite(intensity)) {
+      *error =
+          "a peak is written m/z:intensity with both positive numbers (328.1911:100), not '" + part + "'";
       return {};
     }
     out.push_back({mz, intensity});
@@ -382,7 +384,8 @@ std::vector<Peak> ParsePeaks(const std::string& text, std::string* error) {
   return out;
 }
 
-double PatternScore(const std::vector<Peak>& found_in, const std::vector<Peak>& calculated_in, double window) {
+double PatternScore(const std::vector<Peak>& found_in, const std::vector<Peak>& calculated_in,
+                    double window) {
   if (found_in.empty() || !(window > 0)) return 0.0;
   auto scaled = [](const std::vector<Peak>& peaks) {
     double top = 0.0;
@@ -460,7 +463,8 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   double shift = 0.0;
   if (!q.adduct.empty()) {
     if (q.charge != 0) return fail("give an adduct ion or a charge, not both");
-    if (q.radical) return fail("an adduct ion is even-electron: the odd-electron case is a charge of its own");
+    if (q.radical)
+      return fail("an adduct ion is even-electron: the odd-electron case is a charge of its own");
     std::size_t a = context.adducts.size();
     for (std::size_t j = 0; j < context.adducts.size(); ++j) {
       if (context.adducts[j].name == q.adduct) a = j;
@@ -475,8 +479,8 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     for (const auto& [key, n] : parts.added) need[key] -= n;
     auto mass_of = [&](const std::map<std::string, double>& counts, double sign) {
       for (const auto& [key, n] : counts) {
-        const Isotope* i =
-            key.find('/') != std::string::npos ? LabelledIsotope(context, key) : PrincipalIsotope(context, key);
+        const Isotope* i = key.find('/') != std::string::npos ? LabelledIsotope(context, key)
+                                                              : PrincipalIsotope(context, key);
         if (i == nullptr) return false;
         shift += sign * n * i->mass;
       }

@@ -120,8 +120,8 @@ struct FindQuery {
   double mda = std::numeric_limits<double>::quiet_NaN();
   std::string elements = kDefaultFindElements;
   bool rules = true, radical = false;
-  bool explain = false;  // keep the candidates a rule removed, naming it
-  std::vector<Peak> peaks;  // found isotope peaks (m/z, intensity), to score against
+  bool explain = false;          // keep the candidates a rule removed, naming it
+  std::vector<Peak> peaks;       // found isotope peaks (m/z, intensity), to score against
   double resolving_power = 0.0;  // for the calculated patterns; 0: the default
   std::size_t limit = kDefaultFindLimit;
   std::string source = "ESI";  // for the HRMS line
@@ -129,11 +129,11 @@ struct FindQuery {
 };
 
 struct FindCandidate {
-  std::vector<int> counts;  // in the order of the ranges
-  std::string formula;      // in the order of the ranges (an ion's with its charge: C4H12N^+)
-  std::string hill;         // in Hill order
-  double monoisotopic = 0.0;  // of the candidate (an ion: electrons counted)
-  double mz = 0.0;            // of the ion searched for (the neutral mass with no ion)
+  std::vector<int> counts;      // in the order of the ranges
+  std::string formula;          // in the order of the ranges (an ion's with its charge: C4H12N^+)
+  std::string hill;             // in Hill order
+  double monoisotopic = 0.0;    // of the candidate (an ion: electrons counted)
+  double mz = 0.0;              // of the ion searched for (the neutral mass with no ion)
   double ppm = 0.0, mda = 0.0;  // the found m/z against it: (found - mz) / mz x 1e6, x 1000
   double dbe = 0.0;
   std::vector<std::string> rules;  // the rules checked and passed
@@ -142,17 +142,17 @@ struct FindCandidate {
 };
 
 struct FindResult {
-  std::string error;                 // why there is no list ("" when fine)
-  std::vector<ElementRange> ranges;  // as searched
-  int charge = 0;                    // of the ion searched for
-  double low = 0.0, high = 0.0;      // the m/z window
-  std::vector<FindCandidate> candidates;  // listed: by score with peaks, else by error
-  std::size_t within = 0;    // candidates within the tolerance, before the rules
-  std::size_t passed = 0;    // of them, those the rules keep
-  std::size_t unlisted = 0;  // passed (or with `explain` within) but beyond the limit
-  std::size_t scored = 0;    // candidates scored against the peaks
+  std::string error;                           // why there is no list ("" when fine)
+  std::vector<ElementRange> ranges;            // as searched
+  int charge = 0;                              // of the ion searched for
+  double low = 0.0, high = 0.0;                // the m/z window
+  std::vector<FindCandidate> candidates;       // listed: by score with peaks, else by error
+  std::size_t within = 0;                      // candidates within the tolerance, before the rules
+  std::size_t passed = 0;                      // of them, those the rules keep
+  std::size_t unlisted = 0;                    // passed (or with `explain` within) but beyond the limit
+  std::size_t scored = 0;                      // candidates scored against the peaks
   std::map<std::string, std::size_t> removed;  // candidates each rule removed
-  bool complete = true;  // false when the search stopped at its step budget
+  bool complete = true;                        // false when the search stopped at its step budget
   double steps = 0.0;
   std::string warning;  // said when the list may be incomplete
   std::string hrms;     // the journal's line for the first candidate ("" for a neutral mass)

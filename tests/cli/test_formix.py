@@ -311,6 +311,27 @@ class Commands(unittest.TestCase):
         self.assertEqual(formix("ms", "C20H25NO3", "--adduct", "[M+Xx]+")[0], 1)
         self.assertIn("m/z 47.9764", formix("ms", "SO4^2-")[1])
 
+    def test_find(self):
+        # C20H25NO3 [M+H]+: 20 x 12 + 26 x 1.00782503 + 14.00307401 + 3 x 15.99491462 - e = 328.19072.
+        status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--elements", "C0-30H0-50N0-3O0-6",
+                                "--json")
+        self.assertEqual(status, 0)
+        doc = valid_json(self, out)
+        self.assertEqual([c["hill"] for c in doc["candidates"]], ["C20H25NO3"])
+        self.assertEqual((doc["candidates"][0]["dbe"], doc["passed"]), (9, 1))
+        self.assertEqual(doc["hrms"], "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.")
+        status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--elements", "C0-30H0-50N0-3O0-6",
+                                "--no-rules", "--limit", "1", "--ppm", "50")
+        self.assertEqual(status, 0)
+        self.assertIn("more not listed (--limit 1)", out)
+        self.assertIn("C20H25NO3", valid_json(self, formix("comp", "--json", "C20H25NO3")[1])["hill"])
+        self.assertEqual(valid_json(self, formix("comp", "--json", "C6H6")[1])["dbe"], 4)
+        self.assertIsNone(valid_json(self, formix("comp", "--json", "CuSO4")[1])["dbe"])
+        self.assertEqual(formix("find", "12.5", "--elements", "C0-1")[0], 2)  # nothing within 5 ppm
+        for bad in (["--elements", "C0-10Xx"], ["--ppm", "-1"], ["--ppm", "1", "--mda", "1"], ["--charge", "x"],
+                    ["--adduct", "[M+H]+", "--charge", "1"], ["--peaks", "328:1,329"], ["--limit", "0"]):
+            self.assertEqual(formix("find", "328.1911", *bad)[0], 1, bad)
+
     def test_pattern(self):
         # C100: the intensities of the binomial distribution of 13C (abundance 0.0107).
         from math import comb

@@ -122,10 +122,18 @@ struct Element {
   const char* symbol;
   double mass;
 };
-constexpr Element kTable[] = {{"C", 12.0},          {"H", 1.00782503224},  {"N", 14.00307400446},
-                              {"O", 15.99491461960}, {"S", 31.9720711744},  {"P", 30.97376199842},
-                              {"F", 18.99840316288}, {"Cl", 34.968852682},  {"Br", 78.9183376},
-                              {"I", 126.9044719},    {"Pt", 194.9647917},   {"Na", 22.9897692820},
+constexpr Element kTable[] = {{"C", 12.0},
+                              {"H", 1.00782503224},
+                              {"N", 14.00307400446},
+                              {"O", 15.99491461960},
+                              {"S", 31.9720711744},
+                              {"P", 30.97376199842},
+                              {"F", 18.99840316288},
+                              {"Cl", 34.968852682},
+                              {"Br", 78.9183376},
+                              {"I", 126.9044719},
+                              {"Pt", 194.9647917},
+                              {"Na", 22.9897692820},
                               {"[13C]", 13.00335483521}};
 constexpr double kElectron = 5.48579909065e-4;
 
@@ -153,27 +161,69 @@ struct Compound {
 const std::vector<Compound>& Compounds() {
   const double proton = kTable[1].mass - kElectron;
   static const std::vector<Compound> all = {
-      {"oxycodone-like C18H21NO4 [M+H]+", {{"C", {0, 30}}, {"H", {0, 50}}, {"N", {0, 4}}, {"O", {0, 8}}},
-       {18, 21, 1, 4}, "[M+H]+", proton, 0, 5},
-      {"caffeine, neutral", {{"C", {0, 20}}, {"H", {0, 30}}, {"N", {0, 6}}, {"O", {0, 6}}}, {8, 10, 4, 2}, "",
-       0.0, 0, 3},
-      {"quercetin C15H10O7 [M-H]-", {{"C", {0, 25}}, {"H", {0, 40}}, {"O", {0, 12}}, {"N", {0, 3}}},
-       {15, 10, 7, 0}, "[M-H]-", -proton, 0, 5},
+      {"oxycodone-like C18H21NO4 [M+H]+",
+       {{"C", {0, 30}}, {"H", {0, 50}}, {"N", {0, 4}}, {"O", {0, 8}}},
+       {18, 21, 1, 4},
+       "[M+H]+",
+       proton,
+       0,
+       5},
+      {"caffeine, neutral",
+       {{"C", {0, 20}}, {"H", {0, 30}}, {"N", {0, 6}}, {"O", {0, 6}}},
+       {8, 10, 4, 2},
+       "",
+       0.0,
+       0,
+       3},
+      {"quercetin C15H10O7 [M-H]-",
+       {{"C", {0, 25}}, {"H", {0, 40}}, {"O", {0, 12}}, {"N", {0, 3}}},
+       {15, 10, 7, 0},
+       "[M-H]-",
+       -proton,
+       0,
+       5},
       {"chlorpromazine C17H19ClN2S [M+H]+",
        {{"C", {0, 25}}, {"H", {0, 35}}, {"N", {0, 4}}, {"O", {0, 4}}, {"S", {0, 2}}, {"Cl", {0, 2}}},
-       {17, 19, 2, 0, 1, 1}, "[M+H]+", proton, 0, 5},
+       {17, 19, 2, 0, 1, 1},
+       "[M+H]+",
+       proton,
+       0,
+       5},
       {"glyphosate C3H8NO5P [M-H]-",
        {{"C", {0, 10}}, {"H", {0, 20}}, {"N", {0, 3}}, {"O", {0, 8}}, {"P", {0, 2}}, {"S", {0, 2}}},
-       {3, 8, 1, 5, 1, 0}, "[M-H]-", -proton, 0, 10},
+       {3, 8, 1, 5, 1, 0},
+       "[M-H]-",
+       -proton,
+       0,
+       10},
       {"bromazepam C14H10BrN3O [M+Na]+",
        {{"C", {0, 20}}, {"H", {0, 25}}, {"N", {0, 5}}, {"O", {0, 4}}, {"Br", {0, 2}}, {"F", {0, 3}}},
-       {14, 10, 1, 3, 1, 0}, "[M+Na]+", 22.9897692820 - kElectron, 0, 5},
-      {"cisplatin PtCl2N2H6, neutral", {{"Pt", {0, 1}}, {"Cl", {0, 4}}, {"N", {0, 4}}, {"H", {0, 12}}},
-       {1, 2, 2, 6}, "", 0.0, 0, 5},
-      {"tetramethylammonium C4H12N+", {{"C", {0, 10}}, {"H", {0, 30}}, {"N", {0, 3}}, {"O", {0, 3}}},
-       {4, 12, 1, 0}, "", -kElectron, 1, 5},
-      {"[13C]6-glucose [M+Na]+", {{"C", {0, 6}}, {"[13C]", {0, 6}}, {"H", {0, 20}}, {"O", {0, 8}}},
-       {0, 6, 12, 6}, "[M+Na]+", 22.9897692820 - kElectron, 0, 3},
+       {14, 10, 1, 3, 1, 0},
+       "[M+Na]+",
+       22.9897692820 - kElectron,
+       0,
+       5},
+      {"cisplatin PtCl2N2H6, neutral",
+       {{"Pt", {0, 1}}, {"Cl", {0, 4}}, {"N", {0, 4}}, {"H", {0, 12}}},
+       {1, 2, 2, 6},
+       "",
+       0.0,
+       0,
+       5},
+      {"tetramethylammonium C4H12N+",
+       {{"C", {0, 10}}, {"H", {0, 30}}, {"N", {0, 3}}, {"O", {0, 3}}},
+       {4, 12, 1, 0},
+       "",
+       -kElectron,
+       1,
+       5},
+      {"[13C]6-glucose [M+Na]+",
+       {{"C", {0, 6}}, {"[13C]", {0, 6}}, {"H", {0, 20}}, {"O", {0, 8}}},
+       {0, 6, 12, 6},
+       "[M+Na]+",
+       22.9897692820 - kElectron,
+       0,
+       3},
   };
   return all;
 }
@@ -200,7 +250,8 @@ TEST(FindFormulas, RealCompoundsAgainstTheNestedLoops) {
   ASSERT_NE(context, nullptr);
   for (const Compound& c : Compounds()) {
     std::vector<ElementRange> ranges;
-    for (const auto& [symbol, range] : c.ranges) ranges.push_back({symbol, MassOf(symbol), range.first, range.second});
+    for (const auto& [symbol, range] : c.ranges)
+      ranges.push_back({symbol, MassOf(symbol), range.first, range.second});
     double m = 0.0;
     for (std::size_t i = 0; i < ranges.size(); ++i) m += c.truth[i] * ranges[i].mass;
     const double divisor = c.charge == 0 ? 1.0 : std::abs(c.charge);
@@ -265,9 +316,15 @@ TEST(FindFormulas, IsotopeScoreSinglesOutHalogens) {
     double mz;
     std::vector<Peak> peaks;
   } kCases[] = {
-      {"diclofenac [M+H]+", "[M+H]+", "C14H11Cl2NO2", 296.02396,
+      {"diclofenac [M+H]+",
+       "[M+H]+",
+       "C14H11Cl2NO2",
+       296.02396,
        {{296.02396, 100}, {297.02732, 15.7}, {298.02101, 64.0}, {299.02437, 10.0}, {300.01806, 10.2}}},
-      {"4-bromobenzoic acid [M-H]-", "[M-H]-", "C7H5BrO2", 198.94002,
+      {"4-bromobenzoic acid [M-H]-",
+       "[M-H]-",
+       "C7H5BrO2",
+       198.94002,
        {{198.94002, 100}, {199.94337, 7.6}, {200.93797, 97.3}, {201.94132, 7.4}}},
   };
   for (const auto& c : kCases) {

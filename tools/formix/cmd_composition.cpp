@@ -102,6 +102,8 @@ void CommandComposition(Session& s) {
   std::string hill = std::string("Hill formula ") + formix_reading_hill(r.get());
   const std::string empirical = formix_reading_empirical(r.get());
   if (!empirical.empty() && empirical != formix_reading_hill(r.get())) hill += ", empirical " + empirical;
+  const double dbe = formix_reading_dbe(r.get());
+  if (!std::isnan(dbe)) hill += ", DBE " + Shortest(dbe);
   Write(head + "\n" + hill + "\n");
   const bool bars = isatty(STDOUT_FILENO);
   Table table({"element", "atoms", "mass", "percent"});

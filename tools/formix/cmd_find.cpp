@@ -25,7 +25,8 @@ void CommandFind(Session& s) {
   std::size_t limit = 0;
   if (o.limit) {
     const double n = ParseNumber(*o.limit, "--limit");
-    if (!(n >= 1 && n <= 1e6) || n != std::floor(n)) throw UsageError{"--limit takes a whole number from 1 to 1000000"};
+    if (!(n >= 1 && n <= 1e6) || n != std::floor(n))
+      throw UsageError{"--limit takes a whole number from 1 to 1000000"};
     limit = static_cast<std::size_t>(n);
   }
   std::string ion;
@@ -56,27 +57,31 @@ void CommandFind(Session& s) {
     json.Close().End();
     return;
   }
-  const std::string tolerance = o.mda ? Shortest(mda) + " mDa" : Shortest(o.ppm ? ppm : FORMIX_DEFAULT_PPM) + " ppm";
-  std::string head = (ion.empty() ? "mass " : "m/z ") + Fixed(mz, o.precision) +
-                     (ion.empty() ? " (neutral, monoisotopic)" : " as " + (ion[0] == '[' ? ion : "an ion " + ion)) +
-                     ", within " + tolerance + "; elements " +
-                     (o.elements ? *o.elements : std::string(FORMIX_DEFAULT_FIND_ELEMENTS)) + "\n";
+  const std::string tolerance =
+      o.mda ? Shortest(mda) + " mDa" : Shortest(o.ppm ? ppm : FORMIX_DEFAULT_PPM) + " ppm";
+  std::string head =
+      (ion.empty() ? "mass " : "m/z ") + Fixed(mz, o.precision) +
+      (ion.empty() ? " (neutral, monoisotopic)" : " as " + (ion[0] == '[' ? ion : "an ion " + ion)) +
+      ", within " + tolerance + "; elements " +
+      (o.elements ? *o.elements : std::string(FORMIX_DEFAULT_FIND_ELEMENTS)) + "\n";
   const std::size_t within = formix_find_within(f.get()), passed = formix_find_passed(f.get());
   head += std::to_string(within) + (within == 1 ? " formula" : " formulas") + " within the window";
   head += o.no_rules ? " (rules off)\n" : "; the chemical rules keep " + std::to_string(passed) + "\n";
   Write(head);
   if (n == 0) return;
-  std::vector<std::string> columns = {"#", "formula", "monoisotopic (u)", ion.empty() ? "mass" : "m/z",
-                                      "error (ppm)", "error (mDa)", "DBE"};
+  std::vector<std::string> columns = {
+      "#", "formula", "monoisotopic (u)", ion.empty() ? "mass" : "m/z", "error (ppm)", "error (mDa)", "DBE"};
   const bool scored = o.peaks.has_value();
   if (scored) columns.push_back("score");
   if (o.explain) columns.push_back("removed by");
   Table table(columns);
   for (std::size_t i = 0; i < n; ++i) {
-    std::vector<std::string> row = {std::to_string(i + 1), formix_find_hill(f.get(), i),
+    std::vector<std::string> row = {std::to_string(i + 1),
+                                    formix_find_hill(f.get(), i),
                                     Fixed(formix_find_monoisotopic(f.get(), i), o.precision),
                                     Fixed(formix_find_mz(f.get(), i), o.precision),
-                                    Fixed(formix_find_ppm(f.get(), i), 2), Fixed(formix_find_mda(f.get(), i), 2),
+                                    Fixed(formix_find_ppm(f.get(), i), 2),
+                                    Fixed(formix_find_mda(f.get(), i), 2),
                                     Shortest(formix_find_dbe(f.get(), i))};
     if (scored) {
       const double score = formix_find_score(f.get(), i);

@@ -45,8 +45,8 @@ const Command kCommands[] = {
     {"pattern", CommandPattern, {"--resolution", "--threshold", "--plot", "--fine"}},
     {"find",
      CommandFind,
-     {"--adduct", "--charge", "--ppm", "--mda", "--elements", "--no-rules", "--radical", "--explain", "--peaks",
-      "--resolution", "--limit", "--source"}},
+     {"--adduct", "--charge", "--ppm", "--mda", "--elements", "--no-rules", "--radical", "--explain",
+      "--peaks", "--resolution", "--limit", "--source"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };
@@ -74,7 +74,8 @@ const char kHelp[] =
     "                                  formix pattern C254H377N65O75S6 --plot pattern.svg\n"
     "  find M/Z                      formulas from an accurate mass: every formula within the\n"
     "                                tolerance, held to the chemical rules, with its DBE\n"
-    "                                  formix find 328.1911 --adduct '[M+H]+' --elements C0-30H0-60N0-5O0-10\n"
+    "                                  formix find 328.1911 --adduct '[M+H]+' --elements "
+    "C0-30H0-60N0-5O0-10\n"
     "  elements                      the element table in use\n"
     "  groups                        the group table in use\n"
     "\n"
