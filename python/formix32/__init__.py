@@ -33,11 +33,11 @@ from typing import Dict, List, Sequence
 from . import _context as _contexts
 from ._context import _JSON_PARTS, Context, _buffers, _context, _finish, _set, strict
 from ._library import PathLike, _lib, _owned, _quiet_molar_mass, _text, library_path
-from .calculations import (atom_ratios, elemental_analysis, exact_masses, find_formula, isotope_pattern, react,
-                           reaction_masses)
-from .results import (AdductIon, Analysis, Diagnostic, ElementShare, ExactMasses, FormulaError, FormulaFit,
-                      FormulaWarning, FoundRatios, IsotopePattern, Participant, Reaction, Reading, SolvateFit, _share,
-                      reading_from)
+from .calculations import (atom_ratios, elemental_analysis, exact_masses, find_formula, find_formulas,
+                           isotope_pattern, react, reaction_masses)
+from .results import (AdductIon, Analysis, Candidate, Diagnostic, ElementShare, ExactMasses, FormulaError,
+                      FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern, Participant, Reaction,
+                      Reading, SolvateFit, _share, reading_from)
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
@@ -45,6 +45,7 @@ __all__ = [
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
     "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern",
+    "find_formulas", "FoundFormulas", "Candidate",
     "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",

@@ -82,6 +82,11 @@ _signatures = {
     "formix_exact_json": (ctypes.c_char_p, [_p]),
     "formix_pattern_json": (ctypes.c_char_p, [_p, ctypes.c_int]),
     "formix_reaction_json": (ctypes.c_char_p, [_p]),
+    "formix_find_formulas": (_p, [_p, ctypes.c_double, ctypes.c_char_p, ctypes.c_double, ctypes.c_double,
+                                  ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_size_t, ctypes.c_int,
+                                  ctypes.c_char_p]),
+    "formix_find_free": (None, [_p]),
+    "formix_find_json": (ctypes.c_char_p, [_p]),
 }
 for _name, (_restype, _argtypes) in _signatures.items():
     _function = getattr(_lib, _name)

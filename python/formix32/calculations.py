@@ -7,12 +7,12 @@ from __future__ import annotations
 
 import ctypes
 import math
-from typing import Dict, List, Optional, Sequence, Union
+from typing import Dict, List, Optional, Sequence, Tuple, Union
 
 from ._context import _context, _finish
 from ._library import _lib, _or_default, _owned, _text
-from .results import (Analysis, ExactMasses, FoundRatios, IsotopePattern, Reaction, exact_masses_from,
-                      found_ratios_from, isotope_pattern_from, reaction_from)
+from .results import (Analysis, ExactMasses, FoundFormulas, FoundRatios, IsotopePattern, Reaction,
+                      exact_masses_from, found_formulas_from, found_ratios_from, isotope_pattern_from, reaction_from)
 
 
 def reaction_masses(formulas: Sequence[str], coefficients: Sequence[float], known: int,
@@ -182,3 +182,42 @@ def isotope_pattern(formula: str, resolution: Optional[float] = None,
                                              _or_default(resolution))
     with _owned(handle, "formix_isotope_pattern", _lib.formix_pattern_free):
         return isotope_pattern_from(_lib.formix_pattern_json(handle, 0), _lib.formix_pattern_json(handle, 1))
+
+
+def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int] = None,
+                  ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
+                  rules: bool = True, radical: bool = False, explain: bool = False,
+                  peaks: Optional[Sequence[Tuple[float, float]]] = None, resolution: Optional[float] = None,
+                  limit: Optional[int] = None, source: str = "ESI") -> FoundFormulas:
+    """Every formula within ``ppm`` (default 5) or ``mda`` of a found m/z,
+    as an ``adduct`` ion of M, an ion of ``charge`` of its own, or with
+    neither a neutral mass; within element ranges (``elements``, such as
+    "C0-30H0-60N0-5O0-10"; None: the organic default), held to the chemical
+    rules unless ``rules`` is False, scored against found isotope ``peaks``
+    ((m/z, intensity) pairs) when given (docs/find.md).
+
+    >>> f = find_formulas(328.1911, adduct="[M+H]+", elements="C0-30H0-50N0-3O0-6")
+    >>> [(c.hill, c.dbe) for c in f.candidates], f.hrms
+    ([('C20H25NO3', 9.0)], 'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.')
+    """
+    if adduct is not None and charge is not None:
+        raise ValueError("give adduct or charge, not both")
+    ion = None
+    if adduct is not None:
+        ion = _text(adduct, "adduct")
+    elif charge is not None:
+        if not isinstance(charge, int) or isinstance(charge, bool) or charge == 0:
+            raise ValueError("charge must be a whole number other than 0")
+        ion = (str(abs(charge)) + ("+" if charge > 0 else "-")).encode()
+    if limit is not None and (not isinstance(limit, int) or isinstance(limit, bool) or limit < 1):
+        raise ValueError("limit must be a whole number of at least 1")
+    peak_text = None
+    if peaks is not None:
+        peak_text = ",".join(f"{float(m)!r}:{float(i)!r}" for m, i in peaks).encode()
+    flags = (0 if rules else 1) | (2 if radical else 0) | (4 if explain else 0)
+    context = _context()
+    handle = _lib.formix_find_formulas(context._handle, float(mz), ion, _or_default(ppm), _or_default(mda),
+                                       _text(elements, "elements") if elements is not None else None, peak_text,
+                                       _or_default(resolution), limit or 0, flags, _text(source, "source"))
+    with _owned(handle, "formix_find_formulas", _lib.formix_find_free):
+        return found_formulas_from(_lib.formix_find_json(handle))

@@ -94,6 +94,9 @@ class Reading:
     """The Hill formula (C, H, then alphabetical; charge appended as ``^2-``)."""
     empirical: str = ""
     """The empirical formula in Hill order ("" when a count is not whole)."""
+    dbe: Optional[float] = None
+    """Rings plus double bonds (None for a formula with a metal or a count
+    that is not whole; docs/find.md)."""
 
     @property
     def worst(self) -> Optional[str]:
@@ -211,6 +214,42 @@ class IsotopePattern:
     warning: Optional[str] = None
 
 
+@dataclass(frozen=True)
+class Candidate:
+    """A formula found for an m/z: in the order of the ranges and in Hill
+    order, its monoisotopic mass (u; of M for an adduct ion), the m/z
+    searched for, the error (ppm and mDa), its DBE, the rules it passed,
+    the rule that removed it (with ``explain``) and its isotope score."""
+
+    formula: str
+    hill: str
+    monoisotopic: float
+    mz: float
+    ppm: float
+    mda: float
+    dbe: float
+    rules: List[str]
+    broken: Optional[str] = None
+    score: Optional[float] = None
+
+
+@dataclass(frozen=True)
+class FoundFormulas:
+    """The formulas within the tolerance of an m/z: the candidates listed,
+    how many were within, kept by the rules and not listed, how many each
+    rule removed, whether the search was complete (else ``warning`` says
+    why) and the HRMS line of the first."""
+
+    candidates: List[Candidate]
+    within: int
+    passed: int
+    unlisted: int
+    removed: Dict[str, int]
+    complete: bool
+    hrms: Optional[str] = None
+    warning: Optional[str] = None
+
+
 # ---- from the toolkit's JSON ---------------------------------------------------
 
 def _loads(text: bytes) -> Any:
@@ -230,7 +269,8 @@ def reading_from(text: bytes) -> Reading:
     for e in d["elements"]:
         elements.setdefault(e["symbol"], _share(e["atoms"], e["mass"], e["percent"]))
     return Reading(d["formula"], d["molar_mass"], int(d.get("charge", 0)), d["text"],
-                   [_diagnostic(x) for x in d["diagnostics"]], elements, d.get("hill", ""), d.get("empirical", ""))
+                   [_diagnostic(x) for x in d["diagnostics"]], elements, d.get("hill", ""), d.get("empirical", ""),
+                   d.get("dbe"))
 
 
 def analysis_from(text: bytes) -> Analysis:
@@ -287,3 +327,15 @@ def isotope_pattern_from(peaks: bytes, fine: bytes) -> IsotopePattern:
     return IsotopePattern([(x["mz"], x["intensity"]) for x in p["peaks"]],
                           [(x["mz"], x["intensity"]) for x in f["isotopologues"]],
                           p["most_abundant_mz"], p["pruned"], p.get("warning"))
+
+
+def found_formulas_from(text: bytes) -> FoundFormulas:
+    """FoundFormulas from formix_find_json; ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    candidates = [Candidate(c["formula"], c["hill"], c["monoisotopic_mass"], c["mz"], c["ppm"], c["error_mda"],
+                            c["dbe"], c["rules"], c.get("broken"), c.get("score")) for c in d["candidates"]]
+    return FoundFormulas(candidates, int(d["within"]), int(d["passed"]), int(d["unlisted"]),
+                         {k: int(v) for k, v in d["removed"].items()}, d["complete"], d.get("hrms"),
+                         d.get("warning"))

@@ -124,6 +124,23 @@ class Calculations(unittest.TestCase):
         with self.assertRaises(ValueError):
             formix32.atom_ratios(analysis, total=1.0, reference="C")
 
+    def test_find_formulas(self):
+        # 4-bromobenzoic acid [M-H]-: 7 x 12 + 4 x 1.00782503 + 78.9183376 + 2 x 15.99491462 + e = 198.94002;
+        # 81Br/79Br = 0.4931/0.5069 = 97.3 %, M+1 of 7 C 7.6 %.
+        found = formix32.find_formulas(198.94002, adduct="[M-H]-",
+                                       peaks=[(198.94002, 100), (199.94337, 7.6), (200.93797, 97.3)])
+        self.assertEqual((found.candidates[0].hill, found.candidates[0].dbe), ("C7H5BrO2", 5.0))
+        self.assertGreater(found.candidates[0].score, found.candidates[1].score)
+        self.assertTrue(found.complete)
+        self.assertEqual(formix32.read("C6H6").dbe, 4.0)
+        self.assertIsNone(formix32.read("CuSO4").dbe)
+        ion = formix32.find_formulas(74.0964, charge=1, elements="C0-10H0-30N0-2")  # (CH3)4N+, DBE -0.5
+        self.assertEqual([(c.formula, c.dbe) for c in ion.candidates], [("C4H12N^+", -0.5)])
+        for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),
+                    dict(ppm=-1)):
+            with self.assertRaises(ValueError, msg=repr(bad)):
+                formix32.find_formulas(100.0, **bad)
+
     def test_bad_arguments(self):
         for bad in (b"H2O", None, 18, 1.5):
             with self.assertRaises(TypeError, msg=repr(bad)):
