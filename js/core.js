@@ -89,6 +89,35 @@ function makeApi(m) {
     }));
   }
 
+  // Formulas from an accurate mass (the tool's "find" JSON): options adduct
+  // ("[M+H]+": the candidates are M) or charge (1, -2: the candidate is the
+  // ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
+  // radical, explain, peaks ([[mz, intensity], ...] or "mz:i,mz:i"),
+  // resolvingPower, limit, source ("ESI").
+  function findFormulas(mz, options = {}) {
+    if (options.adduct !== undefined && options.charge !== undefined) {
+      throw new RangeError('formix: give adduct or charge, not both');
+    }
+    let ion = options.adduct;
+    if (options.charge !== undefined) {
+      const z = options.charge;
+      if (!Number.isInteger(z) || z === 0) throw new RangeError('formix: charge must be a whole number other than 0');
+      ion = `${Math.abs(z)}${z > 0 ? '+' : '-'}`;
+    }
+    const limit = options.limit ?? 0;
+    if (options.limit !== undefined && !(Number.isInteger(limit) && limit >= 1)) {
+      throw new RangeError('formix: limit must be a whole number of at least 1');
+    }
+    const peaks = Array.isArray(options.peaks) ? options.peaks.map(([p, i]) => `${Number(p)}:${Number(i)}`).join(',')
+      : options.peaks;
+    const flags = (options.rules === false ? 1 : 0) | (options.radical ? 2 : 0) | (options.explain ? 4 : 0);
+    return withOptional(ion, (ip) => withOptional(options.elements, (ep) => withOptional(peaks, (pp) =>
+      withOptional(options.source, (sp) => document(
+        m._formix_find_formulas(context, Number(mz), ip, options.ppm ?? NaN, options.mda ?? NaN, ep, pp,
+          options.resolvingPower ?? NaN, limit, flags, sp),
+        m._formix_find_json, m._formix_find_free)))));
+  }
+
   // The isotope pattern (the tool's "pattern" JSON): options
   // resolvingPower and threshold (the library's defaults when not given),
   // fine (the isotopologues).
@@ -224,6 +253,7 @@ function makeApi(m) {
     }),
     elementalAnalysis,
     exactMasses,
+    findFormulas,
     isotopePattern,
     react,
     atomRatios,
@@ -239,6 +269,7 @@ export const composition = (formula, options) => ready().composition(formula, op
 export const elementalAnalysis = (formula, options) => ready().elementalAnalysis(formula, options);
 export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
 export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);
+export const findFormulas = (mz, options) => ready().findFormulas(mz, options);
 export const react = (equation, options) => ready().react(equation, options);
 export const atomRatios = (found, options) => ready().atomRatios(found, options);
 export const useDataFiles = (files) => ready().useDataFiles(files);

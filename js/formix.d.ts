@@ -36,6 +36,8 @@ export interface Reading {
   charge?: number;
   hill?: string;
   empirical?: string;
+  /** Rings plus double bonds (composition; null for a formula with a metal or a count that is not whole). */
+  dbe?: number | null;
   /** In Hill order: C, H, then by symbol (all by symbol without carbon). */
   elements: ElementShare[];
   diagnostics: Diagnostic[];
@@ -79,6 +81,7 @@ export interface ExactMasses {
   hill?: string;
   monoisotopic_mass?: number;
   nominal_mass?: number;
+  dbe?: number | null;
   average_molar_mass?: number;
   charge?: number;
   mz?: number;
@@ -91,6 +94,53 @@ export interface ExactMasses {
 /** Monoisotopic and nominal masses, an ion's m/z, the adduct ions ("[M+H]+,[M+Na]+"); with
  * found (an m/z) the errors and the HRMS line (ppm: the window, the library's default 5; source: "ESI"). */
 export function exactMasses(formula: string, options?: { adducts?: string; found?: number; ppm?: number; source?: string }): ExactMasses;
+
+export interface FormulaCandidate {
+  /** In the order of the ranges; an ion's with its charge (C4H12N^+). */
+  formula: string;
+  hill: string;
+  /** u; of M for an adduct ion, of the ion itself for a charge. */
+  monoisotopic_mass: number;
+  mz: number;
+  ppm: number;
+  error_mda: number;
+  dbe: number;
+  /** The rules checked and passed. */
+  rules: string[];
+  /** With explain: the rule that removed it. */
+  broken?: string;
+  /** With peaks: the isotope score, 0 to 100. */
+  score?: number;
+}
+export interface FoundFormulas {
+  mz: number;
+  error?: string;
+  adduct?: string;
+  charge?: number;
+  ppm?: number;
+  mda?: number;
+  window?: [number, number];
+  elements?: { symbol: string; mass: number; least: number; most: number }[];
+  rules?: boolean;
+  radical?: boolean;
+  within?: number;
+  passed?: number;
+  unlisted?: number;
+  complete?: boolean;
+  removed?: Record<string, number>;
+  candidates?: FormulaCandidate[];
+  /** The journal's line for the first candidate the rules keep. */
+  hrms?: string;
+  /** Present when the list may be incomplete. */
+  warning?: string;
+}
+/** Every formula within the tolerance of a found m/z (docs/find.md): as an adduct ion of M, an ion of
+ * its own charge, or a neutral mass; held to the chemical rules; scored against found peaks. */
+export function findFormulas(mz: number, options?: {
+  adduct?: string; charge?: number; ppm?: number; mda?: number; elements?: string; rules?: boolean;
+  radical?: boolean; explain?: boolean; peaks?: [number, number][] | string; resolvingPower?: number;
+  limit?: number; source?: string;
+}): FoundFormulas;
 
 export interface Peak { mz: number; intensity: number }
 export interface IsotopePattern {

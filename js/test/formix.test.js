@@ -103,6 +103,13 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   const mh = m + mono.H - electron;
   assert.ok(Math.abs(found.ions[0].error_ppm - (328.1911 - mh) / mh * 1e6) < 1e-6);
   assert.equal(found.hrms, 'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.');
+  // The same m/z back to its formula: the only one within 5 ppm in these ranges, DBE 1 + (40 - 25 + 1) / 2.
+  const back = formix.findFormulas(328.1911, { adduct: '[M+H]+', elements: 'C0-30H0-50N0-3O0-6' });
+  assert.deepEqual(back.candidates.map((c) => [c.hill, c.dbe]), [['C20H25NO3', 9]]);
+  assert.ok(Math.abs(back.candidates[0].ppm - (328.1911 - mh) / mh * 1e6) < 1e-6);
+  assert.equal(back.hrms, found.hrms);
+  assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
+  assert.match(formix.findFormulas(328.1911, { elements: 'Xx0-2' }).error, /'Xx' is no element/);
   // Calcd: C 20 x 12.011 / M, M from the mass file.
   const molar = 20 * M.C + 25 * M.H + M.N + 3 * M.O;
   assert.equal(formix.elementalAnalysis('C20H25NO3').calcd_line,
@@ -131,7 +138,8 @@ test('the same readings as the native tool, to the bit', { skip: !process.env.FO
     }
     const tool = JSON.parse(out);
     const r = formix.composition(formula);
-    for (const key of ['formula', 'molar_mass', 'charge', 'hill', 'empirical', 'elements', 'analysis', 'diagnostics']) {
+    for (const key of ['formula', 'molar_mass', 'charge', 'hill', 'empirical', 'dbe', 'elements', 'analysis',
+      'diagnostics']) {
       assert.deepEqual(r[key], tool[key], `${formula}: ${key}`);
     }
   }
@@ -165,6 +173,13 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
         ['hill', 'monoisotopic_mass', 'nominal_mass', 'average_molar_mass', 'charge', 'mz', 'ions', 'diagnostics'],
         formula);
     }
+    const found = (...args) => tool('find', ...args);
+    same(formix.findFormulas(296.024, { adduct: '[M+H]+', peaks: [[296.024, 100], [298.021, 64]], limit: 20 }),
+      found('296.024', '--adduct', '[M+H]+', '--peaks', '296.024:100,298.021:64', '--limit', '20'),
+      ['window', 'elements', 'within', 'passed', 'unlisted', 'removed', 'candidates', 'hrms'], 'find');
+    same(formix.findFormulas(74.0964, { charge: 1, elements: 'C0-9H0-30N0-2', explain: true }),
+      found('74.0964', '--charge', '1', '--elements', 'C0-9H0-30N0-2', '--explain'),
+      ['within', 'passed', 'candidates', 'hrms'], 'find an ion');
     for (const [formula, fine] of [['C6H12O6', false], ['C254H377N65O75S6', false], ['Br2', true]]) {
       const args = ['pattern', formula];
       if (fine) args.push('--fine');
