@@ -129,6 +129,8 @@ function showFormula() {
   $('mass-flag').hidden = warning === undefined;
   $('mass-flag').textContent = warning === undefined ? '' : flagReason(warning);
   $('hill').textContent = r.hill ?? '—';
+  $('dbe').textContent = typeof r.dbe === 'number' ? String(r.dbe) : '';
+  $('dbe-line').hidden = typeof r.dbe !== 'number';
   $('read-as').textContent = r.text;
   $('read-as-line').hidden = r.text === formula;
   $('status').textContent = r.molar_mass === null ? 'The formula has an error.' : '';
@@ -162,6 +164,47 @@ function showFormula() {
   fillRows($('adducts').tBodies[0], x.charge ? [[`ion ${r.text}`, x.hill, fixed(x.mz)]]
     : (x.ions ?? []).filter((i) => i.possible).map((i) => [i.adduct, i.formula, fixed(i.mz)]));
   showPattern(r.molar_mass === null ? { error: '' } : formix.isotopePattern(formula));
+}
+
+// The formulas within 5 ppm of a found m/z (as the ion given: an adduct
+// such as [M+H]+, a charge such as 1+, or nothing for a neutral mass), and
+// the journal's line for the one picked (the first until another is).
+function showFound() {
+  const text = $('found-mz').value.trim();
+  const mz = Number(text);
+  if (text === '' || !(mz > 0)) {
+    $('find-status').textContent = text === '' ? '' : 'The found m/z must be a positive number.';
+    fillRows($('candidates').tBodies[0], []);
+    $('find-hrms').textContent = '';
+    return;
+  }
+  const ion = $('found-ion').value.trim();
+  const options = { limit: 20 };
+  const charge = /^(\d*)([+-])$|^([+-])(\d*)$/.exec(ion);
+  if (charge) {
+    options.charge = ((charge[2] ?? charge[3]) === '-' ? -1 : 1) * Number((charge[1] ?? charge[4]) || 1);
+  } else if (ion !== '') {
+    options.adduct = ion;
+  }
+  if ($('found-elements').value.trim() !== '') options.elements = $('found-elements').value.trim();
+  const f = formix.findFormulas(mz, options);
+  const candidates = f.candidates ?? [];
+  $('find-status').textContent = f.error ? f.error
+    : `${f.passed} ${f.passed === 1 ? 'formula' : 'formulas'} within 5 ppm pass the chemical rules` +
+      `${f.unlisted ? ` (the closest ${candidates.length} listed)` : ''}${f.warning ? `; ${f.warning}` : ''}.`;
+  // The line of one candidate: the same query over its own composition.
+  const pick = (c) => {
+    $('find-hrms').textContent = c === undefined ? ''
+      : formix.findFormulas(mz, { ...options, elements: c.formula.replace(/\^.*$/, ''), limit: 1 }).hrms ?? '';
+  };
+  fillRows($('candidates').tBodies[0], candidates.map((c) => {
+    const button = element('button', 'HRMS line');
+    button.type = 'button';
+    button.setAttribute('aria-label', `HRMS line for ${c.hill}`);
+    button.addEventListener('click', () => pick(c));
+    return [c.hill, fixed(c.mz), c.ppm.toFixed(2), String(c.dbe), button];
+  }));
+  pick(candidates[0]);
 }
 
 function showReaction() {
@@ -220,6 +263,7 @@ function setUpTabs() {
 await formix.init();
 setUpTabs();
 for (const id of ['formula', 'found']) $(id).addEventListener('input', showFormula);
+for (const id of ['found-mz', 'found-ion', 'found-elements']) $(id).addEventListener('input', showFound);
 $('solvates').addEventListener('change', showFormula);
 for (const id of ['equation', 'given', 'equiv', 'density']) $(id).addEventListener('input', showReaction);
 $('balance').addEventListener('change', showReaction);

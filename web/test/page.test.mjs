@@ -76,6 +76,16 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   assert.equal(await page.textContent('#calcd-line'), 'Anal. Calcd for C20H25NO3: C, 73.37; H, 7.70; N, 4.28.');
   assert.match(await page.textContent('#found-line'), /^Found: C, 73.21; H, 7.75; N, 4.22. \(within/);
   assert.match(await page.textContent('#adducts'), /\[M\+H\]\+\s*C20H26NO3\s*328\.1907/);
+  assert.equal(await page.textContent('#dbe'), '9');  // 1 + (2 x 20 - 25 + 1) / 2
+  // The found m/z back to formulas: C20H25NO3 (its [M+H]+ 328.1907, 1.2 ppm) among them, with its HRMS line.
+  await page.fill('#found-elements', 'C0-30H0-50N0-3O0-6S0-2');
+  await page.fill('#found-mz', '328.1911');
+  assert.match(await page.textContent('#candidates'), /C20H25NO3\s*328\.1907\s*1\.16\s*9/);
+  await page.click('button[aria-label="HRMS line for C20H25NO3"]');
+  assert.equal(await page.textContent('#find-hrms'),
+    'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.');
+  await page.fill('#found-mz', 'x');
+  assert.equal(await page.textContent('#find-status'), 'The found m/z must be a positive number.');
   // An ion row's m/z by hand: M = 240 + 25 x 1.007825031898 + 14.00307400425
   // + 3 x 15.99491461926, plus 22.98976928195 (23Na) less an electron.
   assert.match(await page.textContent('#adducts'), /\[M\+Na\]\+\s*C20H25NNaO3\s*350\.1727/);
