@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <numeric>
 
 #include "refdata/bytes.h"
@@ -16,55 +17,146 @@ namespace formix::toolkit {
 namespace {
 
 // The bounded search: ranges heaviest first; `leaf(counts, mass)` is
-// called for each count vector whose mass lies in [low, high] and returns
-// false to stop.  Each node of the search is a step; the search stops
-// after `max_steps` of them.
+// called for each count vector whose mass lies in [low, high] (a little
+// wider than the caller's window: the leaf checks it exactly) and returns
+// false to stop.  The lightest elements (as many as keep a table of their
+// combinations small) are a table of every combination's mass, sorted,
+// with an index of buckets; the heavier ones are searched depth first,
+// each count running only over the values for which the elements after it
+// can still reach the window, and each combination of them looks up the
+// masses that complete it in the table.  Each node and each table entry
+// looked at is a step; the search stops after `max_steps` of them.
 template <class Leaf>
 class Search {
  public:
   Search(const std::vector<ElementRange>& ranges, double low, double high, double max_steps, Leaf& leaf)
       : ranges_(ranges), low_(low), high_(high), max_steps_(max_steps), leaf_(leaf) {
     const std::size_t k = ranges.size();
-    rest_least_.assign(k + 1, 0.0);
-    rest_most_.assign(k + 1, 0.0);
-    for (std::size_t i = k; i-- > 0;) {
+    counts_.assign(k, 0);
+    if (k == 0) return;
+    // The table: the lightest elements while their combinations (each
+    // count up to what the window allows) stay few.
+    constexpr double kMaxTable = 1 << 18;
+    split_ = k;
+    double size = 1.0;
+    while (split_ > 0 && k - split_ < kTableElements) {
+      const ElementRange& r = ranges[split_ - 1];
+      const double n = std::max(1.0, std::min<double>(r.most, std::floor(high / r.mass)) - r.least + 1.0);
+      if (split_ < k && size * n > kMaxTable) break;
+      size *= n;
+      --split_;
+    }
+    double prefix_least = 0.0, prefix_most = 0.0;
+    for (std::size_t i = 0; i < split_; ++i) {
+      prefix_least += ranges[i].least * ranges[i].mass;
+      prefix_most += ranges[i].most * ranges[i].mass;
+    }
+    BuildTable(low - prefix_most, high - prefix_least);
+    rest_least_.assign(split_ + 1, table_least_);
+    rest_most_.assign(split_ + 1, table_most_);
+    for (std::size_t i = split_; i-- > 0;) {
       rest_least_[i] = rest_least_[i + 1] + ranges[i].least * ranges[i].mass;
       rest_most_[i] = rest_most_[i + 1] + ranges[i].most * ranges[i].mass;
     }
-    counts_.assign(k, 0);
   }
 
   // False when stopped (by the leaf or the step budget).
   bool Run() {
-    if (!ranges_.empty()) Visit(0, 0.0);
+    if (!ranges_.empty() && !table_.empty()) Visit(0, 0.0);
     return !stopped_;
   }
   double steps() const { return steps_; }
   bool out_of_steps() const { return out_of_steps_; }
 
  private:
+  // At most this many elements in the table.
+  static constexpr std::size_t kTableElements = 4;
+  struct Entry {
+    double mass;
+    std::uint32_t counts[kTableElements];  // less each element's least
+  };
+
+  // Every combination of the table's elements with a mass in [from, to].
+  void BuildTable(double from, double to) {
+    const std::size_t k = ranges_.size();
+    std::vector<long> most(k, 0);
+    for (std::size_t i = split_; i < k; ++i) {
+      const ElementRange& r = ranges_[i];
+      most[i] =
+          std::max<long>(r.least, std::min<long>(r.most, static_cast<long>(std::floor(to / r.mass)) + 1));
+    }
+    // Depth first over the table's elements, heaviest first, bounded by `to`.
+    Entry entry{};
+    std::function<void(std::size_t, double)> fill = [&](std::size_t i, double mass) {
+      if (i == k) {
+        if (mass >= from) {
+          entry.mass = mass;
+          table_.push_back(entry);
+        }
+        return;
+      }
+      const ElementRange& r = ranges_[i];
+      for (long c = r.least; c <= most[i]; ++c) {
+        const double m = mass + static_cast<double>(c) * r.mass;
+        if (m > to) break;
+        entry.counts[i - split_] = static_cast<std::uint32_t>(c - r.least);
+        fill(i + 1, m);
+      }
+    };
+    fill(split_, 0.0);
+    std::sort(table_.begin(), table_.end(), [](const Entry& a, const Entry& b) { return a.mass < b.mass; });
+    if (table_.empty()) return;
+    table_least_ = table_.front().mass;
+    table_most_ = table_.back().mass;
+    const std::size_t buckets = table_.size() + 1;
+    width_ = std::max((table_most_ - table_least_) / static_cast<double>(buckets), 1e-9);
+    first_.assign(buckets + 1, 0);
+    std::size_t j = 0;
+    for (std::size_t b = 0; b <= buckets; ++b) {
+      const double start = table_least_ + static_cast<double>(b) * width_;
+      while (j < table_.size() && table_[j].mass < start) ++j;
+      first_[b] = static_cast<std::uint32_t>(j);
+    }
+  }
+
+  // The table's entries that complete `mass` into the window.
+  void Complete(double mass) {
+    const double lo = low_ - mass, hi = high_ - mass;
+    if (hi < table_least_ || lo > table_most_) return;
+    const double at = std::max(0.0, std::floor((lo - table_least_) / width_));
+    std::size_t j = first_[std::min<std::size_t>(first_.size() - 1, static_cast<std::size_t>(at))];
+    // A bucket may start just past lo (rounding): step back while needed.
+    while (j > 0 && table_[j - 1].mass >= lo) --j;
+    while (j < table_.size() && table_[j].mass < lo) ++j;
+    for (; j < table_.size() && table_[j].mass <= hi; ++j) {
+      if (++steps_ > max_steps_) {
+        stopped_ = out_of_steps_ = true;
+        return;
+      }
+      for (std::size_t i = split_; i < ranges_.size(); ++i) {
+        counts_[i] = ranges_[i].least + static_cast<int>(table_[j].counts[i - split_]);
+      }
+      if (!leaf_(counts_, mass + table_[j].mass)) {
+        stopped_ = true;
+        return;
+      }
+    }
+  }
+
   void Visit(std::size_t i, double mass) {
+    if (i == split_) {
+      Complete(mass);
+      return;
+    }
     const ElementRange& r = ranges_[i];
     // The counts of element i for which the rest can still land in the
     // window: low <= mass + n m + rest <= high, rest within [least, most]
-    // (a little wider than exact: the leaves check the window).
+    // (a little wider than exact).
     const double after_least = rest_least_[i + 1], after_most = rest_most_[i + 1];
     const double first_real = std::ceil((low_ - mass - after_most) / r.mass - 1e-9);
     const double last_real = std::floor((high_ - mass - after_least) / r.mass + 1e-9);
     const long first = static_cast<long>(std::max<double>(first_real, r.least));
     const long last = static_cast<long>(std::min<double>(last_real, r.most));
-    if (i + 1 == ranges_.size()) {
-      for (long n = first; n <= last; ++n) {
-        const double total = mass + static_cast<double>(n) * r.mass;
-        if (total < low_ || total > high_) continue;
-        counts_[i] = static_cast<int>(n);
-        if (!leaf_(counts_, total)) {
-          stopped_ = true;
-          return;
-        }
-      }
-      return;
-    }
     for (long n = first; n <= last && !stopped_; ++n) {
       if (++steps_ > max_steps_) {
         stopped_ = out_of_steps_ = true;
@@ -77,6 +169,10 @@ class Search {
   }
 
   const std::vector<ElementRange>& ranges_;
+  std::size_t split_ = 0;  // ranges [split_, end) are the table's
+  std::vector<Entry> table_;
+  std::vector<std::uint32_t> first_;  // the first entry of each bucket
+  double table_least_ = 0.0, table_most_ = 0.0, width_ = 1.0;
   std::vector<double> rest_least_, rest_most_;
   double low_, high_, max_steps_;
   Leaf& leaf_;
@@ -254,7 +350,7 @@ double ReadingDbe(const Reading& reading) {
     symbols.push_back(e.symbol);
     counts.push_back(static_cast<int>(e.atoms));
   }
-  const Rules rules(symbols);
+  const Rules rules(symbols);  // for the listed, in the ranges' order
   if (!reading.has_value || symbols.empty() || !rules.ValencesKnown(counts.data())) {
     return std::numeric_limits<double>::quiet_NaN();
   }
@@ -531,30 +627,34 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   for (std::size_t i : order) sorted.push_back(ranges[i]);
   const int species_charge = q.adduct.empty() ? charge : 0;
   const bool species_radical = q.adduct.empty() && q.radical;
-  const Rules rules(symbols);
+  const Rules rules(symbols);  // for the listed, in the ranges' order
   std::vector<int> kept_counts;
   std::vector<double> kept_mz;
   std::vector<const char*> kept_broken;
   std::vector<int> counts(k);
-  auto leaf = [&](const std::vector<int>& heaviest_first, double) {
-    for (std::size_t i = 0; i < k; ++i) counts[order[i]] = heaviest_first[i];
-    double s = 0.0;
-    bool any = false;
-    for (std::size_t i = 0; i < k; ++i) {
-      s += counts[i] * ranges[i].mass;
-      any = any || counts[i] != 0;
-    }
+  // The rules over the heaviest-first order (the rule named is the same
+  // in any order of the elements).
+  std::vector<std::string> sorted_symbols;
+  for (const ElementRange& r : sorted) sorted_symbols.push_back(r.symbol);
+  const Rules sorted_rules(sorted_symbols);
+  std::vector<std::pair<const char*, std::size_t>> removed;  // by rule, counted
+  auto leaf = [&](const std::vector<int>& heaviest_first, double s) {
     const double mz = mz_of(s);
-    if (!any || !within(mz)) return true;
+    if (!(s > 0) || !within(mz)) return true;  // no atoms, or outside
     ++result.within;
-    const char* broken = q.rules ? rules.Broken(counts.data(), species_charge, species_radical, nullptr) : "";
+    const char* broken =
+        q.rules ? sorted_rules.Broken(heaviest_first.data(), species_charge, species_radical, nullptr) : "";
     if (*broken != '\0') {
-      ++result.removed[broken];
+      std::size_t r = 0;
+      while (r < removed.size() && removed[r].first != broken) ++r;  // a dozen rules at most
+      if (r == removed.size()) removed.emplace_back(broken, 0);
+      ++removed[r].second;
       if (!q.explain) return true;
     } else {
       ++result.passed;
     }
     if (kept_mz.size() < kMaxFindKept) {
+      for (std::size_t i = 0; i < k; ++i) counts[order[i]] = heaviest_first[i];
       kept_counts.insert(kept_counts.end(), counts.begin(), counts.end());
       kept_mz.push_back(mz);
       kept_broken.push_back(broken);
@@ -564,6 +664,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   Search<decltype(leaf)> search(sorted, low - slack, high + slack, q.max_steps, leaf);
   result.complete = search.Run();
   result.steps = search.steps();
+  for (const auto& [rule, n] : removed) result.removed[rule] = n;
   const std::size_t eligible = q.explain ? result.within : result.passed;
   if (!result.complete) {
     result.warning = "the search stopped after " + PlainText(q.max_steps) +
