@@ -26,57 +26,136 @@ namespace {
 // can still reach the window, and each combination of them looks up the
 // masses that complete it in the table.  Each node and each table entry
 // looked at is a step; the search stops after `max_steps` of them.
+//
+// With a DBE floor (Prune), a vector whose W = sum n (v - 2) is of the
+// wrong parity or below the floor is not passed to the leaf but counted
+// (`pruned`) when `inside(mass)` (the caller's exact window): the table is
+// kept in two halves by the parity of W, and a half of the wrong parity
+// is only counted, by the positions of the window's ends.
 template <class Leaf>
 class Search {
  public:
   Search(const std::vector<ElementRange>& ranges, double low, double high, double max_steps, Leaf& leaf)
       : ranges_(ranges), low_(low), high_(high), max_steps_(max_steps), leaf_(leaf) {
-    const std::size_t k = ranges.size();
-    counts_.assign(k, 0);
-    if (k == 0) return;
-    // The table: the lightest elements while their combinations (each
-    // count up to what the window allows) stay few.
-    constexpr double kMaxTable = 1 << 18;
-    split_ = k;
-    double size = 1.0;
-    while (split_ > 0 && k - split_ < kTableElements) {
-      const ElementRange& r = ranges[split_ - 1];
-      const double n = std::max(1.0, std::min<double>(r.most, std::floor(high / r.mass)) - r.least + 1.0);
-      if (split_ < k && size * n > kMaxTable) break;
-      size *= n;
-      --split_;
-    }
-    double prefix_least = 0.0, prefix_most = 0.0;
-    for (std::size_t i = 0; i < split_; ++i) {
-      prefix_least += ranges[i].least * ranges[i].mass;
-      prefix_most += ranges[i].most * ranges[i].mass;
-    }
-    BuildTable(low - prefix_most, high - prefix_least);
-    rest_least_.assign(split_ + 1, table_least_);
-    rest_most_.assign(split_ + 1, table_most_);
-    for (std::size_t i = split_; i-- > 0;) {
-      rest_least_[i] = rest_least_[i + 1] + ranges[i].least * ranges[i].mass;
-      rest_most_[i] = rest_most_[i + 1] + ranges[i].most * ranges[i].mass;
-    }
+    // The search's window is the caller's widened by a billionth: a
+    // hundred-millionth inside it is inside the caller's.
+    const double margin = (high - low) * 1e-8 + 1e-8 * std::max(1.0, std::fabs(high));
+    safe_low_ = low + margin;
+    safe_high_ = high - margin;
+    counts_.assign(ranges.size(), 0);
+    weights_.assign(ranges.size(), 0);
   }
 
-  // False when stopped (by the leaf or the step budget).
-  bool Run() {
-    if (!ranges_.empty() && !table_.empty()) Visit(0, 0.0);
+  // Holds vectors to W >= `least_w` and W of `parity` (0 even, 1 odd),
+  // with `weights` the v - 2 of each range; `inside` tells a mass in the
+  // exact window.  Call before Run.
+  template <class Inside>
+  bool Run(const std::vector<int>* weights, long least_w, int parity, Inside inside) {
+    if (weights != nullptr) {
+      weights_ = *weights;
+      prune_ = true;
+      least_w_ = least_w;
+      parity_ = parity;
+    }
+    Prepare();
+    if (ranges_.empty()) return true;
+    inside_ = [&inside](double mass) { return inside(mass); };
+    Visit(0, 0.0, 0);
     return !stopped_;
   }
+  bool Run() {
+    return Run(nullptr, 0, 0, [](double) { return true; });
+  }
   double steps() const { return steps_; }
-  bool out_of_steps() const { return out_of_steps_; }
+  std::size_t pruned() const { return pruned_; }
 
  private:
   // At most this many elements in the table.
   static constexpr std::size_t kTableElements = 4;
   struct Entry {
     double mass;
+    long w;
     std::uint32_t counts[kTableElements];  // less each element's least
   };
+  // A half of the table: entries by mass, and the first entry of each
+  // bucket of `width` u from `least`.
+  struct Half {
+    std::vector<Entry> entries;
+    std::vector<std::uint32_t> first;
+    double least = 0.0, most = 0.0, width = 1.0, per_width = 1.0;
 
-  // Every combination of the table's elements with a mass in [from, to].
+    void Index() {
+      std::sort(entries.begin(), entries.end(),
+                [](const Entry& a, const Entry& b) { return a.mass < b.mass; });
+      if (entries.empty()) return;
+      least = entries.front().mass;
+      most = entries.back().mass;
+      const std::size_t buckets = entries.size() + 1;
+      width = std::max((most - least) / static_cast<double>(buckets), 1e-9);
+      per_width = 1.0 / width;
+      first.assign(buckets + 1, 0);
+      std::size_t j = 0;
+      for (std::size_t b = 0; b <= buckets; ++b) {
+        const double start = least + static_cast<double>(b) * width;
+        while (j < entries.size() && entries[j].mass < start) ++j;
+        first[b] = static_cast<std::uint32_t>(j);
+      }
+    }
+    // The first entry of mass at least `lo`.
+    std::size_t From(double lo) const {
+      if (lo <= least) return 0;
+      if (lo > most) return entries.size();
+      const double at = std::floor((lo - least) * per_width);
+      std::size_t j = first[std::min<std::size_t>(first.size() - 1, static_cast<std::size_t>(at))];
+      while (j > 0 && entries[j - 1].mass >= lo) --j;  // a bucket may start just past lo (rounding)
+      while (j < entries.size() && entries[j].mass < lo) ++j;
+      return j;
+    }
+  };
+
+  void Prepare() {
+    const std::size_t k = ranges_.size();
+    if (k == 0) return;
+    // The table: the lightest elements while their combinations (each
+    // count up to what the window allows) stay few.
+    constexpr double kMaxTable = 1 << 20;
+    split_ = k;
+    double size = 1.0;
+    while (split_ > 0 && k - split_ < kTableElements) {
+      const ElementRange& r = ranges_[split_ - 1];
+      const double n = std::max(1.0, std::min<double>(r.most, std::floor(high_ / r.mass)) - r.least + 1.0);
+      if (split_ < k && size * n > kMaxTable) break;
+      size *= n;
+      --split_;
+    }
+    double prefix_least = 0.0, prefix_most = 0.0;
+    for (std::size_t i = 0; i < split_; ++i) {
+      prefix_least += ranges_[i].least * ranges_[i].mass;
+      prefix_most += ranges_[i].most * ranges_[i].mass;
+    }
+    BuildTable(low_ - prefix_most, high_ - prefix_least);
+    double table_least = 0.0, table_most = 0.0;
+    bool any = false;
+    for (const Half& h : halves_) {
+      if (h.entries.empty()) continue;
+      table_least = any ? std::min(table_least, h.least) : h.least;
+      table_most = any ? std::max(table_most, h.most) : h.most;
+      any = true;
+    }
+    if (!any) {
+      split_ = 0;
+      ranges_empty_ = true;
+    }
+    rest_least_.assign(split_ + 1, table_least);
+    rest_most_.assign(split_ + 1, table_most);
+    for (std::size_t i = split_; i-- > 0;) {
+      rest_least_[i] = rest_least_[i + 1] + ranges_[i].least * ranges_[i].mass;
+      rest_most_[i] = rest_most_[i + 1] + ranges_[i].most * ranges_[i].mass;
+    }
+  }
+
+  // Every combination of the table's elements with a mass in [from, to],
+  // in the half of its W's parity (all in the first without a floor).
   void BuildTable(double from, double to) {
     const std::size_t k = ranges_.size();
     std::vector<long> most(k, 0);
@@ -85,13 +164,13 @@ class Search {
       most[i] =
           std::max<long>(r.least, std::min<long>(r.most, static_cast<long>(std::floor(to / r.mass)) + 1));
     }
-    // Depth first over the table's elements, heaviest first, bounded by `to`.
     Entry entry{};
-    std::function<void(std::size_t, double)> fill = [&](std::size_t i, double mass) {
+    std::function<void(std::size_t, double, long)> fill = [&](std::size_t i, double mass, long w) {
       if (i == k) {
         if (mass >= from) {
           entry.mass = mass;
-          table_.push_back(entry);
+          entry.w = w;
+          halves_[prune_ ? static_cast<std::size_t>(w & 1) : 0].entries.push_back(entry);
         }
         return;
       }
@@ -100,52 +179,58 @@ class Search {
         const double m = mass + static_cast<double>(c) * r.mass;
         if (m > to) break;
         entry.counts[i - split_] = static_cast<std::uint32_t>(c - r.least);
-        fill(i + 1, m);
+        fill(i + 1, m, w + c * weights_[i]);
       }
     };
-    fill(split_, 0.0);
-    std::sort(table_.begin(), table_.end(), [](const Entry& a, const Entry& b) { return a.mass < b.mass; });
-    if (table_.empty()) return;
-    table_least_ = table_.front().mass;
-    table_most_ = table_.back().mass;
-    const std::size_t buckets = table_.size() + 1;
-    width_ = std::max((table_most_ - table_least_) / static_cast<double>(buckets), 1e-9);
-    first_.assign(buckets + 1, 0);
-    std::size_t j = 0;
-    for (std::size_t b = 0; b <= buckets; ++b) {
-      const double start = table_least_ + static_cast<double>(b) * width_;
-      while (j < table_.size() && table_[j].mass < start) ++j;
-      first_[b] = static_cast<std::uint32_t>(j);
-    }
+    fill(split_, 0.0, 0);
+    for (Half& h : halves_) h.Index();
   }
 
-  // The table's entries that complete `mass` into the window.
-  void Complete(double mass) {
+  // The table's entries that complete `mass` (of W `w`) into the window.
+  void Complete(double mass, long w) {
     const double lo = low_ - mass, hi = high_ - mass;
-    if (hi < table_least_ || lo > table_most_) return;
-    const double at = std::max(0.0, std::floor((lo - table_least_) / width_));
-    std::size_t j = first_[std::min<std::size_t>(first_.size() - 1, static_cast<std::size_t>(at))];
-    // A bucket may start just past lo (rounding): step back while needed.
-    while (j > 0 && table_[j - 1].mass >= lo) --j;
-    while (j < table_.size() && table_[j].mass < lo) ++j;
-    for (; j < table_.size() && table_[j].mass <= hi; ++j) {
-      if (++steps_ > max_steps_) {
-        stopped_ = out_of_steps_ = true;
-        return;
-      }
-      for (std::size_t i = split_; i < ranges_.size(); ++i) {
-        counts_[i] = ranges_[i].least + static_cast<int>(table_[j].counts[i - split_]);
-      }
-      if (!leaf_(counts_, mass + table_[j].mass)) {
+    for (std::size_t parity = 0; parity < 2 && !stopped_; ++parity) {
+      const Half& half = halves_[parity];
+      if (half.entries.empty() || hi < half.least || lo > half.most) continue;
+      std::size_t j = half.From(lo), end = j;
+      while (end < half.entries.size() && half.entries[end].mass <= hi) ++end;
+      // The ends outside the exact window (the leaf checks it again).
+      while (j < end && !Inside(mass + half.entries[j].mass)) ++j;
+      while (end > j && !Inside(mass + half.entries[end - 1].mass)) --end;
+      steps_ += 1.0 + static_cast<double>(end - j);
+      if (steps_ > max_steps_) {
         stopped_ = true;
         return;
       }
+      if (prune_ && static_cast<int>((w + static_cast<long>(parity)) & 1) != parity_) {
+        pruned_ += end - j;  // the wrong parity: counted, never made
+        continue;
+      }
+      for (; j < end; ++j) {
+        const Entry& e = half.entries[j];
+        if (prune_ && w + e.w < least_w_) {
+          ++pruned_;
+          continue;
+        }
+        for (std::size_t i = split_; i < ranges_.size(); ++i) {
+          counts_[i] = ranges_[i].least + static_cast<int>(e.counts[i - split_]);
+        }
+        if (!leaf_(counts_, mass + e.mass)) {
+          stopped_ = true;
+          return;
+        }
+      }
     }
   }
 
-  void Visit(std::size_t i, double mass) {
+  // Whether a mass is in the exact window: surely when well inside the
+  // search's (wider by far more than rounding), else as the caller says.
+  bool Inside(double mass) const { return (mass >= safe_low_ && mass <= safe_high_) || inside_(mass); }
+
+  void Visit(std::size_t i, double mass, long w) {
+    if (ranges_empty_) return;
     if (i == split_) {
-      Complete(mass);
+      Complete(mass, w);
       return;
     }
     const ElementRange& r = ranges_[i];
@@ -159,26 +244,32 @@ class Search {
     const long last = static_cast<long>(std::min<double>(last_real, r.most));
     for (long n = first; n <= last && !stopped_; ++n) {
       if (++steps_ > max_steps_) {
-        stopped_ = out_of_steps_ = true;
+        stopped_ = true;
         return;
       }
       counts_[i] = static_cast<int>(n);
-      Visit(i + 1, mass + static_cast<double>(n) * r.mass);
+      Visit(i + 1, mass + static_cast<double>(n) * r.mass, w + n * weights_[i]);
     }
     counts_[i] = 0;
   }
 
   const std::vector<ElementRange>& ranges_;
-  std::size_t split_ = 0;  // ranges [split_, end) are the table's
-  std::vector<Entry> table_;
-  std::vector<std::uint32_t> first_;  // the first entry of each bucket
-  double table_least_ = 0.0, table_most_ = 0.0, width_ = 1.0;
+  std::size_t split_ = 0;      // ranges [split_, end) are the table's
+  bool ranges_empty_ = false;  // no table entry reaches the window
+  Half halves_[2];
   std::vector<double> rest_least_, rest_most_;
   double low_, high_, max_steps_;
+  double safe_low_ = 0.0, safe_high_ = 0.0;
   Leaf& leaf_;
   std::vector<int> counts_;
+  std::vector<int> weights_;
+  bool prune_ = false;
+  long least_w_ = 0;
+  int parity_ = 0;
+  std::function<bool(double)> inside_;
+  std::size_t pruned_ = 0;
   double steps_ = 0.0;
-  bool stopped_ = false, out_of_steps_ = false;
+  bool stopped_ = false;
 };
 
 // The positions of `ranges` heaviest first (stable).
@@ -628,9 +719,20 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   const int species_charge = q.adduct.empty() ? charge : 0;
   const bool species_radical = q.adduct.empty() && q.radical;
   const Rules rules(symbols);  // for the listed, in the ranges' order
+  // The closest candidates, at most `keep` of them: a heap with the
+  // farthest on top (by relative error, then by counts), their counts in
+  // slots of `kept_counts`.
+  const std::size_t keep = std::max(q.limit, q.peaks.empty() ? std::size_t{0} : kMaxFindScored);
   std::vector<int> kept_counts;
-  std::vector<double> kept_mz;
+  std::vector<double> kept_mz, kept_error;
   std::vector<const char*> kept_broken;
+  std::vector<std::size_t> heap;                     // slots
+  auto closer = [&](std::size_t a, std::size_t b) {  // slot a before slot b
+    if (kept_error[a] != kept_error[b]) return kept_error[a] < kept_error[b];
+    return std::lexicographical_compare(
+        kept_counts.begin() + static_cast<long>(a * k), kept_counts.begin() + static_cast<long>((a + 1) * k),
+        kept_counts.begin() + static_cast<long>(b * k), kept_counts.begin() + static_cast<long>((b + 1) * k));
+  };
   std::vector<int> counts(k);
   // The rules over the heaviest-first order (the rule named is the same
   // in any order of the elements).
@@ -653,43 +755,67 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     } else {
       ++result.passed;
     }
-    if (kept_mz.size() < kMaxFindKept) {
-      for (std::size_t i = 0; i < k; ++i) counts[order[i]] = heaviest_first[i];
-      kept_counts.insert(kept_counts.end(), counts.begin(), counts.end());
-      kept_mz.push_back(mz);
-      kept_broken.push_back(broken);
+    const double off = std::fabs(q.mz - mz) / mz;
+    if (heap.size() == keep && off > kept_error[heap.front()]) return true;  // farther than all kept
+    for (std::size_t i = 0; i < k; ++i) counts[order[i]] = heaviest_first[i];
+    std::size_t slot = heap.size();
+    if (heap.size() == keep) {  // the farthest gives way, unless it is closer on a tie
+      slot = heap.front();
+      const std::vector<int> old(kept_counts.begin() + static_cast<long>(slot * k),
+                                 kept_counts.begin() + static_cast<long>((slot + 1) * k));
+      if (off == kept_error[slot] &&
+          !std::lexicographical_compare(counts.begin(), counts.end(), old.begin(), old.end())) {
+        return true;
+      }
+      std::pop_heap(heap.begin(), heap.end(), closer);
+      heap.pop_back();
+    } else {
+      kept_counts.resize((slot + 1) * k);
+      kept_mz.push_back(0.0);
+      kept_error.push_back(0.0);
+      kept_broken.push_back("");
     }
+    std::copy(counts.begin(), counts.end(), kept_counts.begin() + static_cast<long>(slot * k));
+    kept_mz[slot] = mz;
+    kept_error[slot] = off;
+    kept_broken[slot] = broken;
+    heap.push_back(slot);
+    std::push_heap(heap.begin(), heap.end(), closer);
     return true;
   };
   Search<decltype(leaf)> search(sorted, low - slack, high + slack, q.max_steps, leaf);
-  result.complete = search.Run();
+  // Without --explain, the DBE rule prunes the search where every element
+  // has a valence: W = sum n (v - 2) = 2 (DBE - 1) of the right parity and
+  // at least -2 - |charge|.
+  std::vector<int> weights;
+  bool prune = q.rules && !q.explain && low - slack > 0;
+  for (const ElementRange& r : sorted) {
+    weights.push_back(Valence(r.symbol) - 2);
+    prune = prune && Valence(r.symbol) > 0;
+  }
+  const bool whole_expected = (species_charge % 2 == 0) != species_radical;
+  result.complete = search.Run(prune ? &weights : nullptr, -2 - std::abs(species_charge),
+                               whole_expected ? 0 : 1, [&](double s) { return s > 0 && within(mz_of(s)); });
   result.steps = search.steps();
+  if (search.pruned() > 0) {
+    result.within += search.pruned();
+    bool counted = false;
+    for (auto& [rule, n] : removed) {
+      if (std::string_view(rule) == "dbe") n += search.pruned(), counted = true;
+    }
+    if (!counted) removed.emplace_back("dbe", search.pruned());
+  }
   for (const auto& [rule, n] : removed) result.removed[rule] = n;
   const std::size_t eligible = q.explain ? result.within : result.passed;
   if (!result.complete) {
     result.warning = "the search stopped after " + PlainText(q.max_steps) +
                      " steps: candidates may be missing (narrow the element ranges or the tolerance)";
-  } else if (kept_mz.size() < eligible) {
-    result.warning = "only the first " + PlainText(static_cast<double>(kMaxFindKept)) + " of " +
-                     PlainText(static_cast<double>(eligible)) +
-                     " candidates were ranked: the closest may be missing (narrow the element ranges or the "
-                     "tolerance)";
   }
 
   // Rank: by |error|, then with peaks the closest by their score.
-  std::vector<std::size_t> rank(kept_mz.size());
-  std::iota(rank.begin(), rank.end(), std::size_t{0});
-  auto error_of = [&](std::size_t c) { return std::fabs(q.mz - kept_mz[c]) / kept_mz[c]; };
-  auto by_error = [&](std::size_t a, std::size_t b) {
-    const double ea = error_of(a), eb = error_of(b);
-    if (ea != eb) return ea < eb;
-    return std::lexicographical_compare(kept_counts.begin() + a * k, kept_counts.begin() + (a + 1) * k,
-                                        kept_counts.begin() + b * k, kept_counts.begin() + (b + 1) * k);
-  };
+  std::vector<std::size_t> rank = heap;
+  std::sort(rank.begin(), rank.end(), closer);
   const std::size_t to_score = q.peaks.empty() ? 0 : std::min(rank.size(), kMaxFindScored);
-  const std::size_t first_sorted = std::max(std::min(rank.size(), q.limit), to_score);
-  std::partial_sort(rank.begin(), rank.begin() + static_cast<long>(first_sorted), rank.end(), by_error);
-  rank.resize(first_sorted);
 
   auto make = [&](std::size_t c) {
     FindCandidate f;

@@ -36,9 +36,6 @@ struct MassCandidate {
 // The steps (nodes of the search) a query may take: about a second.  A
 // query that needs more stops and says its list may be incomplete.
 constexpr double kMaxFindSteps = 2e8;
-// The most candidates kept for sorting (about 100 MB at most); beyond it
-// they are counted, not kept.
-constexpr std::size_t kMaxFindKept = 1000000;
 // The candidates listed unless asked otherwise, and the most scored
 // against found peaks (the closest in mass first).
 constexpr std::size_t kDefaultFindLimit = 100;
