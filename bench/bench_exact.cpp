@@ -21,7 +21,6 @@ const formix::toolkit::Context& TheContext() {
     int status = 0;
     auto made =
         formix::toolkit::MakeContext(FORMIX_DATA_DIR "/mass.elt", FORMIX_DATA_DIR "/mass.gps", &status);
-    formix::toolkit::PrepareAdducts(*made);  // as formix_context_new does
     return made;
   }();
   return *context;

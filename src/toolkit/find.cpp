@@ -84,22 +84,33 @@ class Search {
     std::vector<std::uint32_t> first;
     double least = 0.0, most = 0.0, width = 1.0, per_width = 1.0;
 
+    // Sorts the entries by mass and indexes them: a counting sort into as
+    // many buckets as entries (the masses spread evenly), each bucket then
+    // sorted on its own (a few entries).
     void Index() {
-      std::sort(entries.begin(), entries.end(),
-                [](const Entry& a, const Entry& b) { return a.mass < b.mass; });
       if (entries.empty()) return;
-      least = entries.front().mass;
-      most = entries.back().mass;
+      least = most = entries.front().mass;
+      for (const Entry& e : entries) {
+        least = std::min(least, e.mass);
+        most = std::max(most, e.mass);
+      }
       const std::size_t buckets = entries.size() + 1;
       width = std::max((most - least) / static_cast<double>(buckets), 1e-9);
       per_width = 1.0 / width;
+      auto bucket = [&](double mass) {
+        return std::min(buckets - 1, static_cast<std::size_t>((mass - least) * per_width));
+      };
       first.assign(buckets + 1, 0);
-      std::size_t j = 0;
-      for (std::size_t b = 0; b <= buckets; ++b) {
-        const double start = least + static_cast<double>(b) * width;
-        while (j < entries.size() && entries[j].mass < start) ++j;
-        first[b] = static_cast<std::uint32_t>(j);
+      for (const Entry& e : entries) ++first[bucket(e.mass) + 1];
+      for (std::size_t b = 0; b < buckets; ++b) first[b + 1] += first[b];
+      std::vector<Entry> sorted(entries.size());
+      std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+      for (const Entry& e : entries) sorted[next[bucket(e.mass)]++] = e;
+      for (std::size_t b = 0; b < buckets; ++b) {
+        std::sort(sorted.begin() + first[b], sorted.begin() + first[b + 1],
+                  [](const Entry& x, const Entry& y) { return x.mass < y.mass; });
       }
+      entries = std::move(sorted);
     }
     // The first entry of mass at least `lo`.
     std::size_t From(double lo) const {
@@ -117,14 +128,20 @@ class Search {
     const std::size_t k = ranges_.size();
     if (k == 0) return;
     // The table: the lightest elements while their combinations (each
-    // count up to what the window allows) stay few.
+    // count up to what the window allows) stay fewer than the square root
+    // of all combinations (the table's and the heavier elements' work
+    // then balance) and than a million.
     constexpr double kMaxTable = 1 << 20;
+    auto combinations = [&](const ElementRange& r) {
+      return std::max(1.0, std::min<double>(r.most, std::floor(high_ / r.mass)) - r.least + 1.0);
+    };
+    double all = 1.0;
+    for (const ElementRange& r : ranges_) all *= combinations(r);
     split_ = k;
     double size = 1.0;
     while (split_ > 0 && k - split_ < kTableElements) {
-      const ElementRange& r = ranges_[split_ - 1];
-      const double n = std::max(1.0, std::min<double>(r.most, std::floor(high_ / r.mass)) - r.least + 1.0);
-      if (split_ < k && size * n > kMaxTable) break;
+      const double n = combinations(ranges_[split_ - 1]);
+      if (split_ < k && (size * n > kMaxTable || size * n > std::sqrt(all))) break;
       size *= n;
       --split_;
     }
