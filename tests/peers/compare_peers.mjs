@@ -2,16 +2,18 @@
 // m/z against mf-parser, within 0.1 mDa; isotope patterns at a resolving
 // power of 10,000 against isotopic-distribution, within 0.1 % of the base
 // peak; and the formulas of the abbreviation list against mf-parser's
-// group table.  Each mass row gives the formula in formix's notation and
-// in mf-parser's.
+// group table; and the formulas `formix find` lists for an accurate mass
+// (rules off) against mf-finder's.  Each mass row gives the formula in
+// formix's notation and in mf-parser's.
 // usage: node compare_peers.mjs FORMIX   (exit 77 when the peers are not installed)
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 
-let MF, IsotopicDistribution;
+let MF, IsotopicDistribution, findMFs;
 try {
   ({ MF } = await import('mf-parser'));
   ({ IsotopicDistribution } = await import('isotopic-distribution'));
+  ({ findMFs } = await import('mf-finder'));
 } catch {
   console.log('the peers are not installed here (npm ci in tests/peers): skipped');
   process.exit(77);
@@ -94,4 +96,43 @@ for (const line of list.split('\n')) {
   console.log(`${ok ? 'ok  ' : 'FAIL'} group ${name.padEnd(6)} ${formula} (mf-parser ${theirs})`);
 }
 console.log(`${groupsCompared} groups compared, ${groupFailures} differ`);
-process.exit(failures === 0 && patternFailures === 0 && groupFailures === 0 && groupsCompared >= 6 ? 0 : 1);
+
+// Formulas from an accurate mass: every formula in the window, rules off.
+// A formula in one list only must lie at the window's edge (within 0.001
+// ppm of it): mf-finder takes the ppm of the found mass, formix of the
+// calculated one, and their mass tables differ in the last digits.
+const queries = [
+  // [m/z, formix's ion, mf-finder's ionization, ranges, ppm]
+  [194.0804, [], '', 'C0-20H0-30N0-6O0-6', 5],
+  [328.1911, ['--adduct', '[M+H]+'], 'H+', 'C0-40H0-60N0-5O0-8S0-2Cl0-2', 5],
+  [301.0354, ['--adduct', '[M-H]-'], '(H+)-1', 'C0-30H0-40O0-12N0-3', 3],
+  [338.0056, ['--adduct', '[M+Na]+'], 'Na+', 'C0-20H0-25N0-5O0-4Br0-2F0-3', 5],
+  [500, [], '', 'C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5Br0-3I0-3', 5],
+  [74.0964, ['--charge', '1'], '(+)', 'C0-10H0-30N0-3O0-3', 5],
+];
+let findFailures = 0;
+for (const [mz, ion, ionization, ranges, ppm] of queries) {
+  let out;
+  try {
+    out = execFileSync(formix, ['find', String(mz), ...ion, '--elements', ranges, '--ppm', String(ppm), '--no-rules',
+      '--limit', '1000000', '--json'], { stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 30 });
+  } catch (e) {
+    out = e.stdout;
+  }
+  const ours = new Map(JSON.parse(out).candidates.map((c) => [new MF(c.formula.replace(/\^.*$/, '')).getInfo().mf,
+    c.ppm]));
+  const spaced = ranges.replace(/(\d)(?=[A-Z])/g, '$1 ');
+  const theirs = new Map((await findMFs(mz, { ranges: spaced, precision: ppm, ionizations: ionization,
+    allowNeutral: ionization === '', limit: 1e7 })).mfs.map((m) => [new MF(m.mf).getInfo().mf, m.ms.ppm]));
+  const edge = (value) => Math.abs(Math.abs(value) - ppm) < 1e-3;
+  const onlyOurs = [...ours].filter(([f]) => !theirs.has(f));
+  const onlyTheirs = [...theirs].filter(([f]) => !ours.has(f));
+  const ok = onlyOurs.every(([, p]) => edge(p)) && onlyTheirs.every(([, p]) => edge(p)) && ours.size > 0;
+  if (!ok) findFailures += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} find ${String(mz).padEnd(9)} ${ion.join(' ').padEnd(18)} formix ${ours.size}, ` +
+    `mf-finder ${theirs.size}; only formix: ${onlyOurs.map(([f, p]) => `${f} (${p.toFixed(4)} ppm)`).join(', ') ||
+    'none'}; only mf-finder: ${onlyTheirs.map(([f, p]) => `${f} (${p.toFixed(4)} ppm)`).join(', ') || 'none'}`);
+}
+console.log(`${queries.length} find queries, ${findFailures} with a difference away from the window's edge`);
+process.exit(failures === 0 && patternFailures === 0 && groupFailures === 0 && groupsCompared >= 6 &&
+  findFailures === 0 ? 0 : 1);
