@@ -77,12 +77,23 @@ class Search {
     long w;
     std::uint32_t counts[kTableElements];  // less each element's least
   };
-  // A half of the table: entries by mass, and the first entry of each
-  // bucket of `width` u from `least`.
+  // What a hit needs beyond the mass.
+  struct Payload {
+    long w;
+    std::uint32_t counts[kTableElements];
+  };
+  // A half of the table: the masses in order (apart from the rest, so that
+  // the look-ups touch as little memory as they can), the payload of
+  // each, and the first entry of each bucket of `width` u from `least`.
   struct Half {
-    std::vector<Entry> entries;
+    std::vector<Entry> entries;  // as made, until indexed
+    std::vector<double> masses;
+    std::vector<Payload> payloads;
     std::vector<std::uint32_t> first;
     double least = 0.0, most = 0.0, width = 1.0, per_width = 1.0;
+
+    bool empty() const { return masses.empty(); }
+    std::size_t size() const { return masses.size(); }
 
     // Sorts the entries by mass and indexes them: a counting sort into as
     // many buckets as entries (the masses spread evenly), each bucket then
@@ -110,16 +121,23 @@ class Search {
         std::sort(sorted.begin() + first[b], sorted.begin() + first[b + 1],
                   [](const Entry& x, const Entry& y) { return x.mass < y.mass; });
       }
-      entries = std::move(sorted);
+      masses.resize(sorted.size());
+      payloads.resize(sorted.size());
+      for (std::size_t j = 0; j < sorted.size(); ++j) {
+        masses[j] = sorted[j].mass;
+        payloads[j].w = sorted[j].w;
+        std::copy(sorted[j].counts, sorted[j].counts + kTableElements, payloads[j].counts);
+      }
+      entries = std::vector<Entry>();
     }
     // The first entry of mass at least `lo`.
     std::size_t From(double lo) const {
       if (lo <= least) return 0;
-      if (lo > most) return entries.size();
+      if (lo > most) return masses.size();
       const double at = std::floor((lo - least) * per_width);
       std::size_t j = first[std::min<std::size_t>(first.size() - 1, static_cast<std::size_t>(at))];
-      while (j > 0 && entries[j - 1].mass >= lo) --j;  // a bucket may start just past lo (rounding)
-      while (j < entries.size() && entries[j].mass < lo) ++j;
+      while (j > 0 && masses[j - 1] >= lo) --j;  // a bucket may start just past lo (rounding)
+      while (j < masses.size() && masses[j] < lo) ++j;
       return j;
     }
   };
@@ -154,7 +172,7 @@ class Search {
     double table_least = 0.0, table_most = 0.0;
     bool any = false;
     for (const Half& h : halves_) {
-      if (h.entries.empty()) continue;
+      if (h.empty()) continue;
       table_least = any ? std::min(table_least, h.least) : h.least;
       table_most = any ? std::max(table_most, h.most) : h.most;
       any = true;
@@ -182,25 +200,29 @@ class Search {
           std::max<long>(r.least, std::min<long>(r.most, static_cast<long>(std::floor(to / r.mass)) + 1));
     }
     Entry entry{};
-    std::function<void(std::size_t, double, long)> fill = [&](std::size_t i, double mass, long w) {
-      if (i == k) {
-        if (mass >= from) {
-          entry.mass = mass;
-          entry.w = w;
-          halves_[prune_ ? static_cast<std::size_t>(w & 1) : 0].entries.push_back(entry);
-        }
-        return;
-      }
-      const ElementRange& r = ranges_[i];
-      for (long c = r.least; c <= most[i]; ++c) {
-        const double m = mass + static_cast<double>(c) * r.mass;
-        if (m > to) break;
-        entry.counts[i - split_] = static_cast<std::uint32_t>(c - r.least);
-        fill(i + 1, m, w + c * weights_[i]);
-      }
-    };
-    fill(split_, 0.0, 0);
+    Fill(split_, 0.0, 0, from, to, most, entry);
     for (Half& h : halves_) h.Index();
+  }
+
+  // The combinations of the table's elements from element i on, after
+  // `mass` and `w`, into the halves.
+  void Fill(std::size_t i, double mass, long w, double from, double to, const std::vector<long>& most,
+            Entry& entry) {
+    if (i == ranges_.size()) {
+      if (mass >= from) {
+        entry.mass = mass;
+        entry.w = w;
+        halves_[prune_ ? static_cast<std::size_t>(w & 1) : 0].entries.push_back(entry);
+      }
+      return;
+    }
+    const ElementRange& r = ranges_[i];
+    for (long c = r.least; c <= most[i]; ++c) {
+      const double m = mass + static_cast<double>(c) * r.mass;
+      if (m > to) break;
+      entry.counts[i - split_] = static_cast<std::uint32_t>(c - r.least);
+      Fill(i + 1, m, w + c * weights_[i], from, to, most, entry);
+    }
   }
 
   // The table's entries that complete `mass` (of W `w`) into the window.
@@ -208,12 +230,12 @@ class Search {
     const double lo = low_ - mass, hi = high_ - mass;
     for (std::size_t parity = 0; parity < 2 && !stopped_; ++parity) {
       const Half& half = halves_[parity];
-      if (half.entries.empty() || hi < half.least || lo > half.most) continue;
+      if (half.empty() || hi < half.least || lo > half.most) continue;
       std::size_t j = half.From(lo), end = j;
-      while (end < half.entries.size() && half.entries[end].mass <= hi) ++end;
+      while (end < half.size() && half.masses[end] <= hi) ++end;
       // The ends outside the exact window (the leaf checks it again).
-      while (j < end && !Inside(mass + half.entries[j].mass)) ++j;
-      while (end > j && !Inside(mass + half.entries[end - 1].mass)) --end;
+      while (j < end && !Inside(mass + half.masses[j])) ++j;
+      while (end > j && !Inside(mass + half.masses[end - 1])) --end;
       steps_ += 1.0 + static_cast<double>(end - j);
       if (steps_ > max_steps_) {
         stopped_ = true;
@@ -224,7 +246,7 @@ class Search {
         continue;
       }
       for (; j < end; ++j) {
-        const Entry& e = half.entries[j];
+        const Payload& e = half.payloads[j];
         if (prune_ && w + e.w < least_w_) {
           ++pruned_;
           continue;
@@ -232,7 +254,7 @@ class Search {
         for (std::size_t i = split_; i < ranges_.size(); ++i) {
           counts_[i] = ranges_[i].least + static_cast<int>(e.counts[i - split_]);
         }
-        if (!leaf_(counts_, mass + e.mass)) {
+        if (!leaf_(counts_, mass + half.masses[j])) {
           stopped_ = true;
           return;
         }
