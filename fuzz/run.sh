@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs each libFuzzer target for a while; fails on any finding.
-# usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]   (targets: formula datafile calls reading reaction pattern)
+# usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]   (targets: formula datafile calls reading reaction pattern find)
 set -euo pipefail
 build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(formula datafile calls reading reaction pattern)
+[ ${#targets[@]} -gt 0 ] || targets=(formula datafile calls reading reaction pattern find)
 here=$(cd "$(dirname "$0")" && pwd)
 # The shipped data files, so that the toolkit's lists (isotopes, adducts,
 # abbreviations) are read and the code behind them is reached.

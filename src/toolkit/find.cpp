@@ -910,19 +910,28 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   if (to_score > 0) {
     const double resolving_power = q.resolving_power > 0 ? q.resolving_power : FORMIX_DEFAULT_RESOLVING_POWER;
     const double window = 2.0 * (by_mda ? q.mda / 1000.0 : q.peaks.front().mass * q.ppm * 1e-6);
+    double work = 0.0;
     for (std::size_t j = 0; j < to_score; ++j) {
       FindCandidate f = make(rank[j]);
       AdductIon ion;
-      if (ion_of(f, &ion)) {
+      if (work > kMaxFindScoreWork) {
+        // Listed unscored, after the scored ones.
+      } else if (ion_of(f, &ion)) {
+        ++result.scored;
         std::string text = ion.formula;
         if (ion.charge != 0) text += "^" + ChargeName(ion.charge);
         const Reading r = Read(context, text.data(), text.size());
         const Pattern p = IsotopePattern(context, r, 1e-4, resolving_power);
+        work += p.work;
         if (p.error.empty()) f.score = PatternScore(q.peaks, p.peaks, std::max(window, 1e-6));
       }
       listed.push_back(std::move(f));
     }
-    result.scored = to_score;
+    if (result.scored < to_score && result.warning.empty()) {
+      result.warning = "only the " + std::to_string(result.scored) +
+                       " candidates closest in mass were scored against the peaks (the patterns' work "
+                       "was at its bound): narrow the element ranges or the tolerance";
+    }
     std::stable_sort(listed.begin(), listed.end(),
                      [](const FindCandidate& a, const FindCandidate& b) { return a.score > b.score; });
     if (listed.size() > q.limit) listed.resize(q.limit);

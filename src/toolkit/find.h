@@ -37,9 +37,12 @@ struct MassCandidate {
 // query that needs more stops and says its list may be incomplete.
 constexpr double kMaxFindSteps = 2e8;
 // The candidates listed unless asked otherwise, and the most scored
-// against found peaks (the closest in mass first).
+// against found peaks (the closest in mass first), their patterns' work
+// at most that of a few hundred patterns of large molecules (about a
+// second): the rest are listed unscored, with a warning.
 constexpr std::size_t kDefaultFindLimit = 100;
-constexpr std::size_t kMaxFindScored = 5000;
+constexpr std::size_t kMaxFindScored = 1000;
+constexpr double kMaxFindScoreWork = 2e8;
 // The ranges searched unless others are given: organic work.
 inline constexpr char kDefaultFindElements[] = "C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5Br0-3I0-3";
 
