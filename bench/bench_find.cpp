@@ -96,8 +96,14 @@ void BM_PlainEnumerator(benchmark::State& state) {
   state.counters["candidates_per_s"] =
       benchmark::Counter(static_cast<double>(plain.within), benchmark::Counter::kIsIterationInvariantRate);
 }
+// Not at mass 1000 over 12 elements: it runs for more than an hour there
+// (bench/README.md).
 BENCHMARK(BM_PlainEnumerator)
-    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
     ->ArgNames({"mass", "wide"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);

@@ -33,8 +33,9 @@ struct MassCandidate {
   double mass;              // the sum of counts times masses, u
 };
 
-// The steps (nodes of the search) a query may take: about a second.  A
-// query that needs more stops and says its list may be incomplete.
+// The steps (nodes of the search and table entries looked at) a query may
+// take: a few seconds.  A query that needs more stops and says its list
+// may be incomplete.
 constexpr double kMaxFindSteps = 2e8;
 // The candidates listed unless asked otherwise, and the most scored
 // against found peaks (the closest in mass first), their patterns' work
