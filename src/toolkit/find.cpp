@@ -381,32 +381,38 @@ class Rules {
       if (fails && *broken == '\0') broken = rule;
       return checked == nullptr && *broken != '\0';
     };
-    if (ValencesKnown(counts)) {
-      long valences = 0, atoms = 0;
-      int largest = 0;
-      for (std::size_t i = 0; i < valence_.size(); ++i) {
-        valences += static_cast<long>(counts[i]) * valence_[i];
-        atoms += counts[i];
-        if (counts[i] > 0) largest = std::max(largest, valence_[i]);
+    // One pass over the counts for every rule.
+    bool known = true;
+    long valences = 0, atoms = 0, w = 0, carbon = 0;
+    int largest = 0;
+    long per_ratio[kRatioCount] = {};
+    bool present[kRatioCount] = {};
+    for (std::size_t i = 0; i < valence_.size(); ++i) {
+      const long n = counts[i];
+      const int v = valence_[i];
+      if (v == 0) {
+        known = known && n == 0;
+      } else {
+        w += n * (v - 2);
       }
-      const double dbe = Dbe(counts);
-      const bool whole = dbe == std::floor(dbe);
+      valences += n * v;
+      atoms += n;
+      if (n > 0) largest = std::max(largest, v);
+      if (carbon_[i]) carbon += n;
+      if (ratio_[i] >= 0) {
+        per_ratio[ratio_[i]] += n;
+        present[ratio_[i]] = true;
+      }
+    }
+    if (known) {
+      const double dbe = 1.0 + static_cast<double>(w) / 2.0;
+      const bool whole = w % 2 == 0;
       const bool whole_expected = (charge % 2 == 0) != radical;
       if (check("dbe", dbe < -std::abs(charge) / 2.0 || whole != whole_expected)) return broken;
       // LEWIS and SENIOR hold for neutral closed-shell molecules.
       if (charge == 0 && !radical) {
         if (check("lewis", valences % 2 != 0)) return broken;
         if (check("senior", valences < 2 * largest || valences < 2 * (atoms - 1))) return broken;
-      }
-    }
-    long per_ratio[kRatioCount] = {};
-    long carbon = 0;
-    bool present[kRatioCount] = {};
-    for (std::size_t i = 0; i < valence_.size(); ++i) {
-      if (carbon_[i]) carbon += counts[i];
-      if (ratio_[i] >= 0) {
-        per_ratio[ratio_[i]] += counts[i];
-        present[ratio_[i]] = true;
       }
     }
     if (carbon > 0) {
@@ -779,9 +785,13 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   for (const ElementRange& r : sorted) sorted_symbols.push_back(r.symbol);
   const Rules sorted_rules(sorted_symbols);
   std::vector<std::pair<const char*, std::size_t>> removed;  // by rule, counted
+  // Once the heap is full, the masses whose error can still beat its
+  // farthest (a little wider: the exact error decides).
+  double keep_low = -std::numeric_limits<double>::infinity(),
+         keep_high = std::numeric_limits<double>::infinity();
   auto leaf = [&](const std::vector<int>& heaviest_first, double s) {
-    const double mz = mz_of(s);
-    if (!(s > 0) || !within(mz)) return true;  // no atoms, or outside
+    // The search passes only masses in the window (`within`, below).
+    if (!(s > 0)) return true;  // no atoms
     ++result.within;
     const char* broken =
         q.rules ? sorted_rules.Broken(heaviest_first.data(), species_charge, species_radical, nullptr) : "";
@@ -794,8 +804,10 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     } else {
       ++result.passed;
     }
+    if (s < keep_low || s > keep_high) return true;  // farther than all kept
+    const double mz = mz_of(s);
     const double off = std::fabs(q.mz - mz) / mz;
-    if (heap.size() == keep && off > kept_error[heap.front()]) return true;  // farther than all kept
+    if (heap.size() == keep && off > kept_error[heap.front()]) return true;
     for (std::size_t i = 0; i < k; ++i) counts[order[i]] = heaviest_first[i];
     std::size_t slot = heap.size();
     if (heap.size() == keep) {  // the farthest gives way, unless it is closer on a tie
@@ -820,6 +832,12 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     kept_broken[slot] = broken;
     heap.push_back(slot);
     std::push_heap(heap.begin(), heap.end(), closer);
+    if (heap.size() == keep) {
+      const double worst = kept_error[heap.front()];
+      keep_low = mass_for(q.mz / (1.0 + worst)) - slack;
+      keep_high =
+          worst < 1.0 ? mass_for(q.mz / (1.0 - worst)) + slack : std::numeric_limits<double>::infinity();
+    }
     return true;
   };
   Search<decltype(leaf)> search(sorted, low - slack, high + slack, q.max_steps, leaf);
