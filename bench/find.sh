@@ -28,6 +28,6 @@ printf '%s\n' "$peers" | awk -v csv=build-bench/find.csv 'BEGIN {
 $1 == "peer_find" {
   key = $2 "," $3
   ms = t[key ",0"] + 0; rules = t[key ",1"] + 0
-  p = (key in plain) ? sprintf("%.0f", plain[key] / ms) : "-"
-  printf "%-6d %-12s %10d %12.2f %12.2f %12.1f %10.0f %10s\n", mass[$2], ranges[$3], $5, ms, rules, $4, $4 / ms, p
+  ratio = (key in plain) ? sprintf("%.0f", plain[key] / ms) : "-"
+  printf "%-6d %-12s %10d %12.2f %12.2f %12.1f %10.0f %10s\n", mass[$2], ranges[$3], $5, ms, rules, $4, $4 / ms, ratio
 }'
