@@ -423,7 +423,8 @@ FORMIX_API const char *formix_find_warning(const formix_find *find);
 FORMIX_API const char *formix_find_hrms(const formix_find *find);
 /* The candidates listed: the formula in the ranges' order and in Hill
  * order (an ion's with its charge), its monoisotopic mass (u), the m/z
- * searched for, the error (found - m/z) / m/z in ppm and in mDa, the DBE,
+ * searched for, the error (found - m/z) / m/z in ppm and in mDa, the DBE (NaN
+ * for a formula with an element of no valence, such as a metal),
  * the rule that removed it ("" when none: FORMIX_FIND_EXPLAIN lists those
  * too) and the score against the peaks (0 to 100; -1 without peaks). */
 FORMIX_API size_t formix_find_count(const formix_find *find);

@@ -104,7 +104,8 @@ export interface FormulaCandidate {
   mz: number;
   ppm: number;
   error_mda: number;
-  dbe: number;
+  /** null for a formula with an element of no valence (a metal). */
+  dbe: number | null;
   /** The rules checked and passed. */
   rules: string[];
   /** With explain: the rule that removed it. */

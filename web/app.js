@@ -202,7 +202,7 @@ function showFound() {
     button.type = 'button';
     button.setAttribute('aria-label', `HRMS line for ${c.hill}`);
     button.addEventListener('click', () => pick(c));
-    return [c.hill, fixed(c.mz), c.ppm.toFixed(2), String(c.dbe), button];
+    return [c.hill, fixed(c.mz), c.ppm.toFixed(2), c.dbe === null ? '—' : String(c.dbe), button];
   }));
   pick(candidates[0]);
 }

@@ -227,7 +227,7 @@ class Candidate:
     mz: float
     ppm: float
     mda: float
-    dbe: float
+    dbe: Optional[float]
     rules: List[str]
     broken: Optional[str] = None
     score: Optional[float] = None

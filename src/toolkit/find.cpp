@@ -892,7 +892,8 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     f.mz = kept_mz[c];
     f.ppm = (q.mz - f.mz) / f.mz * 1e6;
     f.mda = (q.mz - f.mz) * 1000.0;
-    f.dbe = rules.Dbe(f.counts.data());
+    f.dbe = rules.ValencesKnown(f.counts.data()) ? rules.Dbe(f.counts.data())
+                                                 : std::numeric_limits<double>::quiet_NaN();
     f.broken = kept_broken[c];
     if (q.rules) {
       std::vector<std::string> checked;

@@ -130,13 +130,13 @@ struct FindQuery {
 };
 
 struct FindCandidate {
-  std::vector<int> counts;      // in the order of the ranges
-  std::string formula;          // in the order of the ranges (an ion's with its charge: C4H12N^+)
-  std::string hill;             // in Hill order
-  double monoisotopic = 0.0;    // of the candidate (an ion: electrons counted)
-  double mz = 0.0;              // of the ion searched for (the neutral mass with no ion)
-  double ppm = 0.0, mda = 0.0;  // the found m/z against it: (found - mz) / mz x 1e6, x 1000
-  double dbe = 0.0;
+  std::vector<int> counts;         // in the order of the ranges
+  std::string formula;             // in the order of the ranges (an ion's with its charge: C4H12N^+)
+  std::string hill;                // in Hill order
+  double monoisotopic = 0.0;       // of the candidate (an ion: electrons counted)
+  double mz = 0.0;                 // of the ion searched for (the neutral mass with no ion)
+  double ppm = 0.0, mda = 0.0;     // the found m/z against it: (found - mz) / mz x 1e6, x 1000
+  double dbe = 0.0;                // NaN for a formula with an element of no valence (a metal)
   std::vector<std::string> rules;  // the rules checked and passed
   std::string broken;              // the rule that removed it ("" when none; with `explain`)
   double score = -1.0;             // against the found peaks, 0 to 100 (-1: not scored)
