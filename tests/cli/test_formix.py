@@ -324,6 +324,13 @@ class Commands(unittest.TestCase):
                                 "--no-rules", "--limit", "1", "--ppm", "50")
         self.assertEqual(status, 0)
         self.assertIn("more not listed (--limit 1)", out)
+        # --explain lists every formula in the window, each removed one naming its rule: the counts agree.
+        doc = valid_json(self, formix("find", "328.1911", "--adduct", "[M+H]+", "--elements",
+                                      "C0-30H0-50N0-3O0-6S0-2", "--explain", "--json")[1])
+        kept = [c for c in doc["candidates"] if "broken" not in c]
+        self.assertEqual((doc["within"], doc["passed"]), (len(doc["candidates"]), len(kept)))
+        self.assertEqual(sum(doc["removed"].values()), doc["within"] - doc["passed"])
+        self.assertGreater(doc["within"], doc["passed"])
         self.assertIn("C20H25NO3", valid_json(self, formix("comp", "--json", "C20H25NO3")[1])["hill"])
         self.assertEqual(valid_json(self, formix("comp", "--json", "C6H6")[1])["dbe"], 4)
         self.assertIsNone(valid_json(self, formix("comp", "--json", "CuSO4")[1])["dbe"])

@@ -395,6 +395,39 @@ TEST(FindFormulas, BadQueriesAndBoundedWork) {
     EXPECT_NE(r.error.find(b.error), std::string::npos) << b.elements << " gives " << r.error;
     EXPECT_TRUE(r.candidates.empty());
   }
+  // Ranges as written: a count alone is that many atoms, a symbol alone one;
+  // blanks and commas between; labels at their isotope's mass.
+  const struct {
+    const char* text;
+    std::vector<ElementRange> ranges;
+  } kGood[] = {
+      {"C0-60H0-120", {{"C", 12.0, 0, 60}, {"H", kTable[1].mass, 0, 120}}},
+      {"Fe, Cl2 N0-4", {{"Fe", 55.9349363, 1, 1}, {"Cl", kTable[7].mass, 2, 2}, {"N", kTable[2].mass, 0, 4}}},
+      {"[13C]6D0-2", {{"[13C]", kTable[12].mass, 6, 6}, {"D", 2.01410177812, 0, 2}}},
+  };
+  for (const auto& g : kGood) {
+    std::string error;
+    const std::vector<ElementRange> parsed = ParseElementRanges(*context, g.text, &error);
+    ASSERT_EQ(error, "") << g.text;
+    ASSERT_EQ(parsed.size(), g.ranges.size()) << g.text;
+    for (std::size_t i = 0; i < parsed.size(); ++i) {
+      EXPECT_EQ(parsed[i].symbol, g.ranges[i].symbol) << g.text;
+      EXPECT_NEAR(parsed[i].mass, g.ranges[i].mass, 1e-6) << g.text;
+      EXPECT_EQ(std::make_pair(parsed[i].least, parsed[i].most),
+                std::make_pair(g.ranges[i].least, g.ranges[i].most))
+          << g.text;
+    }
+  }
+  // The window's edges to a thousandth of a ppm: caffeine 5.0005 ppm away
+  // is out, 4.9995 ppm away in.
+  const double caffeine = 8 * 12.0 + 10 * kTable[1].mass + 4 * kTable[2].mass + 2 * kTable[3].mass;
+  for (const double off : {5.0005, 4.9995, -5.0005, -4.9995}) {
+    FindQuery edge;
+    edge.mz = caffeine * (1 + off * 1e-6);
+    edge.elements = "C8H10N4O2";
+    edge.rules = false;
+    EXPECT_EQ(FindFormulas(*context, edge).candidates.size(), std::fabs(off) < 5 ? 1u : 0u) << off;
+  }
   std::string error;
   EXPECT_TRUE(ParsePeaks("328.19:100,329.19", &error).empty());
   EXPECT_NE(error.find("329.19"), std::string::npos);
