@@ -136,6 +136,9 @@ class Calculations(unittest.TestCase):
         self.assertIsNone(formix32.read("CuSO4").dbe)
         ion = formix32.find_formulas(74.0964, charge=1, elements="C0-10H0-30N0-2")  # (CH3)4N+, DBE -0.5
         self.assertEqual([(c.formula, c.dbe) for c in ion.candidates], [("C4H12N^+", -0.5)])
+        # Nitrate: 14.00307400 + 3 x 15.99491462 + e = 61.98837.
+        anion = formix32.find_formulas(61.98837, charge=-1, elements="C0-2H0-4N0-2O0-4")
+        self.assertEqual([c.formula for c in anion.candidates], ["NO3^-"])
         for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),
                     dict(ppm=-1)):
             with self.assertRaises(ValueError, msg=repr(bad)):

@@ -324,6 +324,10 @@ class Commands(unittest.TestCase):
                                 "--no-rules", "--limit", "1", "--ppm", "50")
         self.assertEqual(status, 0)
         self.assertIn("more not listed (--limit 1)", out)
+        doc = valid_json(self, formix("find", "328.1911", "--adduct", "[M+H]+", "--elements", "C0-30H0-50N0-3O0-6",
+                                      "--no-rules", "--ppm", "50", "--json")[1])
+        self.assertEqual((doc["rules"], doc["passed"], doc["removed"]), (False, doc["within"], {}))
+        self.assertGreater(doc["within"], 1)
         # --explain lists every formula in the window, each removed one naming its rule: the counts agree.
         doc = valid_json(self, formix("find", "328.1911", "--adduct", "[M+H]+", "--elements",
                                       "C0-30H0-50N0-3O0-6S0-2", "--explain", "--json")[1])
