@@ -198,6 +198,8 @@ class ExactMasses:
     nominal: float
     mz: Optional[float]
     ions: List[AdductIon]
+    #: Rings plus double bonds (None for a formula with a metal).
+    dbe: Optional[float] = None
 
 
 @dataclass(frozen=True)
@@ -315,7 +317,7 @@ def exact_masses_from(text: bytes, lines: List[Optional[str]]) -> ExactMasses:
         raise ValueError(d["error"])
     ions = [AdductIon(i["adduct"], i["formula"], int(i["charge"]), i["mz"], i["possible"], line)
             for i, line in zip(d["ions"], lines)]
-    return ExactMasses(d["monoisotopic_mass"], d["nominal_mass"], d.get("mz"), ions)
+    return ExactMasses(d["monoisotopic_mass"], d["nominal_mass"], d.get("mz"), ions, d.get("dbe"))
 
 
 def isotope_pattern_from(peaks: bytes, fine: bytes) -> IsotopePattern:

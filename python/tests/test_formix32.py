@@ -134,6 +134,7 @@ class Calculations(unittest.TestCase):
         self.assertTrue(found.complete)
         self.assertEqual(formix32.read("C6H6").dbe, 4.0)
         self.assertIsNone(formix32.read("CuSO4").dbe)
+        self.assertEqual(formix32.exact_masses("C5H6N+").dbe, 3.5)  # pyridinium: 1 + (10 - 6 + 1) / 2
         ion = formix32.find_formulas(74.0964, charge=1, elements="C0-10H0-30N0-2")  # (CH3)4N+, DBE -0.5
         self.assertEqual([(c.formula, c.dbe) for c in ion.candidates], [("C4H12N^+", -0.5)])
         # Nitrate: 14.00307400 + 3 x 15.99491462 + e = 61.98837.
