@@ -49,7 +49,7 @@ void CommandFind(Session& s) {
   if (!error.empty()) throw UsageError{error};
   const std::string warning = formix_find_warning(f.get());
   const std::size_t n = formix_find_count(f.get());
-  if (!warning.empty()) Tell("formix: find " + o.args[0] + ": warning: " + warning + "\n");
+  if (!warning.empty()) Tell("formix: find " + Printable(o.args[0]) + ": warning: " + warning + "\n");
   if (!warning.empty() || formix_find_passed(f.get()) == 0) s.flagged = true;
   if (o.json) {
     Json json;
