@@ -18,19 +18,18 @@
 namespace formix::toolkit {
 
 // The bounded search: ranges heaviest first; `leaf(counts, mass)` is
-// called for each count vector whose mass lies in [low, high] (a little
-// wider than the caller's window: the leaf checks it exactly) and returns
-// false to stop.  The lightest elements (as many as keep a table of their
-// combinations small) are a table of every combination's mass, sorted,
-// with an index of buckets; the heavier ones are searched depth first,
-// each count running only over the values for which the elements after it
-// can still reach the window, and each combination of them looks up the
-// masses that complete it in the table.  Each node and each table entry
-// looked at is a step; the search stops after `max_steps` of them.
+// called for each count vector whose mass lies in [low, high] and, when
+// Run is given `inside` (the caller's exact window, which [low, high]
+// holds with a little room), inside it too; it returns false to stop.  The lightest elements (as many as keep
+// a table of their combinations small) are a table of every combination's mass, sorted, with an index of
+// buckets; the heavier ones are searched depth first, each count running only over the values for which the
+// elements after it can still reach the window, and each combination of them looks up the masses that
+// complete it in the table.  Each node and each table entry looked at is a step; the search stops after
+// `max_steps` of them.
 //
-// With a DBE floor (Prune), a vector whose W = sum n (v - 2) is of the
-// wrong parity or below the floor is not passed to the leaf but counted
-// (`pruned`) when `inside(mass)` (the caller's exact window): the table is
+// With a DBE floor (Run given `weights`), a vector whose W = sum n (v - 2)
+// is of the wrong parity or below the floor is not passed to the leaf but
+// counted (`pruned`) when inside the window: the table is
 // kept in two halves by the parity of W, and a half of the wrong parity
 // is only counted, by the positions of the window's ends.
 template <class Leaf>
