@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Runs each libFuzzer target for a while; fails on any finding.
-# usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]   (targets: formula datafile calls reading reaction pattern find)
+# usage: fuzz/run.sh BUILD_DIR SECONDS [TARGET...]   (default: every fuzz_* program the build made)
 set -euo pipefail
 build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(formula datafile calls reading reaction pattern find)
+if [ ${#targets[@]} -eq 0 ]; then
+  for program in "$build"/bin/fuzz_*; do
+    name=${program##*/fuzz_}
+    case $name in *_replay) ;; *) targets+=("$name") ;; esac
+  done
+fi
+[ ${#targets[@]} -gt 0 ] || { echo "no fuzz target in $build/bin"; exit 1; }
 here=$(cd "$(dirname "$0")" && pwd)
 # The shipped data files, so that the toolkit's lists (isotopes, adducts,
 # abbreviations) are read and the code behind them is reached.
