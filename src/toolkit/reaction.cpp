@@ -326,9 +326,33 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
     }
     std::vector<std::int64_t> c;
     switch (FindBalance(m, n, &c)) {
-      case BalanceOutcome::kOne:
+      case BalanceOutcome::kOne: {
+        // The coefficients, and each element's atoms on a side, must be
+        // whole numbers a double holds exactly (up to 2^53): else the
+        // coefficients given back would be rounded, and the balance with
+        // them wrong.
+        constexpr std::int64_t kExact = std::int64_t{1} << 53;
+        bool exact = true;
+        for (std::size_t j = 0; j < n; ++j) exact = exact && c[j] <= kExact;
+        for (const std::vector<Fraction>& line : m) {
+          std::int64_t total = 0;
+          for (std::size_t j = 0; j < n && exact; ++j) {
+            std::int64_t term = 0;
+            const std::int64_t count = line[j].num < 0 ? -line[j].num : line[j].num;
+            exact = !__builtin_mul_overflow(count, c[j], &term) &&
+                    !__builtin_add_overflow(total, term, &total) && total <= kExact;
+          }
+        }
+        if (!exact) {
+          reaction.error =
+              "the coefficients of this equation outgrow the whole numbers a double holds exactly (2^53): "
+              "not "
+              "balanced";
+          return reaction;
+        }
         for (std::size_t j = 0; j < n; ++j) reaction.participants[j].coefficient = static_cast<double>(c[j]);
         break;
+      }
       case BalanceOutcome::kNone:
         reaction.error =
             "the equation cannot be balanced: no coefficients conserve every element and the charge";

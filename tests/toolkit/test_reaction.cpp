@@ -67,6 +67,11 @@ TEST_F(ReactionTest, BalancesAndChecks) {
   // negation in 64 bits (undefined behaviour once; the sanitizer run checks).
   EXPECT_NE(ReadEquation(*context_, "CH562949953421312 = C16384", true, false).error.find("outgrow"),
             std::string::npos);
+  // A balance whose coefficients pass 2^53 (found by the fuzzer: 769600008888886520 O1 would be given back
+  // as 769600008888886528) is refused too.
+  EXPECT_NE(ReadEquation(*context_, "C3H:+O1->CO888*88*8882+H288888888888888*88*8888888888O", true, false)
+                .error.find("2^53"),
+            std::string::npos);
 }
 
 TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
