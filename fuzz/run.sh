@@ -23,10 +23,14 @@ for t in "${targets[@]}"; do
   mkdir -p "$work/corpus" "$work/artifacts"
   cp -n "$here/corpus/$t"/* "$work/corpus/" 2>/dev/null || true
   echo "== fuzz_$t for ${seconds}s"
+  # The target's regressions, where it has any (libFuzzer stops at a
+  # directory that is not there).
+  inputs=("$work/corpus")
+  [ -d "$here/regressions/$t" ] && inputs+=("$here/regressions/$t")
   # -timeout: an input that takes a second is a finding (reading is linear).
   if ! "$build/bin/fuzz_$t" -max_total_time="$seconds" -dict="$here/formix.dict" -timeout=1 \
        -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
-       "$work/corpus" "$here/regressions/$t" > "$work/log.txt" 2>&1; then
+       "${inputs[@]}" > "$work/log.txt" 2>&1; then
     echo "fuzz_$t found a failure; input in $work/artifacts:"
     ls "$work/artifacts"
     tail -40 "$work/log.txt"
