@@ -498,7 +498,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     for (std::size_t j = 0; j < to_score; ++j) {
       FindCandidate f = make(rank[j]);
       AdductIon ion;
-      if (work > kMaxFindScoreWork) {
+      if (work > q.max_score_work) {
         // Listed unscored, after the scored ones.
       } else if (ion_of(f, &ion)) {
         ++result.scored;

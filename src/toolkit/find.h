@@ -87,6 +87,7 @@ struct FindQuery {
   std::size_t limit = kDefaultFindLimit;
   std::string source = "ESI";  // for the HRMS line
   double max_steps = kMaxFindSteps;
+  double max_score_work = kMaxFindScoreWork;
 };
 
 struct FindCandidate {

@@ -148,8 +148,9 @@ class MassSearch {
     // The table: the lightest elements while their combinations (each
     // count up to what the window allows) stay fewer than the square root
     // of all combinations (the table's and the heavier elements' work
-    // then balance) and than a million.
-    constexpr double kMaxTable = 1 << 20;
+    // then balance), than a million, and than an eighth of the step budget
+    // (each entry made counts as a step).
+    const double max_table = std::min(static_cast<double>(1 << 20), std::max(1024.0, max_steps_ / 8));
     auto combinations = [&](const ElementRange& r) {
       return std::max(1.0, std::min<double>(r.most, std::floor(high_ / r.mass)) - r.least + 1.0);
     };
@@ -159,7 +160,7 @@ class MassSearch {
     double size = 1.0;
     while (split_ > 0 && k - split_ < kTableElements) {
       const double n = combinations(ranges_[split_ - 1]);
-      if (split_ < k && (size * n > kMaxTable || size * n > std::sqrt(all))) break;
+      if (split_ < k && (size * n > max_table || size * n > std::sqrt(all))) break;
       size *= n;
       --split_;
     }
@@ -169,6 +170,7 @@ class MassSearch {
       prefix_most += ranges_[i].most * ranges_[i].mass;
     }
     BuildTable(low_ - prefix_most, high_ - prefix_least);
+    steps_ += static_cast<double>(halves_[0].size() + halves_[1].size());
     double table_least = 0.0, table_most = 0.0;
     bool any = false;
     for (const Half& h : halves_) {
