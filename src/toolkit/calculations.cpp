@@ -459,21 +459,18 @@ namespace {
 
 // "+", "2+", "+2", "-", "3-": a charge; 0 when the text is none.
 int ChargeOfText(const std::string& t) {
-  int sign = 0, digits = 0;
-  long n = 0;
-  for (char c : t) {
-    if ((c == '+' || c == '-') && sign == 0) {
-      sign = c == '+' ? 1 : -1;
-    } else if (c >= '0' && c <= '9' && digits < 3) {
-      n = n * 10 + (c - '0');
-      ++digits;
-    } else {
-      return 0;
-    }
+  // The sign first or last, up to three digits on the other side.
+  if (t.empty() || t.size() > 4) return 0;
+  const bool sign_first = t.front() == '+' || t.front() == '-';
+  const char sign = sign_first ? t.front() : t.back();
+  if (sign != '+' && sign != '-') return 0;
+  const std::string digits = sign_first ? t.substr(1) : t.substr(0, t.size() - 1);
+  long n = digits.empty() ? 1 : 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
   }
-  if (sign == 0) return 0;
-  if (digits == 0) n = 1;
-  return static_cast<int>(sign * n);
+  return static_cast<int>(sign == '+' ? n : -n);
 }
 
 const formix::toolkit::FindCandidate* CandidateAt(const formix_find* f, std::size_t i) {
