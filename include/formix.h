@@ -395,8 +395,9 @@ typedef struct formix_find formix_find;
  * element of isotopes.txt), held to the chemical rules (DBE and its parity
  * with the nitrogen rule, LEWIS and SENIOR, the Seven Golden Rules' element
  * ratios) unless FORMIX_FIND_NO_RULES.  `ion`: an adduct ion of
- * adducts.txt ("[M+H]+": the candidates are the neutral M), a charge ("+",
- * "2+", "-": the candidates are the ion itself), or NULL or "" for a
+ * adducts.txt ("[M+H]+": the candidates are the neutral M), a charge as a
+ * formula writes it after a caret ("+", "2+", "+2", "-": the candidates are
+ * the ion itself), or NULL or "" for a
  * neutral monoisotopic mass.  The tolerance is `mda` milli-u when that is
  * not NaN, else `ppm` (NaN: FORMIX_DEFAULT_PPM) of the calculated m/z.
  * With found isotope `peaks` ("328.1911:100,329.1944:22.6"; NULL: none),

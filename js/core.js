@@ -90,19 +90,25 @@ function makeApi(m) {
   }
 
   // Formulas from an accurate mass (the tool's "find" JSON): options adduct
-  // ("[M+H]+": the candidates are M) or charge (1, -2: the candidate is the
-  // ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
+  // ("[M+H]+": the candidates are M) or charge (1, -2 or '2+': the
+  // candidate is the ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
   // radical, explain, peaks ([[mz, intensity], ...] or "mz:i,mz:i"),
   // resolvingPower, limit, source ("ESI").
   function findFormulas(mz, options = {}) {
     if (options.adduct !== undefined && options.charge !== undefined) {
       throw new RangeError('formix: give adduct or charge, not both');
     }
+    // A charge as a number (2, -1) or as written in formulas ('2+', '-').
     let ion = options.adduct;
     if (options.charge !== undefined) {
       const z = options.charge;
-      if (!Number.isInteger(z) || z === 0) throw new RangeError('formix: charge must be a whole number other than 0');
-      ion = `${Math.abs(z)}${z > 0 ? '+' : '-'}`;
+      if (typeof z === 'string') {
+        ion = z;
+      } else if (Number.isInteger(z) && z !== 0) {
+        ion = `${Math.abs(z)}${z > 0 ? '+' : '-'}`;
+      } else {
+        throw new RangeError('formix: charge must be a whole number other than 0, or a charge such as "2+"');
+      }
     }
     const limit = options.limit ?? 0;
     if (options.limit !== undefined && !(Number.isInteger(limit) && limit >= 1)) {

@@ -138,7 +138,7 @@ export interface FoundFormulas {
 /** Every formula within the tolerance of a found m/z (docs/find.md): as an adduct ion of M, an ion of
  * its own charge, or a neutral mass; held to the chemical rules; scored against found peaks. */
 export function findFormulas(mz: number, options?: {
-  adduct?: string; charge?: number; ppm?: number; mda?: number; elements?: string; rules?: boolean;
+  adduct?: string; charge?: number | string; ppm?: number; mda?: number; elements?: string; rules?: boolean;
   radical?: boolean; explain?: boolean; peaks?: [number, number][] | string; resolvingPower?: number;
   limit?: number; source?: string;
 }): FoundFormulas;

@@ -180,11 +180,10 @@ function showFound() {
   }
   const ion = $('found-ion').value.trim();
   const options = { limit: 20 };
-  const charge = /^(\d*)([+-])$|^([+-])(\d*)$/.exec(ion);
-  if (charge) {
-    options.charge = ((charge[2] ?? charge[3]) === '-' ? -1 : 1) * Number((charge[1] ?? charge[4]) || 1);
-  } else if (ion !== '') {
+  if (ion.startsWith('[')) {
     options.adduct = ion;
+  } else if (ion !== '') {
+    options.charge = ion;  // the library reads it, or says why not
   }
   if ($('found-elements').value.trim() !== '') options.elements = $('found-elements').value.trim();
   const f = formix.findFormulas(mz, options);

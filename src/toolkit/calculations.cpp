@@ -457,22 +457,6 @@ FORMIX_API const char* formix_exact_json(formix_exact* m) {
 
 namespace {
 
-// "+", "2+", "+2", "-", "3-": a charge; 0 when the text is none.
-int ChargeOfText(const std::string& t) {
-  // The sign first or last, up to three digits on the other side.
-  if (t.empty() || t.size() > 4) return 0;
-  const bool sign_first = t.front() == '+' || t.front() == '-';
-  const char sign = sign_first ? t.front() : t.back();
-  if (sign != '+' && sign != '-') return 0;
-  const std::string digits = sign_first ? t.substr(1) : t.substr(0, t.size() - 1);
-  long n = digits.empty() ? 1 : 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return 0;
-    n = n * 10 + (c - '0');
-  }
-  return static_cast<int>(sign == '+' ? n : -n);
-}
-
 const formix::toolkit::FindCandidate* CandidateAt(const formix_find* f, std::size_t i) {
   return f != nullptr && i < f->result.candidates.size() ? &f->result.candidates[i] : nullptr;
 }
@@ -504,7 +488,7 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
     if (!ion_text.empty() && ion_text[0] == '[') {
       q.adduct = ion_text;
     } else if (!ion_text.empty()) {
-      q.charge = ChargeOfText(ion_text);
+      q.charge = formix::toolkit::ParseCharge(ion_text.data(), ion_text.size());
       if (q.charge == 0) {
         f->result.error = "the ion is an adduct ion ([M+H]+) or a charge (+, 2+, -), not '" + ion_text + "'";
         return f.release();

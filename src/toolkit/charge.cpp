@@ -181,3 +181,19 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
 }
 
 }  // namespace formix::toolkit::reader
+
+namespace formix::toolkit {
+
+int ParseCharge(const char* text, std::size_t length) {
+  std::vector<Char> c;
+  for (std::size_t at = 0; at < length;) {
+    char32_t code = 0;
+    const std::size_t n = DecodeUtf8(text, length, at, &code);
+    if (n == 0) return 0;
+    c.push_back({code, at, n});
+    at += n;
+  }
+  return reader::ParseChargeBody(c, 0, c.size(), reader::AsciiDigit, Sign);
+}
+
+}  // namespace formix::toolkit

@@ -9,10 +9,15 @@
 #include <limits>
 #include <map>
 
+#include "refdata/bytes.h"
 #include "toolkit/hill.h"
 #include "toolkit/numbers.h"
 
 namespace formix::toolkit {
+
+namespace {
+
+using Counts = std::map<std::string, double>;
 
 // The isotope of a label key "C/13", or NULL.
 const Isotope* LabelledIsotope(const Context& context, const std::string& key) {
@@ -38,10 +43,6 @@ const Isotope* PrincipalIsotope(const Context& context, const std::string& symbo
   return best;
 }
 
-namespace {
-
-using Counts = std::map<std::string, double>;
-
 // Element counts by symbol; isotope labels under "element/mass number".
 Counts CountsOf(const Reading& r) {
   Counts out;
@@ -49,24 +50,6 @@ Counts CountsOf(const Reading& r) {
     out[e.mass_number > 0 ? e.element + "/" + std::to_string(e.mass_number) : e.symbol] += e.atoms;
   }
   return out;
-}
-
-// Monoisotopic and nominal mass of element counts; false when an element
-// has no isotope data (its symbol in `missing`).
-bool Masses(const Context& context, const Counts& counts, double* mono, double* nominal,
-            std::string* missing) {
-  *mono = *nominal = 0.0;
-  for (const auto& [symbol, n] : counts) {
-    const Isotope* i = symbol.find('/') != std::string::npos ? LabelledIsotope(context, symbol)
-                                                             : PrincipalIsotope(context, symbol);
-    if (i == nullptr) {
-      *missing = symbol;
-      return false;
-    }
-    *mono += n * i->mass;
-    *nominal += n * i->mass_number;
-  }
-  return true;
 }
 
 std::string Spaced(const std::string& name) {
@@ -86,6 +69,34 @@ std::string Spaced(const std::string& name) {
 }
 
 }  // namespace
+
+std::string IsotopeKey(const std::string& symbol) {
+  if (symbol == "D") return "H/2";
+  if (symbol == "T") return "H/3";
+  if (symbol.empty() || symbol[0] != '[') return symbol;
+  std::size_t i = 1;
+  while (i < symbol.size() && bytes::IsDigit(symbol[i])) ++i;
+  return symbol.substr(i, symbol.size() - 1 - i) + "/" + symbol.substr(1, i - 1);
+}
+
+const Isotope* IsotopeOfKey(const Context& context, const std::string& key) {
+  return key.find('/') != std::string::npos ? LabelledIsotope(context, key) : PrincipalIsotope(context, key);
+}
+
+bool IsotopeMasses(const Context& context, const std::map<std::string, double>& counts, double* mono,
+                   double* nominal, std::string* missing) {
+  *mono = *nominal = 0.0;
+  for (const auto& [symbol, n] : counts) {
+    const Isotope* i = IsotopeOfKey(context, symbol);
+    if (i == nullptr) {
+      *missing = symbol;
+      return false;
+    }
+    *mono += n * i->mass;
+    *nominal += n * i->mass_number;
+  }
+  return true;
+}
 
 const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
   std::call_once(context.adducts_read, [&context] {
@@ -120,7 +131,7 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
     }
   }
   std::string missing;
-  if (!Masses(context, counts, &x.monoisotopic, &x.nominal, &missing)) {
+  if (!IsotopeMasses(context, counts, &x.monoisotopic, &x.nominal, &missing)) {
     x.error = "no isotope data for the element " + missing;
     return x;
   }
@@ -161,7 +172,7 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
       }
     }
     double mono = 0.0, nominal = 0.0;
-    if (!Masses(context, positive, &mono, &nominal, &missing)) ion.possible = false;
+    if (!IsotopeMasses(context, positive, &mono, &nominal, &missing)) ion.possible = false;
     ion.formula = HillFormula(hill, 0, false);
     ion.mz = (mono - a.charge * kElectronMolarMass) / std::abs(a.charge);
     x.adducts.push_back(ion);

@@ -3,6 +3,7 @@
 #ifndef FORMIX_TOOLKIT_EXACT_H
 #define FORMIX_TOOLKIT_EXACT_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,16 @@ struct ExactMasses {
   std::vector<AdductIon> adducts;  // of the neutral formula
 };
 
-// The isotope of a label key "C/13", or NULL.
-const Isotope* LabelledIsotope(const Context& context, const std::string& key);
-// The most abundant isotope of an element, or NULL.
-const Isotope* PrincipalIsotope(const Context& context, const std::string& symbol);
+// Isotopes are keyed by element symbol ("C": the most abundant) or by
+// "element/mass number" for a label ("C/13").  The key of a symbol as
+// written: "[13C]" -> "C/13", "D" -> "H/2", "T" -> "H/3", "C" -> "C".
+std::string IsotopeKey(const std::string& symbol);
+// The isotope of a key, or NULL.
+const Isotope* IsotopeOfKey(const Context& context, const std::string& key);
+// Monoisotopic and nominal mass of counts by key; false when a key has no
+// isotope data (it is then in `missing`).
+bool IsotopeMasses(const Context& context, const std::map<std::string, double>& counts, double* mono,
+                   double* nominal, std::string* missing);
 // The counts of the context's adducts (one entry each), read on first use.
 const std::vector<AdductCounts>& AdductCountsOf(const Context& context);
 

@@ -16,22 +16,6 @@
 namespace formix::toolkit {
 namespace {
 
-// "[13C]" -> "C/13", "D" -> "H/2", "T" -> "H/3", "C" -> "C": the key of a
-// symbol among the isotopes and the adducts' counts.
-std::string IsotopeKey(const std::string& symbol) {
-  if (symbol == "D") return "H/2";
-  if (symbol == "T") return "H/3";
-  if (symbol.empty() || symbol[0] != '[') return symbol;
-  std::size_t i = 1;
-  while (i < symbol.size() && bytes::IsDigit(static_cast<unsigned char>(symbol[i]))) ++i;
-  return symbol.substr(i, symbol.size() - 1 - i) + "/" + symbol.substr(1, i - 1);
-}
-
-std::string ChargeName(int charge) {
-  const std::string sign = charge < 0 ? "-" : "+";
-  return std::abs(charge) == 1 ? sign : std::to_string(std::abs(charge)) + sign;
-}
-
 // The ion searched for: m/z = (multiplier x S + shift - charge x
 // electron) / |charge| for a candidate of mass S.
 struct SearchedIon {
@@ -59,18 +43,13 @@ std::string IonOf(const Context& context, const FindQuery& q, std::vector<Elemen
     std::map<std::string, double> need;  // atoms M must hold: removed less added, per multiple
     for (const auto& [key, n] : parts.removed) need[key] += n;
     for (const auto& [key, n] : parts.added) need[key] -= n;
-    auto mass_of = [&](const std::map<std::string, double>& counts, double sign) {
-      for (const auto& [key, n] : counts) {
-        const Isotope* i = key.find('/') != std::string::npos ? LabelledIsotope(context, key)
-                                                              : PrincipalIsotope(context, key);
-        if (i == nullptr) return false;
-        ion->shift += sign * n * i->mass;
-      }
-      return true;
-    };
-    if (!mass_of(parts.added, 1.0) || !mass_of(parts.removed, -1.0)) {
-      return "no isotope data for an element of " + q.adduct;
+    double added = 0.0, removed = 0.0, nominal = 0.0;
+    std::string missing;
+    if (!IsotopeMasses(context, parts.added, &added, &nominal, &missing) ||
+        !IsotopeMasses(context, parts.removed, &removed, &nominal, &missing)) {
+      return "no isotope data for " + missing + " of " + q.adduct;
     }
+    ion->shift = added - removed;
     for (const auto& [key, n] : need) {
       if (n <= 0) continue;
       bool held = false;
@@ -153,8 +132,7 @@ std::vector<ElementRange> ParseElementRanges(const Context& context, const std::
       return fail(start, "expected an element symbol, found '" + text.substr(start, 1) + "'");
     }
     const std::string key = IsotopeKey(symbol);
-    const Isotope* isotope =
-        key.find('/') != std::string::npos ? LabelledIsotope(context, key) : PrincipalIsotope(context, key);
+    const Isotope* isotope = IsotopeOfKey(context, key);
     if (isotope == nullptr) {
       return fail(start, "'" + symbol + "' is no element (or isotope) of the isotope list");
     }
@@ -291,8 +269,6 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   if (!error.empty()) return fail(error);
   std::vector<ElementRange>& ranges = result.ranges;
   const std::size_t k = ranges.size();
-  std::vector<std::string> symbols;
-  for (const ElementRange& r : ranges) symbols.push_back(r.symbol);
 
   // The ion: m/z = (multiplier x S + shift - charge x electron) / |charge|
   // for a candidate of mass S (the neutral mass itself with no ion).
@@ -328,7 +304,6 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   for (std::size_t i : order) sorted.push_back(ranges[i]);
   const int species_charge = q.adduct.empty() ? charge : 0;
   const bool species_radical = q.adduct.empty() && q.radical;
-  const ChemicalRules rules(symbols);  // for the listed, in the ranges' order
   // The closest candidates, at most `keep` of them: a heap with the
   // farthest on top (by relative error, then by counts), their counts in
   // slots of `kept_counts`.
@@ -344,12 +319,17 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
         kept_counts.begin() + static_cast<long>(b * k), kept_counts.begin() + static_cast<long>((b + 1) * k));
   };
   std::vector<int> counts(k);
-  // The rules over the heaviest-first order (the rule named is the same
-  // in any order of the elements).
+  // The rules over the search's order (the elements heaviest first).
   std::vector<std::string> sorted_symbols;
   for (const ElementRange& r : sorted) sorted_symbols.push_back(r.symbol);
-  const ChemicalRules sorted_rules(sorted_symbols);
-  std::vector<std::pair<const char*, std::size_t>> removed;  // by rule, counted
+  const ChemicalRules rules(sorted_symbols);
+  std::vector<std::pair<const char*, std::size_t>> removed;  // by rule
+  auto count_removed = [&](const char* rule, std::size_t n) {
+    std::size_t r = 0;
+    while (r < removed.size() && std::string_view(removed[r].first) != rule) ++r;  // a dozen rules at most
+    if (r == removed.size()) removed.emplace_back(rule, 0);
+    removed[r].second += n;
+  };
   // Once the heap is full, the masses whose error can still beat its
   // farthest (a little wider: the exact error decides).
   double keep_low = -std::numeric_limits<double>::infinity(),
@@ -359,12 +339,9 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     if (!(s > 0)) return true;  // no atoms
     ++result.within;
     const char* broken =
-        q.rules ? sorted_rules.Broken(heaviest_first.data(), species_charge, species_radical, nullptr) : "";
+        q.rules ? rules.Broken(heaviest_first.data(), species_charge, species_radical, nullptr) : "";
     if (*broken != '\0') {
-      std::size_t r = 0;
-      while (r < removed.size() && removed[r].first != broken) ++r;  // a dozen rules at most
-      if (r == removed.size()) removed.emplace_back(broken, 0);
-      ++removed[r].second;
+      count_removed(broken, 1);
       if (!q.explain) return true;
     } else {
       ++result.passed;
@@ -377,10 +354,9 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     std::size_t slot = heap.size();
     if (heap.size() == keep) {  // the farthest gives way, unless it is closer on a tie
       slot = heap.front();
-      const std::vector<int> old(kept_counts.begin() + static_cast<long>(slot * k),
-                                 kept_counts.begin() + static_cast<long>((slot + 1) * k));
+      const auto old = kept_counts.begin() + static_cast<long>(slot * k);
       if (off == kept_error[slot] &&
-          !std::lexicographical_compare(counts.begin(), counts.end(), old.begin(), old.end())) {
+          !std::lexicographical_compare(counts.begin(), counts.end(), old, old + k)) {
         return true;
       }
       std::pop_heap(heap.begin(), heap.end(), closer);
@@ -421,11 +397,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   result.steps = search.steps();
   if (search.pruned() > 0) {
     result.within += search.pruned();
-    bool counted = false;
-    for (auto& [rule, n] : removed) {
-      if (std::string_view(rule) == "dbe") n += search.pruned(), counted = true;
-    }
-    if (!counted) removed.emplace_back("dbe", search.pruned());
+    count_removed("dbe", search.pruned());
   }
   for (const auto& [rule, n] : removed) result.removed[rule] = n;
   const std::size_t eligible = q.explain ? result.within : result.passed;
@@ -449,7 +421,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
       if (f.counts[i] != 1) f.formula += std::to_string(f.counts[i]);
       pairs.emplace_back(ranges[i].symbol, f.counts[i]);
     }
-    if (species_charge != 0) f.formula += "^" + ChargeName(species_charge);
+    f.formula += ChargeSuffix(species_charge);
     f.hill = HillFormula(pairs, species_charge, false);
     double s = 0.0;
     for (std::size_t i = 0; i < k; ++i) s += f.counts[i] * ranges[i].mass;
@@ -457,12 +429,14 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     f.mz = kept_mz[c];
     f.ppm = (q.mz - f.mz) / f.mz * 1e6;
     f.mda = (q.mz - f.mz) * 1000.0;
-    f.dbe = rules.ValencesKnown(f.counts.data()) ? rules.Dbe(f.counts.data())
-                                                 : std::numeric_limits<double>::quiet_NaN();
+    std::vector<int> heaviest_first(k);
+    for (std::size_t i = 0; i < k; ++i) heaviest_first[i] = f.counts[order[i]];
+    f.dbe = rules.ValencesKnown(heaviest_first.data()) ? rules.Dbe(heaviest_first.data())
+                                                       : std::numeric_limits<double>::quiet_NaN();
     f.broken = kept_broken[c];
     if (q.rules) {
       std::vector<std::string> checked;
-      rules.Broken(f.counts.data(), species_charge, species_radical, &checked);
+      rules.Broken(heaviest_first.data(), species_charge, species_radical, &checked);
       for (const std::string& rule : checked) {
         if (rule != f.broken) f.rules.push_back(rule);
       }
@@ -473,7 +447,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   // and the HRMS line.
   auto ion_of = [&](const FindCandidate& f, AdductIon* ion) {
     if (q.adduct.empty()) {
-      ion->name = "[M]" + ChargeName(charge);
+      ion->name = "[M]" + ChargeSuffix(charge).substr(1);
       std::vector<std::pair<std::string, double>> pairs;
       for (std::size_t i = 0; i < k; ++i) {
         if (f.counts[i] != 0) pairs.emplace_back(ranges[i].symbol, f.counts[i]);
@@ -502,8 +476,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
         // Listed unscored, after the scored ones.
       } else if (ion_of(f, &ion)) {
         ++result.scored;
-        std::string text = ion.formula;
-        if (ion.charge != 0) text += "^" + ChargeName(ion.charge);
+        const std::string text = ion.formula + ChargeSuffix(ion.charge);
         const Reading r = Read(context, text.data(), text.size());
         const Pattern p = IsotopePattern(context, r, 1e-4, resolving_power);
         work += p.work;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "formix.h"
 #include "toolkit/context.h"
 #include "toolkit/pattern.h"
 #include "toolkit/reading.h"
@@ -42,11 +43,11 @@ constexpr double kMaxFindSteps = 2e8;
 // against found peaks (the closest in mass first), their patterns' work
 // at most that of a few hundred patterns of large molecules (about a
 // second): the rest are listed unscored, with a warning.
-constexpr std::size_t kDefaultFindLimit = 100;
+constexpr std::size_t kDefaultFindLimit = FORMIX_DEFAULT_FIND_LIMIT;
 constexpr std::size_t kMaxFindScored = 1000;
 constexpr double kMaxFindScoreWork = 2e8;
 // The ranges searched unless others are given: organic work.
-inline constexpr char kDefaultFindElements[] = "C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5Br0-3I0-3";
+inline constexpr char kDefaultFindElements[] = FORMIX_DEFAULT_FIND_ELEMENTS;
 
 // Every candidate with |mass - target| <= tolerance, in no particular
 // order, up to `limit` of them; `*more` (when not NULL) is set to whether

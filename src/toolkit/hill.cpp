@@ -96,14 +96,16 @@ std::string FormatHill(const Counts& in_order, int charge, bool divide) {
     const bool whole = c.second == std::floor(c.second) && c.second > 0 && c.second < 1e15;
     out += whole ? std::to_string(static_cast<long long>(c.second)) : ShortestFixedText(c.second);
   }
-  if (charge != 0) {
-    const int m = charge < 0 ? -charge : charge;
-    out += "^" + (m == 1 ? std::string() : std::to_string(m)) + (charge < 0 ? "-" : "+");
-  }
-  return out;
+  return out + ChargeSuffix(charge);
 }
 
 }  // namespace
+
+std::string ChargeSuffix(int charge) {
+  if (charge == 0) return "";
+  const int m = charge < 0 ? -charge : charge;
+  return "^" + (m == 1 ? std::string() : std::to_string(m)) + (charge < 0 ? "-" : "+");
+}
 
 std::string HillFormula(Counts counts, int charge, bool divide) {
   std::vector<HillEntry> entries;

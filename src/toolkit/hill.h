@@ -35,6 +35,10 @@ std::vector<std::size_t> HillOrder(const std::vector<HillEntry>& entries);
 // formula counts them together.
 bool HillOrderOfSlots(const Context& context, const int* slots, std::size_t n, std::size_t* order);
 
+// A charge as formulas end with it, the notation the reader takes without
+// doubt: "^2-", "^+" ("" for 0).
+std::string ChargeSuffix(int charge);
+
 // The Hill formula of element counts (symbols or labels, the element of
 // each from LabelledElement); equal symbols (a mass file may hold one
 // twice) are counted together.  A count of 1 is not written; fractional

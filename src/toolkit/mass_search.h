@@ -46,9 +46,10 @@ class MassSearch {
     weights_.assign(ranges.size(), 0);
   }
 
-  // Holds vectors to W >= `least_w` and W of `parity` (0 even, 1 odd),
-  // with `weights` the v - 2 of each range; `inside` tells a mass in the
-  // exact window.  Call before Run.
+  // Runs the search; false when it stopped (the leaf or the step budget).
+  // With `weights` (the v - 2 of each range), vectors are held to
+  // W >= `least_w` and W of `parity` (0 even, 1 odd); `inside` tells a
+  // mass in the caller's exact window.
   template <class Inside>
   bool Run(const std::vector<int>* weights, long least_w, int parity, Inside inside) {
     if (weights != nullptr) {
@@ -77,23 +78,16 @@ class MassSearch {
     long w;
     std::uint32_t counts[kTableElements];  // less each element's least
   };
-  // What a hit needs beyond the mass.
-  struct Payload {
-    long w;
-    std::uint32_t counts[kTableElements];
-  };
-  // A half of the table: the masses in order (apart from the rest, so that
-  // the look-ups touch as little memory as they can), the payload of
-  // each, and the first entry of each bucket of `width` u from `least`.
+  // A half of the table: its entries by mass, and the first entry of each
+  // bucket of `width` u from `least`.
   struct Half {
-    std::vector<Entry> entries;  // as made, until indexed
-    std::vector<double> masses;
-    std::vector<Payload> payloads;
+    std::vector<Entry> entries;
     std::vector<std::uint32_t> first;
     double least = 0.0, most = 0.0, width = 1.0, per_width = 1.0;
 
-    bool empty() const { return masses.empty(); }
-    std::size_t size() const { return masses.size(); }
+    bool empty() const { return entries.empty(); }
+    std::size_t size() const { return entries.size(); }
+    double mass(std::size_t j) const { return entries[j].mass; }
 
     // Sorts the entries by mass and indexes them: a counting sort into as
     // many buckets as entries (the masses spread evenly), each bucket then
@@ -121,23 +115,16 @@ class MassSearch {
         std::sort(sorted.begin() + first[b], sorted.begin() + first[b + 1],
                   [](const Entry& x, const Entry& y) { return x.mass < y.mass; });
       }
-      masses.resize(sorted.size());
-      payloads.resize(sorted.size());
-      for (std::size_t j = 0; j < sorted.size(); ++j) {
-        masses[j] = sorted[j].mass;
-        payloads[j].w = sorted[j].w;
-        std::copy(sorted[j].counts, sorted[j].counts + kTableElements, payloads[j].counts);
-      }
-      entries = std::vector<Entry>();
+      entries = std::move(sorted);
     }
     // The first entry of mass at least `lo`.
     std::size_t From(double lo) const {
       if (lo <= least) return 0;
-      if (lo > most) return masses.size();
+      if (lo > most) return entries.size();
       const double at = std::floor((lo - least) * per_width);
       std::size_t j = first[std::min<std::size_t>(first.size() - 1, static_cast<std::size_t>(at))];
-      while (j > 0 && masses[j - 1] >= lo) --j;  // a bucket may start just past lo (rounding)
-      while (j < masses.size() && masses[j] < lo) ++j;
+      while (j > 0 && entries[j - 1].mass >= lo) --j;  // a bucket may start just past lo (rounding)
+      while (j < entries.size() && entries[j].mass < lo) ++j;
       return j;
     }
   };
@@ -234,10 +221,10 @@ class MassSearch {
       const Half& half = halves_[parity];
       if (half.empty() || hi < half.least || lo > half.most) continue;
       std::size_t j = half.From(lo), end = j;
-      while (end < half.size() && half.masses[end] <= hi) ++end;
+      while (end < half.size() && half.mass(end) <= hi) ++end;
       // The ends outside the exact window (the leaf checks it again).
-      while (j < end && !Inside(mass + half.masses[j])) ++j;
-      while (end > j && !Inside(mass + half.masses[end - 1])) --end;
+      while (j < end && !Inside(mass + half.mass(j))) ++j;
+      while (end > j && !Inside(mass + half.mass(end - 1))) --end;
       steps_ += 1.0 + static_cast<double>(end - j);
       if (steps_ > max_steps_) {
         stopped_ = true;
@@ -248,7 +235,7 @@ class MassSearch {
         continue;
       }
       for (; j < end; ++j) {
-        const Payload& e = half.payloads[j];
+        const Entry& e = half.entries[j];
         if (prune_ && w + e.w < least_w_) {
           ++pruned_;
           continue;
@@ -256,7 +243,7 @@ class MassSearch {
         for (std::size_t i = split_; i < ranges_.size(); ++i) {
           counts_[i] = ranges_[i].least + static_cast<int>(e.counts[i - split_]);
         }
-        if (!leaf_(counts_, mass + half.masses[j])) {
+        if (!leaf_(counts_, mass + e.mass)) {
           stopped_ = true;
           return;
         }

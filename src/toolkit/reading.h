@@ -82,6 +82,11 @@ bool ReadPlainJson(const Context& context, const char* text, std::size_t length,
 // hold the shortcut to it.
 Reading ReadInFull(const Context& context, const char* text, std::size_t length);
 
+// A charge written on its own as a formula writes it after a caret: "2+",
+// "+2", "+", "++" (a run of one sign), a dash as minus; 0 for anything
+// else (the reader's own grammar, charge.cpp).
+int ParseCharge(const char* text, std::size_t length);
+
 // The text with each run of small letters split into known element symbols
 // regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot
 // be split or nothing would change.  Runs that hold a capital are kept.

@@ -136,20 +136,9 @@ double ReadingDbe(const Reading& reading) {
   return rules.Dbe(counts.data());
 }
 
-bool ValencesKnown(const std::vector<std::string>& symbols, const std::vector<int>& counts) {
-  return ChemicalRules(symbols).ValencesKnown(counts.data());
-}
-
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
                        bool radical) {
   return ChemicalRules(symbols).Broken(counts.data(), charge, radical, nullptr);
-}
-
-std::vector<std::string> RulesChecked(const std::vector<std::string>& symbols, const std::vector<int>& counts,
-                                      int charge, bool radical) {
-  std::vector<std::string> checked;
-  ChemicalRules(symbols).Broken(counts.data(), charge, radical, &checked);
-  return checked;
 }
 
 }  // namespace formix::toolkit

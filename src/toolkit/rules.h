@@ -45,10 +45,6 @@ double Dbe(const std::vector<std::string>& symbols, const std::vector<int>& coun
 // without a valence above, such as a metal, or a count that is not whole).
 double ReadingDbe(const Reading& reading);
 
-// Whether every element of `symbols` with a count has a valence above
-// (the valence rules need all of them).
-bool ValencesKnown(const std::vector<std::string>& symbols, const std::vector<int>& counts);
-
 // The chemical rules a candidate (the formula of the species, `charge` its
 // charge) is held to, each named where it removes one.  Where every
 // element has a valence: "dbe" (DBE below 0, or below -|charge|/2 for an
@@ -67,13 +63,6 @@ bool ValencesKnown(const std::vector<std::string>& symbols, const std::vector<in
 // odd-electron ion (EI).  Returns the first rule broken, or "" for none.
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
                        bool radical);
-
-// The rules that apply to a formula of these symbols, in the order
-// BrokenRule checks them (the valence rules only where ValencesKnown, the
-// neutral ones only for a neutral closed-shell species, a ratio only with
-// carbon and that element).
-std::vector<std::string> RulesChecked(const std::vector<std::string>& symbols, const std::vector<int>& counts,
-                                      int charge, bool radical);
 
 }  // namespace formix::toolkit
 

@@ -340,7 +340,8 @@ class Commands(unittest.TestCase):
         self.assertIsNone(valid_json(self, formix("comp", "--json", "CuSO4")[1])["dbe"])
         self.assertEqual(formix("find", "12.5", "--elements", "C0-1")[0], 2)  # nothing within 5 ppm
         for bad in (["--elements", "C0-10Xx"], ["--ppm", "-1"], ["--ppm", "1", "--mda", "1"], ["--charge", "x"],
-                    ["--adduct", "[M+H]+", "--charge", "1"], ["--peaks", "328:1,329"], ["--limit", "0"]):
+                    ["--charge", "2+3"], ["--adduct", "[M+H]+", "--charge", "1"], ["--peaks", "328:1,329"],
+                    ["--limit", "0"]):
             self.assertEqual(formix("find", "328.1911", *bad)[0], 1, bad)
 
     def test_pattern(self):

@@ -76,14 +76,14 @@ void CommandFind(Session& s) {
   if (o.explain) columns.push_back("removed by");
   Table table(columns);
   for (std::size_t i = 0; i < n; ++i) {
-    std::vector<std::string> row = {
-        std::to_string(i + 1),
-        formix_find_hill(f.get(), i),
-        Fixed(formix_find_monoisotopic(f.get(), i), o.precision),
-        Fixed(formix_find_mz(f.get(), i), o.precision),
-        Fixed(formix_find_ppm(f.get(), i), 2),
-        Fixed(formix_find_mda(f.get(), i), 2),
-        std::isnan(formix_find_dbe(f.get(), i)) ? "-" : Shortest(formix_find_dbe(f.get(), i))};
+    const double dbe = formix_find_dbe(f.get(), i);
+    std::vector<std::string> row = {std::to_string(i + 1),
+                                    formix_find_hill(f.get(), i),
+                                    Fixed(formix_find_monoisotopic(f.get(), i), o.precision),
+                                    Fixed(formix_find_mz(f.get(), i), o.precision),
+                                    Fixed(formix_find_ppm(f.get(), i), 2),
+                                    Fixed(formix_find_mda(f.get(), i), 2),
+                                    std::isnan(dbe) ? "-" : Shortest(dbe)};
     if (scored) {
       const double score = formix_find_score(f.get(), i);
       row.push_back(score >= 0 ? Fixed(score, 1) : "-");

@@ -46,11 +46,12 @@ void CommandMs(Session& s) {
     json.Close().End();
     return;
   }
-  std::string head =
-      Printable(formula) + "\tmonoisotopic mass " + Fixed(formix_exact_monoisotopic(ms.get()), o.precision) +
-      " u (nominal " + Shortest(formix_exact_nominal(ms.get())) +
-      (std::isnan(formix_reading_dbe(r.get())) ? "" : ", DBE " + Shortest(formix_reading_dbe(r.get()))) +
-      "; average molar mass " + Fixed(formix_reading_molar_mass(r.get()), o.precision) + " g/mol)";
+  const double dbe = formix_reading_dbe(r.get());
+  std::string head = Printable(formula) + "\tmonoisotopic mass " +
+                     Fixed(formix_exact_monoisotopic(ms.get()), o.precision) + " u (nominal " +
+                     Shortest(formix_exact_nominal(ms.get())) +
+                     (std::isnan(dbe) ? "" : ", DBE " + Shortest(dbe)) + "; average molar mass " +
+                     Fixed(formix_reading_molar_mass(r.get()), o.precision) + " g/mol)";
   if (charge != 0) {
     head += "\nion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") + ": m/z " +
             Fixed(formix_exact_mz(ms.get()), o.precision) + " (monoisotopic)";
