@@ -374,7 +374,7 @@ TEST(FindFormulas, BadQueriesAndBoundedWork) {
       {"C0-10H0-20", "", 0, 100, -1, "ppm"},
       {"C0-10H0-20", "[M+X]+", 0, 100, 5, "unknown adduct"},
       {"C0-10H0-20", "[M+H]+", 1, 100, 5, "not both"},
-      {"C0-10H0-20", "[M-H2O-H]-", 0, 100, 5, "O"},
+      {"C0-10H0-20", "[M-H2O-H]-", 0, 100, 5, "removes O, which the element ranges do not hold"},
       {"C10-5", "", 0, 100, 5, "position 2: the range of C ends before it starts"},
       {"C0-10Xx0-2", "", 0, 100, 5, "position 6: 'Xx' is no element"},
       {"C0-10H0-", "", 0, 100, 5, "position 9"},
