@@ -447,7 +447,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   // and the HRMS line.
   auto ion_of = [&](const FindCandidate& f, AdductIon* ion) {
     if (q.adduct.empty()) {
-      ion->name = "[M]" + ChargeSuffix(charge).substr(1);
+      ion->name = charge == 0 ? "M" : "[M]" + ChargeSuffix(charge).substr(1);  // "M": a neutral mass, no line
       std::vector<std::pair<std::string, double>> pairs;
       for (std::size_t i = 0; i < k; ++i) {
         if (f.counts[i] != 0) pairs.emplace_back(ranges[i].symbol, f.counts[i]);

@@ -356,7 +356,17 @@ TEST(FindFormulas, IsotopeScoreSinglesOutHalogens) {
       EXPECT_LT(f.score, r.candidates[0].score - 20.0) << c.name << ": " << f.hill;
     }
     EXPECT_GT(lookalikes, 0u) << c.name;
-  }
+  }  // A neutral mass with peaks: caffeine, M+1 from 8 C (8.65 %), 4 N (1.47 %),
+  // 10 H and 2 O (0.2 %) = 10.3 % at the 13C mass.
+  FindQuery neutral;
+  neutral.mz = 194.08038;
+  neutral.elements = "C0-10H0-12N0-4O0-2";
+  neutral.peaks = {{194.08038, 100}, {195.08373, 10.3}};
+  const FindResult r = FindFormulas(*context, neutral);
+  ASSERT_EQ(r.error, "");
+  ASSERT_FALSE(r.candidates.empty());
+  EXPECT_EQ(r.candidates[0].hill, "C8H10N4O2");
+  EXPECT_GT(r.candidates[0].score, 90.0);
 }
 
 TEST(FindFormulas, BadQueriesAndBoundedWork) {
