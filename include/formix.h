@@ -446,6 +446,79 @@ FORMIX_API const char *formix_find_json(formix_find *find);
  * metal has no valence counted, or a count is not whole). */
 FORMIX_API double formix_reading_dbe(const formix_reading *reading);
 
+/* ---- Solutions and sequences ------------------------------------------- */
+
+typedef struct formix_solution formix_solution;
+
+/* A solution of `formula` (UTF-8, read as formix_read reads it; its molar
+ * mass is used): exactly two of `conc`, `volume` and `mass` given, the
+ * other NULL, and the third worked out.  Quantities are texts with units,
+ * as people write them: "50 mM", "100 mL", "1.2484 g" (units: docs/solutions.md).
+ * `purity`: "98 %" or a fraction "0.98" (NULL: pure); the mass to weigh is
+ * the pure mass divided by it.  `density` ("1.18 g/mL", NULL: none): the
+ * reagent is a liquid; the volume of it to measure is given, and `mass` may
+ * be a volume of it.  `solvent`: NULL for water (named in the bench line).
+ * NULL only when memory runs out; bad input gives an error, never a number. */
+FORMIX_API formix_solution *formix_solution_new(const formix_context *context, const char *formula,
+                                                const char *conc, const char *volume, const char *mass,
+                                                const char *purity, const char *density, const char *solvent);
+
+/* A dilution: the volume of `stock` that makes `volume` of `conc` (C1 V1 =
+ * C2 V2), and the solvent added (volumes taken as additive).  `formula`
+ * (NULL: none) is needed when the stock and the dilution are given in
+ * concentrations of different kinds (mol/L and g/L); a stock in % w/w needs
+ * its `density`.  A concentration above the stock's is an error. */
+FORMIX_API formix_solution *formix_dilution(const formix_context *context, const char *formula, const char *stock,
+                                            const char *conc, const char *volume, const char *density,
+                                            const char *solvent);
+FORMIX_API void formix_solution_free(formix_solution *solution);
+FORMIX_API const char *formix_solution_error(const formix_solution *solution); /* "" when fine */
+/* Base units: g, mol/L, L; NaN where not known or not asked (a dilution has
+ * no mass; its concentrations in mol/L need the formula when given in g/L). */
+FORMIX_API double formix_solution_mass(const formix_solution *solution);
+FORMIX_API double formix_solution_conc(const formix_solution *solution);
+FORMIX_API double formix_solution_volume(const formix_solution *solution);
+FORMIX_API double formix_solution_stock_volume(const formix_solution *solution);
+FORMIX_API double formix_solution_solvent_volume(const formix_solution *solution);
+/* The bench line: "Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water
+ * to 100.0 mL (50.00 mM)." */
+FORMIX_API const char *formix_solution_line(const formix_solution *solution);
+FORMIX_API const char *formix_solution_json(formix_solution *solution);
+
+typedef struct formix_sequence formix_sequence;
+
+#define FORMIX_SEQUENCE_ACETYL 1        /* N-acetyl (protein) */
+#define FORMIX_SEQUENCE_AMIDE 2         /* C-amide (protein) */
+#define FORMIX_SEQUENCE_5PHOSPHATE 4    /* 5'-phosphate (dna, rna) */
+
+/* The formula and masses of a peptide or a single nucleic acid strand:
+ * `kind` "protein", "dna" or "rna"; `sequence` one-letter codes,
+ * three-letter codes (protein: Ala-Gly-Ser) or [bracketed] longer codes of
+ * the context's residues.txt, with "H-"/"Ac-" and "-OH"/"-NH2" for a
+ * peptide's termini and a leading "p" for a 5'-phosphate (docs/sequences.md);
+ * `disulfides` bridges between cysteines.  With `charge` z != 0 the ion
+ * [M+zH]z+ (z protons added; z < 0: removed), or with `adduct` (NULL: none)
+ * an adduct ion of adducts.txt; not both.  NULL only when memory runs out;
+ * an unknown code is an error at its position. */
+FORMIX_API formix_sequence *formix_sequence_read(const formix_context *context, const char *kind,
+                                                 const char *sequence, int flags, long disulfides, int charge,
+                                                 const char *adduct);
+FORMIX_API void formix_sequence_free(formix_sequence *sequence);
+FORMIX_API const char *formix_sequence_error(const formix_sequence *sequence); /* "" when fine */
+/* The byte offset and length in the sequence of the error (0, 0: none). */
+FORMIX_API size_t formix_sequence_error_offset(const formix_sequence *sequence);
+FORMIX_API size_t formix_sequence_error_length(const formix_sequence *sequence);
+FORMIX_API const char *formix_sequence_formula(const formix_sequence *sequence); /* Hill */
+/* The chain as read with its ends: "Ac-ACDE-NH2", "H-ACDE-OH", "5'-pACGT-3'". */
+FORMIX_API const char *formix_sequence_text(const formix_sequence *sequence);
+FORMIX_API size_t formix_sequence_residues(const formix_sequence *sequence);
+FORMIX_API double formix_sequence_molar_mass(const formix_sequence *sequence);
+FORMIX_API double formix_sequence_monoisotopic(const formix_sequence *sequence);
+/* The ion asked for ("" and 0 without): its name, Hill formula and m/z. */
+FORMIX_API const char *formix_sequence_ion(const formix_sequence *sequence);
+FORMIX_API double formix_sequence_mz(const formix_sequence *sequence);
+FORMIX_API const char *formix_sequence_json(formix_sequence *sequence);
+
 /* ---- Isotope patterns ---------------------------------------------------- */
 
 typedef struct formix_pattern formix_pattern;

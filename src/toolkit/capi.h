@@ -21,6 +21,8 @@
 #include "toolkit/pattern.h"
 #include "toolkit/reaction.h"
 #include "toolkit/reading.h"
+#include "toolkit/sequence.h"
+#include "toolkit/solution.h"
 
 struct formix_context {
   std::unique_ptr<formix::toolkit::Context> context;
@@ -36,6 +38,19 @@ struct formix_reading {
 
 struct formix_analysis {
   formix::toolkit::ElementalAnalysis analysis;
+  std::string json;
+};
+
+struct formix_solution {
+  bool dilution = false;
+  formix::toolkit::Solution solution;
+  formix::toolkit::Dilution diluted;
+  formix::toolkit::Reading reading;  // of the formula
+  std::string json;
+};
+
+struct formix_sequence {
+  formix::toolkit::ChainMasses masses;
   std::string json;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -177,6 +178,31 @@ void ReadIsotopes(Context& c) {
   }
 }
 
+// A residue's code: one capital letter, or up to 8 letters and digits
+// (written in brackets in sequences); kinds and codes unique.
+void ReadResidues(Context& c) {
+  std::string& path = c.list_files[kResiduesFile];
+  for (const TabLine& l : ParseTabLines(ReadListFile(kResiduesFile, &path), 5)) {
+    const std::vector<std::string>& f = l.fields;
+    bool code_ok = !f[1].empty() && f[1].size() <= 8;
+    for (char ch : f[1]) code_ok = code_ok && std::isalnum(static_cast<unsigned char>(ch)) != 0;
+    code_ok = code_ok && (f[1].size() > 1 || bytes::IsCapital(f[1][0]));
+    if (f[0] != "protein" && f[0] != "dna" && f[0] != "rna") {
+      Refuse(c, path, l.line, "the kind '" + f[0] + "' is none of protein, dna, rna");
+    } else if (!code_ok) {
+      Refuse(c, path, l.line, "the code '" + f[1] + "' is neither a capital letter nor up to 8 letters and digits");
+    } else if (f[4].empty()) {
+      Refuse(c, path, l.line, "a residue needs a formula");
+    } else if (std::any_of(c.residues.begin(), c.residues.end(), [&](const Residue& r) {
+                 return r.kind == f[0] && (r.code == f[1] || (f[2] != "-" && r.three == f[2]));
+               })) {
+      Refuse(c, path, l.line, "the code '" + f[1] + "' of " + f[0] + " is given twice");
+    } else {
+      c.residues.push_back({f[0], f[1], f[2] == "-" ? std::string() : f[2], f[3], f[4]});
+    }
+  }
+}
+
 void ReadAdducts(Context& c) {
   std::string& path = c.list_files[kAdductsFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(kAdductsFile, &path), 5)) {
@@ -330,6 +356,7 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   }
   ReadIsotopes(*context);
   ReadAdducts(*context);
+  ReadResidues(*context);
   CheckTables(*context);
   *status = FORMIX_OK;
   return context;

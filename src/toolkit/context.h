@@ -51,6 +51,15 @@ struct Solvent {
   std::string formula;
 };
 
+// A residue of a peptide or nucleic acid chain (residues.txt).
+struct Residue {
+  std::string kind;     // "protein", "dna" or "rna"
+  std::string code;     // "A"; a longer code is written in brackets: [pS]
+  std::string three;    // a protein residue's three-letter code, or ""
+  std::string name;
+  std::string formula;  // the residue as it stands in a chain
+};
+
 struct Context {
   refdata::Tables tables;  // the engine's tables, never the module's
   std::string masses_file, groups_file;
@@ -81,6 +90,7 @@ struct Context {
   std::vector<Solvent> solvents;
   std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
   std::vector<Adduct> adducts;
+  std::vector<Residue> residues;
   // Their counts, read on the first use of the adducts (exact.cpp), once
   // whichever thread comes first: a context that never gives an adduct
   // ion never reads their formulas.
@@ -118,6 +128,7 @@ inline constexpr char kAbbreviationsFile[] = "abbrev.txt";
 inline constexpr char kSolventsFile[] = "solvents.txt";
 inline constexpr char kIsotopesFile[] = "isotopes.txt";
 inline constexpr char kAdductsFile[] = "adducts.txt";
+inline constexpr char kResiduesFile[] = "residues.txt";
 
 // Makes a context; `status` receives an enum formix_status value.  The
 // paths are UTF-8 (converted to the engine's Windows-1251 path settings

@@ -197,6 +197,53 @@ void WriteReaction(JsonWriter& json, const Reaction& r, std::string_view equatio
   json.Close().Close();
 }
 
+void WriteSolution(JsonWriter& json, const Solution& s, const Reading& reading) {
+  if (WriteFailure(json, s.formula, s.error, reading)) return;
+  json.Open('{').Key("formula").String(s.formula).Key("hill").String(reading.hill);
+  json.Key("solved").String(s.solved).Key("molar_mass").Number(s.molar_mass);
+  json.Key("mass").Number(s.mass).Key("pure_mass").Number(s.pure_mass).Key("purity").Number(s.purity);
+  json.Key("conc").Number(s.conc).Key("mass_conc").Number(s.mass_conc).Key("volume").Number(s.volume);
+  json.Key("density").Number(s.density).Key("liquid_volume").Number(s.liquid_volume);
+  json.Key("solvent").String(s.solvent).Key("line").String(s.line);
+  WriteDiagnostics(json, reading);
+  json.Close();
+}
+
+void WriteDilution(JsonWriter& json, const Dilution& x, const Reading& reading) {
+  if (WriteFailure(json, x.formula, x.error, reading)) return;
+  json.Open('{').Key("formula").String(x.formula).Key("molar_mass").Number(x.molar_mass);
+  json.Key("stock").Number(x.stock).Key("stock_mass_conc").Number(x.stock_mass_conc);
+  json.Key("density").Number(x.density);
+  json.Key("conc").Number(x.conc).Key("mass_conc").Number(x.mass_conc).Key("volume").Number(x.volume);
+  json.Key("stock_volume").Number(x.stock_volume).Key("solvent_volume").Number(x.solvent_volume);
+  json.Key("solvent").String(x.solvent).Key("line").String(x.line);
+  WriteDiagnostics(json, reading);
+  json.Close();
+}
+
+void WriteSequence(JsonWriter& json, const ChainMasses& m) {
+  const Chain& c = m.chain;
+  json.Open('{').Key("kind").String(c.kind);
+  if (!m.error.empty()) {
+    json.Key("error").String(m.error);
+    if (!c.error.empty()) json.Key("offset").Integer(static_cast<long long>(c.error_offset)).Key("length").Integer(static_cast<long long>(c.error_length));
+    json.Close();
+    return;
+  }
+  json.Key("sequence").String(c.sequence).Key("text").String(m.text).Key("residues").Integer(static_cast<long long>(c.residues));
+  const bool protein = c.kind == "protein";
+  json.Key(protein ? "n_terminus" : "five_prime").String(c.five_end);
+  json.Key(protein ? "c_terminus" : "three_prime").String(c.three_end);
+  if (protein) json.Key("disulfides").Integer(c.disulfides);
+  json.Key("hill").String(c.formula).Key("molar_mass").Number(m.reading.molar_mass);
+  json.Key("monoisotopic_mass").Number(m.monoisotopic);
+  if (!m.ion.empty()) {
+    json.Key("ion").String(m.ion).Key("ion_formula").String(m.ion_formula);
+    json.Key("charge").Integer(m.charge).Key("mz").Number(m.mz);
+  }
+  json.Close();
+}
+
 void WriteContext(JsonWriter& json, const Context& context, int part) {
   json.Open('{');
   if (part == kContextElements) {

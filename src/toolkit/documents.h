@@ -15,6 +15,8 @@
 #include "toolkit/pattern.h"
 #include "toolkit/reaction.h"
 #include "toolkit/reading.h"
+#include "toolkit/sequence.h"
+#include "toolkit/solution.h"
 
 namespace formix::toolkit {
 
@@ -47,6 +49,12 @@ void WriteReaction(JsonWriter& json, const Reaction& reaction, std::string_view 
 
 // Formulas from an accurate mass: the query, the counts and the candidates.
 void WriteFind(JsonWriter& json, const FindResult& result, const FindQuery& query);
+
+// A solution or a dilution, with the diagnostics of its formula's reading.
+void WriteSolution(JsonWriter& json, const Solution& solution, const Reading& reading);
+void WriteDilution(JsonWriter& json, const Dilution& dilution, const Reading& reading);
+// A chain: its sequence as read, ends, formula, masses and the ion asked for.
+void WriteSequence(JsonWriter& json, const ChainMasses& masses);
 
 // Parts of a context's document.
 enum ContextParts : int { kContextDataFiles = 0, kContextElements = 1, kContextGroups = 2 };

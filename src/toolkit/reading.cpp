@@ -28,6 +28,7 @@
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
 #include "toolkit/reader.h"
+#include "toolkit/sequence.h"
 
 namespace formix::toolkit {
 
@@ -249,11 +250,60 @@ Reading Reader::Run(bool shortcut) {
 
 }  // namespace reader
 
+namespace {
+
+// "peptide(SEQ)", "dna(SEQ)", "rna(SEQ)": the chain's formula read, every
+// diagnostic of it over the whole text, and a note saying what was read.
+Reading ReadSequence(const Context& context, const char* text, std::size_t length, std::size_t open,
+                     const std::string& kind) {
+  Reading r;
+  r.molar_mass = reader::kNaN;
+  const std::size_t close = length - 1;
+  if (text[close] != ')') {
+    const bool closed = std::memchr(text + open, ')', length - open) != nullptr;
+    r.diagnostics.push_back({kError, closed ? 0 : open - 1, closed ? length : 1, "sequence",
+                             "",
+                             closed ? "a sequence in a formula is the whole text, " + std::string(text, open) +
+                                          "...): nothing may follow it (an ion: give an adduct or a charge)"
+                                    : "the '(' of the sequence is not closed",
+                             "", "", "", reader::kNaN});
+    return r;
+  }
+  const Chain chain = ReadChain(context, kind, text + open, close - open, ChainOptions());
+  if (!chain.error.empty()) {
+    r.diagnostics.push_back({kError, chain.error_length == 0 ? 0 : open + chain.error_offset,
+                             chain.error_length == 0 ? length : chain.error_length, "sequence", "",
+                             chain.error, "", "", "", reader::kNaN});
+    return r;
+  }
+  r = Read(context, chain.formula.data(), chain.formula.size());
+  for (Diagnostic& d : r.diagnostics) {
+    d.offset = 0;
+    d.length = length;
+  }
+  r.diagnostics.insert(r.diagnostics.begin(),
+                       {kNote, 0, length, "sequence", "",
+                        "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " + chain.formula +
+                            " (" + std::to_string(chain.residues) + (chain.residues == 1 ? " residue)" : " residues)"),
+                        "", "", "", reader::kNaN});
+  return r;
+}
+
+}  // namespace
+
 Reading Read(const Context& context, const char* text, std::size_t length) {
+  std::string kind;
+  if (const std::size_t open = SequenceNotation(text, length, &kind)) {
+    return ReadSequence(context, text, length, open, kind);
+  }
   return reader::Reader(context, text, length).Run();
 }
 
 Reading ReadInFull(const Context& context, const char* text, std::size_t length) {
+  std::string kind;
+  if (const std::size_t open = SequenceNotation(text, length, &kind)) {
+    return ReadSequence(context, text, length, open, kind);
+  }
   return reader::Reader(context, text, length).Run(false);
 }
 

@@ -47,6 +47,9 @@ void CommandRatios(Session& s);
 void CommandMs(Session& s);
 void CommandPattern(Session& s);
 void CommandFind(Session& s);
+void CommandSolution(Session& s);
+void CommandDilute(Session& s);
+void CommandSequence(Session& s);
 void CommandElements(Session& s);
 void CommandGroups(Session& s);
 

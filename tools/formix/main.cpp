@@ -47,6 +47,11 @@ const Command kCommands[] = {
      CommandFind,
      {"--adduct", "--charge", "--ppm", "--mda", "--elements", "--no-rules", "--radical", "--explain",
       "--peaks", "--resolution", "--limit", "--source"}},
+    {"solution", CommandSolution, {"--conc", "--volume", "--mass", "--purity", "--density", "--solvent"}},
+    {"dilute", CommandDilute, {"--stock", "--conc", "--volume", "--density", "--solvent"}},
+    {"sequence",
+     CommandSequence,
+     {"--protein", "--dna", "--rna", "--acetyl", "--amide", "--disulfides", "--5phosphate", "--charge", "--adduct"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };
@@ -76,6 +81,15 @@ const char kHelp[] =
     "                                tolerance, held to the chemical rules, with its DBE\n"
     "                                  formix find 328.1911 --adduct '[M+H]+' --elements "
     "C0-30H0-60N0-5O0-10\n"
+    "  solution FORMULA              the mass to weigh for a concentration and volume (or the\n"
+    "                                concentration, or the volume), as a bench line\n"
+    "                                  formix solution 'CuSO4*5H2O' --conc 50mM --volume 100mL\n"
+    "  dilute [FORMULA]              the volume of stock and of solvent for a dilution\n"
+    "                                  formix dilute HCl --stock '37 % w/w' --density 1.18g/mL --conc 1M "
+    "--volume 500mL\n"
+    "  sequence --protein SEQ        formula and masses of a peptide (or --dna, --rna: a single\n"
+    "                                strand); in formulas, peptide(SEQ), dna(SEQ), rna(SEQ)\n"
+    "                                  formix sequence --protein Ac-ACDE-NH2 --charge 2\n"
     "  elements                      the element table in use\n"
     "  groups                        the group table in use\n"
     "\n"
@@ -125,6 +139,21 @@ const char kHelp[] =
     "  --peaks LIST      find: found isotope peaks m/z:intensity,... to score the patterns against\n"
     "  --limit N         find: list at most N formulas (default 100)\n"
     "  --no-check        react: do not refuse an equation that does not balance\n"
+    "  --conc C          solution, dilute: the concentration, with its unit: 50mM, 0.1M, 5mg/mL,\n"
+    "                    '2 % w/v', 10ppm (docs/solutions.md lists them)\n"
+    "  --volume V        solution, dilute: the volume of solution: 100mL, 1L, 250uL\n"
+    "  --mass M          solution: the mass weighed: 1.25g, 20mg\n"
+    "  --purity P        solution: the reagent's purity, 98% or 0.98\n"
+    "  --density D       solution, dilute: the density of the liquid reagent or stock, 1.18g/mL\n"
+    "  --stock C         dilute: the stock's concentration (also '37 % w/w' with --density)\n"
+    "  --solvent NAME    solution, dilute: the solvent named in the bench line (default water)\n"
+    "  --protein SEQ     sequence: a peptide: ACDE, Ala-Gly-Ser, H-..-OH, Ac-..-NH2 ('-': stdin)\n"
+    "  --dna, --rna SEQ  sequence: a single strand, 5'-OH and 3'-OH (pACGT: 5'-phosphate)\n"
+    "  --acetyl, --amide sequence: N-acetyl, C-amide peptide\n"
+    "  --disulfides N    sequence: N disulfide bridges (each 2 H fewer)\n"
+    "  --5phosphate      sequence: a 5'-phosphate\n"
+    "  --charge Z        sequence: the ion [M+ZH]Z+ (Z protons added; negative: removed)\n"
+    "  --adduct NAME     sequence: an adduct ion of adducts.txt instead\n"
     "  --mass M          ratios: scale the ratios to the total molar mass M\n"
     "  --ref S=N         ratios: scale the ratios so that species S has N atoms\n"
     "  --by-difference E ratios: element E is the rest to 100 %\n"

@@ -24,6 +24,9 @@ struct Options {
   bool no_rules = false, radical = false, explain = false;  // find
   std::optional<std::string> resolution, threshold, plot;   // pattern
   bool fine = false;                                        // pattern
+  std::optional<std::string> volume, purity, solvent, stock;  // solution, dilute
+  std::optional<std::string> protein, dna, rna, disulfides;   // sequence
+  bool acetyl = false, amide = false, five_phosphate = false; // sequence
   int precision = 4;
   bool json = false, strict = false, russian = false, help = false, version = false, verbose = false;
 };
