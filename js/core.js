@@ -124,6 +124,60 @@ function makeApi(m) {
         m._formix_find_json, m._formix_find_free)))));
   }
 
+  // Texts (each optional) in the module's memory for the length of `use`.
+  const withTexts = (texts, use, pointers = []) => (texts.length === 0 ? use(...pointers)
+    : withOptional(texts[0], (p) => withTexts(texts.slice(1), use, [...pointers, p])));
+  // A quantity with its unit ("50 mM"): a bare number has none.
+  function quantity(value, what) {
+    if (typeof value === 'number') {
+      throw new RangeError(`formix: ${what} ${value} has no unit: write it as text with its unit, such as '50 mM'`);
+    }
+    return value;
+  }
+
+  // A solution (the tool's "solution" JSON): options conc, volume, mass
+  // (two of them, texts with units), purity ('98 %' or '0.98'), density
+  // ('1.18 g/mL': a liquid reagent), solvent ('water').
+  function solution(formula, options = {}) {
+    const texts = [formula, quantity(options.conc, 'conc'), quantity(options.volume, 'volume'),
+      quantity(options.mass, 'mass'), quantity(options.purity, 'purity'), quantity(options.density, 'density'),
+      options.solvent];
+    checkedBytes(formula);
+    return withTexts(texts, (...p) => document(m._formix_solution_new(context, ...p), m._formix_solution_json,
+      m._formix_solution_free));
+  }
+
+  // A dilution (the tool's "dilute" JSON): options stock, conc, volume
+  // (texts with units), formula (to convert mol/L and g/L), density (of a
+  // stock in % w/w), solvent.
+  function dilute(options = {}) {
+    const texts = [options.formula, quantity(options.stock, 'stock'), quantity(options.conc, 'conc'),
+      quantity(options.volume, 'volume'), quantity(options.density, 'density'), options.solvent];
+    return withTexts(texts, (...p) => document(m._formix_dilution(context, ...p), m._formix_solution_json,
+      m._formix_solution_free));
+  }
+
+  // A peptide or single strand (the tool's "sequence" JSON): options kind
+  // ('protein', 'dna', 'rna'), acetyl, amide, disulfides, fivePhosphate,
+  // charge (z: [M+zH]z+) or adduct ('[M+Na]+').
+  function sequence(text, options = {}) {
+    const kind = options.kind ?? 'protein';
+    if (!['protein', 'dna', 'rna'].includes(kind)) throw new RangeError('formix: kind must be protein, dna or rna');
+    const disulfides = options.disulfides ?? 0;
+    if (!(Number.isInteger(disulfides) && disulfides >= 0 && disulfides <= 1000000)) {
+      throw new RangeError('formix: disulfides must be a whole number from 0 to 1000000');
+    }
+    const charge = options.charge ?? 0;
+    if (!(Number.isInteger(charge) && Math.abs(charge) <= 100)) {
+      throw new RangeError('formix: charge must be a whole number from -100 to 100');
+    }
+    checkedBytes(text);
+    const flags = (options.acetyl ? 1 : 0) | (options.amide ? 2 : 0) | (options.fivePhosphate ? 4 : 0);
+    return withTexts([kind, text, options.adduct], (kp, sp, ap) => document(
+      m._formix_sequence_read(context, kp, sp, flags, disulfides, charge, ap), m._formix_sequence_json,
+      m._formix_sequence_free));
+  }
+
   // The isotope pattern (the tool's "pattern" JSON): options
   // resolvingPower and threshold (the library's defaults when not given),
   // fine (the isotopologues).
@@ -260,6 +314,9 @@ function makeApi(m) {
     elementalAnalysis,
     exactMasses,
     findFormulas,
+    solution,
+    dilute,
+    sequence,
     isotopePattern,
     react,
     atomRatios,
@@ -276,6 +333,9 @@ export const elementalAnalysis = (formula, options) => ready().elementalAnalysis
 export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
 export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);
 export const findFormulas = (mz, options) => ready().findFormulas(mz, options);
+export const solution = (formula, options) => ready().solution(formula, options);
+export const dilute = (options) => ready().dilute(options);
+export const sequence = (text, options) => ready().sequence(text, options);
 export const react = (equation, options) => ready().react(equation, options);
 export const atomRatios = (found, options) => ready().atomRatios(found, options);
 export const useDataFiles = (files) => ready().useDataFiles(files);

@@ -143,6 +143,79 @@ export function findFormulas(mz: number, options?: {
   limit?: number; source?: string;
 }): FoundFormulas;
 
+/** A solution at the bench, base units: g, mol/L, g/L, L (docs/solutions.md). */
+export interface Solution {
+  formula: string;
+  error?: string;
+  hill?: string;
+  solved?: 'mass' | 'conc' | 'volume';
+  molar_mass?: number;
+  mass?: number;
+  pure_mass?: number;
+  purity?: number;
+  conc?: number;
+  mass_conc?: number;
+  volume?: number;
+  density?: number | null;
+  liquid_volume?: number | null;
+  solvent?: string;
+  /** "Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM)." */
+  line?: string;
+  diagnostics: Diagnostic[];
+}
+/** The third of a solution's mass, concentration and volume from the other two (texts with units). */
+export function solution(formula: string, options: {
+  conc?: string; volume?: string; mass?: string; purity?: string; density?: string; solvent?: string;
+}): Solution;
+export interface Dilution {
+  formula: string;
+  error?: string;
+  molar_mass?: number | null;
+  stock?: number | null;
+  stock_mass_conc?: number | null;
+  density?: number | null;
+  conc?: number | null;
+  mass_conc?: number | null;
+  volume?: number;
+  stock_volume?: number;
+  solvent_volume?: number;
+  solvent?: string;
+  line?: string;
+  diagnostics: Diagnostic[];
+}
+/** The volume of stock and of solvent for a dilution (C1V1 = C2V2). */
+export function dilute(options: {
+  stock: string; conc: string; volume: string; formula?: string; density?: string; solvent?: string;
+}): Dilution;
+export interface Chain {
+  kind: 'protein' | 'dna' | 'rna';
+  error?: string;
+  /** Of an error: the bytes of the sequence's UTF-8 it is about. */
+  offset?: number;
+  length?: number;
+  sequence?: string;
+  /** The chain with its ends: "Ac-ACDE-NH2", "5'-pACGT-3'". */
+  text?: string;
+  residues?: number;
+  n_terminus?: string;
+  c_terminus?: string;
+  five_prime?: string;
+  three_prime?: string;
+  disulfides?: number;
+  hill?: string;
+  molar_mass?: number;
+  monoisotopic_mass?: number;
+  ion?: string;
+  ion_formula?: string;
+  charge?: number;
+  mz?: number;
+}
+/** The formula and masses of a peptide or single strand (docs/sequences.md). */
+export function sequence(text: string, options?: {
+  kind?: 'protein' | 'dna' | 'rna'; acetyl?: boolean; amide?: boolean; disulfides?: number;
+  fivePhosphate?: boolean; charge?: number; adduct?: string;
+}): Chain;
+
 export interface Peak { mz: number; intensity: number }
 export interface IsotopePattern {
   formula: string;

@@ -33,9 +33,9 @@ from typing import Dict, List, Sequence
 from . import _context as _contexts
 from ._context import _JSON_PARTS, Context, _buffers, _context, _finish, _set, strict
 from ._library import PathLike, _lib, _owned, _quiet_molar_mass, _text, library_path
-from .calculations import (atom_ratios, elemental_analysis, exact_masses, find_formula, find_formulas,
-                           isotope_pattern, react, reaction_masses)
-from .results import (AdductIon, Analysis, Candidate, Diagnostic, ElementShare, ExactMasses, FormulaError,
+from .calculations import (atom_ratios, dilute, elemental_analysis, exact_masses, find_formula, find_formulas,
+                           isotope_pattern, react, reaction_masses, sequence, solution)
+from .results import (AdductIon, Analysis, Candidate, Chain, Dilution, Solution, Diagnostic, ElementShare, ExactMasses, FormulaError,
                       FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern, Participant, Reaction,
                       Reading, SolvateFit, _share, reading_from)
 
@@ -46,6 +46,7 @@ __all__ = [
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
     "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern",
     "find_formulas", "FoundFormulas", "Candidate",
+    "solution", "Solution", "dilute", "Dilution", "sequence", "Chain",
     "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",
     "ELECTRON_MOLAR_MASS",

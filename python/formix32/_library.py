@@ -87,6 +87,14 @@ _signatures = {
                                   ctypes.c_char_p]),
     "formix_find_free": (None, [_p]),
     "formix_find_json": (ctypes.c_char_p, [_p]),
+    "formix_solution_new": (_p, [_p] + [ctypes.c_char_p] * 7),
+    "formix_dilution": (_p, [_p] + [ctypes.c_char_p] * 6),
+    "formix_solution_free": (None, [_p]),
+    "formix_solution_json": (ctypes.c_char_p, [_p]),
+    "formix_sequence_read": (_p, [_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_int, ctypes.c_long, ctypes.c_int,
+                                  ctypes.c_char_p]),
+    "formix_sequence_free": (None, [_p]),
+    "formix_sequence_json": (ctypes.c_char_p, [_p]),
 }
 for _name, (_restype, _argtypes) in _signatures.items():
     _function = getattr(_lib, _name)

@@ -11,6 +11,7 @@ from typing import Dict, List, Optional, Sequence, Tuple, Union
 
 from ._context import _context, _finish
 from ._library import _lib, _or_default, _owned, _text
+from .results import (Chain, Dilution, FormulaError, Solution, chain_from, dilution_from, solution_from)
 from .results import (Analysis, ExactMasses, FoundFormulas, FoundRatios, IsotopePattern, Reaction,
                       exact_masses_from, found_formulas_from, found_ratios_from, isotope_pattern_from, reaction_from)
 
@@ -221,3 +222,82 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
                                        _or_default(resolution), limit or 0, flags, _text(source, "source"))
     with _owned(handle, "formix_find_formulas", _lib.formix_find_free):
         return found_formulas_from(_lib.formix_find_json(handle))
+
+
+def _quantity(value: Optional[str], what: str) -> Optional[bytes]:
+    """A quantity with its unit ("50 mM") for the library; None stays None."""
+    if value is None:
+        return None
+    if isinstance(value, (int, float)) and not isinstance(value, bool):
+        raise ValueError(f"{what} {value!r} has no unit: write it as text with its unit, such as '50 mM'")
+    return _text(value, what)
+
+
+def _checked_reading(formula: str):
+    """The reading of ``formula``, which must have a number (else FormulaError)."""
+    reading = _context().read(formula)
+    if reading.molar_mass is None:
+        raise FormulaError([d for d in reading.diagnostics if d.severity == "error"], None)
+    return reading
+
+
+def solution(formula: str, conc: Optional[str] = None, volume: Optional[str] = None, mass: Optional[str] = None,
+             purity: Optional[str] = None, density: Optional[str] = None, solvent: Optional[str] = None) -> Solution:
+    """A solution of ``formula`` from two of ``conc``, ``volume`` and ``mass``
+    (texts with units: "50 mM", "100 mL", "1.25 g"), the third worked out;
+    ``purity`` ("98 %" or "0.98") and a liquid reagent's ``density``
+    ("1.18 g/mL") as the bench needs them (docs/solutions.md).
+
+    >>> solution("CuSO4*5H2O", conc="50 mM", volume="100 mL").line
+    'Dissolve 1.248 g of CuSO4*5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).'
+    """
+    reading = _checked_reading(formula)
+    args = [_quantity(conc, "conc"), _quantity(volume, "volume"), _quantity(mass, "mass"),
+            _quantity(purity, "purity"), _quantity(density, "density"),
+            _text(solvent, "solvent") if solvent is not None else None]
+    handle = _lib.formix_solution_new(_context()._handle, _text(formula, "formula"), *args)
+    with _owned(handle, "formix_solution_new", _lib.formix_solution_free):
+        return _finish([reading], solution_from(_lib.formix_solution_json(handle)))  # type: ignore[return-value]
+
+
+def dilute(stock: str, conc: str, volume: str, formula: Optional[str] = None, density: Optional[str] = None,
+           solvent: Optional[str] = None) -> Dilution:
+    """The volume of ``stock`` that makes ``volume`` of ``conc`` (C1V1 =
+    C2V2) and the solvent to add; ``formula`` converts between mol/L and
+    g/L; a "% w/w" stock needs its ``density``.
+
+    >>> round(dilute("12 M", "1 M", "500 mL").stock_volume * 1000, 2)
+    41.67
+    """
+    readings = [_checked_reading(formula)] if formula is not None else []
+    handle = _lib.formix_dilution(_context()._handle, _text(formula, "formula") if formula is not None else None,
+                                  _quantity(stock, "stock"), _quantity(conc, "conc"), _quantity(volume, "volume"),
+                                  _quantity(density, "density"), _text(solvent, "solvent") if solvent else None)
+    with _owned(handle, "formix_dilution", _lib.formix_solution_free):
+        return _finish(readings, dilution_from(_lib.formix_solution_json(handle)))  # type: ignore[return-value]
+
+
+def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool = False, disulfides: int = 0,
+             five_phosphate: bool = False, charge: Optional[int] = None, adduct: Optional[str] = None) -> Chain:
+    """The formula and masses of a peptide (``kind`` "protein": ACDE,
+    Ala-Gly-Ser, Ac-ACDE-NH2) or a single strand ("dna", "rna"; pACGT for a
+    5'-phosphate); with ``charge`` z the ion [M+zH]z+, or an ``adduct``.
+
+    >>> c = sequence("GGG")
+    >>> c.hill, round(c.monoisotopic_mass, 4)
+    ('C6H11N3O4', 189.075)
+    """
+    if kind not in ("protein", "dna", "rna"):
+        raise ValueError(f"kind must be 'protein', 'dna' or 'rna', not {kind!r}")
+    if not isinstance(disulfides, int) or isinstance(disulfides, bool) or not 0 <= disulfides <= 1000000:
+        raise ValueError("disulfides must be a whole number from 0 to 1000000")
+    if charge is not None and (not isinstance(charge, int) or isinstance(charge, bool) or charge == 0
+                               or abs(charge) > 100):
+        raise ValueError("charge must be a whole number from -100 to 100 other than 0")
+    if charge is not None and adduct is not None:
+        raise ValueError("give charge or adduct, not both")
+    flags = (1 if acetyl else 0) | (2 if amide else 0) | (4 if five_phosphate else 0)
+    handle = _lib.formix_sequence_read(_context()._handle, kind.encode(), _text(text, "sequence"), flags, disulfides,
+                                       charge or 0, _text(adduct, "adduct") if adduct is not None else None)
+    with _owned(handle, "formix_sequence_read", _lib.formix_sequence_free):
+        return chain_from(_lib.formix_sequence_json(handle), text)

@@ -252,6 +252,65 @@ class FoundFormulas:
     warning: Optional[str] = None
 
 
+@dataclass(frozen=True)
+class Solution:
+    """A solution at the bench, in base units: ``mass`` (g, to weigh:
+    purity counted), ``pure_mass`` (g), ``conc`` (mol/L), ``mass_conc``
+    (g/L), ``volume`` (L); with a density, ``liquid_volume`` (L) of the
+    reagent to measure; ``solved`` names the one worked out; ``line`` is the
+    bench line."""
+
+    formula: str
+    molar_mass: float
+    solved: str
+    mass: float
+    pure_mass: float
+    conc: float
+    mass_conc: float
+    volume: float
+    purity: float
+    density: Optional[float]
+    liquid_volume: Optional[float]
+    line: str
+
+
+@dataclass(frozen=True)
+class Dilution:
+    """A dilution: ``stock_volume`` (L) of the stock made up to ``volume``
+    (L) with ``solvent_volume`` (L); concentrations in mol/L (None where the
+    formula was needed and not given) and g/L."""
+
+    stock: Optional[float]
+    stock_mass_conc: Optional[float]
+    conc: Optional[float]
+    mass_conc: Optional[float]
+    volume: float
+    stock_volume: float
+    solvent_volume: float
+    molar_mass: Optional[float]
+    line: str
+
+
+@dataclass(frozen=True)
+class Chain:
+    """A peptide or single strand: the codes read (``sequence``), the chain
+    with its ends (``text``: "Ac-ACDE-NH2", "5'-pACGT-3'"), its Hill formula
+    and masses, and with a charge or adduct the ion's name, formula and
+    m/z."""
+
+    kind: str
+    sequence: str
+    text: str
+    residues: int
+    hill: str
+    molar_mass: float
+    monoisotopic_mass: float
+    ion: Optional[str] = None
+    ion_formula: Optional[str] = None
+    charge: int = 0
+    mz: Optional[float] = None
+
+
 # ---- from the toolkit's JSON ---------------------------------------------------
 
 def _loads(text: bytes) -> Any:
@@ -341,3 +400,34 @@ def found_formulas_from(text: bytes) -> FoundFormulas:
     return FoundFormulas(candidates, int(d["within"]), int(d["passed"]), int(d["unlisted"]),
                          {k: int(v) for k, v in d["removed"].items()}, d["complete"], d.get("hrms"),
                          d.get("warning"))
+
+
+def solution_from(text: bytes) -> Solution:
+    """A Solution from formix_solution_json; ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    return Solution(d["formula"], d["molar_mass"], d["solved"], d["mass"], d["pure_mass"], d["conc"],
+                    d["mass_conc"], d["volume"], d["purity"], d["density"], d["liquid_volume"], d["line"])
+
+
+def dilution_from(text: bytes) -> Dilution:
+    """A Dilution from formix_solution_json of a dilution; ValueError for its error."""
+    d = _loads(text)
+    if "error" in d:
+        raise ValueError(d["error"])
+    return Dilution(d["stock"], d["stock_mass_conc"], d["conc"], d["mass_conc"], d["volume"], d["stock_volume"],
+                    d["solvent_volume"], d["molar_mass"], d["line"])
+
+
+def chain_from(text: bytes, sequence: str) -> Chain:
+    """A Chain from formix_sequence_json; ValueError for its error, with the
+    place in `sequence` (counted in characters from 1) where there is one."""
+    d = _loads(text)
+    if "error" in d:
+        if "offset" in d:
+            column = len(sequence.encode("utf-8")[:int(d["offset"])].decode("utf-8", "replace")) + 1
+            raise ValueError(f"{d['error']} (at {column})")
+        raise ValueError(d["error"])
+    return Chain(d["kind"], d["sequence"], d["text"], int(d["residues"]), d["hill"], d["molar_mass"],
+                 d["monoisotopic_mass"], d.get("ion"), d.get("ion_formula"), int(d.get("charge", 0)), d.get("mz"))
