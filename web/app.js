@@ -219,6 +219,29 @@ function showReaction() {
     p.limiting ? 'limiting reagent' : p.side === 'product' ? 'theoretical yield' : '']));
 }
 
+// A sequence typed in its field becomes the formula peptide(…), dna(…) or
+// rna(…), which the whole formula tab then reads.
+function useSequence() {
+  const text = $('sequence').value.trim();
+  if (text === '') return;
+  $('formula').value = `${$('sequence-kind').value}(${text})`;
+  showFormula();
+}
+
+function showSolution() {
+  const value = (id) => $(id).value.trim();
+  const s = formix.solution(value('sol-formula'), { conc: value('sol-conc'), volume: value('sol-volume'),
+    mass: value('sol-mass'), purity: value('sol-purity'), density: value('sol-density') });
+  const formulaError = s.diagnostics.find((d) => d.severity === 'error');
+  $('solution-status').textContent = s.error ? `${s.error}${formulaError && !s.error.includes(formulaError.message)
+    ? ` (${formulaError.message})` : ''}` : '';
+  $('solution-line').textContent = s.line ?? '';
+  const d = formix.dilute({ formula: value('sol-formula'), stock: value('dil-stock'), conc: value('dil-conc'),
+    volume: value('dil-volume'), density: value('dil-density') });
+  $('dilution-status').textContent = d.error ?? '';
+  $('dilution-line').textContent = d.line ?? '';
+}
+
 function showTables() {
   fillRows($('elements').tBodies[0], formix.elements().map((e) => [e.symbol, String(e.mass)]));
   fillRows($('groups').tBodies[0], formix.groups().map((g) => [g.name, g.formula]));
@@ -236,6 +259,7 @@ async function loadFile(input, name) {
   showTables();
   showFormula();
   showReaction();
+  showSolution();
 }
 
 // Tabs: arrow keys move between them, as the WAI-ARIA tabs pattern has it.
@@ -264,11 +288,16 @@ setUpTabs();
 for (const id of ['formula', 'found']) $(id).addEventListener('input', showFormula);
 for (const id of ['found-mz', 'found-ion', 'found-elements']) $(id).addEventListener('input', showFound);
 $('solvates').addEventListener('change', showFormula);
+$('sequence').addEventListener('input', useSequence);
+$('sequence-kind').addEventListener('change', useSequence);
+for (const id of ['sol-formula', 'sol-conc', 'sol-volume', 'sol-mass', 'sol-purity', 'sol-density', 'dil-stock',
+  'dil-conc', 'dil-volume', 'dil-density']) $(id).addEventListener('input', showSolution);
 for (const id of ['equation', 'given', 'equiv', 'density']) $(id).addEventListener('input', showReaction);
 $('balance').addEventListener('change', showReaction);
 $('masses-file').addEventListener('change', () => loadFile($('masses-file'), 'mass.elt'));
 $('groups-file').addEventListener('change', () => loadFile($('groups-file'), 'mass.gps'));
 showFormula();
 showReaction();
+showSolution();
 showTables();
 document.body.dataset.ready = 'true';

@@ -133,6 +133,34 @@ test('the reaction tab by keyboard: the bench table with the limiting reagent', 
   await page.close();
 });
 
+test('the solution tab: the bench line, a dilution, an error; a sequence in the formula tab', async () => {
+  const { page, errors } = await open({ width: 1280, height: 900 });
+  // CuSO4·5H2O 249.677 g/mol (Cu 63.546, S 32.06, O 15.999, H 1.008): 0.050 mol/L x 0.100 L = 1.2484 g.
+  await page.fill('#sequence', 'GGG');
+  assert.equal(await page.inputValue('#formula'), 'peptide(GGG)');
+  assert.equal(await page.textContent('#hill'), 'C6H11N3O4');  // 3 x C2H3NO + H2O
+  assert.equal(await page.textContent('#mass'), '189.1710 g/mol');
+  await page.click('#tab-solution');
+  assert.equal(await page.textContent('#solution-line'),
+    'Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).');
+  // 1 M to 50 mM in 250 mL: 12.5 mL of stock and 237.5 mL of water.
+  assert.equal(await page.textContent('#dilution-line'),
+    'Dilute 12.50 mL of the 1 M stock of CuSO4·5H2O with 237.5 mL of water to 250.0 mL (50.00 mM).');
+  await page.fill('#sol-conc', '');
+  await page.fill('#sol-mass', '2.4968 g');  // twice the mass: 100 mM
+  assert.match(await page.textContent('#solution-line'), /\(100\.0 mM\)\.$/);
+  await page.fill('#sol-conc', '50');
+  assert.match(await page.textContent('#solution-status'), /^give two of the concentration/);
+  await page.fill('#sol-mass', '');
+  assert.match(await page.textContent('#solution-status'), /'50' has no unit/);
+  assert.equal(await page.textContent('#solution-line'), '');
+  await page.fill('#dil-conc', '2 M');
+  assert.match(await page.textContent('#dilution-status'), /cannot make a solution stronger than its stock/);
+  assert.deepEqual(errors, []);
+  await page.screenshot({ path: join(shots, 'solution-desktop.png'), fullPage: true });
+  await page.close();
+});
+
 test('a data file of ones own opened in the tables tab', async () => {
   const { page } = await open({ width: 1280, height: 900 });
   await page.click('#tab-tables');
