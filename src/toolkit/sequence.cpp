@@ -1,6 +1,7 @@
 // sequence.cpp -- chains from sequences (sequence.h).
 #include "toolkit/sequence.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -342,6 +343,11 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
   }
   if (charge < -100 || charge > 100) {
     m.error = "the charge " + std::to_string(charge) + " is beyond 100";
+    return m;
+  }
+  if (!adduct.empty() && std::none_of(context.adducts.begin(), context.adducts.end(),
+                                      [&](const Adduct& a) { return a.name == adduct; })) {
+    m.error = "unknown adduct '" + adduct + "'";
     return m;
   }
   m.text = ChainText(m.chain);
