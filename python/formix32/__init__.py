@@ -35,9 +35,9 @@ from ._context import _JSON_PARTS, Context, _buffers, _context, _finish, _set, s
 from ._library import PathLike, _lib, _owned, _quiet_molar_mass, _text, library_path
 from .calculations import (atom_ratios, dilute, elemental_analysis, exact_masses, find_formula, find_formulas,
                            isotope_pattern, react, reaction_masses, sequence, solution)
-from .results import (AdductIon, Analysis, Candidate, Chain, Dilution, Solution, Diagnostic, ElementShare, ExactMasses, FormulaError,
-                      FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern, Participant, Reaction,
-                      Reading, SolvateFit, _share, reading_from)
+from .results import (AdductIon, Analysis, Candidate, Chain, Diagnostic, Dilution, ElementShare, ExactMasses,
+                      FormulaError, FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern,
+                      Participant, Reaction, Reading, Solution, SolvateFit, _share, reading_from)
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",

@@ -190,7 +190,8 @@ void ReadResidues(Context& c) {
     if (f[0] != "protein" && f[0] != "dna" && f[0] != "rna") {
       Refuse(c, path, l.line, "the kind '" + f[0] + "' is none of protein, dna, rna");
     } else if (!code_ok) {
-      Refuse(c, path, l.line, "the code '" + f[1] + "' is neither a capital letter nor up to 8 letters and digits");
+      Refuse(c, path, l.line,
+             "the code '" + f[1] + "' is neither a capital letter nor up to 8 letters and digits");
     } else if (f[4].empty()) {
       Refuse(c, path, l.line, "a residue needs a formula");
     } else if (std::any_of(c.residues.begin(), c.residues.end(), [&](const Residue& r) {

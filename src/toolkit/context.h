@@ -53,9 +53,9 @@ struct Solvent {
 
 // A residue of a peptide or nucleic acid chain (residues.txt).
 struct Residue {
-  std::string kind;     // "protein", "dna" or "rna"
-  std::string code;     // "A"; a longer code is written in brackets: [pS]
-  std::string three;    // a protein residue's three-letter code, or ""
+  std::string kind;   // "protein", "dna" or "rna"
+  std::string code;   // "A"; a longer code is written in brackets: [pS]
+  std::string three;  // a protein residue's three-letter code, or ""
   std::string name;
   std::string formula;  // the residue as it stands in a chain
 };

@@ -226,11 +226,20 @@ void WriteSequence(JsonWriter& json, const ChainMasses& m) {
   json.Open('{').Key("kind").String(c.kind);
   if (!m.error.empty()) {
     json.Key("error").String(m.error);
-    if (!c.error.empty()) json.Key("offset").Integer(static_cast<long long>(c.error_offset)).Key("length").Integer(static_cast<long long>(c.error_length));
+    if (!c.error.empty())
+      json.Key("offset")
+          .Integer(static_cast<long long>(c.error_offset))
+          .Key("length")
+          .Integer(static_cast<long long>(c.error_length));
     json.Close();
     return;
   }
-  json.Key("sequence").String(c.sequence).Key("text").String(m.text).Key("residues").Integer(static_cast<long long>(c.residues));
+  json.Key("sequence")
+      .String(c.sequence)
+      .Key("text")
+      .String(m.text)
+      .Key("residues")
+      .Integer(static_cast<long long>(c.residues));
   const bool protein = c.kind == "protein";
   json.Key(protein ? "n_terminus" : "five_prime").String(c.five_end);
   json.Key(protein ? "c_terminus" : "three_prime").String(c.three_end);

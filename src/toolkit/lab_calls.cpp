@@ -15,9 +15,10 @@ std::string Text(const char* s) { return s != nullptr ? s : ""; }
 
 extern "C" {
 
-FORMIX_API formix_solution* formix_solution_new(const formix_context* c, const char* formula, const char* conc,
-                                                const char* volume, const char* mass, const char* purity,
-                                                const char* density, const char* solvent) {
+FORMIX_API formix_solution* formix_solution_new(const formix_context* c, const char* formula,
+                                                const char* conc, const char* volume, const char* mass,
+                                                const char* purity, const char* density,
+                                                const char* solvent) {
   try {
     auto s = std::make_unique<formix_solution>();
     if (c == nullptr || formula == nullptr) {
@@ -46,8 +47,8 @@ FORMIX_API formix_solution* formix_dilution(const formix_context* c, const char*
     if (formula != nullptr && *formula != '\0') {
       s->reading = formix::toolkit::Read(*c->context, formula, std::strlen(formula));
     }
-    s->diluted = formix::toolkit::MakeDilution(*c->context, Text(formula), Text(stock), Text(conc), Text(volume),
-                                               Text(density), Text(solvent));
+    s->diluted = formix::toolkit::MakeDilution(*c->context, Text(formula), Text(stock), Text(conc),
+                                               Text(volume), Text(density), Text(solvent));
     return s.release();
   } catch (...) {
     return nullptr;
@@ -101,8 +102,9 @@ FORMIX_API const char* formix_solution_json(formix_solution* s) {
   });
 }
 
-FORMIX_API formix_sequence* formix_sequence_read(const formix_context* c, const char* kind, const char* sequence,
-                                                 int flags, long disulfides, int charge, const char* adduct) {
+FORMIX_API formix_sequence* formix_sequence_read(const formix_context* c, const char* kind,
+                                                 const char* sequence, int flags, long disulfides, int charge,
+                                                 const char* adduct) {
   try {
     auto s = std::make_unique<formix_sequence>();
     if (c == nullptr || kind == nullptr || sequence == nullptr) {
@@ -114,8 +116,8 @@ FORMIX_API formix_sequence* formix_sequence_read(const formix_context* c, const 
     options.amide = (flags & FORMIX_SEQUENCE_AMIDE) != 0;
     options.five_phosphate = (flags & FORMIX_SEQUENCE_5PHOSPHATE) != 0;
     options.disulfides = disulfides;
-    s->masses = formix::toolkit::MassesOfChain(*c->context, kind, sequence, std::strlen(sequence), options, charge,
-                                               Text(adduct));
+    s->masses = formix::toolkit::MassesOfChain(*c->context, kind, sequence, std::strlen(sequence), options,
+                                               charge, Text(adduct));
     return s.release();
   } catch (...) {
     return nullptr;
@@ -155,7 +157,8 @@ FORMIX_API double formix_sequence_mz(const formix_sequence* s) {
 }
 FORMIX_API const char* formix_sequence_json(formix_sequence* s) {
   if (s == nullptr) return nullptr;
-  return Rendered(s->json, [&](formix::toolkit::JsonWriter& json) { formix::toolkit::WriteSequence(json, s->masses); });
+  return Rendered(
+      s->json, [&](formix::toolkit::JsonWriter& json) { formix::toolkit::WriteSequence(json, s->masses); });
 }
 
 }  // extern "C"

@@ -261,11 +261,11 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
   const std::size_t close = length - 1;
   if (text[close] != ')') {
     const bool closed = std::memchr(text + open, ')', length - open) != nullptr;
-    r.diagnostics.push_back({kError, closed ? 0 : open - 1, closed ? length : 1, "sequence",
-                             "",
-                             closed ? "a sequence in a formula is the whole text, " + std::string(text, open) +
-                                          "...): nothing may follow it (an ion: give an adduct or a charge)"
-                                    : "the '(' of the sequence is not closed",
+    r.diagnostics.push_back({kError, closed ? 0 : open - 1, closed ? length : 1, "sequence", "",
+                             closed
+                                 ? "a sequence in a formula is the whole text, " + std::string(text, open) +
+                                       "...): nothing may follow it (an ion: give an adduct or a charge)"
+                                 : "the '(' of the sequence is not closed",
                              "", "", "", reader::kNaN});
     return r;
   }
@@ -281,11 +281,12 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
     d.offset = 0;
     d.length = length;
   }
-  r.diagnostics.insert(r.diagnostics.begin(),
-                       {kNote, 0, length, "sequence", "",
-                        "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " + chain.formula +
-                            " (" + std::to_string(chain.residues) + (chain.residues == 1 ? " residue)" : " residues)"),
-                        "", "", "", reader::kNaN});
+  r.diagnostics.insert(
+      r.diagnostics.begin(),
+      {kNote, 0, length, "sequence", "",
+       "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " + chain.formula + " (" +
+           std::to_string(chain.residues) + (chain.residues == 1 ? " residue)" : " residues)"),
+       "", "", "", reader::kNaN});
   return r;
 }
 

@@ -42,26 +42,43 @@ std::size_t CharLength(const char* text, std::size_t i, std::size_t end) {
 const char* AmbiguityMeaning(const std::string& kind, char code) {
   if (kind == "protein") {
     switch (code) {
-      case 'B': return "Asx, aspartic acid or asparagine";
-      case 'Z': return "Glx, glutamic acid or glutamine";
-      case 'J': return "Xle, leucine or isoleucine";
-      case 'X': return "any amino acid";
-      default: return nullptr;
+      case 'B':
+        return "Asx, aspartic acid or asparagine";
+      case 'Z':
+        return "Glx, glutamic acid or glutamine";
+      case 'J':
+        return "Xle, leucine or isoleucine";
+      case 'X':
+        return "any amino acid";
+      default:
+        return nullptr;
     }
   }
   switch (code) {
-    case 'N': return "any base";
-    case 'R': return "A or G";
-    case 'Y': return kind == "dna" ? "C or T" : "C or U";
-    case 'S': return "G or C";
-    case 'W': return kind == "dna" ? "A or T" : "A or U";
-    case 'K': return kind == "dna" ? "G or T" : "G or U";
-    case 'M': return "A or C";
-    case 'B': return "not A";
-    case 'D': return "not C";
-    case 'H': return "not G";
-    case 'V': return kind == "dna" ? "not T" : "not U";
-    default: return nullptr;
+    case 'N':
+      return "any base";
+    case 'R':
+      return "A or G";
+    case 'Y':
+      return kind == "dna" ? "C or T" : "C or U";
+    case 'S':
+      return "G or C";
+    case 'W':
+      return kind == "dna" ? "A or T" : "A or U";
+    case 'K':
+      return kind == "dna" ? "G or T" : "G or U";
+    case 'M':
+      return "A or C";
+    case 'B':
+      return "not A";
+    case 'D':
+      return "not C";
+    case 'H':
+      return "not G";
+    case 'V':
+      return kind == "dna" ? "not T" : "not U";
+    default:
+      return nullptr;
   }
 }
 
@@ -114,9 +131,7 @@ bool ChainReader::Use(const Residue* r, std::size_t at, std::size_t n) {
   if (r == nullptr) {
     const char* ambiguous = n == 1 ? AmbiguityMeaning(kind_, Upper(text_[at])) : nullptr;
     if (ambiguous != nullptr) {
-      return Fail(at, n,
-                  Quoted(at, n) + " is an ambiguity code (" + ambiguous +
-                      "): it has no one formula");
+      return Fail(at, n, Quoted(at, n) + " is an ambiguity code (" + ambiguous + "): it has no one formula");
     }
     return Fail(at, n, Quoted(at, n) + " is no " + kind_ + " residue code");
   }
@@ -202,8 +217,9 @@ Chain ChainReader::Run(const ChainOptions& options) {
     return chain_;
   }
   if (length_ > kMaxSequenceText) {
-    Fail(0, length_, "the sequence is " + std::to_string(length_) + " bytes long; at most " +
-                         std::to_string(kMaxSequenceText) + " are read");
+    Fail(0, length_,
+         "the sequence is " + std::to_string(length_) + " bytes long; at most " +
+             std::to_string(kMaxSequenceText) + " are read");
     return chain_;
   }
   const bool protein = kind_ == "protein";
@@ -270,8 +286,9 @@ Chain ChainReader::Run(const ChainOptions& options) {
   for (const auto& [residue, n] : counts_) {
     const Reading r = Read(context_, residue->formula.data(), residue->formula.size());
     if (!r.has_value || r.charge != 0) {
-      Fail(0, 0, "the formula '" + residue->formula + "' of the " + kind_ + " residue " + residue->code +
-                     " in residues.txt has no molar mass");
+      Fail(0, 0,
+           "the formula '" + residue->formula + "' of the " + kind_ + " residue " + residue->code +
+               " in residues.txt has no molar mass");
       return chain_;
     }
     for (const ElementShare& e : r.elements) counts[e.symbol] += e.atoms * static_cast<double>(n);
@@ -294,9 +311,10 @@ Chain ChainReader::Run(const ChainOptions& options) {
       if (residue->code == "C") cysteines += n;
     }
     if (static_cast<std::size_t>(options.disulfides) * 2 > cysteines) {
-      Fail(0, 0, std::to_string(options.disulfides) + " disulfide bridges need " +
-                           std::to_string(options.disulfides * 2) + " cysteines; the sequence has " +
-                           std::to_string(cysteines));
+      Fail(0, 0,
+           std::to_string(options.disulfides) + " disulfide bridges need " +
+               std::to_string(options.disulfides * 2) + " cysteines; the sequence has " +
+               std::to_string(cysteines));
       return chain_;
     }
     Add(counts, "H", -2.0 * static_cast<double>(options.disulfides));
@@ -331,8 +349,9 @@ Chain ReadChain(const Context& context, const std::string& kind, const char* tex
   return ChainReader(context, kind, text, length).Run(options);
 }
 
-ChainMasses MassesOfChain(const Context& context, const std::string& kind, const char* text, std::size_t length,
-                          const ChainOptions& options, int charge, const std::string& adduct) {
+ChainMasses MassesOfChain(const Context& context, const std::string& kind, const char* text,
+                          std::size_t length, const ChainOptions& options, int charge,
+                          const std::string& adduct) {
   ChainMasses m;
   m.chain = ReadChain(context, kind, text, length, options);
   m.error = m.chain.error;

@@ -49,7 +49,7 @@ struct Chain {
   std::size_t residues = 0;
   std::string five_end, three_end;  // "H"/"Ac" and "OH"/"NH2"; "OH"/"phosphate" and "OH"
   long disulfides = 0;
-  std::string formula;  // the Hill formula
+  std::string formula;                                 // the Hill formula
   std::vector<std::pair<std::string, double>> counts;  // its element counts, Hill order
 };
 
@@ -75,8 +75,9 @@ struct ChainMasses {
   int charge = 0;
   double mz = 0.0;
 };
-ChainMasses MassesOfChain(const Context& context, const std::string& kind, const char* text, std::size_t length,
-                          const ChainOptions& options, int charge, const std::string& adduct);
+ChainMasses MassesOfChain(const Context& context, const std::string& kind, const char* text,
+                          std::size_t length, const ChainOptions& options, int charge,
+                          const std::string& adduct);
 
 // The sequence notation of formulas: "peptide(SEQ)", "dna(SEQ)" or
 // "rna(SEQ)", the whole text.  The length of the part before SEQ and the

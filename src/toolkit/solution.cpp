@@ -81,13 +81,20 @@ constexpr Unit kUnits[] = {
 
 const char* KindName(Quantity kind) {
   switch (kind) {
-    case Quantity::kAmountConcentration: return "an amount concentration";
-    case Quantity::kMassConcentration: return "a mass concentration";
-    case Quantity::kMassFraction: return "a mass fraction";
-    case Quantity::kVolume: return "a volume";
-    case Quantity::kMass: return "a mass";
-    case Quantity::kDensity: return "a density";
-    default: return "a number";
+    case Quantity::kAmountConcentration:
+      return "an amount concentration";
+    case Quantity::kMassConcentration:
+      return "a mass concentration";
+    case Quantity::kMassFraction:
+      return "a mass fraction";
+    case Quantity::kVolume:
+      return "a volume";
+    case Quantity::kMass:
+      return "a mass";
+    case Quantity::kDensity:
+      return "a density";
+    default:
+      return "a number";
   }
 }
 
@@ -120,7 +127,8 @@ std::string Accepted(const char* what) {
     return UnitsOf({Quantity::kAmountConcentration, Quantity::kMassConcentration}) +
            (std::strstr(what, "stock") != nullptr ? ", % w/w (with its density)" : "");
   if (std::strstr(what, "volume") != nullptr) return UnitsOf({Quantity::kVolume});
-  if (std::strstr(what, "density") != nullptr) return UnitsOf({Quantity::kDensity, Quantity::kMassConcentration});
+  if (std::strstr(what, "density") != nullptr)
+    return UnitsOf({Quantity::kDensity, Quantity::kMassConcentration});
   return UnitsOf({Quantity::kMass});
 }
 
@@ -212,13 +220,15 @@ std::string ReadMeasure(const std::string& given, const char* what, Measure* m) 
 namespace {
 
 // A measure of one of `kinds`, or the error.
-std::string Expect(const std::string& text, const char* what, std::initializer_list<Quantity> kinds, Measure* m) {
+std::string Expect(const std::string& text, const char* what, std::initializer_list<Quantity> kinds,
+                   Measure* m) {
   std::string error = ReadMeasure(text, what, m);
   if (!error.empty()) return error;
   for (Quantity k : kinds) {
     if (m->kind == k) return "";
   }
-  return std::string(what) + " '" + m->text + "' is " + KindName(m->kind) + "; write one of " + Accepted(what);
+  return std::string(what) + " '" + m->text + "' is " + KindName(m->kind) + "; write one of " +
+         Accepted(what);
 }
 
 // "98 %", "98%" or a fraction "0.98".
@@ -233,7 +243,8 @@ std::string ReadPurity(const std::string& given, double* purity) {
     return "the purity '" + text + "' is neither a percentage (98 %) nor a fraction (0.98)";
   }
   if (unit.empty() && value > 1) {
-    return "the purity '" + text + "' is above 1: write a percentage with its sign (98 %) or a fraction (0.98)";
+    return "the purity '" + text +
+           "' is above 1: write a percentage with its sign (98 %) or a fraction (0.98)";
   }
   if (unit == "%") value /= 100;
   if (!(value > 0 && value <= 1)) return "the purity '" + text + "' must be more than 0 and at most 100 %";
@@ -269,7 +280,8 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
     s.density = d.value;
   }
   if (!conc.empty()) {
-    s.error = Expect(conc, "the concentration", {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c);
+    s.error =
+        Expect(conc, "the concentration", {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c);
     if (s.error.empty() && c.kind == Quantity::kMassFraction)
       s.error = "a concentration in % w/w needs the solution's mass; give an amount or mass concentration";
     if (!s.error.empty()) return s;
@@ -302,7 +314,7 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
   } else {
     s.solved = "volume";
     s.volume = c.kind == Quantity::kAmountConcentration ? s.pure_mass / (s.molar_mass * c.value)
-                                                         : s.pure_mass / c.value;
+                                                        : s.pure_mass / c.value;
   }
   s.mass_conc = s.pure_mass / s.volume;
   s.conc = s.mass_conc / s.molar_mass;
@@ -331,10 +343,12 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   x.solvent = solvent.empty() ? "water" : solvent;
   x.molar_mass = x.stock = x.stock_mass_conc = x.conc = x.mass_conc = x.density = kNaN;
   Measure c1, c2, v2, d;
-  x.error = Expect(stock, "the stock concentration",
-                   {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kMassFraction}, &c1);
+  x.error =
+      Expect(stock, "the stock concentration",
+             {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kMassFraction}, &c1);
   if (x.error.empty())
-    x.error = Expect(conc, "the concentration", {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c2);
+    x.error = Expect(conc, "the concentration",
+                     {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c2);
   if (x.error.empty()) x.error = Expect(volume, "the volume", {Quantity::kVolume}, &v2);
   if (x.error.empty() && !density.empty()) {
     x.error = Expect(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
@@ -367,7 +381,9 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   }
   // Both in the stock's kind, then both kinds where the molar mass allows.
   const bool amount = c1.kind == Quantity::kAmountConcentration;
-  const double target = c2.kind == c1.kind ? c2.value : amount ? c2.value / x.molar_mass : c2.value * x.molar_mass;
+  const double target = c2.kind == c1.kind ? c2.value
+                        : amount           ? c2.value / x.molar_mass
+                                           : c2.value * x.molar_mass;
   if (target > c1.value) {
     x.error = "the concentration '" + c2.text + "' is above the stock's '" + c1.text +
               "': a dilution cannot make a solution stronger than its stock";

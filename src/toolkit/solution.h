@@ -21,7 +21,15 @@
 
 namespace formix::toolkit {
 
-enum class Quantity { kNone, kAmountConcentration, kMassConcentration, kMassFraction, kVolume, kMass, kDensity };
+enum class Quantity {
+  kNone,
+  kAmountConcentration,
+  kMassConcentration,
+  kMassFraction,
+  kVolume,
+  kMass,
+  kDensity
+};
 
 // A value in base units: mol/L, g/L, a fraction (0.37), L, g, g/L.
 struct Measure {
@@ -42,17 +50,17 @@ std::string ReadMeasure(const std::string& text, const char* what, Measure* m);
 struct Solution {
   std::string error;  // "" when worked out
   std::string formula, solvent;
-  std::string solved;               // "mass", "conc" or "volume"
-  double molar_mass = 0.0;          // g/mol
-  double mass = 0.0;                // g of the reagent as supplied (purity counted)
-  double pure_mass = 0.0;           // g of the substance itself
-  double conc = 0.0;                // mol/L
-  double mass_conc = 0.0;           // g/L of the substance
-  double volume = 0.0;              // L of solution
-  double purity = 1.0;              // fraction
-  double density = 0.0;             // g/L of the reagent; NaN for none
-  double liquid_volume = 0.0;       // L of the reagent to measure; NaN without a density
-  std::string line;                 // the bench line
+  std::string solved;          // "mass", "conc" or "volume"
+  double molar_mass = 0.0;     // g/mol
+  double mass = 0.0;           // g of the reagent as supplied (purity counted)
+  double pure_mass = 0.0;      // g of the substance itself
+  double conc = 0.0;           // mol/L
+  double mass_conc = 0.0;      // g/L of the substance
+  double volume = 0.0;         // L of solution
+  double purity = 1.0;         // fraction
+  double density = 0.0;        // g/L of the reagent; NaN for none
+  double liquid_volume = 0.0;  // L of the reagent to measure; NaN without a density
+  std::string line;            // the bench line
 };
 Solution MakeSolution(const Context& context, const std::string& formula, const std::string& conc,
                       const std::string& volume, const std::string& mass, const std::string& purity,
@@ -65,15 +73,15 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
 struct Dilution {
   std::string error;
   std::string formula, solvent;
-  double molar_mass = 0.0;      // g/mol; NaN without a formula
-  double stock = 0.0;           // mol/L; NaN when unknown (no formula)
-  double stock_mass_conc = 0.0; // g/L; NaN when unknown
-  double conc = 0.0;            // mol/L; NaN when unknown
-  double mass_conc = 0.0;       // g/L; NaN when unknown
-  double volume = 0.0;          // L of the dilution
-  double stock_volume = 0.0;    // L of stock
-  double solvent_volume = 0.0;  // L of solvent (volumes taken as additive)
-  double density = 0.0;         // g/L of the stock; NaN for none
+  double molar_mass = 0.0;       // g/mol; NaN without a formula
+  double stock = 0.0;            // mol/L; NaN when unknown (no formula)
+  double stock_mass_conc = 0.0;  // g/L; NaN when unknown
+  double conc = 0.0;             // mol/L; NaN when unknown
+  double mass_conc = 0.0;        // g/L; NaN when unknown
+  double volume = 0.0;           // L of the dilution
+  double stock_volume = 0.0;     // L of stock
+  double solvent_volume = 0.0;   // L of solvent (volumes taken as additive)
+  double density = 0.0;          // g/L of the stock; NaN for none
   std::string line;
 };
 Dilution MakeDilution(const Context& context, const std::string& formula, const std::string& stock,

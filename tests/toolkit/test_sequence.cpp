@@ -24,20 +24,18 @@ Chain ChainOf(const Context& c, const std::string& kind, const std::string& text
 // nucleotide with its 5'-phosphate is the 5'-monophosphate.
 TEST(Sequence, EveryResidueIsItsMonomerLessWater) {
   const std::map<std::string, std::string> amino_acids = {
-      {"A", "C3H7NO2"},   {"R", "C6H14N4O2"},  {"N", "C4H8N2O3"},   {"D", "C4H7NO4"},    {"C", "C3H7NO2S"},
-      {"E", "C5H9NO4"},   {"Q", "C5H10N2O3"},  {"G", "C2H5NO2"},    {"H", "C6H9N3O2"},   {"I", "C6H13NO2"},
-      {"L", "C6H13NO2"},  {"K", "C6H14N2O2"},  {"M", "C5H11NO2S"},  {"F", "C9H11NO2"},   {"P", "C5H9NO2"},
-      {"S", "C3H7NO3"},   {"T", "C4H9NO3"},    {"W", "C11H12N2O2"}, {"Y", "C9H11NO3"},   {"V", "C5H11NO2"},
-      {"U", "C3H7NO2Se"}, {"O", "C12H21N3O3"}, {"pS", "C3H8NO6P"},  {"pT", "C4H10NO6P"}, {"pY", "C9H12NO6P"},
+      {"A", "C3H7NO2"},    {"R", "C6H14N4O2"},  {"N", "C4H8N2O3"},   {"D", "C4H7NO4"},    {"C", "C3H7NO2S"},
+      {"E", "C5H9NO4"},    {"Q", "C5H10N2O3"},  {"G", "C2H5NO2"},    {"H", "C6H9N3O2"},   {"I", "C6H13NO2"},
+      {"L", "C6H13NO2"},   {"K", "C6H14N2O2"},  {"M", "C5H11NO2S"},  {"F", "C9H11NO2"},   {"P", "C5H9NO2"},
+      {"S", "C3H7NO3"},    {"T", "C4H9NO3"},    {"W", "C11H12N2O2"}, {"Y", "C9H11NO3"},   {"V", "C5H11NO2"},
+      {"U", "C3H7NO2Se"},  {"O", "C12H21N3O3"}, {"pS", "C3H8NO6P"},  {"pT", "C4H10NO6P"}, {"pY", "C9H12NO6P"},
       {"oxM", "C5H11NO3S"}};
-  const std::map<std::string, std::string> deoxy = {{"A", "C10H14N5O6P"},  {"C", "C9H14N3O7P"},
-                                                    {"G", "C10H14N5O7P"},  {"T", "C10H15N2O8P"},
-                                                    {"U", "C9H13N2O8P"},   {"I", "C10H13N4O7P"},
-                                                    {"5mC", "C10H16N3O7P"}};
-  const std::map<std::string, std::string> ribo = {{"A", "C10H14N5O7P"},   {"C", "C9H14N3O8P"},
-                                                   {"G", "C10H14N5O8P"},   {"U", "C9H13N2O9P"},
-                                                   {"I", "C10H13N4O8P"},   {"m6A", "C11H16N5O7P"},
-                                                   {"m5C", "C10H16N3O8P"}, {"Psi", "C9H13N2O9P"}};
+  const std::map<std::string, std::string> deoxy = {
+      {"A", "C10H14N5O6P"}, {"C", "C9H14N3O7P"},  {"G", "C10H14N5O7P"},  {"T", "C10H15N2O8P"},
+      {"U", "C9H13N2O8P"},  {"I", "C10H13N4O7P"}, {"5mC", "C10H16N3O7P"}};
+  const std::map<std::string, std::string> ribo = {
+      {"A", "C10H14N5O7P"}, {"C", "C9H14N3O8P"},    {"G", "C10H14N5O8P"},   {"U", "C9H13N2O9P"},
+      {"I", "C10H13N4O8P"}, {"m6A", "C11H16N5O7P"}, {"m5C", "C10H16N3O8P"}, {"Psi", "C9H13N2O9P"}};
   auto context = ShippedContext();
   ASSERT_TRUE(context);
   std::size_t checked = 0;
@@ -174,7 +172,8 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
     EXPECT_EQ(m.ion_formula, c.formula);
     EXPECT_NEAR(m.mz, c.mz, 1e-9) << c.ion;
   }
-  EXPECT_NE(MassesOfChain(*context, "protein", "GGG", 3, {}, 1, "[M+H]+").error.find("not both"), std::string::npos);
+  EXPECT_NE(MassesOfChain(*context, "protein", "GGG", 3, {}, 1, "[M+H]+").error.find("not both"),
+            std::string::npos);
   EXPECT_NE(MassesOfChain(*context, "protein", "GGG", 3, {}, 0, "[M+Xx]+").error.find("unknown adduct"),
             std::string::npos);
 

@@ -53,10 +53,16 @@ TEST(Solution, QuantitiesInTheirUnits) {
     const char* text;
     const char* says;
   } bad[] = {
-      {"50", "has no unit; write one of"}, {"-1 M", "must be more than 0"},  {"0 M", "must be more than 0"},
-      {"nan M", "not a finite number"},    {"inf M", "not a finite number"}, {"50 %", "ambiguous"},
-      {"5 furlongs", "'furlongs' is not known"}, {"", "does not start with a number"},
-      {"M", "does not start with a number"},     {"1e400 M", "does not start with a number"},
+      {"50", "has no unit; write one of"},
+      {"-1 M", "must be more than 0"},
+      {"0 M", "must be more than 0"},
+      {"nan M", "not a finite number"},
+      {"inf M", "not a finite number"},
+      {"50 %", "ambiguous"},
+      {"5 furlongs", "'furlongs' is not known"},
+      {"", "does not start with a number"},
+      {"M", "does not start with a number"},
+      {"1e400 M", "does not start with a number"},
       {"+5 M", "does not start with a number"},
   };
   for (const auto& b : bad) {
@@ -77,7 +83,9 @@ TEST(Solution, TheThirdFromTheOtherTwo) {
     const char* solved;
     double grams, molar, litres;
   } cases[] = {
-      {"CuSO4\xC2\xB7" "5H2O", "50 mM", "100 mL", "", "", "", "mass", 0.05 * 0.1 * m_cuso4, 0.05, 0.1},
+      {"CuSO4\xC2\xB7"
+       "5H2O",
+       "50 mM", "100 mL", "", "", "", "mass", 0.05 * 0.1 * m_cuso4, 0.05, 0.1},
       {"CuSO4*5H2O", "", "100 mL", "1.2484 g", "", "", "conc", 1.2484, 1.2484 / m_cuso4 / 0.1, 0.1},
       {"CuSO4*5H2O", "50 mM", "", "1.2484 g", "", "", "volume", 1.2484, 0.05, 1.2484 / m_cuso4 / 0.05},
       // By mass concentration: 5 mg/mL x 20 mL = 100 mg, at 98 %: 100 / 0.98 mg.
@@ -98,10 +106,16 @@ TEST(Solution, TheThirdFromTheOtherTwo) {
   }
   const Solution hcl = MakeSolution(*context, "HCl", "1 M", "500 mL", "", "37 %", "1.18 g/mL", "");
   EXPECT_NEAR(hcl.liquid_volume, 0.5 * m_hcl / 0.37 / 1180, 1e-15);
-  EXPECT_EQ(hcl.line, "Measure 41.75 mL (49.27 g) of HCl (37 %, 1.18 g/mL, 36.46 g/mol) and dilute with water to "
-                      "500.0 mL (1.000 M).");
-  EXPECT_EQ(MakeSolution(*context, "CuSO4\xC2\xB7" "5H2O", "50 mM", "100 mL", "", "", "", "").line,
-            "Dissolve 1.248 g of CuSO4\xC2\xB7" "5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).");
+  EXPECT_EQ(hcl.line,
+            "Measure 41.75 mL (49.27 g) of HCl (37 %, 1.18 g/mL, 36.46 g/mol) and dilute with water to "
+            "500.0 mL (1.000 M).");
+  EXPECT_EQ(MakeSolution(*context,
+                         "CuSO4\xC2\xB7"
+                         "5H2O",
+                         "50 mM", "100 mL", "", "", "", "")
+                .line,
+            "Dissolve 1.248 g of CuSO4\xC2\xB7"
+            "5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).");
   EXPECT_EQ(MakeSolution(*context, "NaCl", "154 mM", "1 L", "", "", "", "D2O").line,
             "Dissolve 9.000 g of NaCl (58.44 g/mol) in D2O to 1.000 L (154.0 mM).");
 

@@ -22,10 +22,11 @@ int ChargeOf(const std::string& text) {
     sign = digits.back() == '-' ? -1 : 1;
     digits.pop_back();
   }
-  const bool whole = !digits.empty() && digits.size() <= 3 &&
-                     digits.find_first_not_of("0123456789") == std::string::npos;
+  const bool whole =
+      !digits.empty() && digits.size() <= 3 && digits.find_first_not_of("0123456789") == std::string::npos;
   const int z = whole ? std::stoi(digits) : 0;
-  if (z == 0 || z > 100) throw UsageError{"--charge takes a whole number from 1 to 100 with its sign: 2, -1, 3+"};
+  if (z == 0 || z > 100)
+    throw UsageError{"--charge takes a whole number from 1 to 100 with its sign: 2, -1, 3+"};
   return sign * z;
 }
 
@@ -65,7 +66,8 @@ void CommandSequence(Session& s) {
   const int flags = (o.acetyl ? FORMIX_SEQUENCE_ACETYL : 0) | (o.amide ? FORMIX_SEQUENCE_AMIDE : 0) |
                     (o.five_phosphate ? FORMIX_SEQUENCE_5PHOSPHATE : 0);
   std::unique_ptr<formix_sequence, decltype(&formix_sequence_free)> chain(
-      formix_sequence_read(s.context, kind, sequence.c_str(), flags, disulfides, o.charge ? ChargeOf(*o.charge) : 0,
+      formix_sequence_read(s.context, kind, sequence.c_str(), flags, disulfides,
+                           o.charge ? ChargeOf(*o.charge) : 0,
                            o.adducts.empty() ? nullptr : o.adducts[0].c_str()),
       &formix_sequence_free);
   if (!chain) throw IoError{"out of memory"};
@@ -74,8 +76,8 @@ void CommandSequence(Session& s) {
     if (error.rfind("unknown adduct", 0) == 0) throw UsageError{error};
     const std::size_t at = formix_sequence_error_offset(chain.get());
     const std::size_t length = formix_sequence_error_length(chain.get());
-    Tell("formix: " + std::string(kind) + (length != 0 ? ":" + std::to_string(at + 1) : "") + ": error: " +
-         error + "\n");
+    Tell("formix: " + std::string(kind) + (length != 0 ? ":" + std::to_string(at + 1) : "") +
+         ": error: " + error + "\n");
     throw CommandFailed{};
   }
   if (o.json) {
@@ -86,8 +88,10 @@ void CommandSequence(Session& s) {
   }
   const std::size_t residues = formix_sequence_residues(chain.get());
   std::string text = std::string(kind) + " " + Printable(formix_sequence_text(chain.get())) + "\t" +
-                     std::to_string(residues) + (residues == 1 ? " residue" : " residues") + "; Hill formula " + formix_sequence_formula(chain.get()) + "; average molar mass " +
-                     Fixed(formix_sequence_molar_mass(chain.get()), o.precision) + " g/mol; monoisotopic mass " +
+                     std::to_string(residues) + (residues == 1 ? " residue" : " residues") +
+                     "; Hill formula " + formix_sequence_formula(chain.get()) + "; average molar mass " +
+                     Fixed(formix_sequence_molar_mass(chain.get()), o.precision) +
+                     " g/mol; monoisotopic mass " +
                      Fixed(formix_sequence_monoisotopic(chain.get()), o.precision) + " u\n";
   const std::string ion = formix_sequence_ion(chain.get());
   if (!ion.empty()) {

@@ -26,7 +26,8 @@ void Show(Session& s, const Solution& result, const char* command) {
   if (!error.empty()) throw UsageError{error};
   if (s.options.json) {
     Json json;
-    json.Document(command, s.options.verbose ? s.context : nullptr).Members(formix_solution_json(result.get()));
+    json.Document(command, s.options.verbose ? s.context : nullptr)
+        .Members(formix_solution_json(result.get()));
     json.Close().End();
     return;
   }
@@ -45,9 +46,9 @@ void CommandSolution(Session& s) {
   const Options& o = s.options;
   if (o.args.size() != 1) throw UsageError{"solution takes one formula"};
   ReadFormula(s, o.args[0]);
-  Solution result(formix_solution_new(s.context, o.args[0].c_str(), OneOf(o.conc, "--conc"), Optional(o.volume),
-                                      Optional(o.total), Optional(o.purity), OneOf(o.density, "--density"),
-                                      Optional(o.solvent)),
+  Solution result(formix_solution_new(s.context, o.args[0].c_str(), OneOf(o.conc, "--conc"),
+                                      Optional(o.volume), Optional(o.total), Optional(o.purity),
+                                      OneOf(o.density, "--density"), Optional(o.solvent)),
                   &formix_solution_free);
   Show(s, result, "solution");
 }

@@ -51,7 +51,8 @@ const Command kCommands[] = {
     {"dilute", CommandDilute, {"--stock", "--conc", "--volume", "--density", "--solvent"}},
     {"sequence",
      CommandSequence,
-     {"--protein", "--dna", "--rna", "--acetyl", "--amide", "--disulfides", "--5phosphate", "--charge", "--adduct"}},
+     {"--protein", "--dna", "--rna", "--acetyl", "--amide", "--disulfides", "--5phosphate", "--charge",
+      "--adduct"}},
     {"elements", CommandElements, {}},
     {"groups", CommandGroups, {}},
 };

@@ -84,10 +84,15 @@ const CommandOption<std::optional<std::string>> kValueOptions[] = {
     {"--rna", &Options::rna},
     {"--disulfides", &Options::disulfides},
 };
-const CommandOption<bool> kFlagOptions[] = {
-    {"--fine", &Options::fine},         {"--balance", &Options::balance}, {"--no-check", &Options::no_check},
-    {"--no-rules", &Options::no_rules}, {"--radical", &Options::radical}, {"--explain", &Options::explain},
-    {"--acetyl", &Options::acetyl},     {"--amide", &Options::amide},     {"--5phosphate", &Options::five_phosphate}};
+const CommandOption<bool> kFlagOptions[] = {{"--fine", &Options::fine},
+                                            {"--balance", &Options::balance},
+                                            {"--no-check", &Options::no_check},
+                                            {"--no-rules", &Options::no_rules},
+                                            {"--radical", &Options::radical},
+                                            {"--explain", &Options::explain},
+                                            {"--acetyl", &Options::acetyl},
+                                            {"--amide", &Options::amide},
+                                            {"--5phosphate", &Options::five_phosphate}};
 
 template <typename Member, std::size_t N>
 Member Options::*Find(const CommandOption<Member> (&table)[N], const std::string& name) {

@@ -11,22 +11,22 @@ namespace formix::tool {
 struct Options {
   std::string command;  // a name from the command table
   std::vector<std::string> args;
-  std::vector<std::string> command_options;                 // the command options given, for checking
-  std::optional<std::string> masses, groups;                // data files
-  std::vector<std::string> given, equiv, density, conc;     // react
-  bool balance = false, no_check = false;                   // react
-  std::optional<std::string> total, ref, by_difference;     // analyze
-  std::optional<std::string> found, elements, tolerance;    // composition
-  int solvate = 0;                                          // composition
-  std::vector<std::string> adducts;                         // ms
-  std::optional<std::string> ppm, source;                   // ms
-  std::optional<std::string> charge, mda, peaks, limit;     // find
-  bool no_rules = false, radical = false, explain = false;  // find
-  std::optional<std::string> resolution, threshold, plot;   // pattern
-  bool fine = false;                                        // pattern
-  std::optional<std::string> volume, purity, solvent, stock;  // solution, dilute
-  std::optional<std::string> protein, dna, rna, disulfides;   // sequence
-  bool acetyl = false, amide = false, five_phosphate = false; // sequence
+  std::vector<std::string> command_options;                    // the command options given, for checking
+  std::optional<std::string> masses, groups;                   // data files
+  std::vector<std::string> given, equiv, density, conc;        // react
+  bool balance = false, no_check = false;                      // react
+  std::optional<std::string> total, ref, by_difference;        // analyze
+  std::optional<std::string> found, elements, tolerance;       // composition
+  int solvate = 0;                                             // composition
+  std::vector<std::string> adducts;                            // ms
+  std::optional<std::string> ppm, source;                      // ms
+  std::optional<std::string> charge, mda, peaks, limit;        // find
+  bool no_rules = false, radical = false, explain = false;     // find
+  std::optional<std::string> resolution, threshold, plot;      // pattern
+  bool fine = false;                                           // pattern
+  std::optional<std::string> volume, purity, solvent, stock;   // solution, dilute
+  std::optional<std::string> protein, dna, rna, disulfides;    // sequence
+  bool acetyl = false, amide = false, five_phosphate = false;  // sequence
   int precision = 4;
   bool json = false, strict = false, russian = false, help = false, version = false, verbose = false;
 };
