@@ -344,6 +344,45 @@ class Commands(unittest.TestCase):
                     ["--limit", "0"]):
             self.assertEqual(formix("find", "328.1911", *bad)[0], 1, bad)
 
+    def test_solution_dilute_sequence(self):
+        # CuSO4·5H2O, 63.546 + 32.06 + 9 x 15.999 + 10 x 1.008 = 249.677 g/mol: 50 mM x 100 mL = 1.2484 g.
+        status, out, err = formix("solution", "CuSO4·5H2O", "--conc", "50mM", "--volume", "100 mL")
+        self.assertEqual((status, out),
+                         (0, "Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).\n"))
+        self.assertIn("note: '·' read as '*'", err)
+        doc = valid_json(self, formix("solution", "CuSO4*5H2O", "--mass", "2.4968g", "--volume", "0.1L", "--json")[1])
+        self.assertEqual(doc["solved"], "conc")
+        self.assertAlmostEqual(doc["conc"], 2.4968 / 249.677 / 0.1, places=12)
+        # 37 % HCl of 1.18 g/mL to 500 mL of 1 M: 0.5 mol x 36.458 g/mol / (0.37 x 1180 g/L).
+        doc = valid_json(self, formix("dilute", "HCl", "--stock", "37 % w/w", "--density", "1.18g/mL", "--conc", "1M",
+                                      "--volume", "500mL", "--json")[1])
+        self.assertAlmostEqual(doc["stock_volume"], 0.5 * 36.458 / (0.37 * 1180), places=15)
+        self.assertAlmostEqual(doc["solvent_volume"], 0.5 - doc["stock_volume"], places=15)
+        # GGG: 3 x C2H3NO + H2O; its [M+H]+ from 1H, 12C, 14N, 16O (AME2020) and the electron.
+        mono = 72 + 11 * 1.007825031898 + 3 * 14.00307400425 + 4 * 15.99491461926
+        doc = valid_json(self, formix("sequence", "--protein", "Gly-Gly-Gly", "--charge", "1", "--json")[1])
+        self.assertEqual((doc["hill"], doc["text"], doc["ion"], doc["ion_formula"]),
+                         ("C6H11N3O4", "H-GGG-OH", "[M+H]+", "C6H12N3O4"))
+        self.assertAlmostEqual(doc["mz"], mono + 1.007825031898 - ELECTRON, places=9)
+        self.assertIn(f"C6H12N3O4    {mono + 1.007825031898 - ELECTRON:.4f}",
+                      formix("ms", "peptide(GGG)", "--adduct", "[M+H]+")[1])
+        self.assertEqual(valid_json(self, formix("comp", "--json", "dna(pACGT)")[1])["hill"], "C39H51N15O25P4")
+        status, out, _ = formix("sequence", "--dna", "-", stdin=">oligo\nACGT\n")
+        self.assertEqual((status, out.split("\t")[0]), (0, "dna 5'-ACGT-3'"))
+        status, _, err = formix("sequence", "--protein", "AXC")
+        self.assertEqual((status, err), (2, "formix: protein:2: error: 'X' is an ambiguity code (any amino acid): "
+                                            "it has no one formula\n"))
+        self.assertEqual(formix("solution", "Xx", "--conc", "1M", "--volume", "1L")[0], 2)
+        for bad in (["solution", "NaCl", "--conc", "1", "--volume", "1L"],
+                    ["solution", "NaCl", "--conc", "1M", "--volume", "1L", "--mass", "1g"],
+                    ["solution", "NaCl", "--conc", "1M", "--conc", "2M", "--volume", "1L"],
+                    ["dilute", "--stock", "1M", "--conc", "2M", "--volume", "1L"],
+                    ["dilute", "--stock", "1M", "--conc", "0.5M"],
+                    ["sequence", "ACDE"], ["sequence", "--protein", "A", "--dna", "A"],
+                    ["sequence", "--protein", "A", "--charge", "0"], ["sequence", "--protein", "A", "--disulfides", "x"],
+                    ["sequence", "--protein", "GG", "--adduct", "[M+Xx]+"], ["solution", "NaCl", "--protein", "A"]):
+            self.assertEqual(formix(*bad)[0], 1, bad)
+
     def test_pattern(self):
         # C100: the intensities of the binomial distribution of 13C (abundance 0.0107).
         from math import comb
@@ -436,6 +475,8 @@ class DataFiles(unittest.TestCase):
                   for key in ("C\t12", "C\t13", "O\t18")}
             edit("adducts.txt", "[M+Na]+\t1\tNa\t\t1", "[M+Na]+\t1\tNa\t\t-2147483648")
             edit("adducts.txt", "[M+K]+\t1\tK\t\t1", "[M+K]+\t1\tK\t\t12")
+            edit("residues.txt", "protein\tR\tArg", "peptide\tR\tArg")
+            edit("residues.txt", "rna\tPsi", "rna\tP-i")
             edit("mass.elt", "8 O 15.999", "8 O +INF")
             edit("mass.elt", "1 H 1.0080", "1 H 0")
             status, out, err = formix("--masses", os.path.join(data, "mass.elt"), "H2O", "NaCl",
@@ -445,6 +486,7 @@ class DataFiles(unittest.TestCase):
             for said in (f"isotopes.txt:{at['C13']}: the mass 'nan'", f"isotopes.txt:{at['O18']}: the mass '1e400'",
                          f"isotopes.txt:{at['C12']}: the abundances of C sum to 0.9893",
                          "adducts.txt:7: the charge '-2147483648'", "adducts.txt:8: the charge '12'",
+                         "the kind 'peptide' is none of protein, dna, rna", "the code 'P-i' is neither",
                          "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
                          "H2O:1: error: the mass of H"):
                 self.assertIn(said, err)
