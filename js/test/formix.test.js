@@ -122,6 +122,18 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   const r = formix.react('2H2 + O2 = 2H2O', { given: { H2: '4.032 g' } });
   assert.ok(Math.abs(r.participants[1].mass - 31.998) < 1e-9);
   assert.ok(Math.abs(r.participants[2].mass - 36.03) < 1e-9);
+  // 37 % HCl (H 1.008 + Cl 35.45) of 1.18 g/mL for 500 mL of 1 M; GGG [M+2H]2+.
+  const hcl = formix.solution('HCl', { conc: '1 M', volume: '500 mL', purity: '37 %', density: '1.18 g/mL' });
+  assert.ok(Math.abs(hcl.liquid_volume - 0.5 * 36.458 / 0.37 / 1180) < 1e-15);
+  assert.equal(formix.dilute({ stock: '12 M', conc: '1 M', volume: '500 mL' }).line,
+    'Dilute 41.67 mL of the 12 M stock with 458.3 mL of water to 500.0 mL (1.000 M).');
+  const ggg = formix.sequence('GGG', { charge: 2 });
+  const gggMono = 6 * mono.C + 11 * mono.H + 3 * mono.N + 4 * mono.O;
+  assert.ok(Math.abs(ggg.mz - (gggMono + 2 * (mono.H - electron)) / 2) < 1e-9);
+  assert.deepEqual([ggg.hill, ggg.ion], ['C6H11N3O4', '[M+2H]2+']);
+  assert.match(formix.solution('NaCl', { conc: '1 mL', volume: '1 L' }).error, /'1 mL' is a volume/);
+  assert.throws(() => formix.solution('NaCl', { conc: 1, volume: '1 L' }), RangeError);
+  assert.deepEqual(formix.sequence('ACGN', { kind: 'dna' }).offset, 3);
   // Glucose from C 40.00, H 6.71, O 53.29 scaled to 180.156: C6H12O6.
   assert.equal(formix.atomRatios({ C: 40.0, H: 6.71, O: 53.29 }, { mass: 180.156 }).formula, 'C6H12O6');
 });
@@ -180,6 +192,15 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
     same(formix.findFormulas(74.0964, { charge: 1, elements: 'C0-9H0-30N0-2', explain: true }),
       found('74.0964', '--charge', '1', '--elements', 'C0-9H0-30N0-2', '--explain'),
       ['within', 'passed', 'candidates', 'hrms'], 'find an ion');
+    same(formix.solution('CuSO4·5H2O', { conc: '50 mM', volume: '100 mL', purity: '98 %' }),
+      tool('solution', 'CuSO4·5H2O', '--conc', '50 mM', '--volume', '100 mL', '--purity', '98 %'),
+      ['mass', 'conc', 'volume', 'line', 'diagnostics'], 'solution');
+    same(formix.dilute({ formula: 'HCl', stock: '37 % w/w', density: '1.18 g/mL', conc: '1 M', volume: '1 L' }),
+      tool('dilute', 'HCl', '--stock', '37 % w/w', '--density', '1.18 g/mL', '--conc', '1 M', '--volume', '1 L'),
+      ['stock', 'stock_volume', 'solvent_volume', 'line'], 'dilute');
+    same(formix.sequence('Ac-ACDEFGHIKLMNPQRSTVWY', { kind: 'protein', disulfides: 0, adduct: '[M+Na]+' }),
+      tool('sequence', '--protein', 'Ac-ACDEFGHIKLMNPQRSTVWY', '--adduct', '[M+Na]+'),
+      ['hill', 'molar_mass', 'monoisotopic_mass', 'ion', 'mz'], 'sequence');
     for (const [formula, fine] of [['C6H12O6', false], ['C254H377N65O75S6', false], ['Br2', true]]) {
       const args = ['pattern', formula];
       if (fine) args.push('--fine');

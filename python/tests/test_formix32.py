@@ -145,6 +145,33 @@ class Calculations(unittest.TestCase):
             with self.assertRaises(ValueError, msg=repr(bad)):
                 formix32.find_formulas(100.0, **bad)
 
+    def test_solution_dilute_sequence(self):
+        # NaCl 22.98976928 + 35.45 g/mol; 0.9 % w/v is 9 g/L: at 99.5 %, 9 / 0.995 g in 1 L.
+        saline = formix32.solution("NaCl", conc="0.9 % w/v", volume="1 L", purity="99.5 %")
+        self.assertAlmostEqual(saline.mass, 9 / 0.995, places=12)
+        self.assertAlmostEqual(saline.conc, 9 / (22.98976928 + 35.45), places=12)
+        self.assertEqual(formix32.solution("NaCl", mass="9 g", conc="154 mM").solved, "volume")
+        diluted = formix32.dilute("10 mg/mL", "1 mg/mL", "10 mL")  # 1 mL of stock, 9 mL of water
+        self.assertEqual((round(diluted.stock_volume, 15), round(diluted.solvent_volume, 15)), (0.001, 0.009))
+        self.assertIsNone(diluted.conc)  # mol/L needs the formula
+        chain = formix32.sequence("pACGT", kind="dna")  # 4 residues C39H49N15O24P4 + H2O
+        self.assertEqual((chain.hill, chain.text, chain.residues), ("C39H51N15O25P4", "5'-pACGT-3'", 4))
+        ion = formix32.sequence("Ala-Gly-Ser", acetyl=True, amide=True, charge=2)
+        self.assertEqual((ion.hill, ion.ion, ion.ion_formula), ("C10H18N4O5", "[M+2H]2+", "C10H20N4O5"))
+        self.assertEqual(formix32.read("peptide(GGG)").hill, "C6H11N3O4")
+        for call in (lambda: formix32.solution("NaCl", conc=5, volume="1 L"),
+                     lambda: formix32.solution("NaCl", conc="5 M"),
+                     lambda: formix32.dilute("1 M", "2 M", "1 L"),
+                     lambda: formix32.sequence("ACDE", kind="lipid"),
+                     lambda: formix32.sequence("ACDE", charge=1, adduct="[M+Na]+"),
+                     lambda: formix32.sequence("ACDE", disulfides=-1)):
+            with self.assertRaises(ValueError):
+                call()
+        with self.assertRaisesRegex(ValueError, r"'X' is an ambiguity code .* \(at 5\)"):
+            formix32.sequence(">é\nAXC")  # the place in characters
+        with self.assertRaises(formix32.FormulaError):
+            formix32.solution("Xx", conc="1 M", volume="1 L")
+
     def test_bad_arguments(self):
         for bad in (b"H2O", None, 18, 1.5):
             with self.assertRaises(TypeError, msg=repr(bad)):
