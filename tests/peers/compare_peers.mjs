@@ -3,7 +3,8 @@
 // power of 10,000 against isotopic-distribution, within 0.1 % of the base
 // peak; and the formulas of the abbreviation list against mf-parser's
 // group table; and the formulas `formix find` lists for an accurate mass
-// (rules off) against mf-finder's.  Each mass row gives the formula in
+// (rules off) against mf-finder's; the residues of residues.txt against the
+// same group table, and peptides against mf-parser's.  Each mass row gives the formula in
 // formix's notation and in mf-parser's.
 // usage: node compare_peers.mjs FORMIX   (exit 77 when the peers are not installed)
 import { execFileSync } from 'node:child_process';
@@ -97,6 +98,36 @@ for (const line of list.split('\n')) {
 }
 console.log(`${groupsCompared} groups compared, ${groupFailures} differ`);
 
+// residues.txt against the residues of the same table (amino acids by their
+// three-letter codes, nucleotides by its names for the 5'-monophosphate
+// residues), and peptides as formix reads them against mf-parser's
+// H(residues)OH.
+const nucleotides = { dna: { A: 'Damp', C: 'Dcmp', G: 'Dgmp', T: 'Dtmp', U: 'Dump' },
+  rna: { A: 'Amp', C: 'Cmp', G: 'Gmp', U: 'Ump', I: 'Ins', Psi: 'Pis' } };
+let residueFailures = 0, residuesCompared = 0;
+const residueList = readFileSync(new URL('../../data/residues.txt', import.meta.url), 'utf8');
+for (const line of residueList.split('\n')) {
+  const [kind, code, three, , formula] = line.split('\t');
+  if (line.startsWith('#') || !formula) continue;
+  const theirs = bySymbol[kind === 'protein' ? three : nucleotides[kind][code]];
+  if (theirs === undefined) continue;
+  residuesCompared += 1;
+  const ok = canonical(formula) === canonical(theirs);
+  if (!ok) residueFailures += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} residue ${kind} ${code.padEnd(4)} ${formula} (mf-parser ${theirs})`);
+}
+for (const [sequence, theirs] of [
+  ['ACDEFGHIKLMNPQRSTVWY', 'HAlaCysAspGluPheGlyHisIleLysLeuMetAsnProGlnArgSerThrValTrpTyrOH'],
+  ['Ac-MKWVTFISLLFLFSSAYS-NH2', 'CH3COMetLysTrpValThrPheIleSerLeuLeuPheLeuPheSerSerAlaTyrSerNH2']]) {
+  const out = JSON.parse(execFileSync(formix, ['sequence', '--json', '--protein', sequence]));
+  const info = new MF(theirs).getInfo();
+  const ok = canonical(out.hill) === info.mf && Math.abs(out.monoisotopic_mass - info.monoisotopicMass) * 1000 <= 0.1;
+  residuesCompared += 1;
+  if (!ok) residueFailures += 1;
+  console.log(`${ok ? 'ok  ' : 'FAIL'} peptide ${sequence} ${out.hill} (mf-parser ${info.mf})`);
+}
+console.log(`${residuesCompared} residues and peptides compared, ${residueFailures} differ`);
+
 // Formulas from an accurate mass: every formula in the window, rules off.
 // A formula in one list only must lie at the window's edge (within 0.001
 // ppm of it): mf-finder takes the ppm of the found mass, formix of the
@@ -135,4 +166,4 @@ for (const [mz, ion, ionization, ranges, ppm] of queries) {
 }
 console.log(`${queries.length} find queries, ${findFailures} with a difference away from the window's edge`);
 process.exit(failures === 0 && patternFailures === 0 && groupFailures === 0 && groupsCompared >= 6 &&
-  findFailures === 0 ? 0 : 1);
+  findFailures === 0 && residueFailures === 0 && residuesCompared >= 33 ? 0 : 1);
