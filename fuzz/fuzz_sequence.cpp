@@ -57,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto s = formix::toolkit::MakeSolution(context, formula, f[0], f[1], f[2], f[3], f[4], "");
   if (s.error.empty() && (!Positive(s.mass) || !Positive(s.conc) || !Positive(s.volume) || s.line.empty()))
     __builtin_trap();
-  const auto d = formix::toolkit::MakeDilution(context, (data[1] & 2) != 0 ? "" : formula, f[0], f[1], f[2], f[4], "");
-  if (d.error.empty() && (!Positive(d.stock_volume) || !(d.solvent_volume >= 0) || d.line.empty())) __builtin_trap();
+  const auto d =
+      formix::toolkit::MakeDilution(context, (data[1] & 2) != 0 ? "" : formula, f[0], f[1], f[2], f[4], "");
+  if (d.error.empty() && (!Positive(d.stock_volume) || !(d.solvent_volume >= 0) || d.line.empty()))
+    __builtin_trap();
   return 0;
 }

@@ -1,7 +1,8 @@
-// capi.h -- the insides of the toolkit's C interface, shared by its two
+// capi.h -- the insides of the toolkit's C interface, shared by its
 // files (capi.cpp: contexts, readings, numbers and text; calculations.cpp:
-// the calculations beyond a reading): the objects behind the opaque
-// handles and the helpers that fill them.  Nothing else includes it.
+// the calculations beyond a reading; lab_calls.cpp: solutions, dilutions
+// and sequences): the objects behind the opaque handles and the helpers
+// that fill them.  Nothing else includes it.
 #ifndef FORMIX_TOOLKIT_CAPI_H
 #define FORMIX_TOOLKIT_CAPI_H
 
