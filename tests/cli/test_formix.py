@@ -379,7 +379,8 @@ class Commands(unittest.TestCase):
                     ["dilute", "--stock", "1M", "--conc", "2M", "--volume", "1L"],
                     ["dilute", "--stock", "1M", "--conc", "0.5M"],
                     ["sequence", "ACDE"], ["sequence", "--protein", "A", "--dna", "A"],
-                    ["sequence", "--protein", "A", "--charge", "0"], ["sequence", "--protein", "A", "--disulfides", "x"],
+                    ["sequence", "--protein", "A", "--charge", "0"],
+                    ["sequence", "--protein", "A", "--disulfides", "x"],
                     ["sequence", "--protein", "GG", "--adduct", "[M+Xx]+"], ["solution", "NaCl", "--protein", "A"]):
             self.assertEqual(formix(*bad)[0], 1, bad)
 
