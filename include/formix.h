@@ -384,10 +384,12 @@ typedef struct formix_find formix_find;
 #define FORMIX_DEFAULT_FIND_LIMIT 100
 /* Flags: list every formula in the window (no chemical rules); the
  * candidate is an odd-electron ion (EI); keep the candidates a rule
- * removed, naming the rule. */
+ * removed, naming the rule; the m/z is a formula's, calculated, not a
+ * found one (no HRMS line: nothing was found). */
 #define FORMIX_FIND_NO_RULES 1
 #define FORMIX_FIND_RADICAL 2
 #define FORMIX_FIND_EXPLAIN 4
+#define FORMIX_FIND_CALCULATED 8
 
 /* Every formula whose monoisotopic m/z lies within a tolerance of a found
  * `mz`, within element ranges (`elements`: "C0-60H0-120N0-10O0-20S0-4",

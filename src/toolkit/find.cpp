@@ -497,7 +497,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   }
   result.unlisted = eligible - listed.size();
   result.candidates = std::move(listed);
-  if (charge != 0) {
+  if (charge != 0 && !q.calculated) {
     for (const FindCandidate& f : result.candidates) {
       AdductIon ion;
       if (!f.broken.empty() || !ion_of(f, &ion)) continue;

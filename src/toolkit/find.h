@@ -83,6 +83,7 @@ struct FindQuery {
   std::string elements = kDefaultFindElements;
   bool rules = true, radical = false;
   bool explain = false;          // keep the candidates a rule removed, naming it
+  bool calculated = false;       // the m/z is a formula's, not found: no HRMS line
   std::vector<Peak> peaks;       // found isotope peaks (m/z, intensity), to score against
   double resolving_power = 0.0;  // for the calculated patterns; 0: the default
   std::size_t limit = kDefaultFindLimit;

@@ -367,6 +367,11 @@ class Commands(unittest.TestCase):
         self.assertIn(f"C6H12N3O4    {mono + 1.007825031898 - ELECTRON:.4f}",
                       formix("ms", "peptide(GGG)", "--adduct", "[M+H]+")[1])
         self.assertEqual(valid_json(self, formix("comp", "--json", "dna(pACGT)")[1])["hill"], "C39H51N15O25P4")
+        # A formula for find: its ion's m/z searched, and no HRMS line (nothing was found).
+        doc = valid_json(self, formix("find", "peptide(GGG)", "--adduct", "[M+H]+", "--elements",
+                                      "C0-10H0-20N0-5O0-6", "--json")[1])
+        self.assertAlmostEqual(doc["mz"], mono + 1.007825031898 - ELECTRON, places=9)
+        self.assertEqual(([c["hill"] for c in doc["candidates"]], "hrms" in doc), (["C6H11N3O4"], False))
         status, out, _ = formix("sequence", "--dna", "-", stdin=">oligo\nACGT\n")
         self.assertEqual((status, out.split("\t")[0]), (0, "dna 5'-ACGT-3'"))
         status, _, err = formix("sequence", "--protein", "AXC")

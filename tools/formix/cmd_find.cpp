@@ -11,12 +11,42 @@
 
 namespace formix::tool {
 
+namespace {
+
+// The m/z searched for: a number, or the monoisotopic m/z of a formula's
+// adduct ion (the neutral formula's mass without --adduct): the formulas
+// that share its mass (a sequence's, peptide(...), among them).
+double MzOf(Session& s, const std::string& text, bool* calculated) {
+  double value = 0.0;
+  *calculated = formix_parse_number(text.c_str(), &value) == 0;
+  if (!*calculated) return value;
+  const Options& o = s.options;
+  if (o.charge)
+    throw UsageError{"with --charge, give the m/z as a number (not a number for the m/z: '" + text + "')"};
+  Reading r = s.Read(text);
+  if (!s.Shows(r.get())) throw CommandFailed{};
+  if (formix_reading_charge(r.get()) != 0) throw UsageError{"a charged formula: give its m/z as a number"};
+  std::unique_ptr<formix_exact, decltype(&formix_exact_free)> exact(
+      formix_exact_masses(s.context, r.get(), o.adducts.empty() ? nullptr : o.adducts[0].c_str()),
+      &formix_exact_free);
+  if (!exact) throw IoError{"out of memory"};
+  const std::string error = formix_exact_error(exact.get());
+  if (!error.empty()) throw UsageError{error};
+  if (o.adducts.empty()) return formix_exact_monoisotopic(exact.get());
+  if (formix_exact_ion_count(exact.get()) != 1 || formix_exact_ion_possible(exact.get(), 0) == 0)
+    throw UsageError{text + " has no " + o.adducts[0] + " ion"};
+  return formix_exact_ion_mz(exact.get(), 0);
+}
+
+}  // namespace
+
 void CommandFind(Session& s) {
   const Options& o = s.options;
-  if (o.args.size() != 1) throw UsageError{"find takes one m/z (or neutral mass)"};
-  const double mz = ParseNumber(o.args[0], "the m/z");
-  if (o.ppm && o.mda) throw UsageError{"give --ppm or --mda, not both"};
+  if (o.args.size() != 1) throw UsageError{"find takes one m/z (or neutral mass), or a formula"};
   if (o.adducts.size() > 1) throw UsageError{"find takes one --adduct"};
+  bool calculated = false;
+  const double mz = MzOf(s, o.args[0], &calculated);
+  if (o.ppm && o.mda) throw UsageError{"give --ppm or --mda, not both"};
   if (!o.adducts.empty() && o.charge) throw UsageError{"give --adduct or --charge, not both"};
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : nan;
@@ -38,7 +68,7 @@ void CommandFind(Session& s) {
     }
   }
   const int flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
-                    (o.explain ? FORMIX_FIND_EXPLAIN : 0);
+                    (o.explain ? FORMIX_FIND_EXPLAIN : 0) | (calculated ? FORMIX_FIND_CALCULATED : 0);
   std::unique_ptr<formix_find, decltype(&formix_find_free)> f(
       formix_find_formulas(s.context, mz, ion.empty() ? nullptr : ion.c_str(), ppm, mda,
                            o.elements ? o.elements->c_str() : nullptr, o.peaks ? o.peaks->c_str() : nullptr,
