@@ -281,10 +281,8 @@ FORMIX_API formix_exact* formix_exact_masses(const formix_context* c, const form
         }
       }
       for (const std::string& n : names) {
-        bool known = false;
-        for (const auto& a : c->context->adducts) known = known || a.name == n;
-        if (!known) {
-          m->exact.error = "unknown adduct '" + n + "'";
+        if (formix::toolkit::AdductIndex(*c->context, n) == c->context->adducts.size()) {
+          m->exact.error = formix::toolkit::UnknownAdduct(n);
           return m.release();
         }
       }

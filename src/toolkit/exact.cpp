@@ -98,6 +98,16 @@ bool IsotopeMasses(const Context& context, const std::map<std::string, double>& 
   return true;
 }
 
+std::size_t AdductIndex(const Context& context, const std::string& name) {
+  std::size_t a = context.adducts.size();
+  for (std::size_t j = 0; j < context.adducts.size(); ++j) {
+    if (context.adducts[j].name == name) a = j;
+  }
+  return a;
+}
+
+std::string UnknownAdduct(const std::string& name) { return "unknown adduct '" + name + "'"; }
+
 const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
   std::call_once(context.adducts_read, [&context] {
     std::vector<AdductCounts> all;

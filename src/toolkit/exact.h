@@ -39,6 +39,11 @@ const Isotope* IsotopeOfKey(const Context& context, const std::string& key);
 // isotope data (it is then in `missing`).
 bool IsotopeMasses(const Context& context, const std::map<std::string, double>& counts, double* mono,
                    double* nominal, std::string* missing);
+// The index of the adduct named `name` in the context's list, or the
+// list's size when there is none; and the message for that case.
+std::size_t AdductIndex(const Context& context, const std::string& name);
+std::string UnknownAdduct(const std::string& name);
+
 // The counts of the context's adducts (one entry each), read on first use.
 const std::vector<AdductCounts>& AdductCountsOf(const Context& context);
 

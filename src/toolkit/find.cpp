@@ -31,11 +31,8 @@ std::string IonOf(const Context& context, const FindQuery& q, std::vector<Elemen
   if (!q.adduct.empty()) {
     if (q.charge != 0) return "give an adduct ion or a charge, not both";
     if (q.radical) return "an adduct ion is even-electron: the odd-electron case is a charge of its own";
-    std::size_t a = context.adducts.size();
-    for (std::size_t j = 0; j < context.adducts.size(); ++j) {
-      if (context.adducts[j].name == q.adduct) a = j;
-    }
-    if (a == context.adducts.size()) return "unknown adduct " + q.adduct;
+    const std::size_t a = AdductIndex(context, q.adduct);
+    if (a == context.adducts.size()) return UnknownAdduct(q.adduct);
     const Adduct& adduct = context.adducts[a];
     const AdductCounts& parts = AdductCountsOf(context)[a];
     ion->multiplier = adduct.multiplier;

@@ -364,9 +364,8 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
     m.error = "the charge " + std::to_string(charge) + " is beyond 100";
     return m;
   }
-  if (!adduct.empty() && std::none_of(context.adducts.begin(), context.adducts.end(),
-                                      [&](const Adduct& a) { return a.name == adduct; })) {
-    m.error = "unknown adduct '" + adduct + "'";
+  if (!adduct.empty() && AdductIndex(context, adduct) == context.adducts.size()) {
+    m.error = UnknownAdduct(adduct);
     return m;
   }
   m.text = ChainText(m.chain);
