@@ -156,8 +156,9 @@ class Calculations(unittest.TestCase):
         self.assertIsNone(diluted.conc)  # mol/L needs the formula
         chain = formix32.sequence("pACGT", kind="dna")  # 4 residues C39H49N15O24P4 + H2O
         self.assertEqual((chain.hill, chain.text, chain.residues), ("C39H51N15O25P4", "5'-pACGT-3'", 4))
-        ion = formix32.sequence("Ala-Gly-Ser", acetyl=True, amide=True, charge=2)
-        self.assertEqual((ion.hill, ion.ion, ion.ion_formula), ("C10H18N4O5", "[M+2H]2+", "C10H20N4O5"))
+        ion = formix32.sequence("Ala-Gly-Ser", amide=True, charge=2)  # C8H15N3O5 + NH - O
+        self.assertEqual((ion.hill, ion.ion, ion.ion_formula), ("C8H16N4O4", "[M+2H]2+", "C8H18N4O4"))
+        self.assertEqual(formix32.sequence("AGS", acetyl=True).hill, "C10H17N3O6")  # + C2H2O
         self.assertEqual(formix32.read("peptide(GGG)").hill, "C6H11N3O4")
         for call in (lambda: formix32.solution("NaCl", conc=5, volume="1 L"),
                      lambda: formix32.solution("NaCl", conc="5 M"),
