@@ -364,6 +364,9 @@ class Commands(unittest.TestCase):
         self.assertEqual((doc["hill"], doc["text"], doc["ion"], doc["ion_formula"]),
                          ("C6H11N3O4", "H-GGG-OH", "[M+H]+", "C6H12N3O4"))
         self.assertAlmostEqual(doc["mz"], mono + 1.007825031898 - ELECTRON, places=9)
+        for charge in ("1-", "-1"):
+            doc = valid_json(self, formix("sequence", "--protein", "GGG", "--charge", charge, "--json")[1])
+            self.assertEqual((doc["ion"], doc["ion_formula"]), ("[M-H]-", "C6H10N3O4"))
         self.assertIn(f"C6H12N3O4    {mono + 1.007825031898 - ELECTRON:.4f}",
                       formix("ms", "peptide(GGG)", "--adduct", "[M+H]+")[1])
         self.assertEqual(valid_json(self, formix("comp", "--json", "dna(pACGT)")[1])["hill"], "C39H51N15O25P4")
