@@ -496,7 +496,8 @@ class DataFiles(unittest.TestCase):
             for said in (f"isotopes.txt:{at['C13']}: the mass 'nan'", f"isotopes.txt:{at['O18']}: the mass '1e400'",
                          f"isotopes.txt:{at['C12']}: the abundances of C sum to 0.9893",
                          "adducts.txt:7: the charge '-2147483648'", "adducts.txt:8: the charge '12'",
-                         "the kind 'peptide' is none of protein, dna, rna", "the code 'P-i' is neither", "the code 'a' is neither",
+                         "the kind 'peptide' is none of protein, dna, rna", "the code 'P-i' is neither",
+                         "the code 'a' is neither",
                          "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
                          "H2O:1: error: the mass of H"):
                 self.assertIn(said, err)
