@@ -269,8 +269,11 @@ Chain ChainReader::Run(const ChainOptions& options) {
     if (options.acetyl) five = "Ac";
     if (options.amide) three = "NH2";
   } else {
+    // The ends' primes as an apostrophe or as the prime sign (U+2032).
     if (StartsWith(begin, end, "5'-")) begin += 3;
+    if (StartsWith(begin, end, "5\xE2\x80\xB2-")) begin += 5;
     if (EndsWith(begin, end, "-3'")) end -= 3;
+    if (EndsWith(begin, end, "-3\xE2\x80\xB2")) end -= 5;
     if (begin < end && text_[begin] == 'p') {
       five = "phosphate";
       ++begin;

@@ -38,6 +38,13 @@ constexpr Unit kUnits[] = {
     {"\xCE\xBCmol/L", Quantity::kAmountConcentration, 1e-6},
     {"umol/L", Quantity::kAmountConcentration, 1e-6},
     {"nmol/L", Quantity::kAmountConcentration, 1e-9},
+    {"mol dm-3", Quantity::kAmountConcentration, 1},
+    {"mol/dm3", Quantity::kAmountConcentration, 1},
+    {"mol L-1", Quantity::kAmountConcentration, 1},
+    {"mmol L-1", Quantity::kAmountConcentration, 1e-3},
+    {"g L-1", Quantity::kMassConcentration, 1},
+    {"mg L-1", Quantity::kMassConcentration, 1e-3},
+    {"mg mL-1", Quantity::kMassConcentration, 1},
     {"g/L", Quantity::kMassConcentration, 1},
     {"mg/mL", Quantity::kMassConcentration, 1},
     {"mg/L", Quantity::kMassConcentration, 1e-3},
@@ -77,6 +84,8 @@ constexpr Unit kUnits[] = {
     {"g/mL", Quantity::kDensity, 1e3},
     {"g/cm3", Quantity::kDensity, 1e3},
     {"kg/L", Quantity::kDensity, 1e3},
+    {"g mL-1", Quantity::kDensity, 1e3},
+    {"g cm-3", Quantity::kDensity, 1e3},
 };
 
 const char* KindName(Quantity kind) {
@@ -107,7 +116,8 @@ std::string UnitsOf(std::initializer_list<Quantity> kinds) {
     // One spelling each: the micro sign's, not mu's or u's; the blank one.
     if (!wanted || std::strncmp(u.text, "\xCE\xBC", 2) == 0 || (u.text[0] == 'u' && u.text[1] != 0) ||
         std::strncmp(u.text, "%w", 2) == 0 || std::strncmp(u.text, "%(", 2) == 0 ||
-        std::strncmp(u.text, "% (", 3) == 0 || std::strcmp(u.text, "wt %") == 0)
+        std::strncmp(u.text, "% (", 3) == 0 || std::strcmp(u.text, "wt %") == 0 ||
+        std::strchr(u.text, ' ') != nullptr)
       continue;
     list += (list.empty() ? "" : ", ") + std::string(u.text);
   }
@@ -201,6 +211,14 @@ std::string ReadMeasure(const std::string& given, const char* what, Measure* m) 
   const Unit* found = nullptr;
   for (const Unit& u : kUnits) {
     if (unit == u.text) found = &u;
+  }
+  if (found == nullptr && unit.back() == 'l') {
+    // The litre's other symbol, l (ml, mol/l, mg/ml): it always ends the unit.
+    unit.back() = 'L';
+    for (const Unit& u : kUnits) {
+      if (unit == u.text) found = &u;
+    }
+    unit.back() = 'l';
   }
   if (found == nullptr && (unit == "%" || unit == "percent")) {
     return std::string(what) + " '" + text +

@@ -87,6 +87,7 @@ TEST(Sequence, ChainsSummedByHand) {
       // 4 residues C39H49N15O24P4 + H2O - HPO3.
       {"dna", "ACGT", {}, "C39H50N15O22P3", 4, "5'-ACGT-3'"},
       {"dna", "5'-acgt-3'", {}, "C39H50N15O22P3", 4, "5'-ACGT-3'"},
+      {"dna", "5\xE2\x80\xB2-ACGT-3\xE2\x80\xB2", {}, "C39H50N15O22P3", 4, "5'-ACGT-3'"},
       {"dna", "pACGT", {}, "C39H51N15O25P4", 4, "5'-pACGT-3'"},
       {"dna", "ACGT", five_phosphate, "C39H51N15O25P4", 4, "5'-pACGT-3'"},
       {"dna", "A", {}, "C10H13N5O3", 1, "5'-A-3'"},  // deoxyadenosine

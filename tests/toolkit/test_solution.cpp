@@ -43,6 +43,10 @@ TEST(Solution, QuantitiesInTheirUnits) {
       {"250 \xC2\xB5L", Quantity::kVolume, 2.5e-4},
       {"1e3 mL", Quantity::kVolume, 1},
       {"1.5 L", Quantity::kVolume, 1.5},
+      {"100 ml", Quantity::kVolume, 0.1},
+      {"0.1 mol/l", Quantity::kAmountConcentration, 0.1},
+      {"0.1 mol dm-3", Quantity::kAmountConcentration, 0.1},
+      {"5 mg/ml", Quantity::kMassConcentration, 5},
       {"20 nL", Quantity::kVolume, 2e-8},
       {"20 cm3", Quantity::kVolume, 0.02},
       {"2 kg", Quantity::kMass, 2000},
@@ -73,6 +77,7 @@ TEST(Solution, QuantitiesInTheirUnits) {
       {"M", "does not start with a number"},
       {"1e400 M", "does not start with a number"},
       {"+5 M", "does not start with a number"},
+      {"5 mm", "'mm' is not known"},  // a millimetre, not mM
   };
   for (const auto& b : bad) {
     Measure m;
