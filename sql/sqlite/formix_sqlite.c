@@ -1,0 +1,160 @@
+/* formix_sqlite.c -- formix in SQLite: a loadable extension with the
+ * functions
+ *
+ *   formix_molar_mass(text)        REAL, g/mol (of an ion, electrons counted)
+ *   formix_monoisotopic_mass(text) REAL, u
+ *   formix_hill(text)              TEXT, the Hill formula (charge appended)
+ *   formix_charge(text)            INTEGER
+ *   formix_reading(text)           TEXT, the reading as the toolkit's JSON
+ *
+ * over the toolkit (formix.h) and the shipped data files, one context a
+ * connection.  A formula with an error, and any argument that is not text
+ * (NULL, a number, a blob), gives NULL; formix_reading says why (for text).
+ * A warning does not withhold the number, as in the tool: formix_reading's
+ * "diagnostics" list it.  Every function is deterministic and innocuous, so
+ * indexes on expressions may use them.  Nothing is ever written to
+ * standard error: the toolkit has no notifier.
+ *
+ *   sqlite> .load /usr/lib/x86_64-linux-gnu/formix_sqlite
+ *   sqlite> SELECT formix_molar_mass('CuSO4·5H2O');   -- 249.677 */
+#include <sqlite3ext.h>
+SQLITE_EXTENSION_INIT1
+
+#include <stdlib.h>
+
+#include "formix.h"
+
+/* The context shared by the connection's functions, freed with the last. */
+struct shared {
+  formix_context *context;
+  int users;
+};
+
+static void release(void *p) {
+  struct shared *s = p;
+  if (--s->users == 0) {
+    formix_context_free(s->context);
+    free(s);
+  }
+}
+
+/* The reading of argument 0, or NULL (the result then set: NULL for a
+ * value that is no text, an error when memory runs out). */
+static formix_reading *reading_of(sqlite3_context *call, sqlite3_value **argv) {
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+    sqlite3_result_null(call);
+    return NULL;
+  }
+  const struct shared *s = sqlite3_user_data(call);
+  const unsigned char *text = sqlite3_value_text(argv[0]);
+  const int length = sqlite3_value_bytes(argv[0]);
+  if (text == NULL) {
+    sqlite3_result_error_nomem(call);
+    return NULL;
+  }
+  formix_reading *r = formix_read(s->context, (const char *)text, (size_t)length);
+  if (r == NULL) sqlite3_result_error_nomem(call);
+  return r;
+}
+
+static void molar_mass(sqlite3_context *call, int argc, sqlite3_value **argv) {
+  (void)argc;
+  formix_reading *r = reading_of(call, argv);
+  if (r == NULL) return;
+  if (formix_reading_has_value(r)) {
+    sqlite3_result_double(call, formix_reading_molar_mass(r));
+  } else {
+    sqlite3_result_null(call);
+  }
+  formix_reading_free(r);
+}
+
+static void monoisotopic_mass(sqlite3_context *call, int argc, sqlite3_value **argv) {
+  (void)argc;
+  formix_reading *r = reading_of(call, argv);
+  if (r == NULL) return;
+  sqlite3_result_null(call);
+  if (formix_reading_has_value(r)) {
+    const struct shared *s = sqlite3_user_data(call);
+    /* One adduct named: the monoisotopic mass without the work of them all. */
+    formix_exact *x = formix_exact_masses(s->context, r, "[M+H]+");
+    if (x == NULL) {
+      sqlite3_result_error_nomem(call);
+    } else if (formix_exact_error(x)[0] == '\0') {
+      sqlite3_result_double(call, formix_exact_monoisotopic(x));
+    }
+    formix_exact_free(x);
+  }
+  formix_reading_free(r);
+}
+
+static void hill(sqlite3_context *call, int argc, sqlite3_value **argv) {
+  (void)argc;
+  formix_reading *r = reading_of(call, argv);
+  if (r == NULL) return;
+  if (formix_reading_has_value(r)) {
+    sqlite3_result_text(call, formix_reading_hill(r), -1, SQLITE_TRANSIENT);
+  } else {
+    sqlite3_result_null(call);
+  }
+  formix_reading_free(r);
+}
+
+static void charge(sqlite3_context *call, int argc, sqlite3_value **argv) {
+  (void)argc;
+  formix_reading *r = reading_of(call, argv);
+  if (r == NULL) return;
+  if (formix_reading_has_value(r)) {
+    sqlite3_result_int(call, formix_reading_charge(r));
+  } else {
+    sqlite3_result_null(call);
+  }
+  formix_reading_free(r);
+}
+
+static void reading(sqlite3_context *call, int argc, sqlite3_value **argv) {
+  (void)argc;
+  formix_reading *r = reading_of(call, argv);
+  if (r == NULL) return;
+  const char *json = formix_reading_json(r, FORMIX_JSON_ELEMENTS);
+  if (json == NULL) {
+    sqlite3_result_error_nomem(call);
+  } else {
+    sqlite3_result_text(call, json, -1, SQLITE_TRANSIENT);
+  }
+  formix_reading_free(r);
+}
+
+#ifdef _WIN32
+__declspec(dllexport)
+#else
+__attribute__((visibility("default")))
+#endif
+int sqlite3_formixsqlite_init(sqlite3 *db, char **error, const sqlite3_api_routines *api) {
+  SQLITE_EXTENSION_INIT2(api);
+  static const struct {
+    const char *name;
+    void (*function)(sqlite3_context *, int, sqlite3_value **);
+  } functions[] = {{"formix_molar_mass", molar_mass}, {"formix_monoisotopic_mass", monoisotopic_mass},
+                   {"formix_hill", hill},             {"formix_charge", charge},
+                   {"formix_reading", reading}};
+  int status = FORMIX_OK;
+  struct shared *s = malloc(sizeof *s);
+  if (s == NULL) return SQLITE_NOMEM;
+  s->context = formix_context_new(NULL, NULL, &status);
+  if (s->context == NULL) {
+    *error = sqlite3_mprintf("formix: the data files: %s", formix_status_text(status));
+    free(s);
+    return SQLITE_ERROR;
+  }
+  s->users = 1; /* this function's, released at the end */
+  int rc = SQLITE_OK;
+  for (size_t i = 0; i < sizeof functions / sizeof functions[0] && rc == SQLITE_OK; ++i) {
+    ++s->users;
+    rc = sqlite3_create_function_v2(db, functions[i].name, 1,
+                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, s,
+                                    functions[i].function, NULL, NULL, release);
+  }
+  release(s);
+  return rc;
+}
