@@ -27,6 +27,7 @@ endif()
 install(FILES ${FORMIX32_DATA_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/formix32)
 install(FILES LICENSE README.md CHANGELOG.md docs/architecture.md docs/reading.md docs/formulas.md docs/tool.md
               docs/api.md docs/data-files.md docs/install.md docs/windows.md docs/formix-json.schema.json
+              docs/solutions.md docs/sequences.md docs/sql.md docs/find.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 if(TARGET formix)
   install(TARGETS formix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -26,12 +26,12 @@ SQLITE_EXTENSION_INIT1
 
 /* The context shared by the connection's functions, freed with the last. */
 struct shared {
-  formix_context *context;
+  formix_context* context;
   int users;
 };
 
-static void release(void *p) {
-  struct shared *s = p;
+static void release(void* p) {
+  struct shared* s = p;
   if (--s->users == 0) {
     formix_context_free(s->context);
     free(s);
@@ -40,26 +40,26 @@ static void release(void *p) {
 
 /* The reading of argument 0, or NULL (the result then set: NULL for a
  * value that is no text, an error when memory runs out). */
-static formix_reading *reading_of(sqlite3_context *call, sqlite3_value **argv) {
+static formix_reading* reading_of(sqlite3_context* call, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
     sqlite3_result_null(call);
     return NULL;
   }
-  const struct shared *s = sqlite3_user_data(call);
-  const unsigned char *text = sqlite3_value_text(argv[0]);
+  const struct shared* s = sqlite3_user_data(call);
+  const unsigned char* text = sqlite3_value_text(argv[0]);
   const int length = sqlite3_value_bytes(argv[0]);
   if (text == NULL) {
     sqlite3_result_error_nomem(call);
     return NULL;
   }
-  formix_reading *r = formix_read(s->context, (const char *)text, (size_t)length);
+  formix_reading* r = formix_read(s->context, (const char*)text, (size_t)length);
   if (r == NULL) sqlite3_result_error_nomem(call);
   return r;
 }
 
-static void molar_mass(sqlite3_context *call, int argc, sqlite3_value **argv) {
+static void molar_mass(sqlite3_context* call, int argc, sqlite3_value** argv) {
   (void)argc;
-  formix_reading *r = reading_of(call, argv);
+  formix_reading* r = reading_of(call, argv);
   if (r == NULL) return;
   if (formix_reading_has_value(r)) {
     sqlite3_result_double(call, formix_reading_molar_mass(r));
@@ -69,15 +69,15 @@ static void molar_mass(sqlite3_context *call, int argc, sqlite3_value **argv) {
   formix_reading_free(r);
 }
 
-static void monoisotopic_mass(sqlite3_context *call, int argc, sqlite3_value **argv) {
+static void monoisotopic_mass(sqlite3_context* call, int argc, sqlite3_value** argv) {
   (void)argc;
-  formix_reading *r = reading_of(call, argv);
+  formix_reading* r = reading_of(call, argv);
   if (r == NULL) return;
   sqlite3_result_null(call);
   if (formix_reading_has_value(r)) {
-    const struct shared *s = sqlite3_user_data(call);
+    const struct shared* s = sqlite3_user_data(call);
     /* One adduct named: the monoisotopic mass without the work of them all. */
-    formix_exact *x = formix_exact_masses(s->context, r, "[M+H]+");
+    formix_exact* x = formix_exact_masses(s->context, r, "[M+H]+");
     if (x == NULL) {
       sqlite3_result_error_nomem(call);
     } else if (formix_exact_error(x)[0] == '\0') {
@@ -88,9 +88,9 @@ static void monoisotopic_mass(sqlite3_context *call, int argc, sqlite3_value **a
   formix_reading_free(r);
 }
 
-static void hill(sqlite3_context *call, int argc, sqlite3_value **argv) {
+static void hill(sqlite3_context* call, int argc, sqlite3_value** argv) {
   (void)argc;
-  formix_reading *r = reading_of(call, argv);
+  formix_reading* r = reading_of(call, argv);
   if (r == NULL) return;
   if (formix_reading_has_value(r)) {
     sqlite3_result_text(call, formix_reading_hill(r), -1, SQLITE_TRANSIENT);
@@ -100,9 +100,9 @@ static void hill(sqlite3_context *call, int argc, sqlite3_value **argv) {
   formix_reading_free(r);
 }
 
-static void charge(sqlite3_context *call, int argc, sqlite3_value **argv) {
+static void charge(sqlite3_context* call, int argc, sqlite3_value** argv) {
   (void)argc;
-  formix_reading *r = reading_of(call, argv);
+  formix_reading* r = reading_of(call, argv);
   if (r == NULL) return;
   if (formix_reading_has_value(r)) {
     sqlite3_result_int(call, formix_reading_charge(r));
@@ -112,11 +112,11 @@ static void charge(sqlite3_context *call, int argc, sqlite3_value **argv) {
   formix_reading_free(r);
 }
 
-static void reading(sqlite3_context *call, int argc, sqlite3_value **argv) {
+static void reading(sqlite3_context* call, int argc, sqlite3_value** argv) {
   (void)argc;
-  formix_reading *r = reading_of(call, argv);
+  formix_reading* r = reading_of(call, argv);
   if (r == NULL) return;
-  const char *json = formix_reading_json(r, FORMIX_JSON_ELEMENTS);
+  const char* json = formix_reading_json(r, FORMIX_JSON_ELEMENTS);
   if (json == NULL) {
     sqlite3_result_error_nomem(call);
   } else {
@@ -130,16 +130,18 @@ __declspec(dllexport)
 #else
 __attribute__((visibility("default")))
 #endif
-int sqlite3_formixsqlite_init(sqlite3 *db, char **error, const sqlite3_api_routines *api) {
+    int sqlite3_formixsqlite_init(sqlite3* db, char** error, const sqlite3_api_routines* api) {
   SQLITE_EXTENSION_INIT2(api);
   static const struct {
-    const char *name;
-    void (*function)(sqlite3_context *, int, sqlite3_value **);
-  } functions[] = {{"formix_molar_mass", molar_mass}, {"formix_monoisotopic_mass", monoisotopic_mass},
-                   {"formix_hill", hill},             {"formix_charge", charge},
+    const char* name;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+  } functions[] = {{"formix_molar_mass", molar_mass},
+                   {"formix_monoisotopic_mass", monoisotopic_mass},
+                   {"formix_hill", hill},
+                   {"formix_charge", charge},
                    {"formix_reading", reading}};
   int status = FORMIX_OK;
-  struct shared *s = malloc(sizeof *s);
+  struct shared* s = malloc(sizeof *s);
   if (s == NULL) return SQLITE_NOMEM;
   s->context = formix_context_new(NULL, NULL, &status);
   if (s->context == NULL) {

@@ -1,0 +1,100 @@
+"""The SQLite extension in the sqlite3 shell: a few thousand formulas give
+the tool's molar masses, monoisotopic masses, Hill formulas and charges bit
+for bit; an index on formix_molar_mass(formula) serves a range query; bad
+values give NULL, never a crash or a word on standard error.
+usage: test_sqlite.py EXTENSION FORMIX   (77 when the sqlite3 shell is missing)"""
+import json
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import os
+
+EXTENSION, FORMIX = sys.argv[1], sys.argv[2]
+SHELL = shutil.which("sqlite3")
+if SHELL is None:
+    print("the sqlite3 shell is not installed: skipped")
+    sys.exit(77)
+
+
+def formulas():
+    """Plain formulas from a fixed seed, and the notations people paste."""
+    rng = random.Random(25)
+    symbols = ["C", "H", "N", "O", "S", "P", "Cl", "Br", "Na", "K", "Fe", "Cu", "Si", "B", "F", "I"]
+    out = []
+    for _ in range(3000):
+        parts = rng.sample(symbols, rng.randint(1, 5))
+        out.append("".join(s + (str(rng.randint(1, 40)) if rng.random() < 0.8 else "") for s in parts))
+    out += ["CuSO4·5H2O", "CuSO4*5H2O", "SO4^2-", "[Fe(CN)6]3-", "NH4+", "Ph3P", "C6H5Br", "CaSO4*1/2H2O",
+            "[13C]6H12O6", "D2O", "co(NO3)2", "Xx", "H2O.", "peptide(GGG)", "dna(ACGT)", "K4[Fe(CN)6]", ""]
+    return out
+
+
+def shell(database, sql):
+    p = subprocess.run([SHELL, "-bail", database], input=f".load {EXTENSION}\n{sql}".encode(),
+                       capture_output=True, timeout=300)
+    return p.returncode, p.stdout.decode(), p.stderr.decode()
+
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+
+
+texts = formulas()
+tool = json.loads(subprocess.run([FORMIX, "mass", "--json"], input="\n".join(texts).encode() + b"\n",
+                                 capture_output=True, timeout=300).stdout)["results"]
+ms = {}
+for t in ("C6H12O6", "CuSO4*5H2O", "SO4^2-", "[13C]6H12O6", "peptide(GGG)"):
+    ms[t] = json.loads(subprocess.run([FORMIX, "ms", "--json", "--", t], capture_output=True).stdout)
+
+with tempfile.TemporaryDirectory() as work:
+    db = os.path.join(work, "compounds.db")
+    rows = ",".join("('" + t.replace("'", "''") + "')" for t in texts)
+    status, out, err = shell(db, f"""CREATE TABLE compounds(formula TEXT);
+INSERT INTO compounds VALUES {rows};
+.mode json
+SELECT formula, iif(formix_molar_mass(formula) IS NULL, NULL, printf('%!.17g', formix_molar_mass(formula))) AS m,
+       formix_hill(formula) AS hill,
+       formix_charge(formula) AS charge FROM compounds ORDER BY rowid;""")
+    check(status == 0 and err == "", f"{len(texts)} formulas selected (status {status}, {err!r})")
+    got = json.loads(out)
+    same = 0
+    for row, t in zip(got, tool):
+        mass = None if row["m"] is None else float(row["m"])
+        if (mass, row["hill"], row["charge"] or 0) == (t["molar_mass"], t.get("hill"), t.get("charge", 0)
+                                                       if t["molar_mass"] is not None else 0):
+            same += 1
+        else:
+            print("  differs:", row, t)
+    check(same == len(texts), f"molar masses, Hill formulas and charges as the tool's: {same} of {len(texts)}")
+
+    query = ", ".join(f"printf('%!.17g', formix_monoisotopic_mass('{t}'))" for t in ms)
+    status, out, err = shell(":memory:", f"SELECT {query};")
+    mono = [float(v) for v in out.strip().split("|")]
+    check(mono == [ms[t]["monoisotopic_mass"] for t in ms], f"monoisotopic masses as formix ms: {mono}")
+
+    status, out, err = shell(db, """CREATE INDEX by_mass ON compounds(formix_molar_mass(formula));
+EXPLAIN QUERY PLAN SELECT formula FROM compounds WHERE formix_molar_mass(formula) BETWEEN 100 AND 200;
+SELECT count(*) FROM compounds WHERE formix_molar_mass(formula) BETWEEN 100 AND 200;""")
+    check("USING INDEX by_mass" in out, "the range query uses the index on formix_molar_mass(formula)")
+    expected = sum(1 for t in tool if t["molar_mass"] is not None and 100 <= t["molar_mass"] <= 200)
+    check(out.strip().splitlines()[-1] == str(expected), f"and finds the tool's {expected} formulas")
+
+    bad = ["NULL", "12", "1.5", "x'00ff'", "CAST(x'48324f00' AS TEXT)", "CAST(x'ff' AS TEXT)",
+           "CAST(x'c3' AS TEXT)", "printf('%.*c', 2000000, 'C')", "'Xx'", "''"]
+    for value in bad:
+        status, out, err = shell(":memory:", f"""SELECT coalesce(formix_molar_mass({value}), 'NULL'),
+coalesce(formix_monoisotopic_mass({value}), 'NULL'), coalesce(formix_hill({value}), 'NULL'),
+coalesce(formix_charge({value}), 'NULL'), length(formix_reading({value})) > 0;""")
+        fields = out.strip().split("|")
+        check(status == 0 and err == "" and fields[:4] == ["NULL"] * 4,
+              f"{value[:40]}: NULL from each, nothing on standard error ({out.strip()[:60]!r})")
+    status, out, _ = shell(":memory:", "SELECT formix_reading('co');")
+    check("did you mean 'Co'" in out, "formix_reading says why a formula has no number")
+sys.exit(1 if failures else 0)
