@@ -19,9 +19,10 @@ with an error is NaN), or, inside :func:`strict`, raises
 between calls: two threads never see each other's reports.
 
 The toolkit library is looked for, in this order: the file named by the
-environment variable ``FORMIX_LIBRARY``; a ``libformix.so*`` beside this
-package; one in the ``lib`` directory of the prefix the package is
-installed in; the system's library path.
+environment variable ``FORMIX_LIBRARY``; the one inside the package
+(``formix32/lib``, where the wheel puts it with its data files); a
+``libformix.so*`` beside this package; one in the ``lib`` directory of the
+prefix the package is installed in; the system's library path.
 """
 
 from __future__ import annotations

@@ -18,8 +18,9 @@ def _find_library() -> str:
     if explicit:
         return explicit
     here = os.path.dirname(os.path.abspath(__file__))
-    # Beside the package, then <prefix>/lib for <prefix>/lib/python3*/dist-packages/formix32.
-    for directory in (here, os.path.normpath(os.path.join(here, "..", "..", ".."))):
+    # Inside the package (a wheel's), beside it, then <prefix>/lib for
+    # <prefix>/lib/python3*/dist-packages/formix32.
+    for directory in (os.path.join(here, "lib"), here, os.path.normpath(os.path.join(here, "..", "..", ".."))):
         for pattern in ("libformix.so", "libformix.so.*"):
             found = sorted(glob.glob(os.path.join(directory, pattern)))
             if found:
