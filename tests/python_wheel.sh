@@ -33,3 +33,18 @@ assert formix32.sequence('GGG').hill == 'C6H11N3O4'  # residues.txt from the pac
 print('$venv:', formix32.library_path)
 "
 done
+# Arrays in and out where NumPy is there (Debian's python3-numpy and
+# python3-pandas, seen through --system-site-packages): a Series of
+# formulas, a float array back, NaN for an error and a missing value.
+if "$work/venv-source/bin/python" -c "import numpy, pandas" 2>/dev/null; then
+  env -u FORMIX_LIBRARY -u PYTHONPATH "$work/venv-source/bin/python" -W ignore -c "
+import formix32, numpy, pandas
+m = formix32.molar_masses(pandas.Series(['H2O', 'Xx', None, 'NaCl']))
+assert isinstance(m, numpy.ndarray) and m.dtype == numpy.float64
+assert m[0] == 2 * 1.008 + 15.999 and m[3] == 22.98976928 + 35.45 and numpy.isnan(m[1:3]).all(), m
+assert isinstance(formix32.molar_masses(numpy.array(['H2O', 'CO2'])), numpy.ndarray)
+print('arrays: a Series in, a float array out')
+"
+else
+  echo "no NumPy and pandas for $python: the arrays are not checked"
+fi

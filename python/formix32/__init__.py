@@ -29,7 +29,12 @@ from __future__ import annotations
 
 import ctypes
 import math
-from typing import Dict, List, Sequence
+from typing import Dict, List, Sequence, Union
+
+try:  # arrays in and out where NumPy is installed
+    import numpy as _numpy
+except ImportError:  # pragma: no cover - plain lists then
+    _numpy = None
 
 from . import _context as _contexts
 from ._context import _JSON_PARTS, Context, _buffers, _context, _finish, _set, strict
@@ -94,12 +99,14 @@ def molar_mass(formula: str) -> float:
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 
 
-def molar_masses(formulas: Sequence[str]) -> List[float]:
-    """Molar masses of many formulas in one call (a list, or a pandas
-    column): NaN for a formula with an error.  Warnings and errors become
-    one :class:`FormulaWarning` each (or, inside :func:`strict`, a
-    :class:`FormulaError`) naming the formula; read one formula with
-    :func:`read` for its diagnostics.
+def molar_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]:
+    """Molar masses of many formulas in one call (any sequence: a list, a
+    NumPy array of strings, a pandas Series): NaN for a formula with an
+    error and for a missing value (None or NaN, as a data frame holds one).
+    A NumPy float array when NumPy is installed, else a list.  Warnings and
+    errors become one :class:`FormulaWarning` each (or, inside
+    :func:`strict`, a :class:`FormulaError`) naming the formula; read one
+    formula with :func:`read` for its diagnostics.
 
     >>> [round(m, 3) for m in molar_masses(["H2O", "CuSO4·5H₂O", "NaCl"])]
     [18.015, 249.677, 58.44]
@@ -111,16 +118,29 @@ def molar_masses(formulas: Sequence[str]) -> List[float]:
     n = len(formulas)
     # One block of NUL-terminated texts, checked and encoded at once; the
     # formula at fault named when that fails.
+    missing: List[int] = []
     try:
         joined = "\0".join(formulas)
+    except TypeError:
+        missing = [i for i, f in enumerate(formulas) if f is None or (isinstance(f, float) and f != f)]
+        for i in missing:
+            formulas[i] = "H"  # a stand-in, its mass replaced by NaN below
+        for f in formulas:
+            _text(f, "formula")
+        joined = "\0".join(formulas)
+    try:
         if joined.count("\0") != max(n - 1, 0):
             raise ValueError
         block = joined.encode("utf-8")
-    except (TypeError, ValueError, UnicodeEncodeError):
+    except (ValueError, UnicodeEncodeError):
         for f in formulas:
             _text(f, "formula")
         raise
-    masses = (ctypes.c_double * n)()
+    if _numpy is not None:
+        array = _numpy.empty(n, dtype=_numpy.float64)
+        masses = array.ctypes.data_as(ctypes.POINTER(ctypes.c_double))
+    else:
+        masses = (ctypes.c_double * n)()
     worst = (ctypes.c_int * n)()
     context = _context()  # held through the call: another thread may replace the default
     _lib.formix_molar_masses_block(context._handle, block, n, masses, worst)
@@ -129,7 +149,13 @@ def molar_masses(formulas: Sequence[str]) -> List[float]:
         flagged = [formulas[i] for i, w in enumerate(severities) if w >= 1]
         readings = [read(f) for f in flagged[:100]]  # the reports of the first hundred
         _finish(readings, None)
-    return memoryview(masses).cast("B").cast("d").tolist()
+    if _numpy is not None:
+        array[missing] = math.nan
+        return array
+    values = memoryview(masses).cast("B").cast("d").tolist()
+    for i in missing:
+        values[i] = math.nan
+    return values
 
 
 def composition(formula: str) -> Dict[str, ElementShare]:

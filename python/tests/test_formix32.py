@@ -57,7 +57,12 @@ class Calculations(unittest.TestCase):
         self.assertEqual([w.severity for w in caught][:2], ["warning", "error"])
         with formix32.strict(), self.assertRaises(formix32.FormulaError):
             formix32.molar_masses(["H2O", "NaXx"])
-        self.assertEqual(formix32.molar_masses([]), [])
+        self.assertEqual(list(formix32.molar_masses([])), [])
+        # A data frame's missing values (None, NaN) have no mass; another type is refused.
+        missing, _ = quietly(formix32.molar_masses, ["H2O", None, float("nan")])
+        self.assertEqual([math.isnan(m) for m in missing], [False, True, True])
+        with self.assertRaises(TypeError):
+            formix32.molar_masses(["H2O", 18])
 
     def test_composition(self):
         parts = formix32.composition("C1.5H3O")
