@@ -10,3 +10,7 @@ c++ -O2 -std=c++17 -o build-bench/python/write_corpus bench/python/write_corpus.
 build-bench/python/write_corpus > build-bench/python/corpus.txt
 FORMIX_LIBRARY="$PWD/build-bench/lib/libformix.so" FORMIX32_DATA_DIR="$PWD/data" PYTHONPATH="$PWD/python" \
   python3 bench/python/bench.py build-bench/python/corpus.txt "$PWD/build-bench/lib/libformix32.so"
+if /usr/bin/python3 -c "import pandas" 2>/dev/null; then
+  FORMIX_LIBRARY="$PWD/build-bench/lib/libformix.so" FORMIX32_DATA_DIR="$PWD/data" PYTHONPATH="$PWD/python" \
+    /usr/bin/python3 bench/python/series.py build-bench/python/corpus.txt
+fi
