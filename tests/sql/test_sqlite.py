@@ -4,31 +4,19 @@ for bit; an index on formix_molar_mass(formula) serves a range query; bad
 values give NULL, never a crash or a word on standard error.
 usage: test_sqlite.py EXTENSION FORMIX   (77 when the sqlite3 shell is missing)"""
 import json
-import random
 import shutil
 import subprocess
 import sys
 import tempfile
 import os
 
+from corpus import formulas
+
 EXTENSION, FORMIX = sys.argv[1], sys.argv[2]
 SHELL = shutil.which("sqlite3")
 if SHELL is None:
     print("the sqlite3 shell is not installed: skipped")
     sys.exit(77)
-
-
-def formulas():
-    """Plain formulas from a fixed seed, and the notations people paste."""
-    rng = random.Random(25)
-    symbols = ["C", "H", "N", "O", "S", "P", "Cl", "Br", "Na", "K", "Fe", "Cu", "Si", "B", "F", "I"]
-    out = []
-    for _ in range(3000):
-        parts = rng.sample(symbols, rng.randint(1, 5))
-        out.append("".join(s + (str(rng.randint(1, 40)) if rng.random() < 0.8 else "") for s in parts))
-    out += ["CuSO4·5H2O", "CuSO4*5H2O", "SO4^2-", "[Fe(CN)6]3-", "NH4+", "Ph3P", "C6H5Br", "CaSO4*1/2H2O",
-            "[13C]6H12O6", "D2O", "co(NO3)2", "Xx", "H2O.", "peptide(GGG)", "dna(ACGT)", "K4[Fe(CN)6]", ""]
-    return out
 
 
 def shell(database, sql):

@@ -1,0 +1,106 @@
+/* formix_pg.c -- formix in PostgreSQL: the functions of the extension
+ * "formix" (formix--0.1.0.sql declares them IMMUTABLE PARALLEL SAFE
+ * STRICT): formix_molar_mass, formix_monoisotopic_mass, formix_hill,
+ * formix_charge and formix_reading, each of a text.  One toolkit context a
+ * server process, over the data files of the extension's share directory
+ * (<sharedir>/extension/formix32).  A formula with an error gives NULL;
+ * formix_reading says why.  Nothing is written to the server's standard
+ * error: the toolkit has no notifier. */
+#include "postgres.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "fmgr.h"
+#include "miscadmin.h"
+#include "utils/builtins.h"
+
+#include "formix.h"
+
+PG_MODULE_MAGIC;
+
+static formix_context* context;
+
+/* The process's context, made on first use. */
+static formix_context* Context(void) {
+  if (context == NULL) {
+    char share[MAXPGPATH], masses[MAXPGPATH + 64], groups[MAXPGPATH + 64], lists[MAXPGPATH + 64];
+    int status = FORMIX_OK;
+    get_share_path(my_exec_path, share);
+    snprintf(lists, sizeof lists, "%s/extension/formix32", share);
+    snprintf(masses, sizeof masses, "%s/mass.elt", lists);
+    snprintf(groups, sizeof groups, "%s/mass.gps", lists);
+    /* The toolkit's own lists (isotopes, adducts, residues) from there too. */
+    setenv("FORMIX32_DATA_DIR", lists, 1);
+    context = formix_context_new(masses, groups, &status);
+    if (context == NULL)
+      ereport(ERROR, (errcode(ERRCODE_CONFIG_FILE_ERROR),
+                      errmsg("formix: the data files in %s: %s", lists, formix_status_text(status))));
+  }
+  return context;
+}
+
+/* The reading of argument 0 (never NULL: the functions are STRICT). */
+static formix_reading* Read(FunctionCallInfo fcinfo) {
+  text* formula = PG_GETARG_TEXT_PP(0);
+  formix_context* c = Context();
+  formix_reading* r = formix_read(c, VARDATA_ANY(formula), VARSIZE_ANY_EXHDR(formula));
+  if (r == NULL) ereport(ERROR, (errcode(ERRCODE_OUT_OF_MEMORY), errmsg("formix: out of memory")));
+  return r;
+}
+
+PG_FUNCTION_INFO_V1(pg_formix_molar_mass);
+Datum pg_formix_molar_mass(PG_FUNCTION_ARGS) {
+  formix_reading* r = Read(fcinfo);
+  const int has_value = formix_reading_has_value(r);
+  const double mass = formix_reading_molar_mass(r);
+  formix_reading_free(r);
+  if (!has_value) PG_RETURN_NULL();
+  PG_RETURN_FLOAT8(mass);
+}
+
+PG_FUNCTION_INFO_V1(pg_formix_monoisotopic_mass);
+Datum pg_formix_monoisotopic_mass(PG_FUNCTION_ARGS) {
+  formix_reading* r = Read(fcinfo);
+  double mass = 0.0;
+  int has_value = 0;
+  if (formix_reading_has_value(r)) {
+    /* One adduct named: the monoisotopic mass without the work of them all. */
+    formix_exact* x = formix_exact_masses(Context(), r, "[M+H]+");
+    has_value = x != NULL && formix_exact_error(x)[0] == '\0';
+    if (has_value) mass = formix_exact_monoisotopic(x);
+    formix_exact_free(x);
+  }
+  formix_reading_free(r);
+  if (!has_value) PG_RETURN_NULL();
+  PG_RETURN_FLOAT8(mass);
+}
+
+PG_FUNCTION_INFO_V1(pg_formix_hill);
+Datum pg_formix_hill(PG_FUNCTION_ARGS) {
+  formix_reading* r = Read(fcinfo);
+  text* hill = formix_reading_has_value(r) ? cstring_to_text(formix_reading_hill(r)) : NULL;
+  formix_reading_free(r);
+  if (hill == NULL) PG_RETURN_NULL();
+  PG_RETURN_TEXT_P(hill);
+}
+
+PG_FUNCTION_INFO_V1(pg_formix_charge);
+Datum pg_formix_charge(PG_FUNCTION_ARGS) {
+  formix_reading* r = Read(fcinfo);
+  const int has_value = formix_reading_has_value(r);
+  const int charge = formix_reading_charge(r);
+  formix_reading_free(r);
+  if (!has_value) PG_RETURN_NULL();
+  PG_RETURN_INT32(charge);
+}
+
+PG_FUNCTION_INFO_V1(pg_formix_reading);
+Datum pg_formix_reading(PG_FUNCTION_ARGS) {
+  formix_reading* r = Read(fcinfo);
+  const char* json = formix_reading_json(r, FORMIX_JSON_ELEMENTS);
+  text* out = json != NULL ? cstring_to_text(json) : NULL;
+  formix_reading_free(r);
+  if (out == NULL) ereport(ERROR, (errcode(ERRCODE_OUT_OF_MEMORY), errmsg("formix: out of memory")));
+  PG_RETURN_TEXT_P(out);
+}
