@@ -108,7 +108,8 @@ SELECT count(formix_molar_mass(formula)) FROM compounds;""")
     check("Parallel Seq Scan" in out and out.strip().splitlines()[-1] == str(numbers),
           f"a parallel scan calls them in its workers: {numbers} numbers, as the tool's")
 
-    status, out, _ = psql("""SELECT coalesce(formix_molar_mass(NULL)::text, 'NULL'), coalesce(formix_hill('Xx'), 'NULL'),
+    status, out, _ = psql("""SELECT coalesce(formix_molar_mass(NULL)::text, 'NULL'),
+coalesce(formix_hill('Xx'), 'NULL'),
 coalesce(formix_molar_mass(repeat('C', 2000000))::text, 'NULL'), coalesce(formix_charge(''), 2)::text,
 formix_reading('co')::jsonb->'diagnostics'->0->>'message';""")
     check(out.strip() == "NULL|NULL|NULL|2|no element symbol in 'co' (did you mean 'Co'?)",
