@@ -51,11 +51,14 @@ static formix_reading* Read(FunctionCallInfo fcinfo) {
 
 PG_FUNCTION_INFO_V1(pg_formix_molar_mass);
 Datum pg_formix_molar_mass(PG_FUNCTION_ARGS) {
-  formix_reading* r = Read(fcinfo);
-  const int has_value = formix_reading_has_value(r);
-  const double mass = formix_reading_molar_mass(r);
-  formix_reading_free(r);
-  if (!has_value) PG_RETURN_NULL();
+  text* formula = PG_GETARG_TEXT_PP(0);
+  const char* data = VARDATA_ANY(formula);
+  const size_t length = VARSIZE_ANY_EXHDR(formula);
+  double mass = 0.0;
+  /* The batch call for one: the reading's number without the reading
+   * object where the reader has nothing to say (NaN: an error). */
+  formix_molar_masses(Context(), &data, &length, 1, &mass, NULL);
+  if (mass != mass) PG_RETURN_NULL();
   PG_RETURN_FLOAT8(mass);
 }
 

@@ -59,14 +59,26 @@ static formix_reading* reading_of(sqlite3_context* call, sqlite3_value** argv) {
 
 static void molar_mass(sqlite3_context* call, int argc, sqlite3_value** argv) {
   (void)argc;
-  formix_reading* r = reading_of(call, argv);
-  if (r == NULL) return;
-  if (formix_reading_has_value(r)) {
-    sqlite3_result_double(call, formix_reading_molar_mass(r));
+  if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+    sqlite3_result_null(call);
+    return;
+  }
+  const struct shared* s = sqlite3_user_data(call);
+  const char* text = (const char*)sqlite3_value_text(argv[0]);
+  const size_t length = (size_t)sqlite3_value_bytes(argv[0]);
+  if (text == NULL) {
+    sqlite3_result_error_nomem(call);
+    return;
+  }
+  /* The batch call for one: the reading's number without the reading
+   * object where the reader has nothing to say (NaN: an error). */
+  double mass = 0.0;
+  formix_molar_masses(s->context, &text, &length, 1, &mass, NULL);
+  if (mass == mass) {
+    sqlite3_result_double(call, mass);
   } else {
     sqlite3_result_null(call);
   }
-  formix_reading_free(r);
 }
 
 static void monoisotopic_mass(sqlite3_context* call, int argc, sqlite3_value** argv) {
