@@ -29,7 +29,7 @@ from __future__ import annotations
 
 import ctypes
 import math
-from typing import Dict, List, Sequence, Union
+from typing import Dict, List, Optional, Sequence, Union
 
 try:  # arrays in and out where NumPy is installed
     import numpy as _numpy
@@ -47,7 +47,8 @@ from .results import (AdductIon, Analysis, Candidate, Chain, Diagnostic, Dilutio
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
-    "strict", "read", "molar_mass", "molar_masses", "composition", "number_of_atoms", "percent_of_element",
+    "strict", "read", "molar_mass", "molar_masses", "monoisotopic_masses", "hill_formulas", "composition",
+    "number_of_atoms", "percent_of_element",
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
     "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern",
@@ -156,6 +157,57 @@ def molar_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]
     for i in missing:
         values[i] = math.nan
     return values
+
+
+def _each(formulas: Sequence[str], what, empty):
+    """`what(handle)` of each formula's reading (`empty` for a missing value,
+    None or NaN, and for a formula without a number); the warnings and
+    errors of the first hundred flagged said as molar_masses says them."""
+    if isinstance(formulas, (str, bytes)):
+        raise TypeError("formulas must be a sequence of str, not one " + type(formulas).__name__)
+    context = _context()
+    values, flagged = [], []
+    for f in formulas:
+        if f is None or (isinstance(f, float) and f != f):
+            values.append(empty)
+            continue
+        data = _text(f, "formula")
+        with _owned(_lib.formix_read(context._handle, data, len(data)), "formix_read",
+                    _lib.formix_reading_free) as handle:
+            values.append(what(context, handle) if _lib.formix_reading_has_value(handle) else empty)
+            if _lib.formix_reading_worst(handle) >= 1 and len(flagged) < 100:
+                flagged.append(f)
+    if flagged:
+        _finish([read(f) for f in flagged], None)
+    return values
+
+
+def _monoisotopic(context: Context, handle: int) -> float:
+    with _owned(_lib.formix_exact_masses(context._handle, handle, b"[M+H]+"), "formix_exact_masses",
+                _lib.formix_exact_free) as exact:
+        return _lib.formix_exact_monoisotopic(exact) if not _lib.formix_exact_error(exact) else math.nan
+
+
+def monoisotopic_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]:
+    """Monoisotopic masses (u) of many formulas, as :func:`molar_masses`
+    takes and gives them: a NumPy float array where NumPy is installed, NaN
+    for an error, a missing value or an element without isotope data.
+
+    >>> [round(m, 4) for m in monoisotopic_masses(["H2O", "C6H12O6"])]
+    [18.0106, 180.0634]
+    """
+    values = _each(formulas, _monoisotopic, math.nan)
+    return _numpy.array(values, dtype=_numpy.float64) if _numpy is not None else values
+
+
+def hill_formulas(formulas: Sequence[str]) -> List[Optional[str]]:
+    """The Hill formulas of many formulas (charge appended), None for an
+    error or a missing value; warnings as :func:`molar_masses` says them.
+
+    >>> hill_formulas(["CH3COOH", "SO4^2-"])
+    ['C2H4O2', 'O4S^2-']
+    """
+    return _each(formulas, lambda _, handle: _lib.formix_reading_hill(handle).decode(), None)
 
 
 def composition(formula: str) -> Dict[str, ElementShare]:
