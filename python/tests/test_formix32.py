@@ -67,8 +67,9 @@ class Calculations(unittest.TestCase):
         mono, _ = quietly(formix32.monoisotopic_masses, ["H2O", "Xx", None])
         self.assertEqual(mono[0], 2 * 1.007825031898 + 15.99491461926)
         self.assertTrue(math.isnan(mono[1]) and math.isnan(mono[2]))
-        hill, caught = quietly(formix32.hill_formulas, ["CH3COOH", "SO4^2-", "Xx", None])
-        self.assertEqual((list(hill), [w.severity for w in caught]), (["C2H4O2", "O4S^2-", None, None], ["error"]))
+        hill, caught = quietly(formix32.hill_formulas, ["CH3COOH", "SO4^2-", "Xx", None, "co(NO3)2"])
+        self.assertEqual((list(hill), [w.severity for w in caught]),
+                         (["C2H4O2", "O4S^2-", None, None, "N2O6"], ["error", "warning"]))
 
     def test_composition(self):
         parts = formix32.composition("C1.5H3O")
