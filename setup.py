@@ -38,5 +38,7 @@ class BinaryDistribution(Distribution):
 
 
 # Its own build folder: build/ is CMake's.
+BUILD = os.path.join(ROOT, "build-python")
+os.makedirs(BUILD, exist_ok=True)
 setup(cmdclass={"build_py": BuildWithToolkit}, distclass=BinaryDistribution,
-      options={"build": {"build_base": "build-python"}, "egg_info": {"egg_base": "build-python"}})
+      options={"build": {"build_base": BUILD}, "egg_info": {"egg_base": BUILD}})
