@@ -340,6 +340,10 @@ typedef struct formix_exact formix_exact;
 FORMIX_API formix_exact *formix_exact_masses(const formix_context *context, const formix_reading *reading,
                                    const char *adducts);
 FORMIX_API void formix_exact_free(formix_exact *exact);
+/* The monoisotopic mass (u) of a reading (an ion: electrons counted),
+ * without the work of the adduct ions; NaN where formix_exact_masses gives
+ * an error. */
+FORMIX_API double formix_monoisotopic_mass(const formix_context *context, const formix_reading *reading);
 FORMIX_API const char *formix_exact_error(const formix_exact *exact);
 FORMIX_API double formix_exact_monoisotopic(const formix_exact *exact); /* u */
 FORMIX_API double formix_exact_nominal(const formix_exact *exact);

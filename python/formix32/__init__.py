@@ -182,12 +182,6 @@ def _each(formulas: Sequence[str], what, empty):
     return values
 
 
-def _monoisotopic(context: Context, handle: int) -> float:
-    with _owned(_lib.formix_exact_masses(context._handle, handle, b"[M+H]+"), "formix_exact_masses",
-                _lib.formix_exact_free) as exact:
-        return _lib.formix_exact_monoisotopic(exact) if not _lib.formix_exact_error(exact) else math.nan
-
-
 def monoisotopic_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]:
     """Monoisotopic masses (u) of many formulas, as :func:`molar_masses`
     takes and gives them: a NumPy float array where NumPy is installed, NaN
@@ -196,7 +190,7 @@ def monoisotopic_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.nd
     >>> [round(m, 4) for m in monoisotopic_masses(["H2O", "C6H12O6"])]
     [18.0106, 180.0634]
     """
-    values = _each(formulas, _monoisotopic, math.nan)
+    values = _each(formulas, lambda c, handle: _lib.formix_monoisotopic_mass(c._handle, handle), math.nan)
     return _numpy.array(values, dtype=_numpy.float64) if _numpy is not None else values
 
 

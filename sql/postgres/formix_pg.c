@@ -65,17 +65,9 @@ Datum pg_formix_molar_mass(PG_FUNCTION_ARGS) {
 PG_FUNCTION_INFO_V1(pg_formix_monoisotopic_mass);
 Datum pg_formix_monoisotopic_mass(PG_FUNCTION_ARGS) {
   formix_reading* r = Read(fcinfo);
-  double mass = 0.0;
-  int has_value = 0;
-  if (formix_reading_has_value(r)) {
-    /* One adduct named: the monoisotopic mass without the work of them all. */
-    formix_exact* x = formix_exact_masses(Context(), r, "[M+H]+");
-    has_value = x != NULL && formix_exact_error(x)[0] == '\0';
-    if (has_value) mass = formix_exact_monoisotopic(x);
-    formix_exact_free(x);
-  }
+  const double mass = formix_monoisotopic_mass(Context(), r);
   formix_reading_free(r);
-  if (!has_value) PG_RETURN_NULL();
+  if (mass != mass) PG_RETURN_NULL();
   PG_RETURN_FLOAT8(mass);
 }
 

@@ -85,17 +85,12 @@ static void monoisotopic_mass(sqlite3_context* call, int argc, sqlite3_value** a
   (void)argc;
   formix_reading* r = reading_of(call, argv);
   if (r == NULL) return;
-  sqlite3_result_null(call);
-  if (formix_reading_has_value(r)) {
-    const struct shared* s = sqlite3_user_data(call);
-    /* One adduct named: the monoisotopic mass without the work of them all. */
-    formix_exact* x = formix_exact_masses(s->context, r, "[M+H]+");
-    if (x == NULL) {
-      sqlite3_result_error_nomem(call);
-    } else if (formix_exact_error(x)[0] == '\0') {
-      sqlite3_result_double(call, formix_exact_monoisotopic(x));
-    }
-    formix_exact_free(x);
+  const struct shared* s = sqlite3_user_data(call);
+  const double mass = formix_monoisotopic_mass(s->context, r);
+  if (mass == mass) {
+    sqlite3_result_double(call, mass);
+  } else {
+    sqlite3_result_null(call);
   }
   formix_reading_free(r);
 }

@@ -258,6 +258,16 @@ FORMIX_API const char* formix_ratios_candidate_line(const formix_ratios* r, std:
   return k < formix_ratios_candidate_count(r) ? r->ratios.candidates[k].calcd_line.c_str() : nullptr;
 }
 
+FORMIX_API double formix_monoisotopic_mass(const formix_context* c, const formix_reading* r) {
+  if (c == nullptr || r == nullptr) return kNaN;
+  try {
+    const formix::toolkit::ExactMasses x = formix::toolkit::SpeciesExact(*c->context, r->reading);
+    return x.error.empty() ? x.monoisotopic : kNaN;
+  } catch (...) {
+    return kNaN;  // out of memory
+  }
+}
+
 FORMIX_API formix_exact* formix_exact_masses(const formix_context* c, const formix_reading* r,
                                              const char* adducts) {
   try {

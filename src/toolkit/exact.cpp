@@ -123,32 +123,52 @@ const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
   return context.adduct_counts;
 }
 
-ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts) {
-  ExactMasses x;
+namespace {
+
+// The species' own masses into `x` (its counts into `counts`); false with
+// x->error set when it has none.
+bool SpeciesMasses(const Context& context, const Reading& reading, ExactMasses* x, Counts* counts) {
   if (!reading.has_value) {
-    x.error = "the formula has no number";
-    return x;
+    x->error = "the formula has no number";
+    return false;
   }
   if (context.isotopes.empty()) {
-    x.error = "no isotope data (isotopes.txt) was found";
-    return x;
+    x->error = "no isotope data (isotopes.txt) was found";
+    return false;
   }
-  const Counts counts = CountsOf(reading);
-  for (const auto& [symbol, n] : counts) {
+  *counts = CountsOf(reading);
+  for (const auto& [symbol, n] : *counts) {
     if (n != std::floor(n)) {  // one molecule has whole atoms: C1.5H3 has no monoisotopic mass
-      x.error = "an exact mass needs whole numbers of atoms; " + symbol + " has " + PlainText(n);
-      return x;
+      x->error = "an exact mass needs whole numbers of atoms; " + symbol + " has " + PlainText(n);
+      return false;
     }
   }
   std::string missing;
-  if (!IsotopeMasses(context, counts, &x.monoisotopic, &x.nominal, &missing)) {
-    x.error = "no isotope data for the element " + missing;
-    return x;
+  if (!IsotopeMasses(context, *counts, &x->monoisotopic, &x->nominal, &missing)) {
+    x->error = "no isotope data for the element " + missing;
+    return false;
   }
-  x.charge = reading.charge;
-  if (x.charge != 0) {
-    x.monoisotopic -= x.charge * kElectronMolarMass;
-    x.mz = x.monoisotopic / std::abs(x.charge);
+  x->charge = reading.charge;
+  if (x->charge != 0) {
+    x->monoisotopic -= x->charge * kElectronMolarMass;
+    x->mz = x->monoisotopic / std::abs(x->charge);
+  }
+  return true;
+}
+
+}  // namespace
+
+ExactMasses SpeciesExact(const Context& context, const Reading& reading) {
+  ExactMasses x;
+  Counts counts;
+  SpeciesMasses(context, reading, &x, &counts);
+  return x;
+}
+
+ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts) {
+  ExactMasses x;
+  Counts counts;
+  if (!SpeciesMasses(context, reading, &x, &counts) || x.charge != 0) {
     return x;  // adducts are of neutral molecules
   }
   const std::vector<AdductCounts>& parts = AdductCountsOf(context);
@@ -182,6 +202,7 @@ ExactMasses Exact(const Context& context, const Reading& reading, const std::vec
       }
     }
     double mono = 0.0, nominal = 0.0;
+    std::string missing;
     if (!IsotopeMasses(context, positive, &mono, &nominal, &missing)) ion.possible = false;
     ion.formula = HillFormula(hill, 0, false);
     ion.mz = (mono - a.charge * kElectronMolarMass) / std::abs(a.charge);

@@ -47,6 +47,10 @@ std::string UnknownAdduct(const std::string& name);
 // The counts of the context's adducts (one entry each), read on first use.
 const std::vector<AdductCounts>& AdductCountsOf(const Context& context);
 
+// The exact masses of the species itself (monoisotopic, nominal, an ion's
+// m/z), no adduct ion.
+ExactMasses SpeciesExact(const Context& context, const Reading& reading);
+
 // Exact masses of a reading; `adducts`: names from the context's list to
 // calculate, all of them when empty (charged species get none).
 ExactMasses Exact(const Context& context, const Reading& reading, const std::vector<std::string>& adducts);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "refdata/bytes.h"
 #include "toolkit/exact.h"
 #include "toolkit/hill.h"
 #include "toolkit/reading.h"
@@ -15,10 +16,10 @@ namespace formix::toolkit {
 
 namespace {
 
-bool Capital(char c) { return c >= 'A' && c <= 'Z'; }
-bool Small(char c) { return c >= 'a' && c <= 'z'; }
-bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-char Upper(char c) { return Small(c) ? static_cast<char>(c - 'a' + 'A') : c; }
+using bytes::IsCapital;
+using bytes::IsSmall;
+bool Blank(char c) { return bytes::IsBlank(c) || c == '\r' || c == '\n'; }
+char Upper(char c) { return IsSmall(c) ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SameLetters(const std::string& a, const char* b, std::size_t n) {
   if (a.size() != n) return false;
@@ -152,9 +153,9 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
       continue;
     }
     hyphens = hyphens || c == '-';
-    any_capital = any_capital || Capital(c);
-    any_small = any_small || Small(c);
-    if (Capital(c) || Small(c)) three = three && (letters++ % 3 == 0 ? Capital(c) : Small(c));
+    any_capital = any_capital || IsCapital(c);
+    any_small = any_small || IsSmall(c);
+    if (IsCapital(c) || IsSmall(c)) three = three && (letters++ % 3 == 0 ? IsCapital(c) : IsSmall(c));
   }
   // AlaGlySer: capitals each followed by two small letters.
   three = three && !hyphens && letters > 0 && letters % 3 == 0;
@@ -178,9 +179,9 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
       i = close + 1;
       continue;
     }
-    if (Capital(c) || Small(c)) {
+    if (IsCapital(c) || IsSmall(c)) {
       std::size_t run = i;
-      while (run < end && (Capital(text_[run]) || Small(text_[run]))) ++run;
+      while (run < end && (IsCapital(text_[run]) || IsSmall(text_[run]))) ++run;
       if (three || (hyphens && kind_ == "protein" && run - i == 3)) {
         // Three-letter codes: run together (three) or one between hyphens.
         for (std::size_t k = i; k < run; k += 3) {
@@ -193,7 +194,7 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
       if (hyphens && run - i != 1) {
         return Fail(i, run - i, Quoted(i, run - i) + " is no " + kind_ + " residue code");
       }
-      if (Small(c) && !small_) {
+      if (IsSmall(c) && !small_) {
         return Fail(i, 1, Quoted(i, 1) + ": one-letter codes are all capitals or all small letters");
       }
       if (!Use(Find(text_ + i, 1, false), i, 1)) return false;
@@ -373,7 +374,8 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
   }
   m.text = ChainText(m.chain);
   m.reading = Read(context, m.chain.formula.data(), m.chain.formula.size());
-  const ExactMasses exact = Exact(context, m.reading, {adduct.empty() ? std::string("[M+H]+") : adduct});
+  const ExactMasses exact =
+      adduct.empty() ? SpeciesExact(context, m.reading) : Exact(context, m.reading, {adduct});
   if (!exact.error.empty()) {
     m.error = exact.error;
     return m;
@@ -401,7 +403,7 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
     if (!hydrogen) counts.emplace_back("H", charge);
     const std::string text_of_ion = HillFormula(counts, charge, false);
     const Reading ion = Read(context, text_of_ion.data(), text_of_ion.size());
-    const ExactMasses x = Exact(context, ion, {});
+    const ExactMasses x = SpeciesExact(context, ion);
     if (!ion.has_value || !x.error.empty()) {
       m.error = "the ion " + text_of_ion + " has no m/z" + (x.error.empty() ? "" : ": " + x.error);
       return m;

@@ -19,7 +19,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 struct Unit {
   const char* text;
   Quantity kind;
-  double factor;  // to mol/L, g/L, a fraction, L, g, g/L
+  double factor;       // to mol/L, g/L, a fraction, L, g, g/L
+  bool alias = false;  // another spelling, not named in messages
 };
 
 // Every unit read, in one table.  "µ" is written both ways: the micro sign
@@ -28,64 +29,64 @@ constexpr Unit kUnits[] = {
     {"M", Quantity::kAmountConcentration, 1},
     {"mM", Quantity::kAmountConcentration, 1e-3},
     {"\xC2\xB5M", Quantity::kAmountConcentration, 1e-6},
-    {"\xCE\xBCM", Quantity::kAmountConcentration, 1e-6},
-    {"uM", Quantity::kAmountConcentration, 1e-6},
+    {"\xCE\xBCM", Quantity::kAmountConcentration, 1e-6, true},
+    {"uM", Quantity::kAmountConcentration, 1e-6, true},
     {"nM", Quantity::kAmountConcentration, 1e-9},
     {"pM", Quantity::kAmountConcentration, 1e-12},
     {"mol/L", Quantity::kAmountConcentration, 1},
     {"mmol/L", Quantity::kAmountConcentration, 1e-3},
     {"\xC2\xB5mol/L", Quantity::kAmountConcentration, 1e-6},
-    {"\xCE\xBCmol/L", Quantity::kAmountConcentration, 1e-6},
-    {"umol/L", Quantity::kAmountConcentration, 1e-6},
+    {"\xCE\xBCmol/L", Quantity::kAmountConcentration, 1e-6, true},
+    {"umol/L", Quantity::kAmountConcentration, 1e-6, true},
     {"nmol/L", Quantity::kAmountConcentration, 1e-9},
-    {"mol dm-3", Quantity::kAmountConcentration, 1},
+    {"mol dm-3", Quantity::kAmountConcentration, 1, true},
     {"mol/dm3", Quantity::kAmountConcentration, 1},
-    {"mol L-1", Quantity::kAmountConcentration, 1},
-    {"mmol L-1", Quantity::kAmountConcentration, 1e-3},
-    {"g L-1", Quantity::kMassConcentration, 1},
-    {"mg L-1", Quantity::kMassConcentration, 1e-3},
-    {"mg mL-1", Quantity::kMassConcentration, 1},
+    {"mol L-1", Quantity::kAmountConcentration, 1, true},
+    {"mmol L-1", Quantity::kAmountConcentration, 1e-3, true},
+    {"g L-1", Quantity::kMassConcentration, 1, true},
+    {"mg L-1", Quantity::kMassConcentration, 1e-3, true},
+    {"mg mL-1", Quantity::kMassConcentration, 1, true},
     {"g/L", Quantity::kMassConcentration, 1},
     {"mg/mL", Quantity::kMassConcentration, 1},
     {"mg/L", Quantity::kMassConcentration, 1e-3},
     {"\xC2\xB5g/mL", Quantity::kMassConcentration, 1e-3},
-    {"\xCE\xBCg/mL", Quantity::kMassConcentration, 1e-3},
-    {"ug/mL", Quantity::kMassConcentration, 1e-3},
+    {"\xCE\xBCg/mL", Quantity::kMassConcentration, 1e-3, true},
+    {"ug/mL", Quantity::kMassConcentration, 1e-3, true},
     {"\xC2\xB5g/L", Quantity::kMassConcentration, 1e-6},
-    {"\xCE\xBCg/L", Quantity::kMassConcentration, 1e-6},
-    {"ug/L", Quantity::kMassConcentration, 1e-6},
+    {"\xCE\xBCg/L", Quantity::kMassConcentration, 1e-6, true},
+    {"ug/L", Quantity::kMassConcentration, 1e-6, true},
     {"ng/mL", Quantity::kMassConcentration, 1e-6},
     {"% w/v", Quantity::kMassConcentration, 10},
-    {"%w/v", Quantity::kMassConcentration, 10},
-    {"% (w/v)", Quantity::kMassConcentration, 10},
-    {"%(w/v)", Quantity::kMassConcentration, 10},
+    {"%w/v", Quantity::kMassConcentration, 10, true},
+    {"% (w/v)", Quantity::kMassConcentration, 10, true},
+    {"%(w/v)", Quantity::kMassConcentration, 10, true},
     {"ppm", Quantity::kMassConcentration, 1e-3},
     {"ppb", Quantity::kMassConcentration, 1e-6},
     {"% w/w", Quantity::kMassFraction, 0.01},
-    {"%w/w", Quantity::kMassFraction, 0.01},
-    {"% (w/w)", Quantity::kMassFraction, 0.01},
-    {"%(w/w)", Quantity::kMassFraction, 0.01},
+    {"%w/w", Quantity::kMassFraction, 0.01, true},
+    {"% (w/w)", Quantity::kMassFraction, 0.01, true},
+    {"%(w/w)", Quantity::kMassFraction, 0.01, true},
     {"wt%", Quantity::kMassFraction, 0.01},
-    {"wt %", Quantity::kMassFraction, 0.01},
+    {"wt %", Quantity::kMassFraction, 0.01, true},
     {"L", Quantity::kVolume, 1},
     {"mL", Quantity::kVolume, 1e-3},
     {"\xC2\xB5L", Quantity::kVolume, 1e-6},
-    {"\xCE\xBCL", Quantity::kVolume, 1e-6},
-    {"uL", Quantity::kVolume, 1e-6},
+    {"\xCE\xBCL", Quantity::kVolume, 1e-6, true},
+    {"uL", Quantity::kVolume, 1e-6, true},
     {"nL", Quantity::kVolume, 1e-9},
     {"cm3", Quantity::kVolume, 1e-3},
     {"kg", Quantity::kMass, 1e3},
     {"g", Quantity::kMass, 1},
     {"mg", Quantity::kMass, 1e-3},
     {"\xC2\xB5g", Quantity::kMass, 1e-6},
-    {"\xCE\xBCg", Quantity::kMass, 1e-6},
-    {"ug", Quantity::kMass, 1e-6},
+    {"\xCE\xBCg", Quantity::kMass, 1e-6, true},
+    {"ug", Quantity::kMass, 1e-6, true},
     {"ng", Quantity::kMass, 1e-9},
     {"g/mL", Quantity::kDensity, 1e3},
     {"g/cm3", Quantity::kDensity, 1e3},
     {"kg/L", Quantity::kDensity, 1e3},
-    {"g mL-1", Quantity::kDensity, 1e3},
-    {"g cm-3", Quantity::kDensity, 1e3},
+    {"g mL-1", Quantity::kDensity, 1e3, true},
+    {"g cm-3", Quantity::kDensity, 1e3, true},
 };
 
 const char* KindName(Quantity kind) {
@@ -107,19 +108,14 @@ const char* KindName(Quantity kind) {
   }
 }
 
-// The units a quantity takes, for messages ("M, mM, µM, ...").
+// The units a quantity takes, for messages ("M, mM, µM, ..."): one
+// spelling each.
 std::string UnitsOf(std::initializer_list<Quantity> kinds) {
   std::string list;
   for (const Unit& u : kUnits) {
     bool wanted = false;
     for (Quantity k : kinds) wanted = wanted || k == u.kind;
-    // One spelling each: the micro sign's, not mu's or u's; the blank one.
-    if (!wanted || std::strncmp(u.text, "\xCE\xBC", 2) == 0 || (u.text[0] == 'u' && u.text[1] != 0) ||
-        std::strncmp(u.text, "%w", 2) == 0 || std::strncmp(u.text, "%(", 2) == 0 ||
-        std::strncmp(u.text, "% (", 3) == 0 || std::strcmp(u.text, "wt %") == 0 ||
-        std::strchr(u.text, ' ') != nullptr)
-      continue;
-    list += (list.empty() ? "" : ", ") + std::string(u.text);
+    if (wanted && !u.alias) list += (list.empty() ? "" : ", ") + std::string(u.text);
   }
   return list;
 }
@@ -129,17 +125,6 @@ std::string Trim(const std::string& s) {
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
   while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
   return s.substr(b, e - b);
-}
-
-// What the quantity named `what` takes.
-std::string Accepted(const char* what) {
-  if (std::strstr(what, "concentration") != nullptr || std::strstr(what, "stock") != nullptr)
-    return UnitsOf({Quantity::kAmountConcentration, Quantity::kMassConcentration}) +
-           (std::strstr(what, "stock") != nullptr ? ", % w/w (with its density)" : "");
-  if (std::strstr(what, "volume") != nullptr) return UnitsOf({Quantity::kVolume});
-  if (std::strstr(what, "density") != nullptr)
-    return UnitsOf({Quantity::kDensity, Quantity::kMassConcentration});
-  return UnitsOf({Quantity::kMass});
 }
 
 std::string FourFigures(double v) { return Significant(v, 4); }
@@ -193,7 +178,8 @@ bool Usable(double v) { return std::isfinite(v) && v > 0; }
 
 }  // namespace
 
-std::string ReadMeasure(const std::string& given, const char* what, Measure* m) {
+std::string ReadMeasure(const std::string& given, const char* what, std::initializer_list<Quantity> kinds,
+                        Measure* m) {
   const std::string text = Trim(given);
   m->text = text;
   double value = 0.0;
@@ -206,7 +192,7 @@ std::string ReadMeasure(const std::string& given, const char* what, Measure* m) 
   if (!std::isfinite(value)) return std::string(what) + " '" + text + "' is not a finite number";
   std::string unit = Trim(std::string(end, last));
   if (unit.empty()) {
-    return std::string(what) + " '" + text + "' has no unit; write one of " + Accepted(what);
+    return std::string(what) + " '" + text + "' has no unit; write one of " + UnitsOf(kinds);
   }
   const Unit* found = nullptr;
   for (const Unit& u : kUnits) {
@@ -226,28 +212,19 @@ std::string ReadMeasure(const std::string& given, const char* what, Measure* m) 
   }
   if (found == nullptr) {
     return std::string(what) + " '" + text + "': the unit '" + unit + "' is not known; write one of " +
-           Accepted(what);
+           UnitsOf(kinds);
   }
   if (!(value > 0)) return std::string(what) + " '" + text + "' must be more than 0";
   m->value = value * found->factor;
   m->kind = found->kind;
   if (!Usable(m->value)) return std::string(what) + " '" + text + "' is out of range";
-  return "";
-}
-
-namespace {
-
-// A measure of one of `kinds`, or the error.
-std::string Expect(const std::string& text, const char* what, std::initializer_list<Quantity> kinds,
-                   Measure* m) {
-  std::string error = ReadMeasure(text, what, m);
-  if (!error.empty()) return error;
   for (Quantity k : kinds) {
     if (m->kind == k) return "";
   }
-  return std::string(what) + " '" + m->text + "' is " + KindName(m->kind) + "; write one of " +
-         Accepted(what);
+  return std::string(what) + " '" + text + "' is " + KindName(m->kind) + "; write one of " + UnitsOf(kinds);
 }
+
+namespace {
 
 // "98 %", "98%" or a fraction "0.98".
 std::string ReadPurity(const std::string& given, double* purity) {
@@ -293,39 +270,32 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
   }
   Measure c, v, m, d;
   if (!density.empty()) {
-    s.error = Expect(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
+    s.error = ReadMeasure(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
     if (!s.error.empty()) return s;
     s.density = d.value;
   }
   if (!conc.empty()) {
-    s.error =
-        Expect(conc, "the concentration", {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c);
-    if (s.error.empty() && c.kind == Quantity::kMassFraction)
-      s.error = "a concentration in % w/w needs the solution's mass; give an amount or mass concentration";
+    s.error = ReadMeasure(conc, "the concentration",
+                          {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c);
     if (!s.error.empty()) return s;
   }
   if (!volume.empty()) {
-    s.error = Expect(volume, "the volume", {Quantity::kVolume}, &v);
+    s.error = ReadMeasure(volume, "the volume", {Quantity::kVolume}, &v);
     if (!s.error.empty()) return s;
     s.volume = v.value;
   }
   if (!mass.empty()) {
     // With a density, the reagent may be measured by its volume.
-    s.error = density.empty() ? Expect(mass, "the mass", {Quantity::kMass}, &m)
-                              : Expect(mass, "the mass", {Quantity::kMass, Quantity::kVolume}, &m);
+    s.error = density.empty() ? ReadMeasure(mass, "the mass", {Quantity::kMass}, &m)
+                              : ReadMeasure(mass, "the mass", {Quantity::kMass, Quantity::kVolume}, &m);
     if (!s.error.empty()) return s;
     s.mass = m.kind == Quantity::kVolume ? m.value * s.density : m.value;
     s.pure_mass = s.mass * s.purity;
   }
   if (mass.empty()) {
     s.solved = "mass";
-    if (c.kind == Quantity::kAmountConcentration) {
-      s.conc = c.value;
-      s.pure_mass = c.value * s.volume * s.molar_mass;
-    } else {
-      s.mass_conc = c.value;
-      s.pure_mass = c.value * s.volume;
-    }
+    s.pure_mass =
+        c.kind == Quantity::kAmountConcentration ? c.value * s.volume * s.molar_mass : c.value * s.volume;
     s.mass = s.pure_mass / s.purity;
   } else if (conc.empty()) {
     s.solved = "conc";
@@ -361,15 +331,15 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   x.solvent = solvent.empty() ? "water" : solvent;
   x.molar_mass = x.stock = x.stock_mass_conc = x.conc = x.mass_conc = x.density = kNaN;
   Measure c1, c2, v2, d;
-  x.error =
-      Expect(stock, "the stock concentration",
-             {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kMassFraction}, &c1);
+  x.error = ReadMeasure(
+      stock, "the stock concentration",
+      {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kMassFraction}, &c1);
   if (x.error.empty())
-    x.error = Expect(conc, "the concentration",
-                     {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c2);
-  if (x.error.empty()) x.error = Expect(volume, "the volume", {Quantity::kVolume}, &v2);
+    x.error = ReadMeasure(conc, "the concentration",
+                          {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c2);
+  if (x.error.empty()) x.error = ReadMeasure(volume, "the volume", {Quantity::kVolume}, &v2);
   if (x.error.empty() && !density.empty()) {
-    x.error = Expect(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
+    x.error = ReadMeasure(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
     x.density = d.value;
   }
   if (!x.error.empty()) return x;

@@ -15,6 +15,7 @@
 #ifndef FORMIX_TOOLKIT_SOLUTION_H
 #define FORMIX_TOOLKIT_SOLUTION_H
 
+#include <initializer_list>
 #include <string>
 
 #include "toolkit/context.h"
@@ -38,9 +39,11 @@ struct Measure {
   std::string text;  // as given, blanks at the ends trimmed
 };
 
-// Reads "50 mM" into `*m`; "" or why not.  `what` names the quantity in
-// the message ("the concentration").
-std::string ReadMeasure(const std::string& text, const char* what, Measure* m);
+// Reads "50 mM", a quantity of one of `kinds`, into `*m`; "" or why not,
+// naming the units of those kinds.  `what` names the quantity in the
+// message ("the concentration").
+std::string ReadMeasure(const std::string& text, const char* what, std::initializer_list<Quantity> kinds,
+                        Measure* m);
 
 // The solution of a formula; exactly two of conc, volume and mass given
 // (the others ""), the third worked out.  `purity`: "98 %" or a fraction

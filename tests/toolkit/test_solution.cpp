@@ -58,7 +58,7 @@ TEST(Solution, QuantitiesInTheirUnits) {
   };
   for (const auto& c : cases) {
     Measure m;
-    EXPECT_EQ(ReadMeasure(c.text, "the quantity", &m), "") << c.text;
+    EXPECT_EQ(ReadMeasure(c.text, "the quantity", {c.kind}, &m), "") << c.text;
     EXPECT_EQ(m.kind, c.kind) << c.text;
     EXPECT_NEAR(m.value, c.value, c.value * 1e-15) << c.text;
   }
@@ -81,7 +81,8 @@ TEST(Solution, QuantitiesInTheirUnits) {
   };
   for (const auto& b : bad) {
     Measure m;
-    const std::string error = ReadMeasure(b.text, "the concentration", &m);
+    const std::string error = ReadMeasure(b.text, "the concentration",
+                                          {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &m);
     EXPECT_NE(error.find(b.says), std::string::npos) << b.text << ": " << error;
   }
 }
