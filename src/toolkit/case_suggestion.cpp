@@ -93,10 +93,15 @@ std::string CaseSuggestion(const Context& context, const std::string& text) {
       carbon = carbon || (organic[i] == 'C' && !(i + 1 < organic.size() && organic[i + 1] == 'l'));
     if (carbon) return organic;
   }
+  // Elements with no stable isotope are no plausible reading of a text in
+  // the wrong case (am(no3)3 is no americium nobelium nitrate), and a
+  // suggestion must itself read with nothing to warn about.
   const std::size_t rare_count = sizeof kRareSymbols / sizeof *kRareSymbols;
   std::string common =
       SplitRuns(text, [&](const std::string& s) { return known(s) && !In(kRareSymbols, rare_count, s); });
-  return common.empty() ? SplitRuns(text, known) : common;
+  if (common.empty()) return "";
+  const Reading r = Read(context, common.data(), common.size());
+  return r.has_value && r.Worst() < kWarning ? common : "";
 }
 
 }  // namespace formix::toolkit

@@ -158,12 +158,19 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
     return r;
   }
 
-  // A sign before digits at the end: SO4-2, SO4+2.
+  // A sign before digits at the end: SO4-2 (two readings), SO4+2 (a charge).
   std::size_t d = e;
   while (d > 0 && IsAsciiDigit(c[d - 1].code) && e - d < 4) --d;
   if (d < e && d >= 2 && Sign(c[d - 1].code) != 0 &&
       (IsLetter(c[d - 2].code) || IsAsciiDigit(c[d - 2].code) || IsClosingChar(c[d - 2].code))) {
     const int sign = Sign(c[d - 1].code);
+    // C10H12N2+2, Fe+3: a '+' before digits marks a charge (RDKit writes
+    // charges so); the formula's own reading passes both over.
+    if (sign > 0) {
+      int magnitude = 0;
+      for (std::size_t i = d; i < e; ++i) magnitude = magnitude * 10 + AsciiDigit(c[i].code);
+      return magnitude > 0 ? found(d - 1, magnitude) : r;
+    }
     std::string before = Utf8Of(c, text, 0, d - 1);
     std::string digits = Utf8Of(c, text, d, e);
     r.ambiguous = true;

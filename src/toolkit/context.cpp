@@ -80,7 +80,8 @@ std::vector<Abbreviation> ParseAbbreviations(const std::string& content) {
   std::vector<Abbreviation> out;
   for (const TabLine& l : ParseTabLines(content, 3)) {
     const auto& f = l.fields;
-    out.push_back({f[0], f[1], f[2], f.size() > 3 ? f[3] : ""});
+    const bool compound = f[1] == "compound";
+    out.push_back({f[0], compound ? "-" : f[1], f[2], f.size() > 3 ? f[3] : "", compound});
   }
   return out;
 }
@@ -320,7 +321,7 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
                                  context->group_names.end()) {
         continue;
       }
-      context->acronyms.push_back({form, a.element, a.meaning, a.formula});
+      context->acronyms.push_back({form, a.element, a.meaning, a.formula, a.compound});
     }
   }
   // By the first two bytes, then longest first.

@@ -18,10 +18,11 @@ namespace formix::toolkit {
 // A text chemists write as an abbreviation in formulas: an element symbol
 // (Ac acetyl) or a text that is no symbol (bpy, Cp*, NBS).
 struct Abbreviation {
-  std::string symbol;   // as in formulas
-  std::string element;  // the element's name; "-" when it is no element symbol
-  std::string meaning;  // what the abbreviation stands for
-  std::string formula;  // its formula, or "" where it has no one formula
+  std::string symbol;     // as in formulas
+  std::string element;    // the element's name; "-" when it is no element symbol
+  std::string meaning;    // what the abbreviation stands for
+  std::string formula;    // its formula, or "" where it has no one formula
+  bool compound = false;  // a whole compound (a reagent, solvent or buffer), not a part of one
 };
 
 // A natural isotope (isotopes.txt).

@@ -203,13 +203,14 @@ class Finder {
   void Dots() {
     std::vector<std::size_t> joins;  // '.' read as '*' in the other reading
     std::size_t first = 0, first_end = 0;
-    bool doubtful = false;
+    bool doubtful = false, commas = false;
     std::vector<std::pair<std::size_t, std::size_t>> quiet;
     int depth = 0;
     for (std::size_t i = 0; i < end_; ++i) {
       const char32_t c = c_[i].code;
       depth += IsOpeningChar(c) ? 1 : IsClosingChar(c) ? -1 : 0;
-      if (c != '.' || depth > 0 || i == 0 || i + 1 >= end_) continue;
+      if ((c != '.' && c != ',') || depth > 0 || i == 0 || i + 1 >= end_) continue;
+      if (c == ',') commas = true;
       const char32_t before = c_[i - 1].code, after = c_[i + 1].code;
       std::size_t k = i + 1;
       while (k < end_ && IsAsciiDigit(c_[k].code)) ++k;
@@ -233,6 +234,7 @@ class Finder {
         joins_here = doubtful_here = part_follows;  // N.2HBr, Cl.H2O
       }
       if (joins_here) joins.push_back(i);
+      if (joins_here && c == ',') quiet.push_back({At(i), At(i + 1)});  // no decimal comma either
       if (doubtful_here) {
         if (!doubtful) first = from, first_end = k;
         doubtful = true;
@@ -245,7 +247,8 @@ class Finder {
     std::string dotted = other;
     for (auto it = joins.rbegin(); it != joins.rend(); ++it) dotted.replace(At(*it), 1, "\xC2\xB7");
     Add({kWarning, At(first), At(first_end) - At(first), "hydrate-dot",
-         "'.' joins two parts but is read as a decimal point: " + std::string(text_, length_) +
+         std::string(commas ? "','" : "'.'") +
+             " joins two parts but is read as a decimal point: " + std::string(text_, length_) +
              " is read as written (\x01u); as parts it is \x01o; for a hydrate or adduct write " + other +
              " or " + dotted,
          other, quiet});
@@ -308,6 +311,21 @@ class Finder {
     return out;
   }
 
+  // Whether chars [i, j) are a whole part of the text: at the start or
+  // after a separator ('*', a middle dot, '.', ','), and at the end, before
+  // a separator, or before a dash and a partner (Tris-HCl).  Tris·HCl is
+  // tris and HCl; Na2EDTA and HEPES-Na are salts, whose formulas lack the
+  // hydrogens the metal replaced.
+  bool StandsWhole(std::size_t i, std::size_t j) const {
+    auto separator = [](char32_t c) { return IsSeparator(c) || c == '.' || c == ','; };
+    std::size_t b = i;
+    while (b > 0 && IsBlank(c_[b - 1].code)) --b;
+    if (b > 0 && !separator(c_[b - 1].code)) return false;
+    const std::size_t e = SkipBlanks(j);
+    if (e >= end_ || separator(Code(e))) return true;
+    return IsDash(Code(e)) || Code(e) == '-' ? PartnerAt(SkipBlanks(e + 1)) : false;
+  }
+
   // NBS, Cp*, TBSCl, Fe(phen)3 (a list), Co(Bpy)(CO)4 (a symbol and a group
   // name run together).
   void Abbreviations() {
@@ -328,7 +346,14 @@ class Finder {
           message += ", " + a->formula + ": " + other + " is \x01o";
         }
         message += "; define " + a->symbol + " in the group file, or write its formula";
-        Add({kWarning, At(i), At(j) - At(i), "abbreviation", message, other, {{At(i), At(j)}}});
+        Add({kWarning,
+             At(i),
+             At(j) - At(i),
+             "abbreviation",
+             message,
+             other,
+             {{At(i), At(j)}},
+             a->compound && StandsWhole(i, j) ? a : nullptr});
         i = j - 1;
         continue;
       }
@@ -363,11 +388,25 @@ class Finder {
         if (ok[k] && IsSymbolOrGroup(prefix)) head = k;
       }
       if (head == 0) continue;
+      // As the engine reads it: the head, then the group names of the tail.
+      std::string as_read = word.substr(0, head);
+      for (std::size_t k = head; k < word.size();) {
+        std::size_t next = k + 1;
+        for (const std::string& g : context_.group_names) {
+          if (!g.empty() && k + g.size() <= word.size() && ok[k + g.size()] &&
+              word.compare(k, g.size(), g) == 0) {
+            next = k + g.size();
+            break;
+          }
+        }
+        as_read += ", " + word.substr(k, next - k);
+        k = next;
+      }
       Add({kWarning,
            from,
            word.size(),
            "abbreviation",
-           "'" + word + "' is no element symbol or group name: it is read as " + AsRead(b, e) +
+           "'" + word + "' is no element symbol or group name: it is read as " + as_read +
                " (\x01u); if it is an abbreviation, define it in the group file, or write its formula",
            "",
            {}});

@@ -38,6 +38,10 @@ struct OtherReading {
   // Byte ranges of the text as given that other reports pass over in
   // silence (what this one explains).
   std::vector<std::pair<std::size_t, std::size_t>> quiet;
+  // An abbreviation of a whole compound standing as a whole part of the
+  // text (Tris, HEPES*HCl): the reader reads it as the compound's formula
+  // where its letters are no formula at all.
+  const Abbreviation* compound = nullptr;
 };
 
 // The other readings among chars [0, end) of `text` (`length` bytes; chars past

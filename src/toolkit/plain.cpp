@@ -41,6 +41,9 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       std::size_t j = i + 1;
       while (j < length && IsSmall(text[j])) ++j;
       if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
+      // CCO, NCCN: two carbons with no count side by side (SMILES).
+      if (j - i == 1 && c == 'C' && j < length && text[j] == 'C' && !(j + 1 < length && IsSmall(text[j + 1])))
+        return false;
       if (context.IsAbbreviation(text + i, j - i)) return false;
       // NBS, KCp*, TBSCl: an acronym starting at a capital.
       if (j < length &&

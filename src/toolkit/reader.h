@@ -93,6 +93,15 @@ struct LibraryText {
 // Parses up to 15 digits at c[i..); returns the count of digits read.
 std::size_t ReadDigits(const std::vector<Char>& c, std::size_t i, std::size_t e, long long* value);
 
+// A structure pasted where a formula belongs (SMILES, InChI, InChIKey):
+// the diagnostic's code and message (pasted.cpp).
+bool StructureNotation(const char* text, std::size_t length, std::string* code, std::string* message);
+
+// A deuterated solvent by name (acetone-d6, DMSO-d6, d8-THF): the base's
+// formula, its name and the count of deuterium atoms (pasted.cpp).
+bool DeuteratedName(const Context& context, const char* text, std::size_t length, std::string* formula,
+                    std::string* name, int* count);
+
 // ReadPlain with the engine's per-element results (`atoms` and
 // `contributions` may be NULL) (plain.cpp).
 bool EvaluatePlain(const Context& context, const char* text, std::size_t length, double* atoms,
@@ -115,6 +124,8 @@ class Reader {
   }
   std::string Source(std::size_t from, std::size_t to) const { return std::string(text_ + from, to - from); }
   bool Decode();
+  void Unmark();
+  bool Pasted();
   std::size_t Label(std::size_t i, std::size_t end, std::string* element, int* mass_number) const;
   void Rewrite(const ChargeFound& charge);
   void Evaluate();
@@ -135,6 +146,8 @@ class Reader {
   struct Pending;
   void ResolveOne(Pending p);
   void ResolveOtherReadings();
+  void SubstituteCompounds();
+  void ReportLabelWords();
   double OtherMass(const std::string& text) const;
   void ReportPassedOver(const char* work, bool no_symbol);
   void ReportNumbers(const char* work);
@@ -153,6 +166,13 @@ class Reader {
     std::string symbol;  // the element symbol concerned, or ""
   };
   std::vector<Pending> pending_;
+  struct CompoundAt {
+    std::size_t offset, length;  // bytes of the text as given
+    const Abbreviation* abbreviation;
+  };
+  std::vector<CompoundAt> compounds_;
+  bool named_ = false;  // the reading is another text's (a deuterated solvent by name)  // whole compounds of
+                        // the abbreviation list
   std::vector<std::pair<std::size_t, std::size_t>> quiet_;  // bytes explained by a pending report
   std::vector<Char> chars_;
   LibraryText lib_;

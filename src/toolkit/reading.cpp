@@ -217,6 +217,65 @@ bool Reader::RunPlain() {
   return true;
 }
 
+// A whole text that is no formula in the engine's notation: a structure
+// (an error: no number) or a deuterated solvent by name (read as its
+// formula, `named_`).  Returns whether the reading is done.
+bool Reader::Pasted() {
+  if (nested_) return false;
+  std::string code, message;
+  // PCC, NCCN: an acronym of the list before a structure.
+  const Abbreviation* acronym = context_.AcronymAt(text_, length_);
+  if ((acronym == nullptr || acronym->symbol.size() != length_) &&
+      StructureNotation(text_, length_, &code, &message)) {
+    Add(kError, 0, length_, code.c_str(), message);
+    return true;
+  }
+  std::string base, name;
+  int count = 0;
+  if (!DeuteratedName(context_, text_, length_, &base, &name, &count)) return false;
+  const Reading b = Reader(context_, base.data(), base.size(), true).Run(false);
+  if (!b.has_value || b.charge != 0) return false;
+  std::string formula;
+  double hydrogens = 0.0;
+  for (std::size_t i : b.hill_order) {
+    const ElementShare& e = b.elements[i];
+    if (e.symbol == "H") hydrogens = e.atoms;
+  }
+  const std::string as_written = Source(0, length_);
+  if (hydrogens < count) {
+    Add(kError, 0, length_, "deuterated",
+        Quote(as_written) + " replaces " + std::to_string(count) + " hydrogens by deuterium, but " + name +
+            ", " + base + ", has " + ShortestText(hydrogens));
+    return true;
+  }
+  for (std::size_t i : b.hill_order) {
+    const ElementShare& e = b.elements[i];
+    const double n = e.symbol == "H" ? e.atoms - count : e.atoms;
+    if (n > 0) formula += e.symbol + (n == 1 ? std::string() : ShortestText(n));
+    if (e.symbol == "H") formula += "D" + (count == 1 ? std::string() : std::to_string(count));
+  }
+  Reading d = Reader(context_, formula.data(), formula.size(), true).Run(false);
+  std::vector<Diagnostic> said{
+      {kNote, 0, length_, "deuterated", "",
+       Quote(as_written) + " read as " + formula + ": " + name + ", " + base + ", with " +
+           (count == hydrogens
+                ? (count == 1 ? std::string("its hydrogen")
+                              : "all its " + std::to_string(count) + " hydrogens")
+                : std::to_string(count) + " of its " + ShortestText(hydrogens) + " hydrogens") +
+           " as deuterium",
+       "", "", "", kNaN}};
+  for (Diagnostic& x : d.diagnostics) {
+    if (x.code == "isotope-label") continue;  // said by the note
+    x.offset = 0;
+    x.length = length_;
+    said.push_back(std::move(x));
+  }
+  d.diagnostics = std::move(said);
+  r_ = std::move(d);
+  named_ = true;
+  return true;
+}
+
 Reading Reader::Run(bool shortcut) {
   if (shortcut && RunPlain()) return std::move(r_);
   r_.molar_mass = kNaN;
@@ -226,16 +285,19 @@ Reading Reader::Run(bool shortcut) {
         "the text is " + std::to_string(length_) + " bytes long; a formula is read up to " +
             std::to_string(FORMIX_MAX_TEXT) + " bytes (at most " + std::to_string(formula::kMaxTextLength) +
             " in the engine's notation)");
-  } else if (Decode()) {
+  } else if (Decode() && !Pasted()) {
     ChargeFound charge = FindCharge(chars_, text_);
     Rewrite(charge);
     FindOtherReadings(charge);
     r_.text = Cp1251ToUtf8(lib_.bytes.c_str(), lib_.bytes.size());
     if (r_.Worst() < kError) Evaluate();
   }
+  if (named_) return std::move(r_);
   if (nested_) pending_.clear();
   ResolveOtherReadings();
+  if (!nested_) SubstituteCompounds();
   if (r_.Worst() < kError) CheckNumber();
+  if (r_.Worst() < kError) ReportLabelWords();
   r_.has_value = r_.Worst() < kError;
   if (r_.has_value) {
     r_.molar_mass = r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass;

@@ -92,9 +92,20 @@ void Reader::ReportNumbers(const char* work) {
       std::string message = Quote(number) + " is read as the one number " + std::string(work + p, q - p) +
                             ": the " + (space ? std::string("space") : Quote(between)) +
                             " between the digits is ignored";
-      if (space)
-        message +=
-            "; for a hydrate write " + Source(0, SpanEnd(i + 1)) + "*" + Source(SpanBegin(i + 1), length_);
+      if (space) {
+        // What follows the digits decides the advice: a formula (a hydrate),
+        // or a sign at the end (PO4 3-: an ion); else none.
+        const std::string head = Source(0, SpanEnd(i + 1)), rest = Source(SpanBegin(i + 1), length_);
+        std::size_t d = 0;
+        while (d < rest.size() && IsDigit(rest[d])) ++d;
+        std::size_t end = rest.size();
+        while (end > d && rest[end - 1] == ' ') --end;
+        if (d < rest.size() && (IsCapital(rest[d]) || IsOpening(rest[d]))) {
+          message += "; for a hydrate write " + head + "*" + rest;
+        } else if (end == d + 1 && (rest[d] == '+' || rest[d] == '-')) {
+          message += "; for the ion write " + head + "^" + rest.substr(0, end);
+        }
+      }
       Add(kWarning, from, to - from, "joined-digits", message);
       break;
     }
@@ -178,6 +189,18 @@ void Reader::FindOtherReadings(const ChargeFound& charge) {
                                           }),
                            r_.diagnostics.end());
     }
+    if (std::strcmp(s.code, "hydrate-dot") == 0) {
+      // A ',' that joins parts is no decimal comma to note.
+      r_.diagnostics.erase(std::remove_if(r_.diagnostics.begin(), r_.diagnostics.end(),
+                                          [&](const Diagnostic& d) {
+                                            return d.code == "decimal-comma" &&
+                                                   std::any_of(s.quiet.begin(), s.quiet.end(), [&](auto q) {
+                                                     return q.first <= d.offset && d.offset < q.second;
+                                                   });
+                                          }),
+                           r_.diagnostics.end());
+    }
+    if (s.compound != nullptr) compounds_.push_back({s.offset, s.length, s.compound});
     std::vector<std::string> others;
     if (!s.other.empty()) others.push_back(s.other);
     if (s.severity == kError) {  // said at once: the formula is not evaluated
@@ -223,6 +246,94 @@ void Reader::ResolveOne(Pending p) {
     if (k == 0) ReplaceAll(d.message, "\x01o", MassText(mass));
   }
   r_.diagnostics.push_back(std::move(d));
+}
+
+// Tris, HEPES*HCl, TCEP: a compound of the abbreviation list standing as a
+// whole part, whose letters are no formula at all (every error of the
+// reading is in it), is read as its formula, with a note.  One with no
+// formula (a protein) is an error at its place.
+void Reader::SubstituteCompounds() {
+  if (compounds_.empty() || r_.Worst() < kError) return;
+  auto in_compound = [&](const Diagnostic& d) {
+    return std::any_of(compounds_.begin(), compounds_.end(), [&](const CompoundAt& c) {
+      return c.offset <= d.offset && d.offset < c.offset + c.length;
+    });
+  };
+  for (const Diagnostic& d : r_.diagnostics) {
+    if (d.severity == kError && (d.code != "unknown-element" || !in_compound(d))) return;
+  }
+  std::string other(text_, length_);
+  for (auto c = compounds_.rbegin(); c != compounds_.rend(); ++c) {
+    if (c->abbreviation->formula.empty()) {
+      Add(kError, c->offset, c->length, "abbreviation",
+          Quote(Source(c->offset, c->offset + c->length)) + " is " + c->abbreviation->meaning +
+              ": it has no formula to read");
+      return;
+    }
+    other.replace(c->offset, c->length, "(" + c->abbreviation->formula + ")");
+  }
+  Reading as_compound = Reader(context_, other.data(), other.size()).Run(false);
+  if (!as_compound.has_value) return;
+  std::vector<Diagnostic> said;
+  for (const CompoundAt& c : compounds_) {
+    said.push_back({kNote, c.offset, c.length, "abbreviation", "",
+                    Quote(Source(c.offset, c.offset + c.length)) + " read as " + c.abbreviation->formula +
+                        ", " + c.abbreviation->meaning + " (the abbreviation list)",
+                    "", "", "", kNaN});
+  }
+  for (Diagnostic& d : as_compound.diagnostics) {
+    d.offset = 0;
+    d.length = length_;
+    said.push_back(std::move(d));
+  }
+  as_compound.diagnostics = std::move(said);
+  r_ = std::move(as_compound);
+}
+
+// DTT, TDI, HBTU: a word in capitals with D or T read as deuterium and
+// tritium where the formula is no plausible molecule (an element outside
+// the organic ones, or a DBE below 0 or not whole) is more likely an
+// abbreviation than a labelled formula (HDO, DCOOD stay as they are).
+void Reader::ReportLabelWords() {
+  if (labels_.empty() || r_.charge != 0) return;
+  static const struct {
+    const char* symbol;
+    int valence;
+  } kOrganic[] = {{"H", 1}, {"C", 4},  {"N", 3},  {"O", 2}, {"S", 2}, {"P", 3},
+                  {"F", 1}, {"Cl", 1}, {"Br", 1}, {"I", 1}, {"B", 3}, {"Si", 4}};
+  double twice_dbe = 2.0;
+  bool plausible = true;
+  for (const ElementShare& e : r_.elements) {
+    const std::string& symbol = e.element.empty() ? e.symbol : e.element;
+    const auto* v = std::find_if(std::begin(kOrganic), std::end(kOrganic),
+                                 [&](const auto& o) { return symbol == o.symbol; });
+    plausible = plausible && v != std::end(kOrganic) && e.atoms == std::floor(e.atoms);
+    if (v != std::end(kOrganic)) twice_dbe += e.atoms * (v->valence - 2);
+  }
+  plausible = plausible && twice_dbe >= 0 && std::fmod(twice_dbe, 2.0) == 0.0;
+  if (plausible) return;
+  for (std::size_t i = 0; i < chars_.size(); ++i) {
+    std::size_t j = i;
+    bool label = false;
+    for (; j < chars_.size() && IsCapitalLetter(chars_[j].code); ++j) {
+      label = label || chars_[j].code == 'D' || chars_[j].code == 'T';
+    }
+    const bool word = j - i >= 3 && label && (i == 0 || !IsLetter(chars_[i - 1].code)) &&
+                      !(j < chars_.size() && IsSmallLetter(chars_[j].code));
+    if (word && !Covered(chars_[i].offset) &&
+        std::none_of(r_.diagnostics.begin(), r_.diagnostics.end(), [&](const Diagnostic& d) {
+          return d.code == "abbreviation" && d.offset <= chars_[i].offset &&
+                 chars_[i].offset < d.offset + d.length;
+        })) {
+      const std::size_t from = chars_[i].offset, to = chars_[j - 1].offset + chars_[j - 1].length;
+      Add(kWarning, from, to - from, "abbreviation",
+          Quote(Source(from, to)) +
+              " is read letter by letter, D as deuterium and T as tritium, which gives no plausible "
+              "molecule: a word in capitals is more likely an abbreviation (define it in the group file, or "
+              "write its formula)");
+    }
+    i = std::max(i, j == i ? i : j - 1);
+  }
 }
 
 void Reader::ResolveOtherReadings() {

@@ -66,7 +66,122 @@ bool Reader::Decode() {
     chars_.push_back({code, at, n});
     at += n;
   }
+  Unmark();
   return true;
+}
+
+namespace {
+
+// The superscript form of a digit or sign; 0 for other characters.
+char32_t Superscript(char32_t c) {
+  static const char32_t kDigits[] = {0x2070, 0x00B9, 0x00B2, 0x00B3, 0x2074,
+                                     0x2075, 0x2076, 0x2077, 0x2078, 0x2079};
+  if (IsAsciiDigit(c)) return kDigits[c - '0'];
+  if (c == '+') return 0x207A;
+  if (c == '-' || IsDash(c)) return 0x207B;
+  return 0;
+}
+
+}  // namespace
+
+// Markup pasted from documents read as what it marks: HTML's <sub>2</sub>
+// and <sup>2-</sup>, LaTeX's H$_2$O, H_2O, H_{2}O and ^{2-}, and Markdown's
+// H~2~O; a line end left at the end (a Windows CSV's CR) is dropped
+// unsaid.  What is dropped leaves chars_, so every later step sees the
+// formula and still reports at the places of the text as given.
+void Reader::Unmark() {
+  while (!chars_.empty() && (chars_.back().code == '\r' || chars_.back().code == '\n')) chars_.pop_back();
+  const std::size_t n = chars_.size();
+  auto at = [&](std::size_t i) { return i < n ? chars_[i].code : 0; };
+  auto lower = [](char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  // The tag "<name>" or "</name>" at i: its length in chars, 0 for none.
+  auto tag = [&](std::size_t i, const char* name, bool closing) -> std::size_t {
+    std::size_t k = i;
+    if (at(k++) != '<') return 0;
+    if (closing && at(k++) != '/') return 0;
+    for (const char* p = name; *p != '\0'; ++p) {
+      if (lower(at(k++)) != static_cast<char32_t>(*p)) return 0;
+    }
+    return at(k) == '>' ? k + 1 - i : 0;
+  };
+  auto find_closing = [&](std::size_t from, const char* name) -> std::size_t {
+    for (std::size_t k = from; k < n; ++k) {
+      if (tag(k, name, true) > 0) return k;
+    }
+    return n;
+  };
+  std::size_t dollars = 0, tildes = 0;
+  for (const Char& c : chars_) dollars += c.code == '$', tildes += c.code == '~';
+  std::vector<bool> drop(n, false);
+  std::vector<char32_t> as(n, 0);
+  std::size_t first = n, first_end = n, count = 0;
+  std::size_t marked_to = 0;  // markup inside markup ($_2$) is one place
+  auto mark = [&](std::size_t from, std::size_t to) {
+    if (from < marked_to) return;
+    if (count++ == 0) first = from, first_end = to;
+    marked_to = to;
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const char32_t c = chars_[i].code;
+    for (const char* name : {"sub", "sup"}) {
+      const std::size_t open = tag(i, name, false);
+      if (open == 0) continue;
+      const std::size_t close = find_closing(i + open, name);
+      if (close == n) break;
+      const std::size_t close_end = close + tag(close, name, true);
+      for (std::size_t k = i; k < i + open; ++k) drop[k] = true;
+      for (std::size_t k = close; k < close_end; ++k) drop[k] = true;
+      if (name[2] == 'p') {
+        for (std::size_t k = i + open; k < close; ++k) as[k] = Superscript(chars_[k].code);
+      }
+      mark(i, close_end);
+      i = close_end - 1;
+      break;
+    }
+    if (drop[i]) continue;
+    if ((c == '_' || c == '^') && (at(i + 1) == '{' || (c == '_' && IsAsciiDigit(at(i + 1))))) {
+      std::size_t e = i + 1;
+      if (at(e) == '{') {
+        while (e < n && at(e) != '}') ++e;
+        if (e == n) continue;  // never closed: no markup
+      } else {
+        while (IsAsciiDigit(at(e + 1))) ++e;
+      }
+      drop[i] = true;
+      if (at(i + 1) == '{') drop[i + 1] = drop[e] = true;
+      if (c == '^') {
+        for (std::size_t k = i + 2; k < e; ++k) as[k] = Superscript(chars_[k].code);
+      }
+      mark(i, e + 1);
+      i = at(i + 1) == '{' ? e : i;
+    } else if (c == '$' && dollars >= 2 && dollars % 2 == 0) {
+      std::size_t e = i + 1;
+      while (e < n && at(e) != '$') ++e;
+      drop[i] = drop[e] = true;
+      mark(i, e + 1);
+    } else if (c == '~' && tildes >= 2 && tildes % 2 == 0 && IsAsciiDigit(at(i + 1))) {
+      std::size_t e = i + 1;
+      while (IsAsciiDigit(at(e)) || at(e) == '.') ++e;
+      if (at(e) != '~') continue;
+      drop[i] = drop[e] = true;
+      mark(i, e + 1);
+      i = e;
+    }
+  }
+  if (count == 0) return;
+  const std::size_t from = chars_[first].offset;
+  const std::size_t to = chars_[first_end - 1].offset + chars_[first_end - 1].length;
+  Add(kNote, from, to - from, "markup",
+      Quote(Source(from, to)) + " read as the subscript or superscript its markup marks" +
+          (count > 1 ? " (" + std::to_string(count) + " places)" : ""));
+  std::vector<Char> kept;
+  kept.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (drop[i]) continue;
+    kept.push_back(chars_[i]);
+    if (as[i] != 0) kept.back().code = as[i];
+  }
+  chars_ = std::move(kept);
 }
 
 // An isotope label at chars [i, end): [13C], a superscript mass number

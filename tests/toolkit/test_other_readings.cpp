@@ -111,7 +111,7 @@ const Row kRows[] = {
     {"TIPSCl", "[3H]1 I1 P1 S1 Cl1", 0, "warning:abbreviation@0", "C9 H21 Si1 Cl1", 0, ""},
     {"PCC", "P1 C2", 0, "warning:abbreviation@0", "C5 H6 Cl1 Cr1 N1 O3", 0, ""},
     {"TESCl", nullptr, 0, "warning:abbreviation@0", "C6 H15 Si1 Cl1", 0, "triethylsilyl"},
-    {"DMAP", nullptr, 0, "warning:abbreviation@0", "C7 H10 N2", 0, ""},
+    {"DMAP", "C7 H10 N2", 0, "note:abbreviation@0", nullptr, 0, "dimethylamino"},  // no formula as letters
     {"AcOH", "Ac1 O1 H1", 0, "warning:abbreviation@0", "C2 H4 O2", 0, "acetyl"},
     {"TsOH", "Ts1 O1 H1", 0, "warning:abbreviation@0", "C7 H8 O3 S1", 0, "tosyl"},
     {"Boc2O", "C10 H18 O5", 0, "", nullptr, 0, ""},
@@ -138,6 +138,75 @@ const Row kRows[] = {
     {"c2h5oh", nullptr, 0, "error:no-element@0", nullptr, 0, "did you mean 'C2H5OH'?"},
     {"nh4cl", nullptr, 0, "error:no-element@0", nullptr, 0, "did you mean 'NH4Cl'?"},
     {"ch3no2", nullptr, 0, "error:no-element@0", nullptr, 0, "did you mean 'CH3NO2'?"},
+    // A comma joining the parts of a salt or hydrate, as pharmacopoeias
+    // write them (a decimal comma elsewhere).
+    {"FeSO4,7H2O", "Fe1 S1 O5.7 H2", 0, "warning:hydrate-dot@4", "Fe1 S1 O11 H14", 0, "FeSO4*7H2O"},
+    {"C17H20ClNO3,3H2O", "C17 H22 Cl1 N1 O4.3", 0, "warning:hydrate-dot@10", "C17 H26 Cl1 N1 O6", 0, ""},
+    {"C20H24N2O2,HCl,2H2O", "C20 H27 N2 O3 Cl0.2", 0, "warning:hydrate-dot@14", "C20 H29 N2 O4 Cl1", 0, ""},
+    {"NaCl,KCl", "Na1 K1 Cl1", 0, "warning:hydrate-dot@4", "Na1 K1 Cl2", 0, ""},
+    {"C1,5H3", "C1.5 H3", 0, "", nullptr, 0, "decimal point"},
+    // Words in capitals with D or T: a list's compound, or no plausible molecule.
+    {"DTT", "[2H]1 [3H]2", 0, "warning:abbreviation@0", "C4 H10 O2 S2", 0, "dithiothreitol"},
+    {"HBTU", "H1 B1 [3H]1 U1", 0, "warning:abbreviation@0", "C11 H16 F6 N5 O1 P1", 0, ""},
+    {"TCEP", "C9 H15 O6 P1", 0, "note:abbreviation@0", nullptr, 0, "carboxyethyl"},
+    {"TDI", "[3H]1 [2H]1 I1", 0, "warning:abbreviation@0", nullptr, 0, "no plausible molecule"},
+    {"HDO", "H1 [2H]1 O1", 0, "", nullptr, 0, ""},
+    {"DCOOD", "[2H]2 C1 O2", 0, "", nullptr, 0, ""},
+    // Structures: no number.
+    {"CC(=O)OC1=CC=CC=C1C(O)=O", nullptr, 0, "error:smiles@0", nullptr, 0, "SMILES"},
+    {"CCO", nullptr, 0, "error:smiles@0", nullptr, 0, ""},
+    {"c1ccccc1", nullptr, 0, "error:smiles@0", nullptr, 0, ""},
+    {"C[C@@H](N)C(=O)O", nullptr, 0, "error:smiles@0", nullptr, 0, ""},
+    {"ClC=CCl", nullptr, 0, "error:smiles@0", nullptr, 0, ""},
+    {"InChI=1S/C9H8O4/c1-6(10)13-8-5-3-2-4-7(8)9(11)12/h2-5H,1H3,(H,11,12)", nullptr, 0, "error:inchi@0", nullptr, 0,
+     "formula layer is C9H8O4"},
+    {"BSYNRYMUTXBXSQ-UHFFFAOYSA-N", nullptr, 0, "error:inchi@0", nullptr, 0, "InChIKey"},
+    {"O=C=O", "C1 O2", 0, "", nullptr, 0, ""},
+    {"Cl3CCCl3", "C2 Cl6", 0, "", nullptr, 0, ""},
+    {"F2C=CF2", "C2 F4", 0, "", nullptr, 0, ""},
+    {"Co2(CO)8", "Co2 C8 O8", 0, "", nullptr, 0, ""},
+    // Charges as RDKit writes them.
+    {"C10H12N2+2", "C10 H12 N2", 2, "", nullptr, 0, "charge 2+"},
+    {"Fe+3", "Fe1", 3, "", nullptr, 0, ""},
+    {"C8H5O4-", "C8 H5 O4", -1, "", nullptr, 0, ""},
+    {"C6H5O7-3", "C6 H5 O73", 0, "warning:ambiguous-charge@6", "C6 H5 O7", -3, ""},
+    // Markup from documents, and a Windows line end.
+    {"H<sub>2</sub>O", "H2 O1", 0, "", nullptr, 0, "markup"},
+    {"H$_2$O", "H2 O1", 0, "", nullptr, 0, ""},
+    {"H_2O", "H2 O1", 0, "", nullptr, 0, ""},
+    {"H_{2}O", "H2 O1", 0, "", nullptr, 0, ""},
+    {"H~2~O", "H2 O1", 0, "", nullptr, 0, ""},
+    {"Ca<sub>3</sub>(PO<sub>4</sub>)<sub>2</sub>", "Ca3 P2 O8", 0, "", nullptr, 0, "3 places"},
+    {"SO<sub>4</sub><SUP>2-</SUP>", "S1 O4", -2, "", nullptr, 0, ""},
+    {"NH$_4^+$", "N1 H4", 1, "", nullptr, 0, ""},
+    {"<sup>13</sup>CH4", "[13C]1 H4", 0, "", nullptr, 0, ""},
+    {"H2O\r", "H2 O1", 0, "", nullptr, 0, ""},
+    // Deuterated solvents as bottles name them.
+    {"acetone-d6", "C3 [2H]6 O1", 0, "", nullptr, 0, "C3D6O"},
+    {"DMSO-d6", "C2 [2H]6 O1 S1", 0, "", nullptr, 0, ""},
+    {"methanol-d4", "C1 [2H]4 O1", 0, "", nullptr, 0, ""},
+    {"chloroform-d", "C1 [2H]1 Cl3", 0, "", nullptr, 0, ""},
+    {"d8-THF", "C4 [2H]8 O1", 0, "", nullptr, 0, ""},
+    {"benzene-d6", "C6 [2H]6", 0, "", nullptr, 0, ""},
+    {"CD2Cl2", "C1 [2H]2 Cl2", 0, "", nullptr, 0, ""},
+    {"acetone-d8", nullptr, 0, "error:deuterated@0", nullptr, 0, "has 6"},
+    // Buffers and reagents by name: read as the list's formula where the
+    // letters are no formula; a salt or a protein is no such compound.
+    {"Tris", "C4 H11 N1 O3", 0, "", nullptr, 0, "the abbreviation list"},
+    {"HEPES", "C8 H18 N2 O4 S1", 0, "", nullptr, 0, ""},
+    {"MOPS", "C7 H15 N1 O4 S1", 0, "", nullptr, 0, ""},
+    {"MES", "C6 H13 N1 O4 S1", 0, "", nullptr, 0, ""},
+    {"PIPES", "C8 H18 N2 O6 S2", 0, "", nullptr, 0, ""},
+    {"EDTA", "C10 H16 N2 O8", 0, "", nullptr, 0, ""},
+    {"EGTA", "C14 H24 N2 O10", 0, "", nullptr, 0, ""},
+    {"Tris\u00B7HCl", "C4 H12 N1 O3 Cl1", 0, "", nullptr, 0, ""},
+    {"Tris-HCl", "C4 H12 N1 O3 Cl1", 0, "", nullptr, 0, ""},
+    {"TCEP*HCl", "C9 H16 O6 P1 Cl1", 0, "", nullptr, 0, ""},
+    {"BSA", nullptr, 0, "error:abbreviation@0", nullptr, 0, "protein"},
+    {"Na2EDTA", nullptr, 0, "warning:abbreviation@3", "Na2 C10 H16 N2 O8", 0, ""},
+    // Advice that describes the reading made.
+    {"PO4 3-", "P1 O43", 0, "warning:joined-digits@2", nullptr, 0, "for the ion write PO4^3-"},
+    {"Pt(Ben)Cl2", "Pt1 B1 C2 H8 N2 Cl2", 0, "warning:abbreviation@3", nullptr, 0, "read as B, en "},
     // Plain formulas say nothing.
     {"K4[Fe(CN)6]", "K4 Fe1 C6 N6", 0, "", nullptr, 0, ""},
     {"Mg3(PO4)2", "Mg3 P2 O8", 0, "", nullptr, 0, ""},
@@ -206,13 +275,62 @@ TEST(AbbreviationList, FormulasMatchCatalogueMasses) {
     const char* name;
     double mass;
   } kCatalogue[] = {
-      {"bpy", 156.18},   {"phen", 180.21},  {"terpy", 233.27}, {"cod", 108.18},   {"nbd", 92.14},
-      {"dba", 234.30},   {"dppf", 554.39},  {"dppe", 398.42},  {"dppm", 384.40},  {"dppp", 412.45},
-      {"tmeda", 116.21}, {"NBS", 177.98},   {"NIS", 224.98},   {"DCC", 206.33},   {"DIC", 126.20},
-      {"DBU", 152.24},   {"DMAP", 122.17},  {"DABCO", 112.17}, {"DIPEA", 129.25}, {"TEA", 101.19},
-      {"TBAF", 261.47},  {"mCPBA", 172.57}, {"DDQ", 227.00},   {"AIBN", 164.21},  {"PCC", 215.56},
-      {"TFA", 114.02},   {"DMSO", 78.13},   {"NMP", 99.13},    {"HMPA", 179.20},  {"HOBt", 135.13},
-      {"CDI", 162.15},   {"EDC", 155.25},   {"DCM", 84.93},    {"LDA", 107.12},
+      {"bpy", 156.18},
+      {"phen", 180.21},
+      {"terpy", 233.27},
+      {"cod", 108.18},
+      {"nbd", 92.14},
+      {"dba", 234.30},
+      {"dppf", 554.39},
+      {"dppe", 398.42},
+      {"dppm", 384.40},
+      {"dppp", 412.45},
+      {"tmeda", 116.21},
+      {"NBS", 177.98},
+      {"NIS", 224.98},
+      {"DCC", 206.33},
+      {"DIC", 126.20},
+      {"DBU", 152.24},
+      {"DMAP", 122.17},
+      {"DABCO", 112.17},
+      {"DIPEA", 129.25},
+      {"TEA", 101.19},
+      {"TBAF", 261.47},
+      {"mCPBA", 172.57},
+      {"DDQ", 227.00},
+      {"AIBN", 164.21},
+      {"PCC", 215.56},
+      {"TFA", 114.02},
+      {"DMSO", 78.13},
+      {"NMP", 99.13},
+      {"HMPA", 179.20},
+      {"HOBt", 135.13},
+      {"CDI", 162.15},
+      {"EDC", 155.25},
+      {"DCM", 84.93},
+      {"LDA", 107.12},
+      // Buffers and reagents of biochemistry.
+      {"Tris", 121.14},
+      {"HEPES", 238.30},
+      {"MOPS", 209.26},
+      {"MES", 195.24},
+      {"PIPES", 302.37},
+      {"CAPS", 221.32},
+      {"TAPS", 243.28},
+      {"Tricine", 179.17},
+      {"Bicine", 163.17},
+      {"EDTA", 292.24},
+      {"EGTA", 380.35},
+      {"DTT", 154.25},
+      {"TCEP", 250.19},
+      {"DTNB", 396.35},
+      {"IPTG", 238.30},
+      {"PMSF", 174.19},
+      {"SDS", 288.38},
+      {"CHAPS", 614.88},
+      {"TEMED", 116.21},
+      {"HBTU", 379.24},
+      {"HATU", 380.23},
   };
   // A name ends where a symbol may: not before a small letter.
   EXPECT_EQ(context->AcronymAt("Phenol", 6), nullptr);
@@ -222,6 +340,16 @@ TEST(AbbreviationList, FormulasMatchCatalogueMasses) {
     ASSERT_NE(a, nullptr) << c.name;
     const Reading r = Read(*context, a->formula.data(), a->formula.size());
     EXPECT_NEAR(r.molar_mass, c.mass, 0.011) << c.name << " " << a->formula;
+  }
+}
+
+// A suggestion only where its reading is a plausible formula.
+TEST(Advice, NoSuggestionOfAnImplausibleReading) {
+  auto context = ShippedContext();
+  for (const char* text : {"am(no3)3", "sat.", "at"}) {
+    const Reading r = Read(*context, text, std::strlen(text));
+    for (const Diagnostic& d : r.diagnostics)
+      EXPECT_EQ(d.message.find("did you mean"), std::string::npos) << d.message;
   }
 }
 
