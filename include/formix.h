@@ -425,9 +425,22 @@ FORMIX_API size_t formix_find_passed(const formix_find *find);
 FORMIX_API size_t formix_find_unlisted(const formix_find *find);
 FORMIX_API int formix_find_complete(const formix_find *find);
 FORMIX_API const char *formix_find_warning(const formix_find *find);
-/* The journal's line for the first candidate the rules kept ("" for a
- * neutral mass). */
+/* The journal's line of the formula chosen ("" for none): a line names a
+ * formula someone chose, never rank 1 of many.  After the search it is
+ * the line of the only candidate the rules keep; formix_find_choose
+ * chooses another: the user's own `formula` (the neutral M with an
+ * adduct, the ion without its charge with a charge; read with nothing to
+ * warn about, listed or not), or else candidate `pick` (1-based).  It
+ * returns why there is no line ("" when there is one), valid until the
+ * next call on `find`.  formix_find_given: 1 + the index of the listed
+ * candidate that is the formula chosen (0: none). */
 FORMIX_API const char *formix_find_hrms(const formix_find *find);
+FORMIX_API const char *formix_find_choose(formix_find *find, const formix_context *context, const char *formula,
+                                          size_t pick);
+FORMIX_API size_t formix_find_given(const formix_find *find);
+/* The line each listed candidate would have, were it chosen ("" for a
+ * neutral mass, and past the first 1000). */
+FORMIX_API const char *formix_find_candidate_hrms(const formix_find *find, size_t index);
 /* The candidates listed: the formula in the ranges' order and in Hill
  * order (an ion's with its charge), its monoisotopic mass (u), the m/z
  * searched for, the error (found - m/z) / m/z in ppm and in mDa, the DBE (NaN

@@ -93,7 +93,9 @@ function makeApi(m) {
   // ("[M+H]+": the candidates are M) or charge (1, -2 or '2+': the
   // candidate is the ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
   // radical, explain, peaks ([[mz, intensity], ...] or "mz:i,mz:i"),
-  // resolvingPower, limit, source ("ESI").
+  // resolvingPower, limit, source ("ESI"); formula (the formula meant) or
+  // pick (a candidate's number, 1-based) for the HRMS line, which is given
+  // only for a formula chosen or the only candidate left.
   function findFormulas(mz, options = {}) {
     if (options.adduct !== undefined && options.charge !== undefined) {
       throw new RangeError('formix: give adduct or charge, not both');
@@ -117,11 +119,22 @@ function makeApi(m) {
     const peaks = Array.isArray(options.peaks) ? options.peaks.map(([p, i]) => `${Number(p)}:${Number(i)}`).join(',')
       : options.peaks;
     const flags = (options.rules === false ? 1 : 0) | (options.radical ? 2 : 0) | (options.explain ? 4 : 0);
+    if (options.formula !== undefined && options.pick !== undefined) {
+      throw new RangeError('formix: give formula or pick, not both');
+    }
+    const pick = options.pick ?? 0;
+    if (options.pick !== undefined && !(Number.isInteger(pick) && pick >= 1)) {
+      throw new RangeError('formix: pick must be a whole number of at least 1');
+    }
     return withOptional(ion, (ip) => withOptional(options.elements, (ep) => withOptional(peaks, (pp) =>
-      withOptional(options.source, (sp) => document(
+      withOptional(options.source, (sp) => withOptional(options.formula, (fp) => owned(
         m._formix_find_formulas(context, Number(mz), ip, options.ppm ?? NaN, options.mda ?? NaN, ep, pp,
           options.resolvingPower ?? NaN, limit, flags, sp),
-        m._formix_find_json, m._formix_find_free)))));
+        m._formix_find_free, (f) => {
+          const why = fp !== 0 || pick !== 0 ? m.UTF8ToString(m._formix_find_choose(f, context, fp, pick)) : '';
+          const doc = parsed(m._formix_find_json(f));
+          return why === '' || doc.error ? doc : { ...doc, error: why };
+        }))))));
   }
 
   // Texts (each optional) in the module's memory for the length of `use`.

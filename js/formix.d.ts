@@ -112,6 +112,8 @@ export interface FormulaCandidate {
   broken?: string;
   /** With peaks: the isotope score, 0 to 100. */
   score?: number;
+  /** The journal's line, were this candidate chosen (none for a neutral mass). */
+  hrms?: string;
 }
 export interface FoundFormulas {
   mz: number;
@@ -130,8 +132,13 @@ export interface FoundFormulas {
   complete?: boolean;
   removed?: Record<string, number>;
   candidates?: FormulaCandidate[];
-  /** The journal's line for the first candidate the rules keep. */
+  /** The journal's line of the formula chosen (options formula or pick), or of the only candidate
+   * left; never of rank 1 of many. */
   hrms?: string;
+  /** The Hill formula of that line. */
+  chosen?: string;
+  /** 1 + the index of the candidate that is the formula chosen (absent: not listed). */
+  given?: number;
   /** Present when the list may be incomplete. */
   warning?: string;
 }
@@ -140,7 +147,7 @@ export interface FoundFormulas {
 export function findFormulas(mz: number, options?: {
   adduct?: string; charge?: number | string; ppm?: number; mda?: number; elements?: string; rules?: boolean;
   radical?: boolean; explain?: boolean; peaks?: [number, number][] | string; resolvingPower?: number;
-  limit?: number; source?: string;
+  limit?: number; source?: string; formula?: string; pick?: number;
 }): FoundFormulas;
 
 /** A solution at the bench, base units: g, mol/L, g/L, L (docs/solutions.md). */

@@ -189,13 +189,17 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
                   ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
                   rules: bool = True, radical: bool = False, explain: bool = False,
                   peaks: Optional[Sequence[Tuple[float, float]]] = None, resolution: Optional[float] = None,
-                  limit: Optional[int] = None, source: str = "ESI") -> FoundFormulas:
+                  limit: Optional[int] = None, source: str = "ESI", formula: Optional[str] = None,
+                  pick: Optional[int] = None) -> FoundFormulas:
     """Every formula within ``ppm`` (default 5) or ``mda`` of a found m/z,
     as an ``adduct`` ion of M, an ion of ``charge`` of its own, or with
     neither a neutral mass; within element ranges (``elements``, such as
     "C0-30H0-60N0-5O0-10"; None: the organic default), held to the chemical
     rules unless ``rules`` is False, scored against found isotope ``peaks``
-    ((m/z, intensity) pairs) when given (docs/find.md).
+    ((m/z, intensity) pairs) when given (docs/find.md).  The HRMS line
+    (``hrms``) is that of the ``formula`` meant (marked by ``given``), of
+    candidate ``pick`` (1-based), or of the only candidate left; never of
+    rank 1 of many.
 
     >>> f = find_formulas(328.1911, adduct="[M+H]+", elements="C0-30H0-50N0-3O0-6")
     >>> [(c.hill, c.dbe) for c in f.candidates], f.hrms
@@ -220,7 +224,16 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
     handle = _lib.formix_find_formulas(context._handle, float(mz), ion, _or_default(ppm), _or_default(mda),
                                        _text(elements, "elements") if elements is not None else None, peak_text,
                                        _or_default(resolution), limit or 0, flags, _text(source, "source"))
+    if formula is not None and pick is not None:
+        raise ValueError("give formula or pick, not both")
+    if pick is not None and (not isinstance(pick, int) or isinstance(pick, bool) or pick < 1):
+        raise ValueError("pick must be a whole number of at least 1")
     with _owned(handle, "formix_find_formulas", _lib.formix_find_free):
+        if formula is not None or pick is not None:
+            why = _lib.formix_find_choose(handle, context._handle,
+                                          _text(formula, "formula") if formula is not None else None, pick or 0)
+            if why:
+                raise ValueError(why.decode())
         return found_formulas_from(_lib.formix_find_json(handle))
 
 

@@ -145,6 +145,12 @@ class Participant:
     equiv: Optional[float] = None
     given: bool = False
     limiting: bool = False
+    diagnostics: List["Diagnostic"] = field(default_factory=list)
+
+    @property
+    def flagged(self) -> bool:
+        """Whether its formula was read with a warning: its numbers may not be the ones meant."""
+        return any(d.severity == "warning" for d in self.diagnostics)
 
 
 @dataclass(frozen=True)
@@ -233,6 +239,7 @@ class Candidate:
     rules: List[str]
     broken: Optional[str] = None
     score: Optional[float] = None
+    hrms: Optional[str] = None
 
 
 @dataclass(frozen=True)
@@ -240,7 +247,11 @@ class FoundFormulas:
     """The formulas within the tolerance of an m/z: the candidates listed,
     how many were within, kept by the rules and not listed, how many each
     rule removed, whether the search was complete (else ``warning`` says
-    why) and the HRMS line of the first."""
+    why), and the journal's HRMS line of the formula chosen: the ``formula``
+    or ``pick`` asked for, or the only candidate left; never rank 1 of many
+    (each candidate's own line is its ``hrms``).  ``chosen`` is its Hill
+    formula and ``given`` 1 + its index among the candidates (0: not
+    listed)."""
 
     candidates: List[Candidate]
     within: int
@@ -250,6 +261,8 @@ class FoundFormulas:
     complete: bool
     hrms: Optional[str] = None
     warning: Optional[str] = None
+    chosen: Optional[str] = None
+    given: int = 0
 
 
 @dataclass(frozen=True)
@@ -364,7 +377,8 @@ def reaction_from(text: bytes) -> Reaction:
         raise ValueError(d["error"])
     return Reaction(d["equation"], [
         Participant(p["formula"], p["side"], p["coefficient"], p["molar_mass"], p.get("moles"), p.get("mass"),
-                    p.get("volume"), p.get("equiv"), p.get("given", False), p.get("limiting", False))
+                    p.get("volume"), p.get("equiv"), p.get("given", False), p.get("limiting", False),
+                    [_diagnostic(x) for x in p.get("diagnostics", [])])
         for p in d["participants"]])
 
 
@@ -396,10 +410,11 @@ def found_formulas_from(text: bytes) -> FoundFormulas:
     if "error" in d:
         raise ValueError(d["error"])
     candidates = [Candidate(c["formula"], c["hill"], c["monoisotopic_mass"], c["mz"], c["ppm"], c["error_mda"],
-                            c["dbe"], c["rules"], c.get("broken"), c.get("score")) for c in d["candidates"]]
+                            c["dbe"], c["rules"], c.get("broken"), c.get("score"), c.get("hrms"))
+                  for c in d["candidates"]]
     return FoundFormulas(candidates, int(d["within"]), int(d["passed"]), int(d["unlisted"]),
                          {k: int(v) for k, v in d["removed"].items()}, d["complete"], d.get("hrms"),
-                         d.get("warning"))
+                         d.get("warning"), d.get("chosen"), int(d.get("given", 0)))
 
 
 def solution_from(text: bytes) -> Solution:

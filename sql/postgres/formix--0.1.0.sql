@@ -9,5 +9,15 @@ CREATE FUNCTION formix_hill(text) RETURNS text
   AS 'MODULE_PATHNAME', 'pg_formix_hill' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
 CREATE FUNCTION formix_charge(text) RETURNS integer
   AS 'MODULE_PATHNAME', 'pg_formix_charge' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
+-- With accept_warnings true: the number of a reading with a warning too
+-- (without, such a reading gives NULL, as one with an error does).
+CREATE FUNCTION formix_molar_mass(text, accept_warnings boolean) RETURNS double precision
+  AS 'MODULE_PATHNAME', 'pg_formix_molar_mass' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
+CREATE FUNCTION formix_monoisotopic_mass(text, accept_warnings boolean) RETURNS double precision
+  AS 'MODULE_PATHNAME', 'pg_formix_monoisotopic_mass' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
+CREATE FUNCTION formix_hill(text, accept_warnings boolean) RETURNS text
+  AS 'MODULE_PATHNAME', 'pg_formix_hill' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
+CREATE FUNCTION formix_charge(text, accept_warnings boolean) RETURNS integer
+  AS 'MODULE_PATHNAME', 'pg_formix_charge' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
 CREATE FUNCTION formix_reading(text) RETURNS text
   AS 'MODULE_PATHNAME', 'pg_formix_reading' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;

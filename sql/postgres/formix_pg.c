@@ -4,10 +4,15 @@
  * formix_charge and formix_reading, each of a text.  One toolkit context a
  * server process, over the data files of the extension's share directory
  * (<sharedir>/extension/formix32).  A formula with an error gives NULL;
- * formix_reading says why.  Nothing is written to the server's standard
+ * formix_reading says why.  A formula read with a warning (perhaps not the
+ * number meant) gives NULL too, as a column cannot carry the flag, unless
+ * the call asks for the number anyway: the first four functions take a
+ * second argument, accept_warnings boolean (formix_molar_mass(f, true)).
+ * Nothing is written to the server's standard
  * error: the toolkit has no notifier. */
 #include "postgres.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -40,6 +45,9 @@ static formix_context* Context(void) {
   return context;
 }
 
+/* Whether the call asks for a flagged reading's number (argument 1). */
+static int AcceptsWarnings(FunctionCallInfo fcinfo) { return PG_NARGS() > 1 && PG_GETARG_BOOL(1); }
+
 /* The reading of argument 0 (never NULL: the functions are STRICT). */
 static formix_reading* Read(FunctionCallInfo fcinfo) {
   text* formula = PG_GETARG_TEXT_PP(0);
@@ -49,23 +57,30 @@ static formix_reading* Read(FunctionCallInfo fcinfo) {
   return r;
 }
 
+/* Whether the reading gives a value to this call: one with no error, and
+ * no warning unless the call accepts them. */
+static int Usable(FunctionCallInfo fcinfo, const formix_reading* r) {
+  return formix_reading_has_value(r) && (formix_reading_worst(r) < FORMIX_WARNING || AcceptsWarnings(fcinfo));
+}
+
 PG_FUNCTION_INFO_V1(pg_formix_molar_mass);
 Datum pg_formix_molar_mass(PG_FUNCTION_ARGS) {
   text* formula = PG_GETARG_TEXT_PP(0);
   const char* data = VARDATA_ANY(formula);
   const size_t length = VARSIZE_ANY_EXHDR(formula);
   double mass = 0.0;
+  int worst = -1;
   /* The batch call for one: the reading's number without the reading
    * object where the reader has nothing to say (NaN: an error). */
-  formix_molar_masses(Context(), &data, &length, 1, &mass, NULL);
-  if (mass != mass) PG_RETURN_NULL();
+  formix_molar_masses(Context(), &data, &length, 1, &mass, &worst);
+  if (mass != mass || (worst >= FORMIX_WARNING && !AcceptsWarnings(fcinfo))) PG_RETURN_NULL();
   PG_RETURN_FLOAT8(mass);
 }
 
 PG_FUNCTION_INFO_V1(pg_formix_monoisotopic_mass);
 Datum pg_formix_monoisotopic_mass(PG_FUNCTION_ARGS) {
   formix_reading* r = Read(fcinfo);
-  const double mass = formix_monoisotopic_mass(Context(), r);
+  const double mass = Usable(fcinfo, r) ? formix_monoisotopic_mass(Context(), r) : NAN;
   formix_reading_free(r);
   if (mass != mass) PG_RETURN_NULL();
   PG_RETURN_FLOAT8(mass);
@@ -74,7 +89,7 @@ Datum pg_formix_monoisotopic_mass(PG_FUNCTION_ARGS) {
 PG_FUNCTION_INFO_V1(pg_formix_hill);
 Datum pg_formix_hill(PG_FUNCTION_ARGS) {
   formix_reading* r = Read(fcinfo);
-  text* hill = formix_reading_has_value(r) ? cstring_to_text(formix_reading_hill(r)) : NULL;
+  text* hill = Usable(fcinfo, r) ? cstring_to_text(formix_reading_hill(r)) : NULL;
   formix_reading_free(r);
   if (hill == NULL) PG_RETURN_NULL();
   PG_RETURN_TEXT_P(hill);
@@ -83,7 +98,7 @@ Datum pg_formix_hill(PG_FUNCTION_ARGS) {
 PG_FUNCTION_INFO_V1(pg_formix_charge);
 Datum pg_formix_charge(PG_FUNCTION_ARGS) {
   formix_reading* r = Read(fcinfo);
-  const int has_value = formix_reading_has_value(r);
+  const int has_value = Usable(fcinfo, r);
   const int charge = formix_reading_charge(r);
   formix_reading_free(r);
   if (!has_value) PG_RETURN_NULL();

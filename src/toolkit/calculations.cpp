@@ -522,6 +522,26 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
   }
 }
 
+FORMIX_API const char* formix_find_choose(formix_find* f, const formix_context* c, const char* formula,
+                                          std::size_t pick) {
+  if (f == nullptr || c == nullptr) return "no search or no context";
+  try {
+    f->json.clear();
+    f->choice = formix::toolkit::ChooseFormula(*c->context, f->query, &f->result,
+                                               formula != nullptr ? formula : "", pick);
+    return f->choice.c_str();
+  } catch (...) {
+    return "out of memory";
+  }
+}
+
+FORMIX_API std::size_t formix_find_given(const formix_find* f) { return f != nullptr ? f->result.given : 0; }
+
+FORMIX_API const char* formix_find_candidate_hrms(const formix_find* f, std::size_t i) {
+  const auto* c = CandidateAt(f, i);
+  return c != nullptr ? c->hrms.c_str() : "";
+}
+
 FORMIX_API void formix_find_free(formix_find* f) { delete f; }
 FORMIX_API const char* formix_find_error(const formix_find* f) {
   return f != nullptr ? f->result.error.c_str() : "no result";

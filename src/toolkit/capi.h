@@ -75,6 +75,7 @@ struct formix_find {
   formix::toolkit::FindQuery query;
   formix::toolkit::FindResult result;
   std::string json;
+  std::string choice;  // why formix_find_choose gave no line
 };
 
 struct formix_ratios {

@@ -192,6 +192,7 @@ void WriteReaction(JsonWriter& json, const Reaction& r, std::string_view equatio
       json.Key("given").Bool(p.given);
       if (limiting) json.Key("limiting").Bool(true);
     }
+    WriteDiagnostics(json, p.reading);  // a warning flags its numbers wherever they are shown
     json.Close();
   }
   json.Close().Close();
@@ -320,10 +321,12 @@ void WriteFind(JsonWriter& json, const FindResult& r, const FindQuery& q) {
     json.Close();
     if (!c.broken.empty()) json.Key("broken").String(c.broken);
     if (c.score >= 0) json.Key("score").Number(c.score);
+    if (!c.hrms.empty()) json.Key("hrms").String(c.hrms);
     json.Close();
   }
   json.Close();
-  if (!r.hrms.empty()) json.Key("hrms").String(r.hrms);
+  if (!r.hrms.empty()) json.Key("hrms").String(r.hrms).Key("chosen").String(r.chosen);
+  if (r.given != 0) json.Key("given").Integer(static_cast<long long>(r.given));
   if (!r.warning.empty()) json.Key("warning").String(r.warning);
   json.Close();
 }

@@ -494,15 +494,75 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   }
   result.unlisted = eligible - listed.size();
   result.candidates = std::move(listed);
+  // Every listed candidate's line, for a front to show the one chosen (the
+  // first kMaxFindScored: each reads its ion); the result's own line only
+  // where one candidate is left.
   if (charge != 0 && !q.calculated) {
-    for (const FindCandidate& f : result.candidates) {
+    for (std::size_t i = 0; i < result.candidates.size() && i < kMaxFindScored; ++i) {
+      FindCandidate& f = result.candidates[i];
       AdductIon ion;
-      if (!f.broken.empty() || !ion_of(f, &ion)) continue;
-      result.hrms = HrmsLine(q.source, ion, q.mz);
-      break;
+      if (f.broken.empty() && ion_of(f, &ion)) f.hrms = HrmsLine(q.source, ion, q.mz);
+    }
+    if (result.passed == 1 && result.candidates.size() == 1 && !result.candidates[0].hrms.empty()) {
+      result.hrms = result.candidates[0].hrms;
+      result.chosen = result.candidates[0].hill;
+      result.given = 1;
     }
   }
   return result;
+}
+
+std::string ChooseFormula(const Context& context, const FindQuery& q, FindResult* r,
+                          const std::string& formula, std::size_t pick) {
+  if (!r->error.empty()) return r->error;
+  if (q.calculated) return "the m/z is a formula's, not a found one: no HRMS line";
+  if (q.adduct.empty() && r->charge == 0)
+    return "a neutral mass has no HRMS line: give the ion (--adduct or --charge)";
+  r->hrms.clear();
+  r->chosen.clear();
+  r->given = 0;
+  if (formula.empty()) {
+    if (pick == 0 || pick > r->candidates.size()) {
+      return "there is no candidate " + std::to_string(pick) + " (" + std::to_string(r->candidates.size()) +
+             " listed)";
+    }
+    const FindCandidate& f = r->candidates[pick - 1];
+    if (f.hrms.empty()) return "candidate " + std::to_string(pick) + ", " + f.hill + ", has no HRMS line";
+    r->hrms = f.hrms;
+    r->chosen = f.hill;
+    r->given = pick;
+    return "";
+  }
+  const Reading m = Read(context, formula.data(), formula.size());
+  for (const Diagnostic& d : m.diagnostics) {
+    if (d.severity >= kWarning) return "the formula " + formula + " is flagged: " + d.message;
+  }
+  if (!m.has_value || m.charge != 0)
+    return "give the formula of the neutral M (with --adduct) or of the ion without its charge";
+  std::vector<std::pair<std::string, double>> pairs;
+  for (std::size_t i : m.hill_order) pairs.emplace_back(m.elements[i].symbol, m.elements[i].atoms);
+  const std::string hill = HillFormula(pairs, r->charge != 0 && q.adduct.empty() ? r->charge : 0, false);
+  AdductIon ion;
+  if (!q.adduct.empty()) {
+    const ExactMasses x = Exact(context, m, {q.adduct});
+    if (!x.error.empty()) return x.error;
+    if (x.adducts.size() != 1 || !x.adducts[0].possible) return formula + " has no " + q.adduct + " ion";
+    ion = x.adducts[0];
+  } else {
+    const std::string text = formula + ChargeSuffix(r->charge);
+    const ExactMasses x = SpeciesExact(context, Read(context, text.data(), text.size()));
+    if (!x.error.empty()) return x.error;
+    ion.name = "[M]" + ChargeSuffix(r->charge).substr(1);
+    ion.formula = HillFormula(pairs, 0, false);
+    ion.charge = r->charge;
+    ion.mz = x.mz;
+  }
+  r->hrms = HrmsLine(q.source, ion, q.mz);
+  r->chosen = hill;
+  for (std::size_t i = 0; i < r->candidates.size(); ++i) {
+    if (r->candidates[i].hill == hill) r->given = i + 1;
+  }
+  return "";
 }
 
 }  // namespace formix::toolkit

@@ -103,6 +103,7 @@ struct FindCandidate {
   std::vector<std::string> rules;  // the rules checked and passed
   std::string broken;              // the rule that removed it ("" when none; with `explain`)
   double score = -1.0;             // against the found peaks, 0 to 100 (-1: not scored)
+  std::string hrms;                // the journal's line were it chosen ("" for a neutral mass)
 };
 
 struct FindResult {
@@ -119,10 +120,22 @@ struct FindResult {
   bool complete = true;                        // false when the search stopped at its step budget
   double steps = 0.0;
   std::string warning;  // said when the list may be incomplete
-  std::string hrms;     // the journal's line for the first candidate ("" for a neutral mass)
+  // The journal's line of the formula chosen: the only candidate the rules
+  // keep, or one chosen by ChooseFormula; never rank 1 of many ("" for
+  // none, and for a neutral mass).
+  std::string hrms;
+  std::string chosen;     // the Hill formula of the line ("" for none)
+  std::size_t given = 0;  // 1 + the index of the candidate that is the formula chosen (0: none listed)
 };
 
 FindResult FindFormulas(const Context& context, const FindQuery& query);
+
+// Chooses the formula of the journal's line: the user's own `formula`
+// (read with nothing to warn about; listed or not), or else candidate
+// `pick` (1-based; 0: none).  Returns why there is no line ("" when the
+// line is in `result->hrms`).
+std::string ChooseFormula(const Context& context, const FindQuery& query, FindResult* result,
+                          const std::string& formula, std::size_t pick);
 
 // The score of a calculated pattern against found peaks, 0 (nothing
 // alike) to 100 (the same): each found peak is paired with the calculated

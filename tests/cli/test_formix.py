@@ -320,6 +320,27 @@ class Commands(unittest.TestCase):
         self.assertEqual([c["hill"] for c in doc["candidates"]], ["C20H25NO3"])
         self.assertEqual((doc["candidates"][0]["dbe"], doc["passed"]), (9, 1))
         self.assertEqual(doc["hrms"], "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.")
+        # The journal's line only for a formula chosen: with the default ranges 15 formulas are kept and
+        # the first by error is C12H27ClFN5O2, not the user's; none of them gets a line unasked.
+        line = "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."
+        doc = valid_json(self, formix("find", "328.1911", "--adduct", "[M+H]+", "--json")[1])
+        self.assertGreater(doc["passed"], 1)
+        self.assertEqual(("hrms" in doc, doc["candidates"][0]["hill"] != "C20H25NO3"), (False, True))
+        self.assertIn(line, [c.get("hrms") for c in doc["candidates"]])
+        self.assertNotIn("Calcd", formix("find", "328.1911", "--adduct", "[M+H]+")[1])
+        status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--formula", "C20H25NO3")
+        self.assertEqual((status, out.count("HRMS"), out.strip().splitlines()[-1]), (0, 1, line))
+        self.assertIn("C20H25NO3", [r.split()[2] for r in out.splitlines() if r.split()[1:2] == ["<"]])
+        doc = valid_json(self, formix("find", "328.1911", "--adduct", "[M+H]+", "--pick", "2", "--json")[1])
+        self.assertEqual((doc["chosen"], doc["given"]), (doc["candidates"][1]["hill"], 2))
+        self.assertEqual(doc["hrms"], doc["candidates"][1]["hrms"])
+        # A flagged formula is refused with its diagnostics; one not listed is said.
+        status, _, err = formix("find", "328.1911", "--adduct", "[M+H]+", "--formula", "C20H25NO3.HBr.2H2O")
+        self.assertEqual(status, 2)
+        self.assertIn("hydrate-dot" if "hydrate-dot" in err else "joins two parts", err)
+        status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--formula", "C6H12O6")
+        self.assertEqual(status, 2)
+        self.assertIn("C6H12O6 is not among the formulas listed", out)
         status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--elements", "C0-30H0-50N0-3O0-6",
                                 "--no-rules", "--limit", "1", "--ppm", "50")
         self.assertEqual(status, 0)

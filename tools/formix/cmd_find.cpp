@@ -1,6 +1,7 @@
 // cmd_find.cpp -- formix find: formulas from an accurate mass, held to the
 // chemical rules, ranked by error or by their isotope pattern's score
-// against found peaks, with the HRMS line for the first.
+// against found peaks; the HRMS line only for a formula chosen (--formula,
+// --pick) or the only one left.
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -77,6 +78,25 @@ void CommandFind(Session& s) {
   if (!f) throw IoError{"out of memory"};
   const std::string error = formix_find_error(f.get());
   if (!error.empty()) throw UsageError{error};
+  if (o.formula && o.pick) throw UsageError{"give --formula or --pick, not both"};
+  std::size_t pick = 0;
+  if (o.pick) {
+    const double n = ParseNumber(*o.pick, "--pick");
+    if (!(n >= 1 && n <= 1e6) || n != std::floor(n))
+      throw UsageError{"--pick takes a candidate's number, 1 or more"};
+    pick = static_cast<std::size_t>(n);
+  }
+  if (o.formula) {
+    // The formula meant, read as every formula is: its diagnostics said.
+    Reading r = s.Read(*o.formula);
+    // A flagged formula gets no journal line: its diagnostics are said.
+    if (!s.Shows(r.get()) || formix_reading_worst(r.get()) >= FORMIX_WARNING) throw CommandFailed{};
+  }
+  if (o.formula || o.pick) {
+    const std::string why =
+        formix_find_choose(f.get(), s.context, o.formula ? o.formula->c_str() : nullptr, pick);
+    if (!why.empty()) throw UsageError{why};
+  }
   const std::string warning = formix_find_warning(f.get());
   const std::size_t n = formix_find_count(f.get());
   if (!warning.empty()) Tell("formix: find " + Printable(o.args[0]) + ": warning: " + warning + "\n");
@@ -98,16 +118,16 @@ void CommandFind(Session& s) {
   head += std::to_string(within) + (within == 1 ? " formula" : " formulas") + " within the window";
   head += o.no_rules ? " (rules off)\n" : "; the chemical rules keep " + std::to_string(passed) + "\n";
   Write(head);
-  if (n == 0) return;
   std::vector<std::string> columns = {
       "#", "formula", "monoisotopic (u)", ion.empty() ? "mass" : "m/z", "error (ppm)", "error (mDa)", "DBE"};
   const bool scored = o.peaks.has_value();
   if (scored) columns.push_back("score");
   if (o.explain) columns.push_back("removed by");
   Table table(columns);
+  const std::size_t given = formix_find_given(f.get());
   for (std::size_t i = 0; i < n; ++i) {
     const double dbe = formix_find_dbe(f.get(), i);
-    std::vector<std::string> row = {std::to_string(i + 1),
+    std::vector<std::string> row = {std::to_string(i + 1) + (i + 1 == given ? " <" : ""),
                                     formix_find_hill(f.get(), i),
                                     Fixed(formix_find_monoisotopic(f.get(), i), o.precision),
                                     Fixed(formix_find_mz(f.get(), i), o.precision),
@@ -121,13 +141,21 @@ void CommandFind(Session& s) {
     if (o.explain) row.push_back(formix_find_broken(f.get(), i));
     table.Add(row);
   }
-  table.Print();
+  if (n > 0) table.Print();
   const std::size_t unlisted = formix_find_unlisted(f.get());
   if (unlisted > 0) {
     Write(std::to_string(unlisted) + " more not listed (--limit " + std::to_string(n) + ")\n");
   }
   const std::string hrms = formix_find_hrms(f.get());
-  if (!hrms.empty()) Write(hrms + "\n");
+  if (o.formula && given == 0) {
+    Write(std::string(o.formula ? *o.formula : "") + " is not among the formulas listed\n");
+    s.flagged = true;
+  }
+  if (!hrms.empty()) {
+    Write(hrms + "\n");
+  } else if (n > 1 && ion.size() > 0 && !calculated) {
+    Write("(an HRMS line is printed for the formula meant: --formula F, or --pick N)\n");
+  }
 }
 
 }  // namespace formix::tool

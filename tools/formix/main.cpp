@@ -46,7 +46,7 @@ const Command kCommands[] = {
     {"find",
      CommandFind,
      {"--adduct", "--charge", "--ppm", "--mda", "--elements", "--no-rules", "--radical", "--explain",
-      "--peaks", "--resolution", "--limit", "--source"}},
+      "--peaks", "--resolution", "--limit", "--source", "--formula", "--pick"}},
     {"solution", CommandSolution, {"--conc", "--volume", "--mass", "--purity", "--density", "--solvent"}},
     {"dilute", CommandDilute, {"--stock", "--conc", "--volume", "--density", "--solvent"}},
     {"sequence",
@@ -140,6 +140,9 @@ const char kHelp[] =
     "  --explain         find: list the formulas a rule removed too, naming the rule\n"
     "  --peaks LIST      find: found isotope peaks m/z:intensity,... to score the patterns against\n"
     "  --limit N         find: list at most N formulas (default 100)\n"
+    "  --formula F       find: the formula meant, marked in the list, with its HRMS line\n"
+    "  --pick N          find: the HRMS line of candidate N (the line is printed only for a\n"
+    "                    formula chosen, or when one candidate is left)\n"
     "  --no-check        react: do not refuse an equation that does not balance\n"
     "  --conc C          solution, dilute: the concentration, with its unit: 50mM, 0.1M, 5mg/mL,\n"
     "                    '2 % w/v', 10ppm (docs/solutions.md lists them)\n"

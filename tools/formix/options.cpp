@@ -75,6 +75,8 @@ const CommandOption<std::optional<std::string>> kValueOptions[] = {
     {"--mda", &Options::mda},
     {"--peaks", &Options::peaks},
     {"--limit", &Options::limit},
+    {"--formula", &Options::formula},
+    {"--pick", &Options::pick},
     {"--volume", &Options::volume},
     {"--purity", &Options::purity},
     {"--solvent", &Options::solvent},
