@@ -29,6 +29,7 @@ from __future__ import annotations
 
 import ctypes
 import math
+import warnings
 from typing import Dict, List, Optional, Sequence, Union
 
 try:  # arrays in and out where NumPy is installed
@@ -42,11 +43,11 @@ from ._library import PathLike, _lib, _owned, _quiet_molar_mass, _text, library_
 from .calculations import (atom_ratios, dilute, elemental_analysis, exact_masses, find_formula, find_formulas,
                            isotope_pattern, react, reaction_masses, sequence, solution)
 from .results import (AdductIon, Analysis, Candidate, Chain, Diagnostic, Dilution, ElementShare, ExactMasses,
-                      FormulaError, FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern,
+                      FlaggedRows, FormulaError, FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern,
                       Participant, Reaction, Reading, Solution, SolvateFit, _share, reading_from)
 
 __all__ = [
-    "Diagnostic", "FormulaWarning", "FormulaError", "ElementShare", "Reading", "Context",
+    "Diagnostic", "FormulaWarning", "FormulaError", "FlaggedRows", "ElementShare", "Reading", "Context",
     "strict", "read", "molar_mass", "molar_masses", "monoisotopic_masses", "hill_formulas", "composition",
     "number_of_atoms", "percent_of_element",
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
@@ -100,17 +101,50 @@ def molar_mass(formula: str) -> float:
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 
 
-def molar_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]:
+def _said(severities: Sequence[int], missing: Sequence[int], formulas: Sequence[object]) -> List[bool]:
+    """The rows a bulk call flags, said once: one :class:`FlaggedRows`
+    warning naming how many were read with a warning and how many have no
+    number, and where (inside :func:`strict`, a :class:`FormulaError` with
+    the diagnostics of the first hundred).  Returns the mask of the rows
+    read with a warning."""
+    absent = set(missing)
+    warned = [i for i, w in enumerate(severities) if w == 1 and i not in absent]
+    failed = [i for i, w in enumerate(severities) if w >= 2 and i not in absent]
+    if warned or failed:
+        if _contexts._strict.get():
+            _finish([read(formulas[i]) for i in sorted(warned + failed)[:100]], None)  # type: ignore[arg-type]
+        else:
+            warnings.warn(FlaggedRows(warned, failed, len(severities)), stacklevel=3)
+    mask = [False] * len(severities)
+    for i in warned:
+        mask[i] = True
+    return mask
+
+
+def _with_flags(values, mask: List[bool], flags: bool):
+    if not flags:
+        return values
+    return values, (_numpy.array(mask, dtype=bool) if _numpy is not None else mask)
+
+
+def molar_masses(formulas: Sequence[str], *, flags: bool = False):
     """Molar masses of many formulas in one call (any sequence: a list, a
     NumPy array of strings, a pandas Series): NaN for a formula with an
     error and for a missing value (None or NaN, as a data frame holds one).
-    A NumPy float array when NumPy is installed, else a list.  Warnings and
-    errors become one :class:`FormulaWarning` each (or, inside
-    :func:`strict`, a :class:`FormulaError`) naming the formula; read one
-    formula with :func:`read` for its diagnostics.
+    A NumPy float array when NumPy is installed, else a list.  A number is
+    right or flagged: the rows read with a warning (perhaps not the number
+    meant) and those with an error are said in one :class:`FlaggedRows`
+    warning, however many there are (inside :func:`strict`, a
+    :class:`FormulaError`); with ``flags=True`` the call returns
+    ``(masses, flagged)``, ``flagged`` True where a row's number has a
+    warning, to keep beside the numbers (``df["flagged"] = ...``).  Read
+    one formula with :func:`read` for its diagnostics.
 
     >>> [round(m, 3) for m in molar_masses(["H2O", "CuSO4·5H₂O", "NaCl"])]
     [18.015, 249.677, 58.44]
+    >>> masses, flagged = molar_masses(["H2O", "CuSO4.5H2O"], flags=True)  # doctest: +SKIP
+    >>> list(flagged)  # doctest: +SKIP
+    [False, True]
     """
     if isinstance(formulas, (str, bytes)):
         raise TypeError("formulas must be a sequence of str, not one " + type(formulas).__name__ +
@@ -146,62 +180,67 @@ def molar_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]
     context = _context()  # held through the call: another thread may replace the default
     _lib.formix_molar_masses_block(context._handle, block, n, masses, worst)
     severities = memoryview(worst).cast("B").cast("i")
-    if n and max(severities) >= 1:
-        flagged = [formulas[i] for i, w in enumerate(severities) if w >= 1]
-        readings = [read(f) for f in flagged[:100]]  # the reports of the first hundred
-        _finish(readings, None)
+    mask = _said(severities, missing, formulas) if n and max(severities) >= 1 else [False] * n
     if _numpy is not None:
         array[missing] = math.nan
-        return array
+        return _with_flags(array, mask, flags)
     values = memoryview(masses).cast("B").cast("d").tolist()
     for i in missing:
         values[i] = math.nan
-    return values
+    return _with_flags(values, mask, flags)
 
 
 def _each(formulas: Sequence[str], what, empty):
     """`what(handle)` of each formula's reading (`empty` for a missing value,
-    None or NaN, and for a formula without a number); the warnings and
-    errors of the first hundred flagged said as molar_masses says them."""
+    None or NaN, and for a formula without a number), and the mask of the
+    rows read with a warning; the flagged rows said as molar_masses says
+    them."""
     if isinstance(formulas, (str, bytes)):
         raise TypeError("formulas must be a sequence of str, not one " + type(formulas).__name__)
+    formulas = list(formulas)
     context = _context()
-    values, flagged = [], []
-    for f in formulas:
+    values: List[object] = []
+    severities: List[int] = []
+    missing: List[int] = []
+    for i, f in enumerate(formulas):
         if f is None or (isinstance(f, float) and f != f):
             values.append(empty)
+            severities.append(-1)
+            missing.append(i)
             continue
         data = _text(f, "formula")
         with _owned(_lib.formix_read(context._handle, data, len(data)), "formix_read",
                     _lib.formix_reading_free) as handle:
             values.append(what(context, handle) if _lib.formix_reading_has_value(handle) else empty)
-            if _lib.formix_reading_worst(handle) >= 1 and len(flagged) < 100:
-                flagged.append(f)
-    if flagged:
-        _finish([read(f) for f in flagged], None)
-    return values
+            severities.append(_lib.formix_reading_worst(handle))
+    mask = _said(severities, missing, formulas) if severities and max(severities) >= 1 else [False] * len(values)
+    return values, mask
 
 
-def monoisotopic_masses(formulas: Sequence[str]) -> Union[List[float], "numpy.ndarray"]:
+def monoisotopic_masses(formulas: Sequence[str], *, flags: bool = False):
     """Monoisotopic masses (u) of many formulas, as :func:`molar_masses`
     takes and gives them: a NumPy float array where NumPy is installed, NaN
-    for an error, a missing value or an element without isotope data.
+    for an error, a missing value or an element without isotope data; the
+    flagged rows said once, and with ``flags=True`` their mask returned too.
 
     >>> [round(m, 4) for m in monoisotopic_masses(["H2O", "C6H12O6"])]
     [18.0106, 180.0634]
     """
-    values = _each(formulas, lambda c, handle: _lib.formix_monoisotopic_mass(c._handle, handle), math.nan)
-    return _numpy.array(values, dtype=_numpy.float64) if _numpy is not None else values
+    values, mask = _each(formulas, lambda c, handle: _lib.formix_monoisotopic_mass(c._handle, handle), math.nan)
+    array = _numpy.array(values, dtype=_numpy.float64) if _numpy is not None else values
+    return _with_flags(array, mask, flags)
 
 
-def hill_formulas(formulas: Sequence[str]) -> List[Optional[str]]:
+def hill_formulas(formulas: Sequence[str], *, flags: bool = False):
     """The Hill formulas of many formulas (charge appended), None for an
-    error or a missing value; warnings as :func:`molar_masses` says them.
+    error or a missing value; the flagged rows as :func:`molar_masses` says
+    them, and with ``flags=True`` their mask returned too.
 
     >>> hill_formulas(["CH3COOH", "SO4^2-"])
     ['C2H4O2', 'O4S^2-']
     """
-    return _each(formulas, lambda _, handle: _lib.formix_reading_hill(handle).decode(), None)
+    values, mask = _each(formulas, lambda _, handle: _lib.formix_reading_hill(handle).decode(), None)
+    return _with_flags(values, mask, flags)
 
 
 def composition(formula: str) -> Dict[str, ElementShare]:

@@ -46,6 +46,29 @@ class FormulaWarning(UserWarning):
         self.symbol = diagnostic.symbol
 
 
+class FlaggedRows(UserWarning):
+    """One warning for a bulk call (molar_masses and its kin): how many of
+    its formulas were read with a warning (``warned``: their numbers may not
+    be the ones meant) and how many have no number (``failed``: NaN or
+    None), with their row numbers (0-based, in the input's order)."""
+
+    def __init__(self, warned: List[int], failed: List[int], total: int) -> None:
+        def rows(indices: List[int]) -> str:
+            shown = ", ".join(str(i) for i in indices[:10])
+            return f"rows {shown}{', ...' if len(indices) > 10 else ''}"
+        parts = []
+        if warned:
+            parts.append(f"{len(warned)} of {total} read with a warning ({rows(warned)}): their numbers may not "
+                         "be the ones meant")
+        if failed:
+            parts.append(f"{len(failed)} of {total} have no number ({rows(failed)})")
+        super().__init__("; ".join(parts) + "; flags=True gives a mask of the flagged rows, read(formula) "
+                         "their diagnostics")
+        self.warned = warned
+        self.failed = failed
+        self.total = total
+
+
 class FormulaError(ValueError):
     """Raised inside :func:`strict` when a formula of the call has a warning
     or an error.  ``result`` holds what the call would have returned."""
