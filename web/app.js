@@ -119,6 +119,24 @@ function flagReason(warning) {
   return `⚠ Perhaps not the number meant: ${reason}${other} (see below).`;
 }
 
+// A number is right or flagged, wherever it is shown: the warnings of a
+// formula's reading listed beside a result, and the result marked, as the
+// formula tab marks its molar mass.  `diagnostics` of one formula, or
+// [formula, diagnostics] pairs; returns whether anything was flagged.
+function showFlags(list, result, pairs) {
+  const items = [];
+  for (const [formula, diagnostics] of pairs) {
+    for (const d of diagnostics ?? []) {
+      if (d.severity === 'note') continue;
+      items.push(element('li', `⚠ ${formula}: ${d.message}`));
+    }
+  }
+  list.replaceChildren(...items);
+  list.hidden = items.length === 0;
+  if (result) result.classList.toggle('flagged', items.length > 0);
+  return items.length > 0;
+}
+
 function showFormula() {
   const formula = $('formula').value;
   const r = formix.read(formula);
@@ -164,6 +182,10 @@ function showFormula() {
   fillRows($('adducts').tBodies[0], x.charge ? [[`ion ${r.text}`, x.hill, fixed(x.mz)]]
     : (x.ions ?? []).filter((i) => i.possible).map((i) => [i.adduct, i.formula, fixed(i.mz)]));
   showPattern(r.molar_mass === null ? { error: '' } : formix.isotopePattern(formula));
+  $('pattern-caption').classList.toggle('flagged', warning !== undefined);
+  $('pattern-flag').hidden = warning === undefined;
+  $('pattern-flag').textContent = warning === undefined ? '' : flagReason(warning);
+  showFound();
 }
 
 // The formulas within 5 ppm of a found m/z (as the ion given: an adduct
@@ -176,6 +198,7 @@ function showFound() {
     $('find-status').textContent = text === '' ? '' : 'The found m/z must be a positive number.';
     fillRows($('candidates').tBodies[0], []);
     $('find-hrms').textContent = '';
+    $('find-flag').hidden = true;
     return;
   }
   const ion = $('found-ion').value.trim();
@@ -186,24 +209,41 @@ function showFound() {
     options.charge = ion;  // the library reads it, or says why not
   }
   if ($('found-elements').value.trim() !== '') options.elements = $('found-elements').value.trim();
-  const f = formix.findFormulas(mz, options);
+  // The formula field's formula is the one meant: marked among the
+  // candidates, with its HRMS line when it is one of them; a flagged one is
+  // not compared.
+  const formula = $('formula').value.trim();
+  const meant = formula === '' ? undefined : formix.read(formula);
+  const flagged = meant !== undefined && meant.diagnostics.some((d) => d.severity !== 'note');
+  if (meant !== undefined && !flagged && meant.molar_mass !== null && !meant.charge) options.formula = formula;
+  let f = formix.findFormulas(mz, options);
+  if (f.error && options.formula !== undefined) {  // the formula has no such ion: the list without it
+    delete options.formula;
+    f = formix.findFormulas(mz, options);
+  }
   const candidates = f.candidates ?? [];
   $('find-status').textContent = f.error ? f.error
     : `${f.passed} ${f.passed === 1 ? 'formula' : 'formulas'} within 5 ppm pass the chemical rules` +
       `${f.unlisted ? ` (the closest ${candidates.length} listed)` : ''}${f.warning ? `; ${f.warning}` : ''}.`;
-  // The line of one candidate: the same query over its own composition.
-  const pick = (c) => {
-    $('find-hrms').textContent = c === undefined ? ''
-      : formix.findFormulas(mz, { ...options, elements: c.formula.replace(/\^.*$/, ''), limit: 1 }).hrms ?? '';
-  };
+  $('find-flag').hidden = !flagged;
+  $('find-flag').textContent = flagged
+    ? `⚠ The formula above, ${formula}, is flagged: it is not compared with the candidates (see its warnings).` : '';
+  // The journal's line names a formula someone chose: the formula above
+  // when it is among the candidates, the only candidate left, or one
+  // clicked; never the first of many.
+  const show = (line) => { $('find-hrms').textContent = line ?? ''; };
   fillRows($('candidates').tBodies[0], candidates.map((c) => {
     const button = element('button', 'HRMS line');
     button.type = 'button';
     button.setAttribute('aria-label', `HRMS line for ${c.hill}`);
-    button.addEventListener('click', () => pick(c));
+    button.addEventListener('click', () => show(c.hrms));
     return [c.hill, fixed(c.mz), c.ppm.toFixed(2), c.dbe === null ? '—' : String(c.dbe), button];
   }));
-  pick(candidates[0]);
+  [...$('candidates').tBodies[0].rows].forEach((row, i) => {
+    row.classList.toggle('given', f.given === i + 1);
+    if (f.given === i + 1) row.cells[row.cells.length - 1].append(' the formula above');
+  });
+  show(f.given ? f.hrms : candidates.length === 1 ? f.hrms : '');
 }
 
 function showReaction() {
@@ -212,11 +252,19 @@ function showReaction() {
     equiv: list('equiv'), density: list('density') });
   $('reaction-status').textContent = r.error ?? '';
   $('balanced').textContent = r.error ? '' : r.equation;
+  showFlags($('reaction-flags'), $('balanced'), r.error ? [] : r.participants.map((p) => [p.formula, p.diagnostics]));
   fillRows($('bench').tBodies[0], r.error ? [] : r.participants.map((p) => [
     `${p.coefficient === 1 ? '' : `${p.coefficient} `}${p.formula}`, fixed(p.molar_mass, 2),
     p.equiv === undefined ? '—' : fixed(p.equiv, 2), p.moles === undefined ? '—' : fixed(p.moles * 1000, 2),
     p.mass === undefined ? '—' : fixed(p.mass, 3), p.volume === undefined ? '—' : fixed(p.volume, 2),
     p.limiting ? 'limiting reagent' : p.side === 'product' ? 'theoretical yield' : '']));
+  if (!r.error) {
+    [...$('bench').tBodies[0].rows].forEach((row, i) => {
+      const warned = (r.participants[i].diagnostics ?? []).some((d) => d.severity === 'warning');
+      row.classList.toggle('flagged', warned);
+      if (warned) row.cells[0].textContent = `⚠ ${row.cells[0].textContent}`;
+    });
+  }
 }
 
 // A sequence typed in its field becomes the formula peptide(…), dna(…) or
@@ -236,10 +284,13 @@ function showSolution() {
   $('solution-status').textContent = s.error ? `${s.error}${formulaError && !s.error.includes(formulaError.message)
     ? ` (${formulaError.message})` : ''}` : '';
   $('solution-line').textContent = s.line ?? '';
+  showFlags($('solution-flags'), $('solution-line'), s.error ? [] : [[value('sol-formula'), s.diagnostics]]);
   const d = formix.dilute({ formula: value('sol-formula'), stock: value('dil-stock'), conc: value('dil-conc'),
     volume: value('dil-volume'), density: value('dil-density') });
   $('dilution-status').textContent = d.error ?? '';
   $('dilution-line').textContent = d.line ?? '';
+  showFlags($('dilution-flags'), $('dilution-line'),
+    d.error || value('sol-formula') === '' ? [] : [[value('sol-formula'), d.diagnostics]]);
 }
 
 function showTables() {

@@ -107,7 +107,16 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   const back = formix.findFormulas(328.1911, { adduct: '[M+H]+', elements: 'C0-30H0-50N0-3O0-6' });
   assert.deepEqual(back.candidates.map((c) => [c.hill, c.dbe]), [['C20H25NO3', 9]]);
   assert.ok(Math.abs(back.candidates[0].ppm - (328.1911 - mh) / mh * 1e6) < 1e-6);
-  assert.equal(back.hrms, found.hrms);
+  assert.equal(back.hrms, found.hrms);  // the only candidate left
+  // With the default ranges, 15 candidates: no line for the first of many; the formula meant gets its own.
+  const many = formix.findFormulas(328.1911, { adduct: '[M+H]+' });
+  assert.deepEqual([many.passed, many.hrms, many.candidates[0].hill === 'C20H25NO3'], [15, undefined, false]);
+  const meant = formix.findFormulas(328.1911, { adduct: '[M+H]+', formula: 'C20H25NO3' });
+  assert.deepEqual([meant.hrms, meant.chosen, meant.candidates[meant.given - 1].hill],
+    [found.hrms, 'C20H25NO3', 'C20H25NO3']);
+  const picked = formix.findFormulas(328.1911, { adduct: '[M+H]+', pick: 2 });
+  assert.equal(picked.hrms, picked.candidates[1].hrms);
+  assert.match(formix.findFormulas(328.1911, { adduct: '[M+H]+', formula: 'CuSO4.5H2O' }).error, /is flagged/);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
   assert.match(formix.findFormulas(328.1911, { elements: 'Xx0-2' }).error, /'Xx' is no element/);
   // Calcd: C 20 x 12.011 / M, M from the mass file.

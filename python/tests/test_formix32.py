@@ -165,8 +165,18 @@ class Calculations(unittest.TestCase):
         # Nitrate: 14.00307400 + 3 x 15.99491462 + e = 61.98837.
         anion = formix32.find_formulas(61.98837, charge=-1, elements="C0-2H0-4N0-2O0-4")
         self.assertEqual([c.formula for c in anion.candidates], ["NO3^-"])
+        # The journal's line for a formula chosen: of the many candidates, C7H5BrO2 when asked for
+        # (C7H4BrO2 the [M-H]- ion), or candidate 2 picked; none otherwise.
+        many = formix32.find_formulas(198.94002, adduct="[M-H]-")
+        self.assertEqual((many.passed > 1, many.hrms), (True, None))
+        meant = formix32.find_formulas(198.94002, adduct="[M-H]-", formula="C7H5BrO2")
+        self.assertTrue(meant.hrms.startswith("HRMS (ESI) m/z: [M - H]- Calcd for C7H4BrO2 198.9400"), meant.hrms)
+        self.assertEqual(meant.candidates[meant.given - 1].hill, "C7H5BrO2")
+        picked = formix32.find_formulas(198.94002, adduct="[M-H]-", pick=2)
+        self.assertEqual((picked.hrms, picked.chosen), (picked.candidates[1].hrms, picked.candidates[1].hill))
         for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),
-                    dict(ppm=-1)):
+                    dict(ppm=-1), dict(adduct="[M-H]-", formula="C7H5BrO2.HCl.H2O"), dict(adduct="[M-H]-", pick=0),
+                    dict(adduct="[M-H]-", formula="C7H5BrO2", pick=1)):
             with self.assertRaises(ValueError, msg=repr(bad)):
                 formix32.find_formulas(100.0, **bad)
 

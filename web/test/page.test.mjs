@@ -161,6 +161,45 @@ test('the solution tab: the bench line, a dilution, an error; a sequence in the 
   await page.close();
 });
 
+test('a flagged formula reaches no tab as a plain number', async () => {
+  const { page, errors } = await open({ width: 1280, height: 900 });
+  // The pattern of a flagged formula is marked, as its molar mass is.
+  await page.fill('#formula', 'CuSO4.5H2O');
+  assert.match(await page.textContent('#pattern-flag'), /a '\.' may join two parts/);
+  assert.match(await page.getAttribute('#pattern-caption', 'class'), /flagged/);
+  // The journal's line: none for the first of 15 candidates; the formula above's when it is among them.
+  await page.fill('#found-mz', '328.1911');
+  await page.fill('#formula', 'CuSO4·5H2O');
+  assert.match(await page.textContent('#find-status'), /^15 formulas/);
+  assert.equal(await page.textContent('#find-hrms'), '');
+  await page.fill('#formula', 'C20H25NO3');
+  assert.equal(await page.textContent('#find-hrms'),
+    'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.');
+  assert.match(await page.textContent('#candidates tr.given'), /^C20H25NO3\s*328\.1907/);
+  await page.fill('#formula', 'C20H25NO3.HCl.2H2O');
+  assert.match(await page.textContent('#find-flag'), /is flagged: it is not compared/);
+  assert.equal(await page.textContent('#find-hrms'), '');
+  // The bench line of a flagged formula, and a dilution of it, carry its warning.
+  await page.click('#tab-solution');
+  await page.fill('#sol-formula', 'CuSO4.5H2O');
+  assert.match(await page.getAttribute('#solution-line', 'class'), /flagged/);
+  assert.match(await page.textContent('#solution-flags'), /CuSO4\.5H2O: '\.' joins two parts/);
+  assert.match(await page.textContent('#dilution-flags'), /joins two parts/);
+  await page.fill('#sol-formula', 'CuSO4·5H2O');
+  assert.ok(await page.locator('#solution-flags').isHidden());
+  // A participant read with a warning (Ts, tennessine, for tosyl) is marked in the bench table.
+  await page.click('#tab-reaction');
+  await page.fill('#given', '');
+  await page.fill('#equiv', '');
+  await page.fill('#equation', 'TsOH + NaOH = TsONa + H2O');
+  assert.equal(await page.getAttribute('#bench tbody tr:nth-child(1)', 'class'), 'flagged');
+  assert.notEqual(await page.getAttribute('#bench tbody tr:nth-child(2)', 'class'), 'flagged');
+  assert.match(await page.textContent('#reaction-flags'), /TsOH: 'Ts' is read as the element/);
+  assert.deepEqual(errors, []);
+  await page.screenshot({ path: join(shots, 'flags-reaction-desktop.png'), fullPage: true });
+  await page.close();
+});
+
 test('a data file of ones own opened in the tables tab', async () => {
   const { page } = await open({ width: 1280, height: 900 });
   await page.click('#tab-tables');
