@@ -249,19 +249,12 @@ void Reader::ResolveOne(Pending p) {
 }
 
 // Tris, HEPES*HCl, TCEP: a compound of the abbreviation list standing as a
-// whole part, whose letters are no formula at all (every error of the
-// reading is in it), is read as its formula, with a note.  One with no
+// whole part, whose letters are no formula at all, is read as its formula,
+// with a note, where the text so read has a number (an error elsewhere
+// stays).  One with no
 // formula (a protein) is an error at its place.
 void Reader::SubstituteCompounds() {
   if (compounds_.empty() || r_.Worst() < kError) return;
-  auto in_compound = [&](const Diagnostic& d) {
-    return std::any_of(compounds_.begin(), compounds_.end(), [&](const CompoundAt& c) {
-      return c.offset <= d.offset && d.offset < c.offset + c.length;
-    });
-  };
-  for (const Diagnostic& d : r_.diagnostics) {
-    if (d.severity == kError && (d.code != "unknown-element" || !in_compound(d))) return;
-  }
   std::string other(text_, length_);
   for (auto c = compounds_.rbegin(); c != compounds_.rend(); ++c) {
     if (c->abbreviation->formula.empty()) {

@@ -150,7 +150,9 @@ const Row kRows[] = {
     {"HBTU", "H1 B1 [3H]1 U1", 0, "warning:abbreviation@0", "C11 H16 F6 N5 O1 P1", 0, ""},
     {"TCEP", "C9 H15 O6 P1", 0, "note:abbreviation@0", nullptr, 0, "carboxyethyl"},
     {"TDI", "[3H]1 [2H]1 I1", 0, "warning:abbreviation@0", nullptr, 0, "no plausible molecule"},
+    {"NDT", "N1 [2H]1 [3H]1", 0, "warning:abbreviation@0", nullptr, 0, "no plausible molecule"},  // DBE 0.5
     {"HDO", "H1 [2H]1 O1", 0, "", nullptr, 0, ""},
+    {"Tris*Xx", nullptr, 0, "error:unknown-element@5", nullptr, 0, ""},
     {"DCOOD", "[2H]2 C1 O2", 0, "", nullptr, 0, ""},
     // Structures: no number.
     {"CC(=O)OC1=CC=CC=C1C(O)=O", nullptr, 0, "error:smiles@0", nullptr, 0, "SMILES"},
