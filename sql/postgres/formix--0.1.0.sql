@@ -1,6 +1,17 @@
 -- The functions of the extension formix (formix_pg.c).
 \echo Use "CREATE EXTENSION formix" to load this file. \quit
 
+-- The functions read and write UTF-8: in a database of another encoding
+-- their texts would be misread (LATIN1) or unreadable (EUC_JP).
+DO $$
+BEGIN
+  IF current_setting('server_encoding') <> 'UTF8' THEN
+    RAISE EXCEPTION 'formix needs a UTF-8 database; this one is %', current_setting('server_encoding')
+      USING HINT = 'Create the database with ENCODING ''UTF8'' (createdb -E UTF8 -T template0).';
+  END IF;
+END
+$$;
+
 CREATE FUNCTION formix_molar_mass(text) RETURNS double precision
   AS 'MODULE_PATHNAME', 'pg_formix_molar_mass' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
 CREATE FUNCTION formix_monoisotopic_mass(text) RETURNS double precision

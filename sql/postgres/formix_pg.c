@@ -17,6 +17,7 @@
 #include <stdlib.h>
 
 #include "fmgr.h"
+#include "mb/pg_wchar.h"
 #include "miscadmin.h"
 #include "utils/builtins.h"
 
@@ -29,6 +30,11 @@ static formix_context* context;
 /* The process's context, made on first use. */
 static formix_context* Context(void) {
   if (context == NULL) {
+    /* Texts are read and written as UTF-8 (CREATE EXTENSION refuses
+     * another encoding; a dump restored into one lands here). */
+    if (GetDatabaseEncoding() != PG_UTF8)
+      ereport(ERROR, (errcode(ERRCODE_FEATURE_NOT_SUPPORTED),
+                      errmsg("formix needs a UTF-8 database; this one is %s", GetDatabaseEncodingName())));
     char share[MAXPGPATH], masses[MAXPGPATH + 64], groups[MAXPGPATH + 64], lists[MAXPGPATH + 64];
     int status = FORMIX_OK;
     get_share_path(my_exec_path, share);

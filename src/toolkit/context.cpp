@@ -117,6 +117,19 @@ void Refuse(Context& c, const std::string& path, std::size_t line, const std::st
   c.problems.push_back(path + ":" + std::to_string(line) + ": " + why + ": line not used");
 }
 
+// A formula of a list written as a sequence (peptide(...), dna(...),
+// rna(...)): its residues are read from a list in their turn, so a residue
+// could name itself, or each name two of the level below.  No list
+// formula may be one: reading stays one level deep.
+bool IsSequenceText(const std::string& formula) {
+  for (const char* kind : {"peptide(", "dna(", "rna("}) {
+    if (formula.compare(0, std::strlen(kind), kind) == 0) return true;
+  }
+  return false;
+}
+
+const char* const kNoSequence = "a formula of a list is no sequence (peptide(...), dna(...), rna(...))";
+
 // A whole number in [low, high] and nothing else.
 bool WholeNumber(const std::string& text, long low, long high, long* value) {
   if (text.empty() || text.size() > 9) return false;
@@ -195,6 +208,8 @@ void ReadResidues(Context& c) {
              "the code '" + f[1] + "' is neither a capital letter nor up to 8 letters and digits");
     } else if (f[4].empty()) {
       Refuse(c, path, l.line, "a residue needs a formula");
+    } else if (IsSequenceText(f[4])) {
+      Refuse(c, path, l.line, kNoSequence);
     } else if (std::any_of(c.residues.begin(), c.residues.end(), [&](const Residue& r) {
                  return r.kind == f[0] && (r.code == f[1] || (f[2] != "-" && r.three == f[2]));
                })) {
@@ -216,6 +231,8 @@ void ReadAdducts(Context& c) {
       Refuse(c, path, l.line, "the multiplier '" + f[1] + "' is no whole number from 1 to 100");
     } else if (!WholeNumber(f[4], -10, 10, &charge) || charge == 0) {
       Refuse(c, path, l.line, "the charge '" + f[4] + "' is no whole number from -10 to 10 other than 0");
+    } else if (IsSequenceText(f[2]) || IsSequenceText(f[3])) {
+      Refuse(c, path, l.line, kNoSequence);
     } else {
       c.adducts.push_back({f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge)});
     }
@@ -352,6 +369,10 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
   for (const TabLine& l : ParseTabLines(ReadListFile(kSolventsFile, &solvents), 2)) {
     if (l.fields[0].empty() || l.fields[1].empty()) {
       Refuse(*context, solvents, l.line, "a solvent needs a name and a formula");
+      continue;
+    }
+    if (IsSequenceText(l.fields[1])) {
+      Refuse(*context, solvents, l.line, kNoSequence);
       continue;
     }
     context->solvents.push_back({l.fields[0], l.fields[1]});

@@ -113,6 +113,11 @@ class Reader {
   // other readings of its own.
   Reader(const Context& context, const char* text, std::size_t length, bool nested = false)
       : context_(context), text_(text), length_(length), nested_(nested) {}
+  // A reader of a text in which compounds of the list were replaced by
+  // their formulas `depth` times (a formula of the list may name a compound
+  // of the list in its turn, or itself: the depth is bounded).
+  Reader(const Context& context, const char* text, std::size_t length, int depth)
+      : context_(context), text_(text), length_(length), nested_(false), depth_(depth) {}
 
   Reading Run(bool shortcut = true);
 
@@ -157,6 +162,7 @@ class Reader {
   const char* text_;
   std::size_t length_;
   bool nested_;
+  int depth_ = 0;
   Reading r_;
   // Other readings found, said once the reading used has its number, with
   // the texts of the readings behind "\x01#0", "\x01#1", ... of the message.

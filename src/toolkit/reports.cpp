@@ -254,7 +254,7 @@ void Reader::ResolveOne(Pending p) {
 // stays).  One with no
 // formula (a protein) is an error at its place.
 void Reader::SubstituteCompounds() {
-  if (compounds_.empty() || r_.Worst() < kError) return;
+  if (compounds_.empty() || r_.Worst() < kError || depth_ >= 4) return;
   std::string other(text_, length_);
   for (auto c = compounds_.rbegin(); c != compounds_.rend(); ++c) {
     if (c->abbreviation->formula.empty()) {
@@ -265,7 +265,7 @@ void Reader::SubstituteCompounds() {
     }
     other.replace(c->offset, c->length, "(" + c->abbreviation->formula + ")");
   }
-  Reading as_compound = Reader(context_, other.data(), other.size()).Run(false);
+  Reading as_compound = Reader(context_, other.data(), other.size(), depth_ + 1).Run(false);
   if (!as_compound.has_value) return;
   std::vector<Diagnostic> said;
   for (const CompoundAt& c : compounds_) {

@@ -10,6 +10,7 @@
 #include "refdata/bytes.h"
 #include "toolkit/exact.h"
 #include "toolkit/hill.h"
+#include "toolkit/numbers.h"
 #include "toolkit/reading.h"
 
 namespace formix::toolkit {
@@ -161,6 +162,7 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
   three = three && !hyphens && letters > 0 && letters % 3 == 0;
   small_ = any_small && !any_capital;
   std::size_t i = begin;
+  std::size_t run = begin;  // the end of the run of letters at i, found once a run
   while (i < end) {
     const char c = text_[i];
     if (Blank(c)) {
@@ -180,8 +182,10 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
       continue;
     }
     if (IsCapital(c) || IsSmall(c)) {
-      std::size_t run = i;
-      while (run < end && (IsCapital(text_[run]) || IsSmall(text_[run]))) ++run;
+      if (run <= i) {
+        run = i;
+        while (run < end && (IsCapital(text_[run]) || IsSmall(text_[run]))) ++run;
+      }
       if (three || (hyphens && kind_ == "protein" && run - i == 3)) {
         // Three-letter codes: run together (three) or one between hyphens.
         for (std::size_t k = i; k < run; k += 3) {
@@ -398,7 +402,17 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
       if (symbol == "H") {
         n += charge;
         hydrogen = true;
+        if (n < 0) {
+          // G (5 H) at 6-: no chain loses protons it does not have.
+          m.error = "the chain has " + ShortestText(n - charge) + " hydrogens: it cannot lose " +
+                    std::to_string(-charge) + " protons (charge " + std::to_string(charge) + ")";
+          return m;
+        }
       }
+    }
+    if (!hydrogen && charge < 0) {
+      m.error = "the chain has no hydrogen to lose for the charge " + std::to_string(charge);
+      return m;
     }
     if (!hydrogen) counts.emplace_back("H", charge);
     const std::string text_of_ion = HillFormula(counts, charge, false);

@@ -508,6 +508,15 @@ class DataFiles(unittest.TestCase):
             edit("residues.txt", "protein\tR\tArg", "peptide\tR\tArg")
             edit("residues.txt", "rna\tPsi", "rna\tP-i")
             edit("residues.txt", "protein\tA\tAla", "protein\ta\tAla")
+            # A residue that names itself, and a solvent that is a sequence: refused at their lines
+            # (read, they would recurse without end).
+            loops = {}
+            for name, line in (("residues.txt", "protein\tLoop\t-\tloop\tpeptide([Loop])"),
+                               ("solvents.txt", "loop\tpeptide([Loop])")):
+                with open(os.path.join(data, name), "a", encoding="utf-8") as f:
+                    f.write(line + "\n")
+                with open(os.path.join(data, name), encoding="utf-8") as f:
+                    loops[name] = len(f.read().splitlines())
             edit("mass.elt", "8 O 15.999", "8 O +INF")
             edit("mass.elt", "1 H 1.0080", "1 H 0")
             status, out, err = formix("--masses", os.path.join(data, "mass.elt"), "H2O", "NaCl",
@@ -520,8 +529,14 @@ class DataFiles(unittest.TestCase):
                          "the kind 'peptide' is none of protein, dna, rna", "the code 'P-i' is neither",
                          "the code 'a' is neither",
                          "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
-                         "H2O:1: error: the mass of H"):
+                         "H2O:1: error: the mass of H",
+                         f"residues.txt:{loops['residues.txt']}: a formula of a list is no sequence",
+                         f"solvents.txt:{loops['solvents.txt']}: a formula of a list is no sequence"):
                 self.assertIn(said, err)
+            for args in (("peptide([Loop])",), ("sequence", "--protein", "[Loop]"),
+                         ("composition", "C6H6", "--found", "C=80,H=8", "--solvate")):
+                status, _, err = formix(*args, env={"FORMIX32_DATA_DIR": data})
+                self.assertIn(status, (0, 2), f"{args}: {err[-300:]}")  # said, never a crash
             self.assertNotIn("no element symbol", err)  # H, behind the mark, read
 
     def test_control_characters_never_reach_the_terminal(self):

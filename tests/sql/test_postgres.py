@@ -129,6 +129,25 @@ coalesce(formix_molar_mass(repeat('C', 2000000))::text, 'NULL'), coalesce(formix
 formix_reading('co')::jsonb->'diagnostics'->0->>'message';""")
     check(out.strip() == "NULL|NULL|NULL|2|no element symbol in 'co' (did you mean 'Co'?)",
           f"NULL for NULL, an error, a megabyte; formix_reading says why: {out.strip()}")
+    # A database of another encoding: CREATE EXTENSION refuses it, saying why; the UTF-8 one still
+    # reads a pasted middle dot and a subscript as meant.
+    for encoding in ("LATIN1", "EUC_JP"):
+        name = "db_" + encoding.lower()
+        p = as_postgres(os.path.join(BIN, "createdb"), "-h", work, "-E", encoding, "-T", "template0", name)
+        check(p.returncode == 0, f"a {encoding} database {p.stderr[-200:]}")
+        p = as_postgres(os.path.join(BIN, "psql"), "-h", work, "-d", name, "-X", "-A", "-t", "-q",
+                        "-v", "ON_ERROR_STOP=1", input="CREATE EXTENSION formix;")
+        check(p.returncode != 0 and f"formix needs a UTF-8 database; this one is {encoding}" in p.stderr,
+              f"CREATE EXTENSION refused in {encoding}: {p.stderr.strip()[-200:]}")
+    status, out, _ = psql("SELECT formix_molar_mass('CuSO4·5H₂O')::text;")
+    hydrate = json.loads(subprocess.run([FORMIX, "mass", "--json", "CuSO4*5H2O"], capture_output=True).stdout)
+    check(float(out) == hydrate["results"][0]["molar_mass"], f"UTF-8: CuSO4·5H₂O read as CuSO4*5H2O: {out.strip()}")
+    # The longest sequence the reader takes, one residue code repeated: a call that ends at once, not
+    # one that holds the server past its statement timeout (glycine x n: C2n H3n+2 N n O n+1).
+    status, out, err = psql("SET statement_timeout = '20s'; "
+                            "SELECT formix_hill('peptide(' || repeat('G', 1000000) || ')');")
+    check(status == 0 and out.strip() == "C2000000H3000002N1000000O1000001",
+          f"a megabyte of one-letter codes read within the timeout: {out.strip()[:60]} {err[-200:]}")
     status, out, err = psql("SELECT formix_molar_mass(12);")
     check(status != 0 and "formix_molar_mass(integer) does not exist" in err,
           "a number where a text belongs is a clear SQL error")

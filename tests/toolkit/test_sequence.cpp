@@ -177,6 +177,17 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
             std::string::npos);
   EXPECT_NE(MassesOfChain(*context, "protein", "GGG", 3, {}, 0, "[M+Xx]+").error.find("unknown adduct"),
             std::string::npos);
+  // Glycine, C2H5NO2, has 5 hydrogens: 5 protons may go, not 6.
+  EXPECT_EQ(MassesOfChain(*context, "protein", "G", 1, {}, -5, "").error, "");
+  EXPECT_NE(MassesOfChain(*context, "protein", "G", 1, {}, -6, "").error.find("cannot lose 6 protons"),
+            std::string::npos);
+
+  // A run of one-letter codes on one line, as long as the reader takes:
+  // n glycines are n C2H3NO and one H2O.
+  const std::size_t n = 200000;
+  const std::string glycines = "peptide(" + std::string(n, 'G') + ")";
+  const Reading long_run = Read(*context, glycines.data(), glycines.size());
+  EXPECT_EQ(long_run.hill, "C400000H600002N200000O200001");
 
   // In a formula: the chain's formula, a note over the whole text; an error
   // at its place in the text.
