@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool pointed = setenv("FORMIX32_DATA_DIR", formix::fuzz::ScratchDir().c_str(), 1) == 0;
   if (!pointed) __builtin_trap();
   int status = 0;
-  auto context = formix::toolkit::MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", FORMIX_SOURCE_DATA_DIR "/mass.gps",
-                                              &status);
+  auto context = formix::toolkit::MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt",
+                                              FORMIX_SOURCE_DATA_DIR "/mass.gps", &status);
   if (!context) __builtin_trap();
   std::string codes;
   for (const auto& r : context->residues) {

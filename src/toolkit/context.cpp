@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
+#include "toolkit/reading.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
@@ -169,9 +170,16 @@ void ReadIsotopes(Context& c) {
     } else if (!WholeNumber(f[1], 1, 400, &number)) {
       Refuse(c, path, l.line, "the mass number '" + f[1] + "' is no whole number from 1 to 400");
     } else if (!FiniteNumber(f[2], &mass) || !(mass > 0.0) ||
-               std::fabs(mass - static_cast<double>(number)) > 1.0) {
-      Refuse(c, path, l.line,
-             "the mass '" + f[2] + "' is no number within 1 u of the mass number " + std::to_string(number));
+               !(std::fabs(mass - static_cast<double>(number)) <= 0.5)) {
+      // Every nuclide's mass lies within 0.1 u of its mass number.
+      Refuse(
+          c, path, l.line,
+          "the mass '" + f[2] + "' is no number within 0.5 u of the mass number " + std::to_string(number));
+    } else if (const auto known = c.isotopes.find(f[0]);
+               known != c.isotopes.end() &&
+               std::any_of(known->second.begin(), known->second.end(),
+                           [&](const Isotope& i) { return i.mass_number == number; })) {
+      Refuse(c, path, l.line, "the isotope " + f[1] + f[0] + " is given twice");
     } else if (f.size() > 3 && !f[3].empty() &&
                (!FiniteNumber(f[3], &abundance) || !(abundance >= 0.0) || abundance > 1.0)) {
       Refuse(c, path, l.line, "the abundance '" + f[3] + "' is no mole fraction from 0 to 1");
@@ -220,6 +228,17 @@ void ReadResidues(Context& c) {
   }
 }
 
+// Why a formula of the adduct list is no formula of the element table ("":
+// it is one, or empty): read with an error or a warning, or charged.
+std::string UnreadableFormula(const Context& c, const std::string& formula) {
+  if (formula.empty()) return "";
+  const Reading r = Read(c, formula.data(), formula.size());
+  for (const Diagnostic& d : r.diagnostics) {
+    if (d.severity >= kWarning) return "the formula '" + formula + "': " + d.message;
+  }
+  return r.charge != 0 ? "the formula '" + formula + "' is charged: the charge is its own field" : "";
+}
+
 void ReadAdducts(Context& c) {
   std::string& path = c.list_files[kAdductsFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(kAdductsFile, &path), 5)) {
@@ -233,6 +252,13 @@ void ReadAdducts(Context& c) {
       Refuse(c, path, l.line, "the charge '" + f[4] + "' is no whole number from -10 to 10 other than 0");
     } else if (IsSequenceText(f[2]) || IsSequenceText(f[3])) {
       Refuse(c, path, l.line, kNoSequence);
+    } else if (std::any_of(c.adducts.begin(), c.adducts.end(),
+                           [&](const Adduct& a) { return a.name == f[0]; })) {
+      Refuse(c, path, l.line, "the adduct " + f[0] + " is given twice");
+    } else if (const std::string bad = UnreadableFormula(c, f[2]).empty() ? UnreadableFormula(c, f[3])
+                                                                          : UnreadableFormula(c, f[2]);
+               !bad.empty()) {
+      Refuse(c, path, l.line, bad);
     } else {
       c.adducts.push_back({f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge)});
     }

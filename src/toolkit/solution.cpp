@@ -226,6 +226,27 @@ std::string ReadMeasure(const std::string& given, const char* what, std::initial
 
 namespace {
 
+// The bench's ranges: the amounts a reaction's bench table shows, volumes
+// from a picolitre to 1000 m3, and the densities of liquids and solids
+// (g/L: the lightest liquid, hydrogen's, 0.07 g/mL; the densest metal,
+// osmium's, 22.6 g/mL).  A density given in a unit of mass concentration
+// (g/L) is one, within these.
+constexpr double kFewestMoles = 1e-15, kMostMoles = 1e9;
+constexpr double kLeastVolume = 1e-12, kMostVolume = 1e6;
+constexpr double kLeastDensity = 50, kMostDensity = 25e3;
+
+// A number far from the bench, for a message: 1e-300, 2.5e+12.
+std::string General(double x) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g", x);
+  return text;
+}
+
+std::string DensityRange(const Measure& d) {
+  if (d.value >= kLeastDensity && d.value <= kMostDensity) return "";
+  return "the density '" + d.text + "' is no density of a liquid or solid: give 0.05 to 25 g/mL";
+}
+
 // "98 %", "98%" or a fraction "0.98".
 std::string ReadPurity(const std::string& given, double* purity) {
   const std::string text = Trim(given);
@@ -271,6 +292,7 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
   Measure c, v, m, d;
   if (!density.empty()) {
     s.error = ReadMeasure(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
+    if (s.error.empty()) s.error = DensityRange(d);
     if (!s.error.empty()) return s;
     s.density = d.value;
   }
@@ -311,8 +333,13 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
     s.error = "the numbers are out of range: the result would not be a finite positive number";
     return s;
   }
+  if (const double moles = s.conc * s.volume; !(moles >= kFewestMoles && moles <= kMostMoles)) {
+    s.error =
+        "the solution holds " + General(moles) + " mol, not an amount a bench weighs: give 1e-15 to 1e9 mol";
+    return s;
+  }
   std::string notes;
-  if (s.purity != 1) notes = PlainText(s.purity * 100) + " %, ";
+  if (s.purity != 1) notes = PlainText(std::stod(FourFigures(s.purity * 100))) + " %, ";  // 98 %, 0.00001 %
   if (!std::isnan(s.density)) notes += PlainText(s.density / 1e3) + " g/mL, ";
   const std::string reagent = s.formula + " (" + notes + MolarMassText(s.molar_mass) + ")";
   const std::string made = " to " + VolumeText(s.volume) + " (" + ConcText(s.conc, s.mass_conc) + ").";
@@ -340,6 +367,7 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   if (x.error.empty()) x.error = ReadMeasure(volume, "the volume", {Quantity::kVolume}, &v2);
   if (x.error.empty() && !density.empty()) {
     x.error = ReadMeasure(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
+    if (x.error.empty()) x.error = DensityRange(d);
     x.density = d.value;
   }
   if (!x.error.empty()) return x;
@@ -386,6 +414,11 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   x.mass_conc = amount ? target * x.molar_mass : target;
   if (!Usable(x.stock_volume)) {
     x.error = "the numbers are out of range: the result would not be a finite positive number";
+    return x;
+  }
+  if (!(x.stock_volume >= kLeastVolume && x.volume <= kMostVolume)) {
+    x.error = "the dilution takes " + General(x.stock_volume) + " L of stock to make " + General(x.volume) +
+              " L: give volumes from 1 pL to 1000 m3";
     return x;
   }
   std::string what = "of the " + c1.text + " stock";

@@ -517,6 +517,16 @@ class DataFiles(unittest.TestCase):
                     f.write(line + "\n")
                 with open(os.path.join(data, name), encoding="utf-8") as f:
                     loops[name] = len(f.read().splitlines())
+            # Values at the edges of their ranges: a mass 0.6 u and one 1 u (1e-300 for mass number 1)
+            # from the mass number, an isotope given twice, an adduct formula of no element, a name twice.
+            with open(os.path.join(data, "isotopes.txt"), "a", encoding="utf-8") as f:
+                f.write("N\t16\t16.6\nHe\t5\t1e-300\nC\t12\t12\t0\n")
+            with open(os.path.join(data, "adducts.txt"), "a", encoding="utf-8") as f:
+                f.write("[M+Xx]+\t1\tXx\t\t1\n[M+H]+\t1\tH\t\t1\n")
+            with open(os.path.join(data, "isotopes.txt"), encoding="utf-8") as f:
+                isotope_lines = len(f.read().splitlines())
+            with open(os.path.join(data, "adducts.txt"), encoding="utf-8") as f:
+                adduct_lines = len(f.read().splitlines())
             edit("mass.elt", "8 O 15.999", "8 O +INF")
             edit("mass.elt", "1 H 1.0080", "1 H 0")
             status, out, err = formix("--masses", os.path.join(data, "mass.elt"), "H2O", "NaCl",
@@ -531,7 +541,12 @@ class DataFiles(unittest.TestCase):
                          "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
                          "H2O:1: error: the mass of H",
                          f"residues.txt:{loops['residues.txt']}: a formula of a list is no sequence",
-                         f"solvents.txt:{loops['solvents.txt']}: a formula of a list is no sequence"):
+                         f"solvents.txt:{loops['solvents.txt']}: a formula of a list is no sequence",
+                         f"isotopes.txt:{isotope_lines - 2}: the mass '16.6' is no number within 0.5 u",
+                         f"isotopes.txt:{isotope_lines - 1}: the mass '1e-300' is no number within 0.5 u",
+                         f"isotopes.txt:{isotope_lines}: the isotope 12C is given twice",
+                         f"adducts.txt:{adduct_lines - 1}: the formula 'Xx': unknown element symbol 'Xx'",
+                         f"adducts.txt:{adduct_lines}: the adduct [M+H]+ is given twice"):
                 self.assertIn(said, err)
             for args in (("peptide([Loop])",), ("sequence", "--protein", "[Loop]"),
                          ("composition", "C6H6", "--found", "C=80,H=8", "--solvate")):

@@ -133,6 +133,12 @@ TEST(Solution, TheThirdFromTheOtherTwo) {
             "5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).");
   EXPECT_EQ(MakeSolution(*context, "NaCl", "154 mM", "1 L", "", "", "", "D2O").line,
             "Dissolve 9.000 g of NaCl (58.44 g/mol) in D2O to 1.000 L (154.0 mM).");
+  // A purity printed to four figures at most; a density given as a mass concentration (1180 g/L).
+  EXPECT_NE(
+      MakeSolution(*context, "NaCl", "1 mM", "1 L", "", "0.0000001", "", "").line.find("(1e-05 %, 58.44"),
+      std::string::npos);
+  EXPECT_NEAR(MakeSolution(*context, "NaCl", "1 M", "1 L", "", "", "1180 g/L", "").liquid_volume,
+              AtomsByHand(*context, "Na1 Cl1") / 1180, 1e-15);
 
   const struct {
     const char *formula, *conc, *volume, *mass, *purity, *density;
@@ -149,6 +155,14 @@ TEST(Solution, TheThirdFromTheOtherTwo) {
       {"NaCl", "1 M", "1 L", "", "101 %", "", "more than 0 and at most 100 %"},
       {"Xx", "1 M", "1 L", "", "", "", "has no molar mass"},
       {"NaCl", "1e300 M", "1e300 L", "", "", "", "out of range"},
+      // Far from any bench: the amounts react takes, 1e-15 to 1e9 mol; densities of liquids and solids.
+      {"NaCl", "1e-300 M", "1 L", "", "", "", "holds 1e-300 mol"},
+      {"NaCl", "1 M", "1e-300 L", "", "", "", "not an amount a bench weighs"},
+      {"NaCl", "1e-10 M", "1 uL", "", "", "", "holds 1e-16 mol"},
+      {"NaCl", "1000 M", "1e7 L", "", "", "", "holds 1e+10 mol"},
+      {"NaCl", "1 M", "1 L", "", "", "5 ppm", "no density of a liquid or solid"},
+      {"NaCl", "1 M", "1 L", "", "", "26 g/mL", "no density of a liquid or solid"},
+      {"NaCl", "1 M", "1 L", "", "", "2 % w/v", "no density"},
   };
   for (const auto& b : bad) {
     const Solution s = MakeSolution(*context, b.formula, b.conc, b.volume, b.mass, b.purity, b.density, "");
@@ -195,6 +209,9 @@ TEST(Solution, Dilutions) {
       {"", "1 M", "37 % w/w", "1 L", "", "is a mass fraction"},
       {"", "1 M", "0.5 M", "-1 L", "", "must be more than 0"},
       {"", "1 M", "0.5 M", "1 M", "", "is an amount concentration"},
+      {"", "1 M", "1e-300 M", "1 L", "", "give volumes from 1 pL to 1000 m3"},
+      {"", "1 M", "0.5 M", "1e7 L", "", "give volumes from 1 pL to 1000 m3"},
+      {"HCl", "37 % w/w", "1 M", "1 L", "5 ppm", "no density of a liquid or solid"},
   };
   for (const auto& b : bad) {
     const Dilution d = MakeDilution(*context, b.formula, b.stock, b.conc, b.volume, b.density, "");
