@@ -6,7 +6,10 @@
 # `ctest --test-dir BUILD_DIR` then holds the engine's results under node to
 # the golden ones.
 set -euo pipefail
-command -v emcmake >/dev/null 2>&1 || { echo "emscripten is not installed: skipped"; exit 77; }
+command -v emcmake >/dev/null 2>&1 || {
+  echo "emscripten is not installed (apt-get install emscripten node-acorn): skipped" >&2
+  exit 77
+}
 cd "$(dirname "$0")/.."
 build=${1:-build-wasm}
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}

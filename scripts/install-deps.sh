@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages of scripts/debian-packages.txt that this
+# machine lacks (as root; the i386 architecture is added for wine32).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+export DEBIAN_FRONTEND=noninteractive
+mapfile -t packages < <(grep -v '^\s*#' "$here/debian-packages.txt" | grep -v '^\s*$')
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
