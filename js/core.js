@@ -113,8 +113,11 @@ function makeApi(m) {
       }
     }
     const limit = options.limit ?? 0;
-    if (options.limit !== undefined && !(Number.isInteger(limit) && limit >= 1)) {
-      throw new RangeError('formix: limit must be a whole number of at least 1');
+    if (options.limit !== undefined && !(Number.isInteger(limit) && limit >= 1 && limit <= 1000000)) {
+      throw new RangeError('formix: limit must be a whole number from 1 to 1000000');
+    }
+    if (options.ppm !== undefined && options.mda !== undefined) {
+      throw new RangeError('formix: give ppm or mda, not both');
     }
     const peaks = Array.isArray(options.peaks) ? options.peaks.map(([p, i]) => `${Number(p)}:${Number(i)}`).join(',')
       : options.peaks;

@@ -43,7 +43,17 @@ m = formix32.molar_masses(pandas.Series(['H2O', 'Xx', None, 'NaCl']))
 assert isinstance(m, numpy.ndarray) and m.dtype == numpy.float64
 assert m[0] == 2 * 1.008 + 15.999 and m[3] == 22.98976928 + 35.45 and numpy.isnan(m[1:3]).all(), m
 assert isinstance(formix32.molar_masses(numpy.array(['H2O', 'CO2'])), numpy.ndarray)
-print('arrays: a Series in, a float array out')
+# Every missing value pandas and NumPy write is NaN: None, NaN, pd.NA, pd.NaT, NumPy's float32 NaN.
+missing = [None, float('nan'), pandas.NA, pandas.NaT, numpy.float32('nan'), numpy.nan]
+for call in (formix32.molar_masses, formix32.monoisotopic_masses):
+    v = call(pandas.Series(['H2O'] + missing, dtype=object))
+    assert v[0] > 18 and numpy.isnan(v[1:]).all(), (call, v)
+assert formix32.hill_formulas(['H2O'] + missing) == ['H2O'] + [None] * len(missing)
+# The flagged rows as a mask beside the numbers, for a data frame's column.
+df = pandas.DataFrame({'formula': ['CuSO4*5H2O', 'CuSO4.5H2O', 'Xx']})
+df['molar_mass'], df['flagged'] = formix32.molar_masses(df['formula'], flags=True)
+assert list(df['flagged']) == [False, True, False] and df['molar_mass'].isna().tolist() == [False, False, True]
+print('arrays: a Series in, a float array out; every missing value NaN; a mask of the flagged rows')
 "
 else
   echo "no NumPy and pandas for $python: the arrays are not checked"

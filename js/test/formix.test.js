@@ -118,6 +118,9 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   assert.equal(picked.hrms, picked.candidates[1].hrms);
   assert.match(formix.findFormulas(328.1911, { adduct: '[M+H]+', formula: 'CuSO4.5H2O' }).error, /is flagged/);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
+  // The tool's bounds: a limit of 1 to 1000000 (no wrap of 2^32 + 5 to 5), ppm or mDa.
+  assert.throws(() => formix.findFormulas(328.1911, { limit: 2 ** 32 + 5 }), /from 1 to 1000000/);
+  assert.throws(() => formix.findFormulas(328.1911, { ppm: 5, mda: 2 }), /ppm or mda, not both/);
   assert.match(formix.findFormulas(328.1911, { elements: 'Xx0-2' }).error, /'Xx' is no element/);
   // Calcd: C 20 x 12.011 / M, M from the mass file.
   const molar = 20 * M.C + 25 * M.H + M.N + 3 * M.O;

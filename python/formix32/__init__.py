@@ -101,6 +101,23 @@ def molar_mass(formula: str) -> float:
     return _finish([reading], _mass(reading))  # type: ignore[return-value]
 
 
+def _missing(value: object) -> bool:
+    """Whether a value of a sequence is a missing value as pandas and NumPy
+    write one: None, any float NaN (NumPy's float32 and float64 too),
+    pandas' NA and NaT."""
+    if value is None:
+        return True
+    if isinstance(value, str):
+        return False
+    kind = type(value).__name__
+    if kind in ("NAType", "NaTType"):
+        return True
+    try:
+        return bool(value != value)  # NaN, of any float type
+    except (TypeError, ValueError):
+        return False
+
+
 def _said(severities: Sequence[int], missing: Sequence[int], formulas: Sequence[object]) -> List[bool]:
     """The rows a bulk call flags, said once: one :class:`FlaggedRows`
     warning naming how many were read with a warning and how many have no
@@ -157,7 +174,7 @@ def molar_masses(formulas: Sequence[str], *, flags: bool = False):
     try:
         joined = "\0".join(formulas)
     except TypeError:
-        missing = [i for i, f in enumerate(formulas) if f is None or (isinstance(f, float) and f != f)]
+        missing = [i for i, f in enumerate(formulas) if _missing(f)]
         for i in missing:
             formulas[i] = "H"  # a stand-in, its mass replaced by NaN below
         for f in formulas:
@@ -203,7 +220,7 @@ def _each(formulas: Sequence[str], what, empty):
     severities: List[int] = []
     missing: List[int] = []
     for i, f in enumerate(formulas):
-        if f is None or (isinstance(f, float) and f != f):
+        if _missing(f):
             values.append(empty)
             severities.append(-1)
             missing.append(i)

@@ -214,10 +214,14 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
         if not isinstance(charge, int) or isinstance(charge, bool) or charge == 0:
             raise ValueError("charge must be a whole number other than 0")
         ion = (str(abs(charge)) + ("+" if charge > 0 else "-")).encode()
-    if limit is not None and (not isinstance(limit, int) or isinstance(limit, bool) or limit < 1):
-        raise ValueError("limit must be a whole number of at least 1")
+    if limit is not None and (not isinstance(limit, int) or isinstance(limit, bool) or not 1 <= limit <= 1000000):
+        raise ValueError("limit must be a whole number from 1 to 1000000")
+    if ppm is not None and mda is not None:
+        raise ValueError("give ppm or mda, not both")
     peak_text = None
-    if peaks is not None:
+    if isinstance(peaks, str):  # as the tool takes them: "328.1911:100,329.1944:22.6"
+        peak_text = _text(peaks, "peaks")
+    elif peaks is not None:
         peak_text = ",".join(f"{float(m)!r}:{float(i)!r}" for m, i in peaks).encode()
     flags = (0 if rules else 1) | (2 if radical else 0) | (4 if explain else 0)
     context = _context()

@@ -36,7 +36,9 @@ class FormulaWarning(UserWarning):
     """A warning or an error about a formula, as a Python warning."""
 
     def __init__(self, formula: str, diagnostic: Diagnostic) -> None:
-        super().__init__(f"{formula}: {diagnostic}")
+        # A bounded excerpt of a long formula (the whole is in .formula).
+        shown = formula if len(formula) <= 80 else formula[:60] + f"... ({len(formula)} characters)"
+        super().__init__(f"{shown}: {diagnostic}")
         self.formula = formula
         self.diagnostic = diagnostic
         self.severity = diagnostic.severity

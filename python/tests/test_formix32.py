@@ -60,6 +60,11 @@ class Calculations(unittest.TestCase):
         self.assertIn("1 of 7 read with a warning (rows 3)", str(caught[0]))
         flagged_masses, mask = quietly(formix32.molar_masses, formulas, flags=True)[0]
         self.assertEqual(list(mask), [False, False, False, True, False, False, False])
+        # A warning quotes a long formula by its start.
+        _, caught = quietly(formix32.molar_masses, ["Xx" * 100000])
+        self.assertLess(len(str(caught[0])), 300)
+        _, caught = quietly(formix32.molar_mass, "C" * 100000 + "Xx")
+        self.assertTrue(str(caught[0]).startswith("C" * 60 + "... (100002 bytes)"), str(caught[0])[:100])
         # A million rows are one warning, not a million.
         _, caught = quietly(formix32.molar_masses, ["CuSO4.5H2O"] * 1000 + ["H2O"])
         self.assertEqual((len(caught), len(caught[0].warned), caught[0].warned[-1]), (1, 1000, 999))
@@ -176,7 +181,8 @@ class Calculations(unittest.TestCase):
         self.assertEqual((picked.hrms, picked.chosen), (picked.candidates[1].hrms, picked.candidates[1].hill))
         for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),
                     dict(ppm=-1), dict(adduct="[M-H]-", formula="C7H5BrO2.HCl.H2O"), dict(adduct="[M-H]-", pick=0),
-                    dict(adduct="[M-H]-", formula="C7H5BrO2", pick=1)):
+                    dict(adduct="[M-H]-", formula="C7H5BrO2", pick=1), dict(limit=2 ** 64), dict(limit=1000001),
+                    dict(ppm=5, mda=2), dict(peaks="198.94:100,bad")):
             with self.assertRaises(ValueError, msg=repr(bad)):
                 formix32.find_formulas(100.0, **bad)
 

@@ -4,6 +4,9 @@
 #include "toolkit/documents.h"
 
 #include <cmath>
+#include <string>
+
+#include "formix_limits.h"
 
 namespace formix::toolkit {
 namespace {
@@ -35,9 +38,21 @@ void WriteDiagnostics(JsonWriter& json, const Reading& reading) {
   json.Close();
 }
 
+// A text refused for its length, quoted by its start: a document (a SQL
+// column, a log line) never echoes a hundred megabytes.
+std::string Excerpt(std::string_view text) {
+  std::size_t n = 60;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;  // a whole character
+  return std::string(text.substr(0, n)) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
 void WriteReading(JsonWriter& json, const Reading& reading, std::string_view formula, unsigned parts) {
   const bool shows = ShowsNumber(reading, parts);
-  json.Open('{').Key("formula").String(formula);
+  if (formula.size() > FORMIX_MAX_TEXT && !reading.has_value) {
+    json.Open('{').Key("formula").String(Excerpt(formula));
+  } else {
+    json.Open('{').Key("formula").String(formula);
+  }
   if ((parts & kReadingText) != 0) json.Key("text").String(reading.text);
   json.Key("molar_mass");
   if (shows) {
