@@ -1,5 +1,8 @@
 """The PostgreSQL extension in a throw-away cluster of its own: installed
-(cmake --install BUILD --component postgres), initdb into a temporary
+(cmake --install BUILD --component postgres) into a throw-away copy of the
+server's directories (DESTDIR; PostgreSQL finds its share directory
+beside its binaries), so that a test run never changes the machine's
+server; initdb into a temporary
 folder as the postgres user, a server on a local socket only; CREATE
 EXTENSION formix; a few thousand formulas give the tool's molar masses,
 monoisotopic masses, Hill formulas and charges bit for bit; the functions
@@ -21,8 +24,7 @@ BUILD, FORMIX = sys.argv[1], sys.argv[2]
 BIN = subprocess.run(["pg_config", "--bindir"], capture_output=True, text=True).stdout.strip() \
     if shutil.which("pg_config") else ""
 if not os.path.exists(os.path.join(BUILD, "postgres", "formix.so")) or not BIN or os.geteuid() != 0:
-    print("no PostgreSQL extension built, no server, or not root (the extension installs into the "
-          "server's directories; the server runs as postgres): skipped")
+    print("no PostgreSQL extension built, no server, or not root (the server runs as postgres): skipped")
     sys.exit(77)
 try:
     postgres = pwd.getpwnam("postgres")
@@ -44,7 +46,15 @@ def as_postgres(*command, **kwargs):
                           timeout=600, **kwargs)
 
 
-subprocess.run(["cmake", "--install", BUILD, "--component", "postgres"], check=True, capture_output=True)
+# The server's directories copied, the extension installed into the copy.
+copy = tempfile.mkdtemp(prefix="formix-pg-server-")
+os.chmod(copy, 0o755)
+for directory in (os.path.dirname(BIN), subprocess.run(["pg_config", "--sharedir"], capture_output=True,
+                                                       text=True).stdout.strip()):
+    shutil.copytree(directory, copy + directory, symlinks=True)
+subprocess.run(["cmake", "--install", BUILD, "--component", "postgres"], check=True, capture_output=True,
+               env=dict(os.environ, DESTDIR=copy))
+BIN = copy + BIN
 texts = formulas()
 tool = json.loads(subprocess.run([FORMIX, "mass", "--json"], input="\n".join(texts).encode() + b"\n",
                                  capture_output=True, timeout=300).stdout)["results"]
@@ -157,5 +167,6 @@ formix_reading('co')::jsonb->'diagnostics'->0->>'message';""")
 finally:
     if started:
         as_postgres(os.path.join(BIN, "pg_ctl"), "-D", data, "-m", "immediate", "stop")
+    shutil.rmtree(copy, ignore_errors=True)
     shutil.rmtree(work, ignore_errors=True)
 sys.exit(1 if failures else 0)
