@@ -476,7 +476,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
         const std::string text = ion.formula + ChargeSuffix(ion.charge);
         const Reading r = Read(context, text.data(), text.size());
         const Pattern p = IsotopePattern(context, r, 1e-4, resolving_power);
-        work += p.work;
+        work += p.cost;
         if (p.error.empty()) f.score = PatternScore(q.peaks, p.peaks, std::max(window, 1e-6));
       }
       listed.push_back(std::move(f));

@@ -36,8 +36,8 @@ struct MassCandidate {
 };
 
 // The steps (nodes of the search and table entries looked at) a query may
-// take: a few seconds.  A query that needs more stops and says its list
-// may be incomplete.
+// take (each formula in the window counted as 8): about a second or two.  A query that needs more stops and
+// says its list may be incomplete.
 constexpr double kMaxFindSteps = 2e8;
 // The candidates listed unless asked otherwise, and the most scored
 // against found peaks (the closest in mass first), their patterns' work

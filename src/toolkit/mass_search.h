@@ -225,7 +225,10 @@ class MassSearch {
       // The ends outside the exact window (the leaf checks it again).
       while (j < end && !Inside(mass + half.mass(j))) ++j;
       while (end > j && !Inside(mass + half.mass(end - 1))) --end;
-      steps_ += 1.0 + static_cast<double>(end - j);
+      // A formula in the window costs the leaf (the rules, the kept heap)
+      // about as much as kLeafSteps steps of the search: counted so, the
+      // budget's time holds however many the window holds.
+      steps_ += 1.0 + kLeafSteps * static_cast<double>(end - j);
       if (steps_ > max_steps_) {
         stopped_ = true;
         return;
@@ -281,6 +284,7 @@ class MassSearch {
     counts_[i] = 0;
   }
 
+  static constexpr double kLeafSteps = 8.0;
   const std::vector<ElementRange>& ranges_;
   std::size_t split_ = 0;      // ranges [split_, end) are the table's
   bool ranges_empty_ = false;  // no table entry reaches the window

@@ -81,7 +81,7 @@ std::vector<Raw> MostProbable(const std::vector<Raw>& peaks, std::size_t keep) {
 // Products a million times below the threshold are not made: however many
 // merge, they reach no peak that is kept.
 std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& b_in, double threshold,
-                          Window window, double budget, double* work) {
+                          Window window, double budget, double* work, double* cost) {
   const bool a_larger = a_in.size() >= b_in.size();
   const std::vector<Raw>& small = a_larger ? b_in : a_in;
   std::vector<Raw> large = a_larger ? a_in : b_in;
@@ -99,6 +99,7 @@ std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& 
   const std::vector<Raw>& a = large;
   const std::vector<Raw>& b = *small_side;
   *work += static_cast<double>(a.size()) * static_cast<double>(b.size());
+  *cost += static_cast<double>(a.size()) * static_cast<double>(b.size());
   double top_a = 0.0, top_b = 0.0;
   for (const Raw& x : a) top_a = std::max(top_a, x.p);
   for (const Raw& y : b) top_b = std::max(top_b, y.p);
@@ -110,6 +111,10 @@ std::vector<Raw> Convolve(const std::vector<Raw>& a_in, const std::vector<Raw>& 
       if (p >= floor) out.push_back({x.mass + y.mass, p});
     }
   }
+  // The time it takes: the products, and sorting those kept (n log n),
+  // which dominates where a high resolving power keeps many.
+  const double kept = static_cast<double>(out.size());
+  *cost += kept * std::log2(kept + 2.0);
   Tidy(out, threshold, window);
   return out;
 }
@@ -243,14 +248,15 @@ Pattern IsotopePattern(const Context& context, const Reading& reading, double th
     for (long long k = static_cast<long long>(n); k > 0; k >>= 1) {
       if (k & 1) {
         power_atoms += base_atoms;
-        power = Convolve(power, base, threshold * power_atoms / n, window, budget, &pattern.work);
+        power =
+            Convolve(power, base, threshold * power_atoms / n, window, budget, &pattern.work, &pattern.cost);
       }
       if (k > 1) {
         base_atoms *= 2.0;
-        base = Convolve(base, base, threshold * base_atoms / n, window, budget, &pattern.work);
+        base = Convolve(base, base, threshold * base_atoms / n, window, budget, &pattern.work, &pattern.cost);
       }
     }
-    total = Convolve(total, power, threshold, window, budget, &pattern.work);
+    total = Convolve(total, power, threshold, window, budget, &pattern.work, &pattern.cost);
   }
   for (const Raw& l : labelled) {
     for (Raw& r : total) r.mass += l.mass;

@@ -25,6 +25,7 @@ struct Pattern {
   double threshold = 0.0;   // the relative abundance below which peaks were dropped
   double pruned = 0.0;      // the total probability dropped (an upper bound of the error)
   double work = 0.0;        // products of peaks computed (at most about kWorkBudget)
+  double cost = 0.0;        // the products and the sorting of those kept: the time taken, in steps
   // Said when the pattern may be off by more than its printed digits show
   // (pruned above kMaxPruned); "" when fine.
   std::string warning;

@@ -463,5 +463,37 @@ TEST(FindFormulas, BadQueriesAndBoundedWork) {
   EXPECT_GT(listed.within, 100u);
 }
 
+// The budgets count the work done: a window of tens of millions of
+// formulas (each checked by the rules) stops the search, and patterns at a
+// high resolving power (many fine peaks to sort) stop the scoring, each
+// saying so, where counting steps and products alone let them run for many
+// seconds.
+TEST(FindFormulas, BudgetsCountTheWorkDone) {
+  auto context = ShippedContext();
+  ASSERT_NE(context, nullptr);
+  FindQuery wide;
+  wide.mz = 1500.5;
+  wide.charge = 1;
+  wide.elements = "C0-100H0-200N0-20O0-30S0-10P0-10F0-20Cl0-10Br0-10I0-10Si0-10B0-10Na0-5K0-5";
+  wide.limit = 3;
+  const FindResult w = FindFormulas(*context, wide);
+  EXPECT_FALSE(w.complete);
+  EXPECT_LT(w.within, 30000000u);
+  EXPECT_NE(w.warning.find("the search stopped"), std::string::npos);
+
+  FindQuery heavy;
+  heavy.mz = 3600.5;
+  heavy.charge = 1;
+  heavy.elements = "C0-30H0-40Sn0-30Hg0-18Xe0-20";
+  heavy.rules = false;
+  heavy.ppm = 2000;
+  heavy.peaks = {{3600.5, 100}, {3602.5, 80}};
+  heavy.resolving_power = 1e6;
+  heavy.limit = 3;
+  const FindResult h = FindFormulas(*context, heavy);
+  EXPECT_LT(h.scored, 100u);
+  EXPECT_NE(h.warning.find("were scored against the peaks"), std::string::npos) << h.warning;
+}
+
 }  // namespace
 }  // namespace formix::toolkit
