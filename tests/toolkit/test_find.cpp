@@ -495,5 +495,78 @@ TEST(FindFormulas, BudgetsCountTheWorkDone) {
   EXPECT_NE(h.warning.find("were scored against the peaks"), std::string::npos) << h.warning;
 }
 
+// The fields around a search, with values worked by hand from AME2020
+// masses (1H 1.007825031898, 14N 14.00307400425, 16O 15.99491461926, the
+// electron 5.485799090441e-4 u): a multimer adduct's m/z, an ion
+// candidate's mass with its electrons, the window, the rules passed and
+// broken with --explain, and a score of 0 for peaks nothing like it.
+TEST(FindFormulas, FieldsAroundTheSearchByHand) {
+  auto context = ShippedContext();
+  ASSERT_NE(context, nullptr);
+  const double h = 1.007825031898, n = 14.00307400425, o = 15.99491461926, e = 5.485799090441e-4;
+  const double glycine = 24 + 5 * h + n + 2 * o;           // C2H5NO2
+  const double tetramethylammonium = 48 + 12 * h + n - e;  // C4H12N+
+  const struct {
+    const char *adduct, *elements, *hill;
+    int charge;
+    double mz, monoisotopic;
+  } cases[] = {
+      {"[2M-H]-", "C0-4H0-10N0-2O0-4", "C2H5NO2", 0, 2 * glycine - h + e, glycine},
+      {"[M+H]+", "C0-4H0-10N0-2O0-4", "C2H5NO2", 0, glycine + h - e, glycine},
+      {"", "C0-9H0-30N0-2", "C4H12N^+", 1, tetramethylammonium, tetramethylammonium},
+  };
+  for (const auto& c : cases) {
+    FindQuery q;
+    q.mz = c.mz;
+    q.adduct = c.adduct;
+    q.charge = c.charge;
+    q.elements = c.elements;
+    q.rules = c.charge == 0;
+    const FindResult r = FindFormulas(*context, q);
+    ASSERT_EQ(r.error, "") << c.hill;
+    EXPECT_NEAR(r.low, c.mz / (1 + 5e-6), 1e-9) << c.hill;
+    EXPECT_NEAR(r.high, c.mz / (1 - 5e-6), 1e-9) << c.hill;
+    const FindCandidate* found = nullptr;
+    for (const FindCandidate& f : r.candidates) found = f.hill == c.hill ? &f : found;
+    ASSERT_NE(found, nullptr) << c.hill;
+    EXPECT_NEAR(found->mz, c.mz, 1e-9) << c.hill;
+    EXPECT_NEAR(found->monoisotopic, c.monoisotopic, 1e-9) << c.hill;
+    EXPECT_NEAR(found->ppm, 0.0, 1e-6) << c.hill;
+  }
+  // --explain: (CH3)4N+ has DBE -0.5, which the rules allow an ion; every formula they remove
+  // is listed with the rule that did.
+  FindQuery x;
+  x.mz = tetramethylammonium;
+  x.charge = 1;
+  x.elements = "C0-9H0-30N0-2";
+  x.explain = true;
+  x.ppm = 200;
+  x.limit = 1000;
+  const FindResult explained = FindFormulas(*context, x);
+  std::size_t broken = 0;
+  bool seen = false;
+  for (const FindCandidate& f : explained.candidates) {
+    if (f.hill == "C4H12N^+") {
+      seen = true;
+      EXPECT_EQ(f.broken, "");
+      EXPECT_EQ(f.dbe, -0.5);
+      EXPECT_NE(std::find(f.rules.begin(), f.rules.end(), "dbe"), f.rules.end());
+    }
+    broken += !f.broken.empty();
+  }
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(explained.within, explained.candidates.size());
+  EXPECT_EQ(broken, explained.within - explained.passed);
+  // Peaks far from any isotopologue of the candidates: each scored, at 0.
+  FindQuery far;
+  far.mz = glycine + h - e;
+  far.adduct = "[M+H]+";
+  far.elements = "C2H5NO2";
+  far.peaks = {{far.mz + 0.5, 100}};
+  const FindResult scored = FindFormulas(*context, far);
+  ASSERT_EQ(scored.candidates.size(), 1u);
+  EXPECT_EQ(scored.candidates[0].score, 0.0);
+}
+
 }  // namespace
 }  // namespace formix::toolkit
