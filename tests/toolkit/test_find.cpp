@@ -114,6 +114,31 @@ TEST(FindRules, DbeAndTheRulesByHand) {
     EXPECT_DOUBLE_EQ(Dbe(chnocl, row.counts), row.dbe) << &row - kRows;
     EXPECT_EQ(BrokenRule(chnocl, row.counts, row.charge, row.radical), row.broken) << &row - kRows;
   }
+  // At the edges: boron's valence 3, H/C at its bound 6 and past it, and the
+  // H/C floor, which holds where hydrogen is not searched at all (CO2 from C
+  // and O only: the rules are for organic compounds).
+  const struct {
+    std::vector<std::string> symbols;
+    std::vector<int> counts;
+    double dbe;
+    const char* broken;
+  } kEdges[] = {
+      {{"B", "H"}, {1, 3}, 0.0, ""},             // borane: 1 + (1 - 3) / 2
+      {{"B", "O", "H"}, {1, 3, 3}, 0.0, ""},     // boric acid
+      {{"C", "H", "N"}, {1, 6, 2}, 0.0, ""},     // methylhydrazine: H/C 6, the bound
+      {{"C", "H", "N"}, {1, 7, 3}, 0.0, "h/c"},  // CH7N3: H/C 7
+      {{"C", "O"}, {1, 2}, 2.0, "h/c"},          // CO2, no H searched: the H/C floor holds all the same
+      {{"C", "H", "O"}, {1, 0, 2}, 2.0, "h/c"},  // CO2 where H was searched: H/C 0, below 0.1
+  };
+  for (const auto& row : kEdges) {
+    EXPECT_DOUBLE_EQ(Dbe(row.symbols, row.counts), row.dbe) << &row - kEdges;
+    EXPECT_EQ(BrokenRule(row.symbols, row.counts, 0, false), row.broken) << &row - kEdges;
+  }
+  // A formula with counts that are not whole has no DBE.
+  auto context = ShippedContext();
+  ASSERT_NE(context, nullptr);
+  EXPECT_TRUE(std::isnan(ReadingDbe(Read(*context, "C1.5H3O", 7))));
+  EXPECT_EQ(ReadingDbe(Read(*context, "C6H6", 4)), 4.0);
 }
 
 // AME2016 masses (an older table than the shipped data's, u) and the
