@@ -158,6 +158,19 @@ formix_reading('co')::jsonb->'diagnostics'->0->>'message';""")
                             "SELECT formix_hill('peptide(' || repeat('G', 1000000) || ')');")
     check(status == 0 and out.strip() == "C2000000H3000002N1000000O1000001",
           f"a megabyte of one-letter codes read within the timeout: {out.strip()[:60]} {err[-200:]}")
+    # A long statement cancelled at its timeout, and the server answers after; a residue that names
+    # itself (refused when the list is read) takes no backend down.
+    status, out, err = psql("SET statement_timeout = '300ms'; SELECT count(formix_hill('peptide(' || "
+                            "repeat('G', 1000000 - i % 2) || ')')) FROM generate_series(1, 100000) AS i;")
+    check(status != 0 and "canceling statement due to statement timeout" in err,
+          f"a long statement cancelled at its timeout: {err.strip()[-120:]}")
+    share = subprocess.run(["pg_config", "--sharedir"], capture_output=True, text=True).stdout.strip()
+    with open(copy + share + "/extension/formix32/residues.txt", "a", encoding="utf-8") as f:
+        f.write("protein\tLoop\t-\tloop\tpeptide([Loop])\n")
+    status, out, err = psql("SELECT coalesce(formix_molar_mass('peptide([Loop])')::text, 'NULL'), "
+                            "formix_hill('peptide(GG)');")
+    check(status == 0 and out.strip() == "NULL|C4H8N2O3",
+          f"a looping residue refused, the server alive: {out.strip()} {err.strip()[-200:]}")
     status, out, err = psql("SELECT formix_molar_mass(12);")
     check(status != 0 and "formix_molar_mass(integer) does not exist" in err,
           "a number where a text belongs is a clear SQL error")
