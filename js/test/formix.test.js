@@ -149,6 +149,31 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   // Glucose from C 40.00, H 6.71, O 53.29 scaled to 180.156: C6H12O6.
   assert.equal(formix.atomRatios({ C: 40.0, H: 6.71, O: 53.29 }, { mass: 180.156 }).formula, 'C6H12O6');
 });
+test('each option the package passes through, held to a value worked by hand', () => {
+  const mono = { H: 1.007825031898, N: 14.00307400425, O: 15.99491461926 };
+  const electron = 5.485799090441e-4;
+  // mDa: the window is the m/z less and plus 2 mDa; ppm: m/z / (1 +- 5e-6).
+  const glycine = 24 + 5 * mono.H + mono.N + 2 * mono.O;
+  const mz = glycine + mono.H - electron;
+  assert.deepEqual(formix.findFormulas(mz, { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4', mda: 2 }).window,
+    [mz - 0.002, mz + 0.002]);
+  const byPpm = formix.findFormulas(mz, { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4', ppm: 5 }).window;
+  assert.ok(Math.abs(byPpm[0] - mz / (1 + 5e-6)) < 1e-9 && Math.abs(byPpm[1] - mz / (1 - 5e-6)) < 1e-9);
+  // explain: the candidates a rule removed are listed, each naming it.
+  const explained = formix.findFormulas(mz, { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4', ppm: 50,
+    explain: true });
+  assert.equal(explained.candidates.filter((c) => c.broken).length, explained.within - explained.passed);
+  // DBE 0 is a number, not a missing one.
+  assert.equal(formix.read('CH4').dbe, 0);
+  // A stock in % w/w with its density: 1 mol of HCl in 1 L from 37 % at 1.18 g/mL.
+  const hcl = M.H + M.Cl;
+  const d = formix.dilute({ formula: 'HCl', stock: '37 % w/w', density: '1.18 g/mL', conc: '1 M', volume: '1 L' });
+  assert.ok(Math.abs(d.stock_volume - hcl / (0.37 * 1180)) < 1e-12, d.stock_volume);
+  // amide: glycinamide, C2H6N2O; acetyl: N-acetylglycine, C4H7NO3.
+  assert.equal(formix.sequence('G', { amide: true }).hill, 'C2H6N2O');
+  assert.equal(formix.sequence('G', { acetyl: true }).hill, 'C4H7NO3');
+});
+
 test('the same readings as the native tool, to the bit', { skip: !process.env.FORMIX_TOOL }, () => {
   const formulas = ['CuSO4*5H2O', 'CuSO4·5H₂O', 'K4[Fe(CN)6]', 'Ph3P', 'SO4^2-', '[Fe(CN)6]3-', 'C1.5H3O',
     'CaSO4*1/2H2O', 'co(NO3)2', 'NH4+', 'Fe3+', 'H2O.', '[13C]6H12O6', 'D2O', 'C254H377N65O75S6'];
