@@ -39,6 +39,14 @@ double MzOf(Session& s, const std::string& text, bool* calculated) {
   return formix_exact_ion_mz(exact.get(), 0);
 }
 
+// A whole number from 1 to 1000000 (a limit, a candidate's number).
+std::size_t Count(const std::string& text, const char* option) {
+  const double n = ParseNumber(text, option);
+  if (!(n >= 1 && n <= 1e6) || n != std::floor(n))
+    throw UsageError{std::string(option) + " takes a whole number from 1 to 1000000"};
+  return static_cast<std::size_t>(n);
+}
+
 }  // namespace
 
 void CommandFind(Session& s) {
@@ -53,13 +61,7 @@ void CommandFind(Session& s) {
   const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : nan;
   const double mda = o.mda ? ParseNumber(*o.mda, "--mda") : nan;
   const double resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : nan;
-  std::size_t limit = 0;
-  if (o.limit) {
-    const double n = ParseNumber(*o.limit, "--limit");
-    if (!(n >= 1 && n <= 1e6) || n != std::floor(n))
-      throw UsageError{"--limit takes a whole number from 1 to 1000000"};
-    limit = static_cast<std::size_t>(n);
-  }
+  const std::size_t limit = o.limit ? Count(*o.limit, "--limit") : 0;
   std::string ion;
   if (!o.adducts.empty()) ion = o.adducts[0];
   if (o.charge) {
@@ -79,17 +81,10 @@ void CommandFind(Session& s) {
   const std::string error = formix_find_error(f.get());
   if (!error.empty()) throw UsageError{error};
   if (o.formula && o.pick) throw UsageError{"give --formula or --pick, not both"};
-  std::size_t pick = 0;
-  if (o.pick) {
-    const double n = ParseNumber(*o.pick, "--pick");
-    if (!(n >= 1 && n <= 1e6) || n != std::floor(n))
-      throw UsageError{"--pick takes a candidate's number, 1 or more"};
-    pick = static_cast<std::size_t>(n);
-  }
+  const std::size_t pick = o.pick ? Count(*o.pick, "--pick") : 0;
   if (o.formula) {
-    // The formula meant, read as every formula is: its diagnostics said.
-    Reading r = s.Read(*o.formula);
-    // A flagged formula gets no journal line: its diagnostics are said.
+    // The formula meant, read as every formula is: its diagnostics said,
+    // and a flagged one gets no journal line.
     if (!s.Shows(r.get()) || formix_reading_worst(r.get()) >= FORMIX_WARNING) throw CommandFailed{};
   }
   if (o.formula || o.pick) {
