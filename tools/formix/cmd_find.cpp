@@ -85,6 +85,7 @@ void CommandFind(Session& s) {
   if (o.formula) {
     // The formula meant, read as every formula is: its diagnostics said,
     // and a flagged one gets no journal line.
+    Reading r = s.Read(*o.formula);
     if (!s.Shows(r.get()) || formix_reading_worst(r.get()) >= FORMIX_WARNING) throw CommandFailed{};
   }
   if (o.formula || o.pick) {
