@@ -199,7 +199,8 @@ class Finder {
     return false;
   }
 
-  // C17H19NO3.HCl.3H2O, C10H15N.2HBr, CuSO4.5H2O: a '.' that joins parts.
+  // C17H19NO3.HCl.3H2O, C10H15N.2HBr, CuSO4.5H2O: a '.' that joins parts; as
+  // pharmacopoeias write them, a ',' too (FeSO4,7H2O).
   void Dots() {
     std::vector<std::size_t> joins;  // '.' read as '*' in the other reading
     std::size_t first = 0, first_end = 0;

@@ -1,7 +1,7 @@
 // other_readings.h -- places where a formula as written can be read another way
 // than the engine reads it: a mass number written as a coefficient
 // (13C6H12O6), a coefficient in front of the first part of an adduct
-// (3CdSO4·8H2O), a '.' joining two parts (C10H15N.2HBr), an oxidation state
+// (3CdSO4·8H2O), a '.' or ',' joining two parts (C10H15N.2HBr, FeSO4,7H2O), an oxidation state
 // in brackets (Cu(II)SO4), an abbreviation read letter by letter (NBS, Cp*,
 // Bpy), a subscript with nothing before it (₃H₂O).  Each is found in the
 // text as given; the reader then reads the other reading too and names
