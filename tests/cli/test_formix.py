@@ -311,6 +311,20 @@ class Commands(unittest.TestCase):
         self.assertEqual(formix("ms", "C20H25NO3", "--adduct", "[M+Xx]+")[0], 1)
         self.assertIn("m/z 47.9764", formix("ms", "SO4^2-")[1])
 
+    def test_one_charge_grammar(self):
+        # --charge as every command reads it: the same charges for sequence and find, one message.
+        for text, z in (("2", 2), ("+2", 2), ("2+", 2), ("++", 2), ("-", -1), ("1-", -1), ("--", -2), ("-3", -3)):
+            status, out, _ = formix("sequence", "--protein", "GGGG", "--charge", text)
+            self.assertEqual(status, 0, text)
+            self.assertIn(f"[M{'+' if z > 0 else '-'}{abs(z) if abs(z) > 1 else ''}H]", out, text)
+            status, out, _ = formix("find", "100.5", "--charge", text, "--elements", "C0-5H0-10")
+            self.assertIn(f"as an ion {abs(z)}{'+' if z > 0 else '-'},", out, text)
+        for text in ("0", "101", "+-", "2x", ""):
+            for command in (("sequence", "--protein", "GG"), ("find", "100.5")):
+                status, _, err = formix(*command, "--charge", text)
+                self.assertEqual(status, 1, (command, text))
+                self.assertIn("--charge takes a charge from 1 to 100 with its sign", err)
+
     def test_find(self):
         # C20H25NO3 [M+H]+: 20 x 12 + 26 x 1.00782503 + 14.00307401 + 3 x 15.99491462 - e = 328.19072.
         status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--elements", "C0-30H0-50N0-3O0-6",

@@ -65,10 +65,8 @@ void CommandFind(Session& s) {
   std::string ion;
   if (!o.adducts.empty()) ion = o.adducts[0];
   if (o.charge) {
-    ion = *o.charge;
-    if (!ion.empty() && ion.back() != '+' && ion.back() != '-' && ion.front() != '+' && ion.front() != '-') {
-      ion += "+";  // --charge 2: a positive ion
-    }
+    const int z = ChargeOption(*o.charge);  // the grammar every command reads
+    ion = std::to_string(z < 0 ? -z : z) + (z < 0 ? "-" : "+");
   }
   const int flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
                     (o.explain ? FORMIX_FIND_EXPLAIN : 0) | (calculated ? FORMIX_FIND_CALCULATED : 0);

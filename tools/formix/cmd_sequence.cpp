@@ -11,25 +11,6 @@ namespace formix::tool {
 
 namespace {
 
-// "2", "+2", "-1", "2+", "1-": a whole number of charges, not 0.
-int ChargeOf(const std::string& text) {
-  std::string digits = text;
-  int sign = 1;
-  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
-    sign = digits[0] == '-' ? -1 : 1;
-    digits.erase(0, 1);
-  } else if (!digits.empty() && (digits.back() == '+' || digits.back() == '-')) {
-    sign = digits.back() == '-' ? -1 : 1;
-    digits.pop_back();
-  }
-  const bool whole =
-      !digits.empty() && digits.size() <= 3 && digits.find_first_not_of("0123456789") == std::string::npos;
-  const int z = whole ? std::stoi(digits) : 0;
-  if (z == 0 || z > 100)
-    throw UsageError{"--charge takes a whole number from 1 to 100 with its sign: 2, -1, 3+"};
-  return sign * z;
-}
-
 // The sequence of "-": standard input, up to a megabyte and a byte (more is
 // refused by the library with its message).
 std::string StandardInput() {
@@ -67,7 +48,7 @@ void CommandSequence(Session& s) {
                     (o.five_phosphate ? FORMIX_SEQUENCE_5PHOSPHATE : 0);
   std::unique_ptr<formix_sequence, decltype(&formix_sequence_free)> chain(
       formix_sequence_read(s.context, kind, sequence.c_str(), flags, disulfides,
-                           o.charge ? ChargeOf(*o.charge) : 0,
+                           o.charge ? ChargeOption(*o.charge) : 0,
                            o.adducts.empty() ? nullptr : o.adducts[0].c_str()),
       &formix_sequence_free);
   if (!chain) throw IoError{"out of memory"};

@@ -46,6 +46,10 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
 // A number of an argument, or a usage error naming `what`.
 double ParseNumber(const std::string& text, const std::string& what);
 
+// The charge of --charge, as every command reads it: "2", "+2", "2+",
+// "-1", "1-", or a run of one sign ("+", "++", "-"); 1 to 100 either way.
+int ChargeOption(const std::string& text);
+
 // Splits "NAME=VALUE" at its last '=' (a formula may hold '=' as a bond
 // mark: CH2=CH2=28.05 is CH2=CH2 and 28.05).
 void SplitAssignment(const std::string& text, std::string* name, double* value, const std::string& what);
