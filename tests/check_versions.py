@@ -25,8 +25,8 @@ copies = {
     "sql/postgres/formix.control": re.search(r"default_version = '([^']+)'",
                                              read("sql/postgres/formix.control")).group(1),
     "sql/postgres/formix--VERSION.sql": next(
-        (m.group(1) for m in (re.match(r"formix--(.+)\.sql$", n) for n in os.listdir(os.path.join(root, "sql/postgres")))
-         if m), None),
+        (m.group(1) for m in (re.match(r"formix--(.+)\.sql$", n)
+                              for n in os.listdir(os.path.join(root, "sql/postgres"))) if m), None),
     "docs/formix.1": re.search(r'"formix ([^"]+)"', read("docs/formix.1")).group(1),
 }
 wrong = {path: v for path, v in copies.items() if v != version}
