@@ -17,6 +17,7 @@
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
 #include "toolkit/reading.h"
+#include "toolkit/sequence.h"
 #include "toolkit/text.h"
 
 namespace formix::toolkit {
@@ -123,10 +124,8 @@ void Refuse(Context& c, const std::string& path, std::size_t line, const std::st
 // could name itself, or each name two of the level below.  No list
 // formula may be one: reading stays one level deep.
 bool IsSequenceText(const std::string& formula) {
-  for (const char* kind : {"peptide(", "dna(", "rna("}) {
-    if (formula.compare(0, std::strlen(kind), kind) == 0) return true;
-  }
-  return false;
+  std::string kind;
+  return SequenceNotation(formula.data(), formula.size(), &kind) != 0;
 }
 
 const char* const kNoSequence = "a formula of a list is no sequence (peptide(...), dna(...), rna(...))";
@@ -228,15 +227,19 @@ void ReadResidues(Context& c) {
   }
 }
 
-// Why a formula of the adduct list is no formula of the element table ("":
-// it is one, or empty): read with an error or a warning, or charged.
-std::string UnreadableFormula(const Context& c, const std::string& formula) {
+// A formula of the adduct list read, its counts into `*counts`; why it is
+// no formula of the element table ("": it is one, or empty): read with an
+// error or a warning, or charged.
+std::string ReadAdductFormula(const Context& c, const std::string& formula,
+                              std::map<std::string, double>* counts) {
   if (formula.empty()) return "";
   const Reading r = Read(c, formula.data(), formula.size());
   for (const Diagnostic& d : r.diagnostics) {
     if (d.severity >= kWarning) return "the formula '" + formula + "': " + d.message;
   }
-  return r.charge != 0 ? "the formula '" + formula + "' is charged: the charge is its own field" : "";
+  if (r.charge != 0) return "the formula '" + formula + "' is charged: the charge is its own field";
+  *counts = r.CountsByKey();
+  return "";
 }
 
 void ReadAdducts(Context& c) {
@@ -255,12 +258,16 @@ void ReadAdducts(Context& c) {
     } else if (std::any_of(c.adducts.begin(), c.adducts.end(),
                            [&](const Adduct& a) { return a.name == f[0]; })) {
       Refuse(c, path, l.line, "the adduct " + f[0] + " is given twice");
-    } else if (const std::string bad = UnreadableFormula(c, f[2]).empty() ? UnreadableFormula(c, f[3])
-                                                                          : UnreadableFormula(c, f[2]);
-               !bad.empty()) {
-      Refuse(c, path, l.line, bad);
     } else {
+      AdductCounts counts;
+      std::string bad = ReadAdductFormula(c, f[2], &counts.added);
+      if (bad.empty()) bad = ReadAdductFormula(c, f[3], &counts.removed);
+      if (!bad.empty()) {
+        Refuse(c, path, l.line, bad);
+        continue;
+      }
       c.adducts.push_back({f[0], static_cast<int>(multiplier), f[2], f[3], static_cast<int>(charge)});
+      c.adduct_counts.push_back(std::move(counts));
     }
   }
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -92,11 +91,8 @@ struct Context {
   std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
   std::vector<Adduct> adducts;
   std::vector<Residue> residues;
-  // Their counts, read on the first use of the adducts (exact.cpp), once
-  // whichever thread comes first: a context that never gives an adduct
-  // ion never reads their formulas.
-  mutable std::once_flag adducts_read;
-  mutable std::vector<AdductCounts> adduct_counts;
+  // Their counts, read with the list (each formula checked as it is read).
+  std::vector<AdductCounts> adduct_counts;
   // The library's own lists as opened ("" when found nowhere), by name.
   std::map<std::string, std::string> list_files;
   // Lines of the data files refused, and values of the tables no formula

@@ -43,15 +43,6 @@ const Isotope* PrincipalIsotope(const Context& context, const std::string& symbo
   return best;
 }
 
-// Element counts by symbol; isotope labels under "element/mass number".
-Counts CountsOf(const Reading& r) {
-  Counts out;
-  for (const ElementShare& e : r.elements) {
-    out[e.mass_number > 0 ? e.element + "/" + std::to_string(e.mass_number) : e.symbol] += e.atoms;
-  }
-  return out;
-}
-
 std::string Spaced(const std::string& name) {
   // [M+H]+ -> [M + H]+ : spaces around the signs inside the brackets.
   std::string out;
@@ -108,20 +99,7 @@ std::size_t AdductIndex(const Context& context, const std::string& name) {
 
 std::string UnknownAdduct(const std::string& name) { return "unknown adduct '" + name + "'"; }
 
-const std::vector<AdductCounts>& AdductCountsOf(const Context& context) {
-  std::call_once(context.adducts_read, [&context] {
-    std::vector<AdductCounts> all;
-    all.reserve(context.adducts.size());
-    for (const Adduct& a : context.adducts) {
-      AdductCounts c;
-      if (!a.added.empty()) c.added = CountsOf(Read(context, a.added.data(), a.added.size()));
-      if (!a.removed.empty()) c.removed = CountsOf(Read(context, a.removed.data(), a.removed.size()));
-      all.push_back(std::move(c));
-    }
-    context.adduct_counts = std::move(all);
-  });
-  return context.adduct_counts;
-}
+const std::vector<AdductCounts>& AdductCountsOf(const Context& context) { return context.adduct_counts; }
 
 namespace {
 
@@ -136,7 +114,7 @@ bool SpeciesMasses(const Context& context, const Reading& reading, ExactMasses* 
     x->error = "no isotope data (isotopes.txt) was found";
     return false;
   }
-  *counts = CountsOf(reading);
+  *counts = reading.CountsByKey();
   for (const auto& [symbol, n] : *counts) {
     if (n != std::floor(n)) {  // one molecule has whole atoms: C1.5H3 has no monoisotopic mass
       x->error = "an exact mass needs whole numbers of atoms; " + symbol + " has " + PlainText(n);

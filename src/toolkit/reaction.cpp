@@ -13,12 +13,12 @@
 
 #include "refdata/bytes.h"
 #include "toolkit/numbers.h"
+#include "toolkit/solution.h"
 
 namespace formix::toolkit {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kFewestMoles = 1e-15, kMostMoles = 1e9;
 
 using bytes::IsBlank;
 using bytes::IsCapital;

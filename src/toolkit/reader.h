@@ -93,6 +93,11 @@ struct LibraryText {
 // Parses up to 15 digits at c[i..); returns the count of digits read.
 std::size_t ReadDigits(const std::vector<Char>& c, std::size_t i, std::size_t e, long long* value);
 
+// The reading of another text as the reading of this one (`length`
+// bytes): `said` first, then the other reading's diagnostics over the whole
+// text (their places are the other text's), but those of code `unsaid`.
+Reading OverWhole(Reading other, std::vector<Diagnostic> said, std::size_t length, const char* unsaid = "");
+
 // A structure pasted where a formula belongs (SMILES, InChI, InChIKey):
 // the diagnostic's code and message (pasted.cpp).
 bool StructureNotation(const char* text, std::size_t length, std::string* code, std::string* message);
@@ -152,6 +157,7 @@ class Reader {
   void ResolveOne(Pending p);
   void ResolveOtherReadings();
   void SubstituteCompounds();
+  void Unsay(const char* code, std::size_t from, std::size_t to);
   void ReportLabelWords();
   double OtherMass(const std::string& text) const;
   void ReportPassedOver(const char* work, bool no_symbol);

@@ -32,6 +32,14 @@
 
 namespace formix::toolkit {
 
+std::map<std::string, double> Reading::CountsByKey() const {
+  std::map<std::string, double> out;
+  for (const ElementShare& e : elements) {
+    out[e.mass_number > 0 ? e.element + "/" + std::to_string(e.mass_number) : e.symbol] += e.atoms;
+  }
+  return out;
+}
+
 int Reading::Worst() const {
   int worst = -1;
   for (const Diagnostic& d : diagnostics) worst = d.severity > worst ? d.severity : worst;
@@ -144,9 +152,8 @@ void Reader::Evaluate() {
           message += ", " + a->formula + ": " + others[0] + " is \x01o";
         }
         message += " (define it in the group file, or write its formula)";
-        pending_.push_back({{kWarning, from, to - from, "abbreviation", std::move(message), "", {}},
-                            std::move(others),
-                            symbol});
+        OtherReading found{kWarning, from, to - from, "abbreviation", std::move(message), "", {}, nullptr};
+        pending_.push_back({std::move(found), std::move(others), symbol});
       }
     }
   }
@@ -217,6 +224,17 @@ bool Reader::RunPlain() {
   return true;
 }
 
+Reading OverWhole(Reading other, std::vector<Diagnostic> said, std::size_t length, const char* unsaid) {
+  for (Diagnostic& d : other.diagnostics) {
+    if (d.code == unsaid) continue;
+    d.offset = 0;  // its places are the other text's
+    d.length = length;
+    said.push_back(std::move(d));
+  }
+  other.diagnostics = std::move(said);
+  return other;
+}
+
 // A whole text that is no formula in the engine's notation: a structure
 // (an error: no number) or a deuterated solvent by name (read as its
 // formula, `named_`).  Returns whether the reading is done.
@@ -254,7 +272,6 @@ bool Reader::Pasted() {
     if (n > 0) formula += e.symbol + (n == 1 ? std::string() : ShortestText(n));
     if (e.symbol == "H") formula += "D" + (count == 1 ? std::string() : std::to_string(count));
   }
-  Reading d = Reader(context_, formula.data(), formula.size(), true).Run(false);
   std::vector<Diagnostic> said{
       {kNote, 0, length_, "deuterated", "",
        Quote(as_written) + " read as " + formula + ": " + name + ", " + base + ", with " +
@@ -264,14 +281,9 @@ bool Reader::Pasted() {
                 : std::to_string(count) + " of its " + ShortestText(hydrogens) + " hydrogens") +
            " as deuterium",
        "", "", "", kNaN}};
-  for (Diagnostic& x : d.diagnostics) {
-    if (x.code == "isotope-label") continue;  // said by the note
-    x.offset = 0;
-    x.length = length_;
-    said.push_back(std::move(x));
-  }
-  d.diagnostics = std::move(said);
-  r_ = std::move(d);
+  // The D labels are said by the note.
+  r_ = OverWhole(Reader(context_, formula.data(), formula.size(), true).Run(false), std::move(said), length_,
+                 "isotope-label");
   named_ = true;
   return true;
 }
@@ -338,18 +350,13 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
                              chain.error, "", "", "", reader::kNaN});
     return r;
   }
-  r = Read(context, chain.formula.data(), chain.formula.size());
-  for (Diagnostic& d : r.diagnostics) {
-    d.offset = 0;
-    d.length = length;
-  }
-  r.diagnostics.insert(
-      r.diagnostics.begin(),
-      {kNote, 0, length, "sequence", "",
-       "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " + chain.formula + " (" +
-           std::to_string(chain.residues) + (chain.residues == 1 ? " residue)" : " residues)"),
-       "", "", "", reader::kNaN});
-  return r;
+  return reader::OverWhole(
+      Read(context, chain.formula.data(), chain.formula.size()),
+      {{kNote, 0, length, "sequence", "",
+        "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " + chain.formula + " (" +
+            std::to_string(chain.residues) + (chain.residues == 1 ? " residue)" : " residues)"),
+        "", "", "", reader::kNaN}},
+      length);
 }
 
 }  // namespace

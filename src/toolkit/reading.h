@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,10 @@ struct Reading {
                                         // divisor, no charge; "" unless every count is whole
 
   int Worst() const;
+
+  // Element counts by symbol, isotope labels under "element/mass number"
+  // ("C/13"): what exact masses and adduct ions add up.
+  std::map<std::string, double> CountsByKey() const;
 };
 
 // The molar mass of the electron, g/mol (one value: formix.h); in u, its

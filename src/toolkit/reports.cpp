@@ -13,6 +13,7 @@
 #include "refdata/decimal.h"
 #include "toolkit/numbers.h"
 #include "toolkit/reader.h"
+#include "toolkit/rules.h"
 
 namespace formix::toolkit::reader {
 
@@ -151,6 +152,15 @@ void Reader::ReportBrackets(const char* work) {
   }
 }
 
+// Takes back the diagnostics of `code` that start in bytes [from, to).
+void Reader::Unsay(const char* code, std::size_t from, std::size_t to) {
+  r_.diagnostics.erase(std::remove_if(r_.diagnostics.begin(), r_.diagnostics.end(),
+                                      [&](const Diagnostic& d) {
+                                        return d.code == code && from <= d.offset && d.offset < to;
+                                      }),
+                       r_.diagnostics.end());
+}
+
 // No number from masses the data file does not give as positive numbers,
 // and none that is not finite.
 void Reader::CheckNumber() {
@@ -180,25 +190,11 @@ void Reader::FindOtherReadings(const ChargeFound& charge) {
   for (OtherReading& s :
        LookForOtherReadings(context_, chars_, text_, length_, charge.found ? charge.begin : chars_.size())) {
     quiet_.insert(quiet_.end(), s.quiet.begin(), s.quiet.end());
-    if (std::strcmp(s.code, "abbreviation") == 0) {
-      // D and T inside an abbreviation (DCC, TBSCl) are no labels to note.
-      r_.diagnostics.erase(std::remove_if(r_.diagnostics.begin(), r_.diagnostics.end(),
-                                          [&](const Diagnostic& d) {
-                                            return d.code == "isotope-label" && d.offset >= s.offset &&
-                                                   d.offset < s.offset + s.length;
-                                          }),
-                           r_.diagnostics.end());
-    }
+    // Notes the other reading explains away: D and T inside an abbreviation
+    // (DCC, TBSCl) are no labels, a ',' that joins parts no decimal comma.
+    if (std::strcmp(s.code, "abbreviation") == 0) Unsay("isotope-label", s.offset, s.offset + s.length);
     if (std::strcmp(s.code, "hydrate-dot") == 0) {
-      // A ',' that joins parts is no decimal comma to note.
-      r_.diagnostics.erase(std::remove_if(r_.diagnostics.begin(), r_.diagnostics.end(),
-                                          [&](const Diagnostic& d) {
-                                            return d.code == "decimal-comma" &&
-                                                   std::any_of(s.quiet.begin(), s.quiet.end(), [&](auto q) {
-                                                     return q.first <= d.offset && d.offset < q.second;
-                                                   });
-                                          }),
-                           r_.diagnostics.end());
+      for (const auto& [from, to] : s.quiet) Unsay("decimal-comma", from, to);
     }
     if (s.compound != nullptr) compounds_.push_back({s.offset, s.length, s.compound});
     std::vector<std::string> others;
@@ -274,34 +270,22 @@ void Reader::SubstituteCompounds() {
                         ", " + c.abbreviation->meaning + " (the abbreviation list)",
                     "", "", "", kNaN});
   }
-  for (Diagnostic& d : as_compound.diagnostics) {
-    d.offset = 0;
-    d.length = length_;
-    said.push_back(std::move(d));
-  }
-  as_compound.diagnostics = std::move(said);
-  r_ = std::move(as_compound);
+  r_ = OverWhole(std::move(as_compound), std::move(said), length_);
 }
 
 // DTT, TDI, HBTU: a word in capitals with D or T read as deuterium and
-// tritium where the formula is no plausible molecule (an element outside
-// the organic ones, or a DBE below 0 or not whole) is more likely an
-// abbreviation than a labelled formula (HDO, DCOOD stay as they are).
+// tritium where the formula is no plausible molecule (an element of no
+// valence the rules know, such as a metal, or a DBE below 0 or not whole)
+// is more likely an abbreviation than a labelled formula (HDO, DCOOD stay
+// as they are).
 void Reader::ReportLabelWords() {
   if (labels_.empty() || r_.charge != 0) return;
-  static const struct {
-    const char* symbol;
-    int valence;
-  } kOrganic[] = {{"H", 1}, {"C", 4},  {"N", 3},  {"O", 2}, {"S", 2}, {"P", 3},
-                  {"F", 1}, {"Cl", 1}, {"Br", 1}, {"I", 1}, {"B", 3}, {"Si", 4}};
   double twice_dbe = 2.0;
   bool plausible = true;
   for (const ElementShare& e : r_.elements) {
-    const std::string& symbol = e.element.empty() ? e.symbol : e.element;
-    const auto* v = std::find_if(std::begin(kOrganic), std::end(kOrganic),
-                                 [&](const auto& o) { return symbol == o.symbol; });
-    plausible = plausible && v != std::end(kOrganic) && e.atoms == std::floor(e.atoms);
-    if (v != std::end(kOrganic)) twice_dbe += e.atoms * (v->valence - 2);
+    const int valence = Valence(e.element.empty() ? e.symbol : e.element);
+    plausible = plausible && valence > 0 && e.atoms == std::floor(e.atoms);
+    twice_dbe += e.atoms * (valence - 2);
   }
   plausible = plausible && twice_dbe >= 0 && std::fmod(twice_dbe, 2.0) == 0.0;
   if (plausible) return;

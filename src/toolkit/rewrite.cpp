@@ -91,6 +91,11 @@ char32_t Superscript(char32_t c) {
 // formula and still reports at the places of the text as given.
 void Reader::Unmark() {
   while (!chars_.empty() && (chars_.back().code == '\r' || chars_.back().code == '\n')) chars_.pop_back();
+  if (std::none_of(chars_.begin(), chars_.end(), [](const Char& c) {
+        return c.code == '<' || c.code == '_' || c.code == '^' || c.code == '$' || c.code == '~';
+      })) {
+    return;  // most formulas: no markup, nothing to allocate
+  }
   const std::size_t n = chars_.size();
   auto at = [&](std::size_t i) { return i < n ? chars_[i].code : 0; };
   auto lower = [](char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };

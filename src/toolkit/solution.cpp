@@ -226,12 +226,9 @@ std::string ReadMeasure(const std::string& given, const char* what, std::initial
 
 namespace {
 
-// The bench's ranges: the amounts a reaction's bench table shows, volumes
-// from a picolitre to 1000 m3, and the densities of liquids and solids
-// (g/L: the lightest liquid, hydrogen's, 0.07 g/mL; the densest metal,
-// osmium's, 22.6 g/mL).  A density given in a unit of mass concentration
-// (g/L) is one, within these.
-constexpr double kFewestMoles = 1e-15, kMostMoles = 1e9;
+// The bench's ranges beside its amounts (solution.h): volumes from a picolitre to 1000 m3, and the densities
+// of liquids and solids (g/L: the lightest liquid, hydrogen's, 0.07 g/mL; the densest metal, osmium's, 22.6
+// g/mL).  A density given in a unit of mass concentration (g/L) is one, within these.
 constexpr double kLeastVolume = 1e-12, kMostVolume = 1e6;
 constexpr double kLeastDensity = 50, kMostDensity = 25e3;
 

@@ -22,6 +22,10 @@
 
 namespace formix::toolkit {
 
+// The amounts a bench handles, in mol: a reaction's bench table and a
+// solution hold 1e-15 to 1e9 mol.
+inline constexpr double kFewestMoles = 1e-15, kMostMoles = 1e9;
+
 enum class Quantity {
   kNone,
   kAmountConcentration,
