@@ -108,15 +108,10 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   assert.deepEqual(back.candidates.map((c) => [c.hill, c.dbe]), [['C20H25NO3', 9]]);
   assert.ok(Math.abs(back.candidates[0].ppm - (328.1911 - mh) / mh * 1e6) < 1e-6);
   assert.equal(back.hrms, found.hrms);  // the only candidate left
-  // With the default ranges, 15 candidates: no line for the first of many; the formula meant gets its own.
-  const many = formix.findFormulas(328.1911, { adduct: '[M+H]+' });
-  assert.deepEqual([many.passed, many.hrms, many.candidates[0].hill === 'C20H25NO3'], [15, undefined, false]);
+  // The formula meant reaches the library (the tool's tests hold the choice itself).
   const meant = formix.findFormulas(328.1911, { adduct: '[M+H]+', formula: 'C20H25NO3' });
-  assert.deepEqual([meant.hrms, meant.chosen, meant.candidates[meant.given - 1].hill],
-    [found.hrms, 'C20H25NO3', 'C20H25NO3']);
-  const picked = formix.findFormulas(328.1911, { adduct: '[M+H]+', pick: 2 });
-  assert.equal(picked.hrms, picked.candidates[1].hrms);
-  assert.match(formix.findFormulas(328.1911, { adduct: '[M+H]+', formula: 'CuSO4.5H2O' }).error, /is flagged/);
+  assert.deepEqual([meant.hrms, meant.candidates[meant.given - 1].hill], [found.hrms, 'C20H25NO3']);
+  assert.equal(formix.findFormulas(328.1911, { adduct: '[M+H]+', pick: 2 }).given, 2);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
   // The tool's bounds: a limit of 1 to 1000000 (no wrap of 2^32 + 5 to 5), ppm or mDa.
   assert.throws(() => formix.findFormulas(328.1911, { limit: 2 ** 32 + 5 }), /from 1 to 1000000/);
@@ -152,18 +147,12 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
 test('each option the package passes through, held to a value worked by hand', () => {
   const mono = { H: 1.007825031898, N: 14.00307400425, O: 15.99491461926 };
   const electron = 5.485799090441e-4;
-  // mDa: the window is the m/z less and plus 2 mDa; ppm: m/z / (1 +- 5e-6).
-  const glycine = 24 + 5 * mono.H + mono.N + 2 * mono.O;
-  const mz = glycine + mono.H - electron;
-  assert.deepEqual(formix.findFormulas(mz, { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4', mda: 2 }).window,
-    [mz - 0.002, mz + 0.002]);
-  const byPpm = formix.findFormulas(mz, { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4', ppm: 5 }).window;
-  assert.ok(Math.abs(byPpm[0] - mz / (1 + 5e-6)) < 1e-9 && Math.abs(byPpm[1] - mz / (1 - 5e-6)) < 1e-9);
-  // explain: the candidates a rule removed are listed, each naming it.
-  const explained = formix.findFormulas(mz, { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4', ppm: 50,
-    explain: true });
+  // mDa: the window is the m/z less and plus 2 mDa; explain lists what a rule removed; DBE 0 is a number.
+  const mz = 24 + 6 * mono.H + mono.N + 2 * mono.O - electron;  // glycine [M+H]+
+  const options = { adduct: '[M+H]+', elements: 'C0-4H0-10N0-2O0-4' };
+  assert.deepEqual(formix.findFormulas(mz, { ...options, mda: 2 }).window, [mz - 0.002, mz + 0.002]);
+  const explained = formix.findFormulas(mz, { ...options, ppm: 50, explain: true });
   assert.equal(explained.candidates.filter((c) => c.broken).length, explained.within - explained.passed);
-  // DBE 0 is a number, not a missing one.
   assert.equal(formix.read('CH4').dbe, 0);
   // A stock in % w/w with its density: 1 mol of HCl in 1 L from 37 % at 1.18 g/mL.
   const hcl = M.H + M.Cl;

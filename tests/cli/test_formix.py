@@ -334,14 +334,12 @@ class Commands(unittest.TestCase):
         self.assertEqual([c["hill"] for c in doc["candidates"]], ["C20H25NO3"])
         self.assertEqual((doc["candidates"][0]["dbe"], doc["passed"]), (9, 1))
         self.assertEqual(doc["hrms"], "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.")
-        # The journal's line only for a formula chosen: with the default ranges 15 formulas are kept and
-        # the first by error is C12H27ClFN5O2, not the user's; none of them gets a line unasked.
+        # The journal's line only for a formula chosen: with the default ranges the first of 15 by
+        # error is C12H27ClFN5O2, not the user's; none gets a line unasked, each has its own in JSON.
         line = "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911."
         doc = valid_json(self, formix("find", "328.1911", "--adduct", "[M+H]+", "--json")[1])
-        self.assertGreater(doc["passed"], 1)
         self.assertEqual(("hrms" in doc, doc["candidates"][0]["hill"] != "C20H25NO3"), (False, True))
         self.assertIn(line, [c.get("hrms") for c in doc["candidates"]])
-        self.assertNotIn("Calcd", formix("find", "328.1911", "--adduct", "[M+H]+")[1])
         status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--formula", "C20H25NO3")
         self.assertEqual((status, out.count("HRMS"), out.strip().splitlines()[-1]), (0, 1, line))
         self.assertIn("C20H25NO3", [r.split()[2] for r in out.splitlines() if r.split()[1:2] == ["<"]])
@@ -351,7 +349,7 @@ class Commands(unittest.TestCase):
         # A flagged formula is refused with its diagnostics; one not listed is said.
         status, _, err = formix("find", "328.1911", "--adduct", "[M+H]+", "--formula", "C20H25NO3.HBr.2H2O")
         self.assertEqual(status, 2)
-        self.assertIn("hydrate-dot" if "hydrate-dot" in err else "joins two parts", err)
+        self.assertIn("joins two parts", err)
         status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--formula", "C6H12O6")
         self.assertEqual(status, 2)
         self.assertIn("C6H12O6 is not among the formulas listed", out)
@@ -522,25 +520,18 @@ class DataFiles(unittest.TestCase):
             edit("residues.txt", "protein\tR\tArg", "peptide\tR\tArg")
             edit("residues.txt", "rna\tPsi", "rna\tP-i")
             edit("residues.txt", "protein\tA\tAla", "protein\ta\tAla")
-            # A residue that names itself, and a solvent that is a sequence: refused at their lines
-            # (read, they would recurse without end).
-            loops = {}
-            for name, line in (("residues.txt", "protein\tLoop\t-\tloop\tpeptide([Loop])"),
-                               ("solvents.txt", "loop\tpeptide([Loop])")):
+            def append(name, text):  # the number of the last line after appending
                 with open(os.path.join(data, name), "a", encoding="utf-8") as f:
-                    f.write(line + "\n")
+                    f.write(text)
                 with open(os.path.join(data, name), encoding="utf-8") as f:
-                    loops[name] = len(f.read().splitlines())
-            # Values at the edges of their ranges: a mass 0.6 u and one 1 u (1e-300 for mass number 1)
-            # from the mass number, an isotope given twice, an adduct formula of no element, a name twice.
-            with open(os.path.join(data, "isotopes.txt"), "a", encoding="utf-8") as f:
-                f.write("N\t16\t16.6\nHe\t5\t1e-300\nC\t12\t12\t0\n")
-            with open(os.path.join(data, "adducts.txt"), "a", encoding="utf-8") as f:
-                f.write("[M+Xx]+\t1\tXx\t\t1\n[M+H]+\t1\tH\t\t1\n")
-            with open(os.path.join(data, "isotopes.txt"), encoding="utf-8") as f:
-                isotope_lines = len(f.read().splitlines())
-            with open(os.path.join(data, "adducts.txt"), encoding="utf-8") as f:
-                adduct_lines = len(f.read().splitlines())
+                    return len(f.read().splitlines())
+            # A residue that names itself, a solvent that is a sequence (read, they would recurse without
+            # end); masses 0.6 u and 1 u from their mass numbers, an isotope twice; an adduct of no
+            # element, and one named twice.
+            residue = append("residues.txt", "protein\tLoop\t-\tloop\tpeptide([Loop])\n")
+            solvent = append("solvents.txt", "loop\tpeptide([Loop])\n")
+            isotope = append("isotopes.txt", "N\t16\t16.6\nHe\t5\t1e-300\nC\t12\t12\t0\n")
+            adduct = append("adducts.txt", "[M+Xx]+\t1\tXx\t\t1\n[M+H]+\t1\tH\t\t1\n")
             edit("mass.elt", "8 O 15.999", "8 O +INF")
             edit("mass.elt", "1 H 1.0080", "1 H 0")
             status, out, err = formix("--masses", os.path.join(data, "mass.elt"), "H2O", "NaCl",
@@ -554,13 +545,13 @@ class DataFiles(unittest.TestCase):
                          "the code 'a' is neither",
                          "mass.elt:8: the mass of O (inf)", "mass.elt:1: the mass of H (0)",
                          "H2O:1: error: the mass of H",
-                         f"residues.txt:{loops['residues.txt']}: a formula of a list is no sequence",
-                         f"solvents.txt:{loops['solvents.txt']}: a formula of a list is no sequence",
-                         f"isotopes.txt:{isotope_lines - 2}: the mass '16.6' is no number within 0.5 u",
-                         f"isotopes.txt:{isotope_lines - 1}: the mass '1e-300' is no number within 0.5 u",
-                         f"isotopes.txt:{isotope_lines}: the isotope 12C is given twice",
-                         f"adducts.txt:{adduct_lines - 1}: the formula 'Xx': unknown element symbol 'Xx'",
-                         f"adducts.txt:{adduct_lines}: the adduct [M+H]+ is given twice"):
+                         f"residues.txt:{residue}: a formula of a list is no sequence",
+                         f"solvents.txt:{solvent}: a formula of a list is no sequence",
+                         f"isotopes.txt:{isotope - 2}: the mass '16.6' is no number within 0.5 u",
+                         f"isotopes.txt:{isotope - 1}: the mass '1e-300' is no number within 0.5 u",
+                         f"isotopes.txt:{isotope}: the isotope 12C is given twice",
+                         f"adducts.txt:{adduct - 1}: the formula 'Xx': unknown element symbol 'Xx'",
+                         f"adducts.txt:{adduct}: the adduct [M+H]+ is given twice"):
                 self.assertIn(said, err)
             for args in (("peptide([Loop])",), ("sequence", "--protein", "[Loop]"),
                          ("composition", "C6H6", "--found", "C=80,H=8", "--solvate")):

@@ -55,7 +55,6 @@ SELECT formula, iif(formix_molar_mass(formula) IS NULL, NULL, printf('%!.17g', f
     got = json.loads(out)
     same = 0
     for row, t in zip(got, tool):
-        # A flagged reading gives NULL unless the call accepts warnings.
         values = (t["molar_mass"], t.get("hill"), t.get("charge", 0) if t["molar_mass"] is not None else 0)
         expected = (None, None, 0) if flagged(t) else values
         mass, mass1 = (None if row[k] is None else float(row[k]) for k in ("m", "m1"))

