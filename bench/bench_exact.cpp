@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "corpora.h"
-#include "toolkit/context.h"
-#include "toolkit/exact.h"
-#include "toolkit/pattern.h"
-#include "toolkit/reading.h"
+#include "toolkit/context/context.h"
+#include "toolkit/ms/exact.h"
+#include "toolkit/ms/pattern.h"
+#include "toolkit/reading/reading.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/context.h"
-#include "toolkit/find.h"
+#include "toolkit/context/context.h"
+#include "toolkit/ms/find.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "toolkit/context.h"
-#include "toolkit/reading.h"
+#include "toolkit/context/context.h"
+#include "toolkit/reading/reading.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 4096) return 0;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/exact.h"
-#include "toolkit/pattern.h"
+#include "toolkit/ms/exact.h"
+#include "toolkit/ms/pattern.h"
 #include "toolkit_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

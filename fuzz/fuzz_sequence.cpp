@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/sequence.h"
-#include "toolkit/solution.h"
+#include "toolkit/bench/sequence.h"
+#include "toolkit/bench/solution.h"
 #include "toolkit_context.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "toolkit/context.h"
+#include "toolkit/context/context.h"
 
 namespace formix::fuzz {
 

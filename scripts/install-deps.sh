@@ -13,6 +13,12 @@ for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  apt-get update
+  # A mirror in the middle of a sync fails an index now and then: try again,
+  # then go on with what was fetched (the install says what is missing).
+  for attempt in 1 2 3; do
+    apt-get update && break
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep 15
+  done
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi

@@ -1,6 +1,6 @@
 // bytes.h -- the one home of the byte classes: the ASCII classes the data
 // files, the formula grammar (formula/engine.h) and the toolkit's text
-// (toolkit/text.h, over code points) are built from.  Bytes 0x80..0xFF
+// (toolkit/base/text.h, over code points) are built from.  Bytes 0x80..0xFF
 // belong to none.
 #ifndef FORMIX_REFDATA_BYTES_H
 #define FORMIX_REFDATA_BYTES_H

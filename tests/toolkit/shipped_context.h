@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "toolkit/context.h"
+#include "toolkit/context/context.h"
 
 namespace formix::toolkit {
 
