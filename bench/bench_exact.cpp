@@ -10,8 +10,7 @@
 
 #include "corpora.h"
 #include "toolkit/context/context.h"
-#include "toolkit/ms/exact.h"
-#include "toolkit/ms/pattern.h"
+#include "toolkit/ms/ms.h"
 #include "toolkit/reading/reading.h"
 
 namespace {

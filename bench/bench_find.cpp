@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "toolkit/context/context.h"
-#include "toolkit/ms/find.h"
+#include "toolkit/ms/ms.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/ms/find.h"
+#include "toolkit/ms/ms.h"
 #include "toolkit_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/ms/exact.h"
-#include "toolkit/ms/pattern.h"
+#include "toolkit/ms/ms.h"
 #include "toolkit_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

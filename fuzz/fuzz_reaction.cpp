@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/bench/reaction.h"
+#include "toolkit/bench/bench.h"
 #include "toolkit_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/bench/sequence.h"
-#include "toolkit/bench/solution.h"
+#include "toolkit/bench/bench.h"
 #include "toolkit_context.h"
 
 namespace {

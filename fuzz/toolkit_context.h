@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "toolkit/context/context.h"
+#include "toolkit/reading/reading.h"
 
 namespace formix::fuzz {
 

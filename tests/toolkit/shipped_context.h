@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "toolkit/context/context.h"
+#include "toolkit/reading/reading.h"
 
 namespace formix::toolkit {
 

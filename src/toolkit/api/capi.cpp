@@ -8,8 +8,7 @@
 #include <iterator>
 #include <new>
 
-#include "toolkit/base/numbers.h"
-#include "toolkit/base/text.h"
+#include "toolkit/base/base.h"
 
 namespace formix::toolkit::capi {
 
@@ -258,7 +257,9 @@ FORMIX_API const formix_element_share* formix_reading_element_in_hill_order(cons
 
 FORMIX_API char* formix_significant(double value, int digits, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return buffer;
-  const std::string text = formix::toolkit::Significant(value, digits < 1 ? 1 : digits > 17 ? 17 : digits);
+  const std::string text = formix::toolkit::SignificantText(value, digits < 1    ? 1
+                                                                   : digits > 17 ? 17
+                                                                                 : digits);
   std::snprintf(buffer, size, "%s", text.c_str());
   return buffer;
 }
@@ -298,7 +299,7 @@ FORMIX_API std::size_t formix_quiet_json(const formix_context* c, const char* te
   try {
     thread_local std::string out;
     out.clear();
-    if (!formix::toolkit::ReadPlainJson(*c->context, text, length, out)) return 0;
+    if (!formix::toolkit::WritePlainReading(*c->context, text, length, out)) return 0;
     return CopyOut(out, buffer, size);
   } catch (...) {
     return 0;

@@ -15,15 +15,11 @@
 
 #include "formix.h"
 #include "toolkit/api/documents.h"
-#include "toolkit/bench/reaction.h"
-#include "toolkit/bench/sequence.h"
-#include "toolkit/bench/solution.h"
+#include "toolkit/bench/bench.h"
 #include "toolkit/context/context.h"
-#include "toolkit/ms/exact.h"
-#include "toolkit/ms/find.h"
-#include "toolkit/ms/pattern.h"
+#include "toolkit/ms/ms.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/analysis.h"
+#include "toolkit/species/species.h"
 
 struct formix_context {
   std::unique_ptr<formix::toolkit::Context> context;

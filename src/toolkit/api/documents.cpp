@@ -3,6 +3,7 @@
 // does not exist is null.
 #include "toolkit/api/documents.h"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -20,6 +21,27 @@ const char* SeverityName(int severity) {
 bool ShowsNumber(const Reading& reading, unsigned parts) {
   if (!reading.has_value) return false;
   return (parts & kReadingStrict) == 0 || reading.Worst() < kWarning;
+}
+
+bool WritePlainReading(const Context& context, const char* text, std::size_t length, std::string& out) {
+  PlainFormula plain;
+  if (!ReadPlainFormula(context, text, length, &plain)) return false;
+  // A plain formula is ASCII letters, digits, brackets and '*': nothing
+  // to escape.
+  out += "{\"formula\":\"";
+  out.append(text, length);
+  out += "\",\"molar_mass\":";
+  AppendJsonNumber(out, plain.molar_mass);
+  out += ",\"hill\":\"";
+  for (std::size_t k = 0; k < plain.elements; ++k) {
+    out += context.symbols[static_cast<std::size_t>(plain.slot[k])];  // ASCII: a plain formula's symbols
+    if (plain.count[k] != 1) {
+      char digits[24];
+      out.append(digits, std::to_chars(digits, digits + sizeof digits, plain.count[k]).ptr);
+    }
+  }
+  out += "\",\"diagnostics\":[]}";
+  return true;
 }
 
 void WriteDiagnostics(JsonWriter& json, const Reading& reading) {

@@ -7,16 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/base/json.h"
-#include "toolkit/bench/reaction.h"
-#include "toolkit/bench/sequence.h"
-#include "toolkit/bench/solution.h"
+#include "toolkit/base/base.h"
+#include "toolkit/bench/bench.h"
 #include "toolkit/context/context.h"
-#include "toolkit/ms/exact.h"
-#include "toolkit/ms/find.h"
-#include "toolkit/ms/pattern.h"
+#include "toolkit/ms/ms.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/analysis.h"
+#include "toolkit/species/species.h"
 
 namespace formix::toolkit {
 
@@ -36,6 +32,12 @@ bool ShowsNumber(const Reading& reading, unsigned parts);
 
 // `formula`: the text as given.
 void WriteReading(JsonWriter& json, const Reading& reading, std::string_view formula, unsigned parts);
+
+// The reading's object of a plain formula without a reading (the shortcut,
+// ReadPlainFormula): WriteReading's with no parts (formula, molar_mass,
+// hill, diagnostics), appended to `out`; false (and `out` unchanged) for
+// anything the reading must decide.
+bool WritePlainReading(const Context& context, const char* text, std::size_t length, std::string& out);
 void WriteDiagnostics(JsonWriter& json, const Reading& reading);
 void WriteAnalysis(JsonWriter& json, const ElementalAnalysis& analysis);
 void WriteRatios(JsonWriter& json, const RatioAnalysis& ratios);

@@ -163,4 +163,28 @@ const char* ParseNumber(const char* first, const char* last, double* value) {
   return r.ptr;
 }
 
+std::string FixedText(double x, int decimals) {
+  char buffer[400];  // %.0f of the largest double: 309 digits
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, x);
+  return buffer;
+}
+
+std::string SignificantText(double x, int digits) {
+  if (!std::isfinite(x)) return "";
+  if (x == 0.0) return "0";
+  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(x))));
+  const int decimals = digits - 1 - magnitude;
+  return FixedText(x, decimals < 0 ? 0 : decimals);
+}
+
+std::string GeneralText(double x, int digits) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*g", digits, x);
+  return buffer;
+}
+
+std::string MolarMassText(double grams_per_mol) {
+  return grams_per_mol == grams_per_mol ? FixedText(grams_per_mol, 2) + " g/mol" : "no number";
+}
+
 }  // namespace formix::toolkit

@@ -31,6 +31,17 @@ std::string ShortestFixedText(double x);
 // messages and the tool write numbers so (formix_shortest).
 std::string PlainText(double x);
 
+// Decimals for a reader of a table or a bench line, from printf's exact
+// conversions: `decimals` places ("%.2f"); `digits` significant figures in
+// fixed notation ("" for a number that is not finite; 0.000123 at 2:
+// "0.00012", 12345 at 2: "12345"); `digits` figures in printf's general
+// form ("%.4g": 1e-300, 2.5e+12).
+std::string FixedText(double x, int decimals);
+std::string SignificantText(double x, int digits);
+std::string GeneralText(double x, int digits);
+// A molar mass as a message gives it: "18.02 g/mol", "no number".
+std::string MolarMassText(double grams_per_mol);
+
 // What std::from_chars(first, last, *value) does (general format): the end
 // of the number read at `first`, or NULL when none stands there or it is
 // out of range, `*value` then unchanged.

@@ -100,4 +100,11 @@ std::string CodePointName(char32_t code) {
   return buffer;
 }
 
+std::string Trim(std::string_view text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && bytes::IsSpace(text[b])) ++b;
+  while (e > b && bytes::IsSpace(text[e - 1])) --e;
+  return std::string(text.substr(b, e - b));
+}
+
 }  // namespace formix::toolkit

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "refdata/bytes.h"
 
@@ -31,6 +32,10 @@ std::string Cp1251ToUtf8(const char* text, std::size_t length);
 
 // "U+2192" for a code point.
 std::string CodePointName(char32_t code);
+
+// The text without the ASCII white space (blanks, line breaks, tabs) at
+// its ends.
+std::string Trim(std::string_view text);
 
 // Classes of code points in formulas as people write them (the engine's
 // own byte classes are in formula/engine.h).

@@ -12,7 +12,7 @@
 #include <numeric>
 
 #include "refdata/bytes.h"
-#include "toolkit/base/numbers.h"
+#include "toolkit/base/base.h"
 #include "toolkit/bench/solution.h"
 
 namespace formix::toolkit {
@@ -25,13 +25,6 @@ using bytes::IsCapital;
 using bytes::IsDigit;
 using bytes::IsOpening;
 bool StartsParticipant(char c) { return IsDigit(c) || IsCapital(c) || IsOpening(c); }
-
-std::string Trim(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
 
 // Where the sides part: the start and length of the separator, or npos.
 std::pair<std::size_t, std::size_t> FindSeparator(const std::string& text, std::string* error) {
@@ -226,17 +219,6 @@ std::string Equation(const std::vector<Participant>& ps) {
 }
 
 }  // namespace
-
-std::string Significant(double value, int digits) {
-  if (!std::isfinite(value)) return "";
-  if (value == 0.0) return "0";
-  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-  int decimals = digits - 1 - magnitude;
-  if (decimals < 0) decimals = 0;
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
-}
 
 Reaction ReadEquation(const Context& context, const std::string& text, bool balance, bool check) {
   Reaction reaction;

@@ -67,10 +67,6 @@ std::vector<double> ReactionMasses(const Context& context, const std::vector<std
                                    const std::vector<double>& coefficients, std::size_t known, double mass,
                                    std::vector<Reading>* readings);
 
-// A number as a chemist writes it: `digits` significant figures, no
-// exponent for everyday magnitudes ("0.000250" rather than "0.0002").
-std::string Significant(double value, int digits);
-
 }  // namespace formix::toolkit
 
 #endif  // FORMIX_TOOLKIT_REACTION_H

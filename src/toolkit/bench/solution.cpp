@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "toolkit/base/numbers.h"
+#include "toolkit/base/base.h"
 #include "toolkit/bench/reaction.h"
 #include "toolkit/reading/reading.h"
 
@@ -120,14 +120,7 @@ std::string UnitsOf(std::initializer_list<Quantity> kinds) {
   return list;
 }
 
-std::string Trim(const std::string& s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return s.substr(b, e - b);
-}
-
-std::string FourFigures(double v) { return Significant(v, 4); }
+std::string FourFigures(double v) { return SignificantText(v, 4); }
 
 // A value in the unit of its size: 1.248 g, 41.75 mL, 50.00 mM.
 std::string Scaled(double v, const char* const* units, const double* scales, int n) {
@@ -154,11 +147,6 @@ std::string ConcText(double mol_per_l, double g_per_l) {
   static const char* const units[] = {"M", "mM", "\xC2\xB5M", "nM", "pM"};
   static const double scales[] = {1, 1e-3, 1e-6, 1e-9, 1e-12};
   return Scaled(mol_per_l, units, scales, 5);
-}
-std::string MolarMassText(double m) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.2f g/mol", m);
-  return buffer;
 }
 
 // The molar mass of `formula`, or the reason it has none.
@@ -231,13 +219,6 @@ namespace {
 // g/mL).  A density given in a unit of mass concentration (g/L) is one, within these.
 constexpr double kLeastVolume = 1e-12, kMostVolume = 1e6;
 constexpr double kLeastDensity = 50, kMostDensity = 25e3;
-
-// A number far from the bench, for a message: 1e-300, 2.5e+12.
-std::string General(double x) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g", x);
-  return text;
-}
 
 std::string DensityRange(const Measure& d) {
   if (d.value >= kLeastDensity && d.value <= kMostDensity) return "";
@@ -331,8 +312,8 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
     return s;
   }
   if (const double moles = s.conc * s.volume; !(moles >= kFewestMoles && moles <= kMostMoles)) {
-    s.error =
-        "the solution holds " + General(moles) + " mol, not an amount a bench weighs: give 1e-15 to 1e9 mol";
+    s.error = "the solution holds " + GeneralText(moles, 4) +
+              " mol, not an amount a bench weighs: give 1e-15 to 1e9 mol";
     return s;
   }
   std::string notes;
@@ -414,8 +395,8 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
     return x;
   }
   if (!(x.stock_volume >= kLeastVolume && x.volume <= kMostVolume)) {
-    x.error = "the dilution takes " + General(x.stock_volume) + " L of stock to make " + General(x.volume) +
-              " L: give volumes from 1 pL to 1000 m3";
+    x.error = "the dilution takes " + GeneralText(x.stock_volume, 4) + " L of stock to make " +
+              GeneralText(x.volume, 4) + " L: give volumes from 1 pL to 1000 m3";
     return x;
   }
   std::string what = "of the " + c1.text + " stock";

@@ -15,10 +15,7 @@
 #include "formula/engine.h"
 #include "platform/platform.h"
 #include "refdata/decimal.h"
-#include "toolkit/base/numbers.h"
-#include "toolkit/base/text.h"
-#include "toolkit/bench/sequence.h"
-#include "toolkit/reading/reading.h"
+#include "toolkit/base/base.h"
 
 namespace formix::toolkit {
 
@@ -119,15 +116,6 @@ void Refuse(Context& c, const std::string& path, std::size_t line, const std::st
   c.problems.push_back(path + ":" + std::to_string(line) + ": " + why + ": line not used");
 }
 
-// A formula of a list written as a sequence (peptide(...), dna(...),
-// rna(...)): its residues are read from a list in their turn, so a residue
-// could name itself, or each name two of the level below.  No list
-// formula may be one: reading stays one level deep.
-bool IsSequenceText(const std::string& formula) {
-  std::string kind;
-  return SequenceNotation(formula.data(), formula.size(), &kind) != 0;
-}
-
 const char* const kNoSequence = "a formula of a list is no sequence (peptide(...), dna(...), rna(...))";
 
 // A whole number in [low, high] and nothing else.
@@ -201,7 +189,7 @@ void ReadIsotopes(Context& c) {
 
 // A residue's code: one capital letter, or up to 8 letters and digits
 // (written in brackets in sequences); kinds and codes unique.
-void ReadResidues(Context& c) {
+void ReadResidues(Context& c, const ListFormulaReader& reader) {
   std::string& path = c.list_files[kResiduesFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(kResiduesFile, &path), 5)) {
     const std::vector<std::string>& f = l.fields;
@@ -215,7 +203,7 @@ void ReadResidues(Context& c) {
              "the code '" + f[1] + "' is neither a capital letter nor up to 8 letters and digits");
     } else if (f[4].empty()) {
       Refuse(c, path, l.line, "a residue needs a formula");
-    } else if (IsSequenceText(f[4])) {
+    } else if (reader.is_chain(f[4])) {
       Refuse(c, path, l.line, kNoSequence);
     } else if (std::any_of(c.residues.begin(), c.residues.end(), [&](const Residue& r) {
                  return r.kind == f[0] && (r.code == f[1] || (f[2] != "-" && r.three == f[2]));
@@ -227,22 +215,7 @@ void ReadResidues(Context& c) {
   }
 }
 
-// A formula of the adduct list read, its counts into `*counts`; why it is
-// no formula of the element table ("": it is one, or empty): read with an
-// error or a warning, or charged.
-std::string ReadAdductFormula(const Context& c, const std::string& formula,
-                              std::map<std::string, double>* counts) {
-  if (formula.empty()) return "";
-  const Reading r = Read(c, formula.data(), formula.size());
-  for (const Diagnostic& d : r.diagnostics) {
-    if (d.severity >= kWarning) return "the formula '" + formula + "': " + d.message;
-  }
-  if (r.charge != 0) return "the formula '" + formula + "' is charged: the charge is its own field";
-  *counts = r.CountsByKey();
-  return "";
-}
-
-void ReadAdducts(Context& c) {
+void ReadAdducts(Context& c, const ListFormulaReader& reader) {
   std::string& path = c.list_files[kAdductsFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(kAdductsFile, &path), 5)) {
     const auto& f = l.fields;
@@ -253,15 +226,15 @@ void ReadAdducts(Context& c) {
       Refuse(c, path, l.line, "the multiplier '" + f[1] + "' is no whole number from 1 to 100");
     } else if (!WholeNumber(f[4], -10, 10, &charge) || charge == 0) {
       Refuse(c, path, l.line, "the charge '" + f[4] + "' is no whole number from -10 to 10 other than 0");
-    } else if (IsSequenceText(f[2]) || IsSequenceText(f[3])) {
+    } else if (reader.is_chain(f[2]) || reader.is_chain(f[3])) {
       Refuse(c, path, l.line, kNoSequence);
     } else if (std::any_of(c.adducts.begin(), c.adducts.end(),
                            [&](const Adduct& a) { return a.name == f[0]; })) {
       Refuse(c, path, l.line, "the adduct " + f[0] + " is given twice");
     } else {
       AdductCounts counts;
-      std::string bad = ReadAdductFormula(c, f[2], &counts.added);
-      if (bad.empty()) bad = ReadAdductFormula(c, f[3], &counts.removed);
+      std::string bad = reader.read(c, f[2], &counts.added);
+      if (bad.empty()) bad = reader.read(c, f[3], &counts.removed);
       if (!bad.empty()) {
         Refuse(c, path, l.line, bad);
         continue;
@@ -318,7 +291,8 @@ void CheckTables(Context& c) {
 
 }  // namespace
 
-std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status) {
+std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, const ListFormulaReader& reader,
+                                     int* status) {
   std::unique_ptr<Context> context(new (std::nothrow) Context());
   if (!context) {
     *status = FORMIX_OUT_OF_MEMORY;
@@ -404,15 +378,15 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
       Refuse(*context, solvents, l.line, "a solvent needs a name and a formula");
       continue;
     }
-    if (IsSequenceText(l.fields[1])) {
+    if (reader.is_chain(l.fields[1])) {
       Refuse(*context, solvents, l.line, kNoSequence);
       continue;
     }
     context->solvents.push_back({l.fields[0], l.fields[1]});
   }
   ReadIsotopes(*context);
-  ReadAdducts(*context);
-  ReadResidues(*context);
+  ReadAdducts(*context, reader);
+  ReadResidues(*context, reader);
   CheckTables(*context);
   *status = FORMIX_OK;
   return context;

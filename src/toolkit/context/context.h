@@ -127,10 +127,25 @@ inline constexpr char kIsotopesFile[] = "isotopes.txt";
 inline constexpr char kAdductsFile[] = "adducts.txt";
 inline constexpr char kResiduesFile[] = "residues.txt";
 
-// Makes a context; `status` receives an enum formix_status value.  The
-// paths are UTF-8 (converted to the engine's Windows-1251 path settings
-// byte for byte: paths are bytes to the file system).
-std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status);
+// How the formulas of the lists are read: by the reader, which this room
+// does not know; reading/ makes every context with its own (MakeContext).
+struct ListFormulaReader {
+  // Whether a formula is written as a chain (peptide(...), dna(...),
+  // rna(...)): no list formula may be one, so that reading stays one level
+  // deep (a residue could name itself).
+  bool (*is_chain)(const std::string& formula);
+  // Why a formula of the adduct list is none of the element table ("":
+  // it is one, or empty), its counts into `*counts`.
+  std::string (*read)(const Context& context, const std::string& formula,
+                      std::map<std::string, double>* counts);
+};
+
+// Loads a context, its lists' formulas read by `reader`; `status`
+// receives an enum formix_status value.  The paths are UTF-8 (converted to
+// the engine's Windows-1251 path settings byte for byte: paths are bytes
+// to the file system).
+std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, const ListFormulaReader& reader,
+                                     int* status);
 
 // Parses the abbreviation list: one entry a line, the text, the element
 // name ('-' for none), the meaning and optionally a formula, separated by

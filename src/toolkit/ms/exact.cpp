@@ -10,8 +10,8 @@
 #include <map>
 
 #include "refdata/bytes.h"
-#include "toolkit/base/numbers.h"
-#include "toolkit/reading/hill.h"
+#include "toolkit/base/base.h"
+#include "toolkit/reading/reading.h"
 
 namespace formix::toolkit {
 

@@ -7,10 +7,9 @@
 #include <numeric>
 
 #include "refdata/bytes.h"
-#include "toolkit/base/numbers.h"
+#include "toolkit/base/base.h"
 #include "toolkit/ms/exact.h"
 #include "toolkit/ms/mass_search.h"
-#include "toolkit/reading/hill.h"
 #include "toolkit/reading/reading.h"
 
 namespace formix::toolkit {

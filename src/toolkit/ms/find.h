@@ -18,7 +18,7 @@
 #include "toolkit/context/context.h"
 #include "toolkit/ms/pattern.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/rules.h"
+#include "toolkit/species/species.h"
 
 namespace formix::toolkit {
 

@@ -11,7 +11,7 @@
 #include "formix_limits.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
-#include "toolkit/base/numbers.h"
+#include "toolkit/base/base.h"
 #include "toolkit/reading/reader.h"
 
 namespace formix::toolkit::reader {

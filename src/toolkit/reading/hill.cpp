@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "refdata/bytes.h"
-#include "toolkit/base/numbers.h"
+#include "toolkit/base/base.h"
 
 namespace formix::toolkit {
 
@@ -120,6 +120,17 @@ std::string HillFormula(Counts counts, int charge, bool divide) {
 void FormatHillFormulas(Counts ordered, int charge, std::string* hill, std::string* empirical) {
   *hill = FormatHill(ordered, charge, false);
   *empirical = FormatHill(ordered, 0, true);  // a ratio of atoms: no charge
+}
+
+// The lowest common valence of an element (labels as their element), 0
+// for one DBE does not count.
+int Valence(std::string_view symbol) {
+  const std::string_view s = LabelledElement(symbol);
+  if (s == "H" || s == "F" || s == "Cl" || s == "Br" || s == "I") return 1;
+  if (s == "O" || s == "S" || s == "Se") return 2;
+  if (s == "N" || s == "P" || s == "As" || s == "B") return 3;
+  if (s == "C" || s == "Si" || s == "Ge") return 4;
+  return 0;
 }
 
 }  // namespace formix::toolkit

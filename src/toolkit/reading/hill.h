@@ -1,7 +1,8 @@
 // hill.h -- Hill's order and the Hill formula, for every caller: carbon
 // first, then hydrogen, then the other elements alphabetically (with no
 // carbon, all alphabetically); an isotope label ([13C], D, T) right after
-// its element, and counted as that element for the carbon rule.
+// its element, and counted as that element for the carbon rule; and each
+// element's lowest common valence (for DBE and the chemical rules).
 #ifndef FORMIX_TOOLKIT_HILL_H
 #define FORMIX_TOOLKIT_HILL_H
 
@@ -18,6 +19,11 @@ namespace formix::toolkit {
 // The element a symbol stands for: the symbol itself, or the element of
 // an isotope label ([13C] -> C; D and T -> H).
 std::string_view LabelledElement(std::string_view symbol);
+
+// The lowest common valence of an element (labels as their element): H
+// and the halogens 1; O, S, Se 2; N, P, As, B 3; C, Si, Ge 4; 0 for the
+// others (metals included), which DBE does not count.
+int Valence(std::string_view symbol);
 
 // A symbol and the element it stands for (itself for a natural element).
 struct HillEntry {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "refdata/tables.h"
-#include "toolkit/base/text.h"
+#include "toolkit/base/base.h"
 #include "toolkit/reading/severity.h"
 
 namespace formix::toolkit {

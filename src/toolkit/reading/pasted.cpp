@@ -15,13 +15,6 @@ namespace {
 
 bool IsAromatic(char c) { return c == 'c' || c == 'n' || c == 'o' || c == 's' || c == 'p'; }
 
-std::string Trimmed(const char* text, std::size_t length) {
-  std::size_t b = 0, e = length;
-  while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
-  return std::string(text + b, e - b);
-}
-
 bool IsInchiKey(const std::string& t) {
   if (t.size() != 27 || t[14] != '-' || t[25] != '-') return false;
   for (std::size_t i = 0; i < t.size(); ++i) {
@@ -90,7 +83,7 @@ bool IsSmiles(const std::string& t) {
 // Whether the text is a structure rather than a formula: the diagnostic's
 // code ("smiles", "inchi") and message, or false.
 bool StructureNotation(const char* text, std::size_t length, std::string* code, std::string* message) {
-  const std::string t = Trimmed(text, length);
+  const std::string t = Trim(std::string_view(text, length));
   std::string shown = t.size() > 60 ? t.substr(0, 57) + "..." : t;
   if (t.compare(0, 6, "InChI=") == 0) {
     *code = "inchi";
@@ -126,7 +119,7 @@ bool StructureNotation(const char* text, std::size_t length, std::string* code, 
 // formula, its name as written and the count.
 bool DeuteratedName(const Context& context, const char* text, std::size_t length, std::string* formula,
                     std::string* name, int* count) {
-  const std::string t = Trimmed(text, length);
+  const std::string t = Trim(std::string_view(text, length));
   auto number = [](const std::string& s, int* n) {  // "" or digits (ASCII or subscript)
     *n = 0;
     if (s.empty()) {

@@ -3,7 +3,6 @@
 // trace and the reports.
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -13,8 +12,6 @@
 #include "formix_limits.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
-#include "toolkit/base/json.h"
-#include "toolkit/base/numbers.h"
 #include "toolkit/reading/hill.h"
 #include "toolkit/reading/reader.h"
 
@@ -123,10 +120,9 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
 
 }  // namespace reader
 
-bool ReadPlainJson(const Context& context, const char* text, std::size_t length, std::string& out) {
+bool ReadPlainFormula(const Context& context, const char* text, std::size_t length, PlainFormula* plain) {
   double atoms[refdata::kMaxElements];
-  double mass = 0.0;
-  if (!reader::EvaluatePlain(context, text, length, atoms, nullptr, &mass)) return false;
+  if (!reader::EvaluatePlain(context, text, length, atoms, nullptr, &plain->molar_mass)) return false;
   // The elements present: most of the table is absent, so eight slots at
   // a time (a count is never -0: the bits of absent slots are all zero).
   int slots[refdata::kMaxElements];
@@ -146,28 +142,17 @@ bool ReadPlainJson(const Context& context, const char* text, std::size_t length,
       }
     }
     if (atoms[i] == 0.0) continue;
-    // Whole counts below 1e15 only, written as integers (else the reading decides).
+    // Whole counts below 1e15 only (else the reading decides).
     if (atoms[i] != std::floor(atoms[i]) || !(atoms[i] > 0 && atoms[i] < 1e15)) return false;
     slots[n++] = i;
   }
   std::size_t order[refdata::kMaxElements];
   if (!HillOrderOfSlots(context, slots, n, order)) return false;  // a symbol twice: merged by the reading
-  // A plain formula is ASCII letters, digits, brackets and '*': nothing
-  // to escape.
-  out += "{\"formula\":\"";
-  out.append(text, length);
-  out += "\",\"molar_mass\":";
-  AppendJsonNumber(out, mass);
-  out += ",\"hill\":\"";
+  plain->elements = n;
   for (std::size_t k = 0; k < n; ++k) {
-    const auto i = static_cast<std::size_t>(slots[order[k]]);
-    out += context.symbols[i];  // ASCII: a plain formula's symbols
-    if (atoms[i] != 1.0) {
-      char digits[24];
-      out.append(digits, std::to_chars(digits, digits + sizeof digits, static_cast<long long>(atoms[i])).ptr);
-    }
+    plain->slot[k] = slots[order[k]];
+    plain->count[k] = static_cast<long long>(atoms[slots[order[k]]]);
   }
-  out += "\",\"diagnostics\":[]}";
   return true;
 }
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "formula/engine.h"
-#include "toolkit/base/text.h"
+#include "toolkit/base/base.h"
 #include "toolkit/reading/other_readings.h"
 #include "toolkit/reading/reading.h"
 

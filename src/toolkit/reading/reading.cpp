@@ -26,8 +26,8 @@
 #include "formix_limits.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
-#include "toolkit/base/numbers.h"
-#include "toolkit/bench/sequence.h"
+#include "toolkit/base/base.h"
+#include "toolkit/reading/chain.h"
 #include "toolkit/reading/reader.h"
 
 namespace formix::toolkit {
@@ -360,6 +360,32 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
 }
 
 }  // namespace
+
+namespace {
+
+bool IsChainText(const std::string& formula) {
+  std::string kind;
+  return SequenceNotation(formula.data(), formula.size(), &kind) != 0;
+}
+
+// Refused when read with an error or a warning, or charged.
+std::string ReadListFormula(const Context& c, const std::string& formula,
+                            std::map<std::string, double>* counts) {
+  if (formula.empty()) return "";
+  const Reading r = Read(c, formula.data(), formula.size());
+  for (const Diagnostic& d : r.diagnostics) {
+    if (d.severity >= kWarning) return "the formula '" + formula + "': " + d.message;
+  }
+  if (r.charge != 0) return "the formula '" + formula + "' is charged: the charge is its own field";
+  *counts = r.CountsByKey();
+  return "";
+}
+
+}  // namespace
+
+std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status) {
+  return LoadContext(masses, groups, {IsChainText, ReadListFormula}, status);
+}
 
 Reading Read(const Context& context, const char* text, std::size_t length) {
   std::string kind;

@@ -7,11 +7,14 @@
 #include <cstddef>
 #include <limits>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "formix.h"
 #include "toolkit/context/context.h"
+#include "toolkit/reading/chain.h"  // IWYU pragma: export
+#include "toolkit/reading/hill.h"   // IWYU pragma: export
 #include "toolkit/reading/severity.h"
 
 namespace formix::toolkit {
@@ -75,11 +78,21 @@ Reading Read(const Context& context, const char* text, std::size_t length);
 // the bit, no charge and no diagnostic.
 bool ReadPlain(const Context& context, const char* text, std::size_t length, double* molar_mass);
 
-// The same shortcut, appending the reading's JSON object (documents.h's
-// WriteReading with no parts: formula, molar_mass, hill, diagnostics) to
-// `out` without a reading; false (and `out` unchanged) for anything the
-// reading must decide.
-bool ReadPlainJson(const Context& context, const char* text, std::size_t length, std::string& out);
+// The same shortcut with the elements of the formula: their table slots in
+// Hill order and their whole counts (below 1e15), for the documents of a
+// plain formula (documents.h, WritePlainReading); false for anything the
+// reading must decide (also a count that is not whole, or a symbol twice).
+struct PlainFormula {
+  double molar_mass = 0.0;
+  std::size_t elements = 0;
+  int slot[refdata::kMaxElements];
+  long long count[refdata::kMaxElements];
+};
+bool ReadPlainFormula(const Context& context, const char* text, std::size_t length, PlainFormula* plain);
+
+// Makes a context whose lists' formulas are read by this reader (as
+// LoadContext); `status` receives an enum formix_status value.
+std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status);
 
 // Read without the shortcut for plain formulas: every stage traced and
 // every report looked for.  For callers that have found the shortcut does

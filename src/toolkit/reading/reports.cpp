@@ -11,9 +11,9 @@
 #include "formix_limits.h"
 #include "platform/messages.h"
 #include "refdata/decimal.h"
-#include "toolkit/base/numbers.h"
+#include "toolkit/base/base.h"
+#include "toolkit/reading/hill.h"
 #include "toolkit/reading/reader.h"
-#include "toolkit/species/rules.h"
 
 namespace formix::toolkit::reader {
 
@@ -209,13 +209,6 @@ void Reader::FindOtherReadings(const ChargeFound& charge) {
 
 namespace {
 
-std::string MassText(double mass) {
-  if (!(mass == mass)) return "no number";
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.2f g/mol", mass);
-  return buffer;
-}
-
 void ReplaceAll(std::string& s, const std::string& what, const std::string& with) {
   for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + with.size()))
     s.replace(at, what.size(), with);
@@ -231,15 +224,15 @@ void Reader::ResolveOne(Pending p) {
       r_.Worst() < kError
           ? (r_.charge == 0 ? r_.neutral_mass : r_.neutral_mass - r_.charge * kElectronMolarMass)
           : kNaN;
-  ReplaceAll(d.message, "\x01u", MassText(used));
+  ReplaceAll(d.message, "\x01u", MolarMassText(used));
   for (std::size_t k = 0; k < p.others.size(); ++k) {
     const double mass = OtherMass(p.others[k]);
     if (k == 0) {
       d.other = p.others[0];
       d.other_mass = mass;
     }
-    ReplaceAll(d.message, "\x01#" + std::to_string(k), MassText(mass));
-    if (k == 0) ReplaceAll(d.message, "\x01o", MassText(mass));
+    ReplaceAll(d.message, "\x01#" + std::to_string(k), MolarMassText(mass));
+    if (k == 0) ReplaceAll(d.message, "\x01o", MolarMassText(mass));
   }
   r_.diagnostics.push_back(std::move(d));
 }

@@ -12,16 +12,10 @@
 
 #include "formula/engine.h"
 #include "refdata/tables.h"
-#include "toolkit/base/numbers.h"
-#include "toolkit/reading/hill.h"
+#include "toolkit/base/base.h"
+#include "toolkit/reading/reading.h"
 
 namespace formix::toolkit {
-
-std::string Percent2(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.2f", value);
-  return buffer;
-}
 
 namespace {
 
@@ -81,7 +75,7 @@ std::string Line(const char* head, const std::vector<std::string>& elements,
   bool first = true;
   for (std::size_t i = 0; i < elements.size(); ++i) {
     if (std::isnan(values[i])) continue;
-    out += (first ? " " : "; ") + elements[i] + ", " + Percent2(values[i]);
+    out += (first ? " " : "; ") + elements[i] + ", " + FixedText(values[i], 2);
     first = false;
   }
   return out + ".";
@@ -357,10 +351,10 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
   }
   const double sum_percent = fractions ? sum * 100.0 : sum;
   if (sum_percent > 100.0 + tolerance) {
-    a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
+    a.warnings.push_back("the found values sum to " + FixedText(sum_percent, 2) +
                          " %, more than 100 % by more than " + PlainText(tolerance));
   } else if (sum_percent < 95.0 && by_difference.empty()) {
-    a.warnings.push_back("the found values sum to " + Percent2(sum_percent) +
+    a.warnings.push_back("the found values sum to " + FixedText(sum_percent, 2) +
                          " %: if an element was not determined (often O), name it as the one by difference");
   }
 

@@ -78,9 +78,6 @@ RatioAnalysis AnalyzeRatios(const Context& context, const std::vector<std::pair<
                             const std::string& by_difference, double total, const std::string& reference,
                             double reference_count, double tolerance);
 
-// The journal's rounding: two decimals.
-std::string Percent2(double value);
-
 }  // namespace formix::toolkit
 
 #endif  // FORMIX_TOOLKIT_ANALYSIS_H

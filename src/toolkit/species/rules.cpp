@@ -6,20 +6,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "toolkit/reading/hill.h"
+#include "toolkit/reading/reading.h"
 
 namespace formix::toolkit {
-
-// The lowest common valence of an element (labels as their element), 0
-// for one DBE does not count.
-int Valence(std::string_view symbol) {
-  const std::string_view s = LabelledElement(symbol);
-  if (s == "H" || s == "F" || s == "Cl" || s == "Br" || s == "I") return 1;
-  if (s == "O" || s == "S" || s == "Se") return 2;
-  if (s == "N" || s == "P" || s == "As" || s == "B") return 3;
-  if (s == "C" || s == "Si" || s == "Ge") return 4;
-  return 0;
-}
 
 namespace {
 

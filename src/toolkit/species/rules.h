@@ -12,11 +12,6 @@
 
 namespace formix::toolkit {
 
-// The lowest common valence of an element (labels as their element): H
-// and the halogens 1; O, S, Se 2; N, P, As, B 3; C, Si, Ge 4; 0 for the
-// others (metals included), which DBE does not count.
-int Valence(std::string_view symbol);
-
 // The rules of a list of symbols, prepared once for many count vectors
 // (the counts in the symbols' order).
 class ChemicalRules {

@@ -90,6 +90,12 @@ TEST(Numbers, PlainTextAndWholeNumbers) {
     EXPECT_EQ(formix_parse_number(row.text, &value), row.ok) << '"' << row.text << '"';
     EXPECT_EQ(value, row.ok ? row.value : -7.0) << '"' << row.text << '"';
   }
+  // Figures for a bench line or a message.
+  EXPECT_EQ(SignificantText(0.00025, 3), "0.000250");
+  EXPECT_EQ(SignificantText(15.93, 3), "15.9");
+  EXPECT_EQ(SignificantText(2000, 3), "2000");
+  EXPECT_EQ(MolarMassText(18.01528), "18.02 g/mol");
+  EXPECT_EQ(MolarMassText(std::nan("")), "no number");
 }
 
 // JSON text: strings escaped by hand (every control character, C1 and DEL

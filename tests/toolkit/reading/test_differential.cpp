@@ -11,8 +11,8 @@
 #include "formula_generator.h"
 #include "refdata/tables.h"
 #include "shipped_context.h"
-#include "toolkit/api/documents.h"
-#include "toolkit/base/text.h"
+#include "toolkit/api/api.h"
+#include "toolkit/base/base.h"
 #include "toolkit/context/context.h"
 #include "toolkit/reading/hill.h"
 #include "toolkit/reading/reading.h"
@@ -105,7 +105,7 @@ TEST(ToolkitDifferential, PlainShortcutAgreesWithTheReading) {
     ASSERT_EQ(HillFormula(counts, 0, true), r.empirical) << formula;
     // Its JSON object, to the byte, as the documents write the reading.
     std::string plain_json, full_json;
-    ASSERT_TRUE(ReadPlainJson(*context, formula.data(), formula.size(), plain_json)) << formula;
+    ASSERT_TRUE(WritePlainReading(*context, formula.data(), formula.size(), plain_json)) << formula;
     JsonWriter writer(full_json);
     WriteReading(writer, r, formula, 0);
     ASSERT_EQ(plain_json, full_json);

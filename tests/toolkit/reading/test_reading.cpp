@@ -14,7 +14,7 @@
 #include "shipped_context.h"
 #include "toolkit/context/context.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/analysis.h"
+#include "toolkit/species/species.h"
 
 namespace formix::toolkit {
 namespace {
