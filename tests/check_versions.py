@@ -1,6 +1,6 @@
 """One version: every copy of the toolkit's version (formix.h, pyproject.toml,
-js/package.json, the PostgreSQL control file and script, the man page) is
-the one CMakeLists.txt sets.  usage: check_versions.py SOURCE_DIR"""
+js/package.json, the PostgreSQL control file and script, the man page, the
+CHANGELOG's latest release) is the one CMakeLists.txt sets.  usage: check_versions.py SOURCE_DIR"""
 import os
 import re
 import sys
@@ -20,7 +20,8 @@ copies = {"include/formix.h": found("include/formix.h", r"#define FORMIX_VERSION
           "sql/postgres/formix.control": found("sql/postgres/formix.control", r"default_version = '([^']+)'"),
           "sql/postgres/": ".".join(re.findall(r"^formix--(.+)\.sql$", "\n".join(os.listdir(
               os.path.join(root, "sql/postgres"))), re.M)),
-          "docs/formix.1": found("docs/formix.1", r'"formix ([^"]+)"')}
+          "docs/formix.1": found("docs/formix.1", r'"formix ([^"]+)"'),
+          "CHANGELOG.md": found("CHANGELOG.md", r"(?m)\A(?:.*\n)*?## (\d+\.\d+\.\d+) — \d{4}-\d\d-\d\d$")}
 wrong = {path: v for path, v in copies.items() if v != version}
 print(f"the version is {version}; " + (f"copies that differ: {wrong}" if wrong else "every copy agrees"))
 sys.exit(1 if wrong else 0)
