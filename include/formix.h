@@ -400,11 +400,11 @@ typedef struct formix_find formix_find;
  * NULL for FORMIX_DEFAULT_FIND_ELEMENTS; a label such as [13C] or D, any
  * element of isotopes.txt), held to the chemical rules (DBE and its parity
  * with the nitrogen rule, LEWIS and SENIOR, the Seven Golden Rules' element
- * ratios) unless FORMIX_FIND_NO_RULES.  `ion`: an adduct ion of
- * adducts.txt ("[M+H]+": the candidates are the neutral M), a charge as a
- * formula writes it after a caret ("+", "2+", "+2", "-": the candidates are
- * the ion itself), or NULL or "" for a
- * neutral monoisotopic mass.  The tolerance is `mda` milli-u when that is
+ * ratios) unless FORMIX_FIND_NO_RULES.  `adduct`: an adduct ion of
+ * adducts.txt ("[M+H]+": the candidates are the neutral M), or `charge`
+ * (-100 to 100, not 0: the candidates are the ion itself; a text read by
+ * formix_read_charge), or neither (NULL or "", 0) for a neutral
+ * monoisotopic mass.  The tolerance is `mda` milli-u when that is
  * not NaN, else `ppm` (NaN: FORMIX_DEFAULT_PPM) of the calculated m/z.
  * With found isotope `peaks` ("328.1911:100,329.1944:22.6"; NULL: none),
  * each candidate's pattern (at `resolving_power`, NaN: the default) is
@@ -413,8 +413,8 @@ typedef struct formix_find formix_find;
  * search takes bounded time and memory, and says when its list may be
  * incomplete.  `source` names the ionization for the HRMS line (NULL:
  * "ESI").  NULL only when memory runs out. */
-FORMIX_API formix_find *formix_find_formulas(const formix_context *context, double mz, const char *ion, double ppm,
-                                             double mda, const char *elements, const char *peaks,
+FORMIX_API formix_find *formix_find_formulas(const formix_context *context, double mz, const char *adduct, int charge,
+                                             double ppm, double mda, const char *elements, const char *peaks,
                                              double resolving_power, size_t limit, int flags, const char *source);
 FORMIX_API void formix_find_free(formix_find *find);
 FORMIX_API const char *formix_find_error(const formix_find *find); /* "" when fine */
@@ -640,6 +640,16 @@ FORMIX_API int formix_reaction_limiting(const formix_reaction *reaction);
 /* A number as a chemist writes it, to `digits` significant figures, into
  * `buffer` of `size` bytes ("0.000250", never "0.0002"); returns buffer. */
 FORMIX_API char *formix_significant(double value, int digits, char *buffer, size_t size);
+
+/* A charge given on its own, as every command and front takes it: "2",
+ * "-1", "+2", "2+", "++" (2+), "-"; a whole number from 1 to 100 with its
+ * sign.  Returns "" and sets `*charge`, or why the text is no charge (and
+ * `*charge` 0), valid until the next call in the thread. */
+FORMIX_API const char *formix_read_charge(const char *text, int *charge);
+
+/* A charge as the toolkit writes it ("2-", "1+": "ion, charge 2-") into
+ * `buffer` of `size` bytes (16 hold any); returns buffer. */
+FORMIX_API char *formix_charge_text(int charge, char *buffer, size_t size);
 
 /* The shortest decimal that reads back as `value`, as the toolkit's
  * messages write numbers: plain decimals from 1e-4 up to 1e15 ("0.0001",

@@ -96,19 +96,42 @@ function makeApi(m) {
   // resolvingPower, limit, source ("ESI"); formula (the formula meant) or
   // pick (a candidate's number, 1-based) for the HRMS line, which is given
   // only for a formula chosen or the only candidate left.
+  // A charge given as text ('2+', '-1', '++'): the toolkit's grammar.
+  function readCharge(text) {
+    const out = m._malloc(4);
+    if (out === 0) throw new Error('formix: out of memory');
+    try {
+      const why = withText(String(text), (at) => string(m._formix_read_charge(at, out)));
+      if (why !== '') throw new RangeError(`formix: ${why}`);
+      return m.getValue(out, 'i32');
+    } finally {
+      m._free(out);
+    }
+  }
+
+  // A charge as every front writes it: 2- ("ion, charge 2-").
+  function chargeText(z) {
+    const out = m._malloc(16);
+    if (out === 0) throw new Error('formix: out of memory');
+    try {
+      return string(m._formix_charge_text(z | 0, out, 16));
+    } finally {
+      m._free(out);
+    }
+  }
+
   function findFormulas(mz, options = {}) {
     if (options.adduct !== undefined && options.charge !== undefined) {
       throw new RangeError('formix: give adduct or charge, not both');
     }
-    // A charge as a number (2, -1) or as written in formulas ('2+', '-').
-    let ion = options.adduct;
-    if (options.charge !== undefined) {
-      const z = options.charge;
-      if (typeof z === 'string') {
-        ion = z;
-      } else if (Number.isInteger(z) && z !== 0) {
-        ion = `${Math.abs(z)}${z > 0 ? '+' : '-'}`;
-      } else {
+    // A charge as a number (2, -1) or as text, read by the toolkit's one
+    // grammar ('2+', '++', '-').
+    let charge = 0;
+    if (typeof options.charge === 'string') {
+      charge = readCharge(options.charge);
+    } else if (options.charge !== undefined) {
+      charge = options.charge;
+      if (!(Number.isInteger(charge) && charge !== 0)) {
         throw new RangeError('formix: charge must be a whole number other than 0, or a charge such as "2+"');
       }
     }
@@ -129,9 +152,9 @@ function makeApi(m) {
     if (options.pick !== undefined && !(Number.isInteger(pick) && pick >= 1)) {
       throw new RangeError('formix: pick must be a whole number of at least 1');
     }
-    return withOptional(ion, (ip) => withOptional(options.elements, (ep) => withOptional(peaks, (pp) =>
+    return withOptional(options.adduct, (ap) => withOptional(options.elements, (ep) => withOptional(peaks, (pp) =>
       withOptional(options.source, (sp) => withOptional(options.formula, (fp) => owned(
-        m._formix_find_formulas(context, Number(mz), ip, options.ppm ?? NaN, options.mda ?? NaN, ep, pp,
+        m._formix_find_formulas(context, Number(mz), ap, charge, options.ppm ?? NaN, options.mda ?? NaN, ep, pp,
           options.resolvingPower ?? NaN, limit, flags, sp),
         m._formix_find_free, (f) => {
           const why = fp !== 0 || pick !== 0 ? m.UTF8ToString(m._formix_find_choose(f, context, fp, pick)) : '';
@@ -330,6 +353,7 @@ function makeApi(m) {
     elementalAnalysis,
     exactMasses,
     findFormulas,
+    chargeText,
     solution,
     dilute,
     sequence,
@@ -349,6 +373,7 @@ export const elementalAnalysis = (formula, options) => ready().elementalAnalysis
 export const exactMasses = (formula, options) => ready().exactMasses(formula, options);
 export const isotopePattern = (formula, options) => ready().isotopePattern(formula, options);
 export const findFormulas = (mz, options) => ready().findFormulas(mz, options);
+export const chargeText = (charge) => ready().chargeText(charge);
 export const solution = (formula, options) => ready().solution(formula, options);
 export const dilute = (options) => ready().dilute(options);
 export const sequence = (text, options) => ready().sequence(text, options);

@@ -150,6 +150,9 @@ export function findFormulas(mz: number, options?: {
   limit?: number; source?: string; formula?: string; pick?: number;
 }): FoundFormulas;
 
+/** A charge as every front writes it: 2 -> "2+", -1 -> "1-" ("ion, charge 1-"). */
+export function chargeText(charge: number): string;
+
 /** A solution at the bench, base units: g, mol/L, g/L, L (docs/solutions.md). */
 export interface Solution {
   formula: string;

@@ -140,7 +140,7 @@ function showFlags(list, result, pairs) {
 function showFormula() {
   const formula = $('formula').value;
   const r = formix.read(formula);
-  const charge = r.charge ? ` (ion, charge ${Math.abs(r.charge)}${r.charge < 0 ? '−' : '+'})` : '';
+  const charge = r.charge ? ` (ion, charge ${formix.chargeText(r.charge)})` : '';
   $('mass').textContent = r.molar_mass === null ? 'no value: see below' : `${fixed(r.molar_mass)} g/mol${charge}`;
   const warning = r.molar_mass === null ? undefined : r.diagnostics.find((d) => d.severity === 'warning');
   $('mass').classList.toggle('flagged', warning !== undefined);

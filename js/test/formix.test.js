@@ -113,6 +113,9 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   assert.deepEqual([meant.hrms, meant.candidates[meant.given - 1].hill], [found.hrms, 'C20H25NO3']);
   assert.equal(formix.findFormulas(328.1911, { adduct: '[M+H]+', pick: 2 }).given, 2);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
+  // A charge as text is read by the toolkit's one grammar, and written back by its one writer.
+  assert.throws(() => formix.findFormulas(328.1911, { charge: '2x' }), /a charge is a whole number from 1 to 100/);
+  assert.deepEqual([-2, 1].map(formix.chargeText), ['2-', '1+']);
   // The tool's bounds: a limit of 1 to 1000000 (no wrap of 2^32 + 5 to 5), ppm or mDa.
   assert.throws(() => formix.findFormulas(328.1911, { limit: 2 ** 32 + 5 }), /from 1 to 1000000/);
   assert.throws(() => formix.findFormulas(328.1911, { ppm: 5, mda: 2 }), /ppm or mda, not both/);
@@ -215,7 +218,7 @@ test('analysis, exact masses, patterns and reactions as the native tool gives th
     same(formix.findFormulas(296.024, { adduct: '[M+H]+', peaks: [[296.024, 100], [298.021, 64]], limit: 20 }),
       found('296.024', '--adduct', '[M+H]+', '--peaks', '296.024:100,298.021:64', '--limit', '20'),
       ['window', 'elements', 'within', 'passed', 'unlisted', 'removed', 'candidates', 'hrms'], 'find');
-    same(formix.findFormulas(74.0964, { charge: 1, elements: 'C0-9H0-30N0-2', explain: true }),
+    same(formix.findFormulas(74.0964, { charge: '+', elements: 'C0-9H0-30N0-2', explain: true }),
       found('74.0964', '--charge', '1', '--elements', 'C0-9H0-30N0-2', '--explain'),
       ['within', 'passed', 'candidates', 'hrms'], 'find an ion');
     same(formix.solution('CuSO4·5H2O', { conc: '50 mM', volume: '100 mL', purity: '98 %' }),

@@ -207,13 +207,8 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
     """
     if adduct is not None and charge is not None:
         raise ValueError("give adduct or charge, not both")
-    ion = None
-    if adduct is not None:
-        ion = _text(adduct, "adduct")
-    elif charge is not None:
-        if not isinstance(charge, int) or isinstance(charge, bool) or charge == 0:
-            raise ValueError("charge must be a whole number other than 0")
-        ion = (str(abs(charge)) + ("+" if charge > 0 else "-")).encode()
+    if charge is not None and (not isinstance(charge, int) or isinstance(charge, bool) or charge == 0):
+        raise ValueError("charge must be a whole number other than 0")
     if limit is not None and (not isinstance(limit, int) or isinstance(limit, bool) or not 1 <= limit <= 1000000):
         raise ValueError("limit must be a whole number from 1 to 1000000")
     if ppm is not None and mda is not None:
@@ -225,7 +220,9 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
         peak_text = ",".join(f"{float(m)!r}:{float(i)!r}" for m, i in peaks).encode()
     flags = (0 if rules else 1) | (2 if radical else 0) | (4 if explain else 0)
     context = _context()
-    handle = _lib.formix_find_formulas(context._handle, float(mz), ion, _or_default(ppm), _or_default(mda),
+    handle = _lib.formix_find_formulas(context._handle, float(mz),
+                                       _text(adduct, "adduct") if adduct is not None else None, charge or 0,
+                                       _or_default(ppm), _or_default(mda),
                                        _text(elements, "elements") if elements is not None else None, peak_text,
                                        _or_default(resolution), limit or 0, flags, _text(source, "source"))
     if formula is not None and pick is not None:

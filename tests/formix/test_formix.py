@@ -323,7 +323,7 @@ class Commands(unittest.TestCase):
             for command in (("sequence", "--protein", "GG"), ("find", "100.5")):
                 status, _, err = formix(*command, "--charge", text)
                 self.assertEqual(status, 1, (command, text))
-                self.assertIn("--charge takes a charge from 1 to 100 with its sign", err)
+                self.assertIn("--charge: a charge is a whole number from 1 to 100 with its sign", err)
 
     def test_find(self):
         # C20H25NO3 [M+H]+: 20 x 12 + 26 x 1.00782503 + 14.00307401 + 3 x 15.99491462 - e = 328.19072.

@@ -96,8 +96,7 @@ void CommandComposition(Session& s) {
   }
   std::string head = Printable(formula) + "\tM = " + Fixed(mass, o.precision) + " g/mol";
   if (charge != 0) {
-    head += " (ion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") +
-            "; percentages of the neutral formula)";
+    head += " (" + IonCharge(charge) + "; percentages of the neutral formula)";
   }
   std::string hill = std::string("Hill formula ") + formix_reading_hill(r.get());
   const std::string empirical = formix_reading_empirical(r.get());

@@ -62,16 +62,12 @@ void CommandFind(Session& s) {
   const double mda = o.mda ? ParseNumber(*o.mda, "--mda") : nan;
   const double resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : nan;
   const std::size_t limit = o.limit ? Count(*o.limit, "--limit") : 0;
-  std::string ion;
-  if (!o.adducts.empty()) ion = o.adducts[0];
-  if (o.charge) {
-    const int z = ChargeOption(*o.charge);  // the grammar every command reads
-    ion = std::to_string(z < 0 ? -z : z) + (z < 0 ? "-" : "+");
-  }
+  const std::string adduct = o.adducts.empty() ? "" : o.adducts[0];
+  const int charge = o.charge ? ChargeOption(*o.charge) : 0;
   const int flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
                     (o.explain ? FORMIX_FIND_EXPLAIN : 0) | (calculated ? FORMIX_FIND_CALCULATED : 0);
   std::unique_ptr<formix_find, decltype(&formix_find_free)> f(
-      formix_find_formulas(s.context, mz, ion.empty() ? nullptr : ion.c_str(), ppm, mda,
+      formix_find_formulas(s.context, mz, adduct.empty() ? nullptr : adduct.c_str(), charge, ppm, mda,
                            o.elements ? o.elements->c_str() : nullptr, o.peaks ? o.peaks->c_str() : nullptr,
                            resolution, limit, flags, o.source ? o.source->c_str() : nullptr),
       &formix_find_free);
@@ -103,17 +99,21 @@ void CommandFind(Session& s) {
   }
   const std::string tolerance =
       o.mda ? Shortest(mda) + " mDa" : Shortest(o.ppm ? ppm : FORMIX_DEFAULT_PPM) + " ppm";
-  std::string head =
-      (ion.empty() ? "mass " : "m/z ") + Fixed(mz, o.precision) +
-      (ion.empty() ? " (neutral, monoisotopic)" : " as " + (ion[0] == '[' ? ion : "an ion " + ion)) +
-      ", within " + tolerance + "; elements " +
-      (o.elements ? *o.elements : std::string(FORMIX_DEFAULT_FIND_ELEMENTS)) + "\n";
+  char charge_text[16];
+  const bool ion = !adduct.empty() || charge != 0;
+  std::string head = (ion ? "m/z " : "mass ") + Fixed(mz, o.precision) +
+                     (!ion              ? std::string(" (neutral, monoisotopic)")
+                      : !adduct.empty() ? " as " + adduct
+                                        : std::string(" as an ion ") +
+                                              formix_charge_text(charge, charge_text, sizeof charge_text)) +
+                     ", within " + tolerance + "; elements " +
+                     (o.elements ? *o.elements : std::string(FORMIX_DEFAULT_FIND_ELEMENTS)) + "\n";
   const std::size_t within = formix_find_within(f.get()), passed = formix_find_passed(f.get());
   head += std::to_string(within) + (within == 1 ? " formula" : " formulas") + " within the window";
   head += o.no_rules ? " (rules off)\n" : "; the chemical rules keep " + std::to_string(passed) + "\n";
   Write(head);
   std::vector<std::string> columns = {
-      "#", "formula", "monoisotopic (u)", ion.empty() ? "mass" : "m/z", "error (ppm)", "error (mDa)", "DBE"};
+      "#", "formula", "monoisotopic (u)", ion ? "m/z" : "mass", "error (ppm)", "error (mDa)", "DBE"};
   const bool scored = o.peaks.has_value();
   if (scored) columns.push_back("score");
   if (o.explain) columns.push_back("removed by");
@@ -147,7 +147,7 @@ void CommandFind(Session& s) {
   }
   if (!hrms.empty()) {
     Write(hrms + "\n");
-  } else if (n > 1 && ion.size() > 0 && !calculated) {
+  } else if (n > 1 && ion && !calculated) {
     Write("(an HRMS line is printed for the formula meant: --formula F, or --pick N)\n");
   }
 }

@@ -54,7 +54,7 @@ void One(Session& s, Json* json, const std::string& formula) {
   }
   std::string line = Printable(formula) + "\t" + (shows ? Fixed(mass, s.options.precision) : "");
   if (charge != 0 && shows) {
-    line += "\tion, charge " + std::to_string(charge < 0 ? -charge : charge) + (charge < 0 ? "-" : "+");
+    line += "\t" + IonCharge(charge);
   }
   Write(line + "\n");
 }

@@ -53,8 +53,8 @@ void CommandMs(Session& s) {
                      (std::isnan(dbe) ? "" : ", DBE " + Shortest(dbe)) + "; average molar mass " +
                      Fixed(formix_reading_molar_mass(r.get()), o.precision) + " g/mol)";
   if (charge != 0) {
-    head += "\nion, charge " + std::to_string(std::abs(charge)) + (charge < 0 ? "-" : "+") + ": m/z " +
-            Fixed(formix_exact_mz(ms.get()), o.precision) + " (monoisotopic)";
+    head += "\n" + IonCharge(charge) + ": m/z " + Fixed(formix_exact_mz(ms.get()), o.precision) +
+            " (monoisotopic)";
     if (has_found) {
       // A charged species has no adduct ions: the comparison is the ion's.
       head += "; found " + Fixed(found, o.precision) + ", error " +

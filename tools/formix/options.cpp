@@ -19,27 +19,9 @@ double ParseNumber(const std::string& text, const std::string& what) {
 }
 
 int ChargeOption(const std::string& text) {
-  const auto sign_of = [](char c) { return c == '+' ? 1 : c == '-' ? -1 : 0; };
   int z = 0;
-  if (!text.empty() && text.find_first_not_of(text[0]) == std::string::npos && sign_of(text[0]) != 0) {
-    z = sign_of(text[0]) * static_cast<int>(std::min<std::size_t>(text.size(), 1000));  // ++: 2+
-  } else {
-    std::string digits = text;
-    int sign = 1;
-    if (!digits.empty() && sign_of(digits[0]) != 0) {
-      sign = sign_of(digits[0]);
-      digits.erase(0, 1);
-    } else if (!digits.empty() && sign_of(digits.back()) != 0) {
-      sign = sign_of(digits.back());
-      digits.pop_back();
-    }
-    const bool whole =
-        !digits.empty() && digits.size() <= 3 && digits.find_first_not_of("0123456789") == std::string::npos;
-    z = whole ? sign * std::stoi(digits) : 0;
-  }
-  if (z == 0 || z > 100 || z < -100)
-    throw UsageError{"--charge takes a charge from 1 to 100 with its sign: 2, -1, 3+, ++ (not '" + text +
-                     "')"};
+  const std::string error = formix_read_charge(text.c_str(), &z);  // the grammar of every command and front
+  if (!error.empty()) throw UsageError{"--charge: " + error};
   return z;
 }
 

@@ -42,6 +42,11 @@ std::string Shortest(double value) {
   return formix_shortest(value, buffer, sizeof buffer);
 }
 
+std::string IonCharge(int charge) {
+  char buffer[16];
+  return std::string("ion, charge ") + formix_charge_text(charge, buffer, sizeof buffer);
+}
+
 std::string Printable(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {

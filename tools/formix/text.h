@@ -14,6 +14,10 @@ std::string Fixed(double value, int precision);
 // toolkit writes numbers (formix_shortest: "1.5", "10", "0.0001", "1e-05").
 std::string Shortest(double value);
 
+// "ion, charge 2-": a species' charge as every command writes it
+// (formix_charge_text).
+std::string IonCharge(int charge);
+
 // Text safe to print on one line: control bytes and bytes that are not
 // valid UTF-8 written as \xNN.
 std::string Printable(const std::string& text);

@@ -102,7 +102,7 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
 
   await page.fill('#formula', 'SO4^2-');
   assert.ok(await page.locator('#mass-flag').isHidden());
-  assert.match(await page.textContent('#mass'), /^96\.0571 g\/mol \(ion, charge 2−\)$/);
+  assert.match(await page.textContent('#mass'), /^96\.0571 g\/mol \(ion, charge 2-\)$/);
   await page.fill('#formula', 'Xx2');
   assert.equal(await page.textContent('#status'), 'The formula has an error.');
   assert.equal(requests.length, loaded, `requests after loading: ${requests.slice(loaded)}`);

@@ -471,10 +471,10 @@ const formix::toolkit::FindCandidate* CandidateAt(const formix_find* f, std::siz
 
 }  // namespace
 
-FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz, const char* ion, double ppm,
-                                             double mda, const char* elements, const char* peaks,
-                                             double resolving_power, std::size_t limit, int flags,
-                                             const char* source) {
+FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz, const char* adduct,
+                                             int charge, double ppm, double mda, const char* elements,
+                                             const char* peaks, double resolving_power, std::size_t limit,
+                                             int flags, const char* source) {
   try {
     auto f = std::make_unique<formix_find>();
     formix::toolkit::FindQuery& q = f->query;
@@ -493,16 +493,16 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
       f->result.error = "no context";
       return f.release();
     }
-    const std::string ion_text = ion != nullptr ? ion : "";
-    if (!ion_text.empty() && ion_text[0] == '[') {
-      q.adduct = ion_text;
-    } else if (!ion_text.empty()) {
-      q.charge = formix::toolkit::ParseCharge(ion_text.data(), ion_text.size());
-      if (q.charge == 0) {
-        f->result.error = "the ion is an adduct ion ([M+H]+) or a charge (+, 2+, -), not '" + ion_text + "'";
-        return f.release();
-      }
+    if (adduct != nullptr && adduct[0] != '\0' && charge != 0) {
+      f->result.error = "give an adduct or a charge, not both";
+      return f.release();
     }
+    if (charge < -formix::toolkit::kMostGivenCharge || charge > formix::toolkit::kMostGivenCharge) {
+      f->result.error = "the charge " + std::to_string(charge) + " is beyond 100";
+      return f.release();
+    }
+    if (adduct != nullptr) q.adduct = adduct;
+    q.charge = charge;
     if (resolving_power == resolving_power && !(resolving_power > 0 && resolving_power <= 1e7)) {
       f->result.error = "the resolving power must lie between 0 and 10000000";
       return f.release();

@@ -264,6 +264,29 @@ FORMIX_API char* formix_significant(double value, int digits, char* buffer, std:
   return buffer;
 }
 
+FORMIX_API const char* formix_read_charge(const char* text, int* charge) {
+  thread_local std::string error;
+  error.clear();
+  int z = 0;
+  try {
+    z = formix::toolkit::ReadGivenCharge(text != nullptr ? text : "", &error);
+  } catch (...) {
+    error = "out of memory";
+  }
+  if (charge != nullptr) *charge = z;
+  return error.c_str();
+}
+
+FORMIX_API char* formix_charge_text(int charge, char* buffer, std::size_t size) {
+  if (buffer == nullptr || size == 0) return buffer;
+  try {
+    std::snprintf(buffer, size, "%s", formix::toolkit::ChargeText(charge).c_str());
+  } catch (...) {
+    buffer[0] = '\0';
+  }
+  return buffer;
+}
+
 FORMIX_API char* formix_shortest(double value, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return buffer;
   std::snprintf(buffer, size, "%s", formix::toolkit::PlainText(value).c_str());

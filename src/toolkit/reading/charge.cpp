@@ -14,12 +14,10 @@
 #include "toolkit/base/base.h"
 #include "toolkit/reading/reader.h"
 
-namespace formix::toolkit::reader {
+#include <algorithm>
+#include <string_view>
 
-std::string ChargeText(int z) {
-  int m = z < 0 ? -z : z;
-  return std::to_string(m) + (z < 0 ? "-" : "+");
-}
+namespace formix::toolkit::reader {
 
 // The largest charge taken from a notation that does not mark it as one
 // (digits and a sign after a bracket): more is a subscript misread.
@@ -191,16 +189,38 @@ ChargeFound FindCharge(const std::vector<Char>& c, const char* text) {
 
 namespace formix::toolkit {
 
-int ParseCharge(const char* text, std::size_t length) {
-  std::vector<Char> c;
-  for (std::size_t at = 0; at < length;) {
-    char32_t code = 0;
-    const std::size_t n = DecodeUtf8(text, length, at, &code);
-    if (n == 0) return 0;
-    c.push_back({code, at, n});
-    at += n;
+std::string ChargeText(int z) {
+  const long long m = z < 0 ? -static_cast<long long>(z) : z;
+  return std::to_string(m) + (z < 0 ? "-" : "+");
+}
+
+int ReadGivenCharge(std::string_view text, std::string* error) {
+  const auto sign_of = [](char c) { return c == '+' ? 1 : c == '-' ? -1 : 0; };
+  int z = 0;
+  if (!text.empty() && text.find_first_not_of(text[0]) == std::string_view::npos && sign_of(text[0]) != 0) {
+    z = sign_of(text[0]) * static_cast<int>(std::min<std::size_t>(text.size(), 1000));  // ++: 2+
+  } else {
+    std::string_view digits = text;
+    int sign = 1;
+    if (!digits.empty() && sign_of(digits.front()) != 0) {
+      sign = sign_of(digits.front());
+      digits.remove_prefix(1);
+    } else if (!digits.empty() && sign_of(digits.back()) != 0) {
+      sign = sign_of(digits.back());
+      digits.remove_suffix(1);
+    }
+    if (!digits.empty() && digits.size() <= 3 &&
+        digits.find_first_not_of("0123456789") == std::string_view::npos) {
+      for (char d : digits) z = z * 10 + (d - '0');
+      z *= sign;
+    }
   }
-  return reader::ParseChargeBody(c, 0, c.size(), reader::AsciiDigit, Sign);
+  if (z == 0 || z > kMostGivenCharge || z < -kMostGivenCharge) {
+    *error = "a charge is a whole number from 1 to 100 with its sign: 2, -1, 3+, ++ (not '" +
+             std::string(text) + "')";
+    return 0;
+  }
+  return z;
 }
 
 }  // namespace formix::toolkit

@@ -49,7 +49,6 @@ struct ChargeFound {
 ChargeFound FindCharge(const std::vector<Char>& c, const char* text);
 
 // "2-", "1+": a charge as the notes write it.
-std::string ChargeText(int z);
 
 // Notes of one kind are given once, at the first place, with a count.
 struct NoteKinds {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formix.h"
@@ -100,10 +101,16 @@ std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int
 // hold the shortcut to it.
 Reading ReadInFull(const Context& context, const char* text, std::size_t length);
 
-// A charge written on its own as a formula writes it after a caret: "2+",
-// "+2", "+", "++" (a run of one sign), a dash as minus; 0 for anything
-// else (the reader's own grammar, charge.cpp).
-int ParseCharge(const char* text, std::size_t length);
+// A charge given on its own, as every command and front takes it: "2",
+// "-1", "+2", "2+", "++" (a run of one sign: 2+), "-"; a whole number from
+// 1 to kMostGivenCharge with its sign.  0, and why in `*error`, for
+// anything else.
+inline constexpr int kMostGivenCharge = 100;
+int ReadGivenCharge(std::string_view text, std::string* error);
+
+// A charge as the toolkit writes it: "2-", "1+" (the tool's "ion, charge
+// 2-", the messages' "read as the charge 2-").
+std::string ChargeText(int z);
 
 // The text with each run of small letters split into known element symbols
 // regardless of case (co -> Co, nacl -> NaCl), or "" when some run cannot
