@@ -65,15 +65,21 @@ enum formix_status {
   FORMIX_MASSES_NOT_FOUND = 1,   /* the mass file was found nowhere */
   FORMIX_GROUPS_NOT_FOUND = 2,   /* a group file named explicitly was found nowhere */
   FORMIX_PATH_TOO_LONG = 3,      /* a path of more than FORMIX_MAX_PATH bytes */
-  FORMIX_OUT_OF_MEMORY = 4
+  FORMIX_OUT_OF_MEMORY = 4,
+  FORMIX_LISTS_NOT_FOUND = 5     /* a folder of lists named explicitly holds none of them */
 };
 
 /* A context over the mass file `masses` and the group file `groups` (UTF-8
- * paths, found as formix32 finds its files).  NULL for either means the
- * default file ("mass.elt", "mass.gps"); a default group file found nowhere
- * gives no groups, while a group file named here must be found.  Returns
- * NULL and sets *status (when status is not NULL) on failure. */
-FORMIX_API formix_context *formix_context_new(const char *masses, const char *groups,
+ * paths, found as formix32 finds its files), and the toolkit's own lists
+ * (abbreviations, solvents, isotopes, adducts, residues) in the folder
+ * `lists`.  NULL for either file means the default file ("mass.elt",
+ * "mass.gps"); a default group file found nowhere gives no groups, while a
+ * group file named here must be found.  NULL for `lists` means the lists
+ * installed beside the library (the data directory, $FORMIX32_DATA_DIR
+ * first); a folder named here must hold at least one of them, and a list
+ * it lacks is empty.  Returns NULL and sets *status (when status is not
+ * NULL) on failure. */
+FORMIX_API formix_context *formix_context_new(const char *masses, const char *groups, const char *lists,
                                               int *status);
 FORMIX_API void formix_context_free(formix_context *context);
 

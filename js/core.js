@@ -32,7 +32,7 @@ function makeApi(m) {
   function openContext(masses, groups) {
     const status = m._malloc(4);
     try {
-      const made = withPath(masses, (mp) => withPath(groups, (gp) => m._formix_context_new(mp, gp, status)));
+      const made = withPath(masses, (mp) => withPath(groups, (gp) => m._formix_context_new(mp, gp, 0, status)));
       if (made === 0) throw new Error(`formix: ${string(m._formix_status_text(m.HEAP32[status >>> 2]))}`);
       if (context !== 0) m._formix_context_free(context);
       context = made;

@@ -10,7 +10,7 @@
 #include <time.h>
 
 typedef double (*MolarMassFn)(const char*);
-typedef void* (*ContextNewFn)(const char*, const char*, int*);
+typedef void* (*ContextNewFn)(const char*, const char*, const char*, int*);
 typedef void* (*ReadFn)(const void*, const char*, size_t);
 typedef double (*ReadingMassFn)(const void*);
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     ReadFn read = (ReadFn)dlsym(library, "formix_read");
     ReadingMassFn reading_mass = (ReadingMassFn)dlsym(library, "formix_reading_molar_mass");
     int status = 0;
-    void* context = context_new(NULL, NULL, &status);
+    void* context = context_new(NULL, NULL, NULL, &status);
     mass = context != NULL ? reading_mass(read(context, "H2O", 3)) : -1.0;
   } else {
     MolarMassFn molar_mass = (MolarMassFn)dlsym(library, "MolarMass");

@@ -27,7 +27,7 @@ class Context:
 
     def __init__(self, masses: Optional[PathLike] = None, groups: Optional[PathLike] = None) -> None:
         status = ctypes.c_int(0)
-        handle = _lib.formix_context_new(_path(masses, "masses"), _path(groups, "groups"),
+        handle = _lib.formix_context_new(_path(masses, "masses"), _path(groups, "groups"), None,
                                          ctypes.byref(status))
         if not handle:
             text = _lib.formix_status_text(status.value).decode()

@@ -32,7 +32,7 @@ library_path: str = _find_library()
 _lib = ctypes.CDLL(library_path)
 _p = ctypes.c_void_p
 _signatures = {
-    "formix_context_new": (_p, [ctypes.c_char_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]),
+    "formix_context_new": (_p, [ctypes.c_char_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]),
     "formix_context_free": (None, [_p]),
     "formix_status_text": (ctypes.c_char_p, [ctypes.c_int]),
     "formix_context_masses_file": (ctypes.c_char_p, [_p]),

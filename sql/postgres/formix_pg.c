@@ -42,8 +42,7 @@ static formix_context* Context(void) {
     snprintf(masses, sizeof masses, "%s/mass.elt", lists);
     snprintf(groups, sizeof groups, "%s/mass.gps", lists);
     /* The toolkit's own lists (isotopes, adducts, residues) from there too. */
-    setenv("FORMIX32_DATA_DIR", lists, 1);
-    context = formix_context_new(masses, groups, &status);
+    context = formix_context_new(masses, groups, lists, &status);
     if (context == NULL)
       ereport(ERROR, (errcode(ERRCODE_CONFIG_FILE_ERROR),
                       errmsg("formix: the data files in %s: %s", lists, formix_status_text(status))));

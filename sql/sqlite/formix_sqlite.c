@@ -168,7 +168,7 @@ __attribute__((visibility("default")))
   int status = FORMIX_OK;
   struct shared* s = malloc(sizeof *s);
   if (s == NULL) return SQLITE_NOMEM;
-  s->context = formix_context_new(NULL, NULL, &status);
+  s->context = formix_context_new(NULL, NULL, NULL, &status);
   if (s->context == NULL) {
     *error = sqlite3_mprintf("formix: the data files: %s", formix_status_text(status));
     free(s);

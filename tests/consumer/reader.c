@@ -6,7 +6,7 @@
 int main(void) {
   const char *formulas[] = {"CuSO4·5H₂O", "[Fe(CN)6]3-", "co(NO3)2"};
   static const char *const severities[] = {"note", "warning", "error"};
-  formix_context *context = formix_context_new(NULL, NULL, NULL);
+  formix_context *context = formix_context_new(NULL, NULL, NULL, NULL);
   if (context == NULL) return 1;
   for (int i = 0; i < 3; ++i) {
     formix_reading *r = formix_read(context, formulas[i], strlen(formulas[i]));

@@ -211,7 +211,7 @@ int Run(int argc, char** argv) {
   }
   int status = FORMIX_OK;
   formix_context* context = formix_context_new(o.masses ? o.masses->c_str() : nullptr,
-                                               o.groups ? o.groups->c_str() : nullptr, &status);
+                                               o.groups ? o.groups->c_str() : nullptr, nullptr, &status);
   if (context == nullptr) {
     std::string file = status == FORMIX_GROUPS_NOT_FOUND ? (o.groups ? *o.groups : "mass.gps")
                                                          : (o.masses ? *o.masses : "mass.elt");

@@ -51,10 +51,11 @@ void SetStatus(int* status, int value) {
 
 extern "C" {
 
-FORMIX_API formix_context* formix_context_new(const char* masses, const char* groups, int* status) {
+FORMIX_API formix_context* formix_context_new(const char* masses, const char* groups, const char* lists,
+                                              int* status) {
   try {
     int s = FORMIX_OK;
-    auto context = formix::toolkit::MakeContext(masses, groups, &s);
+    auto context = formix::toolkit::MakeContext(masses, groups, &s, lists);
     SetStatus(status, s);
     if (!context) return nullptr;
     return new formix_context{std::move(context)};
@@ -76,6 +77,8 @@ FORMIX_API const char* formix_status_text(int status) {
       return "the group file was found nowhere";
     case FORMIX_PATH_TOO_LONG:
       return "a data-file path is longer than 255 bytes";
+    case FORMIX_LISTS_NOT_FOUND:
+      return "the folder of the lists holds none of them";
     case FORMIX_OUT_OF_MEMORY:
       return "out of memory";
     default:

@@ -100,10 +100,17 @@ std::string ReadWhole(platform::DataFile& file) {
   return content;
 }
 
-// A list of the library's own, found beside the library (never in the
-// working directory); "" when absent.  `*path` receives the path opened.
-std::string ReadListFile(const char* name, std::string* path) {
+// A list of the library's own, in the context's folder of lists or found
+// beside the library (never in the working directory); "" when absent.
+// `*path` receives the path opened.
+std::string ReadListFile(const Context& c, const char* name, std::string* path) {
   platform::DataFile file;
+  if (!c.lists_folder.empty()) {
+    const std::string named = c.lists_folder + "/" + name;
+    if (!file.Open(named.c_str())) return {};
+    *path = named;
+    return ReadWhole(file);
+  }
   auto found = std::make_unique<char[]>(refdata::kFoundPathSize);
   found[0] = '\0';
   if (!refdata::OpenLibraryFile(name, file, found.get())) return {};
@@ -145,7 +152,7 @@ bool FiniteNumber(const std::string& text, double* value) {
 // element (abundances summing to 1).
 void ReadIsotopes(Context& c) {
   std::string& path = c.list_files[kIsotopesFile];
-  const std::string content = ReadListFile(kIsotopesFile, &path);
+  const std::string content = ReadListFile(c, kIsotopesFile, &path);
   std::map<std::string, double> sums;
   std::map<std::string, std::size_t> first_line;
   for (const TabLine& l : ParseTabLines(content, 3)) {
@@ -191,7 +198,7 @@ void ReadIsotopes(Context& c) {
 // (written in brackets in sequences); kinds and codes unique.
 void ReadResidues(Context& c, const ListFormulaReader& reader) {
   std::string& path = c.list_files[kResiduesFile];
-  for (const TabLine& l : ParseTabLines(ReadListFile(kResiduesFile, &path), 5)) {
+  for (const TabLine& l : ParseTabLines(ReadListFile(c, kResiduesFile, &path), 5)) {
     const std::vector<std::string>& f = l.fields;
     bool code_ok = !f[1].empty() && f[1].size() <= 8;
     for (char ch : f[1]) code_ok = code_ok && std::isalnum(static_cast<unsigned char>(ch)) != 0;
@@ -217,7 +224,7 @@ void ReadResidues(Context& c, const ListFormulaReader& reader) {
 
 void ReadAdducts(Context& c, const ListFormulaReader& reader) {
   std::string& path = c.list_files[kAdductsFile];
-  for (const TabLine& l : ParseTabLines(ReadListFile(kAdductsFile, &path), 5)) {
+  for (const TabLine& l : ParseTabLines(ReadListFile(c, kAdductsFile, &path), 5)) {
     const auto& f = l.fields;
     long multiplier = 0, charge = 0;
     if (f[0].empty()) {
@@ -291,8 +298,8 @@ void CheckTables(Context& c) {
 
 }  // namespace
 
-std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, const ListFormulaReader& reader,
-                                     int* status) {
+std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, const char* lists,
+                                     const ListFormulaReader& reader, int* status) {
   std::unique_ptr<Context> context(new (std::nothrow) Context());
   if (!context) {
     *status = FORMIX_OUT_OF_MEMORY;
@@ -303,6 +310,13 @@ std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, con
       !refdata::SetPath(t.group_path, groups != nullptr ? groups : kGroupsFile)) {
     *status = FORMIX_PATH_TOO_LONG;
     return nullptr;
+  }
+  if (lists != nullptr) {
+    if (std::strlen(lists) > FORMIX_MAX_PATH) {
+      *status = FORMIX_PATH_TOO_LONG;
+      return nullptr;
+    }
+    context->lists_folder = *lists != '\0' ? lists : ".";
   }
   auto found = std::make_unique<refdata::FoundFiles>();
   if (!refdata::ReadTables(t, found.get())) {
@@ -327,8 +341,8 @@ std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, con
     context->group_names.push_back(Cp1251ToUtf8(t.group_names[g]));
     context->group_formulas.push_back(Cp1251ToUtf8(t.group_formulas[g]));
   }
-  for (Abbreviation& a :
-       ParseAbbreviations(ReadListFile(kAbbreviationsFile, &context->list_files[kAbbreviationsFile]))) {
+  for (Abbreviation& a : ParseAbbreviations(
+           ReadListFile(*context, kAbbreviationsFile, &context->list_files[kAbbreviationsFile]))) {
     if (a.symbol.empty() || a.meaning.empty()) continue;
     if (a.element != "-") {
       context->abbreviations.push_back(std::move(a));
@@ -373,7 +387,7 @@ std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, con
     }
   }
   std::string& solvents = context->list_files[kSolventsFile];
-  for (const TabLine& l : ParseTabLines(ReadListFile(kSolventsFile, &solvents), 2)) {
+  for (const TabLine& l : ParseTabLines(ReadListFile(*context, kSolventsFile, &solvents), 2)) {
     if (l.fields[0].empty() || l.fields[1].empty()) {
       Refuse(*context, solvents, l.line, "a solvent needs a name and a formula");
       continue;
@@ -387,6 +401,11 @@ std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, con
   ReadIsotopes(*context);
   ReadAdducts(*context, reader);
   ReadResidues(*context, reader);
+  if (!context->lists_folder.empty() && std::all_of(context->list_files.begin(), context->list_files.end(),
+                                                    [](const auto& f) { return f.second.empty(); })) {
+    *status = FORMIX_LISTS_NOT_FOUND;
+    return nullptr;
+  }
   CheckTables(*context);
   *status = FORMIX_OK;
   return context;

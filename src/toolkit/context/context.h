@@ -95,6 +95,7 @@ struct Context {
   std::vector<AdductCounts> adduct_counts;
   // The library's own lists as opened ("" when found nowhere), by name.
   std::map<std::string, std::string> list_files;
+  std::string lists_folder;  // the folder the lists were named in ("": found beside the library)
   // Lines of the data files refused, and values of the tables no formula
   // can use: "isotopes.txt:12: the mass 'nan' is not a positive number".
   std::vector<std::string> problems;
@@ -140,12 +141,13 @@ struct ListFormulaReader {
                       std::map<std::string, double>* counts);
 };
 
-// Loads a context, its lists' formulas read by `reader`; `status`
+// Loads a context, its lists from the folder `lists` (NULL: found beside
+// the library, refdata::OpenLibraryFile), their formulas read by `reader`; `status`
 // receives an enum formix_status value.  The paths are UTF-8 (converted to
 // the engine's Windows-1251 path settings byte for byte: paths are bytes
 // to the file system).
-std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, const ListFormulaReader& reader,
-                                     int* status);
+std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, const char* lists,
+                                     const ListFormulaReader& reader, int* status);
 
 // Parses the abbreviation list: one entry a line, the text, the element
 // name ('-' for none), the meaning and optionally a formula, separated by

@@ -383,8 +383,8 @@ std::string ReadListFormula(const Context& c, const std::string& formula,
 
 }  // namespace
 
-std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status) {
-  return LoadContext(masses, groups, {IsChainText, ReadListFormula}, status);
+std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status, const char* lists) {
+  return LoadContext(masses, groups, lists, {IsChainText, ReadListFormula}, status);
 }
 
 Reading Read(const Context& context, const char* text, std::size_t length) {

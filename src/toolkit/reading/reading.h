@@ -93,7 +93,8 @@ bool ReadPlainFormula(const Context& context, const char* text, std::size_t leng
 
 // Makes a context whose lists' formulas are read by this reader (as
 // LoadContext); `status` receives an enum formix_status value.
-std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status);
+std::unique_ptr<Context> MakeContext(const char* masses, const char* groups, int* status,
+                                     const char* lists = nullptr);
 
 // Read without the shortcut for plain formulas: every stage traced and
 // every report looked for.  For callers that have found the shortcut does

@@ -236,6 +236,13 @@ TEST(ReadingRules, AbbreviationListAndCaseSuggestions) {
   EXPECT_EQ(MakeContext("no-such.elt", nullptr, &status), nullptr);
   EXPECT_EQ(MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", "no-such.gps", &status), nullptr);
   EXPECT_EQ(MakeContext(std::string(256, 'x').c_str(), nullptr, &status), nullptr);
+  // The lists from a folder named: every list read from there, or none there at all.
+  auto named = MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", nullptr, &status, FORMIX_SOURCE_DATA_DIR);
+  ASSERT_NE(named, nullptr);
+  EXPECT_EQ(named->list_files[kAdductsFile], FORMIX_SOURCE_DATA_DIR "/adducts.txt");
+  EXPECT_EQ(named->adducts.size(), context->adducts.size());
+  EXPECT_EQ(MakeContext(FORMIX_SOURCE_DATA_DIR "/mass.elt", nullptr, &status, FORMIX_TEST_DATA_DIR), nullptr);
+  EXPECT_EQ(status, FORMIX_LISTS_NOT_FOUND);
 }
 
 }  // namespace
