@@ -3,6 +3,7 @@ the classic library (an independent path through the engine) or by hand."""
 import ctypes
 import json
 import os
+import re
 import resource
 import shutil
 import signal
@@ -217,6 +218,19 @@ class Commands(unittest.TestCase):
                      "SO4^2-", "CuSO4.5H2O", "Exit status", "--json"):
             self.assertIn(word, out)
         self.assertRegex(formix("--version")[1], r"^formix \d+\.\d+\.\d+\n$")
+
+    def test_one_option_table(self):
+        # The man page's options of the commands are the tool's own table (--help=roff), and
+        # docs/tool.md names every option --help lists.
+        with open(os.path.join(ROOT, "docs", "formix.1"), encoding="utf-8") as f:
+            man = f.read()
+        start = "(tests/formix/test_formix.py holds this copy to it).\n"
+        generated = man[man.index(start) + len(start):man.index('.\\" End of the options of the commands.')]
+        self.assertEqual(generated, formix("--help=roff")[1])
+        with open(os.path.join(ROOT, "docs", "tool.md"), encoding="utf-8") as f:
+            tool_md = f.read()
+        options = set(re.findall(r"(?<![\w-])--[a-z0-9][a-z0-9-]*", formix("--help")[1]))
+        self.assertEqual(sorted(o for o in options if not re.search(r"(?<![\w-])" + o + r"(?![\w-])", tool_md)), [])
 
     def test_composition(self):
         status, out, _ = formix("composition", "CuSO4*5H2O")

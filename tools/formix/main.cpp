@@ -15,6 +15,7 @@
 
 #include "commands.h"
 #include "formix.h"
+#include "option_table.h"
 #include "options.h"
 #include "output.h"
 
@@ -30,32 +31,26 @@ constexpr int kExitIo = 4;
 struct Command {
   const char* name;
   void (*run)(Session&);
-  std::vector<std::string> options;  // command options it takes
 };
 
 const Command kCommands[] = {
-    {"mass", CommandMass, {}},
-    {"composition", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
-    {"comp", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
-    {"ea", CommandComposition, {"--found", "--elements", "--tolerance", "--solvate"}},
-    {"react", CommandReact, {"--given", "--equiv", "--density", "--conc", "--balance", "--no-check"}},
-    {"ratios", CommandRatios, {"--mass", "--ref", "--by-difference", "--tolerance"}},
-    {"analyze", CommandRatios, {"--mass", "--ref", "--by-difference", "--tolerance"}},
-    {"ms", CommandMs, {"--adduct", "--found", "--ppm", "--source"}},
-    {"pattern", CommandPattern, {"--resolution", "--threshold", "--plot", "--fine"}},
-    {"find",
-     CommandFind,
-     {"--adduct", "--charge", "--ppm", "--mda", "--elements", "--no-rules", "--radical", "--explain",
-      "--peaks", "--resolution", "--limit", "--source", "--formula", "--pick"}},
-    {"solution", CommandSolution, {"--conc", "--volume", "--mass", "--purity", "--density", "--solvent"}},
-    {"dilute", CommandDilute, {"--stock", "--conc", "--volume", "--density", "--solvent"}},
-    {"sequence",
-     CommandSequence,
-     {"--protein", "--dna", "--rna", "--acetyl", "--amide", "--disulfides", "--5phosphate", "--charge",
-      "--adduct"}},
-    {"elements", CommandElements, {}},
-    {"groups", CommandGroups, {}},
+    {"mass", CommandMass},         {"composition", CommandComposition},
+    {"comp", CommandComposition},  {"ea", CommandComposition},
+    {"react", CommandReact},       {"ratios", CommandRatios},
+    {"analyze", CommandRatios},    {"ms", CommandMs},
+    {"pattern", CommandPattern},   {"find", CommandFind},
+    {"solution", CommandSolution}, {"dilute", CommandDilute},
+    {"sequence", CommandSequence}, {"elements", CommandElements},
+    {"groups", CommandGroups},
 };
+
+// Whether the option table gives `option` to `command`.
+bool TakesOption(const std::string& command, const std::string& option) {
+  for (const OptionRow& row : kOptionTable) {
+    if (option == row.name && TakesCommand(row, TableCommand(command))) return true;
+  }
+  return false;
+}
 
 const char kHelp[] =
     "usage: formix [COMMAND] [OPTION]... [ARGUMENT]...\n"
@@ -108,66 +103,11 @@ const char kHelp[] =
     "  SO4-2, Fe3+) are read as written, with a warning.  Anything passed over, and every\n"
     "  likely misreading (CuSO4.5H2O, CuSO4 5H2O, lowercase symbols, AcOH), is reported.\n"
     "\n"
-    "Options:\n"
-    "  --masses FILE     use FILE as the atomic mass file\n"
-    "  --groups FILE     use FILE as the group file\n"
-    "  --precision N     decimals of printed numbers, 0 to 17 (default 4)\n"
-    "  --json            JSON on standard output, exact numbers (docs/formix-json.schema.json)\n"
-    "  --strict          print no number for a formula with a warning\n"
-    "  --verbose         name the data files used (on standard error)\n"
-    "  --messages=ru     show the library's own Russian texts where it spoke\n"
-    "  --given F=A       react: participant F (as written) has amount A: g (default), mg, kg, mmol, mol;\n"
-    "                    several name the limiting reagent\n"
-    "  --equiv F=N       react: reactant F has N equivalents of the limiting reagent\n"
-    "  --density F=D     react: liquid F has density D g/mL (gives its volume)\n"
-    "  --conc F=C        react: solution F has concentration C mol/L (gives its volume)\n"
-    "  --balance         react: find the smallest whole coefficients\n"
-    "  --resolution R    pattern: resolving power m/dm, FWHM (default 20000)\n"
-    "  --threshold T     pattern: relative abundance below which isotopologues drop (default 1e-6)\n"
-    "  --plot FILE.svg   pattern: also draw the pattern as an SVG stick plot\n"
-    "  --fine            pattern: list the isotopologues, not the centroids\n"
-    "  --adduct NAME     ms: only this adduct ion (repeatable), such as '[M+Na]+'\n"
-    "  --found M/Z       ms: the measured m/z, compared with the calculated ones\n"
-    "  --ppm P           ms: the tolerance for --found, in ppm (default 5)\n"
-    "  --source NAME     ms: the ionisation named in the HRMS line (default ESI)\n"
-    "  --adduct NAME     find: the ion found is this adduct ion of M\n"
-    "  --charge Z        find: the ion found is the formula itself, of charge Z (+, 2+, -)\n"
-    "  --ppm P, --mda D  find: the tolerance, in ppm (default 5) or in milli-u\n"
-    "  --elements RANGES find: element ranges (default C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5\n"
-    "                    Br0-3I0-3); a symbol alone is one atom, labels such as [13C] and D too\n"
-    "  --no-rules        find: list every formula, not only those the chemical rules keep\n"
-    "  --radical         find: the ion is odd-electron (EI: M+.)\n"
-    "  --explain         find: list the formulas a rule removed too, naming the rule\n"
-    "  --peaks LIST      find: found isotope peaks m/z:intensity,... to score the patterns against\n"
-    "  --limit N         find: list at most N formulas (default 100)\n"
-    "  --formula F       find: the formula meant, marked in the list, with its HRMS line\n"
-    "  --pick N          find: the HRMS line of candidate N (the line is printed only for a\n"
-    "                    formula chosen, or when one candidate is left)\n"
-    "  --no-check        react: do not refuse an equation that does not balance\n"
-    "  --conc C          solution, dilute: the concentration, with its unit: 50mM, 0.1M, 5mg/mL,\n"
-    "                    '2 % w/v', 10ppm (docs/solutions.md lists them)\n"
-    "  --volume V        solution, dilute: the volume of solution: 100mL, 1L, 250uL\n"
-    "  --mass M          solution: the mass weighed: 1.25g, 20mg\n"
-    "  --purity P        solution: the reagent's purity, 98% or 0.98\n"
-    "  --density D       solution, dilute: the density of the liquid reagent or stock, 1.18g/mL\n"
-    "  --stock C         dilute: the stock's concentration (also '37 % w/w' with --density)\n"
-    "  --solvent NAME    solution, dilute: the solvent named in the bench line (default water)\n"
-    "  --protein SEQ     sequence: a peptide: ACDE, Ala-Gly-Ser, H-..-OH, Ac-..-NH2 ('-': stdin)\n"
-    "  --dna, --rna SEQ  sequence: a single strand, 5'-OH and 3'-OH (pACGT: 5'-phosphate)\n"
-    "  --acetyl, --amide sequence: N-acetyl, C-amide peptide\n"
-    "  --disulfides N    sequence: N disulfide bridges (each 2 H fewer)\n"
-    "  --5phosphate      sequence: a 5'-phosphate\n"
-    "  --charge Z        sequence: the ion [M+ZH]Z+ (Z protons added; negative: removed)\n"
-    "  --adduct NAME     sequence: an adduct ion of adducts.txt instead\n"
-    "  --mass M          ratios: scale the ratios to the total molar mass M\n"
-    "  --ref S=N         ratios: scale the ratios so that species S has N atoms\n"
-    "  --by-difference E ratios: element E is the rest to 100 %\n"
-    "  --found C=..,H=.. composition: found percentages, compared with the calculated ones\n"
-    "  --elements C,H,N  composition: the elements of the Calcd line (default C, H, N, S)\n"
-    "  --tolerance P     composition: allowed difference, absolute percent (default 0.4)\n"
-    "  --solvate[=2]     composition: fit x solvent (or two at once), x 0.05 to 2\n"
+    "Options:\n";
+
+// After the options.
+const char kHelpEnd[] =
     "  --                end of options and commands (for a formula such as 'co')\n"
-    "  --help, --version\n"
     "\n"
     "Diagnostics go to standard error as 'formix: FORMULA:COLUMN: severity: text'.\n"
     "Exit status: 0 success (notes at most), 1 usage error, 2 a formula has a warning or an\n"
@@ -190,7 +130,7 @@ const Command& Find(const std::string& name) {
 int Run(int argc, char** argv) {
   Options o = ParseOptions(argc, argv, CommandNames());
   if (o.help) {
-    Write(kHelp);
+    Write(o.help_roff ? OptionsRoff() : kHelp + OptionsHelp() + kHelpEnd);
     Flush();
     return kExitOk;
   }
@@ -202,9 +142,7 @@ int Run(int argc, char** argv) {
   }
   const Command& command = Find(o.command);
   for (const std::string& option : o.command_options) {
-    bool allowed = false;
-    for (const std::string& a : command.options) allowed = allowed || a == option;
-    if (!allowed) throw UsageError{option + " is not an option of " + o.command};
+    if (!TakesOption(o.command, option)) throw UsageError{option + " is not an option of " + o.command};
   }
   if (o.command == "mass" && o.args.empty() && isatty(STDIN_FILENO)) {
     throw UsageError{"give a formula, or formulas on standard input"};

@@ -1,6 +1,8 @@
 // options.cpp -- the formix tool's option parser.
 #include "options.h"
 
+#include "option_table.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -56,58 +58,10 @@ void CheckPath(const std::string& option, const std::string& path) {
 
 namespace {
 
-// The options that belong to a command, by the member they fill; the
-// command checks that what it was given is its own.
-template <typename Member>
-struct CommandOption {
-  const char* name;
-  Member Options::*member;
-};
-const CommandOption<std::vector<std::string>> kListOptions[] = {
-    {"--given", &Options::given}, {"--equiv", &Options::equiv},    {"--density", &Options::density},
-    {"--conc", &Options::conc},   {"--adduct", &Options::adducts},
-};
-const CommandOption<std::optional<std::string>> kValueOptions[] = {
-    {"--ppm", &Options::ppm},
-    {"--source", &Options::source},
-    {"--resolution", &Options::resolution},
-    {"--threshold", &Options::threshold},
-    {"--plot", &Options::plot},
-    {"--mass", &Options::total},
-    {"--ref", &Options::ref},
-    {"--by-difference", &Options::by_difference},
-    {"--found", &Options::found},
-    {"--elements", &Options::elements},
-    {"--tolerance", &Options::tolerance},
-    {"--charge", &Options::charge},
-    {"--mda", &Options::mda},
-    {"--peaks", &Options::peaks},
-    {"--limit", &Options::limit},
-    {"--formula", &Options::formula},
-    {"--pick", &Options::pick},
-    {"--volume", &Options::volume},
-    {"--purity", &Options::purity},
-    {"--solvent", &Options::solvent},
-    {"--stock", &Options::stock},
-    {"--protein", &Options::protein},
-    {"--dna", &Options::dna},
-    {"--rna", &Options::rna},
-    {"--disulfides", &Options::disulfides},
-};
-const CommandOption<bool> kFlagOptions[] = {{"--fine", &Options::fine},
-                                            {"--balance", &Options::balance},
-                                            {"--no-check", &Options::no_check},
-                                            {"--no-rules", &Options::no_rules},
-                                            {"--radical", &Options::radical},
-                                            {"--explain", &Options::explain},
-                                            {"--acetyl", &Options::acetyl},
-                                            {"--amide", &Options::amide},
-                                            {"--5phosphate", &Options::five_phosphate}};
-
-template <typename Member, std::size_t N>
-Member Options::*Find(const CommandOption<Member> (&table)[N], const std::string& name) {
-  for (const CommandOption<Member>& option : table) {
-    if (name == option.name) return option.member;
+// The row of the table that says where the parser puts option `name`.
+const OptionRow* ParsedRow(const std::string& name) {
+  for (const OptionRow& row : kOptionTable) {
+    if (name == row.name && (row.value_member || row.list_member || row.flag_member)) return &row;
   }
   return nullptr;
 }
@@ -170,7 +124,10 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
       if (inline_value) throw UsageError{name + " takes no value"};
       slot = true;
     };
-    if (name == "--help" || name == "-h") {
+    if (name == "--help" && inline_value) {
+      if (value != "roff") throw UsageError{"--help takes no value but 'roff'"};
+      o.help = o.help_roff = true;
+    } else if (name == "--help" || name == "-h") {
       flag(o.help);
     } else if (name == "--version") {
       flag(o.version);
@@ -198,14 +155,14 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
         throw UsageError{"--precision takes a whole number from 0 to 17"};
       }
       o.precision = static_cast<int>(n);
-    } else if (const auto list = Find(kListOptions, name)) {
-      (o.*list).push_back(take_value());
-      o.command_options.push_back(name);
-    } else if (const auto slot = Find(kValueOptions, name)) {
-      once(o.*slot);
-      o.command_options.push_back(name);
-    } else if (const auto set = Find(kFlagOptions, name)) {
-      flag(o.*set);
+    } else if (const OptionRow* row = ParsedRow(name)) {
+      if (row->list_member) {
+        (o.*(row->list_member)).push_back(take_value());
+      } else if (row->value_member) {
+        once(o.*(row->value_member));
+      } else {
+        flag(o.*(row->flag_member));
+      }
       o.command_options.push_back(name);
     } else if (name == "--solvate") {
       o.solvate = 1;

@@ -8,6 +8,9 @@
 
 namespace formix::tool {
 
+// The decimals of printed numbers unless --precision says otherwise.
+inline constexpr int kDefaultPrecision = 4;
+
 struct Options {
   std::string command;  // a name from the command table
   std::vector<std::string> args;
@@ -28,8 +31,9 @@ struct Options {
   std::optional<std::string> volume, purity, solvent, stock;   // solution, dilute
   std::optional<std::string> protein, dna, rna, disulfides;    // sequence
   bool acetyl = false, amide = false, five_phosphate = false;  // sequence
-  int precision = 4;
+  int precision = kDefaultPrecision;
   bool json = false, strict = false, russian = false, help = false, version = false, verbose = false;
+  bool help_roff = false;  // --help=roff
 };
 
 struct UsageError {

@@ -10,43 +10,47 @@
 
 static int failures = 0;
 
-static void near(const char *what, double got, double want, double within) {
+static void near(const char* what, double got, double want, double within) {
   if (!(fabs(got - want) <= within)) {
     printf("%s: %.10g, not %.10g (within %g)\n", what, got, want, within);
     ++failures;
   }
 }
 
-static void same(const char *what, const char *got, const char *want) {
+static void same(const char* what, const char* got, const char* want) {
   if (got == NULL || strcmp(got, want) != 0) {
     printf("%s: '%s', not '%s'\n", what, got ? got : "(null)", want);
     ++failures;
   }
 }
 
-static formix_reading *read_text(const formix_context *c, const char *text) {
+static formix_reading* read_text(const formix_context* c, const char* text) {
   return formix_read(c, text, strlen(text));
 }
 
 int main(void) {
   int status = -1;
-  formix_context *c = formix_context_new(FORMIX_SOURCE_DATA_DIR "/mass.elt", NULL, FORMIX_SOURCE_DATA_DIR, &status);
+  formix_context* c =
+      formix_context_new(FORMIX_SOURCE_DATA_DIR "/mass.elt", NULL, FORMIX_SOURCE_DATA_DIR, &status);
   if (c == NULL) {
     printf("no context: %s\n", formix_status_text(status));
     return 1;
   }
 
   /* A reading: the engine's text, each element within bounds. */
-  formix_reading *r = read_text(c, "CuSO4\xC2\xB7" "5H2O");
+  formix_reading* r = read_text(c,
+                                "CuSO4\xC2\xB7"
+                                "5H2O");
   same("reading text", formix_reading_text(r), "CuSO4*5H2O");
   double atoms = 0;
   for (size_t i = 0; i < formix_reading_element_count(r); ++i) atoms += formix_reading_element(r, i)->atoms;
   near("atoms of CuSO4.5H2O", atoms, 1 + 1 + 4 + 5 * 3, 0);
-  if (formix_reading_element(r, formix_reading_element_count(r)) != NULL) ++failures, printf("element past the end\n");
+  if (formix_reading_element(r, formix_reading_element_count(r)) != NULL)
+    ++failures, printf("element past the end\n");
   formix_reading_free(r);
 
   /* A solution: 0.5 M NaCl, 200 mL: 0.1 mol x 58.44 g/mol. */
-  formix_solution *s = formix_solution_new(c, "NaCl", "0.5 M", "200 mL", NULL, NULL, NULL, NULL);
+  formix_solution* s = formix_solution_new(c, "NaCl", "0.5 M", "200 mL", NULL, NULL, NULL, NULL);
   near("NaCl mass (g)", formix_solution_mass(s), 5.844, 0.001);
   near("conc (mol/L)", formix_solution_conc(s), 0.5, 1e-12);
   near("volume (L)", formix_solution_volume(s), 0.2, 1e-12);
@@ -59,7 +63,7 @@ int main(void) {
 
   /* A pattern gives back what it used. */
   r = read_text(c, "CH4");
-  formix_pattern *p = formix_isotope_pattern(c, r, 0.001, 20000);
+  formix_pattern* p = formix_isotope_pattern(c, r, 0.001, 20000);
   near("threshold", formix_pattern_threshold(p), 0.001, 0);
   near("resolving power", formix_pattern_resolving_power(p), 20000, 0);
   near("pruned", formix_pattern_pruned(p), 0, 0.001);
@@ -69,18 +73,20 @@ int main(void) {
   /* Elemental analysis of C20H25NO3 with found values of its hemihydrate
    * (M 336.43: C 71.40, H 7.79, N 4.16): the half water fits best. */
   r = read_text(c, "C20H25NO3");
-  formix_analysis *a = formix_elemental_analysis(c, r, NULL, "C=71.40,H=7.79,N=4.16", 0.3, 1);
+  formix_analysis* a = formix_elemental_analysis(c, r, NULL, "C=71.40,H=7.79,N=4.16", 0.3, 1);
   near("tolerance", formix_analysis_tolerance(a), 0.3, 0);
-  same("best fit", formix_analysis_fit_count(a) > 0 ? formix_analysis_fit_label(a, 0) : "", "C20H25NO3\xC2\xB7" "0.5H2O");
+  same("best fit", formix_analysis_fit_count(a) > 0 ? formix_analysis_fit_label(a, 0) : "",
+       "C20H25NO3\xC2\xB7"
+       "0.5H2O");
   for (size_t i = 0; i < formix_analysis_element_count(a); ++i) {
-    const char *e = formix_analysis_element(a, i);
+    const char* e = formix_analysis_element(a, i);
     const double want = strcmp(e, "C") == 0 ? 71.40 : strcmp(e, "H") == 0 ? 7.79 : 4.16;
     near(e, formix_analysis_fit_count(a) > 0 ? formix_analysis_fit_calcd(a, 0, i) : NAN, want, 0.01);
   }
   formix_analysis_free(a);
 
   /* Exact masses: [M+H]+ of C20H25NO3, 328.1907, is the ion a found 328.1911 matches. */
-  formix_exact *x = formix_exact_masses(c, r, "[M+Na]+,[M+H]+,[M-H]-");
+  formix_exact* x = formix_exact_masses(c, r, "[M+Na]+,[M+H]+,[M-H]-");
   int mh = -1, mmh = -1;
   for (size_t i = 0; i < formix_exact_ion_count(x); ++i) {
     if (strcmp(formix_exact_ion_name(x, i), "[M+H]+") == 0) mh = (int)i;
@@ -94,7 +100,8 @@ int main(void) {
   formix_reading_free(r);
 
   /* Formulas from that m/z: one candidate, complete, with its line. */
-  formix_find *f = formix_find_formulas(c, 328.1911, "[M+H]+", 0, NAN, NAN, "C0-30H0-50N0-3O0-6", NULL, NAN, 0, 0, NULL);
+  formix_find* f =
+      formix_find_formulas(c, 328.1911, "[M+H]+", 0, NAN, NAN, "C0-30H0-50N0-3O0-6", NULL, NAN, 0, 0, NULL);
   near("complete", formix_find_complete(f), 1, 0);
   same("formula", formix_find_formula(f, 0), "C20H25NO3");
   same("candidate's line", formix_find_candidate_hrms(f, 0),
