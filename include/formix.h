@@ -647,6 +647,20 @@ FORMIX_API int formix_reaction_limiting(const formix_reaction *reaction);
  * `buffer` of `size` bytes ("0.000250", never "0.0002"); returns buffer. */
 FORMIX_API char *formix_significant(double value, int digits, char *buffer, size_t size);
 
+/* Quantities as the bench writes them: `value` in base units of `kind`
+ * written to `figures` significant figures (1 to 17) in the unit of its size
+ * ("1.248 g", "4.96 mmol", "250 mL"; micro as the micro sign, UTF-8), a unit that the
+ * toolkit's quantity grammar reads back; "" for a number that is not
+ * finite.  Into `buffer` of `size` bytes (64 hold any); returns buffer.
+ * A reaction's bench table uses FORMIX_BENCH_FIGURES. */
+#define FORMIX_QUANTITY_MASS 1      /* g */
+#define FORMIX_QUANTITY_AMOUNT 2    /* mol */
+#define FORMIX_QUANTITY_VOLUME 3    /* L */
+#define FORMIX_QUANTITY_CONC 4      /* mol/L */
+#define FORMIX_QUANTITY_MASS_CONC 5 /* g/L */
+#define FORMIX_BENCH_FIGURES 3
+FORMIX_API char *formix_quantity_text(double value, int kind, int figures, char *buffer, size_t size);
+
 /* A charge given on its own, as every command and front takes it: "2",
  * "-1", "+2", "2+", "++" (2+), "-"; a whole number from 1 to 100 with its
  * sign.  Returns "" and sets `*charge`, or why the text is no charge (and

@@ -255,8 +255,8 @@ function showReaction() {
   showFlags($('reaction-flags'), $('balanced'), r.error ? [] : r.participants.map((p) => [p.formula, p.diagnostics]));
   fillRows($('bench').tBodies[0], r.error ? [] : r.participants.map((p) => [
     `${p.coefficient === 1 ? '' : `${p.coefficient} `}${p.formula}`, fixed(p.molar_mass, 2),
-    p.equiv === undefined ? '—' : fixed(p.equiv, 2), p.moles === undefined ? '—' : fixed(p.moles * 1000, 2),
-    p.mass === undefined ? '—' : fixed(p.mass, 3), p.volume === undefined ? '—' : fixed(p.volume, 2),
+    p.equiv === undefined ? '—' : fixed(p.equiv, 2), p.amount_text || '—', p.mass_text || '—',
+    p.volume_text ?? '—',
     p.limiting ? 'limiting reagent' : p.side === 'product' ? 'theoretical yield' : '']));
   if (!r.error) {
     [...$('bench').tBodies[0].rows].forEach((row, i) => {

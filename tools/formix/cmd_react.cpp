@@ -15,45 +15,11 @@ namespace {
 
 using ReactionPtr = std::unique_ptr<formix_reaction, decltype(&formix_reaction_free)>;
 
-std::string Sig(double value, int digits) {
+// An amount as the bench writes it (the toolkit's writer: the reaction
+// document's texts are the same).
+std::string Bench(double value, int kind) {
   char buffer[64];
-  return formix_significant(value, digits, buffer, sizeof buffer);
-}
-
-// A quantity in the unit a chemist would choose (the largest not above
-// it), three significant figures: the amounts a bench table takes (1e-15 to
-// 1e9 mol) never print as a row of zeros.
-struct Unit {
-  double from;   // the smallest value written in this unit
-  double scale;  // the unit in the base unit
-  const char* name;
-};
-
-std::string InUnits(double value, const Unit* units, std::size_t count) {
-  if (!std::isfinite(value)) return "";
-  std::size_t i = 0;
-  while (i + 1 < count && value < units[i].from) ++i;
-  return Sig(value / units[i].scale, 3) + " " + units[i].name;
-}
-
-std::string MassText(double grams) {
-  static const Unit kUnits[] = {{1e3, 1e3, "kg"},          {1.0, 1.0, "g"},    {1e-3, 1e-3, "mg"},
-                                {1e-6, 1e-6, "\xC2\xB5g"}, {1e-9, 1e-9, "ng"}, {1e-12, 1e-12, "pg"},
-                                {0.0, 1e-15, "fg"}};
-  return InUnits(grams, kUnits, std::size(kUnits));
-}
-
-std::string AmountText(double moles) {
-  static const Unit kUnits[] = {{1.0, 1.0, "mol"},    {1e-3, 1e-3, "mmol"},   {1e-6, 1e-6, "\xC2\xB5mol"},
-                                {1e-9, 1e-9, "nmol"}, {1e-12, 1e-12, "pmol"}, {0.0, 1e-15, "fmol"}};
-  return InUnits(moles, kUnits, std::size(kUnits));
-}
-
-// Millilitres from 0.1 mL up, below that microlitres, as pipettes are read.
-std::string VolumeText(double millilitres) {
-  static const Unit kUnits[] = {
-      {1e3, 1e3, "L"}, {0.1, 1.0, "mL"}, {1e-4, 1e-3, "\xC2\xB5L"}, {1e-7, 1e-6, "nL"}, {0.0, 1e-9, "pL"}};
-  return InUnits(millilitres, kUnits, std::size(kUnits));
+  return formix_quantity_text(value, kind, FORMIX_BENCH_FIGURES, buffer, sizeof buffer);
 }
 
 }  // namespace
@@ -133,12 +99,13 @@ void CommandReact(Session& s) {
                                                            : "";
     const double excess = formix_reaction_excess(r.get(), i);
     if (!product && static_cast<int>(i) != limiting && std::isfinite(excess) && excess > 0) {
-      note += (note.empty() ? "" : ", ") + AmountText(excess) + " in excess";
+      note += (note.empty() ? "" : ", ") + Bench(excess, FORMIX_QUANTITY_AMOUNT) + " in excess";
     }
     table.Add({product ? "product" : "reactant", formix_reaction_formula(r.get(), i),
                Fixed(formix_reading_molar_mass(reading), 2), std::isfinite(equiv) ? Fixed(equiv, 2) : "",
-               AmountText(formix_reaction_moles(r.get(), i)), MassText(formix_reaction_mass(r.get(), i)),
-               VolumeText(formix_reaction_volume(r.get(), i)), note});
+               Bench(formix_reaction_moles(r.get(), i), FORMIX_QUANTITY_AMOUNT),
+               Bench(formix_reaction_mass(r.get(), i), FORMIX_QUANTITY_MASS),
+               Bench(formix_reaction_volume(r.get(), i) / 1000.0, FORMIX_QUANTITY_VOLUME), note});
   }
   table.Print();
 }

@@ -267,6 +267,26 @@ FORMIX_API char* formix_significant(double value, int digits, char* buffer, std:
   return buffer;
 }
 
+FORMIX_API char* formix_quantity_text(double value, int kind, int figures, char* buffer, std::size_t size) {
+  using formix::toolkit::Quantity;
+  if (buffer == nullptr || size == 0) return buffer;
+  const Quantity kinds[] = {Quantity::kNone,
+                            Quantity::kMass,
+                            Quantity::kAmount,
+                            Quantity::kVolume,
+                            Quantity::kAmountConcentration,
+                            Quantity::kMassConcentration};
+  try {
+    const Quantity q = kind >= 1 && kind <= 5 ? kinds[kind] : Quantity::kNone;
+    const int f = figures < 1 ? 1 : figures > 17 ? 17 : figures;
+    std::snprintf(buffer, size, "%s",
+                  q == Quantity::kNone ? "" : formix::toolkit::QuantityText(value, q, f).c_str());
+  } catch (...) {
+    buffer[0] = '\0';
+  }
+  return buffer;
+}
+
 FORMIX_API const char* formix_read_charge(const char* text, int* charge) {
   thread_local std::string error;
   error.clear();

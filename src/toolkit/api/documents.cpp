@@ -222,10 +222,20 @@ void WriteReaction(JsonWriter& json, const Reaction& r, std::string_view equatio
     json.Key("coefficient").Number(p.coefficient).Key("formula").String(p.formula);
     json.Key("hill").String(p.reading.hill).Key("molar_mass").Number(p.reading.molar_mass);
     if (amounts) {
+      // Each amount also as the bench table writes it (three figures in
+      // the unit of its size), so that every front prints the same.
       json.Key("moles").Number(p.moles).Key("mass").Number(p.mass);  // null where unknown
+      json.Key("amount_text").String(QuantityText(p.moles, Quantity::kAmount, kBenchFigures));
+      json.Key("mass_text").String(QuantityText(p.mass, Quantity::kMass, kBenchFigures));
       if (std::isfinite(p.equiv)) json.Key("equiv").Number(p.equiv);
-      if (std::isfinite(p.volume)) json.Key("volume").Number(p.volume);
-      if (std::isfinite(p.excess) && !limiting) json.Key("excess_moles").Number(p.excess);
+      if (std::isfinite(p.volume)) {
+        json.Key("volume").Number(p.volume);
+        json.Key("volume_text").String(QuantityText(p.volume / 1000.0, Quantity::kVolume, kBenchFigures));
+      }
+      if (std::isfinite(p.excess) && !limiting) {
+        json.Key("excess_moles").Number(p.excess);
+        json.Key("excess_text").String(QuantityText(p.excess, Quantity::kAmount, kBenchFigures));
+      }
       json.Key("given").Bool(p.given);
       if (limiting) json.Key("limiting").Bool(true);
     }

@@ -173,8 +173,16 @@ std::string SignificantText(double x, int digits) {
   if (!std::isfinite(x)) return "";
   if (x == 0.0) return "0";
   const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(x))));
-  const int decimals = digits - 1 - magnitude;
-  return FixedText(x, decimals < 0 ? 0 : decimals);
+  int decimals = digits - 1 - magnitude;
+  std::string text = FixedText(x, decimals < 0 ? 0 : decimals);
+  // Rounded up to the next power of ten (0.99999 at 4: 1.0000), it has one
+  // digit more before the point: one decimal fewer keeps `digits` (1.000).
+  double back = 0.0;
+  if (decimals > 0 && ParseNumber(text.data(), text.data() + text.size(), &back) != nullptr &&
+      std::fabs(back) >= std::pow(10.0, magnitude + 1)) {
+    text = FixedText(x, --decimals);
+  }
+  return text;
 }
 
 std::string GeneralText(double x, int digits) {

@@ -3,6 +3,7 @@
 #ifndef FORMIX_TOOLKIT_BENCH_DOOR_H
 #define FORMIX_TOOLKIT_BENCH_DOOR_H
 
+#include "toolkit/bench/quantity.h"  // IWYU pragma: export
 #include "toolkit/bench/reaction.h"  // IWYU pragma: export
 #include "toolkit/bench/sequence.h"  // IWYU pragma: export
 #include "toolkit/bench/solution.h"  // IWYU pragma: export

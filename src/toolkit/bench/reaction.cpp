@@ -235,8 +235,8 @@ Reaction ReadEquation(const Context& context, const std::string& text, bool bala
       }
       Participant p;
       p.side = side;
-      p.moles = p.mass = p.volume = p.equiv = p.excess = p.given_moles = p.given_mass = p.equiv_given =
-          p.density = p.conc = kNaN;
+      p.moles = p.mass = p.volume = p.equiv = p.excess = p.given_moles = p.given_mass = p.given_volume =
+          p.equiv_given = p.density = p.conc = kNaN;
       std::size_t n = 0;
       while (n < part.size() && (IsDigit(part[n]) || part[n] == '.' || part[n] == '/')) ++n;
       if (n == part.size()) {
@@ -405,42 +405,32 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
     reaction.error = "'" + name + "' is not a participant of the equation (" + what + ")";
     return false;
   }
-  double value = 0.0;
-  const char* text_end = value_text.data() + value_text.size();
-  const char* number_end = ParseNumber(value_text.data(), text_end, &value);
-  std::string unit = number_end != nullptr ? Trim(std::string(number_end, text_end)) : "";
-  if (number_end == nullptr || !(value > 0.0) || !std::isfinite(value)) {
-    reaction.error =
-        std::string(what) + " for " + name + " needs a positive number, got '" + value_text + "'";
-    return false;
-  }
   if (kind == 'g') {
     if (p->given) {
       reaction.error = "the amount of " + name + " is given twice";
       return false;
     }
-    static const std::pair<const char*, double> kUnits[] = {{"", 0.0},   {"g", 0.0},   {"mg", -3.0},
-                                                            {"kg", 3.0}, {"mol", 1.0}, {"mmol", 1.0}};
-    bool known = false;
-    for (const auto& [u, _] : kUnits) known = known || unit == u;
-    if (!known) {
-      reaction.error = "unknown unit '" + unit + "' for " + name + " (g, mg, kg, mmol, mol)";
+    // A mass (g when no unit is written), an amount, or a volume of a
+    // liquid whose density is given (its mass worked out when solved).
+    Measure m;
+    const std::string why = ReadMeasure(value_text, ("the amount of " + name).c_str(),
+                                        {Quantity::kMass, Quantity::kAmount, Quantity::kVolume}, &m, "g");
+    if (!why.empty()) {
+      reaction.error = why;
       return false;
     }
-    const double molar = p->reading.molar_mass;
-    if (unit == "mol") {
-      p->given_moles = value;
-    } else if (unit == "mmol") {
-      p->given_moles = value / 1000.0;
+    if (m.kind == Quantity::kVolume) {
+      p->given_volume = m.value * 1000.0;  // mL
+    } else if (m.kind == Quantity::kAmount) {
+      p->given_moles = m.value;
     } else {
-      const double grams = unit == "mg" ? value / 1000.0 : unit == "kg" ? value * 1000.0 : value;
-      p->given_mass = grams;
-      p->given_moles = grams / molar;
+      p->given_mass = m.value;
+      p->given_moles = m.value / p->reading.molar_mass;
     }
     // A bench table's amounts: from a femtomole to a billion moles (every
     // other amount follows within the ratios of molar masses and
     // equivalents).
-    if (!(p->given_moles >= kFewestMoles && p->given_moles <= kMostMoles)) {
+    if (m.kind != Quantity::kVolume && !(p->given_moles >= kFewestMoles && p->given_moles <= kMostMoles)) {
       reaction.error = "the amount of " + name + " (" + value_text +
                        ") is not one a bench table shows: give 1e-15 to 1e9 mol";
       return false;
@@ -448,14 +438,41 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
     p->given = true;
     return true;
   }
-  if (!unit.empty()) {
+  if (kind == 'd' || kind == 'c') {
+    // Densities (g/mL when no unit is written) and concentrations (mol/L).
+    Measure m;
+    std::string why = kind == 'd' ? ReadDensity(value_text, ("the density of " + name).c_str(), &m)
+                                  : ReadMeasure(value_text, ("the concentration of " + name).c_str(),
+                                                {Quantity::kAmountConcentration}, &m, "M");
+    if (why.empty() && kind == 'c' && m.value > 1000.0) {
+      why = "the concentration of " + name + " is " + value_text + ": at most 1000 mol/L";
+    }
+    if (!why.empty()) {
+      reaction.error = why;
+      return false;
+    }
+    if (kind == 'd') {
+      p->density = m.value / 1000.0;  // g/mL
+    } else {
+      p->conc = m.value;
+    }
+    return true;
+  }
+  double value = 0.0;
+  const char* text_end = value_text.data() + value_text.size();
+  const char* number_end = ParseNumber(value_text.data(), text_end, &value);
+  if (number_end == nullptr || !(value > 0.0) || !std::isfinite(value)) {
+    reaction.error =
+        std::string(what) + " for " + name + " needs a positive number, got '" + value_text + "'";
+    return false;
+  }
+  if (!Trim(std::string(number_end, text_end)).empty()) {
     reaction.error = std::string(what) + " of " + name + " is a plain number, not '" + value_text + "'";
     return false;
   }
-  // Equivalents, densities (g/mL) and concentrations (mol/L) as they are.
-  const double most = kind == 'e' ? 1e6 : kind == 'd' ? 100.0 : 1000.0;
-  if (value > most) {
-    reaction.error = std::string(what) + " of " + name + " is " + value_text + ": at most " + PlainText(most);
+  // Equivalents as they are.
+  if (value > 1e6) {
+    reaction.error = std::string(what) + " of " + name + " is " + value_text + ": at most " + PlainText(1e6);
     return false;
   }
   if (kind == 'e') {
@@ -464,10 +481,6 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
       return false;
     }
     p->equiv_given = value;
-  } else if (kind == 'd') {
-    p->density = value;
-  } else {
-    p->conc = value;
   }
   return true;
 }
@@ -504,6 +517,21 @@ std::vector<double> ReactionMasses(const Context& context, const std::vector<std
 
 bool SolveAmounts(Reaction& reaction) {
   auto& ps = reaction.participants;
+  for (Participant& p : ps) {
+    if (std::isnan(p.given_volume)) continue;
+    if (std::isnan(p.density)) {
+      reaction.error =
+          "the volume of " + p.formula + " needs its density (--density " + p.formula + "=D g/mL)";
+      return false;
+    }
+    p.given_mass = p.given_volume * p.density;
+    p.given_moles = p.given_mass / p.reading.molar_mass;
+    if (!(p.given_moles >= kFewestMoles && p.given_moles <= kMostMoles)) {
+      reaction.error =
+          "the amount of " + p.formula + " is not one a bench table shows: give 1e-15 to 1e9 mol";
+      return false;
+    }
+  }
   double extent = kNaN;
   int limiting = -1;
   for (std::size_t i = 0; i < ps.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formix.h"
 #include "toolkit/context/context.h"
 #include "toolkit/reading/reading.h"
 
@@ -22,11 +23,15 @@ struct Participant {
   double excess;       // reactants: moles beyond what the limiting reagent uses
   bool given = false;  // its amount was given (mass or moles)
   double given_moles;
-  double given_mass;   // g, when the amount was given as a mass
-  double equiv_given;  // --equiv
-  double density;      // g/mL
-  double conc;         // mol/L
+  double given_mass;    // g, when the amount was given as a mass (or a volume)
+  double given_volume;  // mL, when the amount was given as a volume of the liquid
+  double equiv_given;   // --equiv
+  double density;       // g/mL
+  double conc;          // mol/L
 };
+
+// The significant figures of a bench table's amounts.
+inline constexpr int kBenchFigures = FORMIX_BENCH_FIGURES;
 
 struct Reaction {
   std::string error;  // "" when fine

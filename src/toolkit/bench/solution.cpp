@@ -16,137 +16,11 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct Unit {
-  const char* text;
-  Quantity kind;
-  double factor;       // to mol/L, g/L, a fraction, L, g, g/L
-  bool alias = false;  // another spelling, not named in messages
-};
-
-// Every unit read, in one table.  "µ" is written both ways: the micro sign
-// (U+00B5) and the Greek mu (U+03BC); "u" too, as keyboards allow.
-constexpr Unit kUnits[] = {
-    {"M", Quantity::kAmountConcentration, 1},
-    {"mM", Quantity::kAmountConcentration, 1e-3},
-    {"\xC2\xB5M", Quantity::kAmountConcentration, 1e-6},
-    {"\xCE\xBCM", Quantity::kAmountConcentration, 1e-6, true},
-    {"uM", Quantity::kAmountConcentration, 1e-6, true},
-    {"nM", Quantity::kAmountConcentration, 1e-9},
-    {"pM", Quantity::kAmountConcentration, 1e-12},
-    {"mol/L", Quantity::kAmountConcentration, 1},
-    {"mmol/L", Quantity::kAmountConcentration, 1e-3},
-    {"\xC2\xB5mol/L", Quantity::kAmountConcentration, 1e-6},
-    {"\xCE\xBCmol/L", Quantity::kAmountConcentration, 1e-6, true},
-    {"umol/L", Quantity::kAmountConcentration, 1e-6, true},
-    {"nmol/L", Quantity::kAmountConcentration, 1e-9},
-    {"mol dm-3", Quantity::kAmountConcentration, 1, true},
-    {"mol/dm3", Quantity::kAmountConcentration, 1},
-    {"mol L-1", Quantity::kAmountConcentration, 1, true},
-    {"mmol L-1", Quantity::kAmountConcentration, 1e-3, true},
-    {"g L-1", Quantity::kMassConcentration, 1, true},
-    {"mg L-1", Quantity::kMassConcentration, 1e-3, true},
-    {"mg mL-1", Quantity::kMassConcentration, 1, true},
-    {"g/L", Quantity::kMassConcentration, 1},
-    {"mg/mL", Quantity::kMassConcentration, 1},
-    {"mg/L", Quantity::kMassConcentration, 1e-3},
-    {"\xC2\xB5g/mL", Quantity::kMassConcentration, 1e-3},
-    {"\xCE\xBCg/mL", Quantity::kMassConcentration, 1e-3, true},
-    {"ug/mL", Quantity::kMassConcentration, 1e-3, true},
-    {"\xC2\xB5g/L", Quantity::kMassConcentration, 1e-6},
-    {"\xCE\xBCg/L", Quantity::kMassConcentration, 1e-6, true},
-    {"ug/L", Quantity::kMassConcentration, 1e-6, true},
-    {"ng/mL", Quantity::kMassConcentration, 1e-6},
-    {"% w/v", Quantity::kMassConcentration, 10},
-    {"%w/v", Quantity::kMassConcentration, 10, true},
-    {"% (w/v)", Quantity::kMassConcentration, 10, true},
-    {"%(w/v)", Quantity::kMassConcentration, 10, true},
-    {"ppm", Quantity::kMassConcentration, 1e-3},
-    {"ppb", Quantity::kMassConcentration, 1e-6},
-    {"% w/w", Quantity::kMassFraction, 0.01},
-    {"%w/w", Quantity::kMassFraction, 0.01, true},
-    {"% (w/w)", Quantity::kMassFraction, 0.01, true},
-    {"%(w/w)", Quantity::kMassFraction, 0.01, true},
-    {"wt%", Quantity::kMassFraction, 0.01},
-    {"wt %", Quantity::kMassFraction, 0.01, true},
-    {"L", Quantity::kVolume, 1},
-    {"mL", Quantity::kVolume, 1e-3},
-    {"\xC2\xB5L", Quantity::kVolume, 1e-6},
-    {"\xCE\xBCL", Quantity::kVolume, 1e-6, true},
-    {"uL", Quantity::kVolume, 1e-6, true},
-    {"nL", Quantity::kVolume, 1e-9},
-    {"cm3", Quantity::kVolume, 1e-3},
-    {"kg", Quantity::kMass, 1e3},
-    {"g", Quantity::kMass, 1},
-    {"mg", Quantity::kMass, 1e-3},
-    {"\xC2\xB5g", Quantity::kMass, 1e-6},
-    {"\xCE\xBCg", Quantity::kMass, 1e-6, true},
-    {"ug", Quantity::kMass, 1e-6, true},
-    {"ng", Quantity::kMass, 1e-9},
-    {"g/mL", Quantity::kDensity, 1e3},
-    {"g/cm3", Quantity::kDensity, 1e3},
-    {"kg/L", Quantity::kDensity, 1e3},
-    {"g mL-1", Quantity::kDensity, 1e3, true},
-    {"g cm-3", Quantity::kDensity, 1e3, true},
-};
-
-const char* KindName(Quantity kind) {
-  switch (kind) {
-    case Quantity::kAmountConcentration:
-      return "an amount concentration";
-    case Quantity::kMassConcentration:
-      return "a mass concentration";
-    case Quantity::kMassFraction:
-      return "a mass fraction";
-    case Quantity::kVolume:
-      return "a volume";
-    case Quantity::kMass:
-      return "a mass";
-    case Quantity::kDensity:
-      return "a density";
-    default:
-      return "a number";
-  }
-}
-
-// The units a quantity takes, for messages ("M, mM, µM, ..."): one
-// spelling each.
-std::string UnitsOf(std::initializer_list<Quantity> kinds) {
-  std::string list;
-  for (const Unit& u : kUnits) {
-    bool wanted = false;
-    for (Quantity k : kinds) wanted = wanted || k == u.kind;
-    if (wanted && !u.alias) list += (list.empty() ? "" : ", ") + std::string(u.text);
-  }
-  return list;
-}
-
-std::string FourFigures(double v) { return SignificantText(v, 4); }
-
-// A value in the unit of its size: 1.248 g, 41.75 mL, 50.00 mM.
-std::string Scaled(double v, const char* const* units, const double* scales, int n) {
-  int i = 0;
-  while (i + 1 < n && v < scales[i] * 0.99995) ++i;
-  return FourFigures(v / scales[i]) + " " + units[i];
-}
-std::string MassText(double g) {
-  static const char* const units[] = {"kg", "g", "mg", "\xC2\xB5g", "ng"};
-  static const double scales[] = {1e3, 1, 1e-3, 1e-6, 1e-9};
-  return Scaled(g, units, scales, 5);
-}
-std::string VolumeText(double l) {
-  static const char* const units[] = {"L", "mL", "\xC2\xB5L", "nL"};
-  static const double scales[] = {1, 1e-3, 1e-6, 1e-9};
-  return Scaled(l, units, scales, 4);
-}
+std::string MassText(double g) { return QuantityText(g, Quantity::kMass, 4); }
+std::string VolumeText(double l) { return QuantityText(l, Quantity::kVolume, 4); }
 std::string ConcText(double mol_per_l, double g_per_l) {
-  if (std::isnan(mol_per_l)) {
-    static const char* const units[] = {"g/L", "mg/L", "\xC2\xB5g/L"};
-    static const double scales[] = {1, 1e-3, 1e-6};
-    return Scaled(g_per_l, units, scales, 3);
-  }
-  static const char* const units[] = {"M", "mM", "\xC2\xB5M", "nM", "pM"};
-  static const double scales[] = {1, 1e-3, 1e-6, 1e-9, 1e-12};
-  return Scaled(mol_per_l, units, scales, 5);
+  return std::isnan(mol_per_l) ? QuantityText(g_per_l, Quantity::kMassConcentration, 4)
+                               : QuantityText(mol_per_l, Quantity::kAmountConcentration, 4);
 }
 
 // The molar mass of `formula`, or the reason it has none.
@@ -166,64 +40,10 @@ bool Usable(double v) { return std::isfinite(v) && v > 0; }
 
 }  // namespace
 
-std::string ReadMeasure(const std::string& given, const char* what, std::initializer_list<Quantity> kinds,
-                        Measure* m) {
-  const std::string text = Trim(given);
-  m->text = text;
-  double value = 0.0;
-  const char* first = text.c_str();
-  const char* last = first + text.size();
-  const char* end = *first == '+' ? nullptr : ParseNumber(first, last, &value);
-  if (end == nullptr || end == first) {
-    return std::string(what) + " '" + text + "' does not start with a number (write it as \"50 mM\")";
-  }
-  if (!std::isfinite(value)) return std::string(what) + " '" + text + "' is not a finite number";
-  std::string unit = Trim(std::string(end, last));
-  if (unit.empty()) {
-    return std::string(what) + " '" + text + "' has no unit; write one of " + UnitsOf(kinds);
-  }
-  const Unit* found = nullptr;
-  for (const Unit& u : kUnits) {
-    if (unit == u.text) found = &u;
-  }
-  if (found == nullptr && unit.back() == 'l') {
-    // The litre's other symbol, l (ml, mol/l, mg/ml): it always ends the unit.
-    unit.back() = 'L';
-    for (const Unit& u : kUnits) {
-      if (unit == u.text) found = &u;
-    }
-    unit.back() = 'l';
-  }
-  if (found == nullptr && (unit == "%" || unit == "percent")) {
-    return std::string(what) + " '" + text +
-           "': a percentage alone is ambiguous; write % w/v (g per 100 mL) or % w/w (g per 100 g)";
-  }
-  if (found == nullptr) {
-    return std::string(what) + " '" + text + "': the unit '" + unit + "' is not known; write one of " +
-           UnitsOf(kinds);
-  }
-  if (!(value > 0)) return std::string(what) + " '" + text + "' must be more than 0";
-  m->value = value * found->factor;
-  m->kind = found->kind;
-  if (!Usable(m->value)) return std::string(what) + " '" + text + "' is out of range";
-  for (Quantity k : kinds) {
-    if (m->kind == k) return "";
-  }
-  return std::string(what) + " '" + text + "' is " + KindName(m->kind) + "; write one of " + UnitsOf(kinds);
-}
-
 namespace {
 
-// The bench's ranges beside its amounts (solution.h): volumes from a picolitre to 1000 m3, and the densities
-// of liquids and solids (g/L: the lightest liquid, hydrogen's, 0.07 g/mL; the densest metal, osmium's, 22.6
-// g/mL).  A density given in a unit of mass concentration (g/L) is one, within these.
+// The bench's volumes beside its amounts (quantity.h): from a picolitre to 1000 m3.
 constexpr double kLeastVolume = 1e-12, kMostVolume = 1e6;
-constexpr double kLeastDensity = 50, kMostDensity = 25e3;
-
-std::string DensityRange(const Measure& d) {
-  if (d.value >= kLeastDensity && d.value <= kMostDensity) return "";
-  return "the density '" + d.text + "' is no density of a liquid or solid: give 0.05 to 25 g/mL";
-}
 
 // "98 %", "98%" or a fraction "0.98".
 std::string ReadPurity(const std::string& given, double* purity) {
@@ -269,8 +89,7 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
   }
   Measure c, v, m, d;
   if (!density.empty()) {
-    s.error = ReadMeasure(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
-    if (s.error.empty()) s.error = DensityRange(d);
+    s.error = ReadDensity(density, "the density", &d);
     if (!s.error.empty()) return s;
     s.density = d.value;
   }
@@ -317,7 +136,8 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
     return s;
   }
   std::string notes;
-  if (s.purity != 1) notes = PlainText(std::stod(FourFigures(s.purity * 100))) + " %, ";  // 98 %, 0.00001 %
+  if (s.purity != 1)
+    notes = PlainText(std::stod(SignificantText(s.purity * 100, 4))) + " %, ";  // 98 %, 0.00001 %
   if (!std::isnan(s.density)) notes += PlainText(s.density / 1e3) + " g/mL, ";
   const std::string reagent = s.formula + " (" + notes + MolarMassText(s.molar_mass) + ")";
   const std::string made = " to " + VolumeText(s.volume) + " (" + ConcText(s.conc, s.mass_conc) + ").";
@@ -344,8 +164,7 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
                           {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c2);
   if (x.error.empty()) x.error = ReadMeasure(volume, "the volume", {Quantity::kVolume}, &v2);
   if (x.error.empty() && !density.empty()) {
-    x.error = ReadMeasure(density, "the density", {Quantity::kDensity, Quantity::kMassConcentration}, &d);
-    if (x.error.empty()) x.error = DensityRange(d);
+    x.error = ReadDensity(density, "the density", &d);
     x.density = d.value;
   }
   if (!x.error.empty()) return x;
@@ -369,8 +188,8 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
     return x;
   }
   if (c1.kind != c2.kind && std::isnan(x.molar_mass)) {
-    x.error = "the stock and the dilution are given as " + std::string(KindName(c1.kind)) + " and " +
-              KindName(c2.kind) + ": converting needs the formula";
+    x.error = "the stock and the dilution are given as " + std::string(QuantityName(c1.kind)) + " and " +
+              QuantityName(c2.kind) + ": converting needs the formula";
     return x;
   }
   // Both in the stock's kind, then both kinds where the molar mass allows.

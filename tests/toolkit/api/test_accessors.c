@@ -108,6 +108,17 @@ int main(void) {
        "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.");
   formix_find_free(f);
 
+  /* Figures and the bench's quantities: at a unit's boundary the figures
+   * asked for, in the larger unit. */
+  char text[64];
+  same("0.99999 to 4 figures", formix_significant(0.99999, 4, text, sizeof text), "1.000");
+  same("0.00025 to 3 figures", formix_significant(0.00025, 3, text, sizeof text), "0.000250");
+  same("0.99999 L", formix_quantity_text(0.99999, FORMIX_QUANTITY_VOLUME, 4, text, sizeof text), "1.000 L");
+  same("4.96 umol", formix_quantity_text(4.96e-6, FORMIX_QUANTITY_AMOUNT, 3, text, sizeof text),
+       "4.96 \xC2\xB5mol");
+  same("10 ug", formix_quantity_text(1e-5, FORMIX_QUANTITY_MASS, 3, text, sizeof text), "10.0 \xC2\xB5g");
+  same("0.5 mL", formix_quantity_text(5e-4, FORMIX_QUANTITY_VOLUME, 3, text, sizeof text), "500 \xC2\xB5L");
+
   formix_context_free(c);
   if (failures == 0) printf("every accessor as worked by hand\n");
   return failures == 0 ? 0 : 1;

@@ -112,7 +112,7 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
   // by hand: 2 H2 + O2 = 2 H2O with 4.032 g H2 (kg and mg alike) is 2 mol,
   // 1 mol O2 needed; 1.5 equivalents are 3 mol O2, 2 mol in excess, 1.5 L at
   // 2 mol/L; 2 mol of water, 36.03 g, is 36.03 mL at 1 g/mL.
-  for (const char* given : {"H2=4.032g", "H2=0.004032kg", "H2=4032mg", "H2=2000mmol"}) {
+  for (const char* given : {"H2=4.032g", "H2=0.004032kg", "H2=4032mg", "H2=2000mmol", "H2=2e6 \xC2\xB5mol"}) {
     Reaction w = ReadEquation(*context_, "2H2 + O2 = 2H2O", false, true);
     ASSERT_TRUE(SetAmount(w, given, 'g') && SetAmount(w, "O2=1.5", 'e') && SetAmount(w, "O2=2", 'c') &&
                 SetAmount(w, "H2O=1.0", 'd'));
@@ -128,6 +128,18 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
   Reaction x = ReadEquation(*context_, "2H2 + O2 = 2H2O", false, true);
   ASSERT_TRUE(SetAmount(x, "O2=1mol", 'g') && SetAmount(x, "H2=3", 'e') && SolveAmounts(x));
   EXPECT_NEAR(x.participants[0].excess, 1.0, 1e-12);
+  // A volume of a liquid with its density (also in a unit): 1.05 mL of PhBr
+  // at 1.495 g/mL is 1.56975 g, 9.998 mmol at 157.01 g/mol; without a
+  // density it is refused when solved.
+  for (const char* density : {"PhBr=1.495", "PhBr=1.495 g/mL", "PhBr=1495 g/L"}) {
+    Reaction v = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
+    ASSERT_TRUE(SetAmount(v, "PhBr=1.05 mL", 'g') && SetAmount(v, density, 'd') && SolveAmounts(v)) << v.error;
+    EXPECT_NEAR(v.participants[0].mass, 1.05 * 1.495, 1e-12) << density;
+    EXPECT_NEAR(v.participants[0].moles, 1.05 * 1.495 / 157.01, 1e-5) << density;
+  }
+  Reaction no_density = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
+  ASSERT_TRUE(SetAmount(no_density, "PhBr=1.05 mL", 'g'));
+  EXPECT_FALSE(SolveAmounts(no_density));
   // Amounts no bench table shows are refused, never printed as zeros or inf.
   for (const char* bad :
        {"Xe=1", "PhBr=-1", "PhBr=1 stone", "PhBr", "PhBr=1e-300g", "PhBr=1e308kg", "PhBr=2e9mol"}) {

@@ -87,6 +87,22 @@ TEST(Solution, QuantitiesInTheirUnits) {
   }
 }
 
+// Every quantity the bench writes reads back: each printed unit of each
+// kind, at values across it and at its boundaries.
+TEST(Solution, WhatIsPrintedReadsBack) {
+  for (Quantity kind : {Quantity::kMass, Quantity::kAmount, Quantity::kVolume, Quantity::kAmountConcentration,
+                        Quantity::kMassConcentration}) {
+    for (double v = 1.234e-15; v < 1e4; v *= 7.3) {
+      for (double x : {v, 0.99999 * v, 1000 * v / 1000.4}) {
+        const std::string text = QuantityText(x, kind, 4);
+        Measure m;
+        ASSERT_EQ(ReadMeasure(text, "the value", {kind}, &m), "") << text;
+        EXPECT_NEAR(m.value, x, 5e-4 * x) << text;
+      }
+    }
+  }
+}
+
 TEST(Solution, TheThirdFromTheOtherTwo) {
   auto context = ShippedContext();
   ASSERT_TRUE(context);
