@@ -133,7 +133,8 @@ TEST_F(ReactionTest, LimitingReagentEquivalentsAndVolumes) {
   // density it is refused when solved.
   for (const char* density : {"PhBr=1.495", "PhBr=1.495 g/mL", "PhBr=1495 g/L"}) {
     Reaction v = ReadEquation(*context_, "PhBr + Mg = PhMgBr", false, true);
-    ASSERT_TRUE(SetAmount(v, "PhBr=1.05 mL", 'g') && SetAmount(v, density, 'd') && SolveAmounts(v)) << v.error;
+    ASSERT_TRUE(SetAmount(v, "PhBr=1.05 mL", 'g') && SetAmount(v, density, 'd') && SolveAmounts(v))
+        << v.error;
     EXPECT_NEAR(v.participants[0].mass, 1.05 * 1.495, 1e-12) << density;
     EXPECT_NEAR(v.participants[0].moles, 1.05 * 1.495 / 157.01, 1e-5) << density;
   }
