@@ -18,12 +18,14 @@ namespace {
 bool Quiet(Session& s, const char* formula, std::size_t length) {
   const double mass = formix_quiet_molar_mass(s.context, formula);
   if (mass != mass) return false;
-  char line[64];
-  char* end = FixedDecimals(mass, s.options.precision, line + 1);
+  // The formula, a tab, the mass and a line end, written at once.
+  char line[320];
+  if (length + 64 > sizeof line) return false;
+  std::memcpy(line, formula, length);
+  char* end = FixedDecimals(mass, s.options.precision, line + length + 1);
   if (end == nullptr) return false;  // a number Fixed writes another way
-  line[0] = '\t';
+  line[length] = '\t';
   *end++ = '\n';
-  Write(formula, length);
   Write(line, static_cast<std::size_t>(end - line));
   return true;
 }
