@@ -44,7 +44,7 @@ from .calculations import (atom_ratios, dilute, elemental_analysis, exact_masses
                            isotope_pattern, react, reaction_masses, sequence, solution)
 from .results import (AdductIon, Analysis, Candidate, Chain, Diagnostic, Dilution, ElementShare, ExactMasses,
                       FlaggedRows, FormulaError, FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern,
-                      Participant, Reaction, Reading, Solution, SolvateFit, _share, reading_from)
+                      Participant, Reaction, Reading, Solution, SolvateFit, reading_from)
 
 __all__ = [
     "Diagnostic", "FormulaWarning", "FormulaError", "FlaggedRows", "ElementShare", "Reading", "Context",
@@ -260,6 +260,27 @@ def hill_formulas(formulas: Sequence[str], *, flags: bool = False):
     return _with_flags(values, mask, flags)
 
 
+def _share(symbol: str, atoms: float, mass: float, percent: float) -> ElementShare:
+    """ElementShare(symbol, atoms, mass, percent) in half the time: the
+    fields set in the instance's dictionary, as the frozen dataclass's
+    __init__ would (it goes through object.__setattr__ for each)."""
+    share = object.__new__(ElementShare)
+    fields = share.__dict__
+    fields["symbol"] = symbol
+    fields["atoms"] = atoms
+    fields["mass"] = mass
+    fields["percent"] = percent
+    return share
+
+
+def _shares(reading: Reading) -> Dict[str, ElementShare]:
+    """A reading's elements by symbol (the first of a symbol given twice)."""
+    shares: Dict[str, ElementShare] = {}
+    for e in reading.elements or ():
+        shares.setdefault(e.symbol, e)
+    return shares
+
+
 def composition(formula: str) -> Dict[str, ElementShare]:
     """The elements of ``formula`` in the order of the element table, each
     with its number of atoms, mass contribution and mass percent."""
@@ -277,17 +298,17 @@ def composition(formula: str) -> Dict[str, ElementShare]:
         shares: Dict[str, ElementShare] = {}
         for i, symbol in enumerate(symbols.value.decode().split(" ") if count else ()):
             if symbol not in shares:
-                shares[symbol] = _share(v[3 * i], v[3 * i + 1], v[3 * i + 2])
+                shares[symbol] = _share(symbol, v[3 * i], v[3 * i + 1], v[3 * i + 2])
         return shares
     reading = read(formula)
-    return _finish([reading], dict(reading.elements))  # type: ignore[return-value]
+    return _finish([reading], _shares(reading))  # type: ignore[return-value]
 
 
 def number_of_atoms(formula: str, symbol: str) -> float:
     """Atoms of the element ``symbol`` in ``formula`` (0 when absent)."""
     _text(symbol, "symbol")
     reading = read(formula)
-    share = reading.elements.get(symbol)
+    share = _shares(reading).get(symbol)
     return _finish([reading], share.atoms if share else 0.0)  # type: ignore[return-value]
 
 
@@ -295,7 +316,7 @@ def percent_of_element(formula: str, symbol: str) -> float:
     """Mass percent of the element ``symbol`` in ``formula`` (0 when absent)."""
     _text(symbol, "symbol")
     reading = read(formula)
-    share = reading.elements.get(symbol)
+    share = _shares(reading).get(symbol)
     return _finish([reading], share.percent if share else 0.0)  # type: ignore[return-value]
 
 

@@ -76,7 +76,7 @@ _signatures = {
     "formix_exact_masses": (_p, [_p, _p, ctypes.c_char_p]),
     "formix_exact_free": (None, [_p]),
     "formix_exact_ion_count": (ctypes.c_size_t, [_p]),
-    "formix_exact_hrms_line": (ctypes.c_char_p, [_p, ctypes.c_size_t, ctypes.c_double, ctypes.c_char_p]),
+    "formix_exact_compare": (ctypes.c_int, [_p, ctypes.c_double, ctypes.c_double, ctypes.c_char_p]),
     "formix_elemental_analysis": (_p, [_p, _p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_int]),
     "formix_analysis_free": (None, [_p]),
     "formix_reading_json": (ctypes.c_char_p, [_p, ctypes.c_int]),

@@ -72,7 +72,7 @@ def atom_ratios(fractions: Dict[str, float], total: Optional[float] = None,
                                       _text(reference, "reference") if reference is not None else None,
                                       float(atoms), math.nan)
     with _owned(handle, "formix_atom_ratios", _lib.formix_ratios_free):
-        return found_ratios_from(_lib.formix_ratios_json(handle)).ratios
+        return {s.species: s.ratio for s in found_ratios_from(_lib.formix_ratios_json(handle)).species}
 
 
 def elemental_analysis(formula: str, found: Union[None, str, Dict[str, float]] = None,
@@ -154,7 +154,7 @@ def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: O
     or those named); with ``found``, each ion carries the journal's line.
 
     >>> x = exact_masses("C20H25NO3", ["[M+H]+"], found=328.1911)
-    >>> round(x.monoisotopic, 6), x.ions[0].hrms
+    >>> round(x.monoisotopic_mass, 6), x.ions[0].hrms
     (327.183444, 'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.')
     """
     context = _context()
@@ -162,10 +162,9 @@ def exact_masses(formula: str, adducts: Optional[Sequence[str]] = None, found: O
     with context._reading(formula) as reading:
         handle = _lib.formix_exact_masses(context._handle, reading, names)
     with _owned(handle, "formix_exact_masses", _lib.formix_exact_free):
-        lines: List[Optional[str]] = [
-            _lib.formix_exact_hrms_line(handle, i, float(found), _text(source, "source")).decode()
-            if found is not None else None for i in range(_lib.formix_exact_ion_count(handle))]
-        return exact_masses_from(_lib.formix_exact_json(handle), lines)
+        if found is not None:
+            _lib.formix_exact_compare(handle, float(found), math.nan, _text(source, "source"))
+        return exact_masses_from(_lib.formix_exact_json(handle))
 
 
 def isotope_pattern(formula: str, resolution: Optional[float] = None,
@@ -174,7 +173,7 @@ def isotope_pattern(formula: str, resolution: Optional[float] = None,
     library's default, 20000) and a relative threshold (None: 1e-6).
 
     >>> p = isotope_pattern("C6H12O6")
-    >>> [(round(mz, 4), round(i, 2)) for mz, i in p.peaks[:3]]
+    >>> [(round(q.mz, 4), round(q.intensity, 2)) for q in p.peaks[:3]]
     [(180.0634, 100.0), (181.0668, 6.86), (182.068, 1.43)]
     """
     context = _context()

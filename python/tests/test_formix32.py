@@ -105,7 +105,7 @@ class Calculations(unittest.TestCase):
                     self.assertTrue(math.isnan(mass), f)
                 else:
                     self.assertEqual(struct.pack("d", mass), struct.pack("d", reading.molar_mass), f)
-                    self.assertEqual(formix32.composition(f), dict(reading.elements), f)
+                    self.assertEqual(formix32.composition(f), {e.symbol: e for e in reading.elements}, f)
 
     def test_react_takes_each_amount_as_named(self):
         # By hand: 4.032 g H2 is 2 mol; 1.5 equivalents of O2 are 3 mol, at

@@ -174,8 +174,10 @@ void WriteExact(JsonWriter& json, const ExactMasses& x, const Reading& reading, 
     const AdductIon& ion = x.adducts[i];
     json.Open('{').Key("adduct").String(ion.name).Key("formula").String(ion.formula);
     json.Key("charge").Integer(ion.charge).Key("possible").Bool(ion.possible).Key("mz").Number(ion.mz);
-    if (found != nullptr)
+    if (found != nullptr) {
       json.Key("error_ppm").Number(found->adducts[i].ppm).Key("error_mda").Number(found->adducts[i].mda);
+      if (ion.possible) json.Key("hrms").String(HrmsLine(found->source, ion, found->found));
+    }
     json.Close();
   }
   json.Close();

@@ -193,6 +193,7 @@ FoundComparison CompareFound(const ExactMasses& exact, double found, double ppm,
   FoundComparison f;
   f.found = found;
   f.ppm = ppm;
+  f.source = source;
   auto error = [&](double mz, bool possible) {
     MzError e;
     e.ppm = (found - mz) / mz * 1e6;

@@ -73,7 +73,8 @@ struct FoundComparison {
   std::vector<MzError> adducts;  // of each adduct ion
   int best = -1;
   bool within = false;
-  std::string hrms;  // "" without a closest adduct ion
+  std::string hrms;    // "" without a closest adduct ion
+  std::string source;  // the ionization of the HRMS lines
 };
 FoundComparison CompareFound(const ExactMasses& exact, double found, double ppm, const std::string& source);
 

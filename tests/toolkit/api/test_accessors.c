@@ -96,6 +96,8 @@ int main(void) {
   near("charge of [M-H]-", mmh < 0 ? 0 : formix_exact_ion_charge(x, (size_t)mmh), -1, 0);
   formix_exact_compare(x, 328.1911, NAN, NULL);
   near("best ion", formix_exact_best(x), mh, 0);
+  same("the line of [M+H]+", mh < 0 ? "" : formix_exact_hrms_line(x, (size_t)mh, 328.1911, NULL),
+       "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.");
   formix_exact_free(x);
   formix_reading_free(r);
 
