@@ -109,6 +109,11 @@ int main(void) {
   same("candidate's line", formix_find_candidate_hrms(f, 0),
        "HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.");
   formix_find_free(f);
+  /* A charge as an integer: tetramethylammonium, C4H12N+, 4 x 12 + 12 x
+   * 1.00782503 + 14.00307401 - e = 74.09643. */
+  f = formix_find_formulas(c, 74.0964, NULL, 1, NAN, NAN, "C0-9H0-30N0-2", NULL, NAN, 0, 0, NULL);
+  same("the cation", formix_find_count(f) > 0 ? formix_find_formula(f, 0) : "", "C4H12N^+");
+  formix_find_free(f);
 
   /* Figures and the bench's quantities: at a unit's boundary the figures
    * asked for, in the larger unit. */
