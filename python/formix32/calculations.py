@@ -184,7 +184,21 @@ def isotope_pattern(formula: str, resolution: Optional[float] = None,
         return isotope_pattern_from(_lib.formix_pattern_json(handle, 0), _lib.formix_pattern_json(handle, 1))
 
 
-def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int] = None,
+def _charge(charge: Union[None, int, str]) -> Optional[int]:
+    """A charge as a whole number (2, -1), or as text read by the toolkit's
+    one grammar ("2+", "++", "-"); ValueError for anything else."""
+    if isinstance(charge, str):
+        z = ctypes.c_int(0)
+        why = _lib.formix_read_charge(_text(charge, "charge"), ctypes.byref(z)).decode()
+        if why:
+            raise ValueError(why)
+        return z.value
+    if charge is not None and (not isinstance(charge, int) or isinstance(charge, bool) or charge == 0):
+        raise ValueError("charge must be a whole number other than 0, or a charge such as '2+'")
+    return charge
+
+
+def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, int, str] = None,
                   ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
                   rules: bool = True, radical: bool = False, explain: bool = False,
                   peaks: Optional[Sequence[Tuple[float, float]]] = None, resolution: Optional[float] = None,
@@ -206,8 +220,7 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Optional[int]
     """
     if adduct is not None and charge is not None:
         raise ValueError("give adduct or charge, not both")
-    if charge is not None and (not isinstance(charge, int) or isinstance(charge, bool) or charge == 0):
-        raise ValueError("charge must be a whole number other than 0")
+    charge = _charge(charge)
     if limit is not None and (not isinstance(limit, int) or isinstance(limit, bool) or not 1 <= limit <= 1000000):
         raise ValueError("limit must be a whole number from 1 to 1000000")
     if ppm is not None and mda is not None:
@@ -291,7 +304,8 @@ def dilute(stock: str, conc: str, volume: str, formula: Optional[str] = None, de
 
 
 def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool = False, disulfides: int = 0,
-             five_phosphate: bool = False, charge: Optional[int] = None, adduct: Optional[str] = None) -> Chain:
+             five_phosphate: bool = False, charge: Union[None, int, str] = None,
+             adduct: Optional[str] = None) -> Chain:
     """The formula and masses of a peptide (``kind`` "protein": ACDE,
     Ala-Gly-Ser, Ac-ACDE-NH2) or a single strand ("dna", "rna"; pACGT for a
     5'-phosphate); with ``charge`` z the ion [M+zH]z+, or an ``adduct``.
@@ -304,8 +318,8 @@ def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool
         raise ValueError(f"kind must be 'protein', 'dna' or 'rna', not {kind!r}")
     if not isinstance(disulfides, int) or isinstance(disulfides, bool) or not 0 <= disulfides <= 1000000:
         raise ValueError("disulfides must be a whole number from 0 to 1000000")
-    if charge is not None and (not isinstance(charge, int) or isinstance(charge, bool) or charge == 0
-                               or abs(charge) > 100):
+    charge = _charge(charge)
+    if charge is not None and abs(charge) > 100:
         raise ValueError("charge must be a whole number from -100 to 100 other than 0")
     if charge is not None and adduct is not None:
         raise ValueError("give charge or adduct, not both")

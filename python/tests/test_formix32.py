@@ -163,7 +163,7 @@ class Calculations(unittest.TestCase):
         ion = formix32.find_formulas(74.0964, charge=1, elements="C0-10H0-30N0-2")  # (CH3)4N+, DBE -0.5
         self.assertEqual([(c.formula, c.dbe) for c in ion.candidates], [("C4H12N^+", -0.5)])
         # Nitrate: 14.00307400 + 3 x 15.99491462 + e = 61.98837.
-        anion = formix32.find_formulas(61.98837, charge=-1, elements="C0-2H0-4N0-2O0-4")
+        anion = formix32.find_formulas(61.98837, charge="-", elements="C0-2H0-4N0-2O0-4")  # the toolkit's grammar
         self.assertEqual([c.formula for c in anion.candidates], ["NO3^-"])
         # The journal's line of the formula meant (C7H4BrO2 the [M-H]- ion), or of candidate 2 picked.
         meant = formix32.find_formulas(198.94002, adduct="[M-H]-", formula="C7H5BrO2")
@@ -174,7 +174,7 @@ class Calculations(unittest.TestCase):
         for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),
                     dict(ppm=-1), dict(adduct="[M-H]-", formula="C7H5BrO2.HCl.H2O"), dict(adduct="[M-H]-", pick=0),
                     dict(adduct="[M-H]-", formula="C7H5BrO2", pick=1), dict(limit=2 ** 64), dict(limit=1000001),
-                    dict(ppm=5, mda=2), dict(peaks="198.94:100,bad")):
+                    dict(ppm=5, mda=2), dict(peaks="198.94:100,bad"), dict(charge="2x")):
             with self.assertRaises(ValueError, msg=repr(bad)):
                 formix32.find_formulas(100.0, **bad)
 
