@@ -1,4 +1,4 @@
-// context.h -- what a toolkit context holds: its element and group tables,
+// context.h -- the context room's door: what a toolkit context holds: its element and group tables,
 // read by the engine's reader, and the list of element symbols that are
 // also common abbreviations.  Read-only once made.
 #ifndef FORMIX_TOOLKIT_CONTEXT_H

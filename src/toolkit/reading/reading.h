@@ -1,6 +1,6 @@
-// reading.h -- the reading layer: a formula as people write it (UTF-8) to
-// the engine's notation and back, with a diagnostic for everything done to
-// it or passed over.
+// reading.h -- the reading room's door (with hill.h and chain.h): a
+// formula as people write it (UTF-8) to the engine's notation and back,
+// with a diagnostic for everything done to it or passed over.
 #ifndef FORMIX_TOOLKIT_READING_H
 #define FORMIX_TOOLKIT_READING_H
 
