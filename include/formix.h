@@ -508,6 +508,10 @@ FORMIX_API double formix_solution_solvent_volume(const formix_solution *solution
 /* The bench line: "Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water
  * to 100.0 mL (50.00 mM)." */
 FORMIX_API const char *formix_solution_line(const formix_solution *solution);
+/* What reading the quantities did that the reader should know (a decimal
+ * comma read as a point), one note a line, each ending in a line break;
+ * "" for none.  Valid until the next call on `solution`. */
+FORMIX_API const char *formix_solution_notes(formix_solution *solution);
 FORMIX_API const char *formix_solution_json(formix_solution *solution);
 
 typedef struct formix_sequence formix_sequence;
@@ -610,6 +614,10 @@ FORMIX_API void formix_reaction_free(formix_reaction *reaction);
 
 /* Why the equation or the amounts cannot be used, or "". */
 FORMIX_API const char *formix_reaction_error(const formix_reaction *reaction);
+/* What reading the amounts did that the reader should know (a decimal
+ * comma), one note a line; "" for none.  Valid until the next call on
+ * `reaction`. */
+FORMIX_API const char *formix_reaction_notes(formix_reaction *reaction);
 
 /* The equation with its coefficients ("2 H2 + O2 = 2 H2O"). */
 FORMIX_API const char *formix_reaction_equation(const formix_reaction *reaction);
@@ -659,6 +667,9 @@ FORMIX_API char *formix_significant(double value, int digits, char *buffer, size
 #define FORMIX_QUANTITY_CONC 4      /* mol/L */
 #define FORMIX_QUANTITY_MASS_CONC 5 /* g/L */
 #define FORMIX_BENCH_FIGURES 3
+/* 1 when `text` is a unit the quantity grammar reads ("mM", "mg mL-1",
+ * "% w/v"), else 0: a front may join a number and its unit given apart. */
+FORMIX_API int formix_is_unit(const char *text);
 FORMIX_API char *formix_quantity_text(double value, int kind, int figures, char *buffer, size_t size);
 
 /* A charge given on its own, as every command and front takes it: "2",

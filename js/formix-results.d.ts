@@ -242,6 +242,8 @@ export interface FoundRatios {
 export interface Reaction {
   /** react: the equation with its coefficients. */
   equation: string;
+  /** solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma read as a point); absent when nothing. */
+  notes?: string[];
   /** Not in the tool's documents (it says so on standard error and exits 1): the library's, npm's and Python's objects for a result that could not be calculated. */
   error?: string;
   /** react */
@@ -376,6 +378,8 @@ export interface Solution {
   solvent: string;
   /** solution, dilute: the bench line. */
   line: string;
+  /** solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma read as a point); absent when nothing. */
+  notes?: string[];
   diagnostics: Diagnostic[];
 }
 
@@ -407,6 +411,8 @@ export interface Dilution {
   solvent: string;
   /** solution, dilute: the bench line. */
   line: string;
+  /** solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma read as a point); absent when nothing. */
+  notes?: string[];
   diagnostics: Diagnostic[];
 }
 

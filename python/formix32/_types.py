@@ -467,6 +467,9 @@ class Reaction:
     equation: str
     #: react
     participants: List[Participant]
+    #: solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma
+    #: read as a point); absent when nothing.
+    notes: Optional[List[str]] = None
     #: Not in the tool's documents (it says so on standard error and exits 1): the library's, npm's and
     #: Python's objects for a result that could not be calculated.
     error: Optional[str] = None
@@ -476,6 +479,7 @@ class Reaction:
         return Reaction(
             d["equation"],
             [Participant.from_json(x) for x in d["participants"]],
+            d.get("notes"),
             d.get("error"))
 
 
@@ -688,6 +692,9 @@ class Solution:
     #: Not in the tool's documents (it says so on standard error and exits 1): the library's, npm's and
     #: Python's objects for a result that could not be calculated.
     error: Optional[str] = None
+    #: solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma
+    #: read as a point); absent when nothing.
+    notes: Optional[List[str]] = None
 
     @staticmethod
     def from_json(d: Dict[str, Any]) -> Solution:
@@ -707,7 +714,8 @@ class Solution:
             d["solvent"],
             d["line"],
             [Diagnostic.from_json(x) for x in d["diagnostics"]],
-            d.get("error"))
+            d.get("error"),
+            d.get("notes"))
 
 
 @dataclass(frozen=True)
@@ -743,6 +751,9 @@ class Dilution:
     #: Not in the tool's documents (it says so on standard error and exits 1): the library's, npm's and
     #: Python's objects for a result that could not be calculated.
     error: Optional[str] = None
+    #: solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma
+    #: read as a point); absent when nothing.
+    notes: Optional[List[str]] = None
 
     @staticmethod
     def from_json(d: Dict[str, Any]) -> Dilution:
@@ -760,7 +771,8 @@ class Dilution:
             d["solvent"],
             d["line"],
             [Diagnostic.from_json(x) for x in d["diagnostics"]],
-            d.get("error"))
+            d.get("error"),
+            d.get("notes"))
 
 
 @dataclass(frozen=True)

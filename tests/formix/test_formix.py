@@ -397,6 +397,13 @@ class Commands(unittest.TestCase):
         self.assertEqual((status, out),
                          (0, "Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).\n"))
         self.assertIn("note: '·' read as '*'", err)
+        # Quantities as typed: the number and its unit as two words (a percent's three), a decimal comma
+        # with a note; the same bench line.
+        status, out, err = formix("solution", "CuSO4·5H2O", "--conc", "50", "mM", "--volume", "0,1", "L",
+                                  "--purity", "100", "%")
+        self.assertEqual((status, out),
+                         (0, "Dissolve 1.248 g of CuSO4·5H2O (249.68 g/mol) in water to 100.0 mL (50.00 mM).\n"))
+        self.assertIn("note: the volume '0,1 L' read with a decimal comma: 0.1 L", err)
         doc = valid_json(self, formix("solution", "CuSO4*5H2O", "--mass", "2.4968g", "--volume", "0.1L", "--json")[1])
         self.assertEqual(doc["solved"], "conc")
         self.assertAlmostEqual(doc["conc"], 2.4968 / 249.677 / 0.1, places=12)

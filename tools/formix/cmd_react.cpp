@@ -68,6 +68,7 @@ void CommandReact(Session& s) {
   if (amounts && !formix_reaction_solve(r.get())) {
     throw UsageError{std::string(formix_reaction_error(r.get())) + " (--given FORMULA=AMOUNT)"};
   }
+  TellNotes(formix_reaction_notes(r.get()));
   const int limiting = formix_reaction_limiting(r.get());
 
   if (o.json) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "text.h"
 
 namespace formix::tool {
 
@@ -24,6 +25,7 @@ void Show(Session& s, const Solution& result, const char* command) {
   if (!result) throw IoError{"out of memory"};
   const std::string error = formix_solution_error(result.get());
   if (!error.empty()) throw UsageError{error};
+  TellNotes(formix_solution_notes(result.get()));
   if (s.options.json) {
     Json json;
     json.Document(command, s.options.verbose ? s.context : nullptr)

@@ -58,6 +58,20 @@ void CheckPath(const std::string& option, const std::string& path) {
 
 namespace {
 
+// The options whose value is a quantity with its unit.
+bool IsQuantityOption(const std::string& name) {
+  for (const char* q : {"--conc", "--volume", "--mass", "--stock", "--density", "--purity"}) {
+    if (name == q) return true;
+  }
+  return false;
+}
+
+// A number as typed, a decimal comma allowed: the start of a quantity.
+bool LooksLikeNumber(const std::string& text) {
+  if (text.empty() || !((text[0] >= '0' && text[0] <= '9') || text[0] == '.')) return false;
+  return text.find_first_not_of("0123456789.,eE+-") == std::string::npos;
+}
+
 // The row of the table that says where the parser puts option `name`.
 const OptionRow* ParsedRow(const std::string& name) {
   for (const OptionRow& row : kOptionTable) {
@@ -156,10 +170,31 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::string>& comm
       }
       o.precision = static_cast<int>(n);
     } else if (const OptionRow* row = ParsedRow(name)) {
+      // A quantity typed as two words (--conc 150 mM, --stock 37 % w/w):
+      // the number and the unit that follows it are one value.
+      auto quantity = [&]() {
+        std::string v = take_value();
+        if (inline_value || !IsQuantityOption(name) || !LooksLikeNumber(v)) return v;
+        if (name == "--purity" && i + 1 < argc && std::string(argv[i + 1]) == "%") {
+          ++i;
+          return v + " %";  // a purity's percent, no unit of the quantity grammar
+        }
+        for (int words = 2; words >= 1; --words) {
+          if (i + words >= argc) continue;
+          std::string unit = argv[i + 1];
+          for (int k = 2; k <= words; ++k) unit += std::string(" ") + argv[i + k];
+          if (formix_is_unit(unit.c_str()) != 0) {
+            i += words;
+            return v + " " + unit;
+          }
+        }
+        return v;
+      };
       if (row->list_member) {
-        (o.*(row->list_member)).push_back(take_value());
+        (o.*(row->list_member)).push_back(quantity());
       } else if (row->value_member) {
-        once(o.*(row->value_member));
+        if (o.*(row->value_member)) throw UsageError{name + " is given twice"};
+        o.*(row->value_member) = quantity();
       } else {
         flag(o.*(row->flag_member));
       }

@@ -9,6 +9,7 @@
 
 #include "fixed.h"
 #include "formix.h"
+#include "output.h"
 
 namespace formix::tool {
 namespace {
@@ -40,6 +41,14 @@ std::string Fixed(double value, int precision) {
 std::string Shortest(double value) {
   char buffer[32];
   return formix_shortest(value, buffer, sizeof buffer);
+}
+
+void TellNotes(const std::string& notes) {
+  for (std::size_t at = 0, end; at < notes.size(); at = end + 1) {
+    end = notes.find('\n', at);
+    if (end == std::string::npos) end = notes.size();
+    Tell("formix: note: " + Printable(notes.substr(at, end - at)) + "\n");
+  }
 }
 
 std::string IonCharge(int charge) {

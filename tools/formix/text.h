@@ -14,6 +14,9 @@ std::string Fixed(double value, int precision);
 // toolkit writes numbers (formix_shortest: "1.5", "10", "0.0001", "1e-05").
 std::string Shortest(double value);
 
+// Notes of a result, one a line, on standard error as "formix: note: ...".
+void TellNotes(const std::string& notes);
+
 // "ion, charge 2-": a species' charge as every command writes it
 // (formix_charge_text).
 std::string IonCharge(int charge);

@@ -127,6 +127,12 @@ FORMIX_API void formix_reaction_free(formix_reaction* r) { delete r; }
 FORMIX_API const char* formix_reaction_error(const formix_reaction* r) {
   return r != nullptr ? r->reaction.error.c_str() : "no reaction";
 }
+FORMIX_API const char* formix_reaction_notes(formix_reaction* r) {
+  if (r == nullptr) return "";
+  r->notes.clear();
+  for (const std::string& n : r->reaction.notes) r->notes += n + "\n";
+  return r->notes.c_str();
+}
 FORMIX_API const char* formix_reaction_equation(const formix_reaction* r) {
   return r != nullptr ? r->reaction.balanced.c_str() : "";
 }

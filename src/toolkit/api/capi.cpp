@@ -287,6 +287,15 @@ FORMIX_API char* formix_quantity_text(double value, int kind, int figures, char*
   return buffer;
 }
 
+FORMIX_API int formix_is_unit(const char* text) {
+  if (text == nullptr) return 0;
+  try {
+    return formix::toolkit::IsUnit(text) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
 FORMIX_API const char* formix_read_charge(const char* text, int* charge) {
   thread_local std::string error;
   error.clear();

@@ -44,6 +44,7 @@ struct formix_solution {
   formix::toolkit::Dilution diluted;
   formix::toolkit::Reading reading;  // of the formula
   std::string json;
+  std::string notes;  // formix_solution_notes's text
 };
 
 struct formix_sequence {
@@ -83,6 +84,7 @@ struct formix_reaction {
   formix::toolkit::Reaction reaction;
   std::vector<std::unique_ptr<formix_reading>> readings;
   std::string equation, json;  // the equation as given
+  std::string notes;           // formix_reaction_notes's text
   bool solved = false;         // amounts worked out
 };
 

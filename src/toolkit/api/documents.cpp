@@ -60,6 +60,14 @@ void WriteDiagnostics(JsonWriter& json, const Reading& reading) {
   json.Close();
 }
 
+// What reading a result's quantities did, as "notes" (absent when none).
+void WriteNotes(JsonWriter& json, const std::vector<std::string>& notes) {
+  if (notes.empty()) return;
+  json.Key("notes").Open('[');
+  for (const std::string& n : notes) json.String(n);
+  json.Close();
+}
+
 // A text refused for its length, quoted by its start: a document (a SQL
 // column, a log line) never echoes a hundred megabytes.
 std::string Excerpt(std::string_view text) {
@@ -216,7 +224,9 @@ void WriteReaction(JsonWriter& json, const Reaction& r, std::string_view equatio
     json.Close().Close();
     return;
   }
-  json.Key("equation").String(r.balanced).Key("participants").Open('[');
+  json.Key("equation").String(r.balanced);
+  WriteNotes(json, r.notes);
+  json.Key("participants").Open('[');
   for (std::size_t i = 0; i < r.participants.size(); ++i) {
     const Participant& p = r.participants[i];
     const bool limiting = static_cast<int>(i) == r.limiting;
@@ -255,6 +265,7 @@ void WriteSolution(JsonWriter& json, const Solution& s, const Reading& reading) 
   json.Key("conc").Number(s.conc).Key("mass_conc").Number(s.mass_conc).Key("volume").Number(s.volume);
   json.Key("density").Number(s.density).Key("liquid_volume").Number(s.liquid_volume);
   json.Key("solvent").String(s.solvent).Key("line").String(s.line);
+  WriteNotes(json, s.notes);
   WriteDiagnostics(json, reading);
   json.Close();
 }
@@ -267,6 +278,7 @@ void WriteDilution(JsonWriter& json, const Dilution& x, const Reading& reading) 
   json.Key("conc").Number(x.conc).Key("mass_conc").Number(x.mass_conc).Key("volume").Number(x.volume);
   json.Key("stock_volume").Number(x.stock_volume).Key("solvent_volume").Number(x.solvent_volume);
   json.Key("solvent").String(x.solvent).Key("line").String(x.line);
+  WriteNotes(json, x.notes);
   WriteDiagnostics(json, reading);
   json.Close();
 }

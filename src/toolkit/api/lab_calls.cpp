@@ -91,6 +91,12 @@ FORMIX_API const char* formix_solution_line(const formix_solution* s) {
   if (s == nullptr) return "";
   return s->dilution ? s->diluted.line.c_str() : s->solution.line.c_str();
 }
+FORMIX_API const char* formix_solution_notes(formix_solution* s) {
+  if (s == nullptr) return "";
+  s->notes.clear();
+  for (const std::string& n : s->dilution ? s->diluted.notes : s->solution.notes) s->notes += n + "\n";
+  return s->notes.c_str();
+}
 FORMIX_API const char* formix_solution_json(formix_solution* s) {
   if (s == nullptr) return nullptr;
   return Rendered(s->json, [&](formix::toolkit::JsonWriter& json) {

@@ -2,12 +2,16 @@
 #include "toolkit/bench/quantity.h"
 
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 #include "toolkit/base/base.h"
 
 namespace formix::toolkit {
 
 namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct Unit {
   const char* text;
@@ -33,13 +37,7 @@ constexpr Unit kUnits[] = {
     {"\xCE\xBCmol/L", Quantity::kAmountConcentration, 1e-6, true},
     {"umol/L", Quantity::kAmountConcentration, 1e-6, true},
     {"nmol/L", Quantity::kAmountConcentration, 1e-9},
-    {"mol dm-3", Quantity::kAmountConcentration, 1, true},
     {"mol/dm3", Quantity::kAmountConcentration, 1},
-    {"mol L-1", Quantity::kAmountConcentration, 1, true},
-    {"mmol L-1", Quantity::kAmountConcentration, 1e-3, true},
-    {"g L-1", Quantity::kMassConcentration, 1, true},
-    {"mg L-1", Quantity::kMassConcentration, 1e-3, true},
-    {"mg mL-1", Quantity::kMassConcentration, 1, true},
     {"g/L", Quantity::kMassConcentration, 1, false, true},
     {"mg/mL", Quantity::kMassConcentration, 1},
     {"mg/L", Quantity::kMassConcentration, 1e-3, false, true},
@@ -50,6 +48,11 @@ constexpr Unit kUnits[] = {
     {"\xCE\xBCg/L", Quantity::kMassConcentration, 1e-6, true},
     {"ug/L", Quantity::kMassConcentration, 1e-6, true},
     {"ng/mL", Quantity::kMassConcentration, 1e-6},
+    {"g/dL", Quantity::kMassConcentration, 10},
+    {"mg/dL", Quantity::kMassConcentration, 1e-2},
+    {"\xC2\xB5g/dL", Quantity::kMassConcentration, 1e-5},
+    {"\xCE\xBCg/dL", Quantity::kMassConcentration, 1e-5, true},
+    {"ug/dL", Quantity::kMassConcentration, 1e-5, true},
     {"% w/v", Quantity::kMassConcentration, 10},
     {"%w/v", Quantity::kMassConcentration, 10, true},
     {"% (w/v)", Quantity::kMassConcentration, 10, true},
@@ -90,8 +93,6 @@ constexpr Unit kUnits[] = {
     {"g/mL", Quantity::kDensity, 1e3},
     {"g/cm3", Quantity::kDensity, 1e3},
     {"kg/L", Quantity::kDensity, 1e3},
-    {"g mL-1", Quantity::kDensity, 1e3, true},
-    {"g cm-3", Quantity::kDensity, 1e3, true},
 };
 
 }  // namespace
@@ -133,15 +134,100 @@ std::string UnitsOf(std::initializer_list<Quantity> kinds) {
 
 bool Usable(double v) { return std::isfinite(v) && v > 0; }
 
+// A unit as people type it, in the table's spelling: products with a
+// middle dot, a dot operator or a space, SI exponents written after a
+// caret or as superscripts (mmol L-1, mg·mL⁻¹, g cm^-3), the minus sign
+// for '-'; "A B-1" is "A/B", "A B-3" "A/B3".
+std::string CanonicalUnit(const std::string& unit) {
+  static const std::pair<const char*, const char*> kSpellings[] = {
+      {"\xC2\xB7", " "}, {"\xE2\x8B\x85", " "}, {"\xE2\x81\xBB", "-"}, {"\xE2\x88\x92", "-"},
+      {"\xC2\xB9", "1"}, {"\xC2\xB2", "2"},     {"\xC2\xB3", "3"},     {"^", ""}};
+  std::string u = unit;
+  for (const auto& [from, to] : kSpellings) {
+    for (std::size_t at = u.find(from); at != std::string::npos; at = u.find(from, at + std::strlen(to))) {
+      u.replace(at, std::strlen(from), to);
+    }
+  }
+  // Blanks around a slash go; runs of blanks are one.
+  std::string out;
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    const bool blank = u[i] == ' ';
+    if (blank &&
+        (out.empty() || out.back() == ' ' || out.back() == '/' || (i + 1 < u.size() && u[i + 1] == '/')))
+      continue;
+    out += u[i];
+  }
+  const std::size_t space = out.find(' ');
+  if (space == std::string::npos || out.find(' ', space + 1) != std::string::npos ||
+      out.find('/') != std::string::npos)
+    return out;
+  // "A B-n": the second factor with a negative exponent.
+  const std::string second = out.substr(space + 1);
+  const std::size_t minus = second.rfind('-');
+  if (minus == std::string::npos || minus == 0 || minus + 2 != second.size() || second[minus + 1] < '1' ||
+      second[minus + 1] > '3') {
+    return out;
+  }
+  const std::string power = second[minus + 1] == '1' ? "" : second.substr(minus + 1);
+  return out.substr(0, space) + "/" + second.substr(0, minus) + power;
+}
+
+// Units that name no one quantity, refused with why: normality depends on
+// the reaction.
+const char* RefusedUnit(const std::string& unit) {
+  for (const char* u : {"N", "mN", "eq/L", "Eq/L", "meq/L", "mEq/L", "eq/l", "meq/l", "mEq/l"}) {
+    if (unit == u) {
+      return "normality (equivalents per litre) depends on the reaction the solution is for: give the amount "
+             "concentration instead (0.1 N H2SO4 as a diprotic acid is 0.05 M)";
+    }
+  }
+  return nullptr;
+}
+
+const Unit* FindUnit(std::string unit) {
+  for (const Unit& u : kUnits) {
+    if (unit == u.text) return &u;
+  }
+  if (!unit.empty() && unit.back() == 'l') {
+    // The litre's other symbol, l (ml, mol/l, mg/ml): it always ends the unit.
+    unit.back() = 'L';
+    for (const Unit& u : kUnits) {
+      if (unit == u.text) return &u;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string ReadMeasure(const std::string& given, const char* what, std::initializer_list<Quantity> kinds,
                         Measure* m, const char* bare_unit) {
   const std::string text = Trim(given);
   m->text = text;
+  m->note.clear();
+  // A decimal comma: digits, one comma, digits (not three: 1,000 may be
+  // a thousand).
+  std::string number = text;
+  std::size_t digits = 0;
+  while (digits < text.size() && IsDigit(text[digits])) ++digits;
+  if (digits > 0 && digits < text.size() && text[digits] == ',') {
+    std::size_t after = digits + 1;
+    while (after < text.size() && IsDigit(text[after])) ++after;
+    const std::size_t decimals = after - digits - 1;
+    if (decimals == 3 || (after < text.size() && (text[after] == ',' || text[after] == '.'))) {
+      return std::string(what) + " '" + text + "': the comma may separate thousands (" +
+             text.substr(0, digits) + text.substr(digits + 1, decimals) + ") or decimals (" +
+             text.substr(0, digits) + "." + text.substr(digits + 1, decimals) +
+             "); write the number without a comma, with a point for decimals";
+    }
+    if (decimals > 0) {
+      number[digits] = '.';
+      m->note = std::string(what) + " '" + text + "' read with a decimal comma: " + number;
+    }
+  }
   double value = 0.0;
-  const char* first = text.c_str();
-  const char* last = first + text.size();
+  const char* first = number.c_str();
+  const char* last = first + number.size();
   const char* end = *first == '+' ? nullptr : ParseNumber(first, last, &value);
   if (end == nullptr || end == first) {
     return std::string(what) + " '" + text + "' does not start with a number (write it as \"50 mM\")";
@@ -152,17 +238,10 @@ std::string ReadMeasure(const std::string& given, const char* what, std::initial
   if (unit.empty()) {
     return std::string(what) + " '" + text + "' has no unit; write one of " + UnitsOf(kinds);
   }
-  const Unit* found = nullptr;
-  for (const Unit& u : kUnits) {
-    if (unit == u.text) found = &u;
-  }
-  if (found == nullptr && unit.back() == 'l') {
-    // The litre's other symbol, l (ml, mol/l, mg/ml): it always ends the unit.
-    unit.back() = 'L';
-    for (const Unit& u : kUnits) {
-      if (unit == u.text) found = &u;
-    }
-    unit.back() = 'l';
+  unit = CanonicalUnit(unit);
+  const Unit* found = FindUnit(unit);
+  if (const char* why = found == nullptr ? RefusedUnit(unit) : nullptr) {
+    return std::string(what) + " '" + text + "': " + why + "; write one of " + UnitsOf(kinds);
   }
   if (found == nullptr && (unit == "%" || unit == "percent")) {
     return std::string(what) + " '" + text +
@@ -182,6 +261,8 @@ std::string ReadMeasure(const std::string& given, const char* what, std::initial
   return std::string(what) + " '" + text + "' is " + QuantityName(m->kind) + "; write one of " +
          UnitsOf(kinds);
 }
+
+bool IsUnit(const std::string& unit) { return FindUnit(CanonicalUnit(Trim(unit))) != nullptr; }
 
 std::string CheckDensity(const Measure& d) {
   constexpr double kLeastDensity = 50, kMostDensity = 25e3;  // g/L

@@ -43,14 +43,21 @@ struct Measure {
   double value = 0.0;
   Quantity kind = Quantity::kNone;
   std::string text;  // as given, blanks at the ends trimmed
+  std::string note;  // what the reading did that the reader should know ("" for nothing)
 };
 
 // Reads "50 mM", a quantity of one of `kinds`, into `*m`; "" or why not,
-// naming the units of those kinds.  `what` names the quantity in the
+// naming the units of those kinds.  A decimal comma is read as a point,
+// with a note in `m->note` ("0,5 M"), where it cannot separate thousands:
+// a comma followed by three digits ("1,000 mL") is refused as ambiguous.  `what` names the quantity in the
 // message ("the concentration").  `bare_unit`: the unit of a number
 // written without one (nullptr: a unit is required).
 std::string ReadMeasure(const std::string& text, const char* what, std::initializer_list<Quantity> kinds,
                         Measure* m, const char* bare_unit = nullptr);
+
+// Whether `unit` is a unit the grammar reads, as typed ("mM", "mg mL-1",
+// "% w/v", "ml").
+bool IsUnit(const std::string& unit);
 
 // "" for a density of a liquid or solid, 0.05 to 25 g/mL (the lightest
 // liquid, hydrogen's, 0.07 g/mL; the densest metal, osmium's, 22.6 g/mL),

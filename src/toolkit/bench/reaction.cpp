@@ -419,6 +419,7 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
       reaction.error = why;
       return false;
     }
+    if (!m.note.empty()) reaction.notes.push_back(m.note);
     if (m.kind == Quantity::kVolume) {
       p->given_volume = m.value * 1000.0;  // mL
     } else if (m.kind == Quantity::kAmount) {
@@ -451,6 +452,7 @@ bool SetAmount(Reaction& reaction, const std::string& assignment, char kind) {
       reaction.error = why;
       return false;
     }
+    if (!m.note.empty()) reaction.notes.push_back(m.note);
     if (kind == 'd') {
       p->density = m.value / 1000.0;  // g/mL
     } else {

@@ -36,8 +36,9 @@ inline constexpr int kBenchFigures = FORMIX_BENCH_FIGURES;
 struct Reaction {
   std::string error;  // "" when fine
   std::vector<Participant> participants;
-  std::string balanced;  // the equation as balanced or as read, with coefficients
-  int limiting = -1;     // index of the limiting reagent
+  std::string balanced;            // the equation as balanced or as read, with coefficients
+  int limiting = -1;               // index of the limiting reagent
+  std::vector<std::string> notes;  // what reading the amounts did (a decimal comma)
 };
 
 // Reads an equation: sides at "=", "->", "→" or "⇌" (with spaces around

@@ -111,6 +111,9 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
     s.mass = m.kind == Quantity::kVolume ? m.value * s.density : m.value;
     s.pure_mass = s.mass * s.purity;
   }
+  for (const Measure* q : {&c, &v, &m, &d}) {
+    if (!q->note.empty()) s.notes.push_back(q->note);
+  }
   if (mass.empty()) {
     s.solved = "mass";
     s.pure_mass =
@@ -168,6 +171,9 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
     x.density = d.value;
   }
   if (!x.error.empty()) return x;
+  for (const Measure* q : {&c1, &c2, &v2, &d}) {
+    if (!q->note.empty()) x.notes.push_back(q->note);
+  }
   if (!x.formula.empty()) {
     x.error = MolarMassOf(context, x.formula, &x.molar_mass);
     if (!x.error.empty()) return x;

@@ -8,6 +8,7 @@
 #define FORMIX_TOOLKIT_SOLUTION_H
 
 #include <string>
+#include <vector>
 
 #include "toolkit/bench/quantity.h"
 #include "toolkit/context/context.h"
@@ -22,17 +23,18 @@ namespace formix::toolkit {
 struct Solution {
   std::string error;  // "" when worked out
   std::string formula, solvent;
-  std::string solved;          // "mass", "conc" or "volume"
-  double molar_mass = 0.0;     // g/mol
-  double mass = 0.0;           // g of the reagent as supplied (purity counted)
-  double pure_mass = 0.0;      // g of the substance itself
-  double conc = 0.0;           // mol/L
-  double mass_conc = 0.0;      // g/L of the substance
-  double volume = 0.0;         // L of solution
-  double purity = 1.0;         // fraction
-  double density = 0.0;        // g/L of the reagent; NaN for none
-  double liquid_volume = 0.0;  // L of the reagent to measure; NaN without a density
-  std::string line;            // the bench line
+  std::string solved;              // "mass", "conc" or "volume"
+  double molar_mass = 0.0;         // g/mol
+  double mass = 0.0;               // g of the reagent as supplied (purity counted)
+  double pure_mass = 0.0;          // g of the substance itself
+  double conc = 0.0;               // mol/L
+  double mass_conc = 0.0;          // g/L of the substance
+  double volume = 0.0;             // L of solution
+  double purity = 1.0;             // fraction
+  double density = 0.0;            // g/L of the reagent; NaN for none
+  double liquid_volume = 0.0;      // L of the reagent to measure; NaN without a density
+  std::string line;                // the bench line
+  std::vector<std::string> notes;  // what reading the quantities did (a decimal comma)
 };
 Solution MakeSolution(const Context& context, const std::string& formula, const std::string& conc,
                       const std::string& volume, const std::string& mass, const std::string& purity,
@@ -55,6 +57,7 @@ struct Dilution {
   double solvent_volume = 0.0;   // L of solvent (volumes taken as additive)
   double density = 0.0;          // g/L of the stock; NaN for none
   std::string line;
+  std::vector<std::string> notes;
 };
 Dilution MakeDilution(const Context& context, const std::string& formula, const std::string& stock,
                       const std::string& conc, const std::string& volume, const std::string& density,

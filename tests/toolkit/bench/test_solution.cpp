@@ -55,12 +55,25 @@ TEST(Solution, QuantitiesInTheirUnits) {
       {"1.18 g/mL", Quantity::kDensity, 1180},
       {"1.18 g/cm3", Quantity::kDensity, 1180},
       {"1.18 kg/L", Quantity::kDensity, 1180},
+      // SI exponents and products as typed; clinical units (1 mg/dL = 10 mg/L).
+      {"1 mmol L-1", Quantity::kAmountConcentration, 1e-3},
+      {"2 mg\xC2\xB7mL\xE2\x81\xBB\xC2\xB9", Quantity::kMassConcentration, 2},  // mg·mL⁻¹
+      {"2 mg mL^-1", Quantity::kMassConcentration, 2},
+      {"3 mg / mL", Quantity::kMassConcentration, 3},
+      {"1.18 g cm-3", Quantity::kDensity, 1180},
+      {"90 mg/dL", Quantity::kMassConcentration, 0.9},
+      {"14 g/dL", Quantity::kMassConcentration, 140},
+      // A decimal comma where it cannot separate thousands.
+      {"0,5 M", Quantity::kAmountConcentration, 0.5},
+      {"2,25 mL", Quantity::kVolume, 2.25e-3},
+      {"1,5 L", Quantity::kVolume, 1.5},
   };
   for (const auto& c : cases) {
     Measure m;
     EXPECT_EQ(ReadMeasure(c.text, "the quantity", {c.kind}, &m), "") << c.text;
     EXPECT_EQ(m.kind, c.kind) << c.text;
     EXPECT_NEAR(m.value, c.value, c.value * 1e-15) << c.text;
+    EXPECT_EQ(m.note.empty(), std::string(c.text).find(',') == std::string::npos) << c.text;
   }
   const struct {
     const char* text;
@@ -78,6 +91,10 @@ TEST(Solution, QuantitiesInTheirUnits) {
       {"1e400 M", "does not start with a number"},
       {"+5 M", "does not start with a number"},
       {"5 mm", "'mm' is not known"},  // a millimetre, not mM
+      {"1,000 M", "may separate thousands (1000) or decimals (1.000)"},
+      {"1,5,2 M", "may separate thousands"},
+      {"0.1 N", "normality"},
+      {"5 mEq/L", "normality"},
   };
   for (const auto& b : bad) {
     Measure m;
