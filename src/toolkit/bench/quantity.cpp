@@ -63,6 +63,11 @@ constexpr Unit kUnits[] = {
     {"%w/w", Quantity::kMassFraction, 0.01, true},
     {"% (w/w)", Quantity::kMassFraction, 0.01, true},
     {"%(w/w)", Quantity::kMassFraction, 0.01, true},
+    {"% v/v", Quantity::kVolumeFraction, 0.01},
+    {"%v/v", Quantity::kVolumeFraction, 0.01, true},
+    {"% (v/v)", Quantity::kVolumeFraction, 0.01, true},
+    {"%(v/v)", Quantity::kVolumeFraction, 0.01, true},
+    {"vol%", Quantity::kVolumeFraction, 0.01, true},
     {"wt%", Quantity::kMassFraction, 0.01},
     {"wt %", Quantity::kMassFraction, 0.01, true},
     {"L", Quantity::kVolume, 1, false, true},
@@ -103,6 +108,8 @@ const char* QuantityName(Quantity kind) {
       return "an amount concentration";
     case Quantity::kMassConcentration:
       return "a mass concentration";
+    case Quantity::kVolumeFraction:
+      return "a volume fraction";
     case Quantity::kMassFraction:
       return "a mass fraction";
     case Quantity::kVolume:

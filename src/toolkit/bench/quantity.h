@@ -8,7 +8,8 @@
 // nM, pM, mol/L, mmol/L, µmol/L, nmol/L; mass concentrations g/L, mg/mL,
 // mg/L, µg/mL, µg/L, ng/mL, % w/v (g per 100 mL), ppm (mg/L) and ppb
 // (µg/L), both of dilute aqueous solutions; mass fractions % w/w and wt%
-// (a stock's, with its density); volumes L, mL, µL, nL, pL, cm3; masses
+// (a stock's, with its density); the volume fraction % v/v (a liquid's,
+// with its density); volumes L, mL, µL, nL, pL, cm3; masses
 // kg, g, mg, µg, ng, pg, fg; amounts mol, mmol, µmol, nmol, pmol, fmol;
 // densities g/mL, g/cm3, kg/L, g/L.  A number and its unit may stand
 // apart; "µ" is the micro sign or the Greek mu; the litre is L or l.  A
@@ -32,6 +33,7 @@ enum class Quantity {
   kAmountConcentration,
   kMassConcentration,
   kMassFraction,
+  kVolumeFraction,
   kVolume,
   kMass,
   kAmount,

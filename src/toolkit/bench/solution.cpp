@@ -94,9 +94,22 @@ Solution MakeSolution(const Context& context, const std::string& formula, const 
     s.density = d.value;
   }
   if (!conc.empty()) {
-    s.error = ReadMeasure(conc, "the concentration",
-                          {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c);
+    s.error = ReadMeasure(
+        conc, "the concentration",
+        {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kVolumeFraction}, &c);
     if (!s.error.empty()) return s;
+    if (c.kind == Quantity::kVolumeFraction) {
+      // A liquid by volume (70 % v/v: 70 mL in 100 mL of solution): its
+      // mass, and so its molarity, need its density.
+      if (density.empty()) {
+        s.error = "the concentration '" + c.text +
+                  "' is a volume of the liquid: its mass and molarity need its density (--density 0.789 g/mL "
+                  "for ethanol)";
+        return s;
+      }
+      c.kind = Quantity::kMassConcentration;
+      c.value *= s.density;  // g of the liquid per L of solution
+    }
   }
   if (!volume.empty()) {
     s.error = ReadMeasure(volume, "the volume", {Quantity::kVolume}, &v);

@@ -143,6 +143,9 @@ TEST(Solution, TheThirdFromTheOtherTwo) {
       {"HCl", "1 M", "500 mL", "", "37 %", "1.18 g/mL", "mass", 0.5 * m_hcl / 0.37, 1, 0.5},
       // 5 mL of a liquid of 1.18 g/mL, pure, to 1 L.
       {"HCl", "", "1 L", "5 mL", "", "1.18 g/mL", "conc", 5.9, 5.9 / m_hcl, 1},
+      // 70 % v/v ethanol: 70 mL in 100 mL, 70 x 0.789 g; without its density refused (below).
+      {"C2H5OH", "70 % v/v", "100 mL", "", "", "0.789 g/mL", "mass", 70 * 0.789,
+       70 * 0.789 / AtomsByHand(*context, "C2 H6 O1") / 0.1, 0.1},
   };
   for (const auto& c : cases) {
     const Solution s = MakeSolution(*context, c.formula, c.conc, c.volume, c.mass, c.purity, c.density, "");
@@ -152,6 +155,9 @@ TEST(Solution, TheThirdFromTheOtherTwo) {
     EXPECT_NEAR(s.conc, c.molar, c.molar * 1e-12) << c.formula << " " << c.solved;
     EXPECT_NEAR(s.volume, c.litres, c.litres * 1e-12) << c.formula << " " << c.solved;
   }
+  EXPECT_NE(
+      MakeSolution(*context, "C2H5OH", "70 % v/v", "100 mL", "", "", "", "").error.find("need its density"),
+      std::string::npos);
   const Solution hcl = MakeSolution(*context, "HCl", "1 M", "500 mL", "", "37 %", "1.18 g/mL", "");
   EXPECT_NEAR(hcl.liquid_volume, 0.5 * m_hcl / 0.37 / 1180, 1e-15);
   EXPECT_EQ(hcl.line,
