@@ -431,6 +431,9 @@ FORMIX_API size_t formix_find_passed(const formix_find *find);
 FORMIX_API size_t formix_find_unlisted(const formix_find *find);
 FORMIX_API int formix_find_complete(const formix_find *find);
 FORMIX_API const char *formix_find_warning(const formix_find *find);
+/* How the element ranges were read when they were a list of symbols
+ * ("CHNO": each within its default range), else "". */
+FORMIX_API const char *formix_find_note(const formix_find *find);
 /* The journal's line of the formula chosen ("" for none): a line names a
  * formula someone chose, never rank 1 of many.  After the search it is
  * the line of the only candidate the rules keep; formix_find_choose

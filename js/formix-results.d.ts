@@ -344,6 +344,8 @@ export interface FoundFormulas {
   given?: number;
   /** pattern: present when the intensities may be off by more than their digits show (pruned over 0.1 %); find: present when the list may be incomplete. */
   warning?: string;
+  /** find: how the element ranges were read when they were written as a list of symbols (CHNO: each within its default range). */
+  note?: string;
 }
 
 /** A solution at the bench: formix_solution_json. A result that could not be calculated is its error alone (with the formula, diagnostics or place where there are some). */

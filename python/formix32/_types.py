@@ -628,6 +628,9 @@ class FoundFormulas:
     #: pattern: present when the intensities may be off by more than their digits show (pruned over 0.1 %);
     #: find: present when the list may be incomplete.
     warning: Optional[str] = None
+    #: find: how the element ranges were read when they were written as a list of symbols (CHNO: each within
+    #: its default range).
+    note: Optional[str] = None
 
     @staticmethod
     def from_json(d: Dict[str, Any]) -> FoundFormulas:
@@ -651,7 +654,8 @@ class FoundFormulas:
             d.get("hrms"),
             d.get("chosen"),
             (None if d.get("given") is None else int(d.get("given"))),
-            d.get("warning"))
+            d.get("warning"),
+            d.get("note"))
 
 
 @dataclass(frozen=True)

@@ -87,6 +87,7 @@ void CommandFind(Session& s) {
         formix_find_choose(f.get(), s.context, o.formula ? o.formula->c_str() : nullptr, pick);
     if (!why.empty()) throw UsageError{why};
   }
+  TellNotes(formix_find_note(f.get()));
   const std::string warning = formix_find_warning(f.get());
   const std::size_t n = formix_find_count(f.get());
   if (!warning.empty()) Tell("formix: find " + Printable(o.args[0]) + ": warning: " + warning + "\n");

@@ -567,6 +567,9 @@ FORMIX_API int formix_find_complete(const formix_find* f) {
 FORMIX_API const char* formix_find_warning(const formix_find* f) {
   return f != nullptr ? f->result.warning.c_str() : "";
 }
+FORMIX_API const char* formix_find_note(const formix_find* f) {
+  return f != nullptr ? f->result.note.c_str() : "";
+}
 FORMIX_API const char* formix_find_hrms(const formix_find* f) {
   return f != nullptr ? f->result.hrms.c_str() : "";
 }

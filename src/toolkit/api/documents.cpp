@@ -389,6 +389,7 @@ void WriteFind(JsonWriter& json, const FindResult& r, const FindQuery& q) {
   if (!r.hrms.empty()) json.Key("hrms").String(r.hrms).Key("chosen").String(r.chosen);
   if (r.given != 0) json.Key("given").Integer(static_cast<long long>(r.given));
   if (!r.warning.empty()) json.Key("warning").String(r.warning);
+  if (!r.note.empty()) json.Key("note").String(r.note);
   json.Close();
 }
 

@@ -90,7 +90,7 @@ std::vector<MassCandidate> FindByMass(const std::vector<ElementRange>& ranges, d
 }
 
 std::vector<ElementRange> ParseElementRanges(const Context& context, const std::string& text,
-                                             std::string* error) {
+                                             std::string* error, std::string* note) {
   std::vector<ElementRange> out;
   const std::size_t n = text.size();
   std::size_t i = 0;
@@ -156,6 +156,25 @@ std::vector<ElementRange> ParseElementRanges(const Context& context, const std::
     if (out.size() > 32) return fail(start, "at most 32 elements");
   }
   if (out.empty()) return fail(0, "no element given");
+  if (out.size() >= 2 && text.find_first_of("0123456789") == std::string::npos) {
+    // An element list: the default ranges, 0 to kListedMost beyond them.
+    std::string ignored;
+    const std::vector<ElementRange> defaults =
+        ParseElementRanges(context, FORMIX_DEFAULT_FIND_ELEMENTS, &ignored);
+    std::string read;
+    for (ElementRange& r : out) {
+      r.least = 0;
+      r.most = kListedMost;
+      for (const ElementRange& d : defaults) {
+        if (d.symbol == r.symbol) r.most = d.most;
+      }
+      read += r.symbol + "0-" + std::to_string(r.most);
+    }
+    if (note != nullptr) {
+      *note = "the element list '" + text + "' read as the ranges " + read +
+              " (a symbol alone among counts is one atom; give counts to search others)";
+    }
+  }
   return out;
 }
 
@@ -261,7 +280,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   if (q.limit == 0) return fail("the limit must be at least 1");
   if (context.isotopes.empty()) return fail("no isotope data (isotopes.txt) was found");
   std::string error;
-  result.ranges = ParseElementRanges(context, q.elements, &error);
+  result.ranges = ParseElementRanges(context, q.elements, &error, &result.note);
   if (!error.empty()) return fail(error);
   std::vector<ElementRange>& ranges = result.ranges;
   const std::size_t k = ranges.size();

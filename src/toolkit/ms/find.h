@@ -63,10 +63,15 @@ std::vector<MassCandidate> FindByMass(const std::vector<ElementRange>& ranges, d
 // each a symbol (an element of the isotope list, D, T or a label such as
 // [13C]) and its range "least-most", or one count ("Fe1"; a symbol alone
 // is one atom, as in a formula); blanks and commas may separate them.
+// Two or more symbols and no count at all ("CHNO", "C,H,N,O") are a list
+// of the elements to search: each within its default range
+// (FORMIX_DEFAULT_FIND_ELEMENTS), an element beyond those from 0 to
+// kListedMost; `*note` then says so.
 // Masses are the most abundant isotope's (a label's own).  On an error,
 // `*error` says what and where, and the result is empty.
+inline constexpr int kListedMost = 5;
 std::vector<ElementRange> ParseElementRanges(const Context& context, const std::string& text,
-                                             std::string* error);
+                                             std::string* error, std::string* note = nullptr);
 
 // A query: `mz` is the found m/z of the ion named by `adduct` (an
 // adduct ion of adducts.txt such as "[M+H]+": the candidates are the
@@ -120,6 +125,7 @@ struct FindResult {
   bool complete = true;                        // false when the search stopped at its step budget
   double steps = 0.0;
   std::string warning;  // said when the list may be incomplete
+  std::string note;     // how an element list was read ("" for ranges)
   // The journal's line of the formula chosen: the only candidate the rules
   // keep, or one chosen by ChooseFormula; never rank 1 of many ("" for
   // none, and for a neutral mass).

@@ -435,6 +435,14 @@ TEST(FindFormulas, BadQueriesAndBoundedWork) {
       {"C0-60H0-120", {{"C", 12.0, 0, 60}, {"H", kTable[1].mass, 0, 120}}},
       {"Fe, Cl2 N0-4", {{"Fe", 55.9349363, 1, 1}, {"Cl", kTable[7].mass, 2, 2}, {"N", kTable[2].mass, 0, 4}}},
       {"[13C]6D0-2", {{"[13C]", kTable[12].mass, 6, 6}, {"D", 2.01410177812, 0, 2}}},
+      // An element list (no count at all): the default ranges, 0 to 5 beyond them; one symbol stays one atom.
+      {"CHNO",
+       {{"C", 12.0, 0, 60},
+        {"H", kTable[1].mass, 0, 120},
+        {"N", kTable[2].mass, 0, 10},
+        {"O", kTable[3].mass, 0, 20}}},
+      {"C, H, Na", {{"C", 12.0, 0, 60}, {"H", kTable[1].mass, 0, 120}, {"Na", 22.98976928, 0, 5}}},
+      {"Fe", {{"Fe", 55.9349363, 1, 1}}},
   };
   for (const auto& g : kGood) {
     std::string error;
