@@ -329,21 +329,68 @@ Reading Reader::Run(bool shortcut) {
 
 namespace {
 
+// The parts after a sequence, a salt's or solvate's (·2TFA, *2HCl,
+// ·xAcOH): the text the reader reads, a compound of the abbreviation list
+// as its formula (TFA: C2HF3O2, with a note), each part whose count is not
+// known (x, n) left out and warned about at its place.
+std::string SaltParts(const Context& context, const char* text, std::size_t from, std::size_t length,
+                      std::vector<Diagnostic>* said) {
+  std::string kept;
+  std::size_t at = from;
+  while (at < length) {
+    const std::size_t mark = text[at] == '*' || text[at] == '.' ? 1 : 2;  // '·' is two bytes
+    std::size_t end = at + mark;
+    while (end < length && text[end] != '*' && text[end] != '.' &&
+           !(text[end] == '\xC2' && end + 1 < length && text[end + 1] == '\xB7')) {
+      ++end;
+    }
+    const std::size_t part = at + mark;
+    if (end - part >= 2 && (text[part] == 'x' || text[part] == 'n') && bytes::IsCapital(text[part + 1])) {
+      const std::string name(text + part + 1, end - part - 1);
+      said->push_back({kWarning, at, end - at, "unknown-count", "",
+                       "the count '" + std::string(1, text[part]) + "' of " + name +
+                           " is not known: the molar mass is of the rest without it (give its count, as "
+                           "from the certificate of analysis)",
+                       "", "", "", reader::kNaN});
+    } else {
+      std::size_t name = part;
+      while (name < end && bytes::IsDigit(text[name])) ++name;
+      const Abbreviation* a = context.AcronymAt(text + name, end - name);
+      if (a != nullptr && a->symbol.size() == end - name && a->compound && !a->formula.empty()) {
+        said->push_back(
+            {kNote, name, end - name, "abbreviation", "",
+             "'" + a->symbol + "' read as " + a->formula + ", " + a->meaning + " (the abbreviation list)", "",
+             "", "", reader::kNaN});
+        kept += "*" + std::string(text + part, name - part) + "(" + a->formula + ")";
+      } else {
+        kept.append(text + at, end - at);
+      }
+    }
+    at = end;
+  }
+  return kept;
+}
+
 // "peptide(SEQ)", "dna(SEQ)", "rna(SEQ)": the chain's formula read, every
-// diagnostic of it over the whole text, and a note saying what was read.
+// diagnostic of it over the whole text, and a note saying what was read;
+// a salt's or solvate's parts may follow it (peptide(SEQ)·2TFA).
 Reading ReadSequence(const Context& context, const char* text, std::size_t length, std::size_t open,
                      const std::string& kind) {
   Reading r;
   r.molar_mass = reader::kNaN;
-  const std::size_t close = length - 1;
-  if (text[close] != ')') {
-    const bool closed = std::memchr(text + open, ')', length - open) != nullptr;
-    r.diagnostics.push_back({kError, closed ? 0 : open - 1, closed ? length : 1, "sequence", "",
-                             closed
-                                 ? "a sequence in a formula is the whole text, " + std::string(text, open) +
-                                       "...): nothing may follow it (an ion: give an adduct or a charge)"
-                                 : "the '(' of the sequence is not closed",
-                             "", "", "", reader::kNaN});
+  const char* closing = static_cast<const char*>(std::memchr(text + open, ')', length - open));
+  const std::size_t close = closing == nullptr ? length : static_cast<std::size_t>(closing - text);
+  const bool parts =
+      close + 1 < length && (text[close + 1] == '*' || text[close + 1] == '.' ||
+                             (text[close + 1] == '\xC2' && close + 2 < length && text[close + 2] == '\xB7'));
+  if (closing == nullptr || (close + 1 < length && !parts)) {
+    r.diagnostics.push_back(
+        {kError, closing != nullptr ? 0 : open - 1, closing != nullptr ? length : 1, "sequence", "",
+         closing != nullptr
+             ? std::string(text, open) + "...) may be followed only by the parts of a salt or solvate (" +
+                   std::string(text, open) + "...)\xC2\xB7" + "2TFA); for an ion give an adduct or a charge"
+             : "the '(' of the sequence is not closed",
+         "", "", "", reader::kNaN});
     return r;
   }
   const Chain chain = ReadChain(context, kind, text + open, close - open, ChainOptions());
@@ -353,13 +400,14 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
                              chain.error, "", "", "", reader::kNaN});
     return r;
   }
-  return reader::OverWhole(
-      Read(context, chain.formula.data(), chain.formula.size()),
-      {{kNote, 0, length, "sequence", "",
-        "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " + chain.formula + " (" +
-            std::to_string(chain.residues) + (chain.residues == 1 ? " residue)" : " residues)"),
-        "", "", "", reader::kNaN}},
-      length);
+  std::vector<Diagnostic> said = {{kNote, 0, length, "sequence", "",
+                                   "read " + std::string(text, open - 1) + " " + ChainText(chain) + " as " +
+                                       chain.formula + " (" + std::to_string(chain.residues) +
+                                       (chain.residues == 1 ? " residue)" : " residues)"),
+                                   "", "", "", reader::kNaN}};
+  const std::string formula =
+      chain.formula + (parts ? SaltParts(context, text, close + 1, length, &said) : "");
+  return reader::OverWhole(Read(context, formula.data(), formula.size()), said, length);
 }
 
 }  // namespace

@@ -183,19 +183,29 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
             std::string::npos);
 
   // In a formula: the chain's formula, a note over the whole text; an error
-  // at its place in the text.
+  // at its place in the text.  A salt's parts after it (GGG, C6H11N3O4, with
+  // two TFA, C2HF3O2, is C10H13F6N3O8); a part of unknown count left out with
+  // a warning at its place.
   const struct {
     const char* text;
     const char* hill;
     int severity;
     std::size_t offset, length;
+    int worst;
   } readings[] = {
-      {"peptide(Ac-AGS-NH2)", "C10H18N4O5", kNote, 0, 19},
-      {"dna(pACGT)", "C39H51N15O25P4", kNote, 0, 10},
-      {"rna(ACGU)", "C38H48N15O26P3", kNote, 0, 9},
-      {"peptide(AXG)", "", kError, 9, 1},
-      {"peptide(AG", "", kError, 7, 1},
-      {"peptide(AG)2+", "", kError, 0, 13},
+      {"peptide(Ac-AGS-NH2)", "C10H18N4O5", kNote, 0, 19, kNote},
+      {"dna(pACGT)", "C39H51N15O25P4", kNote, 0, 10, kNote},
+      {"rna(ACGU)", "C38H48N15O26P3", kNote, 0, 9, kNote},
+      {"peptide(AXG)", "", kError, 9, 1, kError},
+      {"peptide(AG", "", kError, 7, 1, kError},
+      {"peptide(AG)2+", "", kError, 0, 13, kError},
+      {"peptide(GGG)\xC2\xB7"
+       "2TFA",
+       "C10H13F6N3O8", kNote, 0, 18, kNote},
+      {"peptide(GGG)*2HCl", "C6H13Cl2N3O4", kNote, 0, 17, kNote},
+      {"peptide(GGG)\xC2\xB7"
+       "xAcOH",
+       "C6H11N3O4", kNote, 0, 19, kWarning},
   };
   for (const auto& r : readings) {
     const Reading reading = Read(*context, r.text, std::strlen(r.text));
@@ -204,7 +214,10 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
     EXPECT_EQ(reading.diagnostics[0].severity, r.severity) << r.text;
     EXPECT_EQ(reading.diagnostics[0].offset, r.offset) << r.text;
     EXPECT_EQ(reading.diagnostics[0].length, r.length) << r.text;
+    EXPECT_EQ(reading.Worst(), r.worst) << r.text;
   }
+  const Reading salt = Read(*context, "peptide(GGG)*2TFA", 17);
+  EXPECT_NEAR(salt.molar_mass, AtomsByHand(*context, "C10 H13 F6 N3 O8"), 1e-9);
 }
 
 }  // namespace
