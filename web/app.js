@@ -250,7 +250,7 @@ function showReaction() {
   const list = (id) => $(id).value.split(/[,;]\s*/).map((s) => s.trim()).filter((s) => s !== '');
   const r = formix.react($('equation').value, { balance: $('balance').checked, given: list('given'),
     equiv: list('equiv'), density: list('density') });
-  $('reaction-status').textContent = r.error ?? '';
+  $('reaction-status').textContent = r.error ?? (r.notes ?? []).join('; ');
   $('balanced').textContent = r.error ? '' : r.equation;
   showFlags($('reaction-flags'), $('balanced'), r.error ? [] : r.participants.map((p) => [p.formula, p.diagnostics]));
   fillRows($('bench').tBodies[0], r.error ? [] : r.participants.map((p) => [
@@ -282,12 +282,12 @@ function showSolution() {
     mass: value('sol-mass'), purity: value('sol-purity'), density: value('sol-density') });
   const formulaError = s.diagnostics.find((d) => d.severity === 'error');
   $('solution-status').textContent = s.error ? `${s.error}${formulaError && !s.error.includes(formulaError.message)
-    ? ` (${formulaError.message})` : ''}` : '';
+    ? ` (${formulaError.message})` : ''}` : (s.notes ?? []).join('; ');  // what reading the quantities did
   $('solution-line').textContent = s.line ?? '';
   showFlags($('solution-flags'), $('solution-line'), s.error ? [] : [[value('sol-formula'), s.diagnostics]]);
   const d = formix.dilute({ formula: value('sol-formula'), stock: value('dil-stock'), conc: value('dil-conc'),
     volume: value('dil-volume'), density: value('dil-density') });
-  $('dilution-status').textContent = d.error ?? '';
+  $('dilution-status').textContent = d.error ?? (d.notes ?? []).join('; ');
   $('dilution-line').textContent = d.line ?? '';
   showFlags($('dilution-flags'), $('dilution-line'),
     d.error || value('sol-formula') === '' ? [] : [[value('sol-formula'), d.diagnostics]]);

@@ -146,6 +146,9 @@ test('the solution tab: the bench line, a dilution, an error; a sequence in the 
   // 1 M to 50 mM in 250 mL: 12.5 mL of stock and 237.5 mL of water.
   assert.equal(await page.textContent('#dilution-line'),
     'Dilute 12.50 mL of the 1 M stock of CuSO4·5H2O with 237.5 mL of water to 250.0 mL (50.00 mM).');
+  await page.fill('#sol-conc', '0,05 M');  // a decimal comma: read, and said beside the line
+  assert.match(await page.textContent('#solution-status'), /read with a decimal comma: 0\.05 M/);
+  assert.match(await page.textContent('#solution-line'), /\(50\.00 mM\)\.$/);
   await page.fill('#sol-conc', '');
   await page.fill('#sol-mass', '2.4968 g');  // twice the mass: 100 mM
   assert.match(await page.textContent('#solution-line'), /\(100\.0 mM\)\.$/);
