@@ -434,10 +434,10 @@ export interface Chain {
   text: string;
   /** sequence: the number of residues. */
   residues: number;
-  /** sequence: a peptide's N-terminus, free or acetyl. */
-  n_terminus?: "H" | "Ac";
-  /** sequence: a peptide's C-terminus, free or amide. */
-  c_terminus?: "OH" | "NH2";
+  /** sequence: a peptide's N-terminus: H (free), Ac (acetyl), or a modification as written ([Acetyl]). */
+  n_terminus?: string;
+  /** sequence: a peptide's C-terminus: OH (free), NH2 (amide), or a modification as written ([Amidated]). */
+  c_terminus?: string;
   /** sequence: a strand's 5' end. */
   five_prime?: "OH" | "phosphate";
   /** sequence: a strand's 3' end. */

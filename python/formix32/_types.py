@@ -807,9 +807,9 @@ class Chain:
     offset: Optional[int] = None
     #: sequence: of an error, its bytes (0: the whole).
     length: Optional[int] = None
-    #: sequence: a peptide's N-terminus, free or acetyl.
+    #: sequence: a peptide's N-terminus: H (free), Ac (acetyl), or a modification as written ([Acetyl]).
     n_terminus: Optional[str] = None
-    #: sequence: a peptide's C-terminus, free or amide.
+    #: sequence: a peptide's C-terminus: OH (free), NH2 (amide), or a modification as written ([Amidated]).
     c_terminus: Optional[str] = None
     #: sequence: a strand's 5' end.
     five_prime: Optional[str] = None

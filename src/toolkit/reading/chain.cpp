@@ -83,6 +83,115 @@ const char* AmbiguityMeaning(const std::string& kind, char code) {
   }
 }
 
+// The modifications read by name (case aside) or by UNIMOD accession, with
+// the change each makes to a residue's formula (UNIMOD's compositions; a
+// label as [13C]).
+struct Modification {
+  const char* name;
+  int unimod;
+  const char* delta;
+};
+constexpr Modification kModifications[] = {
+    {"Acetyl", 1, "C2H2O"},
+    {"Amidated", 2, "H1N1O-1"},
+    {"Biotin", 3, "C10H14N2O2S"},
+    {"Carbamidomethyl", 4, "C2H3N1O1"},
+    {"Carbamyl", 5, "C1H1N1O1"},
+    {"Deamidated", 7, "H-1N-1O1"},
+    {"Phospho", 21, "H1O3P1"},
+    {"Glu->pyro-Glu", 27, "H-2O-1"},
+    {"Gln->pyro-Glu", 28, "H-3N-1"},
+    {"Methyl", 34, "C1H2"},
+    {"Oxidation", 35, "O1"},
+    {"Dimethyl", 36, "C2H4"},
+    {"Trimethyl", 37, "C3H6"},
+    {"Hex", 41, "C6H10O5"},
+    {"HexNAc", 43, "C8H13N1O5"},
+    {"GG", 121, "C4H6N2O2"},
+    {"Formyl", 122, "C1O1"},
+    {"iTRAQ4plex", 214, "C4[13C]3H12N1[15N]1O1"},
+    {"Nitro", 354, "H-1N1O2"},
+    {"TMT6plex", 737, "C8[13C]4H20N1[15N]1O2"},
+    {"TMTpro", 2016, "C8[13C]7H25N1[15N]2O3"},
+};
+
+// Adds `factor` times the formula change `delta` ("H-2O", "C2H3NO",
+// "C8[13C]4H20N[15N]O2": symbols with signed whole counts) to `counts`;
+// false for a text that is no such change.
+bool AddDelta(const std::string& delta, double factor, std::map<std::string, double>& counts) {
+  std::size_t i = 0;
+  std::map<std::string, double> change;
+  while (i < delta.size()) {
+    const std::size_t start = i;
+    if (delta[i] == '[') {
+      while (i < delta.size() && delta[i] != ']') ++i;
+      if (i == delta.size()) return false;
+      ++i;
+    } else if (IsCapital(delta[i])) {
+      ++i;
+      while (i < delta.size() && IsSmall(delta[i])) ++i;
+    } else {
+      return false;
+    }
+    const std::string symbol = delta.substr(start, i - start);
+    const bool negative = i < delta.size() && delta[i] == '-';
+    if (negative) ++i;
+    long n = 0;
+    const std::size_t digits = i;
+    while (i < delta.size() && bytes::IsDigit(delta[i]) && i - digits < 6) n = n * 10 + (delta[i++] - '0');
+    if (i == digits) {
+      if (negative) return false;
+      n = 1;
+    }
+    change[symbol] += negative ? -static_cast<double>(n) : static_cast<double>(n);
+  }
+  if (change.empty()) return false;
+  for (const auto& [symbol, n] : change) counts[symbol] += factor * n;
+  return true;
+}
+
+// The modification a bracket's text names: "Oxidation" (case aside),
+// "UNIMOD:35", or a formula change "Formula:H-2O"; nullptr and `*delta`
+// "" for none, `*delta` the change for a formula.
+const Modification* FindModification(const std::string& text, std::string* delta) {
+  delta->clear();
+  auto same = [](const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+      if (Upper(a[k]) != Upper(b[k])) return false;
+    }
+    return true;
+  };
+  if (text.size() > 8 && same(text.substr(0, 8), "Formula:")) {
+    *delta = text.substr(8);
+    return nullptr;
+  }
+  if (text.size() > 7 && same(text.substr(0, 7), "UNIMOD:")) {
+    const std::string id = text.substr(7);
+    for (const Modification& m : kModifications) {
+      if (id == std::to_string(m.unimod)) {
+        *delta = m.delta;
+        return &m;
+      }
+    }
+    return nullptr;
+  }
+  for (const Modification& m : kModifications) {
+    if (same(text, m.name)) {
+      *delta = m.delta;
+      return &m;
+    }
+  }
+  return nullptr;
+}
+
+// The names of the table, for messages.
+std::string ModificationNames() {
+  std::string names;
+  for (const Modification& m : kModifications) names += (names.empty() ? "" : ", ") + std::string(m.name);
+  return names;
+}
+
 class ChainReader {
  public:
   ChainReader(const Context& context, const std::string& kind, const char* text, std::size_t length)
@@ -119,7 +228,29 @@ class ChainReader {
   Chain chain_;
   bool small_ = false;  // one-letter codes written in small letters
   std::map<const Residue*, std::size_t> counts_;
+  std::map<std::string, double> modified_;  // the modifications' changes to the formula
+  // A modification in brackets (ProForma): after a residue, of the chain's
+  // N-terminus ("[Acetyl]-") or C-terminus ("-[Amidated]"), or fixed
+  // ("<[Carbamidomethyl]@C>", `residue` its code's residue).  False with the
+  // error at its place for a bracket that names none.
+  bool Modify(std::size_t at, std::size_t n, double times);
+  std::size_t after_residue_ = static_cast<std::size_t>(-1);  // where the last residue ended
 };
+
+bool ChainReader::Modify(std::size_t at, std::size_t n, double times) {
+  const std::string text(text_ + at + 1, n - 2);
+  std::string delta;
+  FindModification(text, &delta);
+  if (!delta.empty() && AddDelta(delta, times, modified_)) return true;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-') && text.size() > 1 && bytes::IsDigit(text[1])) {
+    return Fail(at, n,
+                Quoted(at, n) + " is a mass shift, which has no formula: name the modification (" +
+                    "[Oxidation]) or give its formula ([Formula:O])");
+  }
+  return Fail(at, n,
+              Quoted(at, n) + " is no modification of the table (" + ModificationNames() +
+                  "; or [UNIMOD:n] of those, or [Formula:H-2O]) and no " + kind_ + " residue code");
+}
 
 const Residue* ChainReader::Find(const char* code, std::size_t n, bool three) const {
   for (const Residue& r : context_.residues) {
@@ -176,8 +307,18 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
       std::size_t close = i + 1;
       while (close < end && text_[close] != ']' && text_[close] != '[') ++close;
       if (close >= end || text_[close] != ']') return Fail(i, 1, "the '[' is not closed");
-      if (!Use(Find(text_ + i + 1, close - i - 1, false), i, close + 1 - i)) return false;
+      const Residue* code = Find(text_ + i + 1, close - i - 1, false);
+      if (code == nullptr && kind_ == "protein" && after_residue_ == i) {
+        // A modification of the residue before it (ProForma: M[Oxidation]).
+        if (!Modify(i, close + 1 - i, 1)) return false;
+        chain_.sequence += std::string(text_ + i, close + 1 - i);
+        i = close + 1;
+        after_residue_ = i;
+        continue;
+      }
+      if (!Use(code, i, close + 1 - i)) return false;
       i = close + 1;
+      after_residue_ = i;
       continue;
     }
     if (IsCapital(c) || IsSmall(c)) {
@@ -192,6 +333,7 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
           if (!Use(Find(text_ + k, 3, true), k, 3)) return false;
         }
         i = run;
+        after_residue_ = i;
         continue;
       }
       if (hyphens && run - i != 1) {
@@ -202,6 +344,7 @@ bool ChainReader::Codes(std::size_t begin, std::size_t end) {
       }
       if (!Use(Find(text_ + i, 1, false), i, 1)) return false;
       ++i;
+      after_residue_ = i;
       continue;
     }
     const std::size_t n = CharLength(text_, i, end);
@@ -246,6 +389,52 @@ Chain ChainReader::Run(const ChainOptions& options) {
   while (begin < end && Blank(text_[begin])) ++begin;
   while (end > begin && Blank(text_[end - 1])) --end;
   std::string five = protein ? "H" : "OH", three = "OH";
+  // ProForma's fixed modifications, "<[Carbamidomethyl]@C>": each residue
+  // of the code given.
+  std::vector<std::pair<std::size_t, std::size_t>> fixed;  // the bracket's place and the code's
+  while (protein && begin < end && text_[begin] == '<') {
+    const char* close = static_cast<const char*>(std::memchr(text_ + begin, '>', end - begin));
+    const std::size_t stop = close == nullptr ? end : static_cast<std::size_t>(close - text_);
+    const char* bracket_end = static_cast<const char*>(std::memchr(text_ + begin, ']', stop - begin));
+    if (close == nullptr || text_[begin + 1] != '[' || bracket_end == nullptr ||
+        static_cast<std::size_t>(bracket_end - text_) + 3 != stop || bracket_end[1] != '@') {
+      Fail(begin, stop - begin + (close != nullptr), "a fixed modification is written <[Carbamidomethyl]@C>");
+      return chain_;
+    }
+    fixed.emplace_back(begin + 1, stop - 1);
+    begin = stop + 1;
+    while (begin < end && Blank(text_[begin])) ++begin;
+  }
+  for (std::size_t k = begin; k + 1 < end; ++k) {
+    if (protein && text_[k] == '/') {
+      Fail(k, end - k,
+           text_[k + 1] == '/'
+               ? "several chains (//) are not read yet: give each chain on its own"
+               : "a charge state (/2) is given as the charge of the ion (--charge 2), not here");
+      return chain_;
+    }
+  }
+  if (protein) {
+    // ProForma's terminal modifications: "[Acetyl]-" and "-[Amidated]".
+    if (begin < end && text_[begin] == '[') {
+      const char* close = static_cast<const char*>(std::memchr(text_ + begin, ']', end - begin));
+      const std::size_t stop = close == nullptr ? end : static_cast<std::size_t>(close - text_) + 1;
+      if (stop < end && text_[stop] == '-') {
+        if (!Modify(begin, stop - begin, 1)) return chain_;
+        five = std::string(text_ + begin, stop - begin);  // the N-terminus as written: [Acetyl]
+        begin = stop + 1;
+      }
+    }
+    if (end > begin + 2 && text_[end - 1] == ']') {
+      std::size_t open = end - 1;
+      while (open > begin && text_[open] != '[') --open;
+      if (open > begin && text_[open] == '[' && text_[open - 1] == '-') {
+        if (!Modify(open, end - open, 1)) return chain_;
+        three = std::string(text_ + open, end - open);  // the C-terminus as written: [Amidated]
+        end = open - 1;
+      }
+    }
+  }
   if (protein) {
     bool free_n = false, free_c = false;
     if (StartsWith(begin, end, "H-")) {
@@ -288,6 +477,13 @@ Chain ChainReader::Run(const ChainOptions& options) {
   if (chain_.residues == 0) {
     Fail(0, 0, "the sequence holds no residue");
     return chain_;
+  }
+  for (const auto& [bracket, code] : fixed) {
+    std::size_t n = 0;
+    for (const auto& [residue, count] : counts_) {
+      if (residue->code.size() == 1 && residue->code[0] == text_[code]) n += count;
+    }
+    if (!Modify(bracket, code - 1 - bracket, static_cast<double>(n))) return chain_;
   }
   std::map<std::string, double> counts;
   for (const auto& [residue, n] : counts_) {
@@ -333,8 +529,13 @@ Chain ChainReader::Run(const ChainOptions& options) {
     Add(counts, "O", five == "phosphate" ? 1 : -2);
     if (five != "phosphate") Add(counts, "P", -1);
   }
+  for (const auto& [symbol, n] : modified_) counts[symbol] += n;
   std::vector<std::pair<std::string, double>> list;
   for (const auto& [symbol, n] : counts) {
+    if (n < 0) {
+      Fail(0, 0, "the modifications take more " + symbol + " than the chain has");
+      return chain_;
+    }
     if (n != 0) list.emplace_back(symbol, n);
   }
   chain_.formula = HillFormula(list, 0, false);

@@ -123,7 +123,7 @@ TEST(Sequence, ErrorsAtTheirPlace) {
       {"protein", "A1C", {}, 1, 1, "'1' is no protein residue code"},
       {"protein", "Ala-Gyl", {}, 4, 3, "'Gyl' is no protein residue code"},
       {"protein", "AC[pS", {}, 2, 1, "not closed"},
-      {"protein", "AC[xx]", {}, 2, 4, "'[xx]' is no protein residue code"},
+      {"protein", "AC[xx]", {}, 2, 4, "'[xx]' is no modification of the table"},
       {"protein", "AC\xC3\xA9", {}, 2, 2, "is no protein residue code"},
       {"protein", " ", {}, 0, 0, "holds no residue"},
       {"protein", "H-ACDE", acetyl, 0, 2, "N-acetyl was asked for"},
@@ -215,6 +215,53 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
     EXPECT_EQ(reading.diagnostics[0].offset, r.offset) << r.text;
     EXPECT_EQ(reading.diagnostics[0].length, r.length) << r.text;
     EXPECT_EQ(reading.Worst(), r.worst) << r.text;
+  }
+  // ProForma: each modification of the table against UNIMOD's monoisotopic
+  // mass shift (G[Name] less G), by name and by accession.
+  const struct {
+    const char* name;
+    int unimod;
+    double shift;
+  } kUnimod[] = {
+      {"Acetyl", 1, 42.010565},          {"Amidated", 2, -0.984016},        {"Biotin", 3, 226.077598},
+      {"Carbamidomethyl", 4, 57.021464}, {"Carbamyl", 5, 43.005814},        {"Deamidated", 7, 0.984016},
+      {"Phospho", 21, 79.966331},        {"Glu->pyro-Glu", 27, -18.010565}, {"Gln->pyro-Glu", 28, -17.026549},
+      {"Methyl", 34, 14.015650},         {"Oxidation", 35, 15.994915},      {"Dimethyl", 36, 28.031300},
+      {"Trimethyl", 37, 42.046950},      {"Hex", 41, 162.052824},           {"HexNAc", 43, 203.079373},
+      {"GG", 121, 114.042927},           {"Formyl", 122, 27.994915},        {"iTRAQ4plex", 214, 144.102063},
+      {"Nitro", 354, 44.985078},         {"TMT6plex", 737, 229.162932},     {"TMTpro", 2016, 304.207146}};
+  const double glycine = MassesOfChain(*context, "protein", "G", 1, {}, 0, "").monoisotopic;
+  for (const auto& m : kUnimod) {
+    for (const std::string& text :
+         {"G[" + std::string(m.name) + "]", "G[UNIMOD:" + std::to_string(m.unimod) + "]"}) {
+      const ChainMasses x = MassesOfChain(*context, "protein", text.data(), text.size(), {}, 0, "");
+      EXPECT_EQ(x.error, "") << text;
+      EXPECT_NEAR(x.monoisotopic - glycine, m.shift, 2e-6) << text;
+    }
+  }
+  // ProForma forms by hand: EMEVEESPEK is C49H79N11O22S (5 E C5H7NO3, M C5H9NOS, V C5H9NO, S C3H5NO2,
+  // P C5H7NO, K C6H12N2O, H2O), + O + HPO3; PEPTIDE C34H53N7O15 with N-acetyl (C2H2O) or C-amide
+  // (HN, less O); ACDKC C19H34N6O8S2 with both cysteines carbamidomethylated (C2H3NO each).
+  const struct {
+    const char* text;
+    const char* formula;
+  } kProForma[] = {
+      {"EM[Oxidation]EVEES[Phospho]PEK", "C49H80N11O26PS"},
+      {"EM[oxidation]EVEES[UNIMOD:21]PEK", "C49H80N11O26PS"},
+      {"[Acetyl]-PEPTIDE", "C36H55N7O16"},
+      {"PEPTIDE-[Amidated]", "C34H54N8O14"},
+      {"<[Carbamidomethyl]@C>ACDKC", "C23H40N8O10S2"},
+      {"ACDKC[Formula:C2H3NO]", "C21H37N7O9S2"},
+      {"A[pS]G", "C8H16N3O8P"},  // the older bracketed code
+  };
+  for (const auto& p : kProForma) {
+    const Chain chain = ReadChain(*context, "protein", p.text, std::strlen(p.text), {});
+    EXPECT_EQ(chain.error, "") << p.text;
+    EXPECT_EQ(chain.formula, p.formula) << p.text;
+  }
+  for (const char* bad :
+       {"EM[+15.9949]K", "EM[Foo]K", "PEPTIDE/2", "AB//CD", "<[Oxidation]M>AM", "G[Formula:H-9]"}) {
+    EXPECT_NE(ReadChain(*context, "protein", bad, std::strlen(bad), {}).error, "") << bad;
   }
   const Reading salt = Read(*context, "peptide(GGG)*2TFA", 17);
   EXPECT_NEAR(salt.molar_mass, AtomsByHand(*context, "C10 H13 F6 N3 O8"), 1e-9);
