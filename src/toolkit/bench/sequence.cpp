@@ -18,6 +18,15 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
   m.chain = ReadChain(context, kind, text, length, options);
   m.error = m.chain.error;
   if (!m.error.empty()) return m;
+  if (m.chain.charge_state != 0) {
+    // The sequence's own charge state (/2) is the ion's, as --charge is.
+    if ((charge != 0 && charge != m.chain.charge_state) || !adduct.empty()) {
+      m.error = "the sequence gives the charge state /" + std::to_string(m.chain.charge_state) +
+                ": give no other charge or adduct";
+      return m;
+    }
+    charge = m.chain.charge_state;
+  }
   if (charge != 0 && !adduct.empty()) {
     m.error = "give a charge or an adduct, not both";
     return m;

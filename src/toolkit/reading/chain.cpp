@@ -405,12 +405,29 @@ Chain ChainReader::Run(const ChainOptions& options) {
     begin = stop + 1;
     while (begin < end && Blank(text_[begin])) ++begin;
   }
+  // ProForma's charge state at the end, "/2" (protons added, as --charge).
+  if (protein) {
+    std::size_t slash = end;
+    while (slash > begin && bytes::IsDigit(text_[slash - 1])) --slash;
+    const bool minus = slash > begin + 1 && text_[slash - 1] == '-' && text_[slash - 2] == '/';
+    const std::size_t mark = minus ? slash - 2 : slash - 1;
+    if (slash < end && end - slash <= 3 && slash > begin + 1 && text_[mark] == '/' &&
+        (mark == begin || text_[mark - 1] != '/')) {
+      int z = 0;
+      for (std::size_t k = slash; k < end; ++k) z = z * 10 + (text_[k] - '0');
+      if (z == 0 || z > 100) {
+        Fail(mark, end - mark, "a charge state is a whole number from 1 to 100 (/2)");
+        return chain_;
+      }
+      chain_.charge_state = minus ? -z : z;
+      end = mark;
+    }
+  }
   for (std::size_t k = begin; k + 1 < end; ++k) {
     if (protein && text_[k] == '/') {
       Fail(k, end - k,
-           text_[k + 1] == '/'
-               ? "several chains (//) are not read yet: give each chain on its own"
-               : "a charge state (/2) is given as the charge of the ion (--charge 2), not here");
+           text_[k + 1] == '/' ? "several chains (//) are not read yet: give each chain on its own"
+                               : "a charge state (/2) ends the sequence; adducts after it are not read yet");
       return chain_;
     }
   }

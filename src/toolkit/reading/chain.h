@@ -48,6 +48,7 @@ struct Chain {
   std::size_t residues = 0;
   std::string five_end, three_end;  // "H"/"Ac" and "OH"/"NH2"; "OH"/"phosphate" and "OH"
   long disulfides = 0;
+  int charge_state = 0;                                // ProForma's "/2": the ion [M+2H]2+ (0: none)
   std::string formula;                                 // the Hill formula
   std::vector<std::pair<std::string, double>> counts;  // its element counts, Hill order
 };

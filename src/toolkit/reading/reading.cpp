@@ -405,8 +405,37 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
                                        chain.formula + " (" + std::to_string(chain.residues) +
                                        (chain.residues == 1 ? " residue)" : " residues)"),
                                    "", "", "", reader::kNaN}};
-  const std::string formula =
-      chain.formula + (parts ? SaltParts(context, text, close + 1, length, &said) : "");
+  std::string formula = chain.formula + (parts ? SaltParts(context, text, close + 1, length, &said) : "");
+  if (chain.charge_state != 0) {
+    // ProForma's "/2": the ion [M+2H]2+, its protons added and charged.
+    if (parts) {
+      Reading refused;
+      refused.molar_mass = reader::kNaN;
+      refused.diagnostics.push_back(
+          {kError, close + 1, length - close - 1, "sequence", "",
+           "a charged chain (/" + std::to_string(chain.charge_state) + ") takes no salt's parts", "", "", "",
+           reader::kNaN});
+      return refused;
+    }
+    std::vector<std::pair<std::string, double>> counts = chain.counts;
+    bool hydrogen = false;
+    for (auto& [symbol, n] : counts) {
+      if (symbol != "H") continue;
+      n += chain.charge_state;
+      hydrogen = n >= 0;
+    }
+    if (!hydrogen) {
+      Reading refused;
+      refused.molar_mass = reader::kNaN;
+      refused.diagnostics.push_back(
+          {kError, 0, length, "sequence", "",
+           "the chain has too few hydrogens for the charge state /" + std::to_string(chain.charge_state), "",
+           "", "", reader::kNaN});
+      return refused;
+    }
+    formula = HillFormula(counts, chain.charge_state, false);
+    said[0].message += "; the ion of charge state /" + std::to_string(chain.charge_state) + ", " + formula;
+  }
   return reader::OverWhole(Read(context, formula.data(), formula.size()), said, length);
 }
 

@@ -260,9 +260,15 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
     EXPECT_EQ(chain.formula, p.formula) << p.text;
   }
   for (const char* bad :
-       {"EM[+15.9949]K", "EM[Foo]K", "PEPTIDE/2", "AB//CD", "<[Oxidation]M>AM", "G[Formula:H-9]"}) {
+       {"EM[+15.9949]K", "EM[Foo]K", "PEPTIDE/0", "AB//CD", "<[Oxidation]M>AM", "G[Formula:H-9]"}) {
     EXPECT_NE(ReadChain(*context, "protein", bad, std::strlen(bad), {}).error, "") << bad;
   }
+  // A charge state (/2): the ion [M+2H]2+, as --charge 2 gives it; in a formula the ion's own formula.
+  const ChainMasses state = MassesOfChain(*context, "protein", "GGG/2", 5, {}, 0, "");
+  EXPECT_EQ(state.ion, "[M+2H]2+");
+  EXPECT_EQ(state.mz, MassesOfChain(*context, "protein", "GGG", 3, {}, 2, "").mz);
+  EXPECT_NE(MassesOfChain(*context, "protein", "GGG/2", 5, {}, 3, "").error, "");  // two charges
+  EXPECT_EQ(Read(*context, "peptide(GGG/2)", 14).hill, "C6H13N3O4^2+");            // C6H11N3O4 + 2 H
   const Reading salt = Read(*context, "peptide(GGG)*2TFA", 17);
   EXPECT_NEAR(salt.molar_mass, AtomsByHand(*context, "C10 H13 F6 N3 O8"), 1e-9);
 }
