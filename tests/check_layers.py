@@ -21,10 +21,10 @@ ARROWS = {
     "toolkit/base": ["refdata"],
     "toolkit/context": ["toolkit/base", "formula", "refdata", "platform"],
     "toolkit/reading": ["toolkit/context", "toolkit/base", "formula", "refdata", "platform"],
-    "toolkit/species": ["toolkit/reading", "toolkit/context", "toolkit/base", "formula", "refdata"],
-    "toolkit/ms": ["toolkit/species", "toolkit/reading", "toolkit/context", "toolkit/base", "refdata"],
+    "toolkit/compound": ["toolkit/reading", "toolkit/context", "toolkit/base", "formula", "refdata"],
+    "toolkit/ms": ["toolkit/compound", "toolkit/reading", "toolkit/context", "toolkit/base", "refdata"],
     "toolkit/bench": ["toolkit/ms", "toolkit/reading", "toolkit/context", "toolkit/base", "refdata"],
-    "toolkit/api": ["toolkit/bench", "toolkit/ms", "toolkit/species", "toolkit/reading", "toolkit/context",
+    "toolkit/api": ["toolkit/bench", "toolkit/ms", "toolkit/compound", "toolkit/reading", "toolkit/context",
                     "toolkit/base"],
 }
 DOORS = {"toolkit/context": "context.h", "toolkit/reading": "reading.h"}

@@ -16,10 +16,10 @@
 #include "formix.h"
 #include "toolkit/api/documents.h"
 #include "toolkit/bench/bench.h"
+#include "toolkit/compound/compound.h"
 #include "toolkit/context/context.h"
 #include "toolkit/ms/ms.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/species.h"
 
 struct formix_context {
   std::unique_ptr<formix::toolkit::Context> context;

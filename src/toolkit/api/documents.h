@@ -9,10 +9,10 @@
 
 #include "toolkit/base/base.h"
 #include "toolkit/bench/bench.h"
+#include "toolkit/compound/compound.h"
 #include "toolkit/context/context.h"
 #include "toolkit/ms/ms.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/species.h"
 
 namespace formix::toolkit {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "formix.h"
+#include "toolkit/compound/compound.h"
 #include "toolkit/context/context.h"
 #include "toolkit/ms/pattern.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/species.h"
 
 namespace formix::toolkit {
 

@@ -1,5 +1,5 @@
 // ms.h -- the mass spectrometry room's door: exact masses and ions, isotope
-// patterns, formulas from an accurate mass.  Over species, reading,
+// patterns, formulas from an accurate mass.  Over compound, reading,
 // context and base.
 #ifndef FORMIX_TOOLKIT_MS_DOOR_H
 #define FORMIX_TOOLKIT_MS_DOOR_H

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "shipped_context.h"
+#include "toolkit/compound/compound.h"
 #include "toolkit/context/context.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/species.h"
 
 namespace formix::toolkit {
 namespace {

@@ -1,7 +1,7 @@
 // analysis.cpp -- elemental analysis calculated against found, and solvate
 // fits: the compound with x molecules of one or two solvents per formula
 // unit, x from 0.05 to 2 in steps of 0.05.
-#include "toolkit/species/analysis.h"
+#include "toolkit/compound/analysis.h"
 
 #include <algorithm>
 #include <cmath>

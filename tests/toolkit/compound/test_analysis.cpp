@@ -9,9 +9,9 @@
 #include <string>
 
 #include "shipped_context.h"
+#include "toolkit/compound/analysis.h"
 #include "toolkit/context/context.h"
 #include "toolkit/reading/reading.h"
-#include "toolkit/species/analysis.h"
 
 namespace formix::toolkit {
 namespace {

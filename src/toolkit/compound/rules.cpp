@@ -1,5 +1,5 @@
 // rules.cpp -- see rules.h.
-#include "toolkit/species/rules.h"
+#include "toolkit/compound/rules.h"
 
 #include <algorithm>
 #include <cmath>
