@@ -129,9 +129,7 @@ FORMIX_API const char* formix_reaction_error(const formix_reaction* r) {
 }
 FORMIX_API const char* formix_reaction_notes(formix_reaction* r) {
   if (r == nullptr) return "";
-  r->notes.clear();
-  for (const std::string& n : r->reaction.notes) r->notes += n + "\n";
-  return r->notes.c_str();
+  return formix::toolkit::capi::Lines(r->reaction.notes, &r->notes);
 }
 FORMIX_API const char* formix_reaction_equation(const formix_reaction* r) {
   return r != nullptr ? r->reaction.balanced.c_str() : "";

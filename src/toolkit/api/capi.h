@@ -96,6 +96,13 @@ inline bool InTable(int index, std::size_t size) {
   return index >= 0 && static_cast<std::size_t>(index) < size;
 }
 
+// `lines` joined into `*out`, each ending in a line break; out's text.
+inline const char* Lines(const std::vector<std::string>& lines, std::string* out) {
+  out->clear();
+  for (const std::string& line : lines) *out += line + "\n";
+  return out->c_str();
+}
+
 // The C views of a reading's strings.
 std::unique_ptr<formix_reading> Wrap(Reading reading);
 

@@ -93,9 +93,7 @@ FORMIX_API const char* formix_solution_line(const formix_solution* s) {
 }
 FORMIX_API const char* formix_solution_notes(formix_solution* s) {
   if (s == nullptr) return "";
-  s->notes.clear();
-  for (const std::string& n : s->dilution ? s->diluted.notes : s->solution.notes) s->notes += n + "\n";
-  return s->notes.c_str();
+  return formix::toolkit::capi::Lines(s->dilution ? s->diluted.notes : s->solution.notes, &s->notes);
 }
 FORMIX_API const char* formix_solution_json(formix_solution* s) {
   if (s == nullptr) return nullptr;

@@ -16,7 +16,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 struct Unit {
   const char* text;
   Quantity kind;
-  double factor;         // to mol/L, g/L, a fraction, L, g, g/L
+  double factor;         // to mol/L, g/L, a fraction, L, g, mol, g/L
   bool alias = false;    // another spelling, not named in messages
   bool printed = false;  // a unit QuantityText writes
 };
@@ -182,8 +182,10 @@ std::string CanonicalUnit(const std::string& unit) {
 // Units that name no one quantity, refused with why: normality depends on
 // the reaction.
 const char* RefusedUnit(const std::string& unit) {
-  for (const char* u : {"N", "mN", "eq/L", "Eq/L", "meq/L", "mEq/L", "eq/l", "meq/l", "mEq/l"}) {
-    if (unit == u) {
+  const std::string litre =
+      !unit.empty() && unit.back() == 'l' ? unit.substr(0, unit.size() - 1) + "L" : unit;
+  for (const char* u : {"N", "mN", "eq/L", "Eq/L", "meq/L", "mEq/L"}) {
+    if (litre == u) {
       return "normality (equivalents per litre) depends on the reaction the solution is for: give the amount "
              "concentration instead (0.1 N H2SO4 as a diprotic acid is 0.05 M)";
     }

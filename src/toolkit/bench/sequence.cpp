@@ -59,25 +59,9 @@ ChainMasses MassesOfChain(const Context& context, const std::string& kind, const
     m.charge = a.charge;
     m.mz = a.mz;
   } else if (charge != 0) {
-    std::vector<std::pair<std::string, double>> counts = m.chain.counts;
-    bool hydrogen = false;
-    for (auto& [symbol, n] : counts) {
-      if (symbol == "H") {
-        n += charge;
-        hydrogen = true;
-        if (n < 0) {
-          // G (5 H) at 6-: no chain loses protons it does not have.
-          m.error = "the chain has " + ShortestText(n - charge) + " hydrogens: it cannot lose " +
-                    std::to_string(-charge) + " protons (charge " + std::to_string(charge) + ")";
-          return m;
-        }
-      }
-    }
-    if (!hydrogen && charge < 0) {
-      m.error = "the chain has no hydrogen to lose for the charge " + std::to_string(charge);
-      return m;
-    }
-    if (!hydrogen) counts.emplace_back("H", charge);
+    std::vector<std::pair<std::string, double>> counts;
+    m.error = ProtonatedCounts(m.chain, charge, &counts);
+    if (!m.error.empty()) return m;
     const std::string text_of_ion = HillFormula(counts, charge, false);
     const Reading ion = Read(context, text_of_ion.data(), text_of_ion.size());
     const ExactMasses x = SpeciesExact(context, ion);

@@ -150,39 +150,19 @@ bool AddDelta(const std::string& delta, double factor, std::map<std::string, dou
   return true;
 }
 
-// The modification a bracket's text names: "Oxidation" (case aside),
-// "UNIMOD:35", or a formula change "Formula:H-2O"; nullptr and `*delta`
-// "" for none, `*delta` the change for a formula.
-const Modification* FindModification(const std::string& text, std::string* delta) {
-  delta->clear();
-  auto same = [](const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-      if (Upper(a[k]) != Upper(b[k])) return false;
-    }
-    return true;
-  };
-  if (text.size() > 8 && same(text.substr(0, 8), "Formula:")) {
-    *delta = text.substr(8);
-    return nullptr;
-  }
-  if (text.size() > 7 && same(text.substr(0, 7), "UNIMOD:")) {
-    const std::string id = text.substr(7);
-    for (const Modification& m : kModifications) {
-      if (id == std::to_string(m.unimod)) {
-        *delta = m.delta;
-        return &m;
-      }
-    }
-    return nullptr;
-  }
+// The change to the formula a bracket's text names: a modification of the
+// table by name (case aside, "Oxidation") or accession ("UNIMOD:35"), or a
+// formula change given as such ("Formula:H-2O"); "" for none.
+std::string ModificationDelta(const std::string& text) {
+  if (text.size() > 8 && SameLetters(text.substr(0, 8), "Formula:", 8)) return text.substr(8);
+  const bool accession = text.size() > 7 && SameLetters(text.substr(0, 7), "UNIMOD:", 7);
   for (const Modification& m : kModifications) {
-    if (same(text, m.name)) {
-      *delta = m.delta;
-      return &m;
+    if (accession ? text.substr(7) == std::to_string(m.unimod)
+                  : SameLetters(text, m.name, std::strlen(m.name))) {
+      return m.delta;
     }
   }
-  return nullptr;
+  return "";
 }
 
 // The names of the table, for messages.
@@ -239,8 +219,7 @@ class ChainReader {
 
 bool ChainReader::Modify(std::size_t at, std::size_t n, double times) {
   const std::string text(text_ + at + 1, n - 2);
-  std::string delta;
-  FindModification(text, &delta);
+  const std::string delta = ModificationDelta(text);
   if (!delta.empty() && AddDelta(delta, times, modified_)) return true;
   if (!text.empty() && (text[0] == '+' || text[0] == '-') && text.size() > 1 && bytes::IsDigit(text[1])) {
     return Fail(at, n,
@@ -562,6 +541,26 @@ Chain ChainReader::Run(const ChainOptions& options) {
   chain_.five_end = five;
   chain_.three_end = three;
   return chain_;
+}
+
+std::string ProtonatedCounts(const Chain& chain, int charge,
+                             std::vector<std::pair<std::string, double>>* counts) {
+  *counts = chain.counts;
+  bool hydrogen = false;
+  for (auto& [symbol, n] : *counts) {
+    if (symbol != "H") continue;
+    n += charge;
+    hydrogen = true;
+    if (n < 0) {
+      // G (5 H) at 6-: no chain loses protons it does not have.
+      return "the chain has " + ShortestText(n - charge) + " hydrogens: it cannot lose " +
+             std::to_string(-charge) + " protons (charge " + std::to_string(charge) + ")";
+    }
+  }
+  if (!hydrogen && charge < 0)
+    return "the chain has no hydrogen to lose for the charge " + std::to_string(charge);
+  if (!hydrogen) counts->emplace_back("H", charge);
+  return "";
 }
 
 std::string ChainText(const Chain& c) {

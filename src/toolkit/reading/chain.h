@@ -53,6 +53,12 @@ struct Chain {
   std::vector<std::pair<std::string, double>> counts;  // its element counts, Hill order
 };
 
+// The element counts of the chain with `charge` protons added (removed
+// for a negative charge), Hill order: the [M+zH]z+ ion's; "" or why the
+// chain has none (it has too few hydrogens to lose).
+std::string ProtonatedCounts(const Chain& chain, int charge,
+                             std::vector<std::pair<std::string, double>>* counts);
+
 // The chain as written with its ends: "Ac-ACDE-NH2", "H-ACDE-OH",
 // "5'-pACGT-3'" (a 5'-phosphate), "5'-ACGT-3'".
 std::string ChainText(const Chain& chain);

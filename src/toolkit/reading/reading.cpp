@@ -409,29 +409,17 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
   if (chain.charge_state != 0) {
     // ProForma's "/2": the ion [M+2H]2+, its protons added and charged.
     if (parts) {
-      Reading refused;
-      refused.molar_mass = reader::kNaN;
-      refused.diagnostics.push_back(
+      r.diagnostics.push_back(
           {kError, close + 1, length - close - 1, "sequence", "",
            "a charged chain (/" + std::to_string(chain.charge_state) + ") takes no salt's parts", "", "", "",
            reader::kNaN});
-      return refused;
+      return r;
     }
-    std::vector<std::pair<std::string, double>> counts = chain.counts;
-    bool hydrogen = false;
-    for (auto& [symbol, n] : counts) {
-      if (symbol != "H") continue;
-      n += chain.charge_state;
-      hydrogen = n >= 0;
-    }
-    if (!hydrogen) {
-      Reading refused;
-      refused.molar_mass = reader::kNaN;
-      refused.diagnostics.push_back(
-          {kError, 0, length, "sequence", "",
-           "the chain has too few hydrogens for the charge state /" + std::to_string(chain.charge_state), "",
-           "", "", reader::kNaN});
-      return refused;
+    std::vector<std::pair<std::string, double>> counts;
+    const std::string why = ProtonatedCounts(chain, chain.charge_state, &counts);
+    if (!why.empty()) {
+      r.diagnostics.push_back({kError, 0, length, "sequence", "", why, "", "", "", reader::kNaN});
+      return r;
     }
     formula = HillFormula(counts, chain.charge_state, false);
     said[0].message += "; the ion of charge state /" + std::to_string(chain.charge_state) + ", " + formula;
