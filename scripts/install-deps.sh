@@ -20,5 +20,11 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "apt-get update failed (attempt $attempt of 3)" >&2
     sleep 15
   done
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  if ! apt-get install -y --no-install-recommends "${missing[@]}"; then
+    # With one architecture's security index missing, the two architectures'
+    # candidates of a shared library differ and wine32 cannot be resolved:
+    # take the release's own versions (its point release), which both have.
+    echo "install failed; trying again with the release's own versions (-t bookworm)" >&2
+    apt-get install -y --no-install-recommends -t bookworm "${missing[@]}"
+  fi
 fi
