@@ -20,8 +20,11 @@ namespace reader {
 namespace {
 
 // Whether the reader takes the `length` bytes at `text` as they stand with
-// nothing to say (see ReadPlain), group names aside.
-bool IsPlain(const Context& context, const char* text, std::size_t length) {
+// nothing to say (see ReadPlain), group names aside.  A symbol that is
+// also an abbreviation (Ac, Bu) the reader reports only where it reads the
+// symbol, not inside a group name (OAc): with `abbreviation`, such a
+// symbol is noted there and the text is still plain; without, it is not.
+bool IsPlain(const Context& context, const char* text, std::size_t length, bool* abbreviation = nullptr) {
   using formula::IsCapital;
   using formula::IsClosing;
   using formula::IsDigit;
@@ -41,7 +44,10 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
       // CCO, NCCN: two carbons with no count side by side (SMILES).
       if (j - i == 1 && c == 'C' && j < length && text[j] == 'C' && !(j + 1 < length && IsSmall(text[j + 1])))
         return false;
-      if (context.IsAbbreviation(text + i, j - i)) return false;
+      if (context.IsAbbreviation(text + i, j - i)) {
+        if (abbreviation == nullptr) return false;
+        *abbreviation = true;
+      }
       // NBS, KCp*, TBSCl: an acronym starting at a capital.
       if (j < length &&
           context.acronym_first[static_cast<unsigned char>(c)]
@@ -91,11 +97,13 @@ bool IsPlain(const Context& context, const char* text, std::size_t length) {
 // `contributions` may be NULL).
 bool EvaluatePlain(const Context& context, const char* text, std::size_t length, double* atoms,
                    double* contributions, double* molar_mass) {
-  if (!context.problems.empty() || !IsPlain(context, text, length)) return false;
+  bool abbreviation = false;
+  if (!context.problems.empty() || !IsPlain(context, text, length, &abbreviation)) return false;
   char work[formula::kWorkingTextSize];
   std::memcpy(work, text, length);
   work[length] = '\0';
-  if (formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass)) return true;
+  // As it stands the engine reads every symbol of the text (no group name).
+  if (formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass)) return !abbreviation;
   // Group names: expanded as the reader expands them, and the result must
   // be plain in its turn (a group's formula may hold anything).  A capital
   // and small letters that are neither a symbol nor a group name (Bpy: B
