@@ -38,17 +38,29 @@ inline char* FixedDecimals(double value, int precision, char* out) {
   const FixedWide half = static_cast<FixedWide>(1) << (shift - 1);
   if (rest > half || (rest == half && (q & 1) != 0)) ++q;
   // The digits of q, at least one before the point, written from the end
-  // (divisions by the constant 10 only).
+  // two at a time (divisions by the constant 100 only).
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   char digits[24];
-  int k = 0;
-  do {
-    digits[k++] = static_cast<char>('0' + q % 10);
+  char* const end = digits + sizeof digits;
+  char* p = end;
+  int fraction_digits = precision;
+  for (; fraction_digits >= 2; fraction_digits -= 2, q /= 100) std::memcpy(p -= 2, kPairs + 2 * (q % 100), 2);
+  if (fraction_digits == 1) {
+    *--p = static_cast<char>('0' + q % 10);
     q /= 10;
-  } while (q != 0 || k <= precision);
-  while (k > precision) *out++ = digits[--k];
+  }
+  char* const point = p;
+  for (; q >= 10; q /= 100) std::memcpy(p -= 2, kPairs + 2 * (q % 100), 2);
+  if (q != 0 || p == point) *--p = static_cast<char>('0' + q);
+  std::memcpy(out, p, static_cast<std::size_t>(point - p));
+  out += point - p;
   if (precision > 0) {
     *out++ = '.';
-    while (k > 0) *out++ = digits[--k];
+    std::memcpy(out, point, static_cast<std::size_t>(precision));
+    out += precision;
   }
   return out;
 #else

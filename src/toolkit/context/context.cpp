@@ -386,6 +386,17 @@ std::unique_ptr<Context> LoadContext(const char* masses, const char* groups, con
       context->short_abbreviations[x[0] - 'A'][x[1] - 'a' + 1] = true;
     }
   }
+  for (int c = 0; c < 26; ++c) {
+    for (int n = 0; n < 256; ++n) {
+      const char capital = static_cast<char>('A' + c);
+      const bool acronym = n < 128 && context->acronym_first[static_cast<unsigned char>(capital)][n] != 0;
+      context->plain_symbol_starts[c][n] =
+          !acronym && (bytes::IsSmall(static_cast<char>(n))
+                           ? !context->short_abbreviations[c][n - 'a' + 1]
+                           : capital != 'D' && capital != 'T' && !(capital == 'C' && n == 'C') &&
+                                 !context->short_abbreviations[c][0]);
+    }
+  }
   std::string& solvents = context->list_files[kSolventsFile];
   for (const TabLine& l : ParseTabLines(ReadListFile(*context, kSolventsFile, &solvents), 2)) {
     if (l.fields[0].empty() || l.fields[1].empty()) {

@@ -87,6 +87,11 @@ struct Context {
   // The symbols of one capital and at most one small letter among the
   // abbreviations, [capital - 'A'][0 or small - 'a' + 1], set with them.
   bool short_abbreviations[26][27] = {};
+  // [capital - 'A'][the byte after it]: a symbol starting there is neither
+  // an isotope label, nor CC, nor an abbreviation, nor an acronym's start,
+  // if it is the capital alone or the capital and that small letter (set
+  // from the tables above, for the plain shortcut).
+  bool plain_symbol_starts[26][256] = {};
   std::vector<Solvent> solvents;
   std::map<std::string, std::vector<Isotope>> isotopes;  // by element symbol
   std::vector<Adduct> adducts;

@@ -38,6 +38,19 @@ bool IsPlain(const Context& context, const char* text, std::size_t length, bool*
   for (std::size_t i = 0; i < length; ++i) {
     const char c = text[i];
     if (IsCapital(c)) {  // most bytes start a symbol
+      // Most symbols: one look at the byte after the capital.
+      const unsigned char next = i + 1 < length ? static_cast<unsigned char>(text[i + 1]) : 0;
+      if (context.plain_symbol_starts[c - 'A'][next]) {
+        if (!IsSmall(static_cast<char>(next))) {
+          last = Last::kSymbol;
+          continue;
+        }
+        if (!(i + 2 < length && IsSmall(text[i + 2]))) {
+          last = Last::kSymbol;
+          ++i;
+          continue;
+        }
+      }
       std::size_t j = i + 1;
       while (j < length && IsSmall(text[j])) ++j;
       if (j - i == 1 && (c == 'D' || c == 'T')) return false;  // isotope labels
@@ -103,7 +116,8 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
   std::memcpy(work, text, length);
   work[length] = '\0';
   // As it stands the engine reads every symbol of the text (no group name).
-  if (formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass)) return !abbreviation;
+  if (formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass))
+    return !abbreviation;
   // Group names: expanded as the reader expands them, and the result must
   // be plain in its turn (a group's formula may hold anything).  A capital
   // and small letters that are neither a symbol nor a group name (Bpy: B
