@@ -541,7 +541,8 @@ FORMIX_API const char *formix_sequence_error(const formix_sequence *sequence); /
 FORMIX_API size_t formix_sequence_error_offset(const formix_sequence *sequence);
 FORMIX_API size_t formix_sequence_error_length(const formix_sequence *sequence);
 FORMIX_API const char *formix_sequence_formula(const formix_sequence *sequence); /* Hill */
-/* The chain as read with its ends: "Ac-ACDE-NH2", "H-ACDE-OH", "5'-pACGT-3'". */
+/* The chain as read with its ends: "Ac-ACDE-NH2", "H-ACDE-OH", "5'-pACGT-3'";
+ * several chains joined by "//". */
 FORMIX_API const char *formix_sequence_text(const formix_sequence *sequence);
 FORMIX_API size_t formix_sequence_residues(const formix_sequence *sequence);
 FORMIX_API double formix_sequence_molar_mass(const formix_sequence *sequence);
@@ -549,6 +550,11 @@ FORMIX_API double formix_sequence_monoisotopic(const formix_sequence *sequence);
 /* The ion asked for ("" and 0 without): its name, Hill formula and m/z. */
 FORMIX_API const char *formix_sequence_ion(const formix_sequence *sequence);
 FORMIX_API double formix_sequence_mz(const formix_sequence *sequence);
+/* What the reading decided that the sequence does not say (a mass shift
+ * read as the modification of the table it matches), one note a line, each
+ * ending in a line break; "" for none.  Valid until the next call on
+ * `sequence`. */
+FORMIX_API const char *formix_sequence_notes(formix_sequence *sequence);
 FORMIX_API const char *formix_sequence_json(formix_sequence *sequence);
 
 /* ---- Isotope patterns ---------------------------------------------------- */

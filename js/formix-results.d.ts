@@ -444,6 +444,8 @@ export interface Chain {
   three_prime?: "OH";
   /** sequence: disulfide bridges (each 2 H fewer). */
   disulfides?: number;
+  /** sequence: the chains of a protein, joined by // (each with its own ends). */
+  chains?: number;
   /** composition: the Hill formula (C, H, then alphabetical; charge appended as ^2-), when there is a number. */
   hill: string;
   /** composition: g/mol; of the ion when charge is present. */
@@ -458,4 +460,6 @@ export interface Chain {
   charge?: number;
   /** ms: an ion's m/z (monoisotopic); find: the m/z (or neutral mass) found. */
   mz?: number;
+  /** solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma read as a point); absent when nothing. */
+  notes?: string[];
 }

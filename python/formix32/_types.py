@@ -817,6 +817,8 @@ class Chain:
     three_prime: Optional[str] = None
     #: sequence: disulfide bridges (each 2 H fewer).
     disulfides: Optional[int] = None
+    #: sequence: the chains of a protein, joined by // (each with its own ends).
+    chains: Optional[int] = None
     #: sequence: the ion asked for, [M+2H]2+ or an adduct's name.
     ion: Optional[str] = None
     #: sequence: the ion's Hill formula, no charge.
@@ -825,6 +827,9 @@ class Chain:
     charge: Optional[int] = None
     #: ms: an ion's m/z (monoisotopic); find: the m/z (or neutral mass) found.
     mz: Optional[float] = None
+    #: solution, dilute, react: what reading the quantities did that the reader should know (a decimal comma
+    #: read as a point); absent when nothing.
+    notes: Optional[List[str]] = None
 
     @staticmethod
     def from_json(d: Dict[str, Any]) -> Chain:
@@ -844,7 +849,9 @@ class Chain:
             d.get("five_prime"),
             d.get("three_prime"),
             (None if d.get("disulfides") is None else int(d.get("disulfides"))),
+            (None if d.get("chains") is None else int(d.get("chains"))),
             d.get("ion"),
             d.get("ion_formula"),
             (None if d.get("charge") is None else int(d.get("charge"))),
-            d.get("mz"))
+            d.get("mz"),
+            d.get("notes"))

@@ -61,6 +61,7 @@ void CommandSequence(Session& s) {
          ": error: " + error + "\n");
     throw CommandFailed{};
   }
+  TellNotes(formix_sequence_notes(chain.get()));
   if (o.json) {
     Json json;
     json.Document("sequence", o.verbose ? s.context : nullptr).Members(formix_sequence_json(chain.get()));

@@ -49,7 +49,7 @@ struct formix_solution {
 
 struct formix_sequence {
   formix::toolkit::ChainMasses masses;
-  std::string json;
+  std::string json, notes;
 };
 
 struct formix_pattern {

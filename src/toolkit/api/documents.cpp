@@ -305,13 +305,15 @@ void WriteSequence(JsonWriter& json, const ChainMasses& m) {
   const bool protein = c.kind == "protein";
   json.Key(protein ? "n_terminus" : "five_prime").String(c.five_end);
   json.Key(protein ? "c_terminus" : "three_prime").String(c.three_end);
-  if (protein) json.Key("disulfides").Integer(c.disulfides);
+  if (protein)
+    json.Key("disulfides").Integer(c.disulfides).Key("chains").Integer(static_cast<long long>(c.chains));
   json.Key("hill").String(c.formula).Key("molar_mass").Number(m.reading.molar_mass);
   json.Key("monoisotopic_mass").Number(m.monoisotopic);
   if (!m.ion.empty()) {
     json.Key("ion").String(m.ion).Key("ion_formula").String(m.ion_formula);
     json.Key("charge").Integer(m.charge).Key("mz").Number(m.mz);
   }
+  WriteNotes(json, c.notes);
   json.Close();
 }
 

@@ -159,6 +159,10 @@ FORMIX_API const char* formix_sequence_ion(const formix_sequence* s) {
 FORMIX_API double formix_sequence_mz(const formix_sequence* s) {
   return s != nullptr && s->masses.error.empty() ? s->masses.mz : 0.0;
 }
+FORMIX_API const char* formix_sequence_notes(formix_sequence* s) {
+  if (s == nullptr) return "";
+  return formix::toolkit::capi::Lines(s->masses.chain.notes, &s->notes);
+}
 FORMIX_API const char* formix_sequence_json(formix_sequence* s) {
   if (s == nullptr) return nullptr;
   return Rendered(

@@ -124,6 +124,16 @@ struct Context {
   }
 };
 
+// Isotopes are keyed by element symbol ("C": the most abundant) or by
+// "element/mass number" for a label ("C/13").  The key of a symbol as
+// written: "[13C]" -> "C/13", "D" -> "H/2", "T" -> "H/3", "C" -> "C".
+std::string IsotopeKey(const std::string& symbol);
+// The isotope of a key, or NULL.
+const Isotope* IsotopeOfKey(const Context& context, const std::string& key);
+// Monoisotopic and nominal mass of counts by key; false when a key has no
+// isotope data (it is then in `missing`).
+bool IsotopeMasses(const Context& context, const std::map<std::string, double>& counts, double* mono,
+                   double* nominal, std::string* missing);
 // The default file names.
 inline constexpr char kMassesFile[] = FORMIX_DEFAULT_MASSES_FILE;
 inline constexpr char kGroupsFile[] = FORMIX_DEFAULT_GROUPS_FILE;

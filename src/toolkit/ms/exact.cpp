@@ -19,30 +19,6 @@ namespace {
 
 using Counts = std::map<std::string, double>;
 
-// The isotope of a label key "C/13", or NULL.
-const Isotope* LabelledIsotope(const Context& context, const std::string& key) {
-  const std::size_t slash = key.find('/');
-  if (slash == std::string::npos) return nullptr;
-  auto it = context.isotopes.find(key.substr(0, slash));
-  if (it == context.isotopes.end()) return nullptr;
-  const int number = std::atoi(key.c_str() + slash + 1);
-  for (const Isotope& i : it->second) {
-    if (i.mass_number == number) return &i;
-  }
-  return nullptr;
-}
-
-// The most abundant isotope of `symbol`, or NULL.
-const Isotope* PrincipalIsotope(const Context& context, const std::string& symbol) {
-  auto it = context.isotopes.find(symbol);
-  if (it == context.isotopes.end() || it->second.empty()) return nullptr;
-  const Isotope* best = &it->second.front();
-  for (const Isotope& i : it->second) {
-    if (i.abundance > best->abundance) best = &i;
-  }
-  return best;
-}
-
 std::string Spaced(const std::string& name) {
   // [M+H]+ -> [M + H]+ : spaces around the signs inside the brackets.
   std::string out;
@@ -60,34 +36,6 @@ std::string Spaced(const std::string& name) {
 }
 
 }  // namespace
-
-std::string IsotopeKey(const std::string& symbol) {
-  if (symbol == "D") return "H/2";
-  if (symbol == "T") return "H/3";
-  if (symbol.empty() || symbol[0] != '[') return symbol;
-  std::size_t i = 1;
-  while (i < symbol.size() && bytes::IsDigit(symbol[i])) ++i;
-  return symbol.substr(i, symbol.size() - 1 - i) + "/" + symbol.substr(1, i - 1);
-}
-
-const Isotope* IsotopeOfKey(const Context& context, const std::string& key) {
-  return key.find('/') != std::string::npos ? LabelledIsotope(context, key) : PrincipalIsotope(context, key);
-}
-
-bool IsotopeMasses(const Context& context, const std::map<std::string, double>& counts, double* mono,
-                   double* nominal, std::string* missing) {
-  *mono = *nominal = 0.0;
-  for (const auto& [symbol, n] : counts) {
-    const Isotope* i = IsotopeOfKey(context, symbol);
-    if (i == nullptr) {
-      *missing = symbol;
-      return false;
-    }
-    *mono += n * i->mass;
-    *nominal += n * i->mass_number;
-  }
-  return true;
-}
 
 std::size_t AdductIndex(const Context& context, const std::string& name) {
   std::size_t a = context.adducts.size();

@@ -29,16 +29,6 @@ struct ExactMasses {
   std::vector<AdductIon> adducts;  // of the neutral formula
 };
 
-// Isotopes are keyed by element symbol ("C": the most abundant) or by
-// "element/mass number" for a label ("C/13").  The key of a symbol as
-// written: "[13C]" -> "C/13", "D" -> "H/2", "T" -> "H/3", "C" -> "C".
-std::string IsotopeKey(const std::string& symbol);
-// The isotope of a key, or NULL.
-const Isotope* IsotopeOfKey(const Context& context, const std::string& key);
-// Monoisotopic and nominal mass of counts by key; false when a key has no
-// isotope data (it is then in `missing`).
-bool IsotopeMasses(const Context& context, const std::map<std::string, double>& counts, double* mono,
-                   double* nominal, std::string* missing);
 // The index of the adduct named `name` in the context's list, or the
 // list's size when there is none; and the message for that case.
 std::size_t AdductIndex(const Context& context, const std::string& name);

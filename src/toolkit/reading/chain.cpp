@@ -2,6 +2,9 @@
 #include "toolkit/reading/chain.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -172,6 +175,28 @@ std::string ModificationNames() {
   return names;
 }
 
+// The monoisotopic mass of a change of the table (NaN where an isotope is
+// missing from the context's list).
+double DeltaMonoisotopic(const Context& context, const char* delta) {
+  std::map<std::string, double> change, keyed;
+  if (!AddDelta(delta, 1, change)) return std::nan("");
+  for (const auto& [symbol, n] : change) keyed[IsotopeKey(symbol)] += n;
+  double mono = 0.0, nominal = 0.0;
+  std::string missing;
+  return IsotopeMasses(context, keyed, &mono, &nominal, &missing) ? mono : std::nan("");
+}
+
+std::string Shift(double mass) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%+.4f", mass);
+  return text;
+}
+
+// The cross-links that make a disulfide bridge (-H2), by name.
+bool IsDisulfide(const std::string& name) {
+  return SameLetters(name, "Disulfide", 9) || name == "MOD:00034" || name == "XLMOD:00034";
+}
+
 class ChainReader {
  public:
   ChainReader(const Context& context, const std::string& kind, const char* text, std::size_t length)
@@ -214,17 +239,95 @@ class ChainReader {
   // ("<[Carbamidomethyl]@C>", `residue` its code's residue).  False with the
   // error at its place for a bracket that names none.
   bool Modify(std::size_t at, std::size_t n, double times);
+  // "[+15.9949]": the modification of the table whose monoisotopic mass
+  // shift it matches to its last decimal, with a note.
+  bool MassShift(std::size_t at, std::size_t n, const std::string& text, double times);
+  // One chain in text[begin, end): its ends and codes, added to the counts.
+  bool OneChain(std::size_t begin, std::size_t end, const ChainOptions& options);
   std::size_t after_residue_ = static_cast<std::size_t>(-1);  // where the last residue ended
+  const Residue* last_residue_ = nullptr;
+  // Cross-link sites by label ("XL1"): the bracket's place, the residue,
+  // the name given there ("" for [#XL1]).
+  struct Site {
+    std::size_t at, n;
+    const Residue* residue;
+    std::string name;
+  };
+  std::map<std::string, std::vector<Site>> links_;
+  std::vector<std::pair<std::string, std::string>> ends_;  // each chain's N- and C-terminus (5', 3')
 };
 
+bool ChainReader::MassShift(std::size_t at, std::size_t n, const std::string& text, double times) {
+  std::size_t i = 1, digits = 0, decimals = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (bytes::IsDigit(text[i])) {
+      ++digits;
+      decimals += point;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (i != text.size() || digits == 0 || decimals > 9) {
+    return Fail(at, n, Quoted(at, n) + " is no mass shift: write it +15.9949 or -17.0265");
+  }
+  const double shift = std::strtod(text.c_str(), nullptr);
+  // One unit of the last decimal written (a shift rounded or cut there).
+  const double within = std::pow(10.0, -static_cast<double>(decimals)) * (1 + 1e-9);
+  std::vector<std::pair<const Modification*, double>> matches;
+  for (const Modification& m : kModifications) {
+    const double mono = DeltaMonoisotopic(context_, m.delta);
+    if (std::fabs(mono - shift) <= within) matches.emplace_back(&m, mono);
+  }
+  const std::string limit = decimals == 0 ? "1" : "0." + std::string(decimals - 1, '0') + "1";
+  if (matches.empty()) {
+    return Fail(at, n,
+                Quoted(at, n) + " matches no modification of the table within " + limit +
+                    " u; name it ([Oxidation]) or give its formula ([Formula:O])");
+  }
+  if (matches.size() > 1) {
+    std::string names;
+    for (const auto& [m, mono] : matches)
+      names += (names.empty() ? "" : " and ") + std::string(m->name) + " (" + Shift(mono) + ")";
+    return Fail(at, n,
+                Quoted(at, n) + " matches " + names + " within " + limit +
+                    " u: give more decimals, the name or the formula");
+  }
+  const Modification& m = *matches[0].first;
+  if (!AddDelta(m.delta, times, modified_)) return Fail(at, n, Quoted(at, n) + " has no formula");
+  const std::string note = Quoted(at, n) + " read as " + m.name + " (UNIMOD:" + std::to_string(m.unimod) +
+                           ", " + Shift(matches[0].second) + " u monoisotopic)";
+  if (std::find(chain_.notes.begin(), chain_.notes.end(), note) == chain_.notes.end())
+    chain_.notes.push_back(note);
+  return true;
+}
+
 bool ChainReader::Modify(std::size_t at, std::size_t n, double times) {
-  const std::string text(text_ + at + 1, n - 2);
+  std::string text(text_ + at + 1, n - 2);
+  const std::size_t hash = text.find('#');
+  if (hash != std::string::npos) {
+    // A cross-link (ProForma): C[Disulfide#XL1] ... C[#XL1], on a residue.
+    const std::string label = text.substr(hash + 1);
+    if (label.size() < 3 || label.compare(0, 2, "XL") != 0 || times != 1 || last_residue_ == nullptr ||
+        after_residue_ != at) {
+      return Fail(at, n,
+                  Quoted(at, n) +
+                      ": of the groups ProForma marks with '#', cross-links on a residue are read " +
+                      "(C[Disulfide#XL1]...C[#XL1])");
+    }
+    links_[label].push_back({at, n, last_residue_, text.substr(0, hash)});
+    if (hash == 0) return true;
+    text.resize(hash);
+    if (IsDisulfide(text)) return true;  // counted once the sites are known
+    return Fail(at, n, Quoted(at, n) + ": of the cross-links only disulfides are read ([Disulfide#XL1])");
+  }
   const std::string delta = ModificationDelta(text);
   if (!delta.empty() && AddDelta(delta, times, modified_)) return true;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-') && text.size() > 1 && bytes::IsDigit(text[1])) {
-    return Fail(at, n,
-                Quoted(at, n) + " is a mass shift, which has no formula: name the modification (" +
-                    "[Oxidation]) or give its formula ([Formula:O])");
+  if (!text.empty() && (text[0] == '+' || text[0] == '-') && text.size() > 1 &&
+      (bytes::IsDigit(text[1]) || text[1] == '.')) {
+    return MassShift(at, n, text, times);
   }
   return Fail(at, n,
               Quoted(at, n) + " is no modification of the table (" + ModificationNames() +
@@ -248,6 +351,7 @@ bool ChainReader::Use(const Residue* r, std::size_t at, std::size_t n) {
   }
   ++counts_[r];
   ++chain_.residues;
+  last_residue_ = r;
   chain_.sequence += r->code.size() == 1 ? r->code : "[" + r->code + "]";
   return true;
 }
@@ -336,6 +440,77 @@ void Add(std::map<std::string, double>& counts, const char* symbol, double n) { 
 
 }  // namespace
 
+bool ChainReader::OneChain(std::size_t begin, std::size_t end, const ChainOptions& options) {
+  const bool protein = kind_ == "protein";
+  std::string five = protein ? "H" : "OH", three = "OH";
+  const std::size_t sequence_from = chain_.sequence.size();
+  if (protein) {
+    // ProForma's terminal modifications: "[Acetyl]-" and "-[Amidated]".
+    if (begin < end && text_[begin] == '[') {
+      const char* close = static_cast<const char*>(std::memchr(text_ + begin, ']', end - begin));
+      const std::size_t stop = close == nullptr ? end : static_cast<std::size_t>(close - text_) + 1;
+      if (stop < end && text_[stop] == '-') {
+        if (!Modify(begin, stop - begin, 1)) return false;
+        five = std::string(text_ + begin, stop - begin);  // the N-terminus as written: [Acetyl]
+        begin = stop + 1;
+      }
+    }
+    if (end > begin + 2 && text_[end - 1] == ']') {
+      std::size_t open = end - 1;
+      while (open > begin && text_[open] != '[') --open;
+      if (open > begin && text_[open] == '[' && text_[open - 1] == '-') {
+        if (!Modify(open, end - open, 1)) return false;
+        three = std::string(text_ + open, end - open);  // the C-terminus as written: [Amidated]
+        end = open - 1;
+      }
+    }
+  }
+  if (protein) {
+    bool free_n = false, free_c = false;
+    if (StartsWith(begin, end, "H-")) {
+      free_n = true;
+      begin += 2;
+    } else if (StartsWith(begin, end, "Ac-")) {
+      five = "Ac";
+      begin += 3;
+    }
+    if (EndsWith(begin, end, "-OH")) {
+      free_c = true;
+      end -= 3;
+    } else if (EndsWith(begin, end, "-NH2")) {
+      three = "NH2";
+      end -= 4;
+    }
+    if (options.acetyl && free_n) {
+      Fail(begin - 2, 2, "the sequence starts with a free N-terminus (H-) but N-acetyl was asked for");
+      return false;
+    }
+    if (options.amide && free_c) {
+      Fail(end, 3, "the sequence ends with a free C-terminus (-OH) but C-amide was asked for");
+      return false;
+    }
+    if (options.acetyl) five = "Ac";
+    if (options.amide) three = "NH2";
+  } else {
+    // The ends' primes as an apostrophe or as the prime sign (U+2032).
+    if (StartsWith(begin, end, "5'-")) begin += 3;
+    if (StartsWith(begin, end, "5\xE2\x80\xB2-")) begin += 5;
+    if (EndsWith(begin, end, "-3'")) end -= 3;
+    if (EndsWith(begin, end, "-3\xE2\x80\xB2")) end -= 5;
+    if (begin < end && text_[begin] == 'p') {
+      five = "phosphate";
+      ++begin;
+    }
+    if (options.five_phosphate) five = "phosphate";
+  }
+  if (!Codes(begin, end)) return false;
+  ends_.emplace_back(five, three);
+  const std::string codes = chain_.sequence.substr(sequence_from);
+  chain_.chain_texts.push_back(protein ? five + "-" + codes + "-" + three
+                                       : "5'-" + std::string(five == "phosphate" ? "p" : "") + codes + "-3'");
+  return true;
+}
+
 Chain ChainReader::Run(const ChainOptions& options) {
   chain_.kind = kind_;
   if (kind_ != "protein" && kind_ != "dna" && kind_ != "rna") {
@@ -367,7 +542,6 @@ Chain ChainReader::Run(const ChainOptions& options) {
   }
   while (begin < end && Blank(text_[begin])) ++begin;
   while (end > begin && Blank(text_[end - 1])) --end;
-  std::string five = protein ? "H" : "OH", three = "OH";
   // ProForma's fixed modifications, "<[Carbamidomethyl]@C>": each residue
   // of the code given.
   std::vector<std::pair<std::size_t, std::size_t>> fixed;  // the bracket's place and the code's
@@ -402,74 +576,33 @@ Chain ChainReader::Run(const ChainOptions& options) {
       end = mark;
     }
   }
-  for (std::size_t k = begin; k + 1 < end; ++k) {
-    if (protein && text_[k] == '/') {
-      Fail(k, end - k,
-           text_[k + 1] == '/' ? "several chains (//) are not read yet: give each chain on its own"
-                               : "a charge state (/2) ends the sequence; adducts after it are not read yet");
+  // Several chains (ProForma's "//"), each with its own ends.
+  std::size_t from = begin;
+  for (std::size_t k = begin; k <= end; ++k) {
+    const bool last = k == end;
+    if (!last && !(protein && text_[k] == '/')) continue;
+    if (!last && (k + 1 >= end || text_[k + 1] != '/')) {
+      Fail(k, end - k, "a charge state (/2) ends the sequence; adducts after it are not read yet");
       return chain_;
     }
-  }
-  if (protein) {
-    // ProForma's terminal modifications: "[Acetyl]-" and "-[Amidated]".
-    if (begin < end && text_[begin] == '[') {
-      const char* close = static_cast<const char*>(std::memchr(text_ + begin, ']', end - begin));
-      const std::size_t stop = close == nullptr ? end : static_cast<std::size_t>(close - text_) + 1;
-      if (stop < end && text_[stop] == '-') {
-        if (!Modify(begin, stop - begin, 1)) return chain_;
-        five = std::string(text_ + begin, stop - begin);  // the N-terminus as written: [Acetyl]
-        begin = stop + 1;
-      }
-    }
-    if (end > begin + 2 && text_[end - 1] == ']') {
-      std::size_t open = end - 1;
-      while (open > begin && text_[open] != '[') --open;
-      if (open > begin && text_[open] == '[' && text_[open - 1] == '-') {
-        if (!Modify(open, end - open, 1)) return chain_;
-        three = std::string(text_ + open, end - open);  // the C-terminus as written: [Amidated]
-        end = open - 1;
-      }
-    }
-  }
-  if (protein) {
-    bool free_n = false, free_c = false;
-    if (StartsWith(begin, end, "H-")) {
-      free_n = true;
-      begin += 2;
-    } else if (StartsWith(begin, end, "Ac-")) {
-      five = "Ac";
-      begin += 3;
-    }
-    if (EndsWith(begin, end, "-OH")) {
-      free_c = true;
-      end -= 3;
-    } else if (EndsWith(begin, end, "-NH2")) {
-      three = "NH2";
-      end -= 4;
-    }
-    if (options.acetyl && free_n) {
-      Fail(begin - 2, 2, "the sequence starts with a free N-terminus (H-) but N-acetyl was asked for");
+    std::size_t b = from, e = k;
+    while (b < e && Blank(text_[b])) ++b;
+    while (e > b && Blank(text_[e - 1])) --e;
+    if (b == e && !last) {
+      Fail(k, 2, "a chain is missing before '//'");
       return chain_;
     }
-    if (options.amide && free_c) {
-      Fail(end, 3, "the sequence ends with a free C-terminus (-OH) but C-amide was asked for");
+    const std::size_t before = chain_.residues;
+    if (chain_.chains > 0) chain_.sequence += "//";
+    if (!OneChain(b, e, options)) return chain_;
+    if (chain_.residues == before && (k < end || chain_.chains > 0)) {
+      Fail(b == e ? from - 2 : b, b == e ? 2 : e - b, "a chain after '//' holds no residue");
       return chain_;
     }
-    if (options.acetyl) five = "Ac";
-    if (options.amide) three = "NH2";
-  } else {
-    // The ends' primes as an apostrophe or as the prime sign (U+2032).
-    if (StartsWith(begin, end, "5'-")) begin += 3;
-    if (StartsWith(begin, end, "5\xE2\x80\xB2-")) begin += 5;
-    if (EndsWith(begin, end, "-3'")) end -= 3;
-    if (EndsWith(begin, end, "-3\xE2\x80\xB2")) end -= 5;
-    if (begin < end && text_[begin] == 'p') {
-      five = "phosphate";
-      ++begin;
-    }
-    if (options.five_phosphate) five = "phosphate";
+    ++chain_.chains;
+    from = k + 2;
+    ++k;
   }
-  if (!Codes(begin, end)) return chain_;
   if (chain_.residues == 0) {
     Fail(0, 0, "the sequence holds no residue");
     return chain_;
@@ -492,38 +625,65 @@ Chain ChainReader::Run(const ChainOptions& options) {
     }
     for (const ElementShare& e : r.elements) counts[e.symbol] += e.atoms * static_cast<double>(n);
   }
-  if (protein) {
-    Add(counts, "H", 2);
-    Add(counts, "O", 1);
-    if (five == "Ac") {
-      Add(counts, "C", 2);
+  for (const auto& [five, three] : ends_) {
+    if (protein) {
       Add(counts, "H", 2);
       Add(counts, "O", 1);
+      if (five == "Ac") {
+        Add(counts, "C", 2);
+        Add(counts, "H", 2);
+        Add(counts, "O", 1);
+      }
+      if (three == "NH2") {
+        Add(counts, "N", 1);
+        Add(counts, "H", 1);
+        Add(counts, "O", -1);
+      }
+    } else {
+      // n residues joined by n - 1 phosphates: H2O - HPO3; a 5'-phosphate
+      // adds the one taken off.
+      Add(counts, "H", five == "phosphate" ? 2 : 1);
+      Add(counts, "O", five == "phosphate" ? 1 : -2);
+      if (five != "phosphate") Add(counts, "P", -1);
     }
-    if (three == "NH2") {
-      Add(counts, "N", 1);
-      Add(counts, "H", 1);
-      Add(counts, "O", -1);
+    chain_.five_end += (chain_.five_end.empty() ? "" : "//") + five;
+    chain_.three_end += (chain_.three_end.empty() ? "" : "//") + three;
+  }
+  if (protein) {
+    // Each cross-link: two cysteines, one of them naming it a disulfide.
+    long links = 0;
+    for (const auto& [label, sites] : links_) {
+      const Site& first = sites.front();
+      const bool named =
+          std::any_of(sites.begin(), sites.end(), [](const Site& x) { return !x.name.empty(); });
+      if (sites.size() != 2 || !named) {
+        Fail(first.at, first.n,
+             "the cross-link " + label + " has " + std::to_string(sites.size()) +
+                 (sites.size() == 1 ? " site" : " sites") + (named ? "" : ", none named") +
+                 ": a disulfide joins two cysteines, C[Disulfide#" + label + "]...C[#" + label + "]");
+        return chain_;
+      }
+      for (const Site& x : sites) {
+        if (x.residue->code != "C") {
+          Fail(x.at, x.n, "the disulfide " + label + " is on " + x.residue->code + ", not a cysteine (C)");
+          return chain_;
+        }
+      }
+      ++links;
     }
+    const long bridges = options.disulfides + links;
     std::size_t cysteines = 0;
     for (const auto& [residue, n] : counts_) {
       if (residue->code == "C") cysteines += n;
     }
-    if (static_cast<std::size_t>(options.disulfides) * 2 > cysteines) {
+    if (static_cast<std::size_t>(bridges) * 2 > cysteines) {
       Fail(0, 0,
-           std::to_string(options.disulfides) + " disulfide bridges need " +
-               std::to_string(options.disulfides * 2) + " cysteines; the sequence has " +
-               std::to_string(cysteines));
+           std::to_string(bridges) + " disulfide bridges need " + std::to_string(bridges * 2) +
+               " cysteines; the sequence has " + std::to_string(cysteines));
       return chain_;
     }
-    Add(counts, "H", -2.0 * static_cast<double>(options.disulfides));
-    chain_.disulfides = options.disulfides;
-  } else {
-    // n residues joined by n - 1 phosphates: H2O - HPO3; a 5'-phosphate
-    // adds the one taken off.
-    Add(counts, "H", five == "phosphate" ? 2 : 1);
-    Add(counts, "O", five == "phosphate" ? 1 : -2);
-    if (five != "phosphate") Add(counts, "P", -1);
+    Add(counts, "H", -2.0 * static_cast<double>(bridges));
+    chain_.disulfides = bridges;
   }
   for (const auto& [symbol, n] : modified_) counts[symbol] += n;
   std::vector<std::pair<std::string, double>> list;
@@ -538,8 +698,6 @@ Chain ChainReader::Run(const ChainOptions& options) {
   std::vector<HillEntry> entries;
   for (const auto& [symbol, n] : list) entries.push_back({symbol, symbol});
   for (std::size_t i : HillOrder(entries)) chain_.counts.push_back(list[i]);
-  chain_.five_end = five;
-  chain_.three_end = three;
   return chain_;
 }
 
@@ -564,8 +722,9 @@ std::string ProtonatedCounts(const Chain& chain, int charge,
 }
 
 std::string ChainText(const Chain& c) {
-  if (c.kind == "protein") return c.five_end + "-" + c.sequence + "-" + c.three_end;
-  return "5'-" + std::string(c.five_end == "phosphate" ? "p" : "") + c.sequence + "-3'";
+  std::string text;
+  for (const std::string& t : c.chain_texts) text += (text.empty() ? "" : "//") + t;
+  return text;
 }
 
 Chain ReadChain(const Context& context, const std::string& kind, const char* text, std::size_t length,

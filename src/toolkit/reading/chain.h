@@ -47,7 +47,13 @@ struct Chain {
   std::string sequence;  // the codes read, one-letter and [bracketed]
   std::size_t residues = 0;
   std::string five_end, three_end;  // "H"/"Ac" and "OH"/"NH2"; "OH"/"phosphate" and "OH"
-  long disulfides = 0;
+  long disulfides = 0;              // the option's and the cross-links' (C[Disulfide#XL1]...C[#XL1])
+  std::size_t chains = 0;           // chains joined by "//"
+  // Each chain as written with its ends ("H-GIVEQ-OH"), for ChainText.
+  std::vector<std::string> chain_texts;
+  // What the reading decided that the text does not say: a mass shift
+  // read as the modification of the table it matches.
+  std::vector<std::string> notes;
   int charge_state = 0;                                // ProForma's "/2": the ion [M+2H]2+ (0: none)
   std::string formula;                                 // the Hill formula
   std::vector<std::pair<std::string, double>> counts;  // its element counts, Hill order
@@ -60,7 +66,8 @@ std::string ProtonatedCounts(const Chain& chain, int charge,
                              std::vector<std::pair<std::string, double>>* counts);
 
 // The chain as written with its ends: "Ac-ACDE-NH2", "H-ACDE-OH",
-// "5'-pACGT-3'" (a 5'-phosphate), "5'-ACGT-3'".
+// "5'-pACGT-3'" (a 5'-phosphate), "5'-ACGT-3'"; several chains joined by
+// "//".
 std::string ChainText(const Chain& chain);
 
 // Reads `length` bytes of a `kind` ("protein", "dna" or "rna") sequence.

@@ -405,6 +405,8 @@ Reading ReadSequence(const Context& context, const char* text, std::size_t lengt
                                        chain.formula + " (" + std::to_string(chain.residues) +
                                        (chain.residues == 1 ? " residue)" : " residues)"),
                                    "", "", "", reader::kNaN}};
+  for (const std::string& note : chain.notes)
+    said.push_back({kNote, 0, length, "sequence", "", note, "", "", "", reader::kNaN});
   std::string formula = chain.formula + (parts ? SaltParts(context, text, close + 1, length, &said) : "");
   if (chain.charge_state != 0) {
     // ProForma's "/2": the ion [M+2H]2+, its protons added and charged.

@@ -253,6 +253,14 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
       {"<[Carbamidomethyl]@C>ACDKC", "C23H40N8O10S2"},
       {"ACDKC[Formula:C2H3NO]", "C21H37N7O9S2"},
       {"A[pS]G", "C8H16N3O8P"},  // the older bracketed code
+      // Mass shifts: the modification matched to the last decimal written (Oxidation +15.994915,
+      // Phospho +79.966331, Gln->pyro-Glu -17.026549; QPEP C20H31N5O8, less NH3).
+      {"EM[+15.9949]EVEES[+79.97]PEK", "C49H80N11O26PS"},
+      {"Q[-17.0265]PEP", "C20H28N4O8"},
+      // Human insulin, A and B chains with their three disulfides (C257H383N65O77S6, as published).
+      {"GIVEQC[Disulfide#XL1]C[MOD:00034#XL2]TSIC[#XL1]SLYQLENYC[Disulfide#XL3]N//"
+       "FVNQHLC[#XL2]GSHLVEALYLVC[#XL3]GERGFFYTPKT",
+       "C257H383N65O77S6"},
   };
   for (const auto& p : kProForma) {
     const Chain chain = ReadChain(*context, "protein", p.text, std::strlen(p.text), {});
@@ -260,9 +268,22 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
     EXPECT_EQ(chain.formula, p.formula) << p.text;
   }
   for (const char* bad :
-       {"EM[+15.9949]K", "EM[Foo]K", "PEPTIDE/0", "AB//CD", "<[Oxidation]M>AM", "G[Formula:H-9]"}) {
+       {"EM[+15.8]K", "[+42]-PEPTIDE", "EM[+1.2.3]K", "EM[Foo]K", "PEPTIDE/0", "AB//CD", "PEPTIDE//",
+        "<[Oxidation]M>AM", "G[Formula:H-9]", "AC[#XL1]D", "AC[Disulfide#XL1]DA[#XL1]", "AC[Disulfide#XL1]DC",
+        "C[Disulfide#XL1]C[#XL1]C[#XL1]", "AC[Foo#XL1]DC[#XL1]", "AC[Phospho#g1]"}) {
     EXPECT_NE(ReadChain(*context, "protein", bad, std::strlen(bad), {}).error, "") << bad;
   }
+  // A mass shift read as a modification says so; the chains keep their own ends.
+  const Chain shifted = ReadChain(*context, "protein", "EM[+15.9949]K", 13, {});
+  ASSERT_EQ(shifted.notes.size(), 1u);
+  EXPECT_NE(shifted.notes[0].find("Oxidation"), std::string::npos);
+  // GC + KC C14H25N5O4S2, two chains' H2O, N-acetyl on the first (C2H2O), C-amide on the second (HN, less
+  // O), one bridge (less H2).
+  const char* two_chains = "Ac-GC[Disulfide#XL1]//KC[#XL1]-NH2";
+  const Chain two = ReadChain(*context, "protein", two_chains, std::strlen(two_chains), {});
+  EXPECT_EQ(ChainText(two), "Ac-GC[Disulfide#XL1]-OH//H-KC[#XL1]-NH2");
+  EXPECT_EQ(two.formula, "C16H30N6O6S2");
+  EXPECT_EQ(two.disulfides, 1);
   // A charge state (/2): the ion [M+2H]2+, as --charge 2 gives it; in a formula the ion's own formula.
   const ChainMasses state = MassesOfChain(*context, "protein", "GGG/2", 5, {}, 0, "");
   EXPECT_EQ(state.ion, "[M+2H]2+");
