@@ -676,8 +676,9 @@ FORMIX_API char *formix_significant(double value, int digits, char *buffer, size
 #define FORMIX_QUANTITY_CONC 4      /* mol/L */
 #define FORMIX_QUANTITY_MASS_CONC 5 /* g/L */
 #define FORMIX_BENCH_FIGURES 3
-/* 1 when `text` is a unit the quantity grammar reads ("mM", "mg mL-1",
- * "% w/v"), else 0: a front may join a number and its unit given apart. */
+/* 1 when `text` is a unit the quantity grammar knows ("mM", "mg mL-1",
+ * "% w/v"; also one it refuses with its reason: "N"), else 0: a front may
+ * join a number and its unit given apart. */
 FORMIX_API int formix_is_unit(const char *text);
 FORMIX_API char *formix_quantity_text(double value, int kind, int figures, char *buffer, size_t size);
 

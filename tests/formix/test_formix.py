@@ -606,10 +606,11 @@ class Readme(unittest.TestCase):
     def test_tool_examples_print_what_the_reference_shows(self):
         import re
         import shlex
-        with open(os.path.join(ROOT, "docs", "tool.md"), encoding="utf-8") as f:
-            section = f.read()
-        examples = re.findall(r"```\n\$ (.*?)```", section, re.S)
-        self.assertGreater(len(examples), 6)
+        examples = []
+        for page in ("tool.md", "sequences.md", "solutions.md", "find.md"):
+            with open(os.path.join(ROOT, "docs", page), encoding="utf-8") as f:
+                examples += re.findall(r"```\n\$ (.*?)```", f.read(), re.S)
+        self.assertGreater(len(examples), 9)
         for example in examples:
             for command in re.split(r"^\$ ", example, flags=re.M):
                 line, _, shown = command.partition("\n")

@@ -271,7 +271,10 @@ std::string ReadMeasure(const std::string& given, const char* what, std::initial
          UnitsOf(kinds);
 }
 
-bool IsUnit(const std::string& unit) { return FindUnit(CanonicalUnit(Trim(unit))) != nullptr; }
+bool IsUnit(const std::string& unit) {
+  const std::string canonical = CanonicalUnit(Trim(unit));
+  return FindUnit(canonical) != nullptr || RefusedUnit(canonical) != nullptr;
+}
 
 std::string CheckDensity(const Measure& d) {
   constexpr double kLeastDensity = 50, kMostDensity = 25e3;  // g/L

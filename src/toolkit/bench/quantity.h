@@ -57,8 +57,8 @@ struct Measure {
 std::string ReadMeasure(const std::string& text, const char* what, std::initializer_list<Quantity> kinds,
                         Measure* m, const char* bare_unit = nullptr);
 
-// Whether `unit` is a unit the grammar reads, as typed ("mM", "mg mL-1",
-// "% w/v", "ml").
+// Whether `unit` is a unit the grammar knows, as typed ("mM", "mg mL-1",
+// "% w/v", "ml"; or one it refuses with its reason, "N").
 bool IsUnit(const std::string& unit);
 
 // "" for a density of a liquid or solid, 0.05 to 25 g/mL (the lightest

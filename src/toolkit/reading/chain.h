@@ -13,6 +13,13 @@
 // Anything else is an error at its position: an ambiguity code (B, X, N)
 // has no one formula.
 //
+// Protein sequences also take ProForma 2.0 (docs/sequences.md):
+// modifications in brackets after a residue, of the termini ([Acetyl]-,
+// -[Amidated]) and fixed (<[Carbamidomethyl]@C>), by name, UNIMOD
+// accession, formula or mass shift (matched to the table, with a note);
+// a charge state (/2); several chains joined by "//" with disulfide
+// cross-links (C[Disulfide#XL1]...C[#XL1]).
+//
 // The chain's formula is the sum of its residues' formulas plus its ends:
 // a peptide H2O (N-acetyl + C2H2O, C-amide + NH - O), each disulfide
 // bridge - H2; a strand H2O - HPO3 (a 5'-phosphate + HPO3).
