@@ -63,7 +63,7 @@ constexpr Unit kUnits[] = {
     {"%w/w", Quantity::kMassFraction, 0.01, true},
     {"% (w/w)", Quantity::kMassFraction, 0.01, true},
     {"%(w/w)", Quantity::kMassFraction, 0.01, true},
-    {"% v/v", Quantity::kVolumeFraction, 0.01},
+    {"% v/v", Quantity::kVolumeFraction, 0.01, false, true},
     {"%v/v", Quantity::kVolumeFraction, 0.01, true},
     {"% (v/v)", Quantity::kVolumeFraction, 0.01, true},
     {"%(v/v)", Quantity::kVolumeFraction, 0.01, true},

@@ -172,12 +172,14 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   x.solvent = solvent.empty() ? "water" : solvent;
   x.molar_mass = x.stock = x.stock_mass_conc = x.conc = x.mass_conc = x.density = kNaN;
   Measure c1, c2, v2, d;
-  x.error = ReadMeasure(
-      stock, "the stock concentration",
-      {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kMassFraction}, &c1);
+  x.error = ReadMeasure(stock, "the stock concentration",
+                        {Quantity::kAmountConcentration, Quantity::kMassConcentration,
+                         Quantity::kMassFraction, Quantity::kVolumeFraction},
+                        &c1);
   if (x.error.empty())
-    x.error = ReadMeasure(conc, "the concentration",
-                          {Quantity::kAmountConcentration, Quantity::kMassConcentration}, &c2);
+    x.error = ReadMeasure(
+        conc, "the concentration",
+        {Quantity::kAmountConcentration, Quantity::kMassConcentration, Quantity::kVolumeFraction}, &c2);
   if (x.error.empty()) x.error = ReadMeasure(volume, "the volume", {Quantity::kVolume}, &v2);
   if (x.error.empty() && !density.empty()) {
     x.error = ReadDensity(density, "the density", &d);
@@ -191,7 +193,30 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
     x.error = MolarMassOf(context, x.formula, &x.molar_mass);
     if (!x.error.empty()) return x;
   }
-  if (c1.kind == Quantity::kMassFraction) {
+  // A liquid by volume (% v/v: mL of the liquid in 100 mL): from stock to
+  // dilution in that kind needs nothing more; to or from another kind, the
+  // density of the pure liquid.
+  const bool by_volume = c1.kind == Quantity::kVolumeFraction && c2.kind == Quantity::kVolumeFraction;
+  const bool liquid_density = c1.kind == Quantity::kVolumeFraction || c2.kind == Quantity::kVolumeFraction;
+  if (!by_volume && (c1.kind == Quantity::kVolumeFraction || c2.kind == Quantity::kVolumeFraction)) {
+    if (c1.kind == Quantity::kMassFraction) {
+      x.error =
+          "a stock in % w/w diluted to % v/v needs two densities (the stock's and the pure liquid's): "
+          "give the dilution in M or g/L";
+      return x;
+    }
+    if (std::isnan(x.density)) {
+      x.error =
+          "a volume fraction (% v/v) converts to a mass or molarity with the density of the pure liquid "
+          "(--density 0.789 g/mL for ethanol)";
+      return x;
+    }
+    for (Measure* c : {&c1, &c2}) {
+      if (c->kind != Quantity::kVolumeFraction) continue;
+      c->kind = Quantity::kMassConcentration;
+      c->value *= x.density;  // g of the liquid per L
+    }
+  } else if (c1.kind == Quantity::kMassFraction) {
     if (std::isnan(x.density)) {
       x.error = "a stock in % w/w needs its density (such as 1.18 g/mL)";
       return x;
@@ -202,8 +227,8 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
     }
     c1.value *= x.density;  // g per L of stock
     c1.kind = Quantity::kMassConcentration;
-  } else if (!density.empty()) {
-    x.error = "a density is needed only for a stock in % w/w";
+  } else if (!density.empty() && !by_volume) {
+    x.error = "a density is needed only for a stock in % w/w or a volume fraction (% v/v)";
     return x;
   }
   if (c1.kind != c2.kind && std::isnan(x.molar_mass)) {
@@ -228,6 +253,12 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
   x.stock_mass_conc = amount ? c1.value * x.molar_mass : c1.value;
   x.conc = amount ? target : target / x.molar_mass;
   x.mass_conc = amount ? target * x.molar_mass : target;
+  if (by_volume) {  // masses only with the pure liquid's density
+    x.stock_mass_conc = c1.value * x.density;
+    x.mass_conc = target * x.density;
+    x.stock = x.stock_mass_conc / x.molar_mass;
+    x.conc = x.mass_conc / x.molar_mass;
+  }
   if (!Usable(x.stock_volume)) {
     x.error = "the numbers are out of range: the result would not be a finite positive number";
     return x;
@@ -238,11 +269,15 @@ Dilution MakeDilution(const Context& context, const std::string& formula, const 
     return x;
   }
   std::string what = "of the " + c1.text + " stock";
-  if (!std::isnan(x.density)) what += " (" + PlainText(x.density / 1e3) + " g/mL)";
+  if (!std::isnan(x.density) && !liquid_density) what += " (" + PlainText(x.density / 1e3) + " g/mL)";
   if (!x.formula.empty()) what += " of " + x.formula;
+  if (!std::isnan(x.density) && liquid_density)
+    what += " (the pure liquid " + PlainText(x.density / 1e3) + " g/mL)";
   x.line = "Dilute " + VolumeText(x.stock_volume) + " " + what + " with " +
            (x.solvent_volume > 0 ? VolumeText(x.solvent_volume) + " of " : "no ") + x.solvent + " to " +
-           VolumeText(x.volume) + " (" + ConcText(x.conc, x.mass_conc) + ").";
+           VolumeText(x.volume) + " (" +
+           (by_volume ? QuantityText(target, Quantity::kVolumeFraction, 4) : ConcText(x.conc, x.mass_conc)) +
+           ").";
   return x;
 }
 

@@ -212,6 +212,7 @@ TEST(Solution, Dilutions) {
   ASSERT_TRUE(context);
   const double m_hcl = AtomsByHand(*context, "H1 Cl1");
   const double m_nacl = AtomsByHand(*context, "Na1 Cl1");
+  const double m_ethanol = AtomsByHand(*context, "C2 H6 O1");
   const struct {
     const char *formula, *stock, *conc, *volume, *density;
     double stock_litres;
@@ -222,6 +223,10 @@ TEST(Solution, Dilutions) {
       {"NaCl", "5 M", "9 g/L", "1 L", "", 9 / m_nacl / 5},
       {"NaCl", "100 mg/mL", "154 mM", "1 L", "", 0.154 * m_nacl / 100},
       {"HCl", "37 % w/w", "1 M", "500 mL", "1.18 g/mL", 0.5 * m_hcl / (0.37 * 1180)},
+      // Volume fractions: between themselves by ratio; to and from molarity with the pure liquid's density.
+      {"", "96 % v/v", "70 % v/v", "100 mL", "", 0.1 * 70 / 96},
+      {"C2H6O", "96 % v/v", "1 M", "100 mL", "0.789 g/mL", 0.1 * m_ethanol / (0.96 * 789)},
+      {"C2H6O", "1 M", "5 % v/v", "100 mL", "0.789 g/mL", 0.1 * 0.05 * 789 / m_ethanol},
   };
   for (const auto& c : cases) {
     const Dilution d = MakeDilution(*context, c.formula, c.stock, c.conc, c.volume, c.density, "");
@@ -231,6 +236,8 @@ TEST(Solution, Dilutions) {
   }
   EXPECT_EQ(MakeDilution(*context, "", "12 M", "1 M", "500 mL", "", "").line,
             "Dilute 41.67 mL of the 12 M stock with 458.3 mL of water to 500.0 mL (1.000 M).");
+  EXPECT_EQ(MakeDilution(*context, "", "96 % v/v", "70 % v/v", "100 mL", "", "").line,
+            "Dilute 72.92 mL of the 96 % v/v stock with 27.08 mL of water to 100.0 mL (70.00 % v/v).");
 
   const struct {
     const char *formula, *stock, *conc, *volume, *density;
@@ -248,6 +255,9 @@ TEST(Solution, Dilutions) {
       {"", "1 M", "1e-300 M", "1 L", "", "give volumes from 1 pL to 1000 m3"},
       {"", "1 M", "0.5 M", "1e7 L", "", "give volumes from 1 pL to 1000 m3"},
       {"HCl", "37 % w/w", "1 M", "1 L", "5 ppm", "no density of a liquid or solid"},
+      {"C2H6O", "96 % v/v", "1 M", "1 L", "", "density of the pure liquid"},
+      {"C2H6O", "40 % w/w", "10 % v/v", "1 L", "0.94 g/mL", "needs two densities"},
+      {"", "50 % v/v", "70 % v/v", "1 L", "", "stronger than its stock"},
   };
   for (const auto& b : bad) {
     const Dilution d = MakeDilution(*context, b.formula, b.stock, b.conc, b.volume, b.density, "");
