@@ -269,7 +269,7 @@ TEST(Sequence, IonsAndTheNotationInFormulas) {
   }
   for (const char* bad :
        {"EM[+15.8]K", "[+42]-PEPTIDE", "EM[+1.2.3]K", "EM[Foo]K", "PEPTIDE/0", "AB//CD", "PEPTIDE//",
-        "<[Oxidation]M>AM", "G[Formula:H-9]", "AC[#XL1]D", "AC[Disulfide#XL1]DA[#XL1]", "AC[Disulfide#XL1]DC",
+        "<[Oxidation]M>AM", "G[Formula:H-9]", "AC[#XL1]D", "CC[Disulfide#XL1]DA[#XL1]", "AC[Disulfide#XL1]DC",
         "C[Disulfide#XL1]C[#XL1]C[#XL1]", "AC[Foo#XL1]DC[#XL1]", "AC[Phospho#g1]"}) {
     EXPECT_NE(ReadChain(*context, "protein", bad, std::strlen(bad), {}).error, "") << bad;
   }
