@@ -400,6 +400,10 @@ typedef struct formix_find formix_find;
 #define FORMIX_FIND_RADICAL 2
 #define FORMIX_FIND_EXPLAIN 4
 #define FORMIX_FIND_CALCULATED 8
+/* The element-ratio limits of the rules: the Seven Golden Rules' common
+ * ranges, or none, instead of their extended ranges (docs/find.md). */
+#define FORMIX_FIND_COMMON_RATIOS 16
+#define FORMIX_FIND_NO_RATIOS 32
 
 /* Every formula whose monoisotopic m/z lies within a tolerance of a found
  * `mz`, within element ranges (`elements`: "C0-60H0-120N0-10O0-20S0-4",

@@ -92,6 +92,7 @@ function makeApi(m) {
   // Formulas from an accurate mass (the tool's "find" JSON): options adduct
   // ("[M+H]+": the candidates are M) or charge (1, -2 or '2+': the
   // candidate is the ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
+  // ratios ('extended', 'common' or 'none': the rules' element ratios),
   // radical, explain, peaks ([[mz, intensity], ...] or "mz:i,mz:i"),
   // resolvingPower, limit, source ("ESI"); formula (the formula meant) or
   // pick (a candidate's number, 1-based) for the HRMS line, which is given
@@ -144,7 +145,14 @@ function makeApi(m) {
     }
     const peaks = Array.isArray(options.peaks) ? options.peaks.map(([p, i]) => `${Number(p)}:${Number(i)}`).join(',')
       : options.peaks;
-    const flags = (options.rules === false ? 1 : 0) | (options.radical ? 2 : 0) | (options.explain ? 4 : 0);
+    // FORMIX_FIND_COMMON_RATIOS and FORMIX_FIND_NO_RATIOS
+    const ratioFlags = { extended: 0, common: 16, none: 32 };
+    const ratios = options.ratios ?? 'extended';
+    if (!Object.hasOwn(ratioFlags, ratios)) {
+      throw new RangeError("formix: ratios must be 'extended', 'common' or 'none'");
+    }
+    const flags = (options.rules === false ? 1 : 0) | (options.radical ? 2 : 0) | (options.explain ? 4 : 0)
+      | ratioFlags[ratios];
     if (options.formula !== undefined && options.pick !== undefined) {
       throw new RangeError('formix: give formula or pick, not both');
     }

@@ -322,6 +322,8 @@ export interface FoundFormulas {
   elements: ElementRange[];
   /** find: whether the chemical rules were applied. */
   rules: boolean;
+  /** find: the element-ratio limits of the chemical rules (the Seven Golden Rules' extended or common ranges, or none). */
+  ratios: "extended" | "common" | "none";
   /** find: the ion is odd-electron. */
   radical: boolean;
   /** find: formulas within the tolerance. */

@@ -34,6 +34,7 @@ export function exactMasses(formula: string, options?: { adducts?: string; found
  * its own charge, or a neutral mass; held to the chemical rules; scored against found peaks. */
 export function findFormulas(mz: number, options?: {
   adduct?: string; charge?: number | string; ppm?: number; mda?: number; elements?: string; rules?: boolean;
+  ratios?: 'extended' | 'common' | 'none';
   radical?: boolean; explain?: boolean; peaks?: [number, number][] | string; resolvingPower?: number;
   limit?: number; source?: string; formula?: string; pick?: number;
 }): FoundFormulas;

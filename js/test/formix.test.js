@@ -112,6 +112,13 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   const meant = formix.findFormulas(328.1911, { adduct: '[M+H]+', formula: 'C20H25NO3' });
   assert.deepEqual([meant.hrms, meant.candidates[meant.given - 1].hill], [found.hrms, 'C20H25NO3']);
   assert.equal(formix.findFormulas(328.1911, { adduct: '[M+H]+', pick: 2 }).given, 2);
+  // Glyphosate [M-H]- (168.00673 by hand in the Python tests): P/C 0.33, past the common ratios' 0.3.
+  const glyphosate = { adduct: '[M-H]-', elements: 'C0-5H0-12N0-2O0-6P0-2' };
+  assert.ok(formix.findFormulas(168.00673, glyphosate).candidates.some((c) => c.hill === 'C3H8NO5P'));
+  const common = formix.findFormulas(168.00673, { ...glyphosate, ratios: 'common' });
+  assert.equal(common.ratios, 'common');
+  assert.ok(!common.candidates.some((c) => c.hill === 'C3H8NO5P'));
+  assert.throws(() => formix.findFormulas(168.00673, { ratios: 'strict' }), RangeError);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
   // A charge as text is read by the toolkit's one grammar, and written back by its one writer.
   assert.throws(() => formix.findFormulas(328.1911, { charge: '2x' }), /a charge is a whole number from 1 to 100/);

@@ -593,6 +593,9 @@ class FoundFormulas:
     elements: List[ElementRange]
     #: find: whether the chemical rules were applied.
     rules: bool
+    #: find: the element-ratio limits of the chemical rules (the Seven Golden Rules' extended or common
+    #: ranges, or none).
+    ratios: str
     #: find: the ion is odd-electron.
     radical: bool
     #: find: formulas within the tolerance.
@@ -639,6 +642,7 @@ class FoundFormulas:
             d["window"],
             [ElementRange.from_json(x) for x in d["elements"]],
             d["rules"],
+            d["ratios"],
             d["radical"],
             int(d["within"]),
             int(d["passed"]),

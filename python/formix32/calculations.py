@@ -200,7 +200,7 @@ def _charge(charge: Union[None, int, str]) -> Optional[int]:
 
 def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, int, str] = None,
                   ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
-                  rules: bool = True, radical: bool = False, explain: bool = False,
+                  rules: bool = True, radical: bool = False, explain: bool = False, ratios: str = "extended",
                   peaks: Optional[Sequence[Tuple[float, float]]] = None, resolution: Optional[float] = None,
                   limit: Optional[int] = None, source: str = "ESI", formula: Optional[str] = None,
                   pick: Optional[int] = None) -> FoundFormulas:
@@ -208,7 +208,8 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
     as an ``adduct`` ion of M, an ion of ``charge`` of its own, or with
     neither a neutral mass; within element ranges (``elements``, such as
     "C0-30H0-60N0-5O0-10"; None: the organic default), held to the chemical
-    rules unless ``rules`` is False, scored against found isotope ``peaks``
+    rules unless ``rules`` is False (their element ratios: ``ratios``
+    "extended", "common" or "none"), scored against found isotope ``peaks``
     ((m/z, intensity) pairs) when given (docs/find.md).  The HRMS line
     (``hrms``) is that of the ``formula`` meant (marked by ``given``), of
     candidate ``pick`` (1-based), or of the only candidate left; never of
@@ -230,7 +231,10 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
         peak_text = _text(peaks, "peaks")
     elif peaks is not None:
         peak_text = ",".join(f"{float(m)!r}:{float(i)!r}" for m, i in peaks).encode()
-    flags = (0 if rules else 1) | (2 if radical else 0) | (4 if explain else 0)
+    ratio_flags = {"extended": 0, "common": 16, "none": 32}  # FORMIX_FIND_COMMON_RATIOS, _NO_RATIOS
+    if ratios not in ratio_flags:
+        raise ValueError("ratios must be 'extended', 'common' or 'none'")
+    flags = (0 if rules else 1) | (2 if radical else 0) | (4 if explain else 0) | ratio_flags[ratios]
     context = _context()
     handle = _lib.formix_find_formulas(context._handle, float(mz),
                                        _text(adduct, "adduct") if adduct is not None else None, charge or 0,

@@ -169,6 +169,14 @@ class Calculations(unittest.TestCase):
         meant = formix32.find_formulas(198.94002, adduct="[M-H]-", formula="C7H5BrO2")
         self.assertTrue(meant.hrms.startswith("HRMS (ESI) m/z: [M - H]- Calcd for C7H4BrO2 198.9400"), meant.hrms)
         self.assertEqual(meant.candidates[meant.given - 1].hill, "C7H5BrO2")
+        # Glyphosate [M-H]-: 3 x 12 + 8 x 1.00782503 + 14.00307401 + 5 x 15.99491462 + 30.97376199 - 1.00727646
+        # = 168.00673; P/C 0.33 is within the extended ratios, past the common ones.
+        glyphosate = dict(adduct="[M-H]-", elements="C0-5H0-12N0-2O0-6P0-2")
+        self.assertIn("C3H8NO5P", [c.hill for c in formix32.find_formulas(168.00673, **glyphosate).candidates])
+        common = formix32.find_formulas(168.00673, ratios="common", **glyphosate)
+        self.assertEqual(common.ratios, "common")
+        self.assertNotIn("C3H8NO5P", [c.hill for c in common.candidates])
+        self.assertRaises(ValueError, formix32.find_formulas, 168.00673, ratios="strict")
         picked = formix32.find_formulas(198.94002, adduct="[M-H]-", pick=2)
         self.assertEqual((picked.hrms, picked.chosen), (picked.candidates[1].hrms, picked.candidates[1].hill))
         for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),

@@ -64,8 +64,17 @@ void CommandFind(Session& s) {
   const std::size_t limit = o.limit ? Count(*o.limit, "--limit") : 0;
   const std::string adduct = o.adducts.empty() ? "" : o.adducts[0];
   const int charge = o.charge ? ChargeOption(*o.charge) : 0;
+  int ratios = 0;
+  if (o.ratios && *o.ratios == "common") {
+    ratios = FORMIX_FIND_COMMON_RATIOS;
+  } else if (o.ratios && *o.ratios == "none") {
+    ratios = FORMIX_FIND_NO_RATIOS;
+  } else if (o.ratios && *o.ratios != "extended") {
+    throw UsageError{"--ratios takes extended, common or none"};
+  }
   const int flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
-                    (o.explain ? FORMIX_FIND_EXPLAIN : 0) | (calculated ? FORMIX_FIND_CALCULATED : 0);
+                    (o.explain ? FORMIX_FIND_EXPLAIN : 0) | (calculated ? FORMIX_FIND_CALCULATED : 0) |
+                    ratios;
   std::unique_ptr<formix_find, decltype(&formix_find_free)> f(
       formix_find_formulas(s.context, mz, adduct.empty() ? nullptr : adduct.c_str(), charge, ppm, mda,
                            o.elements ? o.elements->c_str() : nullptr, o.peaks ? o.peaks->c_str() : nullptr,

@@ -111,6 +111,8 @@ inline const OptionRow kOptionTable[] = {
      FORMIX_DEFAULT_FIND_ELEMENTS, V{&Options::elements}, nullptr, nullptr},
     {"--no-rules", "", "find", "list every formula, not only those the chemical rules keep", kNone, nullptr,
      nullptr, nullptr, F{&Options::no_rules}},
+    {"--ratios", "SET", "find", "the element-ratio limits: extended, common or none", kNone, "extended",
+     V{&Options::ratios}, nullptr, nullptr},
     {"--radical", "", "find", "the ion is odd-electron (EI: M+.)", kNone, nullptr, nullptr, nullptr,
      F{&Options::radical}},
     {"--explain", "", "find", "list the formulas a rule removed too, naming the rule", kNone, nullptr,

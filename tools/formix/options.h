@@ -24,7 +24,7 @@ struct Options {
   std::vector<std::string> adducts;                            // ms
   std::optional<std::string> ppm, source;                      // ms
   std::optional<std::string> charge, mda, peaks, limit;        // find
-  std::optional<std::string> formula, pick;                    // find
+  std::optional<std::string> formula, pick, ratios;            // find
   bool no_rules = false, radical = false, explain = false;     // find
   std::optional<std::string> resolution, threshold, plot;      // pattern
   bool fine = false;                                           // pattern

@@ -489,6 +489,9 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
     q.rules = (flags & FORMIX_FIND_NO_RULES) == 0;
     q.radical = (flags & FORMIX_FIND_RADICAL) != 0;
     q.explain = (flags & FORMIX_FIND_EXPLAIN) != 0;
+    q.ratios = (flags & FORMIX_FIND_NO_RATIOS) != 0       ? formix::toolkit::RatioSet::kNone
+               : (flags & FORMIX_FIND_COMMON_RATIOS) != 0 ? formix::toolkit::RatioSet::kCommon
+                                                          : formix::toolkit::RatioSet::kExtended;
     q.calculated = (flags & FORMIX_FIND_CALCULATED) != 0;
     if (!std::isnan(resolving_power)) q.resolving_power = resolving_power;
     if (limit != 0) q.limit = limit;

@@ -368,7 +368,8 @@ void WriteFind(JsonWriter& json, const FindResult& r, const FindQuery& q) {
     json.Open('{').Key("symbol").String(e.symbol).Key("mass").Number(e.mass);
     json.Key("least").Integer(e.least).Key("most").Integer(e.most).Close();
   }
-  json.Close().Key("rules").Bool(q.rules).Key("radical").Bool(q.radical);
+  json.Close().Key("rules").Bool(q.rules).Key("ratios").String(RatioSetName(q.ratios));
+  json.Key("radical").Bool(q.radical);
   json.Key("within").Integer(static_cast<long long>(r.within));
   json.Key("passed").Integer(static_cast<long long>(r.passed));
   json.Key("unlisted").Integer(static_cast<long long>(r.unlisted));

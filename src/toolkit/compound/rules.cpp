@@ -12,23 +12,47 @@ namespace formix::toolkit {
 
 namespace {
 
-// The element ratios to carbon of the Seven Golden Rules.
+// The element ratios to carbon of the Seven Golden Rules (rule 4): the
+// extended ranges (99.99 % of the compounds the rules were drawn from)
+// and the common ones (99.7 %).
 struct Ratio {
   const char *element, *rule;
-  double least, most;
+  double least, most;                // extended
+  double common_least, common_most;  // common
 };
-constexpr Ratio kRatios[] = {{"H", "h/c", 0.1, 6.0}, {"N", "n/c", 0.0, 4.0},   {"O", "o/c", 0.0, 3.0},
-                             {"P", "p/c", 0.0, 2.0}, {"S", "s/c", 0.0, 3.0},   {"Si", "si/c", 0.0, 1.0},
-                             {"F", "f/c", 0.0, 6.0}, {"Cl", "cl/c", 0.0, 2.0}, {"Br", "br/c", 0.0, 2.0}};
+constexpr Ratio kRatios[] = {
+    {"H", "h/c", 0.1, 6.0, 0.2, 3.1}, {"N", "n/c", 0.0, 4.0, 0.0, 1.3},   {"O", "o/c", 0.0, 3.0, 0.0, 1.2},
+    {"P", "p/c", 0.0, 2.0, 0.0, 0.3}, {"S", "s/c", 0.0, 3.0, 0.0, 0.8},   {"Si", "si/c", 0.0, 1.0, 0.0, 0.5},
+    {"F", "f/c", 0.0, 6.0, 0.0, 1.5}, {"Cl", "cl/c", 0.0, 2.0, 0.0, 0.8}, {"Br", "br/c", 0.0, 2.0, 0.0, 0.8}};
 constexpr std::size_t kRatioCount = sizeof kRatios / sizeof kRatios[0];
+enum RatioIndex { kH, kN, kO, kP, kS, kSi, kF, kCl, kBr };
+// The elements whose atoms stand where hydrogens would (for the floor of
+// h/c), and whether an element is a halogen.
+bool Halogen(std::string_view e) { return e == "F" || e == "Cl" || e == "Br" || e == "I"; }
 
 }  // namespace
 
-ChemicalRules::ChemicalRules(const std::vector<std::string>& symbols) {
+const char* RatioSetName(RatioSet set) {
+  return set == RatioSet::kCommon ? "common" : set == RatioSet::kNone ? "none" : "extended";
+}
+
+bool ReadRatioSet(const std::string& name, RatioSet* set) {
+  for (RatioSet s : {RatioSet::kExtended, RatioSet::kCommon, RatioSet::kNone}) {
+    if (name == RatioSetName(s)) {
+      *set = s;
+      return true;
+    }
+  }
+  return false;
+}
+
+ChemicalRules::ChemicalRules(const std::vector<std::string>& symbols, RatioSet ratios) : ratios_(ratios) {
   for (const std::string& s : symbols) {
     const std::string_view e = LabelledElement(s);
     valence_.push_back(Valence(s));
     carbon_.push_back(e == "C");
+    halogen_.push_back(Halogen(e));
+    nitrogen_.push_back(e == "N");
     int ratio = -1;
     for (std::size_t r = 0; r < kRatioCount; ++r) {
       if (e == kRatios[r].element) ratio = static_cast<int>(r);
@@ -62,7 +86,7 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
   };
   // One pass over the counts for every rule.
   bool known = true;
-  long valences = 0, atoms = 0, w = 0, carbon = 0;
+  long valences = 0, atoms = 0, w = 0, carbon = 0, halogens = 0, nitrogen = 0;
   int largest = 0;
   long per_ratio[kRatioCount] = {};
   bool present[kRatioCount] = {};
@@ -78,6 +102,8 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
     atoms += n;
     if (n > 0) largest = std::max(largest, v);
     if (carbon_[i]) carbon += n;
+    if (halogen_[i]) halogens += n;
+    if (nitrogen_[i]) nitrogen += n;
     if (ratio_[i] >= 0) {
       per_ratio[ratio_[i]] += n;
       present[ratio_[i]] = true;
@@ -94,19 +120,35 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
       if (check("senior", valences < 2 * largest || valences < 2 * (atoms - 1))) return broken;
     }
   }
-  if (carbon > 0) {
+  if (carbon > 0 && ratios_ != RatioSet::kNone) {
+    const bool common = ratios_ == RatioSet::kCommon;
+    // Where the limits remove real compounds, the atoms counted:
+    // halogens stand where hydrogens would, so the lower limit of h/c
+    // counts both (CCl4, C6Cl6, C8F18); a halogen's own limit does not
+    // remove a formula whose hydrogens and halogens a saturated skeleton
+    // of its carbons and nitrogens holds (CHCl3, CHBr3, C2Cl6); the three
+    // oxygens of each phosphonate or sulfonate group are not counted in
+    // o/c (etidronic acid, foscarnet).
+    const bool saturated = per_ratio[kH] + halogens <= 2 * carbon + nitrogen + 2;
     for (std::size_t r = 0; r < kRatioCount; ++r) {
-      // H/C has a floor: it applies whether or not H is searched for.
-      if (!present[r] && r != 0) continue;
-      const double ratio = static_cast<double>(per_ratio[r]) / static_cast<double>(carbon);
-      if (check(kRatios[r].rule, ratio < kRatios[r].least || ratio > kRatios[r].most)) return broken;
+      // H/C has a lower limit: it applies whether or not H is searched for.
+      if (!present[r] && r != kH) continue;
+      long n = per_ratio[r];
+      if (r == kO) n = std::max(0L, n - 3 * (per_ratio[kP] + per_ratio[kS]));
+      const double ratio = static_cast<double>(n) / static_cast<double>(carbon);
+      const double least = common ? kRatios[r].common_least : kRatios[r].least;
+      const double most = common ? kRatios[r].common_most : kRatios[r].most;
+      bool fails = ratio > most;
+      if (r == kH) fails = fails || static_cast<double>(n + halogens) / static_cast<double>(carbon) < least;
+      if ((r == kF || r == kCl || r == kBr) && saturated) fails = false;
+      if (check(kRatios[r].rule, fails)) return broken;
     }
   }
   return broken;
 }
 
 double Dbe(const std::vector<std::string>& symbols, const std::vector<int>& counts) {
-  return ChemicalRules(symbols).Dbe(counts.data());
+  return ChemicalRules(symbols, RatioSet::kExtended).Dbe(counts.data());
 }
 
 double ReadingDbe(const Reading& reading) {
@@ -118,7 +160,7 @@ double ReadingDbe(const Reading& reading) {
     symbols.push_back(e.symbol);
     counts.push_back(static_cast<int>(e.atoms));
   }
-  const ChemicalRules rules(symbols);
+  const ChemicalRules rules(symbols, RatioSet::kExtended);
   if (!reading.has_value || symbols.empty() || !rules.ValencesKnown(counts.data())) {
     return std::numeric_limits<double>::quiet_NaN();
   }
@@ -126,8 +168,8 @@ double ReadingDbe(const Reading& reading) {
 }
 
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
-                       bool radical) {
-  return ChemicalRules(symbols).Broken(counts.data(), charge, radical, nullptr);
+                       bool radical, RatioSet ratios) {
+  return ChemicalRules(symbols, ratios).Broken(counts.data(), charge, radical, nullptr);
 }
 
 }  // namespace formix::toolkit

@@ -12,11 +12,17 @@
 
 namespace formix::toolkit {
 
+// The element-ratio limits: the Seven Golden Rules' extended ranges (the
+// default), their common ranges, or none.
+enum class RatioSet { kExtended, kCommon, kNone };
+const char* RatioSetName(RatioSet set);  // "extended", "common", "none"
+bool ReadRatioSet(const std::string& name, RatioSet* set);
+
 // The rules of a list of symbols, prepared once for many count vectors
 // (the counts in the symbols' order).
 class ChemicalRules {
  public:
-  explicit ChemicalRules(const std::vector<std::string>& symbols);
+  ChemicalRules(const std::vector<std::string>& symbols, RatioSet ratios);
   double Dbe(const int* counts) const;
   bool ValencesKnown(const int* counts) const;
   // The first rule broken ("" for none: BrokenRule); with `checked`,
@@ -24,8 +30,9 @@ class ChemicalRules {
   const char* Broken(const int* counts, int charge, bool radical, std::vector<std::string>* checked) const;
 
  private:
+  RatioSet ratios_;
   std::vector<int> valence_;
-  std::vector<bool> carbon_;
+  std::vector<bool> carbon_, halogen_, nitrogen_;
   std::vector<int> ratio_;  // the ratio to carbon an element counts in, -1 for none
 };
 
@@ -50,14 +57,21 @@ double ReadingDbe(const Reading& reading);
 // closed-shell molecule "lewis" (the sum of valences is even) and
 // "senior" (the sum of valences at least twice the largest valence, and
 // at least twice the atoms less one).  With carbon, the element ratios of
-// the Seven Golden Rules (Kind and Fiehn, BMC Bioinformatics 2007), in
-// their extended ranges (99.99 % of known compounds: the common ranges,
-// 99.7 %, remove real ones such as glyphosate, P/C 0.33): "h/c" (0.1 to
-// 6), "n/c" (at most 4), "o/c" (3), "p/c" (2), "s/c" (3), "si/c" (1),
-// "f/c" (6), "cl/c" (2), "br/c" (2).  `radical`: the species is an
-// odd-electron ion (EI).  Returns the first rule broken, or "" for none.
+// the Seven Golden Rules (Kind and Fiehn, BMC Bioinformatics 2007), by
+// default in their extended ranges (99.99 % of known compounds): "h/c"
+// (0.1 to 6), "n/c" (at most 4), "o/c" (3), "p/c" (2), "s/c" (3), "si/c"
+// (1), "f/c" (6), "cl/c" (2), "br/c" (2); or the common ranges (99.7 %:
+// h/c 0.2 to 3.1, n/c 1.3, o/c 1.2, p/c 0.3, s/c 0.8, si/c 0.5, f/c 1.5,
+// cl/c 0.8, br/c 0.8), which remove real compounds such as glyphosate
+// (P/C 0.33); or none.  Under either, a floor keeps the classes the ratios
+// were not drawn for: the lower limit of h/c counts hydrogens and halogens
+// (CCl4, C6Cl6, perfluoroalkanes); a halogen's limit does not apply where
+// the hydrogens and halogens are at most 2 C + N + 2 (CHCl3, CHBr3); o/c
+// leaves out three oxygens of each P and S (phosphonates, sulfonates:
+// etidronic acid).  `radical`: the species is an odd-electron ion (EI).
+// Returns the first rule broken, or "" for none.
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
-                       bool radical);
+                       bool radical, RatioSet ratios = RatioSet::kExtended);
 
 }  // namespace formix::toolkit
 

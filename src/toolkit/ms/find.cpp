@@ -337,7 +337,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   // The rules over the search's order (the elements heaviest first).
   std::vector<std::string> sorted_symbols;
   for (const ElementRange& r : sorted) sorted_symbols.push_back(r.symbol);
-  const ChemicalRules rules(sorted_symbols);
+  const ChemicalRules rules(sorted_symbols, q.ratios);
   std::vector<std::pair<const char*, std::size_t>> removed;  // by rule
   auto count_removed = [&](const char* rule, std::size_t n) {
     std::size_t r = 0;

@@ -102,8 +102,8 @@ TEST(FindRules, DbeAndTheRulesByHand) {
       {{1, 5, 0, 0, 0}, 0, false, -0.5, "dbe"},    // CH5
       {{2, 8, 1, 0, 0}, 0, false, -0.5, "dbe"},    // more H than valences allow
       {{6, 5, 0, 0, 1}, 0, false, 4.0, ""},        // chlorobenzene
-      {{1, 0, 0, 0, 4}, 0, false, 0.0, "h/c"},     // CCl4: no H, H/C 0 (the rules are for organic compounds)
-      {{2, 1, 0, 0, 5}, 0, false, 0.0, "cl/c"},    // C2HCl5: Cl/C 2.5, past 2
+      {{1, 0, 0, 0, 4}, 0, false, 0.0, ""},        // CCl4: its chlorines stand where hydrogens would
+      {{2, 1, 0, 0, 5}, 0, false, 0.0, ""},        // pentachloroethane: Cl/C 2.5, but saturated
       {{1, 4, 3, 0, 0}, 0, false, 1.5, "dbe"},     // CH4N3: odd electrons
       {{1, 2, 2, 0, 0}, 0, false, 2.0, ""},        // diazomethane CH2N2: N/C 2
       {{1, 3, 5, 0, 0}, 0, false, 3.0, "n/c"},     // CH3N5: N/C 5, past 4
@@ -128,6 +128,8 @@ TEST(FindRules, DbeAndTheRulesByHand) {
       {{"C", "H", "N"}, {1, 7, 3}, 0.0, "h/c"},  // CH7N3: H/C 7
       {{"C", "O"}, {1, 2}, 2.0, "h/c"},          // CO2, no H searched: the H/C floor holds all the same
       {{"C", "H", "O"}, {1, 0, 2}, 2.0, "h/c"},  // CO2 where H was searched: H/C 0, below 0.1
+      // CP2Cl6: 6 chlorines, more than CH4's skeleton holds (P adds valences): Cl/C 6, past 2.
+      {{"C", "Cl", "P"}, {1, 6, 2}, 0.0, "cl/c"},
   };
   for (const auto& row : kEdges) {
     EXPECT_DOUBLE_EQ(Dbe(row.symbols, row.counts), row.dbe) << &row - kEdges;
