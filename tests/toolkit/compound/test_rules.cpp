@@ -41,8 +41,8 @@ TEST(ChemicalRules, RealCompoundsOfEveryClassSurvive) {
       "CHCl3", "CHBr3", "CHI3", "CCl4", "CH2Cl2", "C2Cl4", "C2Cl6", "C2HBrClF3", "C6Cl6", "C12H4Cl6",
       "C12Cl10",
       // phosphonates and sulfonates: etidronic, clodronic and alendronic acid, foscarnet, fosfomycin,
-      // taurine, methanesulfonic acid
-      "C2H8O7P2", "CH4Cl2O6P2", "C4H13NO7P2", "CH3O5P", "C3H7O4P", "C2H7NO3S", "CH4O3S",
+      // taurine, methanesulfonic and methanedisulfonic acid
+      "C2H8O7P2", "CH4Cl2O6P2", "C4H13NO7P2", "CH3O5P", "C3H7O4P", "C2H7NO3S", "CH4O3S", "CH4O6S2",
       // organometallics: ferrocene, methylmercury chloride, tributyltin chloride
       "C10H10Fe", "CH3ClHg", "C12H27ClSn",
       // peptides, lipids, nucleotides, sugars, small molecules

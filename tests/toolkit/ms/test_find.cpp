@@ -130,6 +130,8 @@ TEST(FindRules, DbeAndTheRulesByHand) {
       {{"C", "H", "O"}, {1, 0, 2}, 2.0, "h/c"},  // CO2 where H was searched: H/C 0, below 0.1
       // CP2Cl6: 6 chlorines, more than CH4's skeleton holds (P adds valences): Cl/C 6, past 2.
       {{"C", "Cl", "P"}, {1, 6, 2}, 0.0, "cl/c"},
+      // H2N-CCl3: H + Cl = 5, what a saturated C and N hold (2 + 1 + 2): Cl/C 3 kept.
+      {{"C", "H", "Cl", "N"}, {1, 2, 3, 1}, 0.0, ""},
   };
   for (const auto& row : kEdges) {
     EXPECT_DOUBLE_EQ(Dbe(row.symbols, row.counts), row.dbe) << &row - kEdges;
