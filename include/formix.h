@@ -418,14 +418,18 @@ typedef struct formix_find formix_find;
  * not NaN, else `ppm` (NaN: FORMIX_DEFAULT_PPM) of the calculated m/z.
  * With found isotope `peaks` ("328.1911:100,329.1944:22.6"; NULL: none),
  * each candidate's pattern (at `resolving_power`, NaN: the default) is
- * scored against them and the candidates are ranked by score, else by
- * error.  At most `limit` candidates are listed (0: the default); the
+ * scored against them, as a likelihood under the error models of the found
+ * peaks: `intensity_error`, the error of an intensity in percent of it (one
+ * sigma, NaN: FORMIX_DEFAULT_INTENSITY_ERROR), and `mass_error`, that of a peak's
+ * m/z in ppm (one sigma, NaN: the tolerance / 2.5); the candidates are
+ * ranked by it (docs/find.md), else by error.  At most `limit` candidates are listed (0: the default); the
  * search takes bounded time and memory, and says when its list may be
  * incomplete.  `source` names the ionization for the HRMS line (NULL:
  * "ESI").  NULL only when memory runs out. */
 FORMIX_API formix_find *formix_find_formulas(const formix_context *context, double mz, const char *adduct, int charge,
                                              double ppm, double mda, const char *elements, const char *peaks,
-                                             double resolving_power, size_t limit, int flags, const char *source);
+                                             double resolving_power, double intensity_error, double mass_error,
+                                             size_t limit, int flags, const char *source);
 FORMIX_API void formix_find_free(formix_find *find);
 FORMIX_API const char *formix_find_error(const formix_find *find); /* "" when fine */
 /* Candidates within the window, those the rules kept, those beyond the
@@ -778,6 +782,7 @@ FORMIX_API size_t formix_context_json(const formix_context *context, int part, c
 #define FORMIX_DEFAULT_RESOLVING_POWER 20000.0
 #define FORMIX_DEFAULT_THRESHOLD 1e-6
 #define FORMIX_DEFAULT_PPM 5.0
+#define FORMIX_DEFAULT_INTENSITY_ERROR 5.0
 
 #ifdef __cplusplus
 }

@@ -94,7 +94,8 @@ function makeApi(m) {
   // candidate is the ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
   // ratios ('extended', 'common' or 'none': the rules' element ratios),
   // radical, explain, peaks ([[mz, intensity], ...] or "mz:i,mz:i"),
-  // resolvingPower, limit, source ("ESI"); formula (the formula meant) or
+  // resolvingPower, intensityError (percent, 5) and massError (ppm) of the
+  // peaks, limit, source ("ESI"); formula (the formula meant) or
   // pick (a candidate's number, 1-based) for the HRMS line, which is given
   // only for a formula chosen or the only candidate left.
   // A charge given as text ('2+', '-1', '++'): the toolkit's grammar.
@@ -163,7 +164,7 @@ function makeApi(m) {
     return withOptional(options.adduct, (ap) => withOptional(options.elements, (ep) => withOptional(peaks, (pp) =>
       withOptional(options.source, (sp) => withOptional(options.formula, (fp) => owned(
         m._formix_find_formulas(context, Number(mz), ap, charge, options.ppm ?? NaN, options.mda ?? NaN, ep, pp,
-          options.resolvingPower ?? NaN, limit, flags, sp),
+          options.resolvingPower ?? NaN, options.intensityError ?? NaN, options.massError ?? NaN, limit, flags, sp),
         m._formix_find_free, (f) => {
           const why = fp !== 0 || pick !== 0 ? m.UTF8ToString(m._formix_find_choose(f, context, fp, pick)) : '';
           const doc = parsed(m._formix_find_json(f));

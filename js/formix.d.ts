@@ -36,6 +36,7 @@ export function findFormulas(mz: number, options?: {
   adduct?: string; charge?: number | string; ppm?: number; mda?: number; elements?: string; rules?: boolean;
   ratios?: 'extended' | 'common' | 'none';
   radical?: boolean; explain?: boolean; peaks?: [number, number][] | string; resolvingPower?: number;
+  intensityError?: number; massError?: number;
   limit?: number; source?: string; formula?: string; pick?: number;
 }): FoundFormulas;
 

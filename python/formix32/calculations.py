@@ -202,6 +202,7 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
                   ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
                   rules: bool = True, radical: bool = False, explain: bool = False, ratios: str = "extended",
                   peaks: Optional[Sequence[Tuple[float, float]]] = None, resolution: Optional[float] = None,
+                  intensity_error: Optional[float] = None, mass_error: Optional[float] = None,
                   limit: Optional[int] = None, source: str = "ESI", formula: Optional[str] = None,
                   pick: Optional[int] = None) -> FoundFormulas:
     """Every formula within ``ppm`` (default 5) or ``mda`` of a found m/z,
@@ -210,7 +211,9 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
     "C0-30H0-60N0-5O0-10"; None: the organic default), held to the chemical
     rules unless ``rules`` is False (their element ratios: ``ratios``
     "extended", "common" or "none"), scored against found isotope ``peaks``
-    ((m/z, intensity) pairs) when given (docs/find.md).  The HRMS line
+    ((m/z, intensity) pairs) when given, under their errors (``intensity_error``
+    in percent of an intensity, default 5; ``mass_error`` in ppm, default the
+    tolerance / 2.5; docs/find.md).  The HRMS line
     (``hrms``) is that of the ``formula`` meant (marked by ``given``), of
     candidate ``pick`` (1-based), or of the only candidate left; never of
     rank 1 of many.
@@ -240,7 +243,8 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
                                        _text(adduct, "adduct") if adduct is not None else None, charge or 0,
                                        _or_default(ppm), _or_default(mda),
                                        _text(elements, "elements") if elements is not None else None, peak_text,
-                                       _or_default(resolution), limit or 0, flags, _text(source, "source"))
+                                       _or_default(resolution), _or_default(intensity_error), _or_default(mass_error),
+                                       limit or 0, flags, _text(source, "source"))
     if formula is not None and pick is not None:
         raise ValueError("give formula or pick, not both")
     if pick is not None and (not isinstance(pick, int) or isinstance(pick, bool) or pick < 1):

@@ -177,6 +177,11 @@ class Calculations(unittest.TestCase):
         self.assertEqual(common.ratios, "common")
         self.assertNotIn("C3H8NO5P", [c.hill for c in common.candidates])
         self.assertRaises(ValueError, formix32.find_formulas, 168.00673, ratios="strict")
+        # The peaks' error models reach the library: a tighter mass error, a refused intensity error.
+        tight = formix32.find_formulas(198.94002, adduct="[M-H]-", intensity_error=3, mass_error=1,
+                                       peaks=[(198.94002, 100), (199.94337, 7.6), (200.93797, 97.3)])
+        self.assertEqual(tight.candidates[0].hill, "C7H5BrO2")
+        self.assertRaises(ValueError, formix32.find_formulas, 198.94002, intensity_error=0)
         picked = formix32.find_formulas(198.94002, adduct="[M-H]-", pick=2)
         self.assertEqual((picked.hrms, picked.chosen), (picked.candidates[1].hrms, picked.candidates[1].hill))
         for bad in (dict(adduct="[M+H]+", charge=1), dict(charge=0), dict(limit=0), dict(elements="Xx0-3"),

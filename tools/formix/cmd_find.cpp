@@ -61,6 +61,13 @@ void CommandFind(Session& s) {
   const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : nan;
   const double mda = o.mda ? ParseNumber(*o.mda, "--mda") : nan;
   const double resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : nan;
+  const double intensity_error =
+      o.intensity_error ? ParseNumber(*o.intensity_error, "--intensity-error") : nan;
+  const double mass_error = o.mass_error ? ParseNumber(*o.mass_error, "--mass-error") : nan;
+  if (!std::isnan(intensity_error) && !(intensity_error > 0 && intensity_error <= 100))
+    throw UsageError{"--intensity-error takes a percentage above 0 and at most 100"};
+  if (!std::isnan(mass_error) && !(mass_error > 0 && mass_error <= 1000))
+    throw UsageError{"--mass-error takes ppm above 0 and at most 1000"};
   const std::size_t limit = o.limit ? Count(*o.limit, "--limit") : 0;
   const std::string adduct = o.adducts.empty() ? "" : o.adducts[0];
   const int charge = o.charge ? ChargeOption(*o.charge) : 0;
@@ -78,7 +85,8 @@ void CommandFind(Session& s) {
   std::unique_ptr<formix_find, decltype(&formix_find_free)> f(
       formix_find_formulas(s.context, mz, adduct.empty() ? nullptr : adduct.c_str(), charge, ppm, mda,
                            o.elements ? o.elements->c_str() : nullptr, o.peaks ? o.peaks->c_str() : nullptr,
-                           resolution, limit, flags, o.source ? o.source->c_str() : nullptr),
+                           resolution, intensity_error, mass_error, limit, flags,
+                           o.source ? o.source->c_str() : nullptr),
       &formix_find_free);
   if (!f) throw IoError{"out of memory"};
   const std::string error = formix_find_error(f.get());

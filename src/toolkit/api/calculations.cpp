@@ -477,7 +477,8 @@ const formix::toolkit::FindCandidate* CandidateAt(const formix_find* f, std::siz
 
 FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz, const char* adduct,
                                              int charge, double ppm, double mda, const char* elements,
-                                             const char* peaks, double resolving_power, std::size_t limit,
+                                             const char* peaks, double resolving_power,
+                                             double intensity_error, double mass_error, std::size_t limit,
                                              int flags, const char* source) {
   try {
     auto f = std::make_unique<formix_find>();
@@ -494,6 +495,9 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
                                                           : formix::toolkit::RatioSet::kExtended;
     q.calculated = (flags & FORMIX_FIND_CALCULATED) != 0;
     if (!std::isnan(resolving_power)) q.resolving_power = resolving_power;
+    q.errors.intensity_error =
+        (std::isnan(intensity_error) ? FORMIX_DEFAULT_INTENSITY_ERROR : intensity_error) / 100;
+    q.errors.mass_error_ppm = mass_error;
     if (limit != 0) q.limit = limit;
     if (source != nullptr) q.source = source;
     if (c == nullptr) {

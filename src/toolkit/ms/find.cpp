@@ -214,9 +214,11 @@ std::vector<Peak> ParsePeaks(const std::string& text, std::string* error) {
   return out;
 }
 
-double PatternScore(const std::vector<Peak>& found_in, const std::vector<Peak>& calculated_in,
-                    double window) {
-  if (found_in.empty() || !(window > 0)) return 0.0;
+double PatternChiSquared(const std::vector<Peak>& found_in, const std::vector<Peak>& calculated_in,
+                         double window, const PeakErrors& errors) {
+  constexpr double kFloor = 0.5;  // % of the base peak: the intensity sigma's floor
+  if (found_in.empty() || calculated_in.empty() || !(window > 0))
+    return std::numeric_limits<double>::infinity();
   auto scaled = [](const std::vector<Peak>& peaks) {
     double top = 0.0;
     for (const Peak& p : peaks) top = std::max(top, p.abundance);
@@ -225,44 +227,51 @@ double PatternScore(const std::vector<Peak>& found_in, const std::vector<Peak>& 
     return out;
   };
   const std::vector<Peak> found = scaled(found_in), calculated = scaled(calculated_in);
-  double smallest = 100.0, first = found.front().mass, last = found.front().mass;
-  for (const Peak& p : found) {
-    smallest = std::min(smallest, p.abundance);
-    first = std::min(first, p.mass);
-    last = std::max(last, p.mass);
-  }
-  std::vector<bool> paired(calculated.size(), false);
-  double weights = 0.0, deviations = 0.0;
-  auto add = [&](double fi, double ci, double mass_deviation) {
-    const double w = std::max(fi, ci);
-    if (!(w > 0)) return;
-    const double intensity_deviation = std::fabs(fi - ci) / w;
-    weights += w;
-    deviations += w * std::max(intensity_deviation, std::min(1.0, mass_deviation));
+  double smallest = 100.0;
+  for (const Peak& p : found) smallest = std::min(smallest, p.abundance);
+  // Distances from the first peak of each list (the monoisotopic ones).
+  const double f0 = found.front().mass, c0 = calculated.front().mass;
+  const double sigma_distance = std::sqrt(2.0) * errors.mass_error_ppm * 1e-6 * f0;
+  auto intensity_term = [&](double fi, double ci) {
+    const double model = ci > 0 ? ci : fi;  // a missing calculated peak: the found one's own sigma
+    const double d = (fi - ci) / (errors.intensity_error * model + kFloor);
+    return d * d;
   };
+  std::vector<bool> paired(calculated.size(), false);
+  double chi2 = 0.0;
   for (const Peak& f : found) {
     std::size_t best = calculated.size();
+    double best_d = window;
     for (std::size_t c = 0; c < calculated.size(); ++c) {
-      const double d = std::fabs(calculated[c].mass - f.mass);
-      if (d <= window && !paired[c] &&
-          (best == calculated.size() || d < std::fabs(calculated[best].mass - f.mass))) {
+      const double d = std::fabs((calculated[c].mass - c0) - (f.mass - f0));
+      if (d <= best_d && !paired[c]) {
         best = c;
+        best_d = d;
       }
     }
     if (best == calculated.size()) {
-      add(f.abundance, 0.0, 1.0);
-    } else {
-      paired[best] = true;
-      add(f.abundance, calculated[best].abundance, std::fabs(calculated[best].mass - f.mass) / window);
+      chi2 += intensity_term(f.abundance, 0.0);
+      continue;
     }
+    paired[best] = true;
+    chi2 += intensity_term(f.abundance, calculated[best].abundance);
+    // The first peak by its mass, the others by their distance from it.
+    const double d = &f == &found.front()
+                         ? (f.mass - calculated[best].mass) / (sigma_distance / std::sqrt(2.0))
+                         : best_d / sigma_distance;
+    if (sigma_distance > 0) chi2 += d * d;
   }
   for (std::size_t c = 0; c < calculated.size(); ++c) {
     const Peak& p = calculated[c];
-    if (!paired[c] && p.abundance >= smallest / 2 && p.mass >= first - 0.5 && p.mass <= last + 0.5) {
-      add(0.0, p.abundance, 1.0);
-    }
+    if (!paired[c] && p.abundance >= smallest && p.mass - c0 >= -0.5)
+      chi2 += intensity_term(0.0, p.abundance);
   }
-  return weights > 0 ? 100.0 * (1.0 - deviations / weights) : 0.0;
+  return chi2;
+}
+
+double ScoreOfChiSquared(double chi_squared, std::size_t terms) {
+  if (!(chi_squared >= 0) || terms == 0) return 0.0;
+  return 100.0 * std::exp(-chi_squared / (2.0 * static_cast<double>(terms)));
 }
 
 FindResult FindFormulas(const Context& context, const FindQuery& q) {
@@ -272,6 +281,10 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     return result;
   };
   if (!(q.mz > 0) || !(q.mz <= 1e6)) return fail("the mass must be a positive number of at most 1000000");
+  if (!(q.errors.intensity_error > 0 && q.errors.intensity_error <= 1))
+    return fail("the intensity error must be a percentage above 0 and at most 100");
+  if (!std::isnan(q.errors.mass_error_ppm) && !(q.errors.mass_error_ppm > 0 && q.errors.mass_error_ppm <= 1000))
+    return fail("the mass error must be above 0 and at most 1000 ppm");
   const bool by_mda = !std::isnan(q.mda);
   if (by_mda ? !(q.mda >= 0 && q.mda <= 1e6) : !(q.ppm >= 0 && q.ppm <= 1e5)) {
     return fail(by_mda ? "the tolerance in mDa must lie between 0 and 1000000"
@@ -483,6 +496,11 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   if (to_score > 0) {
     const double resolving_power = q.resolving_power > 0 ? q.resolving_power : FORMIX_DEFAULT_RESOLVING_POWER;
     const double window = 2.0 * (by_mda ? q.mda / 1000.0 : q.peaks.front().mass * q.ppm * 1e-6);
+    PeakErrors peak_errors = q.errors;
+    if (std::isnan(peak_errors.mass_error_ppm)) {  // the tolerance taken as 2.5 sigma
+      peak_errors.mass_error_ppm = (by_mda ? q.mda / 1000.0 / q.mz * 1e6 : q.ppm) / 2.5;
+    }
+    peak_errors.mass_error_ppm = std::max(peak_errors.mass_error_ppm, 1e-3);
     double work = 0.0;
     for (std::size_t j = 0; j < to_score; ++j) {
       FindCandidate f = make(rank[j]);
@@ -495,7 +513,10 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
         const Reading r = Read(context, text.data(), text.size());
         const Pattern p = IsotopePattern(context, r, 1e-4, resolving_power);
         work += p.cost;
-        if (p.error.empty()) f.score = PatternScore(q.peaks, p.peaks, std::max(window, 1e-6));
+        if (p.error.empty()) {
+          f.chi_squared = PatternChiSquared(q.peaks, p.peaks, std::max(window, 1e-6), peak_errors);
+          f.score = ScoreOfChiSquared(f.chi_squared, q.peaks.size());
+        }
       }
       listed.push_back(std::move(f));
     }
@@ -504,8 +525,10 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
                        " candidates closest in mass were scored against the peaks (the patterns' work "
                        "was at its bound): narrow the element ranges or the tolerance";
     }
-    std::stable_sort(listed.begin(), listed.end(),
-                     [](const FindCandidate& a, const FindCandidate& b) { return a.score > b.score; });
+    // By the likelihood: the least chi-squared first (the unscored last).
+    std::stable_sort(listed.begin(), listed.end(), [](const FindCandidate& a, const FindCandidate& b) {
+      return a.chi_squared < b.chi_squared;
+    });
     if (listed.size() > q.limit) listed.resize(q.limit);
   } else {
     for (std::size_t j = 0; j < rank.size() && j < q.limit; ++j) listed.push_back(make(rank[j]));

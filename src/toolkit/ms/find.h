@@ -44,7 +44,7 @@ constexpr double kMaxFindSteps = 2e8;
 // at most that of a few hundred patterns of large molecules (about a
 // second): the rest are listed unscored, with a warning.
 constexpr std::size_t kDefaultFindLimit = FORMIX_DEFAULT_FIND_LIMIT;
-constexpr std::size_t kMaxFindScored = 1000;
+constexpr std::size_t kMaxFindScored = 100000;
 constexpr double kMaxFindScoreWork = 2e8;
 // The ranges searched unless others are given: organic work.
 inline constexpr char kDefaultFindElements[] = FORMIX_DEFAULT_FIND_ELEMENTS;
@@ -79,6 +79,13 @@ std::vector<ElementRange> ParseElementRanges(const Context& context, const std::
 // itself, or with neither the neutral monoisotopic mass.  The tolerance
 // is `ppm` of the calculated m/z, or `mda` (milli-u) when that is given
 // (not NaN).
+// The error models of found isotope peaks (PatternChiSquared).
+struct PeakErrors {
+  double intensity_error = FORMIX_DEFAULT_INTENSITY_ERROR / 100;  // relative, one sigma
+  double mass_error_ppm =
+      std::numeric_limits<double>::quiet_NaN();  // one sigma of a peak's m/z; NaN: ppm / 2.5
+};
+
 struct FindQuery {
   double mz = 0.0;
   std::string adduct;
@@ -92,6 +99,7 @@ struct FindQuery {
   bool calculated = false;                // the m/z is a formula's, not found: no HRMS line
   std::vector<Peak> peaks;                // found isotope peaks (m/z, intensity), to score against
   double resolving_power = 0.0;           // for the calculated patterns; 0: the default
+  PeakErrors errors;                      // the found peaks' error models; mass: NaN for ppm / 2.5
   std::size_t limit = kDefaultFindLimit;
   std::string source = "ESI";  // for the HRMS line
   double max_steps = kMaxFindSteps;
@@ -109,7 +117,8 @@ struct FindCandidate {
   std::vector<std::string> rules;  // the rules checked and passed
   std::string broken;              // the rule that removed it ("" when none; with `explain`)
   double score = -1.0;             // against the found peaks, 0 to 100 (-1: not scored)
-  std::string hrms;                // the journal's line were it chosen ("" for a neutral mass)
+  double chi_squared = std::numeric_limits<double>::infinity();  // of the score; infinite: not scored
+  std::string hrms;  // the journal's line were it chosen ("" for a neutral mass)
 };
 
 struct FindResult {
@@ -144,18 +153,29 @@ FindResult FindFormulas(const Context& context, const FindQuery& query);
 std::string ChooseFormula(const Context& context, const FindQuery& query, FindResult* result,
                           const std::string& formula, std::size_t pick);
 
-// The score of a calculated pattern against found peaks, 0 (nothing
-// alike) to 100 (the same): each found peak is paired with the calculated
-// one nearest within `window` (m/z); calculated peaks of at least half the
-// smallest found intensity in the found peaks' span (from 0.5 below the
-// first to 0.5 above the last) left unpaired count as pairs with a missing
-// found peak, and unpaired found peaks as pairs with a missing calculated
-// one.  Both are put on the scale of their most intense peak (100); a
-// pair's deviation is the larger of its intensity deviation
-// |If - Ic| / max(If, Ic) and its mass deviation |mf - mc| / window (1
-// for a missing peak, at most 1: a peak is as wrong as its worse part);
-// the score is 100 x (1 - the deviations' mean weighted by max(If, Ic)).
-double PatternScore(const std::vector<Peak>& found, const std::vector<Peak>& calculated, double window);
+// The agreement of found isotope peaks with a candidate's calculated ones
+// as a likelihood under stated error models (docs/find.md).  Both lists
+// are put on the scale of their most intense peak (100).  Each found peak
+// is paired with the calculated one nearest in its distance from the
+// first peak, within `window`; a calculated peak left unpaired at or above
+// the smallest found intensity (from 0.5 below the first found peak on:
+// the found list is taken to hold every peak above its smallest) is a
+// found peak missing (intensity 0), a found peak left unpaired a
+// calculated one missing.  The terms, each a squared normal deviate:
+//   intensity: (If - Ic) / (e Ic + f), e the relative intensity error
+//   (`intensity_error`), f a floor of 0.5 % of the base peak (a missing
+//   peak's deviate is its own intensity over its own sigma);
+//   mass: the first found peak's m/z against its calculated one's over
+//   sigma_m, the mass error of one peak (`mass_error_ppm`); each other
+//   peak's distance from the first, found against calculated, over
+//   sqrt(2) sigma_m (isotope spacings are measured better than masses).
+// Returns the sum (chi-squared; lower is better; infinite with no peaks).
+double PatternChiSquared(const std::vector<Peak>& found, const std::vector<Peak>& calculated, double window,
+                         const PeakErrors& errors);
+// The score shown for a chi-squared over `terms` found peaks: 100
+// exp(-chi2 / (2 terms)), from 100 (every value where the model puts it)
+// down to 0; the ranking is by chi-squared, which this keeps.
+double ScoreOfChiSquared(double chi_squared, std::size_t terms);
 
 // Found peaks as written: "328.1911:100,329.1944:22.6" (m/z:intensity,
 // separated by commas or blanks); an error names the part that is wrong.

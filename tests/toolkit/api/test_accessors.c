@@ -102,8 +102,8 @@ int main(void) {
   formix_reading_free(r);
 
   /* Formulas from that m/z: one candidate, complete, with its line. */
-  formix_find* f =
-      formix_find_formulas(c, 328.1911, "[M+H]+", 0, NAN, NAN, "C0-30H0-50N0-3O0-6", NULL, NAN, 0, 0, NULL);
+  formix_find* f = formix_find_formulas(c, 328.1911, "[M+H]+", 0, NAN, NAN, "C0-30H0-50N0-3O0-6", NULL, NAN,
+                                        NAN, NAN, 0, 0, NULL);
   near("complete", formix_find_complete(f), 1, 0);
   same("formula", formix_find_formula(f, 0), "C20H25NO3");
   same("candidate's line", formix_find_candidate_hrms(f, 0),
@@ -111,7 +111,7 @@ int main(void) {
   formix_find_free(f);
   /* A charge as an integer: tetramethylammonium, C4H12N+, 4 x 12 + 12 x
    * 1.00782503 + 14.00307401 - e = 74.09643. */
-  f = formix_find_formulas(c, 74.0964, NULL, 1, NAN, NAN, "C0-9H0-30N0-2", NULL, NAN, 0, 0, NULL);
+  f = formix_find_formulas(c, 74.0964, NULL, 1, NAN, NAN, "C0-9H0-30N0-2", NULL, NAN, NAN, NAN, 0, 0, NULL);
   same("the cation", formix_find_count(f) > 0 ? formix_find_formula(f, 0) : "", "C4H12N^+");
   formix_find_free(f);
 
