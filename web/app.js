@@ -209,6 +209,7 @@ function showFound() {
     options.charge = ion;  // the library reads it, or says why not
   }
   if ($('found-elements').value.trim() !== '') options.elements = $('found-elements').value.trim();
+  options.ratios = $('found-ratios').value;
   // The formula field's formula is the one meant: marked among the
   // candidates, with its HRMS line when it is one of them; a flagged one is
   // not compared.
@@ -339,6 +340,7 @@ setUpTabs();
 for (const id of ['formula', 'found']) $(id).addEventListener('input', showFormula);
 for (const id of ['found-mz', 'found-ion', 'found-elements']) $(id).addEventListener('input', showFound);
 $('solvates').addEventListener('change', showFormula);
+$('found-ratios').addEventListener('change', showFound);
 $('sequence').addEventListener('input', useSequence);
 $('sequence-kind').addEventListener('change', useSequence);
 for (const id of ['sol-formula', 'sol-conc', 'sol-volume', 'sol-mass', 'sol-purity', 'sol-density', 'dil-stock',

@@ -84,6 +84,17 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   await page.click('button[aria-label="HRMS line for C20H25NO3"]');
   assert.equal(await page.textContent('#find-hrms'),
     'HRMS (ESI) m/z: [M + H]+ Calcd for C20H26NO3 328.1907; Found 328.1911.');
+  // Glyphosate's [M-H]- (168.00673 by hand in the Python tests): kept by the extended ratios, not the common.
+  await page.fill('#formula', '');
+  await page.fill('#found-ion', '[M-H]-');
+  await page.fill('#found-elements', 'C0-5H0-12N0-2O0-6P0-2');
+  await page.fill('#found-mz', '168.00673');
+  assert.match(await page.textContent('#candidates'), /C3H8NO5P/);
+  await page.selectOption('#found-ratios', 'common');
+  assert.doesNotMatch(await page.textContent('#candidates'), /C3H8NO5P/);
+  await page.selectOption('#found-ratios', 'extended');
+  await page.fill('#found-ion', '[M+H]+');
+  await page.fill('#formula', 'C20H25NO3');
   await page.fill('#found-mz', 'x');
   assert.equal(await page.textContent('#find-status'), 'The found m/z must be a positive number.');
   // An ion row's m/z by hand: M = 240 + 25 x 1.007825031898 + 14.00307400425
