@@ -1,9 +1,9 @@
-// numbers.cpp -- see numbers.h.  The shortest digits: printf's correctly
-// rounded p significant digits for p = 1, 2, ... until they read back as
-// the number; where they do not, the neighbouring p-digit decimal on the
-// other side is tried too (the rounding interval of a power of two is
-// wider above than below, so the nearest decimal may miss it while the
-// next one up is in it).
+// numbers.cpp -- see numbers.h.  The shortest digits: the least p for
+// which printf's correctly rounded p significant digits read back as the
+// number, or, where they do not, the neighbouring p-digit decimal on the
+// other side does (the rounding interval of a power of two is wider above
+// than below, so the nearest decimal may miss it while the next one up is
+// in it).
 #include "toolkit/base/numbers.h"
 
 #include <fast_float/fast_float.h>
@@ -23,51 +23,73 @@ double ReadBack(const std::string& text) {
   return value;
 }
 
-// x (finite, > 0) = 0.D x 10^exponent with D the shortest digits, no
-// trailing zero.
-void ShortestDigits(double x, std::string* digits, int* exponent) {
+// Whether some decimal of p significant digits reads back as x: the
+// nearest (printf's correctly rounded p digits) or the next on the other
+// side; if so, its digits and power.
+bool DigitsOfLength(double x, int p, std::string* digits, int* exponent) {
   char buffer[40];
-  for (int p = 1; p <= 17; ++p) {
-    std::snprintf(buffer, sizeof buffer, "%.*e", p - 1, x);  // d.ddde+XX
-    const char* e = std::strchr(buffer, 'e');
-    std::string d(1, buffer[0]);
-    if (p > 1) d.append(buffer + 2, static_cast<std::size_t>(e - buffer - 2));
-    int power = std::atoi(e + 1) + 1;
-    const double nearest = ReadBack(std::string(buffer));
-    if (nearest != x) {
-      // The p-digit decimal on the other side of x.
-      std::string other = d;
-      int other_power = power;
-      int i = static_cast<int>(other.size()) - 1;
-      if (nearest < x) {
-        while (i >= 0 && other[static_cast<std::size_t>(i)] == '9')
-          other[static_cast<std::size_t>(i--)] = '0';
-        if (i < 0) {
-          other.insert(other.begin(), '1');
-          other.pop_back();
-          ++other_power;
-        } else {
-          ++other[static_cast<std::size_t>(i)];
-        }
+  std::snprintf(buffer, sizeof buffer, "%.*e", p - 1, x);  // d.ddde+XX
+  const char* e = std::strchr(buffer, 'e');
+  std::string d(1, buffer[0]);
+  if (p > 1) d.append(buffer + 2, static_cast<std::size_t>(e - buffer - 2));
+  int power = std::atoi(e + 1) + 1;
+  const double nearest = ReadBack(std::string(buffer));
+  if (nearest != x) {
+    // The p-digit decimal on the other side of x.
+    std::string other = d;
+    int other_power = power;
+    int i = static_cast<int>(other.size()) - 1;
+    if (nearest < x) {
+      while (i >= 0 && other[static_cast<std::size_t>(i)] == '9') other[static_cast<std::size_t>(i--)] = '0';
+      if (i < 0) {
+        other.insert(other.begin(), '1');
+        other.pop_back();
+        ++other_power;
       } else {
-        while (i >= 0 && other[static_cast<std::size_t>(i)] == '0')
-          other[static_cast<std::size_t>(i--)] = '9';
-        if (i >= 0) --other[static_cast<std::size_t>(i)];
-        if (other[0] == '0') {
-          other.erase(0, 1);
-          other += '9';
-          --other_power;
-        }
+        ++other[static_cast<std::size_t>(i)];
       }
-      if (ReadBack("0." + other + "e" + std::to_string(other_power)) != x) continue;
-      d = other;
-      power = other_power;
+    } else {
+      while (i >= 0 && other[static_cast<std::size_t>(i)] == '0') other[static_cast<std::size_t>(i--)] = '9';
+      if (i >= 0) --other[static_cast<std::size_t>(i)];
+      if (other[0] == '0') {
+        other.erase(0, 1);
+        other += '9';
+        --other_power;
+      }
     }
-    while (d.size() > 1 && d.back() == '0') d.pop_back();
-    *digits = d;
-    *exponent = power;
-    return;
+    if (ReadBack("0." + other + "e" + std::to_string(other_power)) != x) return false;
+    d = other;
+    power = other_power;
   }
+  *digits = d;
+  *exponent = power;
+  return true;
+}
+
+// x (finite, > 0) = 0.D x 10^exponent with D the shortest digits, no
+// trailing zero.  Every p-digit decimal is also one of p + 1 digits, so
+// whether one reads back as x only turns from false to true as p grows
+// (17 always do): the least p is found by halving [1, 17].
+void ShortestDigits(double x, std::string* digits, int* exponent) {
+  int low = 1, high = 17;  // the least p lies in [low, high]
+  std::string d;
+  int power = 0;
+  DigitsOfLength(x, high, &d, &power);
+  while (low < high) {
+    const int p = (low + high) / 2;
+    std::string dp;
+    int ep = 0;
+    if (DigitsOfLength(x, p, &dp, &ep)) {
+      high = p;
+      d = dp;
+      power = ep;
+    } else {
+      low = p + 1;
+    }
+  }
+  while (d.size() > 1 && d.back() == '0') d.pop_back();
+  *digits = d;
+  *exponent = power;
 }
 
 // Whole numbers, written by fixed notation with their exact digits.
