@@ -713,6 +713,10 @@ FORMIX_API char *formix_shortest(double value, char *buffer, size_t size);
  * is finite, neither too large nor a non-zero number too small for a
  * double; 0 (and `*value` unchanged) otherwise. */
 FORMIX_API int formix_parse_number(const char *text, double *value);
+/* `text` (UTF-8) as a JSON string, quoted and escaped as the documents write
+ * strings; valid until the next call in the thread ("" when memory runs
+ * out). */
+FORMIX_API const char *formix_json_string(const char *text);
 
 /* The byte length of the well-formed UTF-8 sequence at the start of
  * `length` bytes at `text`, or 0 when none starts there (a stray

@@ -472,6 +472,63 @@ class Commands(unittest.TestCase):
         self.assertEqual(formix("--masses", os.path.join(DATA, "letters.elt"), "AB2")[1], "AB2\t5.0000\n")
 
 
+class FeatureTables(unittest.TestCase):
+    # m/z by hand (12, 1.00782503, 14.00307401, 15.99491462, 22.98976928, 78.9183376; an electron 0.00054858):
+    # caffeine C8H10N4O2 [M+H]+ 195.08765; glucose C6H12O6 [M+Na]+ 203.05261; (CH3)4N+ 74.09643;
+    # 4-bromobenzoic acid C7H5BrO2 [M-H]- 198.94002 with its 81Br peak (97.3 %).
+    TABLE = ("id,rt,mz,intensity,adduct,charge,peaks\n"
+             "F1,1.20,195.08765,1.2e6,,,\n"
+             "F2,3.40,203.05261,5.0e5,[M+Na]+,,\n"
+             "F3,4.10,abc,1000,,,\n"
+             "F4,\"5,5\",74.09643,2.0e4,,1,\n"
+             "F5,6.00,198.94002,3.0e5,[M-H]-,,\"198.94002:100,199.94337:7.6,200.93797:97.3\"\n"
+             "F6,7.00,195.08765,1.0e4,[M+X]+,,\n"
+             "F7,8.00,195.08765\n")
+
+    def run_table(self, *extra, table=None):
+        return formix("find", "--table", "-", "--adduct", "[M+H]+", "--elements", "C0-10H0-20N0-5O0-8Na0-1Br0-1",
+                      "--limit", "1", *extra, stdin=table or self.TABLE)
+
+    def test_rows_searched_columns_carried_errors_in_place(self):
+        status, out, err = self.run_table()
+        self.assertEqual(status, 2)
+        self.assertIn("3 of 7 rows could not be searched", err)
+        lines = out.splitlines()
+        self.assertEqual(lines[0], "id,rt,mz,intensity,adduct,charge,peaks,rank,formula,mz_calc,ppm_error,dbe,score,error")
+        rows = {line.split(",")[0]: line for line in lines[1:]}
+        self.assertEqual(list(rows), ["F1", "F2", "F3", "F4", "F5", "F6", "F7"])  # the input's order
+        self.assertTrue(rows["F1"].startswith("F1,1.20,195.08765,1.2e6,,,,1,C8H10N4O2,195.0877,"))
+        self.assertIn(",1,C6H12O6,203.0526,", rows["F2"])  # the row's own adduct
+        self.assertTrue(rows["F3"].endswith(",the m/z 'abc' is no positive number"))
+        self.assertTrue(rows["F4"].startswith('F4,"5,5",74.09643,2.0e4,,1,,1,C4H12N^+,74.0964,'))  # a charge
+        self.assertIn(",1,C7H5BrO2,198.9400,", rows["F5"])  # scored against its peaks
+        self.assertIn("unknown adduct", rows["F6"])
+        self.assertIn("the row has 3 fields; the header 7", rows["F7"])
+        # The same output on two threads; JSON lines with the same candidates; TSV in, TSV out.
+        self.assertEqual(self.run_table("--jobs", "2")[1], out)
+        self.assertEqual(self.run_table("--jobs", "1")[1], out)
+        docs = [json.loads(line) for line in self.run_table("--json")[1].splitlines()]
+        self.assertEqual([(d["id"], d["formula"]) for d in docs][:2], [("F1", "C8H10N4O2"), ("F2", "C6H12O6")])
+        self.assertIsNone(docs[2]["rank"])
+        tsv = "id\trow m/z\nA\t195.08765\n"
+        self.assertTrue(self.run_table(table=tsv)[1].splitlines()[1].startswith("A\t195.08765\t1\tC8H10N4O2\t"))
+        self.assertEqual(self.run_table(table="id,rt\nA,1\n")[0], 1)  # no m/z column: a usage error
+
+    def test_memory_does_not_grow_with_the_table(self):
+        def peak(rows):
+            table = "id,mz\n" + "".join(f"R{i},195.08765\n" for i in range(rows))
+            p = subprocess.run(["/usr/bin/time", "-f", "%M", FORMIX, "find", "--table", "-", "--adduct", "[M+H]+",
+                                "--elements", "C0-10H0-12N0-4O0-2", "--jobs", "2"], input=table.encode(),
+                               capture_output=True, timeout=120)
+            self.assertEqual(p.returncode, 0, p.stderr[-300:])
+            self.assertEqual(p.stdout.count(b"\n"), rows + 1)
+            return int(p.stderr.decode().strip().splitlines()[-1])  # kB
+        if not os.path.exists("/usr/bin/time"):
+            self.skipTest("no /usr/bin/time")
+        small, large = peak(2000), peak(20000)
+        self.assertLess(large - small, 4096, (small, large))  # 18,000 more rows, under 4 MB more
+
+
 class DataFiles(unittest.TestCase):
     def test_only_regular_files_are_data_files(self):
         with tempfile.TemporaryDirectory() as tmp:

@@ -39,7 +39,8 @@ double MzOf(Session& s, const std::string& text, bool* calculated) {
   return formix_exact_ion_mz(exact.get(), 0);
 }
 
-// A whole number from 1 to 1000000 (a limit, a candidate's number).
+}  // namespace
+
 std::size_t Count(const std::string& text, const char* option) {
   const double n = ParseNumber(text, option);
   if (!(n >= 1 && n <= 1e6) || n != std::floor(n))
@@ -47,30 +48,24 @@ std::size_t Count(const std::string& text, const char* option) {
   return static_cast<std::size_t>(n);
 }
 
-}  // namespace
-
-void CommandFind(Session& s) {
-  const Options& o = s.options;
-  if (o.args.size() != 1) throw UsageError{"find takes one m/z (or neutral mass), or a formula"};
+FindSettings ReadFindSettings(const Options& o) {
+  FindSettings f;
   if (o.adducts.size() > 1) throw UsageError{"find takes one --adduct"};
-  bool calculated = false;
-  const double mz = MzOf(s, o.args[0], &calculated);
   if (o.ppm && o.mda) throw UsageError{"give --ppm or --mda, not both"};
   if (!o.adducts.empty() && o.charge) throw UsageError{"give --adduct or --charge, not both"};
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : nan;
-  const double mda = o.mda ? ParseNumber(*o.mda, "--mda") : nan;
-  const double resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : nan;
-  const double intensity_error =
-      o.intensity_error ? ParseNumber(*o.intensity_error, "--intensity-error") : nan;
-  const double mass_error = o.mass_error ? ParseNumber(*o.mass_error, "--mass-error") : nan;
-  if (!std::isnan(intensity_error) && !(intensity_error > 0 && intensity_error <= 100))
+  f.ppm = o.ppm ? ParseNumber(*o.ppm, "--ppm") : f.ppm;
+  f.mda = o.mda ? ParseNumber(*o.mda, "--mda") : f.mda;
+  f.resolution = o.resolution ? ParseNumber(*o.resolution, "--resolution") : f.resolution;
+  f.intensity_error =
+      o.intensity_error ? ParseNumber(*o.intensity_error, "--intensity-error") : f.intensity_error;
+  f.mass_error = o.mass_error ? ParseNumber(*o.mass_error, "--mass-error") : f.mass_error;
+  if (!std::isnan(f.intensity_error) && !(f.intensity_error > 0 && f.intensity_error <= 100))
     throw UsageError{"--intensity-error takes a percentage above 0 and at most 100"};
-  if (!std::isnan(mass_error) && !(mass_error > 0 && mass_error <= 1000))
+  if (!std::isnan(f.mass_error) && !(f.mass_error > 0 && f.mass_error <= 1000))
     throw UsageError{"--mass-error takes ppm above 0 and at most 1000"};
-  const std::size_t limit = o.limit ? Count(*o.limit, "--limit") : 0;
-  const std::string adduct = o.adducts.empty() ? "" : o.adducts[0];
-  const int charge = o.charge ? ChargeOption(*o.charge) : 0;
+  f.limit = o.limit ? Count(*o.limit, "--limit") : 0;
+  f.adduct = o.adducts.empty() ? "" : o.adducts[0];
+  f.charge = o.charge ? ChargeOption(*o.charge) : 0;
   int ratios = 0;
   if (o.ratios && *o.ratios == "common") {
     ratios = FORMIX_FIND_COMMON_RATIOS;
@@ -79,15 +74,37 @@ void CommandFind(Session& s) {
   } else if (o.ratios && *o.ratios != "extended") {
     throw UsageError{"--ratios takes extended, common or none"};
   }
-  const int flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
-                    (o.explain ? FORMIX_FIND_EXPLAIN : 0) | (calculated ? FORMIX_FIND_CALCULATED : 0) |
-                    ratios;
+  f.flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
+            (o.explain ? FORMIX_FIND_EXPLAIN : 0) | ratios;
+  if (o.elements) f.elements = *o.elements;
+  if (o.peaks) f.peaks = *o.peaks;
+  if (o.source) f.source = *o.source;
+  return f;
+}
+
+formix_find* FindWith(const formix_context* context, const FindSettings& f, double mz, int extra_flags) {
+  auto text = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+  return formix_find_formulas(context, mz, text(f.adduct), f.charge, f.ppm, f.mda, text(f.elements),
+                              text(f.peaks), f.resolution, f.intensity_error, f.mass_error, f.limit,
+                              f.flags | extra_flags, text(f.source));
+}
+
+void CommandFind(Session& s) {
+  const Options& o = s.options;
+  if (o.table) {
+    if (!o.args.empty()) throw UsageError{"find --table takes its m/z values from the table, not arguments"};
+    CommandFindTable(s, ReadFindSettings(o));
+    return;
+  }
+  if (o.args.size() != 1) throw UsageError{"find takes one m/z (or neutral mass), or a formula"};
+  const FindSettings settings = ReadFindSettings(o);
+  bool calculated = false;
+  const double mz = MzOf(s, o.args[0], &calculated);
+  const double ppm = settings.ppm, mda = settings.mda;
+  const std::string& adduct = settings.adduct;
+  const int charge = settings.charge;
   std::unique_ptr<formix_find, decltype(&formix_find_free)> f(
-      formix_find_formulas(s.context, mz, adduct.empty() ? nullptr : adduct.c_str(), charge, ppm, mda,
-                           o.elements ? o.elements->c_str() : nullptr, o.peaks ? o.peaks->c_str() : nullptr,
-                           resolution, intensity_error, mass_error, limit, flags,
-                           o.source ? o.source->c_str() : nullptr),
-      &formix_find_free);
+      FindWith(s.context, settings, mz, calculated ? FORMIX_FIND_CALCULATED : 0), &formix_find_free);
   if (!f) throw IoError{"out of memory"};
   const std::string error = formix_find_error(f.get());
   if (!error.empty()) throw UsageError{error};

@@ -3,6 +3,7 @@
 #ifndef FORMIX_TOOL_COMMANDS_H
 #define FORMIX_TOOL_COMMANDS_H
 
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,28 @@ void CommandRatios(Session& s);
 void CommandMs(Session& s);
 void CommandPattern(Session& s);
 void CommandFind(Session& s);
+
+// What find searches with, from the options (a table's rows may override
+// the ion, the tolerance and the peaks).
+struct FindSettings {
+  std::string adduct;
+  int charge = 0;
+  double ppm = std::numeric_limits<double>::quiet_NaN(), mda = std::numeric_limits<double>::quiet_NaN();
+  double resolution = std::numeric_limits<double>::quiet_NaN();
+  double intensity_error = std::numeric_limits<double>::quiet_NaN();
+  double mass_error = std::numeric_limits<double>::quiet_NaN();
+  std::size_t limit = 0;  // 0: the default
+  int flags = 0;
+  std::string elements, peaks, source;
+};
+FindSettings ReadFindSettings(const Options& o);
+// The search of `mz` with the settings (NULL only when memory runs out).
+formix_find* FindWith(const formix_context* context, const FindSettings& settings, double mz,
+                      int extra_flags);
+// find --table FILE: every row of a feature table searched (cmd_find_table.cpp).
+void CommandFindTable(Session& s, FindSettings settings);
+// A whole number from 1 to 1000000 (a limit, a candidate's number, a job count).
+std::size_t Count(const std::string& text, const char* option);
 void CommandSolution(Session& s);
 void CommandDilute(Session& s);
 void CommandSequence(Session& s);

@@ -26,6 +26,7 @@ struct Options {
   std::optional<std::string> charge, mda, peaks, limit;        // find
   std::optional<std::string> formula, pick, ratios;            // find
   std::optional<std::string> intensity_error, mass_error;      // find
+  std::optional<std::string> table, jobs;                      // find
   bool no_rules = false, radical = false, explain = false;     // find
   std::optional<std::string> resolution, threshold, plot;      // pattern
   bool fine = false;                                           // pattern

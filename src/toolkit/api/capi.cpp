@@ -287,6 +287,17 @@ FORMIX_API char* formix_quantity_text(double value, int kind, int figures, char*
   return buffer;
 }
 
+FORMIX_API const char* formix_json_string(const char* text) {
+  thread_local std::string quoted;
+  try {
+    quoted.clear();
+    formix::toolkit::AppendJsonString(quoted, text != nullptr ? text : "");
+  } catch (...) {
+    quoted.clear();
+  }
+  return quoted.c_str();
+}
+
 FORMIX_API int formix_is_unit(const char* text) {
   if (text == nullptr) return 0;
   try {
