@@ -494,7 +494,8 @@ class FeatureTables(unittest.TestCase):
         self.assertEqual(status, 2)
         self.assertIn("3 of 7 rows could not be searched", err)
         lines = out.splitlines()
-        self.assertEqual(lines[0], "id,rt,mz,intensity,adduct,charge,peaks,rank,formula,mz_calc,ppm_error,dbe,score,error")
+        self.assertEqual(lines[0], "id,rt,mz,intensity,adduct,charge,peaks,"
+                                   "rank,formula,mz_calc,ppm_error,dbe,score,error")
         rows = {line.split(",")[0]: line for line in lines[1:]}
         self.assertEqual(list(rows), ["F1", "F2", "F3", "F4", "F5", "F6", "F7"])  # the input's order
         self.assertTrue(rows["F1"].startswith("F1,1.20,195.08765,1.2e6,,,,1,C8H10N4O2,195.0877,"))
