@@ -28,5 +28,6 @@ for (const [mass, ranges] of queries) {
       maxIterations: 1e12 })));
   }
   const [x, y] = [median(a), median(b)];
-  console.log(`${mass} ${ranges} formix ${x.toFixed(3)} ms mf-finder ${y.toFixed(3)} ms mf-finder/formix ${(y / x).toFixed(2)}`);
+  console.log(`${mass} ${ranges} formix ${x.toFixed(3)} ms mf-finder ${y.toFixed(3)} ms`,
+    `mf-finder/formix ${(y / x).toFixed(2)}`);
 }
