@@ -283,7 +283,8 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   if (!(q.mz > 0) || !(q.mz <= 1e6)) return fail("the mass must be a positive number of at most 1000000");
   if (!(q.errors.intensity_error > 0 && q.errors.intensity_error <= 1))
     return fail("the intensity error must be a percentage above 0 and at most 100");
-  if (!std::isnan(q.errors.mass_error_ppm) && !(q.errors.mass_error_ppm > 0 && q.errors.mass_error_ppm <= 1000))
+  if (!std::isnan(q.errors.mass_error_ppm) &&
+      !(q.errors.mass_error_ppm > 0 && q.errors.mass_error_ppm <= 1000))
     return fail("the mass error must be above 0 and at most 1000 ppm");
   const bool by_mda = !std::isnan(q.mda);
   if (by_mda ? !(q.mda >= 0 && q.mda <= 1e6) : !(q.ppm >= 0 && q.ppm <= 1e5)) {
