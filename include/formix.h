@@ -431,6 +431,16 @@ FORMIX_API formix_find *formix_find_formulas(const formix_context *context, doub
                                              double resolving_power, double intensity_error, double mass_error,
                                              size_t limit, int flags, const char *source);
 FORMIX_API void formix_find_free(formix_find *find);
+/* The role of a feature table's column by its name (case, blanks and
+ * quotes aside): FORMIX_COLUMN_MZ for "mz", "m/z", "mzmed", "row m/z";
+ * ADDUCT, CHARGE, PPM, PEAKS for those names; 0 for any other column
+ * (carried as it is).  The tool's find --table and Python's find_table. */
+#define FORMIX_COLUMN_MZ 1
+#define FORMIX_COLUMN_ADDUCT 2
+#define FORMIX_COLUMN_CHARGE 3
+#define FORMIX_COLUMN_PPM 4
+#define FORMIX_COLUMN_PEAKS 5
+FORMIX_API int formix_feature_column(const char *name);
 FORMIX_API const char *formix_find_error(const formix_find *find); /* "" when fine */
 /* Candidates within the window, those the rules kept, those beyond the
  * limit, and whether the search finished (else `warning` says so). */

@@ -41,6 +41,7 @@ from . import _context as _contexts
 from ._context import _JSON_PARTS, Context, _buffers, _context, _finish, _set, strict
 from ._library import PathLike, _lib, _owned, _quiet_molar_mass, _text, library_path
 from .calculations import (atom_ratios, dilute, elemental_analysis, exact_masses, find_formula, find_formulas,
+                           find_table,
                            isotope_pattern, react, reaction_masses, sequence, solution)
 from .results import (AdductIon, Analysis, Candidate, Chain, Diagnostic, Dilution, ElementShare, ExactMasses,
                       FlaggedRows, FormulaError, FormulaFit, FormulaWarning, FoundFormulas, FoundRatios, IsotopePattern,
@@ -53,7 +54,7 @@ __all__ = [
     "reaction_masses", "atom_ratios", "elemental_analysis", "Analysis", "SolvateFit",
     "react", "Reaction", "Participant", "find_formula", "FormulaFit", "FoundRatios",
     "exact_masses", "ExactMasses", "AdductIon", "isotope_pattern", "IsotopePattern",
-    "find_formulas", "FoundFormulas", "Candidate",
+    "find_formulas", "find_table", "FoundFormulas", "Candidate",
     "solution", "Solution", "dilute", "Dilution", "sequence", "Chain",
     "elements", "groups", "element_count", "group_count",
     "masses_file", "groups_file", "set_masses_file", "set_groups_file", "library_path",

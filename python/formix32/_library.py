@@ -89,6 +89,7 @@ _signatures = {
                                   ctypes.c_double, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_double, ctypes.c_double,
                                   ctypes.c_double, ctypes.c_size_t, ctypes.c_int, ctypes.c_char_p]),
     "formix_find_free": (None, [_p]),
+    "formix_feature_column": (ctypes.c_int, [ctypes.c_char_p]),
     "formix_read_charge": (ctypes.c_char_p, [ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]),
     "formix_find_choose": (ctypes.c_char_p, [_p, _p, ctypes.c_char_p, ctypes.c_size_t]),
     "formix_find_json": (ctypes.c_char_p, [_p]),

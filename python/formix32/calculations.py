@@ -336,3 +336,89 @@ def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool
                                        charge or 0, _text(adduct, "adduct") if adduct is not None else None)
     with _owned(handle, "formix_sequence_read", _lib.formix_sequence_free):
         return chain_from(_lib.formix_sequence_json(handle), text)
+
+
+# The output columns find_table appends, as the tool's find --table writes them.
+_TABLE_COLUMNS = ("rank", "formula", "mz_calc", "ppm_error", "dbe")
+
+
+def find_table(table, *, adduct: Optional[str] = None, charge: Union[None, int, str] = None,
+               ppm: Optional[float] = None, elements: Optional[str] = None, peaks: Optional[str] = None,
+               limit: int = 5, jobs: Optional[int] = None, **options):
+    """Formulas for every row of a feature table, as ``formix find --table``
+    writes them: ``table`` a pandas DataFrame (or anything
+    ``pandas.DataFrame`` takes) with an m/z column (``mz``, ``m/z``,
+    ``mzmed``, ``row m/z``) and optionally ``adduct``, ``charge``, ``ppm`` and
+    ``peaks`` columns, whose values in a row override the arguments.
+    Returns a DataFrame of the input's columns, then ``rank``, ``formula``
+    (Hill), ``mz_calc``, ``ppm_error``, ``dbe``, ``score`` (where peaks are
+    given) and ``error``: one row per candidate up to ``limit``, in the
+    input's order; a row with no candidate once, a row that cannot be
+    searched with its reason in ``error``.  The rows are searched on
+    ``jobs`` threads (default: the processors available), the output the
+    same for any number.  Other keyword arguments are find_formulas's
+    (``rules``, ``ratios``, ``resolution``, ``intensity_error``,
+    ``mass_error``).  With Dask: ``ddf.map_partitions(find_table, ...)``
+    (docs/install.md)."""
+    import os
+    from concurrent.futures import ThreadPoolExecutor
+
+    import pandas
+
+    frame = table if isinstance(table, pandas.DataFrame) else pandas.DataFrame(table)
+    roles: Dict[int, str] = {}
+    for name in frame.columns:
+        role = _lib.formix_feature_column(str(name).encode())
+        if role and role not in roles:
+            roles[role] = name
+    if 1 not in roles:  # FORMIX_COLUMN_MZ
+        raise ValueError("the table has no m/z column: name one mz, m/z, mzmed or 'row m/z'")
+    scored = 5 in roles or peaks is not None  # FORMIX_COLUMN_PEAKS
+    added = _TABLE_COLUMNS + (("score",) if scored else ()) + ("error",)
+
+    def value(row, role):
+        v = row[roles[role]] if role in roles else None
+        if v is None or (not isinstance(v, str) and v != v):  # missing (None, NaN)
+            return None
+        return str(v).strip() or None
+
+    def search(row):
+        try:
+            row_adduct, row_charge = adduct, charge
+            if value(row, 2) is not None:
+                row_adduct, row_charge = value(row, 2), None
+            if value(row, 3) is not None:
+                row_charge = value(row, 3)
+                if value(row, 2) is None:
+                    row_adduct = None
+            row_ppm = float(value(row, 4)) if value(row, 4) is not None else ppm
+            try:
+                mz = float(row[roles[1]])
+            except (TypeError, ValueError):
+                mz = math.nan
+            if not mz > 0:
+                raise ValueError(f"the m/z '{row[roles[1]]}' is no positive number")
+            found = find_formulas(float(mz), adduct=row_adduct, charge=row_charge, ppm=row_ppm, elements=elements,
+                                  peaks=value(row, 5) or peaks, limit=limit, **options)
+            if found.error:
+                raise ValueError(found.error)
+        except (ValueError, TypeError) as e:
+            return [(None,) * (len(added) - 1) + (str(e),)]
+        out = []
+        for rank, c in enumerate(found.candidates, 1):
+            values = (rank, c.hill, c.mz, c.ppm, c.dbe) + ((c.score,) if scored else ()) + (None,)
+            out.append(values)
+        return out or [(None,) * len(added)]
+
+    rows = [row for _, row in frame.iterrows()]
+    with ThreadPoolExecutor(max_workers=jobs or os.cpu_count() or 1) as pool:
+        results = list(pool.map(search, rows))
+    index, records = [], []
+    for i, found in enumerate(results):
+        for values in found:
+            index.append(i)
+            records.append(values)
+    out = frame.iloc[index].reset_index(drop=True)
+    extra = pandas.DataFrame.from_records(records, columns=list(added))
+    extra["rank"] = extra["rank"].astype("Int64")  # missing where a row has no candidate
+    return pandas.concat([out, extra], axis=1)

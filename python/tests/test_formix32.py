@@ -229,6 +229,51 @@ class Calculations(unittest.TestCase):
                 call()
 
 
+class FeatureTables(unittest.TestCase):
+    # m/z by hand (12, 1.00782503, 14.00307401, 15.99491462, 22.98976928; an electron 0.00054858): caffeine
+    # [M+H]+ 195.08765, glucose [M+Na]+ 203.05261, (CH3)4N+ 74.09643.
+    ROWS = {"id": ["F1", "F2", "F3", "F4"], "rt": [1.2, 3.4, 4.1, 5.5],
+            "mz": [195.08765, 203.05261, "abc", 74.09643], "adduct": [None, "[M+Na]+", None, None],
+            "charge": [None, None, None, "1"]}
+    OPTIONS = dict(adduct="[M+H]+", elements="C0-10H0-20N0-5O0-8Na0-1", limit=2)
+
+    def setUp(self):
+        try:
+            import pandas  # noqa: F401
+        except ImportError:
+            self.skipTest("pandas is not installed")
+
+    def test_rows_searched_in_order_with_errors_in_place(self):
+        import pandas
+        table = pandas.DataFrame(self.ROWS)
+        out = formix32.find_table(table, **self.OPTIONS)
+        self.assertEqual(list(out.columns), ["id", "rt", "mz", "adduct", "charge", "rank", "formula", "mz_calc",
+                                             "ppm_error", "dbe", "error"])
+        self.assertEqual(list(out["id"]), ["F1", "F2", "F2", "F3", "F4"])
+        self.assertEqual(list(out["formula"][:3]), ["C8H10N4O2", "C6H12O6", "C7H11NNaO3"])
+        self.assertEqual(out["formula"][4], "C4H12N^+")  # the row's charge
+        self.assertTrue(pandas.isna(out["rank"][3]))
+        self.assertEqual(out["error"][3], "the m/z 'abc' is no positive number")
+        self.assertEqual(out["rt"][2], 3.4)  # carried
+        self.assertTrue(out.equals(formix32.find_table(table, jobs=1, **self.OPTIONS)))
+
+    def test_a_dask_cluster_gives_the_pandas_result(self):
+        try:
+            import dask.dataframe
+            from distributed import Client, LocalCluster
+        except ImportError:
+            self.skipTest("python3-distributed is not installed")
+        import pandas
+        table = pandas.DataFrame({k: v * 5 for k, v in self.ROWS.items()})
+        expected = formix32.find_table(table, **self.OPTIONS)
+        with LocalCluster(n_workers=2, processes=True, threads_per_worker=1, dashboard_address=None) as cluster, \
+                Client(cluster):
+            frame = dask.dataframe.from_pandas(table, npartitions=4)
+            meta = formix32.find_table(table.iloc[:0], **self.OPTIONS)
+            got = frame.map_partitions(formix32.find_table, meta=meta, **self.OPTIONS).compute()
+        pandas.testing.assert_frame_equal(got.reset_index(drop=True), expected)
+
+
 class Diagnostics(unittest.TestCase):
     def test_warnings_carry_severity_offset_and_text(self):
         mass, caught = quietly(formix32.molar_mass, "co(NO3)2")

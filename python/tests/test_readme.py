@@ -24,6 +24,27 @@ class ReadmeExamples(unittest.TestCase):
             exec(compile(code, "README.md", "exec"), {})
         self.assertEqual(out.getvalue(), shown)
 
+    def test_feature_table_examples_print_what_they_show(self):
+        text = readme()
+        section = text[text.index("## Feature tables, on all cores"):]
+        blocks = re.findall(r"```python\n(.*?)```\n\nprints\n\n```\n(.*?)```", section, re.S)
+        self.assertEqual(len(blocks), 2)
+        try:
+            import pandas  # noqa: F401
+        except ImportError:
+            self.skipTest("pandas is not installed")
+        names = {}
+        for number, (code, shown) in enumerate(blocks):
+            if number == 1:
+                try:
+                    import distributed  # noqa: F401
+                except ImportError:
+                    self.skipTest("python3-distributed is not installed")
+            out = io.StringIO()
+            with contextlib.redirect_stdout(out):
+                exec(compile(code, "install.md", "exec"), names)
+            self.assertEqual(out.getvalue(), shown)
+
     def test_c_consumer_in_the_readme_is_the_tested_one(self):
         text = readme()
         for name in ("consumer.c", "reader.c", "CMakeLists.txt"):

@@ -33,15 +33,6 @@ namespace {
 constexpr std::size_t kBlock = 1024;  // rows read, searched and written at a time
 constexpr std::size_t kTableLimit = 5;
 
-std::string Folded(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == ' ' || c == '\t' || c == '"') continue;
-    out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  }
-  return out;
-}
-
 // The fields of a line; false where a quote is not closed.
 bool Split(const std::string& line, char delimiter, std::vector<std::string>* fields) {
   fields->clear();
@@ -286,14 +277,27 @@ void CommandFindTable(Session& s, FindSettings settings) {
   for (std::string& h : header) h = Trimmed(h);
   Columns columns;
   for (std::size_t i = 0; i < header.size(); ++i) {
-    const std::string name = Folded(header[i]);
-    const int c = static_cast<int>(i);
-    if (columns.mz < 0 && (name == "mz" || name == "m/z" || name == "mzmed" || name == "rowm/z"))
-      columns.mz = c;
-    if (columns.adduct < 0 && name == "adduct") columns.adduct = c;
-    if (columns.charge < 0 && name == "charge") columns.charge = c;
-    if (columns.ppm < 0 && name == "ppm") columns.ppm = c;
-    if (columns.peaks < 0 && name == "peaks") columns.peaks = c;
+    int* role = nullptr;
+    switch (formix_feature_column(header[i].c_str())) {
+      case FORMIX_COLUMN_MZ:
+        role = &columns.mz;
+        break;
+      case FORMIX_COLUMN_ADDUCT:
+        role = &columns.adduct;
+        break;
+      case FORMIX_COLUMN_CHARGE:
+        role = &columns.charge;
+        break;
+      case FORMIX_COLUMN_PPM:
+        role = &columns.ppm;
+        break;
+      case FORMIX_COLUMN_PEAKS:
+        role = &columns.peaks;
+        break;
+      default:
+        break;
+    }
+    if (role != nullptr && *role < 0) *role = static_cast<int>(i);  // the first of a name
   }
   if (columns.mz < 0) {
     throw UsageError{"the table has no m/z column: name one mz, m/z, mzmed or 'row m/z' in its header row"};

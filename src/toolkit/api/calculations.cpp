@@ -475,6 +475,22 @@ const formix::toolkit::FindCandidate* CandidateAt(const formix_find* f, std::siz
 
 }  // namespace
 
+FORMIX_API int formix_feature_column(const char* name) {
+  if (name == nullptr) return 0;
+  std::string folded;
+  for (const char* p = name; *p != '\0'; ++p) {
+    const char c = *p;
+    if (c == ' ' || c == '\t' || c == '"') continue;
+    folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  if (folded == "mz" || folded == "m/z" || folded == "mzmed" || folded == "rowm/z") return FORMIX_COLUMN_MZ;
+  if (folded == "adduct") return FORMIX_COLUMN_ADDUCT;
+  if (folded == "charge") return FORMIX_COLUMN_CHARGE;
+  if (folded == "ppm") return FORMIX_COLUMN_PPM;
+  if (folded == "peaks") return FORMIX_COLUMN_PEAKS;
+  return 0;
+}
+
 FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz, const char* adduct,
                                              int charge, double ppm, double mda, const char* elements,
                                              const char* peaks, double resolving_power,
