@@ -32,3 +32,11 @@ CREATE FUNCTION formix_charge(text, accept_warnings boolean) RETURNS integer
   AS 'MODULE_PATHNAME', 'pg_formix_charge' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
 CREATE FUNCTION formix_reading(text) RETURNS text
   AS 'MODULE_PATHNAME', 'pg_formix_reading' LANGUAGE C IMMUTABLE PARALLEL SAFE STRICT;
+-- The formulas of a found m/z, one row a candidate (docs/sql.md): an adduct
+-- ion ('[M+H]+') or a charge ('1+'), or NULL for a neutral mass; NULL ppm,
+-- elements and limit take the defaults (5 ppm, the organic ranges, 5).
+CREATE FUNCTION formix_find(mz double precision, adduct text DEFAULT NULL, ppm double precision DEFAULT NULL,
+                            elements text DEFAULT NULL, "limit" integer DEFAULT NULL)
+  RETURNS TABLE(rank integer, formula text, mz_calc double precision, ppm_error double precision,
+                dbe double precision, error text)
+  AS 'MODULE_PATHNAME', 'pg_formix_find' LANGUAGE C IMMUTABLE PARALLEL SAFE ROWS 5;

@@ -8,7 +8,9 @@
  * number meant) gives NULL too, as a column cannot carry the flag, unless
  * the call asks for the number anyway: the first four functions take a
  * second argument, accept_warnings boolean (formix_molar_mass(f, true)).
- * Nothing is written to the server's standard
+ * formix_find(mz, adduct, ppm, elements, limit) returns a set: the
+ * formulas of a found m/z (docs/sql.md), for a LATERAL join over a feature
+ * table.  Nothing is written to the server's standard
  * error: the toolkit has no notifier. */
 #include "postgres.h"
 
@@ -17,9 +19,11 @@
 #include <stdlib.h>
 
 #include "fmgr.h"
+#include "funcapi.h"
 #include "mb/pg_wchar.h"
 #include "miscadmin.h"
 #include "utils/builtins.h"
+#include "utils/tuplestore.h"
 
 #include "formix.h"
 
@@ -118,4 +122,71 @@ Datum pg_formix_reading(PG_FUNCTION_ARGS) {
   formix_reading_free(r);
   if (out == NULL) ereport(ERROR, (errcode(ERRCODE_OUT_OF_MEMORY), errmsg("formix: out of memory")));
   PG_RETURN_TEXT_P(out);
+}
+
+/* The text of argument i, or NULL (a NULL argument). */
+static char* OptionalText(FunctionCallInfo fcinfo, int i) {
+  return PG_ARGISNULL(i) ? NULL : text_to_cstring(PG_GETARG_TEXT_PP(i));
+}
+
+/* formix_find(mz, adduct, ppm, elements, limit): one row a candidate, in
+ * rank order: rank, formula (Hill), mz_calc, ppm_error, dbe (NULL for a
+ * formula with a metal), error (NULL); a search that cannot be made is one
+ * row with only its error, so that a LATERAL join over a table goes on.
+ * NULL arguments take the defaults: a neutral mass, 5 ppm, the organic
+ * ranges, 5 candidates.  An adduct ion of adducts.txt ("[M+H]+") or a
+ * charge ("1+", "2-"). */
+PG_FUNCTION_INFO_V1(pg_formix_find);
+Datum pg_formix_find(PG_FUNCTION_ARGS) {
+  ReturnSetInfo* rsinfo = (ReturnSetInfo*)fcinfo->resultinfo;
+  InitMaterializedSRF(fcinfo, 0);
+  CHECK_FOR_INTERRUPTS();
+  if (PG_ARGISNULL(0)) return (Datum)0; /* no m/z: no row */
+  const double mz = PG_GETARG_FLOAT8(0);
+  char* ion = OptionalText(fcinfo, 1);
+  const double ppm = PG_ARGISNULL(2) ? NAN : PG_GETARG_FLOAT8(2);
+  char* elements = OptionalText(fcinfo, 3);
+  const int limit = PG_ARGISNULL(4) ? 5 : PG_GETARG_INT32(4);
+  Datum values[6];
+  bool nulls[6];
+  const char* error = NULL;
+  int charge = 0;
+  const char* adduct = NULL;
+  if (ion != NULL && ion[0] != '\0' && ion[0] != '[') {
+    const char* why = formix_read_charge(ion, &charge);
+    if (why[0] != '\0') error = why;
+  } else if (ion != NULL && ion[0] != '\0') {
+    adduct = ion;
+  }
+  if (error == NULL && !(limit >= 1 && limit <= 1000))
+    error = "the limit must be a whole number from 1 to 1000";
+  formix_find* f = NULL;
+  if (error == NULL) {
+    f = formix_find_formulas(Context(), mz, adduct, charge, ppm, NAN, elements, NULL, NAN, NAN, NAN,
+                             (size_t)limit, 0, NULL);
+    if (f == NULL) ereport(ERROR, (errcode(ERRCODE_OUT_OF_MEMORY), errmsg("formix: out of memory")));
+    if (formix_find_error(f)[0] != '\0') error = formix_find_error(f);
+  }
+  if (error != NULL) {
+    for (int k = 0; k < 6; ++k) nulls[k] = true;
+    nulls[5] = false;
+    values[5] = CStringGetTextDatum(error);
+    tuplestore_putvalues(rsinfo->setResult, rsinfo->setDesc, values, nulls);
+  } else {
+    const size_t n = formix_find_count(f);
+    for (size_t i = 0; i < n; ++i) {
+      const double dbe = formix_find_dbe(f, i);
+      values[0] = Int32GetDatum((int32)(i + 1));
+      values[1] = CStringGetTextDatum(formix_find_hill(f, i));
+      values[2] = Float8GetDatum(formix_find_mz(f, i));
+      values[3] = Float8GetDatum(formix_find_ppm(f, i));
+      values[4] = Float8GetDatum(dbe);
+      for (int k = 0; k < 6; ++k) nulls[k] = false;
+      nulls[4] = dbe != dbe;
+      nulls[5] = true;
+      tuplestore_putvalues(rsinfo->setResult, rsinfo->setDesc, values, nulls);
+    }
+  }
+  formix_find_free(f);
+  return (Datum)0;
 }
