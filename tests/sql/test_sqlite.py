@@ -4,6 +4,7 @@ for bit; an index on formix_molar_mass(formula) serves a range query; bad
 values give NULL, never a crash or a word on standard error.
 usage: test_sqlite.py EXTENSION FORMIX   (77 when the sqlite3 shell is missing)"""
 import json
+import re
 import shutil
 import subprocess
 import sys
@@ -96,4 +97,13 @@ coalesce(formix_charge({value}), 'NULL'), length(formix_reading({value})) > 0;""
     check(status == 0 and int(out) < 1000, f"a text of 100 MB is quoted by its start in formix_reading: {out.strip()}")
     status, out, _ = shell(":memory:", "SELECT formix_reading('co');")
     check("did you mean 'Co'" in out, "formix_reading says why a formula has no number")
+    # formix_find over a feature table: docs/sql.md's SQLite query and what it shows (m/z by hand there).
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "sql.md"),
+              encoding="utf-8") as f:
+        page = f.read()
+    query, shown = re.search(r"```sqlite\n(.*?)```\n\ngives\n\n```\n(.*?)```", page, re.S).groups()
+    status, out, err = shell(":memory:", query)
+    check(status == 0 and out == shown, f"formix_find joined to a table as docs/sql.md shows: {out!r} {err[-200:]}")
+    status, out, err = shell(":memory:", "SELECT count(*) FROM formix_find;")
+    check(status != 0, "formix_find needs its m/z")
 sys.exit(1 if failures else 0)
