@@ -338,8 +338,10 @@ def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool
         return chain_from(_lib.formix_sequence_json(handle), text)
 
 
-# The output columns find_table appends, as the tool's find --table writes them.
+# The output columns find_table appends, as the tool's find --table writes them,
+# and the roles formix_feature_column gives a table's columns (FORMIX_COLUMN_*).
 _TABLE_COLUMNS = ("rank", "formula", "mz_calc", "ppm_error", "dbe")
+_MZ, _ADDUCT, _CHARGE, _PPM, _PEAKS = 1, 2, 3, 4, 5
 
 
 def find_table(table, *, adduct: Optional[str] = None, charge: Union[None, int, str] = None,
@@ -371,9 +373,9 @@ def find_table(table, *, adduct: Optional[str] = None, charge: Union[None, int, 
         role = _lib.formix_feature_column(str(name).encode())
         if role and role not in roles:
             roles[role] = name
-    if 1 not in roles:  # FORMIX_COLUMN_MZ
+    if _MZ not in roles:
         raise ValueError("the table has no m/z column: name one mz, m/z, mzmed or 'row m/z'")
-    scored = 5 in roles or peaks is not None  # FORMIX_COLUMN_PEAKS
+    scored = _PEAKS in roles or peaks is not None
     added = _TABLE_COLUMNS + (("score",) if scored else ()) + ("error",)
 
     def value(row, role):
@@ -385,21 +387,21 @@ def find_table(table, *, adduct: Optional[str] = None, charge: Union[None, int, 
     def search(row):
         try:
             row_adduct, row_charge = adduct, charge
-            if value(row, 2) is not None:
-                row_adduct, row_charge = value(row, 2), None
-            if value(row, 3) is not None:
-                row_charge = value(row, 3)
-                if value(row, 2) is None:
+            if value(row, _ADDUCT) is not None:
+                row_adduct, row_charge = value(row, _ADDUCT), None
+            if value(row, _CHARGE) is not None:
+                row_charge = value(row, _CHARGE)
+                if value(row, _ADDUCT) is None:
                     row_adduct = None
-            row_ppm = float(value(row, 4)) if value(row, 4) is not None else ppm
+            row_ppm = float(value(row, _PPM)) if value(row, _PPM) is not None else ppm
             try:
-                mz = float(row[roles[1]])
+                mz = float(row[roles[_MZ]])
             except (TypeError, ValueError):
                 mz = math.nan
             if not mz > 0:
-                raise ValueError(f"the m/z '{row[roles[1]]}' is no positive number")
+                raise ValueError(f"the m/z '{row[roles[_MZ]]}' is no positive number")
             found = find_formulas(float(mz), adduct=row_adduct, charge=row_charge, ppm=row_ppm, elements=elements,
-                                  peaks=value(row, 5) or peaks, limit=limit, **options)
+                                  peaks=value(row, _PEAKS) or peaks, limit=limit, **options)
             if found.error:
                 raise ValueError(found.error)
         except (ValueError, TypeError) as e:

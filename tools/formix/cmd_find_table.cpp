@@ -82,7 +82,6 @@ struct Columns {
 };
 
 struct Row {
-  std::string line;  // as read, for an error
   std::vector<std::string> fields;
   bool split = true;
   std::string out;  // the rows written for it
@@ -319,7 +318,6 @@ void CommandFindTable(Session& s, FindSettings settings) {
       if (Trimmed(line).empty()) continue;
       Row row;
       row.split = Split(line, delimiter, &row.fields);
-      row.line = line;
       block.push_back(std::move(row));
     }
     // The block on `jobs` threads, rows taken in turn; written in order.

@@ -69,12 +69,12 @@ bool DigitsOfLength(double x, int p, std::string* digits, int* exponent) {
 // x (finite, > 0) = 0.D x 10^exponent with D the shortest digits, no
 // trailing zero.  Every p-digit decimal is also one of p + 1 digits, so
 // whether one reads back as x only turns from false to true as p grows
-// (17 always do): the least p is found by halving [1, 17].
+// (17 always do): the least p is found by halving [1, 17], 17's digits
+// made only where no shorter ones read back.
 void ShortestDigits(double x, std::string* digits, int* exponent) {
   int low = 1, high = 17;  // the least p lies in [low, high]
   std::string d;
   int power = 0;
-  DigitsOfLength(x, high, &d, &power);
   while (low < high) {
     const int p = (low + high) / 2;
     std::string dp;
@@ -87,6 +87,7 @@ void ShortestDigits(double x, std::string* digits, int* exponent) {
       low = p + 1;
     }
   }
+  if (d.empty()) DigitsOfLength(x, 17, &d, &power);
   while (d.size() > 1 && d.back() == '0') d.pop_back();
   *digits = d;
   *exponent = power;
