@@ -404,13 +404,19 @@ typedef struct formix_find formix_find;
  * ranges, or none, instead of their extended ranges (docs/find.md). */
 #define FORMIX_FIND_COMMON_RATIOS 16
 #define FORMIX_FIND_NO_RATIOS 32
+/* Rules off by default: the element counts by mass range, as limited by
+ * the Dictionary of Natural Products or by the Wiley library (one of the
+ * two), and the HNOPS probability check (docs/find.md). */
+#define FORMIX_FIND_DNP_LIMITS 64
+#define FORMIX_FIND_WILEY_LIMITS 128
+#define FORMIX_FIND_HNOPS 256
 
 /* Every formula whose monoisotopic m/z lies within a tolerance of a found
  * `mz`, within element ranges (`elements`: "C0-60H0-120N0-10O0-20S0-4",
  * NULL for FORMIX_DEFAULT_FIND_ELEMENTS; a label such as [13C] or D, any
  * element of isotopes.txt), held to the chemical rules (DBE and its parity
  * with the nitrogen rule, LEWIS and SENIOR, the Seven Golden Rules' element
- * ratios) unless FORMIX_FIND_NO_RULES.  `adduct`: an adduct ion of
+ * ratios, and those the flags add) unless FORMIX_FIND_NO_RULES.  `adduct`: an adduct ion of
  * adducts.txt ("[M+H]+": the candidates are the neutral M), or `charge`
  * (-100 to 100, not 0: the candidates are the ion itself; a text read by
  * formix_read_charge), or neither (NULL or "", 0) for a neutral

@@ -3,6 +3,7 @@
 // give it the module built for their environment; after `await init()`
 // every call is synchronous.
 
+import * as F from './flags.js';
 import { checkedBytes, memoryOf } from './memory.js';
 
 let factory = null;
@@ -42,8 +43,6 @@ function makeApi(m) {
   }
   openContext(null, null);
 
-  const JSON_TEXT = 1;
-  const JSON_ELEMENTS = 2;
 
   // An object the library made (0: out of memory) for `use`, freed after.
   function owned(made, free, use) {
@@ -61,7 +60,7 @@ function makeApi(m) {
   const withReading = (formula, use) =>
     withText(formula, (at, length) => owned(m._formix_read(context, at, length), m._formix_reading_free, use), true);
 
-  const readingOf = (r) => parsed(m._formix_reading_json(r, JSON_TEXT | JSON_ELEMENTS));
+  const readingOf = (r) => parsed(m._formix_reading_json(r, F.FORMIX_JSON_TEXT | F.FORMIX_JSON_ELEMENTS));
   const read = (formula) => withReading(formula, readingOf);
 
   // The elemental analysis of a formula (as "analysis" in the tool's
@@ -93,6 +92,8 @@ function makeApi(m) {
   // ("[M+H]+": the candidates are M) or charge (1, -2 or '2+': the
   // candidate is the ion), ppm or mda, elements ("C0-30H0-60N0-5O0-10"), rules (true),
   // ratios ('extended', 'common' or 'none': the rules' element ratios),
+  // elementLimits ('dnp', 'wiley' or 'none': the element counts by mass
+  // range), hnops (the HNOPS check),
   // radical, explain, peaks ([[mz, intensity], ...] or "mz:i,mz:i"),
   // resolvingPower, intensityError (percent, 5) and massError (ppm) of the
   // peaks, limit, source ("ESI"); formula (the formula meant) or
@@ -146,14 +147,19 @@ function makeApi(m) {
     }
     const peaks = Array.isArray(options.peaks) ? options.peaks.map(([p, i]) => `${Number(p)}:${Number(i)}`).join(',')
       : options.peaks;
-    // FORMIX_FIND_COMMON_RATIOS and FORMIX_FIND_NO_RATIOS
-    const ratioFlags = { extended: 0, common: 16, none: 32 };
+    const ratioFlags = { extended: 0, common: F.FORMIX_FIND_COMMON_RATIOS, none: F.FORMIX_FIND_NO_RATIOS };
     const ratios = options.ratios ?? 'extended';
     if (!Object.hasOwn(ratioFlags, ratios)) {
       throw new RangeError("formix: ratios must be 'extended', 'common' or 'none'");
     }
-    const flags = (options.rules === false ? 1 : 0) | (options.radical ? 2 : 0) | (options.explain ? 4 : 0)
-      | ratioFlags[ratios];
+    const limitFlags = { none: 0, dnp: F.FORMIX_FIND_DNP_LIMITS, wiley: F.FORMIX_FIND_WILEY_LIMITS };
+    const limits = options.elementLimits ?? 'none';
+    if (!Object.hasOwn(limitFlags, limits)) {
+      throw new RangeError("formix: elementLimits must be 'dnp', 'wiley' or 'none'");
+    }
+    const flags = (options.rules === false ? F.FORMIX_FIND_NO_RULES : 0) | (options.radical ? F.FORMIX_FIND_RADICAL : 0)
+      | (options.explain ? F.FORMIX_FIND_EXPLAIN : 0) | ratioFlags[ratios] | limitFlags[limits]
+      | (options.hnops ? F.FORMIX_FIND_HNOPS : 0);
     if (options.formula !== undefined && options.pick !== undefined) {
       throw new RangeError('formix: give formula or pick, not both');
     }
@@ -220,7 +226,8 @@ function makeApi(m) {
       throw new RangeError('formix: charge must be a whole number from -100 to 100');
     }
     checkedBytes(text);
-    const flags = (options.acetyl ? 1 : 0) | (options.amide ? 2 : 0) | (options.fivePhosphate ? 4 : 0);
+    const flags = (options.acetyl ? F.FORMIX_SEQUENCE_ACETYL : 0) | (options.amide ? F.FORMIX_SEQUENCE_AMIDE : 0)
+      | (options.fivePhosphate ? F.FORMIX_SEQUENCE_5PHOSPHATE : 0);
     return withTexts([kind, text, options.adduct], (kp, sp, ap) => document(
       m._formix_sequence_read(context, kp, sp, flags, disulfides, charge, ap), m._formix_sequence_json,
       m._formix_sequence_free));
@@ -370,8 +377,8 @@ function makeApi(m) {
     react,
     atomRatios,
     useDataFiles,
-    elements: () => contextPart(1).elements,
-    groups: () => contextPart(2).groups,
+    elements: () => contextPart(F.FORMIX_JSON_ELEMENTS_TABLE).elements,
+    groups: () => contextPart(F.FORMIX_JSON_GROUPS_TABLE).groups,
   };
 }
 

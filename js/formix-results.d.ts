@@ -324,6 +324,10 @@ export interface FoundFormulas {
   rules: boolean;
   /** find: the element-ratio limits of the chemical rules (the Seven Golden Rules' extended or common ranges, or none). */
   ratios: "extended" | "common" | "none";
+  /** find: the element counts by mass range of the chemical rules (the Seven Golden Rules' limits drawn from the Dictionary of Natural Products or the Wiley library, or none). */
+  element_limits: "none" | "dnp" | "wiley";
+  /** find: whether the HNOPS probability check of the chemical rules was applied. */
+  hnops: boolean;
   /** find: the ion is odd-electron. */
   radical: boolean;
   /** find: formulas within the tolerance. */

@@ -210,6 +210,8 @@ function showFound() {
   }
   if ($('found-elements').value.trim() !== '') options.elements = $('found-elements').value.trim();
   options.ratios = $('found-ratios').value;
+  options.elementLimits = $('found-limits').value;
+  options.hnops = $('found-hnops').checked;
   // The formula field's formula is the one meant: marked among the
   // candidates, with its HRMS line when it is one of them; a flagged one is
   // not compared.
@@ -341,6 +343,8 @@ for (const id of ['formula', 'found']) $(id).addEventListener('input', showFormu
 for (const id of ['found-mz', 'found-ion', 'found-elements']) $(id).addEventListener('input', showFound);
 $('solvates').addEventListener('change', showFormula);
 $('found-ratios').addEventListener('change', showFound);
+$('found-limits').addEventListener('change', showFound);
+$('found-hnops').addEventListener('change', showFound);
 $('sequence').addEventListener('input', useSequence);
 $('sequence-kind').addEventListener('change', useSequence);
 for (const id of ['sol-formula', 'sol-conc', 'sol-volume', 'sol-mass', 'sol-purity', 'sol-density', 'dil-stock',

@@ -119,6 +119,14 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   assert.equal(common.ratios, 'common');
   assert.ok(!common.candidates.some((c) => c.hill === 'C3H8NO5P'));
   assert.throws(() => formix.findFormulas(168.00673, { ratios: 'strict' }), RangeError);
+  // PCB-209 (493.6885 u, CDK's): 10 Cl, past the DNP's 8 below 500 u; the HNOPS check reaches the library.
+  const pcb = { elements: 'C0-12Cl0-10', elementLimits: 'dnp', hnops: true };
+  const limited = formix.findFormulas(493.6885, pcb);
+  assert.deepEqual([limited.element_limits, limited.hnops], ['dnp', true]);
+  assert.ok(!limited.candidates.some((c) => c.hill === 'C12Cl10'));
+  const wiley = formix.findFormulas(493.6885, { ...pcb, elementLimits: 'wiley' });
+  assert.ok(wiley.candidates.some((c) => c.hill === 'C12Cl10'));
+  assert.throws(() => formix.findFormulas(493.6885, { elementLimits: 'strict' }), RangeError);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
   // A charge as text is read by the toolkit's one grammar, and written back by its one writer.
   assert.throws(() => formix.findFormulas(328.1911, { charge: '2x' }), /a charge is a whole number from 1 to 100/);

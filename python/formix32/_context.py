@@ -11,11 +11,12 @@ import threading
 import warnings
 from typing import Dict, Iterator, Optional, Sequence, Union
 
+from . import _flags
 from ._library import PathLike, _lib, _or_default, _owned, _path, _text
 from .results import Analysis, FormulaError, FormulaWarning, Reading, analysis_from, reading_from
 
 # formix_reading_json's parts for a Reading: the engine's text, the elements.
-_JSON_PARTS = 1 | 2
+_JSON_PARTS = _flags.FORMIX_JSON_TEXT | _flags.FORMIX_JSON_ELEMENTS
 
 _strict: contextvars.ContextVar[bool] = contextvars.ContextVar("formix32_strict", default=False)
 

@@ -596,6 +596,11 @@ class FoundFormulas:
     #: find: the element-ratio limits of the chemical rules (the Seven Golden Rules' extended or common
     #: ranges, or none).
     ratios: str
+    #: find: the element counts by mass range of the chemical rules (the Seven Golden Rules' limits drawn from
+    #: the Dictionary of Natural Products or the Wiley library, or none).
+    element_limits: str
+    #: find: whether the HNOPS probability check of the chemical rules was applied.
+    hnops: bool
     #: find: the ion is odd-electron.
     radical: bool
     #: find: formulas within the tolerance.
@@ -643,6 +648,8 @@ class FoundFormulas:
             [ElementRange.from_json(x) for x in d["elements"]],
             d["rules"],
             d["ratios"],
+            d["element_limits"],
+            d["hnops"],
             d["radical"],
             int(d["within"]),
             int(d["passed"]),

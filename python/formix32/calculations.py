@@ -9,6 +9,7 @@ import ctypes
 import math
 from typing import Dict, List, Optional, Sequence, Tuple, Union
 
+from . import _flags
 from ._context import _context, _finish
 from ._library import _lib, _or_default, _owned, _text
 from .results import (Chain, Dilution, FormulaError, Solution, chain_from, dilution_from, solution_from)
@@ -201,6 +202,7 @@ def _charge(charge: Union[None, int, str]) -> Optional[int]:
 def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, int, str] = None,
                   ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
                   rules: bool = True, radical: bool = False, explain: bool = False, ratios: str = "extended",
+                  element_limits: str = "none", hnops: bool = False,
                   peaks: Optional[Sequence[Tuple[float, float]]] = None, resolution: Optional[float] = None,
                   intensity_error: Optional[float] = None, mass_error: Optional[float] = None,
                   limit: Optional[int] = None, source: str = "ESI", formula: Optional[str] = None,
@@ -210,7 +212,8 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
     neither a neutral mass; within element ranges (``elements``, such as
     "C0-30H0-60N0-5O0-10"; None: the organic default), held to the chemical
     rules unless ``rules`` is False (their element ratios: ``ratios``
-    "extended", "common" or "none"), scored against found isotope ``peaks``
+    "extended", "common" or "none"; the element counts by mass range:
+    ``element_limits`` "dnp", "wiley" or "none"; the HNOPS check: ``hnops``), scored against found isotope ``peaks``
     ((m/z, intensity) pairs) when given, under their errors (``intensity_error``
     in percent of an intensity, default 5; ``mass_error`` in ppm, default the
     tolerance / 2.5; docs/find.md).  The HRMS line
@@ -234,10 +237,15 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
         peak_text = _text(peaks, "peaks")
     elif peaks is not None:
         peak_text = ",".join(f"{float(m)!r}:{float(i)!r}" for m, i in peaks).encode()
-    ratio_flags = {"extended": 0, "common": 16, "none": 32}  # FORMIX_FIND_COMMON_RATIOS, _NO_RATIOS
+    ratio_flags = {"extended": 0, "common": _flags.FORMIX_FIND_COMMON_RATIOS, "none": _flags.FORMIX_FIND_NO_RATIOS}
     if ratios not in ratio_flags:
         raise ValueError("ratios must be 'extended', 'common' or 'none'")
-    flags = (0 if rules else 1) | (2 if radical else 0) | (4 if explain else 0) | ratio_flags[ratios]
+    limit_flags = {"none": 0, "dnp": _flags.FORMIX_FIND_DNP_LIMITS, "wiley": _flags.FORMIX_FIND_WILEY_LIMITS}
+    if element_limits not in limit_flags:
+        raise ValueError("element_limits must be 'dnp', 'wiley' or 'none'")
+    flags = ((0 if rules else _flags.FORMIX_FIND_NO_RULES) | (_flags.FORMIX_FIND_RADICAL if radical else 0)
+             | (_flags.FORMIX_FIND_EXPLAIN if explain else 0) | ratio_flags[ratios] | limit_flags[element_limits]
+             | (_flags.FORMIX_FIND_HNOPS if hnops else 0))
     context = _context()
     handle = _lib.formix_find_formulas(context._handle, float(mz),
                                        _text(adduct, "adduct") if adduct is not None else None, charge or 0,
@@ -331,7 +339,8 @@ def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool
         raise ValueError("charge must be a whole number from -100 to 100 other than 0")
     if charge is not None and adduct is not None:
         raise ValueError("give charge or adduct, not both")
-    flags = (1 if acetyl else 0) | (2 if amide else 0) | (4 if five_phosphate else 0)
+    flags = ((_flags.FORMIX_SEQUENCE_ACETYL if acetyl else 0) | (_flags.FORMIX_SEQUENCE_AMIDE if amide else 0)
+             | (_flags.FORMIX_SEQUENCE_5PHOSPHATE if five_phosphate else 0))
     handle = _lib.formix_sequence_read(_context()._handle, kind.encode(), _text(text, "sequence"), flags, disulfides,
                                        charge or 0, _text(adduct, "adduct") if adduct is not None else None)
     with _owned(handle, "formix_sequence_read", _lib.formix_sequence_free):
@@ -339,9 +348,10 @@ def sequence(text: str, kind: str = "protein", acetyl: bool = False, amide: bool
 
 
 # The output columns find_table appends, as the tool's find --table writes them,
-# and the roles formix_feature_column gives a table's columns (FORMIX_COLUMN_*).
+# and the roles formix_feature_column gives a table's columns.
 _TABLE_COLUMNS = ("rank", "formula", "mz_calc", "ppm_error", "dbe")
-_MZ, _ADDUCT, _CHARGE, _PPM, _PEAKS = 1, 2, 3, 4, 5
+_MZ, _ADDUCT, _CHARGE = _flags.FORMIX_COLUMN_MZ, _flags.FORMIX_COLUMN_ADDUCT, _flags.FORMIX_COLUMN_CHARGE
+_PPM, _PEAKS = _flags.FORMIX_COLUMN_PPM, _flags.FORMIX_COLUMN_PEAKS
 
 
 def find_table(table, *, adduct: Optional[str] = None, charge: Union[None, int, str] = None,

@@ -177,6 +177,14 @@ class Calculations(unittest.TestCase):
         self.assertEqual(common.ratios, "common")
         self.assertNotIn("C3H8NO5P", [c.hill for c in common.candidates])
         self.assertRaises(ValueError, formix32.find_formulas, 168.00673, ratios="strict")
+        # PCB-209 (493.6885 u, CDK's): 10 Cl, past the DNP's 8 below 500 u, within Wiley's 10.
+        pcb = dict(elements="C0-12Cl0-10", hnops=True)
+        dnp = formix32.find_formulas(493.6885, element_limits="dnp", **pcb)
+        self.assertEqual((dnp.element_limits, dnp.hnops), ("dnp", True))
+        self.assertNotIn("C12Cl10", [c.hill for c in dnp.candidates])
+        wiley = formix32.find_formulas(493.6885, element_limits="wiley", **pcb)
+        self.assertIn("C12Cl10", [c.hill for c in wiley.candidates])
+        self.assertRaises(ValueError, formix32.find_formulas, 493.6885, element_limits="strict")
         # The peaks' error models reach the library: a tighter mass error, a refused intensity error.
         tight = formix32.find_formulas(198.94002, adduct="[M-H]-", intensity_error=3, mass_error=1,
                                        peaks=[(198.94002, 100), (199.94337, 7.6), (200.93797, 97.3)])

@@ -74,8 +74,16 @@ FindSettings ReadFindSettings(const Options& o) {
   } else if (o.ratios && *o.ratios != "extended") {
     throw UsageError{"--ratios takes extended, common or none"};
   }
+  int limits = 0;
+  if (o.element_limits && *o.element_limits == "dnp") {
+    limits = FORMIX_FIND_DNP_LIMITS;
+  } else if (o.element_limits && *o.element_limits == "wiley") {
+    limits = FORMIX_FIND_WILEY_LIMITS;
+  } else if (o.element_limits && *o.element_limits != "none") {
+    throw UsageError{"--element-limits takes dnp, wiley or none"};
+  }
   f.flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
-            (o.explain ? FORMIX_FIND_EXPLAIN : 0) | ratios;
+            (o.explain ? FORMIX_FIND_EXPLAIN : 0) | ratios | limits | (o.hnops ? FORMIX_FIND_HNOPS : 0);
   if (o.elements) f.elements = *o.elements;
   if (o.peaks) f.peaks = *o.peaks;
   if (o.source) f.source = *o.source;

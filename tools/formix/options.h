@@ -14,25 +14,25 @@ inline constexpr int kDefaultPrecision = 4;
 struct Options {
   std::string command;  // a name from the command table
   std::vector<std::string> args;
-  std::vector<std::string> command_options;                    // the command options given, for checking
-  std::optional<std::string> masses, groups;                   // data files
-  std::vector<std::string> given, equiv, density, conc;        // react
-  bool balance = false, no_check = false;                      // react
-  std::optional<std::string> total, ref, by_difference;        // analyze
-  std::optional<std::string> found, elements, tolerance;       // composition
-  int solvate = 0;                                             // composition
-  std::vector<std::string> adducts;                            // ms
-  std::optional<std::string> ppm, source;                      // ms
-  std::optional<std::string> charge, mda, peaks, limit;        // find
-  std::optional<std::string> formula, pick, ratios;            // find
-  std::optional<std::string> intensity_error, mass_error;      // find
-  std::optional<std::string> table, jobs;                      // find
-  bool no_rules = false, radical = false, explain = false;     // find
-  std::optional<std::string> resolution, threshold, plot;      // pattern
-  bool fine = false;                                           // pattern
-  std::optional<std::string> volume, purity, solvent, stock;   // solution, dilute
-  std::optional<std::string> protein, dna, rna, disulfides;    // sequence
-  bool acetyl = false, amide = false, five_phosphate = false;  // sequence
+  std::vector<std::string> command_options;               // the command options given, for checking
+  std::optional<std::string> masses, groups;              // data files
+  std::vector<std::string> given, equiv, density, conc;   // react
+  bool balance = false, no_check = false;                 // react
+  std::optional<std::string> total, ref, by_difference;   // analyze
+  std::optional<std::string> found, elements, tolerance;  // composition
+  int solvate = 0;                                        // composition
+  std::vector<std::string> adducts;                       // ms
+  std::optional<std::string> ppm, source;                 // ms
+  std::optional<std::string> charge, mda, peaks, limit;   // find
+  std::optional<std::string> formula, pick, ratios, element_limits;        // find
+  std::optional<std::string> intensity_error, mass_error;                  // find
+  std::optional<std::string> table, jobs;                                  // find
+  bool no_rules = false, radical = false, explain = false, hnops = false;  // find
+  std::optional<std::string> resolution, threshold, plot;                  // pattern
+  bool fine = false;                                                       // pattern
+  std::optional<std::string> volume, purity, solvent, stock;               // solution, dilute
+  std::optional<std::string> protein, dna, rna, disulfides;                // sequence
+  bool acetyl = false, amide = false, five_phosphate = false;              // sequence
   int precision = kDefaultPrecision;
   bool json = false, strict = false, russian = false, help = false, version = false, verbose = false;
   bool help_roff = false;  // --help=roff

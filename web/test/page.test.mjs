@@ -93,6 +93,16 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   await page.selectOption('#found-ratios', 'common');
   assert.doesNotMatch(await page.textContent('#candidates'), /C3H8NO5P/);
   await page.selectOption('#found-ratios', 'extended');
+  // PCB-209 as a neutral mass (493.6885 u, CDK's): its 10 Cl are past the DNP's 8 below 500 u, not Wiley's 10.
+  await page.fill('#found-ion', '');
+  await page.fill('#found-elements', 'C0-12Cl0-10');
+  await page.fill('#found-mz', '493.6885');
+  assert.match(await page.textContent('#candidates'), /C12Cl10/);
+  await page.selectOption('#found-limits', 'dnp');
+  assert.doesNotMatch(await page.textContent('#candidates'), /C12Cl10/);
+  await page.selectOption('#found-limits', 'wiley');
+  assert.match(await page.textContent('#candidates'), /C12Cl10/);
+  await page.selectOption('#found-limits', 'none');
   await page.fill('#found-ion', '[M+H]+');
   await page.fill('#formula', 'C20H25NO3');
   await page.fill('#found-mz', 'x');

@@ -509,6 +509,10 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
     q.ratios = (flags & FORMIX_FIND_NO_RATIOS) != 0       ? formix::toolkit::RatioSet::kNone
                : (flags & FORMIX_FIND_COMMON_RATIOS) != 0 ? formix::toolkit::RatioSet::kCommon
                                                           : formix::toolkit::RatioSet::kExtended;
+    q.element_limits = (flags & FORMIX_FIND_DNP_LIMITS) != 0     ? formix::toolkit::ElementLimits::kDnp
+                       : (flags & FORMIX_FIND_WILEY_LIMITS) != 0 ? formix::toolkit::ElementLimits::kWiley
+                                                                 : formix::toolkit::ElementLimits::kNone;
+    q.hnops = (flags & FORMIX_FIND_HNOPS) != 0;
     q.calculated = (flags & FORMIX_FIND_CALCULATED) != 0;
     if (!std::isnan(resolving_power)) q.resolving_power = resolving_power;
     q.errors.intensity_error =
@@ -518,6 +522,10 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
     if (source != nullptr) q.source = source;
     if (c == nullptr) {
       f->result.error = "no context";
+      return f.release();
+    }
+    if ((flags & FORMIX_FIND_DNP_LIMITS) != 0 && (flags & FORMIX_FIND_WILEY_LIMITS) != 0) {
+      f->result.error = "give one set of element limits, the DNP's or the Wiley library's";
       return f.release();
     }
     if (adduct != nullptr && adduct[0] != '\0' && charge != 0) {

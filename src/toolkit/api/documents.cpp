@@ -369,6 +369,7 @@ void WriteFind(JsonWriter& json, const FindResult& r, const FindQuery& q) {
     json.Key("least").Integer(e.least).Key("most").Integer(e.most).Close();
   }
   json.Close().Key("rules").Bool(q.rules).Key("ratios").String(RatioSetName(q.ratios));
+  json.Key("element_limits").String(ElementLimitsName(q.element_limits)).Key("hnops").Bool(q.hnops);
   json.Key("radical").Bool(q.radical);
   json.Key("within").Integer(static_cast<long long>(r.within));
   json.Key("passed").Integer(static_cast<long long>(r.passed));

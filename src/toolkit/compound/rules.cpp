@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 #include "toolkit/reading/reading.h"
@@ -26,6 +27,62 @@ constexpr Ratio kRatios[] = {
     {"F", "f/c", 0.0, 6.0, 0.0, 1.5}, {"Cl", "cl/c", 0.0, 2.0, 0.0, 0.8}, {"Br", "br/c", 0.0, 2.0, 0.0, 0.8}};
 constexpr std::size_t kRatioCount = sizeof kRatios / sizeof kRatios[0];
 enum RatioIndex { kH, kN, kO, kP, kS, kSi, kF, kCl, kBr };
+// The element counts by mass range (rule 1): the most atoms of each
+// element a compound below the mass had in the Dictionary of Natural
+// Products or the Wiley library (-1: not limited). Above the last range
+// the statistics say nothing: no limit.
+constexpr const char* kLimitElements[] = {"C", "H", "N", "O", "P", "S", "Si", "F", "Cl", "Br"};
+constexpr const char* kLimitRules[] = {"c-limit", "h-limit",  "n-limit", "o-limit",  "p-limit",
+                                       "s-limit", "si-limit", "f-limit", "cl-limit", "br-limit"};
+constexpr std::size_t kLimitCount = sizeof kLimitElements / sizeof kLimitElements[0];
+struct MassRange {
+  double below;
+  int most[kLimitCount];
+};
+constexpr MassRange kDnpLimits[] = {{500, {29, 72, 10, 18, 4, 7, -1, 15, 8, 5}},
+                                    {1000, {66, 126, 25, 27, 6, 8, -1, 16, 11, 8}},
+                                    {2000, {115, 236, 32, 63, 6, 8, -1, 16, 11, 8}},
+                                    {3000, {162, 208, 48, 78, 6, 9, -1, 16, 11, 8}}};
+constexpr MassRange kWileyLimits[] = {{500, {39, 72, 20, 20, 9, 10, 8, 16, 10, 4}},
+                                      {1000, {78, 126, 20, 27, 9, 14, 14, 34, 12, 8}},
+                                      {2000, {156, 180, 20, 40, 9, 14, 15, 48, 12, 10}}};
+enum LimitIndex { kLimitN = 2, kLimitO = 3, kLimitP = 4, kLimitS = 5 };
+
+// The limits for a mass, or nullptr.
+const int* LimitsFor(ElementLimits limits, double mass) {
+  const MassRange* first = limits == ElementLimits::kDnp ? kDnpLimits : kWileyLimits;
+  const std::size_t n = limits == ElementLimits::kDnp ? std::size(kDnpLimits) : std::size(kWileyLimits);
+  if (limits == ElementLimits::kNone || !(mass >= 0)) return nullptr;
+  for (std::size_t r = 0; r < n; ++r) {
+    if (mass < first[r].below) return first[r].most;
+  }
+  return nullptr;
+}
+
+// The HNOPS probability check (rule 5): counts that occur together.
+struct Hnops {
+  int above[4];  // N, O, P, S: the check applies where each listed count is above this (-1: not listed)
+  int below[4];  // and then each listed count must be below this
+};
+constexpr Hnops kHnops[] = {{{1, 1, 1, 1}, {10, 20, 4, 3}},
+                            {{3, 3, 3, -1}, {11, 22, 6, 0}},
+                            {{-1, 1, 1, 1}, {0, 14, 3, 3}},
+                            {{1, -1, 1, 1}, {4, 0, 3, 3}},
+                            {{6, 6, -1, 6}, {19, 14, 0, 8}}};
+
+bool HnopsFails(const long* nops) {
+  for (const Hnops& h : kHnops) {
+    bool applies = true, fails = false;
+    for (int i = 0; i < 4; ++i) {
+      if (h.above[i] < 0) continue;
+      applies = applies && nops[i] > h.above[i];
+      fails = fails || nops[i] >= h.below[i];
+    }
+    if (applies && fails) return true;
+  }
+  return false;
+}
+
 // The elements whose atoms stand where hydrogens would (for the floor of
 // h/c), and whether an element is a halogen.
 bool Halogen(std::string_view e) { return e == "F" || e == "Cl" || e == "Br" || e == "I"; }
@@ -34,6 +91,20 @@ bool Halogen(std::string_view e) { return e == "F" || e == "Cl" || e == "Br" || 
 
 const char* RatioSetName(RatioSet set) {
   return set == RatioSet::kCommon ? "common" : set == RatioSet::kNone ? "none" : "extended";
+}
+
+const char* ElementLimitsName(ElementLimits limits) {
+  return limits == ElementLimits::kDnp ? "dnp" : limits == ElementLimits::kWiley ? "wiley" : "none";
+}
+
+bool ReadElementLimits(const std::string& name, ElementLimits* limits) {
+  for (ElementLimits l : {ElementLimits::kNone, ElementLimits::kDnp, ElementLimits::kWiley}) {
+    if (name == ElementLimitsName(l)) {
+      *limits = l;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool ReadRatioSet(const std::string& name, RatioSet* set) {
@@ -46,7 +117,7 @@ bool ReadRatioSet(const std::string& name, RatioSet* set) {
   return false;
 }
 
-ChemicalRules::ChemicalRules(const std::vector<std::string>& symbols, RatioSet ratios) : ratios_(ratios) {
+ChemicalRules::ChemicalRules(const std::vector<std::string>& symbols, RuleChoice choice) : choice_(choice) {
   for (const std::string& s : symbols) {
     const std::string_view e = LabelledElement(s);
     valence_.push_back(Valence(s));
@@ -58,6 +129,11 @@ ChemicalRules::ChemicalRules(const std::vector<std::string>& symbols, RatioSet r
       if (e == kRatios[r].element) ratio = static_cast<int>(r);
     }
     ratio_.push_back(ratio);
+    int limit = -1;
+    for (std::size_t l = 0; l < kLimitCount; ++l) {
+      if (e == kLimitElements[l]) limit = static_cast<int>(l);
+    }
+    limit_.push_back(limit);
   }
 }
 
@@ -76,7 +152,7 @@ bool ChemicalRules::ValencesKnown(const int* counts) const {
   return true;
 }
 
-const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
+const char* ChemicalRules::Broken(const int* counts, double mass, int charge, bool radical,
                                   std::vector<std::string>* checked) const {
   const char* broken = "";
   auto check = [&](const char* rule, bool fails) {
@@ -90,6 +166,7 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
   int largest = 0;
   long per_ratio[kRatioCount] = {};
   bool present[kRatioCount] = {};
+  long per_limit[kLimitCount] = {};
   for (std::size_t i = 0; i < valence_.size(); ++i) {
     const long n = counts[i];
     const int v = valence_[i];
@@ -108,6 +185,7 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
       per_ratio[ratio_[i]] += n;
       present[ratio_[i]] = true;
     }
+    if (limit_[i] >= 0) per_limit[limit_[i]] += n;
   }
   if (known) {
     const double dbe = 1.0 + static_cast<double>(w) / 2.0;
@@ -120,8 +198,8 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
       if (check("senior", valences < 2 * largest || valences < 2 * (atoms - 1))) return broken;
     }
   }
-  if (carbon > 0 && ratios_ != RatioSet::kNone) {
-    const bool common = ratios_ == RatioSet::kCommon;
+  if (carbon > 0 && choice_.ratios != RatioSet::kNone) {
+    const bool common = choice_.ratios == RatioSet::kCommon;
     // Where the limits remove real compounds, the atoms counted:
     // halogens stand where hydrogens would, so the lower limit of h/c
     // counts both (CCl4, C6Cl6, C8F18); a halogen's own limit does not
@@ -144,11 +222,21 @@ const char* ChemicalRules::Broken(const int* counts, int charge, bool radical,
       if (check(kRatios[r].rule, fails)) return broken;
     }
   }
+  if (const int* most = LimitsFor(choice_.limits, mass)) {
+    for (std::size_t l = 0; l < kLimitCount; ++l) {
+      if (most[l] < 0 || per_limit[l] == 0) continue;
+      if (check(kLimitRules[l], per_limit[l] > most[l])) return broken;
+    }
+  }
+  if (choice_.hnops) {
+    const long nops[4] = {per_limit[kLimitN], per_limit[kLimitO], per_limit[kLimitP], per_limit[kLimitS]};
+    if (check("hnops", HnopsFails(nops))) return broken;
+  }
   return broken;
 }
 
 double Dbe(const std::vector<std::string>& symbols, const std::vector<int>& counts) {
-  return ChemicalRules(symbols, RatioSet::kExtended).Dbe(counts.data());
+  return ChemicalRules(symbols, RuleChoice{}).Dbe(counts.data());
 }
 
 double ReadingDbe(const Reading& reading) {
@@ -160,7 +248,7 @@ double ReadingDbe(const Reading& reading) {
     symbols.push_back(e.symbol);
     counts.push_back(static_cast<int>(e.atoms));
   }
-  const ChemicalRules rules(symbols, RatioSet::kExtended);
+  const ChemicalRules rules(symbols, RuleChoice{});
   if (!reading.has_value || symbols.empty() || !rules.ValencesKnown(counts.data())) {
     return std::numeric_limits<double>::quiet_NaN();
   }
@@ -168,8 +256,8 @@ double ReadingDbe(const Reading& reading) {
 }
 
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
-                       bool radical, RatioSet ratios) {
-  return ChemicalRules(symbols, ratios).Broken(counts.data(), charge, radical, nullptr);
+                       bool radical, RuleChoice choice, double mass) {
+  return ChemicalRules(symbols, choice).Broken(counts.data(), mass, charge, radical, nullptr);
 }
 
 }  // namespace formix::toolkit

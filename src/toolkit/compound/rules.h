@@ -4,6 +4,7 @@
 #ifndef FORMIX_TOOLKIT_RULES_H
 #define FORMIX_TOOLKIT_RULES_H
 
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,22 +19,39 @@ enum class RatioSet { kExtended, kCommon, kNone };
 const char* RatioSetName(RatioSet set);  // "extended", "common", "none"
 bool ReadRatioSet(const std::string& name, RatioSet* set);
 
+// The element counts by mass range (rule 1 of the Seven Golden Rules):
+// none (the default), or the limits drawn from the Dictionary of Natural
+// Products or from the Wiley mass spectral library.
+enum class ElementLimits { kNone, kDnp, kWiley };
+const char* ElementLimitsName(ElementLimits limits);  // "none", "dnp", "wiley"
+bool ReadElementLimits(const std::string& name, ElementLimits* limits);
+
+// The rules chosen beyond DBE, LEWIS and SENIOR.
+struct RuleChoice {
+  RatioSet ratios = RatioSet::kExtended;
+  ElementLimits limits = ElementLimits::kNone;
+  bool hnops = false;  // the HNOPS probability check (rule 5)
+};
+
 // The rules of a list of symbols, prepared once for many count vectors
 // (the counts in the symbols' order).
 class ChemicalRules {
  public:
-  ChemicalRules(const std::vector<std::string>& symbols, RatioSet ratios);
+  ChemicalRules(const std::vector<std::string>& symbols, RuleChoice choice);
   double Dbe(const int* counts) const;
   bool ValencesKnown(const int* counts) const;
-  // The first rule broken ("" for none: BrokenRule); with `checked`,
-  // every rule that applies, in order, is appended to it.
-  const char* Broken(const int* counts, int charge, bool radical, std::vector<std::string>* checked) const;
+  // The first rule broken ("" for none: BrokenRule) by the counts of a
+  // candidate of monoisotopic `mass` (for the limits by mass range); with
+  // `checked`, every rule that applies, in order, is appended to it.
+  const char* Broken(const int* counts, double mass, int charge, bool radical,
+                     std::vector<std::string>* checked) const;
 
  private:
-  RatioSet ratios_;
+  RuleChoice choice_;
   std::vector<int> valence_;
   std::vector<bool> carbon_, halogen_, nitrogen_;
   std::vector<int> ratio_;  // the ratio to carbon an element counts in, -1 for none
+  std::vector<int> limit_;  // the element of the limits by mass an element counts as, -1 for none
 };
 
 // Ring-plus-double-bond equivalents of element counts, each element at its
@@ -69,9 +87,19 @@ double ReadingDbe(const Reading& reading);
 // the hydrogens and halogens are at most 2 C + N + 2 (CHCl3, CHBr3); o/c
 // leaves out three oxygens of each P and S (phosphonates, sulfonates:
 // etidronic acid).  `radical`: the species is an odd-electron ion (EI).
+// With limits by mass (off by default): "c-limit", "h-limit", "n-limit",
+// "o-limit", "p-limit", "s-limit", "si-limit", "f-limit", "cl-limit",
+// "br-limit", the most atoms of each element a compound of the candidate's
+// monoisotopic `mass` had in the database (below 500, 1000, 2000 and, for
+// the DNP, 3000 u; none above).  With the HNOPS check (off by default):
+// "hnops", the counts of N, O, P and S that occur together (N, O, P and S
+// each above 1: N < 10, O < 20, P < 4, S < 3; N, O and P above 3: N < 11,
+// O < 22, P < 6; O, P and S above 1: O < 14, P < 3, S < 3; P, S and N
+// above 1: P < 3, S < 3, N < 4; N, O and S above 6: N < 19, O < 14, S < 8).
 // Returns the first rule broken, or "" for none.
 std::string BrokenRule(const std::vector<std::string>& symbols, const std::vector<int>& counts, int charge,
-                       bool radical, RatioSet ratios = RatioSet::kExtended);
+                       bool radical, RuleChoice choice = {},
+                       double mass = std::numeric_limits<double>::quiet_NaN());
 
 }  // namespace formix::toolkit
 

@@ -351,7 +351,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
   // The rules over the search's order (the elements heaviest first).
   std::vector<std::string> sorted_symbols;
   for (const ElementRange& r : sorted) sorted_symbols.push_back(r.symbol);
-  const ChemicalRules rules(sorted_symbols, q.ratios);
+  const ChemicalRules rules(sorted_symbols, RuleChoice{q.ratios, q.element_limits, q.hnops});
   std::vector<std::pair<const char*, std::size_t>> removed;  // by rule
   auto count_removed = [&](const char* rule, std::size_t n) {
     std::size_t r = 0;
@@ -368,7 +368,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     if (!(s > 0)) return true;  // no atoms
     ++result.within;
     const char* broken =
-        q.rules ? rules.Broken(heaviest_first.data(), species_charge, species_radical, nullptr) : "";
+        q.rules ? rules.Broken(heaviest_first.data(), s, species_charge, species_radical, nullptr) : "";
     if (*broken != '\0') {
       count_removed(broken, 1);
       if (!q.explain) return true;
@@ -465,7 +465,7 @@ FindResult FindFormulas(const Context& context, const FindQuery& q) {
     f.broken = kept_broken[c];
     if (q.rules) {
       std::vector<std::string> checked;
-      rules.Broken(heaviest_first.data(), species_charge, species_radical, &checked);
+      rules.Broken(heaviest_first.data(), s, species_charge, species_radical, &checked);
       for (const std::string& rule : checked) {
         if (rule != f.broken) f.rules.push_back(rule);
       }

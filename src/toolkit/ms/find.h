@@ -94,12 +94,14 @@ struct FindQuery {
   double mda = std::numeric_limits<double>::quiet_NaN();
   std::string elements = kDefaultFindElements;
   bool rules = true, radical = false;
-  RatioSet ratios = RatioSet::kExtended;  // the element-ratio limits of the rules
-  bool explain = false;                   // keep the candidates a rule removed, naming it
-  bool calculated = false;                // the m/z is a formula's, not found: no HRMS line
-  std::vector<Peak> peaks;                // found isotope peaks (m/z, intensity), to score against
-  double resolving_power = 0.0;           // for the calculated patterns; 0: the default
-  PeakErrors errors;                      // the found peaks' error models; mass: NaN for ppm / 2.5
+  RatioSet ratios = RatioSet::kExtended;                // the element-ratio limits of the rules
+  ElementLimits element_limits = ElementLimits::kNone;  // the element counts by mass range
+  bool hnops = false;                                   // the HNOPS probability check
+  bool explain = false;                                 // keep the candidates a rule removed, naming it
+  bool calculated = false;                              // the m/z is a formula's, not found: no HRMS line
+  std::vector<Peak> peaks;       // found isotope peaks (m/z, intensity), to score against
+  double resolving_power = 0.0;  // for the calculated patterns; 0: the default
+  PeakErrors errors;             // the found peaks' error models; mass: NaN for ppm / 2.5
   std::size_t limit = kDefaultFindLimit;
   std::string source = "ESI";  // for the HRMS line
   double max_steps = kMaxFindSteps;
