@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "formix.h"
 #include "toolkit/context/context.h"
 #include "toolkit/ms/ms.h"
 
@@ -56,6 +57,33 @@ BENCHMARK(BM_Find)
     ->ArgsProduct({{0, 1, 2}, {0, 1}, {0, 1}})
     ->ArgNames({"mass", "wide", "rules"})
     ->Unit(benchmark::kMillisecond);
+
+// The C call with its JSON, no rules, the closest 100, over the queries
+// of bench/js/find.mjs: what the npm package's module runs, natively.
+const struct {
+  double mz;
+  const char* elements;
+} kNpmQueries[] = {{18.0106, "H0-4O0-2"},
+                   {180.0634, "C0-10H0-20O0-10"},
+                   {195.0877, "C0-20H0-30N0-5O0-5"},
+                   {300.1, "C0-30H0-50N0-5O0-10"},
+                   {200, formix::toolkit::kDefaultFindElements},
+                   {500, formix::toolkit::kDefaultFindElements}};
+
+void BM_FindCall(benchmark::State& state) {
+  int status = 0;
+  formix_context* context =
+      formix_context_new(FORMIX_DATA_DIR "/mass.elt", FORMIX_DATA_DIR "/mass.gps", nullptr, &status);
+  const auto& q = kNpmQueries[state.range(0)];
+  for (auto _ : state) {
+    formix_find* f = formix_find_formulas(context, q.mz, nullptr, 0, NAN, NAN, q.elements, nullptr, NAN, NAN,
+                                          NAN, 100, FORMIX_FIND_NO_RULES, nullptr);
+    benchmark::DoNotOptimize(formix_find_json(f));
+    formix_find_free(f);
+  }
+  formix_context_free(context);
+}
+BENCHMARK(BM_FindCall)->DenseRange(0, 5)->ArgName("query")->Unit(benchmark::kMicrosecond);
 
 // The plain enumerator: every count of every element in nested loops, a
 // loop left once the mass so far passes the window's top.
