@@ -34,8 +34,23 @@ TEST(Numbers, SameTextAsToChars) {
     std::memcpy(&any, &bits, sizeof any);
     if (std::isfinite(any)) ExpectSameText(any);
     ExpectSameText(std::pow(10.0, exponent(rng)));  // everyday magnitudes
+    // Short decimals and their neighbours; binary fractions and whole
+    // numbers, which lie half way between shorter decimals (12.5, 2500).
+    const double d = std::round(std::pow(10.0, exponent(rng)) * 1e4) / 1e4;
+    ExpectSameText(d);
+    ExpectSameText(std::nextafter(d, 0.0));
+    ExpectSameText(std::nextafter(d, 1e300));
+    ExpectSameText(static_cast<double>(rng() % 100000) / 8);
+    ExpectSameText(static_cast<double>(rng() % 100000) * 5);
   }
   for (int k = -1074; k < 1024; ++k) ExpectSameText(std::ldexp(1.0, k));
+  for (int k = -30; k <= 30; ++k) {  // powers of ten and the doubles either side, a few ulps away
+    double below = std::pow(10.0, k), above = below;
+    for (int ulps = 0; ulps < 4; ++ulps) {
+      ExpectSameText(below = std::nextafter(below, 0.0));
+      ExpectSameText(above = std::nextafter(above, 1e300));
+    }
+  }
   for (double x : {0.0, -0.0, 0.1, 1.5, 2.0 / 3, 1e22, 1e23, 5e-324, 1e-5, 1e-4, 0.5, 100.0})
     ExpectSameText(x);
 }
