@@ -44,6 +44,16 @@ function makeApi(m) {
   openContext(null, null);
 
 
+  // A number option: NaN (the library's default) when not given; a value
+  // that is no finite number is refused, never read as the default.
+  function given(value, name) {
+    if (value === undefined || value === null) return NaN;
+    if (typeof value !== 'number' || !Number.isFinite(value)) {
+      throw new RangeError(`formix: ${name} must be a finite number, not ${JSON.stringify(value)}`);
+    }
+    return value;
+  }
+
   // An object the library made (0: out of memory) for `use`, freed after.
   function owned(made, free, use) {
     if (made === 0) throw new Error('formix: out of memory');
@@ -70,8 +80,9 @@ function makeApi(m) {
   function analysisOf(r, options) {
     const found = typeof options.found === 'object' && options.found !== null
       ? Object.entries(options.found).map(([k, v]) => `${k}=${v}`).join(',') : options.found;
+    const tolerance = given(options.tolerance, 'tolerance');
     return withOptional(options.elements, (ep) => withOptional(found, (fp) =>
-      document(m._formix_elemental_analysis(context, r, ep, fp, options.tolerance ?? NaN, options.solvents ?? 0),
+      document(m._formix_elemental_analysis(context, r, ep, fp, tolerance, options.solvents ?? 0),
         m._formix_analysis_json, m._formix_analysis_free)));
   }
   const elementalAnalysis = (formula, options = {}) => withReading(formula, (r) => analysisOf(r, options));
@@ -79,10 +90,11 @@ function makeApi(m) {
   // Exact masses (the tool's "ms" JSON): options adducts ("[M+H]+,[M+Na]+"),
   // found (an m/z: the errors and the HRMS line), ppm, source ("ESI").
   function exactMasses(formula, options = {}) {
+    const ppm = given(options.ppm, 'ppm');
     return withReading(formula, (r) => withOptional(options.adducts, (ap) => {
       const x = m._formix_exact_masses(context, r, ap);
       if (x !== 0 && options.found !== undefined) {
-        withOptional(options.source, (sp) => m._formix_exact_compare(x, Number(options.found), options.ppm ?? NaN, sp));
+        withOptional(options.source, (sp) => m._formix_exact_compare(x, Number(options.found), ppm, sp));
       }
       return document(x, m._formix_exact_json, m._formix_exact_free);
     }));
@@ -167,10 +179,12 @@ function makeApi(m) {
     if (options.pick !== undefined && !(Number.isInteger(pick) && pick >= 1)) {
       throw new RangeError('formix: pick must be a whole number of at least 1');
     }
+    const [ppm, mda, resolvingPower, intensityError, massError] = ['ppm', 'mda', 'resolvingPower', 'intensityError',
+      'massError'].map((name) => given(options[name], name));
     return withOptional(options.adduct, (ap) => withOptional(options.elements, (ep) => withOptional(peaks, (pp) =>
       withOptional(options.source, (sp) => withOptional(options.formula, (fp) => owned(
-        m._formix_find_formulas(context, Number(mz), ap, charge, options.ppm ?? NaN, options.mda ?? NaN, ep, pp,
-          options.resolvingPower ?? NaN, options.intensityError ?? NaN, options.massError ?? NaN, limit, flags, sp),
+        m._formix_find_formulas(context, Number(mz), ap, charge, ppm, mda, ep, pp, resolvingPower, intensityError,
+          massError, limit, flags, sp),
         m._formix_find_free, (f) => {
           const why = fp !== 0 || pick !== 0 ? m.UTF8ToString(m._formix_find_choose(f, context, fp, pick)) : '';
           const doc = parsed(m._formix_find_json(f));
@@ -237,8 +251,10 @@ function makeApi(m) {
   // resolvingPower and threshold (the library's defaults when not given),
   // fine (the isotopologues).
   function isotopePattern(formula, options = {}) {
+    const threshold = given(options.threshold, 'threshold');
+    const resolvingPower = given(options.resolvingPower, 'resolvingPower');
     return withReading(formula, (r) => document(
-      m._formix_isotope_pattern(context, r, options.threshold ?? NaN, options.resolvingPower ?? NaN),
+      m._formix_isotope_pattern(context, r, threshold, resolvingPower),
       (p) => m._formix_pattern_json(p, options.fine ? 1 : 0), m._formix_pattern_free));
   }
 
@@ -289,7 +305,7 @@ function makeApi(m) {
       const ref = options.ref ?? null;
       return withOptional(options.byDifference, (bp) => withOptional(ref?.species, (rp) => document(
         m._formix_atom_ratios(context, names, fractions, entries.length, bp, options.mass ?? 0, rp, ref?.count ?? 1,
-          options.tolerance ?? NaN),
+          given(options.tolerance, 'tolerance')),
         m._formix_ratios_json, m._formix_ratios_free)));
     } finally {
       for (const at of held) m._free(at);

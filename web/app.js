@@ -212,6 +212,19 @@ function showFound() {
   options.ratios = $('found-ratios').value;
   options.elementLimits = $('found-limits').value;
   options.hnops = $('found-hnops').checked;
+  // Found peaks rank the candidates by their pattern's score, under the
+  // peaks' errors (the library's defaults where a field is empty).
+  if ($('found-peaks').value.trim() !== '') options.peaks = $('found-peaks').value.trim();
+  for (const [id, key, what] of [['found-intensity-error', 'intensityError', 'The intensity error'],
+    ['found-mass-error', 'massError', 'The mass error']]) {
+    const v = $(id).value.trim();
+    if (v !== '' && !(Number(v) > 0)) {
+      $('find-status').textContent = `${what} must be a positive number.`;
+      fillRows($('candidates').tBodies[0], []);
+      return;
+    }
+    if (v !== '') options[key] = Number(v);
+  }
   // The formula field's formula is the one meant: marked among the
   // candidates, with its HRMS line when it is one of them; a flagged one is
   // not compared.
@@ -227,7 +240,8 @@ function showFound() {
   const candidates = f.candidates ?? [];
   $('find-status').textContent = f.error ? f.error
     : `${f.passed} ${f.passed === 1 ? 'formula' : 'formulas'} within 5 ppm pass the chemical rules` +
-      `${f.unlisted ? ` (the closest ${candidates.length} listed)` : ''}${f.warning ? `; ${f.warning}` : ''}.`;
+      `${f.unlisted ? ` (the closest ${candidates.length} listed)` : ''}` +
+      `${options.peaks ? ', ranked by their isotope pattern\'s score' : ''}${f.warning ? `; ${f.warning}` : ''}.`;
   $('find-flag').hidden = !flagged;
   $('find-flag').textContent = flagged
     ? `⚠ The formula above, ${formula}, is flagged: it is not compared with the candidates (see its warnings).` : '';
@@ -240,7 +254,8 @@ function showFound() {
     button.type = 'button';
     button.setAttribute('aria-label', `HRMS line for ${c.hill}`);
     button.addEventListener('click', () => show(c.hrms));
-    return [c.hill, fixed(c.mz), c.ppm.toFixed(2), c.dbe === null ? '—' : String(c.dbe), button];
+    return [c.hill, fixed(c.mz), c.ppm.toFixed(2), c.dbe === null ? '—' : String(c.dbe),
+      c.score === undefined ? '—' : c.score.toFixed(1), button];
   }));
   [...$('candidates').tBodies[0].rows].forEach((row, i) => {
     row.classList.toggle('given', f.given === i + 1);
@@ -340,7 +355,11 @@ function setUpTabs() {
 await formix.init();
 setUpTabs();
 for (const id of ['formula', 'found']) $(id).addEventListener('input', showFormula);
-for (const id of ['found-mz', 'found-ion', 'found-elements']) $(id).addEventListener('input', showFound);
+const foundFields = ['found-mz', 'found-ion', 'found-elements', 'found-peaks', 'found-intensity-error',
+  'found-mass-error'];
+for (const id of foundFields) {
+  $(id).addEventListener('input', showFound);
+}
 $('solvates').addEventListener('change', showFormula);
 $('found-ratios').addEventListener('change', showFound);
 $('found-limits').addEventListener('change', showFound);

@@ -3,9 +3,13 @@
 one's [M+H]+ spectrum simulated from its pattern with a mass error (1 ppm
 by default, on every peak) and an intensity noise (3 %, relative, on each
 isotope peak), searched with `formix find` over the default element ranges
-and ranked with and without the peaks.
+and ranked with and without the peaks.  With --cdk, the candidates formix
+finds by mass are also ranked by CDK's isotope similarity (CdkRank.java;
+Debian's libcdk-java and a JDK: apt-get install libcdk-java default-jdk-headless),
+at each of the tolerances given.
 
 usage: bench/ranking/run.py FORMIX [--ppm-error 1] [--noise 0.03] [--seed 1] [--extra OPTION...]
+                            [--cdk [TOLERANCE...]]
 """
 import argparse
 import json
@@ -14,6 +18,7 @@ import random
 import re
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT = "C0-60H0-120N0-10O0-20S0-4P0-3F0-10Cl0-5Br0-3I0-3"  # FORMIX_DEFAULT_FIND_ELEMENTS
@@ -31,7 +36,9 @@ def main():
     ap.add_argument("--noise", type=float, default=0.03)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--extra", nargs="*", default=[])
+    ap.add_argument("--cdk", nargs="*", type=float, default=None)
     a = ap.parse_args()
+    cdk_lines = []
     rng = random.Random(a.seed)
     molecules = []
     with open(os.path.join(HERE, "molecules.txt"), encoding="utf-8") as f:
@@ -76,12 +83,32 @@ def main():
                 top5[kind] += 1
             if kind == "peaks" and rank != 1:
                 misses.append((name, formula, rank, ranks[:3]))
+            if kind == "mass":
+                cdk_lines.append(f"{hill}\t{text}\t{','.join(ranks)}\n")
     n = len(molecules)
     for kind in ("peaks", "mass"):
         print(f"{kind:6} first {first[kind]}/{n} = {100 * first[kind] / n:.0f} %, "
               f"top 5 {top5[kind]}/{n} = {100 * top5[kind] / n:.0f} %")
     for m in misses:
         print("  not first with peaks:", *m)
+    for tolerance in a.cdk or ([] if a.cdk is None else [5.0]):
+        ranks = cdk_ranks(cdk_lines, tolerance)
+        first_cdk = sum(1 for r in ranks if r == 1)
+        top5_cdk = sum(1 for r in ranks if 1 <= r <= 5)
+        print(f"CDK (IsotopePatternSimilarity, tolerance {tolerance:g}) first {first_cdk}/{n} = "
+              f"{100 * first_cdk / n:.0f} %, top 5 {top5_cdk}/{n} = {100 * top5_cdk / n:.0f} %")
+
+
+def cdk_ranks(lines, tolerance):
+    """The true formulas' ranks by CDK's isotope similarity (CdkRank.java)."""
+    jars = [os.path.join("/usr/share/java", j) for j in sorted(os.listdir("/usr/share/java"))
+            if (j.startswith("cdk-") and not j.startswith(("cdk-log4j", "cdk-slf4j")))
+            or j in ("vecmath.jar", "guava.jar", "slf4j-api.jar", "slf4j-nop.jar")]
+    with tempfile.TemporaryDirectory() as classes:
+        subprocess.run(["javac", "-d", classes, "-cp", ":".join(jars), os.path.join(HERE, "CdkRank.java")], check=True)
+        out = subprocess.run(["java", "-cp", ":".join(jars + [classes]), "CdkRank", str(tolerance), "0.01"],
+                             input="".join(lines), capture_output=True, text=True, check=True)
+    return [int(r) for r in out.stdout.split()]
 
 
 if __name__ == "__main__":

@@ -127,6 +127,9 @@ test('analysis, exact masses, patterns, reactions and ratios against values work
   const wiley = formix.findFormulas(493.6885, { ...pcb, elementLimits: 'wiley' });
   assert.ok(wiley.candidates.some((c) => c.hill === 'C12Cl10'));
   assert.throws(() => formix.findFormulas(493.6885, { elementLimits: 'strict' }), RangeError);
+  // A number option that is no number is refused, not read as the default.
+  assert.throws(() => formix.findFormulas(493.6885, { intensityError: 'x' }), /intensityError must be a finite number/);
+  assert.throws(() => formix.isotopePattern('C6H6', { threshold: NaN }), RangeError);
   assert.throws(() => formix.findFormulas(328.1911, { adduct: '[M+H]+', charge: 1 }), RangeError);
   // A charge as text is read by the toolkit's one grammar, and written back by its one writer.
   assert.throws(() => formix.findFormulas(328.1911, { charge: '2x' }), /a charge is a whole number from 1 to 100/);

@@ -103,6 +103,18 @@ test('formulas typed: molar mass, Hill formula, diagnostics underlined, analysis
   await page.selectOption('#found-limits', 'wiley');
   assert.match(await page.textContent('#candidates'), /C12Cl10/);
   await page.selectOption('#found-limits', 'none');
+  // Peaks rank the candidates by score: 4-bromobenzoic acid's [M-H]- (79Br and 81Br, 7.6 % of 13C between;
+  // the Python tests' values), first and scored.
+  await page.fill('#found-ion', '[M-H]-');
+  await page.fill('#found-elements', '');
+  await page.fill('#found-peaks', '198.94002:100,199.94337:7.6,200.93797:97.3');
+  await page.fill('#found-mz', '198.94002');
+  assert.match(await page.textContent('#candidates tbody tr:first-child'), /C7H5BrO2.*\d+\.\d/);
+  assert.match(await page.textContent('#find-status'), /ranked by their isotope pattern's score/);
+  await page.fill('#found-intensity-error', 'x');
+  assert.match(await page.textContent('#find-status'), /intensity/);
+  await page.fill('#found-intensity-error', '');
+  await page.fill('#found-peaks', '');
   await page.fill('#found-ion', '[M+H]+');
   await page.fill('#formula', 'C20H25NO3');
   await page.fill('#found-mz', 'x');
