@@ -35,6 +35,7 @@ export function exactMasses(formula: string, options?: { adducts?: string; found
 export function findFormulas(mz: number, options?: {
   adduct?: string; charge?: number | string; ppm?: number; mda?: number; elements?: string; rules?: boolean;
   ratios?: 'extended' | 'common' | 'none';
+  elementLimits?: 'dnp' | 'wiley' | 'none'; hnops?: boolean;
   radical?: boolean; explain?: boolean; peaks?: [number, number][] | string; resolvingPower?: number;
   intensityError?: number; massError?: number;
   limit?: number; source?: string; formula?: string; pick?: number;
