@@ -97,16 +97,6 @@ const char* ElementLimitsName(ElementLimits limits) {
   return limits == ElementLimits::kDnp ? "dnp" : limits == ElementLimits::kWiley ? "wiley" : "none";
 }
 
-bool ReadElementLimits(const std::string& name, ElementLimits* limits) {
-  for (ElementLimits l : {ElementLimits::kNone, ElementLimits::kDnp, ElementLimits::kWiley}) {
-    if (name == ElementLimitsName(l)) {
-      *limits = l;
-      return true;
-    }
-  }
-  return false;
-}
-
 bool ReadRatioSet(const std::string& name, RatioSet* set) {
   for (RatioSet s : {RatioSet::kExtended, RatioSet::kCommon, RatioSet::kNone}) {
     if (name == RatioSetName(s)) {

@@ -24,7 +24,6 @@ bool ReadRatioSet(const std::string& name, RatioSet* set);
 // Products or from the Wiley mass spectral library.
 enum class ElementLimits { kNone, kDnp, kWiley };
 const char* ElementLimitsName(ElementLimits limits);  // "none", "dnp", "wiley"
-bool ReadElementLimits(const std::string& name, ElementLimits* limits);
 
 // The rules chosen beyond DBE, LEWIS and SENIOR.
 struct RuleChoice {
