@@ -8,7 +8,7 @@
 // need), or, where that product lies too near a half to say which way it
 // rounds, and for magnitudes beyond 1e+-280, from printf's exact
 // conversion: the WebAssembly C library's printf works in 128-bit long
-// double emulated in software, a thousand times slower.
+// double emulated in software, some microseconds a number.
 #include "toolkit/base/numbers.h"
 
 #include <fast_float/fast_float.h>
@@ -160,7 +160,7 @@ int FastDigitsOfLength(double x, int e10, int p, std::string* digits, int* expon
   const DoubleDouble y = Scaled(x, s);
   const double whole = std::floor(y.hi), a = y.hi - whole;
   const double lo_whole = std::floor(y.lo), b = y.lo - lo_whole;
-  const double f = a + b;                      // in [0, 2), within 2^-53 of a + b
+  const double f = a + b;                      // in [0, 2], within 2^-53 of a + b
   const double margin = 1e-15 + y.hi * 1e-27;  // beyond the errors of f and of y (2^-96 of it)
   if (std::fabs(f - 0.5) < margin || std::fabs(f - 1.5) < margin) {
     // Half way between two p-digit decimals, or too near to tell: below
