@@ -25,6 +25,7 @@
 #include "utils/builtins.h"
 #include "utils/tuplestore.h"
 
+#include "../find_ion.h"
 #include "formix.h"
 
 PG_MODULE_MAGIC;
@@ -149,15 +150,9 @@ Datum pg_formix_find(PG_FUNCTION_ARGS) {
   const int limit = PG_ARGISNULL(4) ? 5 : PG_GETARG_INT32(4);
   Datum values[6];
   bool nulls[6];
-  const char* error = NULL;
   int charge = 0;
   const char* adduct = NULL;
-  if (ion != NULL && ion[0] != '\0' && ion[0] != '[') {
-    const char* why = formix_read_charge(ion, &charge);
-    if (why[0] != '\0') error = why;
-  } else if (ion != NULL && ion[0] != '\0') {
-    adduct = ion;
-  }
+  const char* error = FindIon(ion, &adduct, &charge);
   if (error == NULL && !(limit >= 1 && limit <= 1000))
     error = "the limit must be a whole number from 1 to 1000";
   formix_find* f = NULL;

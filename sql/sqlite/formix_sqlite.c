@@ -31,6 +31,7 @@ SQLITE_EXTENSION_INIT1
 #include <stdlib.h>
 #include <string.h>
 
+#include "../find_ion.h"
 #include "formix.h"
 
 /* The context shared by the connection's functions, freed with the last. */
@@ -258,15 +259,9 @@ static int find_filter(sqlite3_vtab_cursor* cursor, int mask, const char* unused
   const char* elements = args[3] != NULL ? (const char*)sqlite3_value_text(args[3]) : NULL;
   const sqlite3_int64 limit =
       args[4] != NULL && sqlite3_value_type(args[4]) != SQLITE_NULL ? sqlite3_value_int64(args[4]) : 5;
-  const char* why = NULL;
   int charge = 0;
   const char* adduct = NULL;
-  if (ion != NULL && ion[0] != '\0' && ion[0] != '[') {
-    why = formix_read_charge(ion, &charge);
-    if (why[0] == '\0') why = NULL;
-  } else if (ion != NULL && ion[0] != '\0') {
-    adduct = ion;
-  }
+  const char* why = FindIon(ion, &adduct, &charge);
   if (why == NULL && !(limit >= 1 && limit <= 1000)) why = "the limit must be a whole number from 1 to 1000";
   if (why == NULL) {
     c->found = formix_find_formulas(t->shared->context, mz, adduct, charge, ppm, NAN, elements, NULL, NAN,

@@ -339,6 +339,25 @@ class Commands(unittest.TestCase):
                 self.assertEqual(status, 1, (command, text))
                 self.assertIn("--charge: a charge is a whole number from 1 to 100 with its sign", err)
 
+    def test_find_rule_choices(self):
+        # Each choice reaches the library: the rule that removes the formula, named by --explain.
+        # Glyphosate [M-H]- 168.00673 (by hand in the Python tests): P/C 0.33, past the common ratios' 0.3.
+        # PCB-209 C12Cl10, 493.6885 u (CDK's): 10 Cl, past the DNP's 8 below 500 u, within Wiley's 10.
+        # C20H30N4O10P2S3: N, O, P and S each above 1 and S 3, not below 3 (the HNOPS check).
+        cases = [(["168.00673", "--adduct", "[M-H]-", "--elements", "C3H8NO5P"], [], "C3H8NO5P", ""),
+                 (["168.00673", "--adduct", "[M-H]-", "--elements", "C3H8NO5P"], ["--ratios", "common"], "C3H8NO5P",
+                  "p/c"),
+                 (["493.6885", "--elements", "C12Cl10"], ["--element-limits", "wiley"], "C12Cl10", ""),
+                 (["493.6885", "--elements", "C12Cl10"], ["--element-limits", "dnp"], "C12Cl10", "cl-limit"),
+                 (["C20H30N4O10P2S3", "--elements", "C20H30N4O10P2S3"], ["--ratios", "none"], "C20H30N4O10P2S3", ""),
+                 (["C20H30N4O10P2S3", "--elements", "C20H30N4O10P2S3"], ["--ratios", "none", "--hnops"],
+                  "C20H30N4O10P2S3", "hnops")]
+        for query, choice, hill, removed in cases:
+            doc = valid_json(self, formix("find", *query, *choice, "--explain", "--json")[1])
+            found = {c["hill"]: c.get("broken", "") for c in doc["candidates"]}
+            self.assertEqual(found.get(hill), removed, (query, choice))
+        self.assertEqual(formix("find", "168", "--element-limits", "x")[0], 1)
+
     def test_find(self):
         # C20H25NO3 [M+H]+: 20 x 12 + 26 x 1.00782503 + 14.00307401 + 3 x 15.99491462 - e = 328.19072.
         status, out, _ = formix("find", "328.1911", "--adduct", "[M+H]+", "--elements", "C0-30H0-50N0-3O0-6",

@@ -3,9 +3,12 @@
 // against found peaks; the HRMS line only for a formula chosen (--formula,
 // --pick) or the only one left.
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "commands.h"
 #include "text.h"
@@ -39,6 +42,21 @@ double MzOf(Session& s, const std::string& text, bool* calculated) {
   return formix_exact_ion_mz(exact.get(), 0);
 }
 
+// The flag of an option that names one of a few choices (0 when the
+// option is not given); the usage error lists the choices.
+int ChoiceFlag(const std::optional<std::string>& value, const char* option,
+               std::initializer_list<std::pair<const char*, int>> choices) {
+  if (!value) return 0;
+  std::string names;
+  for (const auto& [name, flag] : choices) {
+    if (*value == name) return flag;
+    names += names.empty() ? "" : ", ";
+    names += name;
+  }
+  const std::size_t last = names.rfind(", ");
+  throw UsageError{std::string(option) + " takes " + names.replace(last, 2, " or ")};
+}
+
 }  // namespace
 
 std::size_t Count(const std::string& text, const char* option) {
@@ -66,22 +84,12 @@ FindSettings ReadFindSettings(const Options& o) {
   f.limit = o.limit ? Count(*o.limit, "--limit") : 0;
   f.adduct = o.adducts.empty() ? "" : o.adducts[0];
   f.charge = o.charge ? ChargeOption(*o.charge) : 0;
-  int ratios = 0;
-  if (o.ratios && *o.ratios == "common") {
-    ratios = FORMIX_FIND_COMMON_RATIOS;
-  } else if (o.ratios && *o.ratios == "none") {
-    ratios = FORMIX_FIND_NO_RATIOS;
-  } else if (o.ratios && *o.ratios != "extended") {
-    throw UsageError{"--ratios takes extended, common or none"};
-  }
-  int limits = 0;
-  if (o.element_limits && *o.element_limits == "dnp") {
-    limits = FORMIX_FIND_DNP_LIMITS;
-  } else if (o.element_limits && *o.element_limits == "wiley") {
-    limits = FORMIX_FIND_WILEY_LIMITS;
-  } else if (o.element_limits && *o.element_limits != "none") {
-    throw UsageError{"--element-limits takes dnp, wiley or none"};
-  }
+  const int ratios =
+      ChoiceFlag(o.ratios, "--ratios",
+                 {{"extended", 0}, {"common", FORMIX_FIND_COMMON_RATIOS}, {"none", FORMIX_FIND_NO_RATIOS}});
+  const int limits =
+      ChoiceFlag(o.element_limits, "--element-limits",
+                 {{"dnp", FORMIX_FIND_DNP_LIMITS}, {"wiley", FORMIX_FIND_WILEY_LIMITS}, {"none", 0}});
   f.flags = (o.no_rules ? FORMIX_FIND_NO_RULES : 0) | (o.radical ? FORMIX_FIND_RADICAL : 0) |
             (o.explain ? FORMIX_FIND_EXPLAIN : 0) | ratios | limits | (o.hnops ? FORMIX_FIND_HNOPS : 0);
   if (o.elements) f.elements = *o.elements;

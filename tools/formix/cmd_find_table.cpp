@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -275,28 +276,16 @@ void CommandFindTable(Session& s, FindSettings settings) {
   if (!Split(line, delimiter, &header)) throw UsageError{"the table's header row has a quote not closed"};
   for (std::string& h : header) h = Trimmed(h);
   Columns columns;
+  const std::pair<int, int Columns::*> kRoles[] = {{FORMIX_COLUMN_MZ, &Columns::mz},
+                                                   {FORMIX_COLUMN_ADDUCT, &Columns::adduct},
+                                                   {FORMIX_COLUMN_CHARGE, &Columns::charge},
+                                                   {FORMIX_COLUMN_PPM, &Columns::ppm},
+                                                   {FORMIX_COLUMN_PEAKS, &Columns::peaks}};
   for (std::size_t i = 0; i < header.size(); ++i) {
-    int* role = nullptr;
-    switch (formix_feature_column(header[i].c_str())) {
-      case FORMIX_COLUMN_MZ:
-        role = &columns.mz;
-        break;
-      case FORMIX_COLUMN_ADDUCT:
-        role = &columns.adduct;
-        break;
-      case FORMIX_COLUMN_CHARGE:
-        role = &columns.charge;
-        break;
-      case FORMIX_COLUMN_PPM:
-        role = &columns.ppm;
-        break;
-      case FORMIX_COLUMN_PEAKS:
-        role = &columns.peaks;
-        break;
-      default:
-        break;
+    const int role = formix_feature_column(header[i].c_str());
+    for (const auto& [kind, member] : kRoles) {
+      if (role == kind && columns.*member < 0) columns.*member = static_cast<int>(i);  // the first of a name
     }
-    if (role != nullptr && *role < 0) *role = static_cast<int>(i);  // the first of a name
   }
   if (columns.mz < 0) {
     throw UsageError{"the table has no m/z column: name one mz, m/z, mzmed or 'row m/z' in its header row"};

@@ -14,6 +14,7 @@
 #include <fast_float/fast_float.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -82,28 +83,21 @@ DoubleDouble Scaled(double x, int k) {
   return QuickTwoSum(p.hi, p.lo + x * t.lo);
 }
 
-constexpr std::uint64_t kPowers[] = {1ULL,
-                                     10ULL,
-                                     100ULL,
-                                     1000ULL,
-                                     10000ULL,
-                                     100000ULL,
-                                     1000000ULL,
-                                     10000000ULL,
-                                     100000000ULL,
-                                     1000000000ULL,
-                                     10000000000ULL,
-                                     100000000000ULL,
-                                     1000000000000ULL,
-                                     10000000000000ULL,
-                                     100000000000000ULL,
-                                     1000000000000000ULL,
-                                     10000000000000000ULL,
-                                     100000000000000000ULL};
+// 10^0 to 10^17, whole.
+constexpr auto kPowers = [] {
+  std::array<std::uint64_t, 18> p{};
+  p[0] = 1;
+  for (std::size_t i = 1; i < p.size(); ++i) p[i] = 10 * p[i - 1];
+  return p;
+}();
 
-// 10^0 to 10^22: the powers of ten that are doubles.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// 10^0 to 10^22: the powers of ten that are doubles (each product exact).
+constexpr auto kExactPowers = [] {
+  std::array<double, 23> p{};
+  p[0] = 1.0;
+  for (std::size_t i = 1; i < p.size(); ++i) p[i] = 10.0 * p[i - 1];
+  return p;
+}();
 
 // n (p digits) times 10^power as text fast_float reads ("12345e-3"), read.
 double ReadBackDigits(std::uint64_t n, int p, int power, char* digits) {

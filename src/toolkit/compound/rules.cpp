@@ -97,16 +97,6 @@ const char* ElementLimitsName(ElementLimits limits) {
   return limits == ElementLimits::kDnp ? "dnp" : limits == ElementLimits::kWiley ? "wiley" : "none";
 }
 
-bool ReadRatioSet(const std::string& name, RatioSet* set) {
-  for (RatioSet s : {RatioSet::kExtended, RatioSet::kCommon, RatioSet::kNone}) {
-    if (name == RatioSetName(s)) {
-      *set = s;
-      return true;
-    }
-  }
-  return false;
-}
-
 ChemicalRules::ChemicalRules(const std::vector<std::string>& symbols, RuleChoice choice) : choice_(choice) {
   for (const std::string& s : symbols) {
     const std::string_view e = LabelledElement(s);

@@ -17,7 +17,6 @@ namespace formix::toolkit {
 // default), their common ranges, or none.
 enum class RatioSet { kExtended, kCommon, kNone };
 const char* RatioSetName(RatioSet set);  // "extended", "common", "none"
-bool ReadRatioSet(const std::string& name, RatioSet* set);
 
 // The element counts by mass range (rule 1 of the Seven Golden Rules):
 // none (the default), or the limits drawn from the Dictionary of Natural

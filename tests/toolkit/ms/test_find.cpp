@@ -552,12 +552,6 @@ TEST(FindFormulas, MultimersExplainedRulesAndScoreZero) {
   EXPECT_EQ(scored.candidates[0].score, 0.0);
 }
 
-}  // namespace
-}  // namespace formix::toolkit
-
-namespace formix::toolkit {
-namespace {
-
 // The score's terms by hand: intensities (If - Ic) / (e Ic + 0.5), a missing peak's Ic / (e Ic + 0.5), the
 // first peak's m/z error over sigma_m and the others' spacings over sqrt(2) sigma_m.
 TEST(FindFormulas, ChiSquaredTermsByHand) {
