@@ -54,6 +54,14 @@ function makeApi(m) {
     return value;
   }
 
+  // The flag of an option naming one of `flags`' keys; another is refused,
+  // the choices listed.
+  function choiceFlag(value, name, flags) {
+    if (Object.hasOwn(flags, value)) return flags[value];
+    const names = Object.keys(flags).map((k) => `'${k}'`);
+    throw new RangeError(`formix: ${name} must be ${names.slice(0, -1).join(', ')} or ${names.at(-1)}`);
+  }
+
   // An object the library made (0: out of memory) for `use`, freed after.
   function owned(made, free, use) {
     if (made === 0) throw new Error('formix: out of memory');
@@ -159,19 +167,12 @@ function makeApi(m) {
     }
     const peaks = Array.isArray(options.peaks) ? options.peaks.map(([p, i]) => `${Number(p)}:${Number(i)}`).join(',')
       : options.peaks;
-    const ratioFlags = { extended: 0, common: F.FORMIX_FIND_COMMON_RATIOS, none: F.FORMIX_FIND_NO_RATIOS };
-    const ratios = options.ratios ?? 'extended';
-    if (!Object.hasOwn(ratioFlags, ratios)) {
-      throw new RangeError("formix: ratios must be 'extended', 'common' or 'none'");
-    }
-    const limitFlags = { none: 0, dnp: F.FORMIX_FIND_DNP_LIMITS, wiley: F.FORMIX_FIND_WILEY_LIMITS };
-    const limits = options.elementLimits ?? 'none';
-    if (!Object.hasOwn(limitFlags, limits)) {
-      throw new RangeError("formix: elementLimits must be 'dnp', 'wiley' or 'none'");
-    }
+    const ratios = choiceFlag(options.ratios ?? 'extended', 'ratios',
+      { extended: 0, common: F.FORMIX_FIND_COMMON_RATIOS, none: F.FORMIX_FIND_NO_RATIOS });
+    const limits = choiceFlag(options.elementLimits ?? 'none', 'elementLimits',
+      { dnp: F.FORMIX_FIND_DNP_LIMITS, wiley: F.FORMIX_FIND_WILEY_LIMITS, none: 0 });
     const flags = (options.rules === false ? F.FORMIX_FIND_NO_RULES : 0) | (options.radical ? F.FORMIX_FIND_RADICAL : 0)
-      | (options.explain ? F.FORMIX_FIND_EXPLAIN : 0) | ratioFlags[ratios] | limitFlags[limits]
-      | (options.hnops ? F.FORMIX_FIND_HNOPS : 0);
+      | (options.explain ? F.FORMIX_FIND_EXPLAIN : 0) | ratios | limits | (options.hnops ? F.FORMIX_FIND_HNOPS : 0);
     if (options.formula !== undefined && options.pick !== undefined) {
       throw new RangeError('formix: give formula or pick, not both');
     }

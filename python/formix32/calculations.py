@@ -199,6 +199,14 @@ def _charge(charge: Union[None, int, str]) -> Optional[int]:
     return charge
 
 
+def _choice_flag(value: str, name: str, flags: Dict[str, int]) -> int:
+    """The flag of an option naming one of ``flags``' keys; another is refused, the choices listed."""
+    if value not in flags:
+        names = [f"'{k}'" for k in flags]
+        raise ValueError(f"{name} must be {', '.join(names[:-1])} or {names[-1]}")
+    return flags[value]
+
+
 def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, int, str] = None,
                   ppm: Optional[float] = None, mda: Optional[float] = None, elements: Optional[str] = None,
                   rules: bool = True, radical: bool = False, explain: bool = False, ratios: str = "extended",
@@ -237,14 +245,12 @@ def find_formulas(mz: float, adduct: Optional[str] = None, charge: Union[None, i
         peak_text = _text(peaks, "peaks")
     elif peaks is not None:
         peak_text = ",".join(f"{float(m)!r}:{float(i)!r}" for m, i in peaks).encode()
-    ratio_flags = {"extended": 0, "common": _flags.FORMIX_FIND_COMMON_RATIOS, "none": _flags.FORMIX_FIND_NO_RATIOS}
-    if ratios not in ratio_flags:
-        raise ValueError("ratios must be 'extended', 'common' or 'none'")
-    limit_flags = {"none": 0, "dnp": _flags.FORMIX_FIND_DNP_LIMITS, "wiley": _flags.FORMIX_FIND_WILEY_LIMITS}
-    if element_limits not in limit_flags:
-        raise ValueError("element_limits must be 'dnp', 'wiley' or 'none'")
     flags = ((0 if rules else _flags.FORMIX_FIND_NO_RULES) | (_flags.FORMIX_FIND_RADICAL if radical else 0)
-             | (_flags.FORMIX_FIND_EXPLAIN if explain else 0) | ratio_flags[ratios] | limit_flags[element_limits]
+             | (_flags.FORMIX_FIND_EXPLAIN if explain else 0)
+             | _choice_flag(ratios, "ratios", {"extended": 0, "common": _flags.FORMIX_FIND_COMMON_RATIOS,
+                                               "none": _flags.FORMIX_FIND_NO_RATIOS})
+             | _choice_flag(element_limits, "element_limits", {"dnp": _flags.FORMIX_FIND_DNP_LIMITS,
+                                                               "wiley": _flags.FORMIX_FIND_WILEY_LIMITS, "none": 0})
              | (_flags.FORMIX_FIND_HNOPS if hnops else 0))
     context = _context()
     handle = _lib.formix_find_formulas(context._handle, float(mz),

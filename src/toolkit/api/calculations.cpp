@@ -515,8 +515,7 @@ FORMIX_API formix_find* formix_find_formulas(const formix_context* c, double mz,
     q.hnops = (flags & FORMIX_FIND_HNOPS) != 0;
     q.calculated = (flags & FORMIX_FIND_CALCULATED) != 0;
     if (!std::isnan(resolving_power)) q.resolving_power = resolving_power;
-    q.errors.intensity_error =
-        (std::isnan(intensity_error) ? FORMIX_DEFAULT_INTENSITY_ERROR : intensity_error) / 100;
+    if (!std::isnan(intensity_error)) q.errors.intensity_error = intensity_error / 100;
     q.errors.mass_error_ppm = mass_error;
     if (limit != 0) q.limit = limit;
     if (source != nullptr) q.source = source;
