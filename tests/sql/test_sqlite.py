@@ -104,6 +104,10 @@ coalesce(formix_charge({value}), 'NULL'), length(formix_reading({value})) > 0;""
     query, shown = re.search(r"```sqlite\n(.*?)```\n\ngives\n\n```\n(.*?)```", page, re.S).groups()
     status, out, err = shell(":memory:", query)
     check(status == 0 and out == shown, f"formix_find joined to a table as docs/sql.md shows: {out!r} {err[-200:]}")
+    # The ion as a charge (nitrate: 14.00307401 + 3 x 15.99491462 + e = 61.98837), or a charge not read.
+    nitrate = "SELECT formula, error FROM formix_find(61.98837, '{}', 5, 'C0-2H0-4N0-2O0-4', 1);"
+    status, out, _ = shell(":memory:", nitrate.format("1-") + nitrate.format("x"))
+    check(out.splitlines()[:1] == ["NO3^-|"] and "(not 'x')" in out, f"formix_find reads a charge as the ion: {out!r}")
     status, out, err = shell(":memory:", "SELECT count(*) FROM formix_find;")
     check(status != 0, "formix_find needs its m/z")
 sys.exit(1 if failures else 0)
