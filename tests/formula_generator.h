@@ -5,11 +5,13 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace formix::test {
 
-// Builds formulas out of the pieces the rules care about.
-inline std::string RandomFormula(std::mt19937& rng) {
+// Builds formulas out of the pieces the rules care about, and `extra`
+// pieces (the names of a group file's own groups).
+inline std::string RandomFormula(std::mt19937& rng, const std::vector<std::string>& extra = {}) {
   static const char* const
       kPieces[] = {"H",    "C",    "O",     "N",    "S",    "Cu",   "Fe",  "Na",
                    "Cl",   "K",    "Pt",    "U",    "Og",                  // elements
@@ -21,7 +23,7 @@ inline std::string RandomFormula(std::mt19937& rng) {
                    "*",    "*",    "-",     "=",    " ",    "  ",   "\t",         // structure
                    "\xD1", "\xF1", "\xD1u", "\xC0", "\xE0", "\xFF", "+",   ";"};  // other bytes
   constexpr int kCount = sizeof kPieces / sizeof kPieces[0];
-  std::uniform_int_distribution<int> piece(0, kCount - 1);
+  std::uniform_int_distribution<int> piece(0, kCount - 1 + static_cast<int>(extra.size()));
   std::uniform_int_distribution<int> length(0, 24);
   int pieces = length(rng);
   if (std::uniform_int_distribution<int>(0, 200)(rng) == 0) pieces = 120;  // past the limits
@@ -31,7 +33,8 @@ inline std::string RandomFormula(std::mt19937& rng) {
   std::string out;
   for (int i = 0; i < pieces; ++i) {
     int e = endless(rng);
-    out += e < 4 ? kEndless[e] : kPieces[piece(rng)];
+    const int k = piece(rng);
+    out += e < 4 ? kEndless[e] : k < kCount ? kPieces[k] : extra[k - kCount].c_str();
   }
   return out;
 }

@@ -23,17 +23,12 @@ constexpr int kMaxExpansionPasses = 1000;
 // Formula character classes (refdata/bytes.h).  Bytes 0x80..0xFF belong
 // to none.
 using bytes::IsCapital;
+using bytes::IsChangedByPreparation;
 using bytes::IsClosing;
 using bytes::IsDigit;
 using bytes::IsOpening;
 using bytes::IsSmall;
 constexpr bool IsNumberStart(char c) { return IsDigit(c) || c == '.'; }
-// Bytes that preparation removes or replaces: spaces, bond marks, the
-// decimal comma and the Cyrillic ES.
-constexpr bool IsChangedByPreparation(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  return u == ' ' || u == '-' || u == '=' || u == ',' || u == 0xD1 || u == 0xF1;
-}
 
 // What a byte means to the evaluator, from one table look-up.  kPrepared:
 // a byte preparation changes, which means nothing to the evaluator once
@@ -68,24 +63,28 @@ constexpr int kExpansionOverflow = -1;
 // The number at `p` when a number starts there (a digit or '.'), otherwise
 // 1.  `*end` is set past the digits and points that start at `p`, which
 // hold no structure and which the evaluator need not look at again.
-// Inline: the evaluator reads one after every symbol.
+// Inline: the evaluator reads one after every symbol.  Whole numbers of up
+// to 15 digits not followed by a point or an exponent are exact in a double
+// and read here, the commonest (none, one digit) first; the rest by the
+// library's decimal conversion.
+double ReadDecimalFactor(const char* p, const char** end);
 inline double ReadFactor(const char* p, const char** end) {
-  std::uint64_t value = 0;
-  int digits = 0;
-  while (IsDigit(p[digits]) && digits < 16) value = value * 10 + static_cast<unsigned>(p[digits++] - '0');
-  const char next = p[digits];
-  if (digits > 0 && digits < 16 && next != '.' && next != 'e' && next != 'E') {
-    *end = p + digits;  // whole numbers of up to 15 digits are exact in a double
-    return static_cast<double>(value);
-  }
-  if (digits == 0 && next != '.') {
+  unsigned digit = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+  if (digit > 9) {
+    if (p[0] == '.') return ReadDecimalFactor(p, end);
     *end = p;
     return 1.0;
   }
-  const char* q = p + digits;
-  while (IsNumberStart(*q)) ++q;
+  std::int64_t value = digit;
+  const char* q = p + 1;
+  while ((digit = static_cast<unsigned char>(*q) - unsigned{'0'}) <= 9) {
+    if (q - p == 15) return ReadDecimalFactor(p, end);
+    value = value * 10 + digit;
+    ++q;
+  }
+  if (*q == '.' || *q == 'e' || *q == 'E') return ReadDecimalFactor(p, end);
   *end = q;
-  return ParseUnsignedDecimal(p);
+  return static_cast<double>(value);
 }
 inline double ReadFactor(const char* p) {
   const char* end;
@@ -198,6 +197,18 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
 template <class Observer>
 double EvaluateFormula(const refdata::Tables& tables, const char* text, double* atoms, double* contributions,
                        Observer& observer);
+
+// The text that preparation and expansion make of a caller's `formula` (of
+// any length), into `text` (kWorkingTextSize bytes), built in one pass
+// when that is sure to be the same text and the stages would report
+// nothing.  Returns false otherwise, `text` then holding anything.
+bool ExpandInOnePass(const refdata::Tables& tables, const char* formula, char* text);
+
+// The molar mass of the prepared and expanded `text`, as EvaluateFormula
+// gives it, when that needs no report: every symbol in the table, every
+// closing bracket closing a group.  Returns false, having reported nothing,
+// otherwise.
+bool EvaluatePrepared(const refdata::Tables& tables, const char* text, double* molar_mass);
 
 // The molar mass of a caller's `formula` (of any length) evaluated as it
 // stands, when that is what preparation, expansion and

@@ -27,6 +27,13 @@
 
 namespace formix::formula {
 
+double ReadDecimalFactor(const char* p, const char** end) {
+  const char* q = p;
+  while (IsNumberStart(*q)) ++q;
+  *end = q;
+  return ParseUnsignedDecimal(p);
+}
+
 void FormatUnknownSymbol(const char* symbol, std::size_t length, char* message) {
   static_assert(kWorkingTextSize + sizeof messages::kUnknownElementSuffix <= kMessageSize);
   if (length > kMaxTextLength) length = kMaxTextLength;
@@ -92,13 +99,14 @@ bool GroupMayStartAt(const refdata::Tables& t, const char* p) {
 // the bytes of each symbol (within the symbol from the table, at its last
 // byte from the byte after it).
 //
-// kLean (with kAsItStands, and neither atoms nor contributions asked for):
-// occurrences outside brackets are summed and not kept, and a closing
-// bracket that closes no group gives up, as nothing could be summed again.
+// kLean (neither atoms nor contributions asked for): occurrences outside
+// brackets are summed and not kept, and a closing bracket that closes no
+// group gives up, as nothing could be summed again; so does a symbol not in
+// the table, before it is reported, so that the pass that gives up has
+// reported nothing.
 template <bool kAsItStands, bool kLean, class Observer>
 bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double* contributions,
               Observer& observer, double* molar_mass) {
-  static_assert(kAsItStands || !kLean);
   FactorNode star_nodes[kWorkingTextSize];
   OpenGroup groups[kWorkingTextSize];
   Occurrence occurrences[kWorkingTextSize];
@@ -142,7 +150,8 @@ bool Evaluate(const refdata::Tables& t, const char* text, double* atoms, double*
         index = refdata::LookupFormulaSymbol(t, text + p, q - p);
         if (kAsItStands && index >= 0 && t.symbol_groups[index]) index = -1;
       }
-      if (kAsItStands && (index < 0 || GroupMayStartAt(t, text + q - 1))) return false;
+      if ((kAsItStands || kLean) && index < 0) return false;
+      if (kAsItStands && GroupMayStartAt(t, text + q - 1)) return false;
       observer.Symbol(text, p, q, index);
       if (IsNumberStart(text[q])) observer.Number(text, q);
       const char* end;
@@ -246,6 +255,11 @@ bool EvaluateAsItStands(const refdata::Tables& t, const char* formula, double* a
     return Evaluate<true, true>(t, formula, atoms, contributions, observer, molar_mass);
   }
   return Evaluate<true, false>(t, formula, atoms, contributions, observer, molar_mass);
+}
+
+bool EvaluatePrepared(const refdata::Tables& t, const char* text, double* molar_mass) {
+  ModuleObserver observer;
+  return Evaluate<false, true>(t, text, nullptr, nullptr, observer, molar_mass);
 }
 
 template double EvaluateFormula(const refdata::Tables&, const char*, double*, double*, ModuleObserver&);

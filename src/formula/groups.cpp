@@ -114,6 +114,80 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
   return true;
 }
 
+// The passes replace, group by group in table order, the first occurrence
+// of each name not followed by a small letter, until a pass replaces
+// nothing.  Where replacements cannot meet, that is every such occurrence
+// at once.  They cannot meet when: the formula holds no byte preparation
+// changes (so it is its own prepared text); every place where a name may
+// start holds one occurrence of a one-pass group taken by the passes, or
+// none taken and none that a later replacement could make taken (one not
+// followed by a small letter, or a taken one, is followed by a byte that
+// stays no small letter); no name may start inside a taken occurrence; no
+// name holds a bracket, so none can match across the brackets of a
+// replacement, and none may start inside a one-pass group's formula in
+// brackets.  The text then grows with each replacement, and is reported
+// nowhere when the whole expansion stays under the reporting length.
+bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) {
+  static_assert(kComplexityThreshold <= kMaxTextLength);
+  if (!t.group_names_unbracketed) return false;
+  // Ends of occurrences not taken because a small letter follows them: an
+  // occurrence taken there would change that letter into a bracket.
+  std::uint64_t untaken_ends[(kComplexityThreshold + refdata::kSymbolSize) / 64 + 1] = {};
+  const auto untaken_end = [&untaken_ends](std::size_t at) {
+    return (untaken_ends[at / 64] >> (at % 64)) & 1u;
+  };
+  std::size_t out = 0;
+  for (std::size_t i = 0; formula[i] != '\0';) {
+    const char c = formula[i];
+    if (IsChangedByPreparation(c) || out + 1 >= kComplexityThreshold) return false;
+    std::uint64_t candidates = refdata::GroupCandidatesAt(t, static_cast<unsigned char>(c),
+                                                          static_cast<unsigned char>(formula[i + 1]));
+    if (candidates == 0) {
+      text[out++] = c;
+      ++i;
+      continue;
+    }
+    int taken = 0;
+    while (candidates != 0) {
+      const int g = __builtin_ctzll(candidates) + 1;
+      candidates &= candidates - 1;
+      const std::size_t n = t.group_name_lengths[g];
+      // A mismatch stops the comparison at the formula's end at the latest.
+      std::size_t k = 0;
+      while (k < n && formula[i + k] == t.group_names[g][k]) ++k;
+      if (k < n) continue;
+      if (IsSmall(formula[i + n])) {
+        untaken_ends[(i + n) / 64] |= std::uint64_t{1} << ((i + n) % 64);
+      } else if (taken != 0) {
+        return false;  // which is taken depends on the order of the passes
+      } else {
+        taken = g;
+      }
+    }
+    if (taken == 0) {
+      text[out++] = c;
+      ++i;
+      continue;
+    }
+    const std::size_t n = t.group_name_lengths[taken];
+    const std::size_t length = t.group_formula_lengths[taken];
+    if (!t.group_one_pass[taken] || untaken_end(i) || out + length + 2 >= kComplexityThreshold) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if (refdata::GroupCandidatesAt(t, static_cast<unsigned char>(formula[i + k]),
+                                     static_cast<unsigned char>(formula[i + k + 1])) != 0) {
+        return false;
+      }
+    }
+    text[out] = '(';
+    std::memcpy(text + out + 1, t.group_formulas[taken], length);
+    text[out + length + 1] = ')';
+    out += length + 2;
+    i += n;
+  }
+  text[out] = '\0';
+  return true;
+}
+
 template int ExpandGroups(const refdata::Tables&, char*, ModuleObserver&);
 template int ExpandGroups(const refdata::Tables&, char*, TraceObserver&);
 template bool ExpandAllGroups(const refdata::Tables&, char*, ModuleObserver&);

@@ -47,7 +47,9 @@ __attribute__((always_inline)) inline double Run(refdata::PinnedTables& pin, con
   };
   // Most formulas are evaluated as they stand, in one pass that reports
   // nothing and gives up on anything the stages below would change or
-  // report, a formula too long among them: those take the stages in order.
+  // report, a formula too long among them.  Most of the others, written
+  // with group names, are expanded in one pass that gives up likewise;
+  // the rest take the stages in order.
   const refdata::Tables* loaded = pin.get();
   bool done = false;
   if (loaded != nullptr && formula != nullptr) {
@@ -56,14 +58,22 @@ __attribute__((always_inline)) inline double Run(refdata::PinnedTables& pin, con
   }
   if (!done) {
     char text[kWorkingTextSize];
-    formula = Admit(formula);
-    if (pin.EnsureLoaded()) {
-      const refdata::Tables& t = *pin.get();
-      clear();
-      ModuleObserver observer;
-      PrepareText(formula, text, observer);
-      if (!ExpandAllGroups(t, text, observer)) text[0] = '\0';
-      molar_mass = EvaluateFormula(t, text, atoms, contributions, observer);
+    ModuleObserver observer;
+    const refdata::Tables* t = nullptr;
+    if (loaded != nullptr && formula != nullptr && ExpandInOnePass(*loaded, formula, text)) {
+      t = loaded;
+    } else {
+      formula = Admit(formula);
+      if (pin.EnsureLoaded()) {
+        t = pin.get();
+        clear();
+        PrepareText(formula, text, observer);
+        if (!ExpandAllGroups(*t, text, observer)) text[0] = '\0';
+      }
+    }
+    const bool lean = atoms == nullptr && contributions == nullptr;
+    if (t != nullptr && (!lean || !EvaluatePrepared(*t, text, &molar_mass))) {
+      molar_mass = EvaluateFormula(*t, text, atoms, contributions, observer);
     }
   }
   const refdata::Tables* t = pin.get();

@@ -19,6 +19,12 @@ constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool IsTokenEnd(char c) { return c == '\0' || c == ' ' || c == '\n' || c == '\r'; }
 // A bond mark: '-' or '=' (removed before a capital, a digit or '.').
 constexpr bool IsBondMark(char c) { return c == '-' || c == '='; }
+// What preparation removes or replaces in a formula: spaces, bond marks,
+// the decimal comma and the Cyrillic ES (0xD1, 0xF1 in Windows-1251).
+constexpr bool IsChangedByPreparation(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u == ' ' || u == '-' || u == '=' || u == ',' || u == 0xD1 || u == 0xF1;
+}
 // White space as the C locale defines it.
 constexpr bool IsSpace(char c) { return IsBlank(c) || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 

@@ -72,6 +72,18 @@ void BuildLookups(Tables& t) {
       t.group_second[name[1]] |= bit;
     }
   }
+  t.group_names_unbracketed = true;
+  for (int g = 1; g <= t.group_count; ++g) {
+    const char* name = t.group_names[g];
+    if (std::strpbrk(name, "()") != nullptr) t.group_names_unbracketed = false;
+    char bracketed[kGroupFormulaSize + 2] = "(";
+    std::memcpy(bracketed + 1, t.group_formulas[g], t.group_formula_lengths[g]);
+    bracketed[t.group_formula_lengths[g] + 1] = ')';
+    bool prepared = false;
+    for (const char* p = name; *p != '\0'; ++p) prepared = prepared || bytes::IsChangedByPreparation(*p);
+    t.group_one_pass[g] = !prepared && t.group_formula_lengths[g] + 2u >= t.group_name_lengths[g] &&
+                          GroupCandidates(t, bracketed, t.group_formula_lengths[g] + 2u) == 0;
+  }
   for (int i = 0; i < kMaxElements; ++i) {
     const unsigned char* symbol = reinterpret_cast<const unsigned char*>(t.symbols[i]);
     t.symbol_groups[i] = false;

@@ -70,6 +70,13 @@ struct Tables {
   bool symbol_groups[kMaxElements];
   // short_symbols, but -1 where symbol_groups holds for the element.
   std::int16_t short_plain_symbols[26][27];
+  // For expansion in one pass: no group name holds a bracket '(' or ')',
+  // the bytes a replacement puts around a formula; and group_one_pass[g]:
+  // group g's name holds no byte that preparation changes, no group name
+  // may start in its formula in brackets, and that is not shorter than
+  // the name.
+  bool group_names_unbracketed;
+  bool group_one_pass[kMaxGroups + 1];
 };
 static_assert(kMaxGroups <= 64, "group candidates are one 64-bit mask");
 
