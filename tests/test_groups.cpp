@@ -115,6 +115,13 @@ TEST_F(GroupTest, ExpansionNearTheLimits) {
   Mass(t200.c_str());
   EXPECT_EQ(recorder_.Take(), (std::vector<Event>{Message(TooComplexText(t200), kAnalysisCaption)}));
   EXPECT_EQ(Atoms("C"), 6.0);  // reported, and made all the same
+  // The name last: the replacement itself reaches the length.
+  for (std::size_t length : {199, 200}) {
+    std::string text = std::string(length - 6, 'H') + "Ph";
+    Mass(text.c_str());
+    EXPECT_EQ(recorder_.Take().size(), length == 200 ? 1u : 0u) << length;
+    EXPECT_EQ(Atoms("C"), 6.0);
+  }
 
   std::string t219 = text_of(219);
   Mass(t219.c_str());
