@@ -60,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(GroupFiles, DifferentialTest,
                          ::testing::Values(GroupFile{"tangled.gps", {}}, GroupFile{"small_leads.gps", {}},
                                            GroupFile{"structure_leads.gps", {}},
                                            GroupFile{"meeting.gps",
-                                                     {"Mes", "MeO", "en", "ox", "Bu", "Bux", "Meen", "e-", "Aq",
-                                                      "qz", "Zz", "Mex", "Pn", "n", "l", "Ome"}}),
+                                                     {"Mes", "MeO", "en", "ox", "Bu", "Bux", "Meen", "e-",
+                                                      "Aq", "qz", "Zz", "Mex", "Pn", "n", "l", "Ome"}}),
                          [](const ::testing::TestParamInfo<GroupFile>& param) {
                            std::string name = param.param.name;
                            return name.substr(0, name.find('.'));

@@ -250,6 +250,8 @@ double EvaluateFormula(const refdata::Tables& t, const char* text, double* atoms
 bool EvaluateAsItStands(const refdata::Tables& t, const char* formula, double* atoms, double* contributions,
                         double* molar_mass) {
   if (!t.group_leads_plain) return false;
+  // Formulas that start with a group name, at once.
+  if (formula[0] != '\0' && GroupMayStartAt(t, formula)) return false;
   ModuleObserver observer;
   if (atoms == nullptr && contributions == nullptr) {
     return Evaluate<true, true>(t, formula, atoms, contributions, observer, molar_mass);

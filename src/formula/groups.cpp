@@ -127,6 +127,20 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
 // replacement, and none may start inside a one-pass group's formula in
 // brackets.  The text then grows with each replacement, and is reported
 // nowhere when the whole expansion stays under the reporting length.
+namespace {
+
+// The bytes that end the one pass: the end of the formula, and those that
+// preparation changes.
+struct StopTable {
+  bool stop[256];
+  constexpr StopTable() : stop() {
+    for (int i = 0; i < 256; ++i) stop[i] = i == 0 || IsChangedByPreparation(static_cast<char>(i));
+  }
+};
+constexpr StopTable kStops;
+
+}  // namespace
+
 bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) {
   static_assert(kComplexityThreshold <= kMaxTextLength);
   if (!t.group_names_unbracketed) return false;
@@ -137,9 +151,13 @@ bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) 
     return (untaken_ends[at / 64] >> (at % 64)) & 1u;
   };
   std::size_t out = 0;
-  for (std::size_t i = 0; formula[i] != '\0';) {
+  for (std::size_t i = 0;;) {
     const char c = formula[i];
-    if (IsChangedByPreparation(c) || out + 1 >= kComplexityThreshold) return false;
+    if (kStops.stop[static_cast<unsigned char>(c)]) {
+      if (c == '\0') break;
+      return false;
+    }
+    if (out + 1 >= kComplexityThreshold) return false;
     std::uint64_t candidates = refdata::GroupCandidatesAt(t, static_cast<unsigned char>(c),
                                                           static_cast<unsigned char>(formula[i + 1]));
     if (candidates == 0) {

@@ -134,10 +134,14 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
     if (j - i > 1 && !context.IsSymbolOrGroup(text + i, j - i)) return false;
     i = j - 1;
   }
-  formula::QuietObserver quiet;
-  if (!formula::ExpandAllGroups(context.tables, work, quiet) || quiet.too_complex) return false;
-  return IsPlain(context, work, std::strlen(work)) &&
-         formula::EvaluateAsItStands(context.tables, work, atoms, contributions, molar_mass);
+  char expanded[formula::kWorkingTextSize];
+  if (!formula::ExpandInOnePass(context.tables, work, expanded)) {
+    formula::QuietObserver quiet;
+    if (!formula::ExpandAllGroups(context.tables, work, quiet) || quiet.too_complex) return false;
+    std::memcpy(expanded, work, sizeof work);
+  }
+  return IsPlain(context, expanded, std::strlen(expanded)) &&
+         formula::EvaluateAsItStands(context.tables, expanded, atoms, contributions, molar_mass);
 }
 
 }  // namespace reader
