@@ -1,11 +1,15 @@
 // fuzz_formula.cpp -- the formula pipeline over fixed tables with groups,
-// groups that use each other and groups that never stop expanding.
+// groups that use each other and groups that never stop expanding; and the
+// expansion in one pass, wherever it is taken, against the passes, over
+// tables whose names meet each other.
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "formix32.h"
+#include "formula/engine.h"
 #include "fuzz_input.h"
+#include "refdata/tables.h"
 
 namespace {
 
@@ -17,6 +21,34 @@ void SetUpOnce() {
   std::string masses = FORMIX_SOURCE_DATA_DIR "/mass.elt";
   SetNewGroupsFile(formix::fuzz::WriteFile("fuzz.gps", formix::fuzz::kFuzzGroups).c_str());
   if (SetNewMassesFile(masses.c_str()) != 1) __builtin_trap();
+}
+
+// Names inside names, names that start with a small letter or hold a bond
+// mark, a one-byte name, a group whose formula holds names.
+constexpr char kMeetingGroups[] =
+    "Me CH3\nMes C9H11\nMeO CH3O\nox C2O4\nen C2H8N2\nBu C4H9\nAq Zz\nZz OH\nqz Cl\ne- F\nn N2\nPh C6H5\n";
+
+const formix::refdata::Tables& MeetingTables() {
+  static formix::refdata::Tables* tables = [] {
+    auto* t = new formix::refdata::Tables();
+    std::strcpy(t->mass_path, FORMIX_SOURCE_DATA_DIR "/mass.elt");
+    std::strcpy(t->group_path, formix::fuzz::WriteFile("meeting.gps", kMeetingGroups).c_str());
+    if (!formix::refdata::ReadTables(*t, nullptr) || t->group_count != 12) __builtin_trap();
+    return t;
+  }();
+  return *tables;
+}
+
+// Where the one pass expands, the passes give the same text and nothing to
+// report.
+void CheckOnePass(const formix::refdata::Tables& t, const std::string& formula) {
+  char once[formix::formula::kWorkingTextSize];
+  if (!formix::formula::ExpandInOnePass(t, formula.c_str(), once)) return;
+  char passes[formix::formula::kWorkingTextSize];
+  formix::formula::QuietObserver quiet;
+  formix::formula::PrepareText(formula.c_str(), passes, quiet);
+  if (!formix::formula::ExpandAllGroups(t, passes, quiet) || quiet.too_complex) __builtin_trap();
+  if (std::strcmp(once, passes) != 0) __builtin_trap();
 }
 
 }  // namespace
@@ -41,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::memcmp(&mass, &again, sizeof mass) != 0 && !(mass != mass && again != again)) {
     __builtin_trap();
   }
+  CheckOnePass(MeetingTables(), formula);
   NumberOfAtoms(formula.c_str(), "C");
   PercentOfElement(formula.c_str(), "H");
   return 0;

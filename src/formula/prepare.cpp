@@ -77,6 +77,7 @@ void PrepareText(const char* formula, char* text, Observer& observer) {
 
 template void PrepareText(const char*, char*, ModuleObserver&);
 template void PrepareText(const char*, char*, TraceObserver&);
+template void PrepareText(const char*, char*, QuietObserver&);
 
 void PrepareText(const char* formula, char* text) {
   ModuleObserver observer;
