@@ -151,20 +151,22 @@ bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) 
     return (untaken_ends[at / 64] >> (at % 64)) & 1u;
   };
   std::size_t out = 0;
-  for (std::size_t i = 0;;) {
+  std::size_t i = 0;
+  for (;;) {
+    // The bytes where no name may start are copied as they stand, the text
+    // kept under the reporting length.
+    const std::size_t limit = kComplexityThreshold - 1 - (out - i);
+    std::uint64_t candidates = 0;
+    for (; i < limit; ++i) {
+      const unsigned char c = static_cast<unsigned char>(formula[i]);
+      if (kStops.stop[c]) break;
+      candidates = refdata::GroupCandidatesAt(t, c, static_cast<unsigned char>(formula[i + 1]));
+      if (candidates != 0) break;
+      text[out++] = static_cast<char>(c);
+    }
     const char c = formula[i];
-    if (kStops.stop[static_cast<unsigned char>(c)]) {
-      if (c == '\0') break;
-      return false;
-    }
-    if (out + 1 >= kComplexityThreshold) return false;
-    std::uint64_t candidates = refdata::GroupCandidatesAt(t, static_cast<unsigned char>(c),
-                                                          static_cast<unsigned char>(formula[i + 1]));
-    if (candidates == 0) {
-      text[out++] = c;
-      ++i;
-      continue;
-    }
+    if (c == '\0') break;
+    if (candidates == 0) return false;  // a byte that preparation changes, or too long
     int taken = 0;
     while (candidates != 0) {
       const int g = __builtin_ctzll(candidates) + 1;
@@ -183,6 +185,7 @@ bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) 
       }
     }
     if (taken == 0) {
+      if (out + 1 >= kComplexityThreshold) return false;
       text[out++] = c;
       ++i;
       continue;
@@ -197,7 +200,10 @@ bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) 
       }
     }
     text[out] = '(';
-    std::memcpy(text + out + 1, t.group_formulas[taken], length);
+    // All of the formula's slot, a fixed size: what lies past the formula
+    // is written over or left past the end.
+    static_assert(kComplexityThreshold + refdata::kGroupFormulaSize <= kWorkingTextSize);
+    std::memcpy(text + out + 1, t.group_formulas[taken], refdata::kGroupFormulaSize);
     text[out + length + 1] = ')';
     out += length + 2;
     i += n;
