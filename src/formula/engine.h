@@ -68,16 +68,6 @@ constexpr int kExpansionOverflow = -1;
 // and read here, the commonest (none, one digit) first; the rest by the
 // library's decimal conversion.
 double ReadDecimalFactor(const char* p, const char** end);
-// The bytes after a whole number that make it a decimal one.
-struct DecimalTailTable {
-  bool decimal[256];
-  constexpr DecimalTailTable() : decimal() {
-    decimal[static_cast<unsigned char>('.')] = true;
-    decimal[static_cast<unsigned char>('e')] = true;
-    decimal[static_cast<unsigned char>('E')] = true;
-  }
-};
-inline constexpr DecimalTailTable kDecimalTails;
 inline double ReadFactor(const char* p, const char** end) {
   unsigned digit = static_cast<unsigned char>(p[0]) - unsigned{'0'};
   if (digit > 9) {
@@ -92,7 +82,7 @@ inline double ReadFactor(const char* p, const char** end) {
     value = value * 10 + digit;
     ++q;
   }
-  if (kDecimalTails.decimal[static_cast<unsigned char>(*q)]) return ReadDecimalFactor(p, end);
+  if (*q == '.' || *q == 'e' || *q == 'E') return ReadDecimalFactor(p, end);
   *end = q;
   return static_cast<double>(value);
 }
