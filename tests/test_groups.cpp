@@ -1,5 +1,7 @@
 // Group expansion: which occurrence is replaced, passes, nested groups, and
 // expansions that grow too long or never end.
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "formula/engine.h"
@@ -48,6 +50,23 @@ TEST_F(GroupTest, EachGroupReplacesItsFirstOccurrencePerPass) {
   EXPECT_EQ(Pass("PhPh", 1), "(C6H5)Ph");
   EXPECT_EQ(Pass("(C6H5)Ph", 1), "(C6H5)(C6H5)");
   EXPECT_EQ(Pass("CuSO4*5H2O", 0), "CuSO4*5H2O");
+}
+
+// Each formula in a heap block of its own length: the sanitizer builds
+// see a byte read past its end.
+TEST_F(GroupTest, FormulaReadNoFurtherThanItsEnd) {
+  LoadGroups("Ph C6H5 Me CH3");
+  const double c = M("C"), h = M("H");
+  const struct {
+    const char* formula;
+    double mass;  // the sums in text order
+  } kCases[] = {{"", 0.0}, {"H", h}, {"Ph", 5 * h + 6 * c}, {"MePh", 5 * h + (6 * c + (3 * h + c))}};
+  for (const auto& k : kCases) {
+    const std::size_t size = std::strlen(k.formula) + 1;
+    std::unique_ptr<char[]> exact(new char[size]);
+    std::memcpy(exact.get(), k.formula, size);
+    EXPECT_EQ(MolarMass(exact.get()), k.mass) << k.formula;
+  }
 }
 
 TEST_F(GroupTest, NameFollowedBySmallLetterIsPassedBy) {
