@@ -53,6 +53,16 @@ inline constexpr RoleTable kRoles;
 
 inline Role RoleOf(char c) { return kRoles.roles[static_cast<unsigned char>(c)]; }
 
+// The end of a text and the bytes preparation changes: where preparation
+// looks closer, and where a copy that needs no preparation stops.
+struct PreparationStopTable {
+  bool stop[256];
+  constexpr PreparationStopTable() : stop() {
+    for (int i = 0; i < 256; ++i) stop[i] = i == 0 || IsChangedByPreparation(static_cast<char>(i));
+  }
+};
+inline constexpr PreparationStopTable kPreparationStops;
+
 // The first occurrence of `name` in `text` not followed by a small letter,
 // or NULL.
 const char* FindGroupName(const char* text, const char* name);

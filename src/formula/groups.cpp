@@ -127,20 +127,6 @@ bool ExpandAllGroups(const refdata::Tables& tables, char* text, Observer& observ
 // replacement, and none may start inside a one-pass group's formula in
 // brackets.  The text then grows with each replacement, and is reported
 // nowhere when the whole expansion stays under the reporting length.
-namespace {
-
-// The bytes that end the one pass: the end of the formula, and those that
-// preparation changes.
-struct StopTable {
-  bool stop[256];
-  constexpr StopTable() : stop() {
-    for (int i = 0; i < 256; ++i) stop[i] = i == 0 || IsChangedByPreparation(static_cast<char>(i));
-  }
-};
-constexpr StopTable kStops;
-
-}  // namespace
-
 bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) {
   static_assert(kComplexityThreshold <= kMaxTextLength);
   if (!t.group_names_unbracketed) return false;
@@ -159,7 +145,7 @@ bool ExpandInOnePass(const refdata::Tables& t, const char* formula, char* text) 
     std::uint64_t candidates = 0;
     for (; i < limit; ++i) {
       const unsigned char c = static_cast<unsigned char>(formula[i]);
-      if (kStops.stop[c]) break;
+      if (kPreparationStops.stop[c]) break;
       candidates = refdata::GroupCandidatesAt(t, c, static_cast<unsigned char>(formula[i + 1]));
       if (candidates != 0) break;
       text[out++] = static_cast<char>(c);

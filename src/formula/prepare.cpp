@@ -24,20 +24,6 @@ char Normalized(char c) {
   return c == ',' ? '.' : c;
 }
 
-// Bytes the pass must look at more closely: the end, spaces, marks and the
-// bytes that normalisation changes.
-constexpr bool IsSpecial(unsigned char u) {
-  return u == '\0' || IsChangedByPreparation(static_cast<char>(u));
-}
-
-struct SpecialTable {
-  bool special[256];
-  constexpr SpecialTable() : special() {
-    for (int i = 0; i < 256; ++i) special[i] = IsSpecial(static_cast<unsigned char>(i));
-  }
-};
-constexpr SpecialTable kSpecial;
-
 }  // namespace
 
 template <class Observer>
@@ -45,7 +31,7 @@ void PrepareText(const char* formula, char* text, Observer& observer) {
   std::size_t out = 0;
   for (const char* in = formula;;) {
     const char c = *in;
-    if (!kSpecial.special[static_cast<unsigned char>(c)]) {
+    if (!kPreparationStops.stop[static_cast<unsigned char>(c)]) {
       observer.Kept(static_cast<std::size_t>(in - formula), out);
       text[out++] = c;
       ++in;

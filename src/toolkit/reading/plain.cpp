@@ -135,13 +135,14 @@ bool EvaluatePlain(const Context& context, const char* text, std::size_t length,
     i = j - 1;
   }
   char expanded[formula::kWorkingTextSize];
+  const char* evaluated = expanded;
   if (!formula::ExpandInOnePass(context.tables, work, expanded)) {
     formula::QuietObserver quiet;
     if (!formula::ExpandAllGroups(context.tables, work, quiet) || quiet.too_complex) return false;
-    std::memcpy(expanded, work, sizeof work);
+    evaluated = work;
   }
-  return IsPlain(context, expanded, std::strlen(expanded)) &&
-         formula::EvaluateAsItStands(context.tables, expanded, atoms, contributions, molar_mass);
+  return IsPlain(context, evaluated, std::strlen(evaluated)) &&
+         formula::EvaluateAsItStands(context.tables, evaluated, atoms, contributions, molar_mass);
 }
 
 }  // namespace reader
