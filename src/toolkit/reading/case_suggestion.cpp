@@ -100,7 +100,14 @@ std::string CaseSuggestion(const Context& context, const std::string& text) {
   std::string common =
       SplitRuns(text, [&](const std::string& s) { return known(s) && !In(kRareSymbols, rare_count, s); });
   if (common.empty()) return "";
+  // The suggestion's own reading suggests nothing in its turn: a message
+  // is all a suggestion adds, and suggestions inside suggestions would
+  // not end.
+  thread_local bool suggesting = false;
+  if (suggesting) return "";
+  suggesting = true;
   const Reading r = Read(context, common.data(), common.size());
+  suggesting = false;
   return r.has_value && r.Worst() < kWarning ? common : "";
 }
 
